@@ -1,0 +1,32 @@
+// Checksums and file helpers of the framework.
+//
+// The running checksum is CRC-32 (IEEE 802.3: reflected polynomial 0xEDB88320, initial and
+// final value 0xFFFFFFFF applied inside each update), kept in its final form: a checksum value
+// is the CRC-32 of every byte added so far, so "123456789" gives 0xCBF43926 and a checksum
+// of nothing is 0. All calls may be made from any task.
+#pragma once
+
+#include <cstdint>
+
+// Starts a checksum: *checksum = 0.
+void checksumInit(uint32_t* checksum);
+
+// Adds `length` bytes at `data` to *checksum. A null checksum or data adds nothing.
+void checksumUpdate(uint32_t* checksum, const void* data, uint32_t length);
+
+// The checksum of the contents of the file at `path` into *checksum. Returns 0;
+// IllegalParameter for a null argument; TarvoFileNotReadable when the file cannot be opened or
+// read (a directory, for example); *checksum is untouched on failure.
+int32_t Tarvo_FileChecksum(const char* path, uint32_t* checksum);
+
+// Non-zero when `path` names an existing file that is not a directory. Both names are one call.
+int Tarvo_FileExists(const char* path);
+int Tarvo_FilePresent(const char* path);
+
+// Compares at most `count` characters of two NUL-terminated texts like strncmp: 0 when equal.
+// A null text compares as "".
+int Tarvo_CompareN(const char* a, const char* b, uint32_t count);
+
+// 0 when `name` ends in `extension` (case-sensitive; a name that is exactly the extension ends
+// in it), non-zero otherwise or when either text is null or the extension is empty.
+int fileHasExtension(const char* name, const char* extension);
