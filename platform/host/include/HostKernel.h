@@ -1,0 +1,109 @@
+// Host control of the kernel stand-in: named resources, the time source (real or virtual),
+// quiescence, task helpers and fault injection for tests.
+//
+// Virtual time: the time source starts at the value given to useVirtualTime (0 by default,
+// virtual time is the default mode) and moves only when advanceTime moves it. Sleeps, timed
+// waits and clock alarms then never wait in real time.
+//
+// Quiescence: the state in which every task made by createTask (other than the caller) is
+// blocked in a kernel call, halted, not yet started or ended. Tasks the kernel did not create
+// (the process's first thread, a test's thread) are not counted.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "Kernel.h"
+
+namespace host {
+
+// ---- Resources ------------------------------------------------------------------------------
+
+// Registers `object` under `name` with `password` (null counts as ""). The registration holds a
+// handle of its own, so the caller may close `object`. IllegalParameter when the name is null,
+// empty or already registered.
+Error registerResource(const char* name, Object object, const char* password);
+
+// Removes a registration (and closes its handle). UnknownResourceName when there is none.
+Error unregisterResource(const char* name);
+
+// ---- Time -----------------------------------------------------------------------------------
+
+// Switches to virtual time starting at `start`. Pending time-outs and alarms keep their
+// remaining intervals.
+void useVirtualTime(Time start = Time{0, 0});
+
+// Switches to real time (the Unix-epoch wall clock, advancing on its own). Pending time-outs and
+// alarms keep their remaining intervals.
+void useRealTime();
+
+bool isVirtualTime();
+
+// The time source's current time.
+Time currentTime();
+
+// Virtual time only: moves the time source forward by `duration`. Due alarms and time-outs fire
+// one at a time in time order (equal times in the order they were set); after each, and at the
+// end, the call waits for quiescence, so that tasks woken by one event have reacted (and set
+// new alarms) before the next. Returns IllegalParameter in real time or for a negative
+// duration. Callable from any task, one advance at a time.
+Error advanceTime(std::chrono::nanoseconds duration);
+
+// Waits until quiescence (see above).
+void waitForQuiescence();
+
+// ---- Tasks ----------------------------------------------------------------------------------
+
+// Makes and runs a task (as createTask + RunTask) that runs `body`. For simulators and tests.
+Task spawnTask(const char* name, std::function<void()> body, uint32_t priority = 100);
+
+// Names the calling thread's task (for threads the kernel did not create).
+void setCurrentTaskName(const char* name);
+
+enum class TaskState { Created, Running, Blocked, Halted, Ended };
+
+struct TaskInfo {
+    std::string name;
+    uint32_t priority = 0;
+    uint32_t stackSize = 0;
+    uintptr_t identification = 0;
+    bool errorHandlerInstalled = false;
+    TaskState state = TaskState::Created;
+    Error exitCode = Success;  // the code given to exitTask; Success after a normal return
+};
+
+// What the kernel knows of a task. ObjectIsNotValid (and `*info` untouched) for a bad handle.
+Error describeTask(Task task, TaskInfo* info);
+
+// The address space's error handler: called on the failing task when an exception escapes the
+// entry function of a task enrolled with installTaskErrorHandler, with the exception's text
+// ("unknown" for a non-standard one). The task then ends. Without a handler, or for a task not
+// enrolled, the exception ends the process (std::terminate).
+using TaskFaultHandler = std::function<void(Task task, const char* what)>;
+void setTaskFaultHandler(TaskFaultHandler handler);
+
+// ---- Objects --------------------------------------------------------------------------------
+
+// True when both handles denote the same kernel object; a link denotes the object it links to.
+bool sameObject(Object a, Object b);
+
+// Number of open kernel objects (tasks that still run or have a handle, connections, activities,
+// semaphores, conditions, clocks, links, local mutexes) other than the system clock and the
+// address space.
+size_t openObjectCount();
+
+// ---- Tests ----------------------------------------------------------------------------------
+
+// Makes the next call of the kernel function named `function` (for example "WaitForLocalMutex")
+// return `code` without doing anything. One pending failure per name; deterministic.
+void failNextCall(const char* function, Error code);
+
+// Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),
+// waits until they have ended, closes every object and handle, clears resources, injected
+// failures and the fault handler, and selects virtual time at 0. Must not be called from a task
+// made by createTask.
+void resetKernel();
+
+}  // namespace host
