@@ -7,6 +7,8 @@ target_sources(gasprops PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Sgerg88SecondForm.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Sgerg88Checked.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Nx19.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Aga8Detail1994.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Aga10Properties.cpp
 )
 target_include_directories(gasprops PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
@@ -18,7 +20,12 @@ project_test(gasprops_nx19_tests LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test/Nx19Test.cpp
   LIBS gasprops platform)
 
+project_test(gasprops_aga8detail1994_tests LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test/Aga8Detail1994Test.cpp
+  LIBS gasprops platform)
+
 project_test(gasprops_extended_validation LABELS validation
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test/Sgerg88ValidationTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/test/Nx19ValidationTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/test/Aga8Detail1994ValidationTest.cpp
   LIBS gasprops platform)

@@ -1,0 +1,165 @@
+#include "Aga10Properties.h"
+
+#include <cmath>
+#include <initializer_list>
+
+#include "tables/aga10_ideal_gas_cp.h"
+#include "tables/aga8_detail_constants.h"
+#include "tables/aga8_detail_table4_terms.h"
+
+namespace aga8detail1994 {
+
+namespace {
+
+constexpr int kFirstDensityTerm = 12;  // index of term n = 13
+constexpr double kJoulePerCalorie = 4.184;
+constexpr double kPascalPerBar = 100000.0;
+
+// The five positive nodes of the 10-point Gauss-Legendre rule on [-1, 1] and their weights.
+constexpr double kGaussNodes[5] = {0.1488743389816312, 0.4333953941292472, 0.6794095682990244,
+                                   0.8650633666889845, 0.9739065285171717};
+constexpr double kGaussWeights[5] = {0.2955242247147529, 0.2692667193099963, 0.2190863625159820,
+                                     0.1494513491505806, 0.0666713443086881};
+
+bool IsPositiveFinite(double value) {
+    return value > 0.0 && std::isfinite(value);
+}
+
+// Density part (b - c k D^k) D^b exp(-c D^k) of term n from the object's reduced-density values,
+// including the -D share of the terms 13 to 18.
+double DensityPart(const Aga8Detail1994Data& data, int n) {
+    const Aga8DetailTerm& t = kAga8DetailTerms[n];
+    const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
+    const double e = t.c != 0 ? data.expD[t.k] : 1.0;
+    double part = (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
+    if (n < kAga8Detail1994VirialTerms) {
+        part -= data.reducedDensity;
+    }
+    return part;
+}
+
+// Sum over n of factor(u_n) * C*_n * density part, the temperature-derivative sum.
+template <typename Factor>
+double TemperatureSum(const Aga8Detail1994Data& data, Factor factor) {
+    double sum = 0.0;
+    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+        sum += factor(data.u[n]) * data.Cstar[n] * DensityPart(data, n);
+    }
+    return sum;
+}
+
+double SinhTerm(double coefficient, double theta, double T) {
+    const double a = theta / T;
+    const double ratio = a / std::sinh(a);
+    return coefficient * ratio * ratio;
+}
+
+double CoshTerm(double coefficient, double theta, double T) {
+    const double a = theta / T;
+    const double ratio = a / std::cosh(a);
+    return coefficient * ratio * ratio;
+}
+
+}  // namespace
+
+double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
+    const double D = data.K3 * rho;
+    double Dpow[10];
+    Dpow[0] = 1.0;
+    for (int k = 1; k < 10; ++k) {
+        Dpow[k] = Dpow[k - 1] * D;
+    }
+    double derivative = 0.0;
+    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+        const Aga8DetailTerm& t = kAga8DetailTerms[n];
+        const double Dk = t.c != 0 ? Dpow[t.k] : 0.0;
+        const double e = t.c != 0 ? std::exp(-Dk) : 1.0;
+        const double inner = t.b - t.c * t.k * Dk;
+        double term = Dpow[t.b - 1] * e * (inner * inner - t.c * t.k * t.k * Dk);
+        if (n < kAga8Detail1994VirialTerms) {
+            term -= 1.0;
+        }
+        derivative += data.Cstar[n] * term;
+    }
+    data.dZdrho = data.B + data.K3 * derivative;
+    return data.dZdrho;
+}
+
+double ZTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
+    const double sum = TemperatureSum(data, [](double u) { return -u; });
+    data.dZdT = rho * data.dBdT + sum / data.T;
+    return data.dZdT;
+}
+
+double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
+    const double sum = TemperatureSum(data, [](double u) { return u * (u + 1.0); });
+    data.d2ZdT2 = rho * data.d2BdT2 + sum / (data.T * data.T);
+    return data.d2ZdT2;
+}
+
+double IdealGasHeatCapacity(const Aga8Detail1994Data& data) {
+    const double T = data.result.flowingTemperature;
+    double sum = 0.0;
+    for (int i = 0; i < kAga8Detail1994Components; ++i) {
+        const double x = data.result.x[i];
+        if (!(x > 0.0)) {
+            continue;
+        }
+        const double* c = kAga10IdealGasCp[i];
+        const double term = c[1] + SinhTerm(c[2], c[3], T) + CoshTerm(c[4], c[5], T) +
+                            SinhTerm(c[6], c[7], T) + CoshTerm(c[8], c[9], T);
+        sum += x * term;
+    }
+    return kJoulePerCalorie * sum;
+}
+
+void Aga10HeatCapacities(Aga8Detail1994Data& data) {
+    Aga8Detail1994Result& r = data.result;
+    const double T = r.flowingTemperature;
+    const double Df = r.Df;
+    const double cp0 = IdealGasHeatCapacity(data);
+    double sum = 0.0;
+    for (int k = 0; k < 5; ++k) {
+        for (double sign : {1.0, -1.0}) {
+            const double rho = Df * (1.0 + sign * kGaussNodes[k]) / 2.0;
+            ReducedDensityPowers(data, rho);
+            const double first = ZTemperatureDerivative(data, rho);
+            const double second = ZSecondTemperatureDerivative(data, rho);
+            sum += kGaussWeights[k] * (2.0 * first + T * second) / rho;
+        }
+    }
+    const double integral = sum * Df / 2.0;
+    ReducedDensityPowers(data, Df);
+    const double dZdT = ZTemperatureDerivative(data, Df);
+    const double R = kAga8GasConstant;
+    const double cv = cp0 - R * (1.0 + T * integral);
+    const double numerator = r.Zf + T * dZdT;
+    const double cp = cv + R * numerator * numerator / (r.Zf + Df * data.dZdrho);
+    r.cv = cv * 1000.0 / r.M;
+    r.cp = cp * 1000.0 / r.M;
+}
+
+}  // namespace aga8detail1994
+
+void Aga10FlowingProperties(Aga8Detail1994Data& data) {
+    using namespace aga8detail1994;
+    Aga8Detail1994Result& r = data.result;
+    const double stiffness = r.Zf + r.Df * ZDensityDerivative(data, r.Df);
+    if (!IsPositiveFinite(r.Df) || !IsPositiveFinite(r.M) || !IsPositiveFinite(stiffness) ||
+        !IsPositiveFinite(r.flowingPressure)) {
+        r.status = kAga8Detail1994NoProperties;
+        return;
+    }
+    Aga10HeatCapacities(data);
+    if (!IsPositiveFinite(r.cv)) {
+        r.status = kAga8Detail1994NoProperties;
+        return;
+    }
+    const double T = r.flowingTemperature;
+    r.k = r.cp / r.cv;
+    r.w = std::sqrt(r.k * kAga8GasConstant * 1000.0 * T / r.M * stiffness);
+    r.kappa = r.w * r.w * r.flowingMassDensity / r.flowingPressure;
+    if (!IsPositiveFinite(r.k) || !IsPositiveFinite(r.w) || !IsPositiveFinite(r.kappa)) {
+        r.status = kAga8Detail1994NoProperties;
+    }
+}

@@ -1,0 +1,500 @@
+#include "Aga8Detail1994.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "Aga10Properties.h"
+#include "tables/aga8_detail_constants.h"
+#include "tables/aga8_detail_table4_terms.h"
+#include "tables/aga8_detail_table5_components.h"
+#include "tables/aga8_detail_table6_binary.h"
+
+namespace aga8detail1994 {
+
+namespace {
+
+constexpr int kN = kAga8Detail1994Components;
+constexpr int kFirstDensityTerm = 12;  // index of term n = 13
+constexpr int kBracketPasses = 200;
+constexpr int kBrentPasses = 150;
+constexpr double kPascalPerBar = 100000.0;
+constexpr double kMPaPerPascal = 1.0e-6;
+
+bool IsPositiveFinite(double value) {
+    return value > 0.0 && std::isfinite(value);
+}
+
+// Fills halfPowers[k] = (sqrt x)^k for k = 0 to 46 by repeated multiplication.
+void HalfPowers(double x, double* halfPowers) {
+    const double root = std::sqrt(x);
+    halfPowers[0] = 1.0;
+    for (int k = 1; k < kAga8Detail1994HalfPowers; ++k) {
+        halfPowers[k] = halfPowers[k - 1] * root;
+    }
+}
+
+// The product of the switch factors of virial term n (index `term`) for the pair (i, j).
+double SwitchProduct(const Aga8Detail1994Data& data, int term, int i, int j, double Gpair) {
+    const Aga8DetailTerm& t = kAga8DetailTerms[term];
+    double product = 1.0;
+    if (t.g != 0) {
+        product *= Gpair;
+    }
+    if (t.q != 0) {
+        product *= data.Qi[i] * data.Qi[j];
+    }
+    if (t.f != 0) {
+        product *= data.Fi[i] * data.Fi[j];
+    }
+    if (t.s != 0) {
+        product *= data.Si[i] * data.Si[j];
+    }
+    if (t.w != 0) {
+        product *= data.Wi[i] * data.Wi[j];
+    }
+    return product;
+}
+
+// Adds the pair (i, j) with weight w to the mixture sums.
+void AddPair(Aga8Detail1994Data& data, int i, int j, double w, double& K5, double& U5, double& G) {
+    if (data.Kij[i][j] != 1.0) {
+        K5 += w * (FifthPower(data.Kij[i][j]) - 1.0) * std::pow(data.Ki[i] * data.Ki[j], 2.5);
+    }
+    if (data.Uij[i][j] != 1.0) {
+        U5 += w * (FifthPower(data.Uij[i][j]) - 1.0) * std::pow(data.Ei[i] * data.Ei[j], 2.5);
+    }
+    if (data.Gij[i][j] != 1.0) {
+        G += w * (data.Gij[i][j] - 1.0) * (data.Gi[i] + data.Gi[j]) / 2.0;
+    }
+    const double Eij = data.Eij[i][j] * std::sqrt(data.Ei[i] * data.Ei[j]);
+    const double Gpair = data.Gij[i][j] * (data.Gi[i] + data.Gi[j]) / 2.0;
+    const double size = w * std::pow(data.Ki[i] * data.Ki[j], 1.5);
+    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+        const double product = SwitchProduct(data, n, i, j, Gpair);
+        if (product != 0.0) {
+            data.S[n] += size * std::pow(Eij, data.u[n]) * product;
+        }
+    }
+}
+
+// Switch s of density term n: G, Q^2, F or 1.
+double DensityTermSwitch(const Aga8Detail1994Data& data, int term) {
+    const Aga8DetailTerm& t = kAga8DetailTerms[term];
+    if (t.g != 0) {
+        return data.G;
+    }
+    if (t.q != 0) {
+        return data.Q2;
+    }
+    if (t.f != 0) {
+        return data.F;
+    }
+    return 1.0;
+}
+
+// One bracketing pass after the maximum density was passed: restart from the low end.
+void RestartAboveMaximum(Aga8Detail1994Data& data, double rhoMax, double& step, double& rho2) {
+    data.result.status = kAga8Detail1994PassedMaximum;
+    step = 0.01 * (rhoMax - data.rhoLow) + (data.P / (kAga8GasConstantMPa * data.T)) / 20.0;
+    rho2 = data.rhoLow + step;
+}
+
+// Brent's step choice by inverse quadratic or secant interpolation; returns false when the
+// interpolated step is rejected.
+bool InterpolatedStep(double x1, double x2, double x3, double y1, double y2, double y3,
+                      double& delta, double& deltaPrevious) {
+    double numerator = 0.0;
+    double denominator = 0.0;
+    if (x1 == x3) {
+        numerator = (x2 - x1) * y2;
+        denominator = y1 - y2;
+    } else {
+        denominator = -(y1 - y2) * (y2 - y3) * (y3 - y1);
+        numerator = x1 * y2 * y3 * (y2 - y3) + x2 * y3 * y1 * (y3 - y1) + x3 * y1 * y2 * (y1 - y2) -
+                    x2 * denominator;
+    }
+    if (2.0 * std::fabs(numerator) < std::fabs(deltaPrevious * denominator)) {
+        deltaPrevious = delta;
+        delta = numerator / denominator;
+        return true;
+    }
+    return false;
+}
+
+// Pressure, temperature and composition that the equations can evaluate.
+bool StateUsable(const Aga8Detail1994Data& data) {
+    return std::isfinite(data.P) && IsPositiveFinite(data.T) && IsPositiveFinite(data.K3) &&
+           IsPositiveFinite(data.U) && std::isfinite(data.G) && std::isfinite(data.Q2) &&
+           std::isfinite(data.F);
+}
+
+// Solves the state data.P, data.T; returns Z at the solved density (0 when not computable).
+double SolveState(Aga8Detail1994Data& data) {
+    if (!StateUsable(data)) {
+        data.result.status = kAga8Detail1994NoPositiveZ;
+        data.rho = 0.0;
+        return 0.0;
+    }
+    TemperatureTerms(data);
+    SolveDensity(data);
+    return CompressibilityAtDensity(data, data.rho);
+}
+
+}  // namespace
+
+double Cube(double x) {
+    return x * x * x;
+}
+
+double FifthPower(double x) {
+    const double square = x * x;
+    return square * square * x;
+}
+
+double InversePower(const double* halfPowers, double u) {
+    const int index = static_cast<int>(2.0 * u);
+    if (index > 0) {
+        return 1.0 / halfPowers[index];
+    }
+    return halfPowers[-index];
+}
+
+void LoadEquationTables(Aga8Detail1994Data& data) {
+    for (int n = 0; n < kAga8Detail1994Terms; ++n) {
+        data.a[n] = kAga8DetailTerms[n].a;
+        data.u[n] = kAga8DetailTerms[n].u;
+    }
+    for (int i = 0; i < kN; ++i) {
+        for (int j = i; j < kN; ++j) {
+            data.binaryE[i][j] = 1.0;
+            data.binaryU[i][j] = 1.0;
+            data.binaryK[i][j] = 1.0;
+            data.binaryG[i][j] = 1.0;
+        }
+    }
+    for (const Aga8DetailBinaryPair& pair : kAga8DetailBinaryPairs) {
+        data.binaryE[pair.i][pair.j] = pair.Estar;
+        data.binaryU[pair.i][pair.j] = pair.U;
+        data.binaryK[pair.i][pair.j] = pair.K;
+        data.binaryG[pair.i][pair.j] = pair.Gstar;
+    }
+}
+
+bool CompositionChanged(Aga8Detail1994Data& data) {
+    bool changed = data.characterised == 0;
+    for (int i = 0; i < kN; ++i) {
+        if (data.result.x[i] != data.characterisedFractions[i]) {
+            changed = true;
+        }
+        data.characterisedFractions[i] = data.result.x[i];
+    }
+    data.characterised = 1;
+    return changed;
+}
+
+void LoadComponentParameters(Aga8Detail1994Data& data) {
+    for (int c = 0; c < kN; ++c) {
+        data.pureQ[c] = kAga8DetailComponents[c].Q;
+        data.pureF[c] = kAga8DetailComponents[c].F;
+        data.pureS[c] = kAga8DetailComponents[c].S;
+        data.pureW[c] = kAga8DetailComponents[c].W;
+    }
+    for (int i = 0; i < data.listCount; ++i) {
+        const int c = data.listIndex[i];
+        const Aga8DetailComponent& component = kAga8DetailComponents[c];
+        data.Mi[i] = component.M;
+        data.Ei[i] = component.E;
+        data.Ki[i] = component.K;
+        data.Gi[i] = component.G;
+        data.Qi[i] = data.pureQ[c];
+        data.Fi[i] = data.pureF[c];
+        data.Si[i] = data.pureS[c];
+        data.Wi[i] = data.pureW[c];
+    }
+    for (int i = 0; i < data.listCount; ++i) {
+        for (int j = i; j < data.listCount; ++j) {
+            const int ci = data.listIndex[i];
+            const int cj = data.listIndex[j];
+            data.Eij[i][j] = data.binaryE[ci][cj];
+            data.Uij[i][j] = data.binaryU[ci][cj];
+            data.Kij[i][j] = data.binaryK[ci][cj];
+            data.Gij[i][j] = data.binaryG[ci][cj];
+        }
+    }
+}
+
+void MixtureParameters(Aga8Detail1994Data& data) {
+    double M = 0.0, sumK = 0.0, sumE = 0.0, G = 0.0, Q = 0.0, F = 0.0;
+    for (int i = 0; i < data.listCount; ++i) {
+        const double x = data.xList[i];
+        M += x * data.Mi[i];
+        sumK += x * std::pow(data.Ki[i], 2.5);
+        sumE += x * std::pow(data.Ei[i], 2.5);
+        G += x * data.Gi[i];
+        Q += x * data.Qi[i];
+        F += x * x * data.Fi[i];
+    }
+    double K5 = sumK * sumK;
+    double U5 = sumE * sumE;
+    for (double& s : data.S) {
+        s = 0.0;
+    }
+    for (int i = 0; i < data.listCount; ++i) {
+        for (int j = i; j < data.listCount; ++j) {
+            const double w =
+                (i == j) ? data.xList[i] * data.xList[i] : 2.0 * data.xList[i] * data.xList[j];
+            AddPair(data, i, j, w, K5, U5, G);
+        }
+    }
+    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+        data.S[n] *= data.a[n];
+    }
+    data.result.M = M;
+    data.K3 = std::pow(K5, 0.6);
+    data.U = std::pow(U5, 0.2);
+    data.G = G;
+    data.Q2 = Q * Q;
+    data.F = F;
+}
+
+void TemperaturePowers(Aga8Detail1994Data& data) {
+    HalfPowers(data.T, data.Tpow);
+}
+
+void ReducedTemperaturePowers(Aga8Detail1994Data& data) {
+    HalfPowers(data.Tr, data.Trpow);
+}
+
+void VirialCoefficient(Aga8Detail1994Data& data) {
+    TemperaturePowers(data);
+    double B = 0.0, first = 0.0, second = 0.0;
+    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+        const double term = data.S[n] * InversePower(data.Tpow, data.u[n]);
+        data.virialTerms[n] = term;
+        B += term;
+        if (data.u[n] != 0.0) {
+            first += data.u[n] * term;
+            if (data.u[n] != -1.0) {
+                second += data.u[n] * (data.u[n] + 1.0) * term;
+            }
+        }
+    }
+    data.B = B;
+    data.dBdT = -first / data.T;
+    data.d2BdT2 = second / (data.T * data.T);
+}
+
+void TemperatureTerms(Aga8Detail1994Data& data) {
+    VirialCoefficient(data);
+    const double Tr = data.T / data.U;
+    if (Tr != data.Tr) {
+        data.Tr = Tr;
+        ReducedTemperaturePowers(data);
+    }
+    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+        data.Cstar[n] =
+            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.u[n]);
+    }
+}
+
+void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
+    const double D = data.K3 * rho;
+    data.reducedDensity = D;
+    data.Dpow[0] = 1.0;
+    for (int k = 1; k < 10; ++k) {
+        data.Dpow[k] = data.Dpow[k - 1] * D;
+    }
+    data.expD[0] = 1.0;
+    for (int k = 1; k < 5; ++k) {
+        data.expD[k] = std::exp(-data.Dpow[k]);
+    }
+}
+
+double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
+    ReducedDensityPowers(data, rho);
+    const double D = data.reducedDensity;
+    double Z = 1.0 + data.B * rho;
+    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+        const Aga8DetailTerm& t = kAga8DetailTerms[n];
+        const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
+        const double e = t.c != 0 ? data.expD[t.k] : 1.0;
+        Z += data.Cstar[n] * (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
+        if (n < kAga8Detail1994VirialTerms) {
+            Z -= D * data.Cstar[n];
+        }
+    }
+    data.Z = Z;
+    return Z;
+}
+
+double PressureAtDensity(Aga8Detail1994Data& data, double rho) {
+    const double Z = CompressibilityAtDensity(data, rho);
+    data.pressureAtDensity = Z * rho * kAga8GasConstantMPa * data.T;
+    return data.pressureAtDensity;
+}
+
+void BracketDensity(Aga8Detail1994Data& data) {
+    const double rhoMax = (data.T > 1.2593 * data.U ? 20.0 : 1.0) / data.K3;
+    const double videal = kAga8GasConstantMPa * data.T / data.P;
+    double rho2 = std::fabs(data.B) < 0.167 * videal ? 0.95 / (videal + data.B) : 1.15 / videal;
+    double step = rho2 / 20.0;
+    data.rhoLow = 0.0;
+    data.pLow = 0.0;
+    for (int pass = 0; pass < kBracketPasses; ++pass) {
+        if (rho2 > rhoMax && data.result.status != kAga8Detail1994PassedMaximum) {
+            RestartAboveMaximum(data, rhoMax, step, rho2);
+            continue;
+        }
+        const double p2 = PressureAtDensity(data, rho2);
+        if (p2 > data.P) {
+            data.rhoHigh = rho2;
+            data.pHigh = p2;
+            data.result.status = kAga8Detail1994Ok;
+            return;
+        }
+        if (!(p2 > data.pLow)) {
+            data.result.status = kAga8Detail1994NoPressureRise;
+            data.rho = data.rhoLow;
+            return;
+        }
+        if (data.result.status == kAga8Detail1994PassedMaximum) {
+            step *= 2.0;
+        }
+        data.rhoLow = rho2;
+        data.pLow = p2;
+        rho2 = data.rhoLow + step;
+    }
+    data.result.status = kAga8Detail1994NoConvergence;
+    data.rho = rho2;
+}
+
+void SolveDensity(Aga8Detail1994Data& data) {
+    data.rho = 0.0;
+    data.result.status = kAga8Detail1994Ok;
+    if (!(data.P > 0.0)) {
+        // No positive density gives a pressure of zero or below.
+        data.result.status = kAga8Detail1994NoPressureRise;
+        return;
+    }
+    BracketDensity(data);
+    if (data.result.status != kAga8Detail1994Ok) {
+        return;
+    }
+    double x1 = data.rhoLow, x2 = data.rhoHigh;
+    double y1 = data.pLow - data.P, y2 = data.pHigh - data.P;
+    double delta = x1 - x2;
+    double deltaPrevious = delta;
+    double x3 = x1, y3 = y1;
+    for (int pass = 0; pass < kBrentPasses; ++pass) {
+        if (y2 * y3 > 0.0) {
+            x3 = x1;
+            y3 = y1;
+            delta = deltaPrevious = x1 - x2;
+        }
+        if (std::fabs(y3) < std::fabs(y2)) {
+            x1 = x2;
+            x2 = x3;
+            x3 = x1;
+            y1 = y2;
+            y2 = y3;
+            y3 = y1;
+        }
+        const double tolerance = 1.0e-7 * std::fabs(x2);
+        const double xm = (x3 - x2) / 2.0;
+        if (!(std::fabs(deltaPrevious) >= tolerance && std::fabs(y1) >= std::fabs(y2) &&
+              InterpolatedStep(x1, x2, x3, y1, y2, y3, delta, deltaPrevious))) {
+            delta = deltaPrevious = xm;
+        }
+        if (std::fabs(y2) < 1.0e-6 * data.P && std::fabs(delta) < 1.0e-6 * std::fabs(x2)) {
+            data.rho = x2 + delta;
+            return;
+        }
+        if (std::fabs(delta) < tolerance) {
+            delta = deltaPrevious = std::copysign(1.0000009 * tolerance, xm);
+        }
+        if ((x2 + delta - x3) * delta > 0.0) {
+            delta = deltaPrevious = xm;
+        }
+        x1 = x2;
+        y1 = y2;
+        x2 += delta;
+        y2 = PressureAtDensity(data, x2) - data.P;
+    }
+    data.result.status = kAga8Detail1994NoConvergence;
+    data.rho = x2;
+}
+
+void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
+    Aga8Detail1994Result& r = data.result;
+    const bool changed = CompositionChanged(data);
+    if (changed) {
+        data.listCount = 0;
+        for (int c = 0; c < kN; ++c) {
+            if (c < 2 || r.x[c] != 0.0) {
+                data.listIndex[data.listCount] = c;
+                data.xList[data.listCount] = r.x[c];
+                ++data.listCount;
+            }
+        }
+        LoadComponentParameters(data);
+        MixtureParameters(data);
+    }
+    if (changed || r.basePressure != data.cachedBasePressure ||
+        r.baseTemperature != data.cachedBaseTemperature) {
+        data.P = r.basePressure * kMPaPerPascal;
+        data.T = r.baseTemperature;
+        data.cachedZb = SolveState(data);
+        data.cachedBaseStatus = r.status;
+        data.cachedBasePressure = r.basePressure;
+        data.cachedBaseTemperature = r.baseTemperature;
+    }
+    r.Zb = data.cachedZb;
+    data.P = r.flowingPressure * kMPaPerPascal;
+    data.T = r.flowingTemperature;
+    r.Zf = SolveState(data);
+    r.Df = data.rho;
+    if (IsPositiveFinite(r.Zb) && IsPositiveFinite(r.Zf)) {
+        r.flowingMassDensity = data.P * r.M / (r.Zf * kAga8GasConstantMPa * data.T);
+        if (r.status == kAga8Detail1994Ok) {
+            // A failed base-state solve is not hidden by a good flowing state.
+            r.status = data.cachedBaseStatus;
+        }
+    } else {
+        r.Zb = 0.0;
+        r.Zf = 0.0;
+        r.flowingMassDensity = 0.0;
+        r.status = kAga8Detail1994NoPositiveZ;
+    }
+}
+
+}  // namespace aga8detail1994
+
+int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
+    data.characterised = 0;
+    std::memset(data.characterisedFractions, 0, sizeof data.characterisedFractions);
+    data.cachedBasePressure = 0.0;
+    data.cachedBaseTemperature = 0.0;
+    data.cachedZb = 0.0;
+    data.cachedBaseStatus = kAga8Detail1994Ok;
+    data.Tr = 0.0;
+    std::memset(data.xList, 0, sizeof data.xList);
+    aga8detail1994::LoadEquationTables(data);
+    return 0;
+}
+
+void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
+                         const double* percent) {
+    using namespace aga8detail1994;
+    Aga8Detail1994Result& r = data.result;
+    r.basePressure = pb * kPascalPerBar;
+    r.baseTemperature = Tb;
+    r.flowingPressure = pf * kPascalPerBar;
+    r.flowingTemperature = Tf;
+    for (int i = 0; i < kN; ++i) {
+        r.x[i] = percent[i] / 100.0;
+    }
+    Aga8Detail1994Solve(data);
+    if (r.status == kAga8Detail1994Ok) {
+        Aga10FlowingProperties(data);
+    }
+}

@@ -1,0 +1,168 @@
+// AGA8-92 DETAIL compressibility (AGA Report No. 8, 1994 edition) organised like the report's
+// reference procedure, with the AGA Report No. 10 heat capacities, speed of sound and isentropic
+// exponent of the flowing state (Aga10Properties.h).
+//
+// One persistent parameter object holds the equation tables, the characterisation of the current
+// gas and the caches: the characterisation runs only when the composition changes, the base state
+// is solved only when the base conditions or the composition change. The molar density is found
+// by bracketing the root of the pressure equation and refining it with Brent's method.
+//
+// Components in AGA8 order (0 methane ... 20 argon). Units inside: MPa, K, mol/dm3, g/mol, kg/m3.
+// One instance, used from the calculation task only; no tracing, no allocation, no throw.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kAga8Detail1994Components = 21;
+inline constexpr int kAga8Detail1994Terms = 58;
+inline constexpr int kAga8Detail1994VirialTerms = 18;
+inline constexpr int kAga8Detail1994HalfPowers = 47;  // (sqrt x)^k for k = 0 to 46
+
+// Status of a call.
+enum : int32_t {
+    kAga8Detail1994Ok = 0,
+    kAga8Detail1994NoPositiveZ = 3,     // Zb or Zf not above zero, or state not computable
+    kAga8Detail1994NoConvergence = 4,   // no bracket in 200 passes or Brent not in 150 passes
+    kAga8Detail1994NoPressureRise = 5,  // pressure stopped rising with density (liquid, p <= 0)
+    kAga8Detail1994PassedMaximum = 6,   // only inside the bracketing
+    kAga8Detail1994NoProperties = 7,    // k, speed of sound or isentropic exponent not computable
+};
+
+// Result record of one call.
+struct Aga8Detail1994Result {
+    int32_t status;
+    double x[kAga8Detail1994Components];  // mole fractions of the call (percent / 100)
+    double basePressure;                  // Pa
+    double baseTemperature;               // K
+    double flowingPressure;               // Pa
+    double flowingTemperature;            // K
+    double M;                             // molar mass of the mixture, g/mol
+    double Zb;
+    double Zf;
+    double Df;                  // flowing molar density, mol/dm3
+    double flowingMassDensity;  // kg/m3
+    double cp;                  // J/(kg K)
+    double cv;                  // J/(kg K)
+    double k;                   // cp/cv
+    double kappa;               // isentropic exponent
+    double w;                   // speed of sound, m/s
+};
+
+// The parameter object. Zero at program start; Aga8Detail1994Init prepares it.
+struct Aga8Detail1994Data {
+    // Reduced density D = K3*rho of the density last passed to ReducedDensityPowers: Dpow[k] = D^k
+    // (k = 0 to 9) and expD[k] = exp(-D^k) (k = 1 to 4).
+    double reducedDensity;
+    double Dpow[10];
+    double expD[5];
+
+    // Component list: methane and nitrogen always, then every other component whose fraction is
+    // not zero, ascending.
+    int32_t listCount;
+    int32_t listIndex[kAga8Detail1994Components];
+
+    // Caches: the fractions of the last characterisation (compared one by one), whether one has
+    // been made, and the base state of the last base-state solve with its outcome.
+    uint8_t characterised;
+    double characterisedFractions[kAga8Detail1994Components];
+    double cachedBasePressure;     // Pa
+    double cachedBaseTemperature;  // K
+    double cachedZb;
+    int32_t cachedBaseStatus;
+
+    // Term constants a_n, u_n (index n - 1).
+    double a[kAga8Detail1994Terms];
+    double u[kAga8Detail1994Terms];
+
+    // Listed-component parameters, in list order.
+    double Mi[kAga8Detail1994Components], Ei[kAga8Detail1994Components];
+    double Ki[kAga8Detail1994Components], Gi[kAga8Detail1994Components];
+    double Qi[kAga8Detail1994Components], Fi[kAga8Detail1994Components];
+    double Si[kAga8Detail1994Components], Wi[kAga8Detail1994Components];
+
+    // Listed-pair parameters (row list position i, column j >= i).
+    double Eij[kAga8Detail1994Components][kAga8Detail1994Components];
+    double Uij[kAga8Detail1994Components][kAga8Detail1994Components];
+    double Kij[kAga8Detail1994Components][kAga8Detail1994Components];
+    double Gij[kAga8Detail1994Components][kAga8Detail1994Components];
+
+    // Binary tables by component index, upper triangle with diagonal (1.0 where not listed).
+    double binaryE[kAga8Detail1994Components][kAga8Detail1994Components];
+    double binaryU[kAga8Detail1994Components][kAga8Detail1994Components];
+    double binaryK[kAga8Detail1994Components][kAga8Detail1994Components];
+    double binaryG[kAga8Detail1994Components][kAga8Detail1994Components];
+
+    // Pure tables Q, F, S, W by component index.
+    double pureQ[kAga8Detail1994Components], pureF[kAga8Detail1994Components];
+    double pureS[kAga8Detail1994Components], pureW[kAga8Detail1994Components];
+
+    // Listed mole fractions, in list order.
+    double xList[kAga8Detail1994Components];
+
+    // State being solved.
+    double pressureAtDensity;              // MPa, at the last evaluated density
+    double T;                              // K
+    double P;                              // MPa
+    double B;                              // dm3/mol
+    double S[kAga8Detail1994VirialTerms];  // composition-dependent virial sums
+
+    // Temperature terms: C*_n (index n - 1, n = 13 to 58 filled), a work array, the 18 virial
+    // terms S_n*T^-u_n.
+    double Cstar[kAga8Detail1994Terms];
+    double work[kAga8Detail1994Terms];
+    double virialTerms[kAga8Detail1994VirialTerms];
+
+    // Mixture parameters.
+    double U, K3, G, Q2, F;
+
+    // Density solve.
+    double rho;  // mol/dm3
+    double rhoLow, rhoHigh, pLow, pHigh;
+
+    // Power caches: (sqrt T)^k of the state's T; the reduced temperature Tr = T/U of the next
+    // group and (sqrt Tr)^k.
+    double Tpow[kAga8Detail1994HalfPowers];
+    double Tr;
+    double Trpow[kAga8Detail1994HalfPowers];
+
+    // Derivatives (AGA Report No. 10 step).
+    double Z;
+    double dZdT, d2ZdT2, dZdrho, dBdT, d2BdT2;
+
+    Aga8Detail1994Result result;
+};
+
+// Clears the caches and loads a_n, u_n and the binary tables. Always returns 0.
+int32_t Aga8Detail1994Init(Aga8Detail1994Data& data);
+
+// Solves the base state (pb bar, Tb K) and the flowing state (pf bar, Tf K) of the gas `percent`
+// (21 mole percentages, used as they come: not normalised), then the AGA Report No. 10 values of
+// the flowing state. Results and status in data.result; the caller uses k, kappa and w only
+// when the status is 0.
+void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
+                         const double* percent);
+
+// Inner operations, in calling order; shared with the AGA Report No. 10 step.
+namespace aga8detail1994 {
+void LoadEquationTables(Aga8Detail1994Data& data);
+void Aga8Detail1994Solve(Aga8Detail1994Data& data);
+// True when any fraction differs from the characterised one (or none was characterised yet);
+// then the fractions are stored as the characterised ones.
+bool CompositionChanged(Aga8Detail1994Data& data);
+void LoadComponentParameters(Aga8Detail1994Data& data);
+void MixtureParameters(Aga8Detail1994Data& data);
+void TemperatureTerms(Aga8Detail1994Data& data);
+void VirialCoefficient(Aga8Detail1994Data& data);
+void TemperaturePowers(Aga8Detail1994Data& data);
+void ReducedTemperaturePowers(Aga8Detail1994Data& data);
+// Solves P(rho) = data.P at data.T; leaves data.rho and the status in data.result.status.
+void SolveDensity(Aga8Detail1994Data& data);
+void BracketDensity(Aga8Detail1994Data& data);
+double PressureAtDensity(Aga8Detail1994Data& data, double rho);
+void ReducedDensityPowers(Aga8Detail1994Data& data, double rho);
+double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
+double Cube(double x);
+double FifthPower(double x);
+// Gives T^-u from the half-power table of T ((sqrt T)^k, k = 0 to 46), u a multiple of 0.5.
+double InversePower(const double* halfPowers, double u);
+}  // namespace aga8detail1994

@@ -1,0 +1,161 @@
+// Behaviour of the 1994-structure AGA8 DETAIL method: caches, component list, status codes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "Aga8Detail1994.h"
+#include "GasTestCompositions.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+class Aga8Detail1994Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        data = std::make_unique<Aga8Detail1994Data>();
+        ASSERT_EQ(Aga8Detail1994Init(*data), 0);
+    }
+    const Aga8Detail1994Result& run(double pf, double Tf, const Composition21& gas,
+                                    double pb = 1.01325, double Tb = 288.15) {
+        Aga8Detail1994Props(*data, pb, Tb, pf, Tf, gas.data());
+        return data->result;
+    }
+    std::unique_ptr<Aga8Detail1994Data> data;
+};
+
+TEST_F(Aga8Detail1994Test, PureMethaneListsMethaneAndNitrogen) {
+    run(50.0, 288.15, kMethane);
+    EXPECT_EQ(data->listCount, 2);
+    EXPECT_EQ(data->listIndex[0], 0);
+    EXPECT_EQ(data->listIndex[1], 1);
+    EXPECT_EQ(data->xList[0], 1.0);
+    EXPECT_EQ(data->xList[1], 0.0);
+    EXPECT_EQ(data->result.status, kAga8Detail1994Ok);
+}
+
+TEST_F(Aga8Detail1994Test, ListHoldsNonZeroComponentsInOrderNegativesIncluded) {
+    Composition21 gas = kMethane;
+    gas[0] = 95.0;
+    gas[4] = 6.0;
+    gas[20] = -1.0;
+    run(50.0, 288.15, gas);
+    ASSERT_EQ(data->listCount, 4);
+    EXPECT_EQ(data->listIndex[2], 4);
+    EXPECT_EQ(data->listIndex[3], 20);
+    EXPECT_EQ(data->xList[3], -0.01);
+}
+
+TEST_F(Aga8Detail1994Test, HalfCompositionGivesHalfMolarMass) {
+    const double full = run(50.0, 288.15, kExampleGas21).M;
+    Composition21 half = kExampleGas21;
+    for (double& v : half) {
+        v /= 2.0;
+    }
+    EXPECT_DOUBLE_EQ(run(50.0, 288.15, half).M, full / 2.0);
+}
+
+TEST_F(Aga8Detail1994Test, FailureStatuses) {
+    // Pure propane at 20 bar and 300 K is liquid: the pressure stops rising.
+    Composition21 propane{};
+    propane[4] = 100.0;
+    EXPECT_EQ(run(20.0, 300.0, propane).status, kAga8Detail1994NoPressureRise);
+    // Zero and negative flowing pressure.
+    EXPECT_EQ(run(0.0, 288.15, kExampleGas21).status, kAga8Detail1994NoPressureRise);
+    EXPECT_EQ(run(-1.0, 288.15, kExampleGas21).status, kAga8Detail1994NoPressureRise);
+    // Not a state at all.
+    EXPECT_EQ(run(kNaN, 288.15, kExampleGas21).status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(run(50.0, 0.0, kExampleGas21).status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(run(50.0, -kNaN, kExampleGas21).status, kAga8Detail1994NoPositiveZ);
+    // A gas without any component: no mixture.
+    const auto& r = run(50.0, 288.15, Composition21{});
+    EXPECT_EQ(r.status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(r.Zb, 0.0);
+    EXPECT_EQ(r.Zf, 0.0);
+}
+
+TEST_F(Aga8Detail1994Test, TwoPhaseStateFails) {
+    // At 50 bar and 150 K the pressure of this gas falls below zero before it reaches 50 bar:
+    // the bracketing stops at the last density where it still rose (here the start, 0).
+    const auto& r = run(50.0, 150.0, kExampleGas21);
+    EXPECT_EQ(r.status, kAga8Detail1994NoPressureRise);
+    EXPECT_EQ(r.Df, 0.0);
+}
+
+TEST_F(Aga8Detail1994Test, FailedFlowingStateDoesNotSpoilTheCachedBaseState) {
+    const double Zb = run(50.0, 288.15, kExampleGas21).Zb;
+    EXPECT_EQ(run(50.0, 150.0, kExampleGas21).status, kAga8Detail1994NoPressureRise);
+    EXPECT_EQ(run(50.0, 288.15, Composition21{}).status, kAga8Detail1994NoPositiveZ);
+    const auto& r = run(50.0, 288.15, kExampleGas21);
+    EXPECT_EQ(r.status, kAga8Detail1994Ok);
+    EXPECT_EQ(r.Zb, Zb);
+}
+
+TEST_F(Aga8Detail1994Test, FailedBaseStateIsReported) {
+    // A base pressure of zero cannot be solved; the good flowing state does not hide it.
+    EXPECT_EQ(run(50.0, 288.15, kExampleGas21, 0.0, 288.15).status, kAga8Detail1994NoPressureRise);
+    EXPECT_EQ(run(60.0, 288.15, kExampleGas21, 0.0, 288.15).status, kAga8Detail1994NoPressureRise);
+    EXPECT_EQ(run(60.0, 288.15, kExampleGas21).status, kAga8Detail1994Ok);
+}
+
+TEST_F(Aga8Detail1994Test, BaseStateSolvedOnlyWhenItsInputsChange) {
+    const double Zb = run(50.0, 288.15, kExampleGas21).Zb;
+    // Poison the cached result: a call with unchanged base inputs must keep it.
+    data->cachedZb = 0.5;
+    EXPECT_EQ(run(60.0, 300.0, kExampleGas21).Zb, 0.5);
+    EXPECT_EQ(run(60.0, 300.0, kExampleGas21, 1.01325, 273.15).Zb == 0.5, false);
+    EXPECT_NE(run(60.0, 300.0, kExampleGas21).Zb, 0.5);
+    EXPECT_EQ(run(60.0, 300.0, kExampleGas21).Zb, Zb);
+}
+
+TEST_F(Aga8Detail1994Test, CompositionChangeFoundByEveryFraction) {
+    // Two gases with the same weighted sum of (index + 2) * fraction: methane 1 % more and
+    // ethane 0.4 % less, propane 0.1 % less (2*1 = 5*0.4 minus... chosen to balance exactly).
+    Composition21 a = kExampleGas21;
+    Composition21 b = kExampleGas21;
+    b[0] += 1.5;  // weight 2: +3.0
+    b[3] -= 0.6;  // weight 5: -3.0
+    double idA = 0.0, idB = 0.0;
+    for (int i = 0; i < 21; ++i) {
+        idA += (i + 2) * a[i];
+        idB += (i + 2) * b[i];
+    }
+    ASSERT_NEAR(idA, idB, 1e-9);
+    const double Ma = run(50.0, 288.15, a).M;
+    const double Mb = run(50.0, 288.15, b).M;
+    EXPECT_NE(Ma, Mb);
+    EXPECT_EQ(data->xList[0], b[0] / 100.0);
+}
+
+TEST_F(Aga8Detail1994Test, SameCompositionIsNotCharacterisedAgain) {
+    run(50.0, 288.15, kExampleGas21);
+    data->result.M = 0.0;  // only a characterisation writes M
+    run(60.0, 300.0, kExampleGas21);
+    EXPECT_EQ(data->result.M, 0.0);
+}
+
+TEST_F(Aga8Detail1994Test, PropertiesOnlyAfterSuccess) {
+    const auto& r = run(50.0, 288.15, kExampleGas21);
+    ASSERT_EQ(r.status, kAga8Detail1994Ok);
+    EXPECT_GT(r.k, 1.0);
+    EXPECT_GT(r.w, 0.0);
+    EXPECT_GT(r.kappa, 0.0);
+}
+
+TEST(Aga8Detail1994Helpers, PowersAndInversePowers) {
+    using namespace aga8detail1994;
+    EXPECT_EQ(Cube(3.0), 27.0);
+    EXPECT_EQ(FifthPower(2.0), 32.0);
+    double halfPowers[kAga8Detail1994HalfPowers];
+    halfPowers[0] = 1.0;
+    for (int k = 1; k < kAga8Detail1994HalfPowers; ++k) {
+        halfPowers[k] = halfPowers[k - 1] * std::sqrt(4.0);
+    }
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, 1.5), 1.0 / 8.0);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, -2.0), 16.0);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, 0.0), 1.0);
+}
+
+}  // namespace
