@@ -11,6 +11,8 @@
 
 #include "tables/ref_condition_sets.h"
 
+struct Aga8Detail1994Data;
+
 inline constexpr int kGasComponents = 26;
 
 // Temperature-dependent tables are indexed by RefTableTemperature; a slot the edition does not
@@ -43,7 +45,8 @@ const ComponentPropertyTables& PropertyTables();
 extern const double (&StandardAirComposition)[kGasComponents];
 
 // Fills the component property tables (ISO rows moved from the standards' order into the
-// program's, GPA heating values converted to MJ), the standard air composition and the AGA8-92
-// DETAIL set-up tables. Call once from the Initialize hook, before the first calculation cycle;
-// every property function of the library relies on it.
-void InitPropertyTables();
+// program's, GPA heating values converted to MJ), the standard air composition, the parameter
+// object of the AGA8 DETAIL implementation in the 1994 report structure (which the caller keeps in
+// its program data block) and the AGA8-92 DETAIL set-up tables. Call once from the Initialize
+// hook, before the first calculation cycle; every property function of the library relies on it.
+void InitPropertyTables(Aga8Detail1994Data& aga8Detail1994);

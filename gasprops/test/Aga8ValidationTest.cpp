@@ -19,7 +19,7 @@ constexpr double R = 8.31451;  // J/(mol K)
 
 class Aga8ValidationTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { InitPropertyTables(); }
+    static void SetUpTestSuite() { InitPropertyTablesForTest(); }
 
     // Z of a fresh state; fails the test when the solve fails.
     double SolveZ(const Aga8Gas& gas, double p, double T, uint8_t mode) {

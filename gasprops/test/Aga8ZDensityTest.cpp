@@ -16,7 +16,7 @@ const uint8_t kModes[] = {kAga8SolveBracketed, kAga8SolveNewton};
 
 class Aga8ZDensityTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { InitPropertyTables(); }
+    static void SetUpTestSuite() { InitPropertyTablesForTest(); }
     void SetUp() override { host::setTraceLevel(7); }
     void TearDown() override { host::resetTraceSettings(); }
 

@@ -14,7 +14,7 @@ constexpr double kPsiPerBar = 14.50377377302168;
 
 class Iso6976Test : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { InitPropertyTables(); }
+    static void SetUpTestSuite() { InitPropertyTablesForTest(); }
     void TearDown() override { host::resetTraceSettings(); }
 
     static FullGas Methane() {

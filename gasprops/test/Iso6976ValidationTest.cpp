@@ -29,7 +29,7 @@ int ProgramIndex(const std::string& name) {
 // ISO 6976:2016 Annex D, example 1: combustion 15 degC, metering 15 degC, 101.325 kPa (set 9).
 // Each quantity within the absolute tolerance the file states for its printed digits.
 TEST(Iso6976ValidationTest, Iso6976Of2016Example1) {
-    InitPropertyTables();
+    InitPropertyTablesForTest();
     FullGas gas{};
     const auto composition = ReadReferenceCsv("iso6976-2016-example1-composition.csv");
     ASSERT_FALSE(composition.empty());

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <numeric>
 
+#include "Aga8Detail1994.h"
 #include "ComponentPropertyTables.h"
+#include "TestGases.h"
+#include "tables/aga8_detail_table4_terms.h"
 #include "tables/gpa2145_components.h"
 #include "tables/iso6976_1995_components.h"
 #include "tables/iso6976_2016_components.h"
@@ -12,7 +16,7 @@ namespace {
 
 class PropertyTablesTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { InitPropertyTables(); }
+    static void SetUpTestSuite() { InitPropertyTablesForTest(); }
     const ComponentPropertyTables& t = PropertyTables();
 };
 
@@ -129,9 +133,16 @@ TEST_F(PropertyTablesTest, StandardAirSumsToOneHundredWithNitrogenAsBalance) {
     EXPECT_EQ(StandardAirComposition[kWater], 0.0);
 }
 
+TEST_F(PropertyTablesTest, PreparesTheParameterObjectOfThe1994Structure) {
+    auto data = std::make_unique<Aga8Detail1994Data>();
+    InitPropertyTables(*data);
+    EXPECT_EQ(data->a[0], kAga8DetailTerms[0].a);
+    EXPECT_EQ(data->u[57], kAga8DetailTerms[57].u);
+}
+
 TEST_F(PropertyTablesTest, InitialisingAgainGivesTheSameTables) {
     const ComponentPropertyTables before = t;
-    InitPropertyTables();
+    InitPropertyTablesForTest();
     EXPECT_EQ(std::memcmp(&before, &t, sizeof before), 0);
     EXPECT_NEAR(StandardAirComposition[kNitrogen], 78.10426, 1e-12);
 }

@@ -35,3 +35,7 @@ inline Aga8Gas PipelineGas() {
     gas[13] = 0.05;
     return gas;
 }
+
+// The library's start-up as the Initialize hook runs it, with the parameter object of the
+// 1994-structure implementation that the program keeps in its data block.
+void InitPropertyTablesForTest();
