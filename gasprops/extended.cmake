@@ -9,6 +9,7 @@ target_sources(gasprops PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Nx19.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Aga8Detail1994.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Aga10Properties.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Aga8Calculator12.cpp
 )
 target_include_directories(gasprops PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
@@ -24,8 +25,13 @@ project_test(gasprops_aga8detail1994_tests LABELS unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test/Aga8Detail1994Test.cpp
   LIBS gasprops platform)
 
+project_test(gasprops_aga8calc12_tests LABELS unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test/Aga8Calculator12Test.cpp
+  LIBS gasprops platform)
+
 project_test(gasprops_extended_validation LABELS validation
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test/Sgerg88ValidationTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/test/Nx19ValidationTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/test/Aga8Detail1994ValidationTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/test/Aga8Calculator12ValidationTest.cpp
   LIBS gasprops platform)
