@@ -20,3 +20,17 @@ inline constexpr Composition21 kMethane = {100.0};
 inline constexpr Composition21 kIsoGas1 = {96.5, 0.3, 0.6, 1.8, 0.45, 0.0,  0.0,
                                            0.0,  0.0, 0.0, 0.1, 0.1,  0.05, 0.03,
                                            0.07, 0.0, 0.0, 0.0, 0.0,  0.0,  0.0};
+
+// ISO 12213-2:2006 Annex C, compression factors of gas 1 printed to five decimals; tolerance
+// 1e-5 (data file aga8-detail-iso12213-2-gas1.csv).
+struct IsoGas1Row {
+    double p;  // bar
+    double T;  // K
+    double Z;
+};
+inline constexpr IsoGas1Row kIsoGas1DetailZ[] = {
+    {60, 270, 0.84053},  {60, 280, 0.86199},  {60, 290, 0.88006},  {60, 310, 0.90867},
+    {60, 330, 0.93011},  {120, 270, 0.72133}, {120, 280, 0.76025}, {120, 290, 0.79317},
+    {120, 310, 0.84515}, {120, 330, 0.88383},
+};
+inline constexpr double kIsoGas1Tolerance = 1e-5;
