@@ -1,0 +1,63 @@
+// A test address space started against the simulated system manager and display service on
+// virtual time; torn down by ending the simulation.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "HostFramework.h"
+#include "HostKernel.h"
+#include "HostTrace.h"
+#include "SimDisplayService.h"
+#include "SimSystemManager.h"
+#include "Tarvo.h"
+#include "TestAddressSpace.h"
+
+class LifeCycleTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host::resetKernel();
+        host::resetFramework();
+        host::resetTraceSettings();
+        host::useVirtualTime();
+    }
+
+    void TearDown() override {
+        manager.reset();
+        display.reset();
+        sim::configureTestAddressSpace({});
+        host::resetFramework();
+        host::resetTraceSettings();
+    }
+
+    // Starts the simulation and the test address space and waits for its registration.
+    bool start(sim::SystemManagerOptions options = {}, sim::TestAddressSpaceOptions space = {}) {
+        sim::configureTestAddressSpace(space);
+        manager = std::make_unique<sim::SystemManager>(std::move(options));
+        display = std::make_unique<sim::DisplayService>();
+        task = host::spawnTask("TestAS", sim::runTestAddressSpace);
+        manager->watchTask(task);
+        return manager->awaitRegistration();
+    }
+
+    // Start, the whole start-up and RUN.
+    bool startAndRun(sim::SystemManagerOptions options = {},
+                     sim::TestAddressSpaceOptions space = {}) {
+        return start(std::move(options), space) && manager->startUp() && manager->run();
+    }
+
+    AsInfo* block() const { return Sysmanlib_AsInfo_GetCurrent(); }
+
+    std::vector<uint32_t> replies() const {
+        std::vector<uint32_t> codes;
+        for (const sim::Event& event : manager->events(sim::EventKind::StateReply)) {
+            codes.push_back(event.value);
+        }
+        return codes;
+    }
+
+    std::unique_ptr<sim::SystemManager> manager;
+    std::unique_ptr<sim::DisplayService> display;
+    Task task = nullptr;
+};

@@ -1,0 +1,40 @@
+// What the simulated system manager saw of an address space, in the order it happened.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+enum class EventKind {
+    RegistrationName,  // text: the registration name (on "conSysManCmd")
+    Start,             // value: start code; detail: 1 when the task link and the connection came
+    Release,           // text: release string; detail: its length with the NUL
+    StartText,         // text: start text; detail: its length
+    Registered,        // semSysMan released
+    Command,           // value: command code; detail: argument word (sent by the system manager)
+    StateReply,        // value: reply code; detail: the state it answers
+    Code,              // value: the code
+    ServiceRequested,  // text: service name ("" when none)
+    ServiceReleased,   // text: service name; value: its activity id
+    TriggerProcessed,  // value: the state code
+    TriggerDone,
+    Checksum,          // value: pass total
+    DirChecksum,       // value: directory checksum
+    SupervisionArmed,  // the supervision clock's alarm went off (each arming, as time moves)
+    FatalStop,         // value: the code; text: the message
+    TaskFault,         // text: what escaped the task
+};
+
+// Name of the kind ("StateReply", ...).
+const char* eventName(EventKind kind);
+
+struct Event {
+    EventKind kind;
+    double time;  // seconds on the time source
+    uint32_t value = 0;
+    uint32_t detail = 0;
+    std::string text;
+};
+
+}  // namespace sim

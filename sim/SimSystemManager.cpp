@@ -1,0 +1,427 @@
+#include "SimSystemManager.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "AsInfo.h"
+#include "HostFramework.h"
+#include "HostKernel.h"
+#include "Sysmanlib.h"
+
+namespace sim {
+namespace {
+
+constexpr char kPassword[] = "!lanternmeadows";
+constexpr uint32_t kStartCode = 23;
+constexpr size_t kMaxWalk = 64;
+constexpr uint32_t kCommandState = 5;
+constexpr uint32_t kCommandConnect = 2;
+constexpr uint32_t kCommandConnectWithout = 3;
+constexpr uint32_t kCommandShutdown = 20;
+constexpr uint32_t kCommandRun = 21;
+constexpr uint32_t kComponentStarted = 0;
+
+double seconds(Time time) {
+    return time.Seconds + static_cast<double>(time.Fraction) / 4294967296.0;
+}
+
+void putU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i) {
+        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    }
+}
+
+void putText(std::vector<uint8_t>& bytes, size_t offset, size_t fieldSize,
+             const std::string& text) {
+    std::copy_n(text.begin(), std::min(text.size(), fieldSize), bytes.begin() + offset);
+}
+
+std::string textOf(const char* buffer, uintptr_t transferred) {
+    return std::string(buffer, strnlen(buffer, transferred));
+}
+
+}  // namespace
+
+const std::vector<uint32_t> kStartUpStates = {3, 17, 4, 5, 16, 7, 8, 11};
+
+std::vector<uint8_t> buildSelfInformation(const SelfInfoSettings& settings) {
+    std::vector<uint8_t> bytes(kSelfInfoSize, 0);
+    putU32(bytes, kSelfInfoModeOffset, settings.mode);
+    putText(bytes, kSelfInfoParPrefixOffset, sizeof(SelfInformation::szParPrefix),
+            settings.parPrefix);
+    putText(bytes, kSelfInfoParDirOffset, sizeof(SelfInformation::szParDir), settings.parDir);
+    putText(bytes, kSelfInfoAsNameOffset, sizeof(SelfInformation::szAsName), settings.asName);
+    putText(bytes, kSelfInfoBasePathOffset, sizeof(SelfInformation::szBasePath), settings.basePath);
+    putText(bytes, kSelfInfoParTextOffset, sizeof(SelfInformation::szParText), settings.parText);
+    bytes[kSelfInfoLanguageOffset] = settings.language;
+    bytes[kSelfInfoInstanceOffset] = settings.instance;
+    bytes[kSelfInfoTraceSelectorOffset] = settings.traceSelector;
+    return bytes;
+}
+
+SystemManager::SystemManager(SystemManagerOptions options)
+    : myOptions(std::move(options)), myNextActivityId(myOptions.firstServiceActivityId) {
+    CreateSemaphore(0, &myParking);
+    Semaphore parking = myParking;
+    // A stopped address space stays parked in a kernel wait, so that the simulation sees it
+    // quiescent and the kernel reset can end it.
+    host::setFatalStopObserver([this, parking](const host::FatalStop& stop) {
+        record(EventKind::FatalStop, static_cast<uint32_t>(stop.code), 0, stop.message);
+        WaitForSemaphore(parking);
+    });
+    host::setTaskFaultHandler([this](Task, const char* what) {
+        record(EventKind::TaskFault, 0, 0, what != nullptr ? what : "");
+    });
+    registerResources();
+    host::spawnTask("SimSysMan", [this] { registrationTask(); });
+    host::spawnTask("SimSysManCmd", [this] { nameTask(); });
+    host::spawnTask("SimSupervision", [this] { supervisionTask(); });
+}
+
+SystemManager::~SystemManager() {
+    host::resetKernel();
+    host::setFatalStopObserver(nullptr);
+}
+
+void SystemManager::registerResources() {
+    auto omitted = [this](const char* name) {
+        const auto& list = myOptions.omittedResources;
+        return std::find(list.begin(), list.end(), name) != list.end();
+    };
+    auto offer = [&](const char* name, Object object, const char* password) {
+        if (!omitted(name)) {
+            host::registerResource(name, object, password);
+        }
+    };
+    Connection clientStart = nullptr;
+    Connection clientCommand = nullptr;
+    Connection device = nullptr;
+    Connection deviceEnd = nullptr;
+    Clock realTimeClock = nullptr;
+    CreateConnection(&clientStart, &myStartEnd);
+    CreateConnection(&clientCommand, &myNameEnd);
+    CreateConnection(&device, &deviceEnd);
+    CreateSemaphore(0, &myStartSemaphore);
+    CreateVirtualClock(GetSystemClock(), 0, &realTimeClock);
+    CreateVirtualClock(GetSystemClock(), 0, &mySupervisionClock);
+    offer("conSysManStart", clientStart, "");
+    offer("conSysManCmd", clientCommand, "");
+    offer("semSysMan", myStartSemaphore, "");
+    offer("RealTimeClock", realTimeClock, kPassword);
+    offer("ConfigurationIODevice", device, kPassword);
+}
+
+void SystemManager::record(EventKind kind, uint32_t value, uint32_t detail, std::string text) {
+    const double now = seconds(host::currentTime());
+    std::lock_guard<std::mutex> lock(myMutex);
+    myEvents.push_back(Event{kind, now, value, detail, std::move(text)});
+}
+
+void SystemManager::registrationTask() {
+    char regName[kRegNameSize] = {};
+    Buffer start[4] = {
+        {ImmediateBuffer, 0, 0, 0},
+        {LinkBuffer, 0, 0, 0},
+        {ObjectBuffer, 0, 0, 0},
+        {DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(regName), sizeof(regName), 0},
+    };
+    if (SynchronousReceive(myStartEnd, start) != Success) {
+        return;
+    }
+    const auto commandEnd = reinterpret_cast<Connection>(start[2].TheAddress);
+    record(EventKind::Start, static_cast<uint32_t>(start[0].TheAddress),
+           start[1].TheAddress != 0 && commandEnd != nullptr ? 1 : 0,
+           textOf(regName, start[3].Transferred));
+    {
+        std::lock_guard<std::mutex> lock(myMutex);
+        myCommandEnd = commandEnd;
+    }
+    exchangeRegistration(commandEnd);
+}
+
+bool SystemManager::exchangeRegistration(Connection commandEnd) {
+    Connection link = nullptr;
+    Connection clientLink = nullptr;
+    CreateConnection(&link, &clientLink);
+    std::vector<uint8_t> selfInfo = buildSelfInformation(myOptions.self);
+    Buffer answer[4] = {
+        {ImmediateBuffer, myOptions.answerCode, 0, 0},
+        {ObjectBuffer, reinterpret_cast<uintptr_t>(clientLink), 0, 0},
+        {ObjectBuffer, 0, 0, 0},
+        {DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(selfInfo.data()), selfInfo.size(), 0},
+    };
+    if (SynchronousSend(commandEnd, answer) != Success) {
+        return false;
+    }
+    char release[kStartTextSize] = {};
+    char startText[kStartTextSize] = {};
+    Buffer second[4] = {
+        {ImmediateBuffer, 0, 0, 0},
+        {LinkBuffer, 0, 0, 0},
+        {DataBuffer, reinterpret_cast<uintptr_t>(release), sizeof(release), 0},
+        {DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(startText), sizeof(startText), 0},
+    };
+    if (SynchronousReceive(link, second) != Success) {
+        return false;
+    }
+    record(EventKind::Release, 0, static_cast<uint32_t>(second[2].Transferred),
+           textOf(release, second[2].Transferred));
+    record(EventKind::StartText, 0, static_cast<uint32_t>(second[3].Transferred),
+           std::string(startText, second[3].Transferred));
+    Buffer supervision[4] = {
+        {ObjectBuffer, reinterpret_cast<uintptr_t>(mySupervisionClock), 0, 0},
+        {ObjectBuffer, 0, 0, 0},
+        {ImmediateBuffer, static_cast<uintptr_t>(myOptions.supervisionTime.Seconds),
+         myOptions.supervisionTime.Fraction, 0},
+        {ImmediateBuffer | LastBuffer, myOptions.supervisionPeriodic, 0, 0},
+    };
+    if (SynchronousSend(commandEnd, supervision) != Success) {
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(myMutex);
+        myRegistered = true;
+    }
+    record(EventKind::Registered);
+    ReleaseSemaphore(myStartSemaphore);
+    linkTask(link);
+    return true;
+}
+
+void SystemManager::linkTask(Connection link) {
+    for (;;) {
+        char payload[kCommandDataSize] = {};
+        Buffer message[3] = {
+            {ImmediateBuffer, 0, 0, 0},
+            {ImmediateBuffer, 0, 0, 0},
+            {DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(payload), sizeof(payload), 0},
+        };
+        const Error result = SynchronousReceive(link, message);
+        if (result != Success && result != BufferTooSmall) {
+            return;
+        }
+        handleLinkMessage(link, message, payload);
+    }
+}
+
+void SystemManager::handleLinkMessage(Connection link, const Buffer* message, const char* payload) {
+    const auto kind = static_cast<uint32_t>(message[0].TheAddress);
+    const auto argument = static_cast<uint32_t>(message[0].Length);
+    const auto argument2 = static_cast<uint32_t>(message[1].TheAddress);
+    const std::string text = textOf(payload, message[2].Transferred);
+    switch (kind) {
+        case kSysmanlibStateReply: {
+            record(EventKind::StateReply, argument, argument2);
+            uint32_t next = 0;
+            {
+                std::lock_guard<std::mutex> lock(myMutex);
+                const bool walking = argument2 == 1 && argument == kComponentStarted;
+                next = walking ? 1 : myNextState;
+            }
+            Buffer answer[1] = {{ImmediateBuffer | LastBuffer, kSysmanlibAnswerOk, next, 0}};
+            SynchronousSend(link, answer);
+            break;
+        }
+        case kSysmanlibCode:
+            record(EventKind::Code, argument);
+            break;
+        case kSysmanlibRequestService:
+            record(EventKind::ServiceRequested, 0, 0, text);
+            break;
+        case kSysmanlibTriggerProcessed:
+            record(EventKind::TriggerProcessed, argument);
+            break;
+        case kSysmanlibTriggerDone:
+            record(EventKind::TriggerDone);
+            break;
+        case kSysmanlibChecksum:
+            record(EventKind::Checksum, argument);
+            break;
+        case kSysmanlibDirChecksum:
+            record(EventKind::DirChecksum, argument);
+            break;
+        case kSysmanlibReleaseService:
+            record(EventKind::ServiceReleased, argument, 0, text);
+            break;
+        default:
+            break;
+    }
+}
+
+void SystemManager::nameTask() {
+    for (;;) {
+        char name[kRegNameSize] = {};
+        Buffer message[2] = {
+            {ImmediateBuffer, 0, 0, 0},
+            {DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(name), sizeof(name), 0},
+        };
+        if (SynchronousReceive(myNameEnd, message) != Success) {
+            return;
+        }
+        record(EventKind::RegistrationName, static_cast<uint32_t>(message[0].TheAddress), 0,
+               textOf(name, message[1].Transferred));
+    }
+}
+
+void SystemManager::supervisionTask() {
+    while (SynchronousReceive(mySupervisionClock, nullptr) == Success) {
+        record(EventKind::SupervisionArmed);
+    }
+}
+
+void SystemManager::watchTask(Task task) {
+    std::lock_guard<std::mutex> lock(myMutex);
+    myWatchedTask = task;
+}
+
+bool SystemManager::awaitRegistration() {
+    host::waitForQuiescence();
+    return registered();
+}
+
+bool SystemManager::registered() const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    return myRegistered;
+}
+
+bool SystemManager::stopped() const {
+    Task watched = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(myMutex);
+        for (const Event& event : myEvents) {
+            if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
+                return true;
+            }
+        }
+        watched = myWatchedTask;
+    }
+    host::TaskInfo info;
+    return watched != nullptr && host::describeTask(watched, &info) == Success &&
+           info.state == host::TaskState::Ended;
+}
+
+bool SystemManager::sendCommand(uint32_t code, uint32_t argument, const std::vector<uint8_t>& data,
+                                Connection object1, Connection object2) {
+    Connection commandEnd = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(myMutex);
+        commandEnd = myRegistered ? myCommandEnd : nullptr;
+    }
+    if (commandEnd == nullptr || stopped()) {
+        return false;
+    }
+    record(EventKind::Command, code, argument);
+    Buffer message[4] = {
+        {ImmediateBuffer, code, argument, 0},
+        {ObjectBuffer, reinterpret_cast<uintptr_t>(object1), 0, 0},
+        {ObjectBuffer, reinterpret_cast<uintptr_t>(object2), 0, 0},
+        {DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(data.data()), data.size(), 0},
+    };
+    const Error result = SynchronousSend(commandEnd, message);
+    host::waitForQuiescence();
+    return result == Success && !stopped();
+}
+
+void SystemManager::setNextState(uint32_t state) {
+    std::lock_guard<std::mutex> lock(myMutex);
+    myNextState = state;
+}
+
+bool SystemManager::runState(uint32_t nextState) {
+    setNextState(nextState);
+    return sendCommand(kCommandState, 0);
+}
+
+std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
+                                                       const std::string& name) const {
+    std::vector<uint8_t> description(kCommandDataSize, 0);
+    putU32(description, kServiceDescActivityIdOffset, activityId);
+    putText(description, kServiceDescNameOffset, kServiceDescNameSize - 1, name);
+    return description;
+}
+
+// Connects the service the component started last asked for (command 2 with the service's
+// description and two connections), or goes on without one (command 3).
+bool SystemManager::connectRequestedService() {
+    std::optional<Event> request = lastEvent(EventKind::ServiceRequested);
+    if (!request || request->text.empty()) {
+        return sendCommand(kCommandConnectWithout, 0);
+    }
+    Connection first = nullptr;
+    Connection firstPeer = nullptr;
+    Connection second = nullptr;
+    Connection secondPeer = nullptr;
+    CreateConnection(&first, &firstPeer);
+    CreateConnection(&second, &secondPeer);
+    const uint32_t activityId = myNextActivityId++;
+    return sendCommand(kCommandConnect, 0, serviceDescription(activityId, request->text), first,
+                       second);
+}
+
+bool SystemManager::startUp() {
+    if (!runState(1)) {
+        return false;
+    }
+    const uint32_t afterWalk = kStartUpStates.front();
+    bool ok = runState(afterWalk);
+    for (size_t walked = 0; ok && walked < kMaxWalk; ++walked) {
+        std::optional<Event> reply = lastEvent(EventKind::StateReply);
+        if (!reply || reply->detail != 1 || reply->value != kComponentStarted) {
+            break;
+        }
+        ok = connectRequestedService();
+    }
+    for (size_t i = 1; ok && i < kStartUpStates.size(); ++i) {
+        ok = runState(kStartUpStates[i]);
+    }
+    return ok && runState(kReadyState);
+}
+
+bool SystemManager::run(const std::vector<uint8_t>& cycleData, uint32_t nextState) {
+    setNextState(nextState);
+    return sendCommand(kCommandRun, 0, cycleData);
+}
+
+bool SystemManager::trigger(uint32_t code, uint32_t argument,
+                            const std::vector<uint8_t>& cycleData) {
+    return sendCommand(code, argument, cycleData);
+}
+
+bool SystemManager::shutdown() {
+    setNextState(kShutdownState);
+    return sendCommand(kCommandShutdown, 0);
+}
+
+void SystemManager::advance(std::chrono::nanoseconds duration) {
+    host::advanceTime(duration);
+}
+
+std::vector<Event> SystemManager::events() const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    return myEvents;
+}
+
+std::vector<Event> SystemManager::events(EventKind kind) const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    std::vector<Event> found;
+    std::copy_if(myEvents.begin(), myEvents.end(), std::back_inserter(found),
+                 [kind](const Event& event) { return event.kind == kind; });
+    return found;
+}
+
+std::optional<Event> SystemManager::lastEvent(EventKind kind) const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    for (auto it = myEvents.rbegin(); it != myEvents.rend(); ++it) {
+        if (it->kind == kind) {
+            return *it;
+        }
+    }
+    return std::nullopt;
+}
+
+void SystemManager::clearEvents() {
+    std::lock_guard<std::mutex> lock(myMutex);
+    myEvents.clear();
+}
+
+}  // namespace sim

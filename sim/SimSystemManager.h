@@ -1,0 +1,130 @@
+// The simulated system manager: owns the named objects the system-manager client asks for,
+// answers its registration with a self-information block, drives it through its states and
+// commands, and records everything the address space sends back.
+//
+// The driver (a test or the scenario runner) calls the command functions from its own thread;
+// each sends one command and returns once every task of the simulation has reacted
+// (quiescence). The simulation works on the host's virtual time.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Kernel.h"
+#include "SimEvents.h"
+
+namespace sim {
+
+// The self-information fields the system manager gives the address space.
+struct SelfInfoSettings {
+    uint32_t mode = 3;
+    std::string parPrefix = "Test";
+    std::string parDir = "par";
+    std::string asName = "TestAS";
+    std::string basePath = "./";
+    std::string parText = "new parameters";
+    uint8_t language = 0;
+    uint8_t instance = 1;
+    uint8_t traceSelector = 0;
+};
+
+// The 1268-byte self-information of `settings`, little-endian. Each text is cut to its field;
+// a text that fills its field whole travels without terminator, as the wire allows.
+std::vector<uint8_t> buildSelfInformation(const SelfInfoSettings& settings);
+
+struct SystemManagerOptions {
+    SelfInfoSettings self;
+    uint32_t answerCode = 22;    // code of the registration answer (22 accepts)
+    Time supervisionTime{0, 0};  // alarm time of the supervision record
+    uint32_t supervisionPeriodic = 0;
+    uint32_t firstServiceActivityId = 100;      // activity ids given to connected services
+    std::vector<std::string> omittedResources;  // named objects not to register (tests)
+};
+
+// The states the start-up walks after the component walk, in this order; then the ready state
+// (no hook), which RUN answers, so that RUN repeats no hook.
+extern const std::vector<uint32_t> kStartUpStates;
+constexpr uint32_t kReadyState = 12;
+constexpr uint32_t kRunningState = 14;
+constexpr uint32_t kShutdownState = 13;
+
+class SystemManager {
+  public:
+    // Registers the named objects and starts the system manager's tasks. The host kernel and
+    // framework should be fresh (host::resetKernel, host::resetFramework).
+    explicit SystemManager(SystemManagerOptions options);
+    // Ends the address space and the simulation: every task of the host kernel is ended and
+    // the kernel is reset (host::resetKernel).
+    ~SystemManager();
+    SystemManager(const SystemManager&) = delete;
+    SystemManager& operator=(const SystemManager&) = delete;
+
+    // The address space's initial task; once it has ended the address space counts as stopped.
+    void watchTask(Task task);
+
+    // Waits until the start-up has settled; true when the registration completed.
+    bool awaitRegistration();
+    bool registered() const;
+    // True once the address space stopped: a fatal stop, a task fault, or its task ended.
+    bool stopped() const;
+
+    // Sends one command (code, argument word, data, two objects) on the command connection and
+    // waits for quiescence. False (and nothing sent) when the address space is not registered
+    // or stopped; false also when the address space stopped while handling it.
+    bool sendCommand(uint32_t code, uint32_t argument = 0, const std::vector<uint8_t>& data = {},
+                     Connection object1 = nullptr, Connection object2 = nullptr);
+
+    // The state that the answers to the next state replies name (the walk of state 1 goes on
+    // by itself while components answer 0).
+    void setNextState(uint32_t state);
+    // Command 5: the address space performs its current state; the answer names `nextState`.
+    bool runState(uint32_t nextState);
+    // The whole start: state 0, the component walk with its service connections, the states
+    // of kStartUpStates, ending in the ready state.
+    bool startUp();
+    // RUN with the cycle data; the answer names `nextState`.
+    bool run(const std::vector<uint8_t>& cycleData = {}, uint32_t nextState = kRunningState);
+    // A trigger or cycle command (40, 43, 48, 51, 42, 50) with its argument word.
+    bool trigger(uint32_t code, uint32_t argument, const std::vector<uint8_t>& cycleData = {});
+    // Command 20; the answers name state 13.
+    bool shutdown();
+    // Moves virtual time forward; due alarms fire and every task reacts.
+    void advance(std::chrono::nanoseconds duration);
+
+    std::vector<Event> events() const;
+    std::vector<Event> events(EventKind kind) const;
+    std::optional<Event> lastEvent(EventKind kind) const;
+    void clearEvents();
+
+  private:
+    void registerResources();
+    void registrationTask();
+    bool exchangeRegistration(Connection commandEnd);
+    void linkTask(Connection link);
+    void handleLinkMessage(Connection link, const Buffer* message, const char* payload);
+    void nameTask();
+    void supervisionTask();
+    void record(EventKind kind, uint32_t value = 0, uint32_t detail = 0, std::string text = {});
+    bool connectRequestedService();
+    std::vector<uint8_t> serviceDescription(uint32_t activityId, const std::string& name) const;
+
+    SystemManagerOptions myOptions;
+    mutable std::mutex myMutex;
+    std::vector<Event> myEvents;
+    uint32_t myNextState = 1;
+    Connection myCommandEnd = nullptr;
+    bool myRegistered = false;
+    Task myWatchedTask = nullptr;
+    uint32_t myNextActivityId;
+    Connection myStartEnd = nullptr;
+    Connection myNameEnd = nullptr;
+    Semaphore myStartSemaphore = nullptr;
+    Clock mySupervisionClock = nullptr;
+    Semaphore myParking = nullptr;
+};
+
+}  // namespace sim

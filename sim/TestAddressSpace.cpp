@@ -1,0 +1,220 @@
+// The test address space. Its display client answers each record with command 29 to the same
+// item, carrying the record's command code, so a test sees both directions of the display path.
+#include "TestAddressSpace.h"
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+
+#include "FbDo.h"
+#include "HostTree.h"
+#include "Kernel.h"
+#include "Sysmanlib.h"
+#include "Tarvo.h"
+#include "libSysman.h"
+
+namespace sim {
+
+const char kDisplayServiceName[] = "ZUB_PEG_Service";
+
+namespace {
+
+constexpr uint32_t kDisplayAnswerCode = 29;
+constexpr uint32_t kServiceTaskPriority = 135;
+constexpr uint32_t kServiceTaskStack = 16384;
+
+class TestDisplayClient : public ServiceClient {
+  public:
+    using ServiceClient::ServiceClient;
+
+    int onCommand(const void* pRecord, uint32_t length) override;
+};
+
+struct TestState {
+    std::mutex mutex;
+    TestAddressSpaceOptions options;
+    std::vector<HookCall> calls;
+    std::vector<std::vector<uint8_t>> displayRecords;
+    std::unique_ptr<TestDisplayClient> displayClient;
+};
+
+TestState& state() {
+    static TestState* instance = new TestState();
+    return *instance;
+}
+
+TestAddressSpaceOptions options() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return state().options;
+}
+
+int note(int slot, const AsInfo* pAsInfo, uint32_t argument1 = 0, uint32_t argument2 = 0) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().calls.push_back(
+        HookCall{slot, pAsInfo != nullptr ? pAsInfo->nStateCode : 0, argument1, argument2});
+    return slot == state().options.failingSlot ? state().options.failCode : 0;
+}
+
+int TestDisplayClient::onCommand(const void* pRecord, uint32_t length) {
+    const auto* bytes = static_cast<const uint8_t*>(pRecord);
+    {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        state().displayRecords.emplace_back(bytes, bytes + length);
+    }
+    if (length < kServiceRecordHeader) {
+        return 0;
+    }
+    uint32_t itemId = 0;
+    uint32_t code = 0;
+    for (int i = 3; i >= 0; --i) {
+        itemId = itemId << 8 | bytes[i];
+        code = code << 8 | bytes[4 + i];
+    }
+    const uint8_t payload[4] = {static_cast<uint8_t>(code), static_cast<uint8_t>(code >> 8),
+                                static_cast<uint8_t>(code >> 16), static_cast<uint8_t>(code >> 24)};
+    return send(itemId, kDisplayAnswerCode, payload, sizeof(payload));
+}
+
+int displayComponent(AsInfo* pAsInfo, const char** ppServiceName, void* pServiceObject) {
+    if (ppServiceName != nullptr) {
+        *ppServiceName = kDisplayServiceName;
+    }
+    if (pServiceObject == nullptr) {
+        return 0;
+    }
+    auto client =
+        std::make_unique<TestDisplayClient>(pAsInfo, static_cast<ServiceObject*>(pServiceObject));
+    static_cast<ServiceObject*>(pServiceObject)->pClient = client.get();
+    pAsInfo->pDisplayService = pServiceObject;
+    const int result = client->open();
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().displayClient = std::move(client);
+    return result;
+}
+
+// Output := 2 * input, with the input's status.
+int doubleInput(AsInfo* pAsInfo, const TestAddressSpaceOptions& settings) {
+    host::HostTree* tree = host::HostTree::of(pAsInfo->pTheTree);
+    if (tree == nullptr) {
+        return 1;
+    }
+    FbDoNode input = tree->find(settings.input);
+    FbDoNode output = tree->find(settings.output);
+    if (input == nullptr || output == nullptr) {
+        return 1;
+    }
+    FbDo_BeginTreeAccess(pAsInfo->pTheTree);
+    uint32_t status = 0;
+    const double value = FbDo_ReadDouble(input, 0.0, &status, 0);
+    const int result = FbDo_WriteDouble(output, 2.0 * value, &status);
+    FbDo_EndTreeAccess(pAsInfo->pTheTree);
+    return result;
+}
+
+template <int Slot>
+int hook(AsInfo* pAsInfo) {
+    return note(Slot, pAsInfo);
+}
+
+int onConnected() {
+    return note(0, nullptr);
+}
+
+int getStartText(char* text, uint32_t size) {
+    const std::string startText = options().startText;
+    std::snprintf(text, size, "%s", startText.c_str());
+    return note(1, nullptr, size);
+}
+
+int onFbDO(AsInfo* pAsInfo) {
+    const int result = note(5, pAsInfo);
+    return result != 0 || !options().useTree ? result : Tarvo_TreeStart(0);
+}
+
+int onServicesTaskSetup(AsInfo* pAsInfo) {
+    const int result = note(8, pAsInfo);
+    if (result != 0 || pAsInfo->pDisplayService == nullptr) {
+        return result;
+    }
+    Task task = nullptr;
+    const Error created = Tarvo_CreateTask(pAsInfo, kServiceTaskStack, &task, kDisplayServiceName);
+    return created != Success ? created
+                              : Tarvo_StartServiceTask(pAsInfo, task, kServiceTaskPriority);
+}
+
+int onCommand50(AsInfo* pAsInfo, uint32_t argument) {
+    return note(14, pAsInfo, argument);
+}
+
+int onProcess(AsInfo* pAsInfo) {
+    const int result = note(16, pAsInfo);
+    const TestAddressSpaceOptions settings = options();
+    return result != 0 || !settings.useTree ? result : doubleInput(pAsInfo, settings);
+}
+
+int onTimer(AsInfo* pAsInfo, uint32_t id, uint32_t status) {
+    return note(19, pAsInfo, id, status);
+}
+
+int onLoopStart(AsInfo* pAsInfo) {
+    const int result = note(21, pAsInfo);
+    return result != 0 ? result : Sysmanlib_DefaultLoopStart(pAsInfo);
+}
+
+const SysManHookTable kTestHooks = {
+    onConnected, getStartText, hook<2>,
+    hook<3>,     hook<4>,      onFbDO,
+    hook<6>,     hook<7>,      onServicesTaskSetup,
+    hook<9>,     hook<10>,     hook<11>,
+    hook<12>,    hook<13>,     onCommand50,
+    hook<15>,    onProcess,    hook<17>,
+    hook<18>,    onTimer,      hook<20>,
+    onLoopStart,
+};
+
+const ComponentStartFunction kTestStartTable[] = {Tarvo_Component1Init, displayComponent, nullptr};
+
+}  // namespace
+
+void configureTestAddressSpace(const TestAddressSpaceOptions& settings) {
+    std::unique_ptr<TestDisplayClient> old;
+    {
+        std::lock_guard<std::mutex> lock(state().mutex);
+        state().options = settings;
+        state().calls.clear();
+        state().displayRecords.clear();
+        old = std::move(state().displayClient);
+    }
+}
+
+const SysManHookTable& testHooks() {
+    return kTestHooks;
+}
+
+const ComponentStartFunction* testStartTable() {
+    return kTestStartTable;
+}
+
+void runTestAddressSpace() {
+    SysManStartWithHooks(&kTestHooks, kTestStartTable);
+}
+
+std::vector<HookCall> testHookCalls() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return state().calls;
+}
+
+std::vector<int> testHookSlots() {
+    std::vector<int> slots;
+    for (const HookCall& call : testHookCalls()) {
+        slots.push_back(call.slot);
+    }
+    return slots;
+}
+
+std::vector<std::vector<uint8_t>> testDisplayRecords() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return state().displayRecords;
+}
+
+}  // namespace sim

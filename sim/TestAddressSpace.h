@@ -1,0 +1,50 @@
+// A small address space for tests and scenarios: a hook in every slot that records its call,
+// a start table with a framework component and a display-service component, and, with a tree,
+// a cycle that doubles an input into an output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "AsInfo.h"
+
+namespace sim {
+
+struct TestAddressSpaceOptions {
+    int failingSlot = -1;  // the hook of this slot returns failCode
+    int32_t failCode = 1;
+    std::string startText = "Test start";  // what slot 1 fills in
+    bool useTree = false;  // state 4 starts the tree; the cycle writes output = 2 * input
+    std::string input = "Demo.In";
+    std::string output = "Demo.Out";
+};
+
+// One recorded hook call.
+struct HookCall {
+    int slot;
+    uint32_t state;      // nStateCode when called
+    uint32_t argument1;  // slot 14: argument word; slot 19: timer id
+    uint32_t argument2;  // slot 19: status
+};
+
+// The name the display component asks for.
+extern const char kDisplayServiceName[];
+
+// Sets the options and forgets earlier calls and display records. Not while the address space
+// runs.
+void configureTestAddressSpace(const TestAddressSpaceOptions& options);
+// The hook table and the start table (the framework's first component, then the display
+// component; null-terminated).
+const SysManHookTable& testHooks();
+const ComponentStartFunction* testStartTable();
+// The body of the address space's initial task: SysManStartWithHooks with the tables above.
+void runTestAddressSpace();
+
+std::vector<HookCall> testHookCalls();
+// The slots called so far, in order.
+std::vector<int> testHookSlots();
+// Display records the test address space's display client received.
+std::vector<std::vector<uint8_t>> testDisplayRecords();
+
+}  // namespace sim
