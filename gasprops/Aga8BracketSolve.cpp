@@ -4,53 +4,24 @@
 
 #include "Aga8DetailInternal.h"
 #include "tables/aga8_detail_constants.h"
-#include "tables/aga8_detail_table4_terms.h"
 
 namespace {
 
 // The compressibility equation at fixed temperature terms, evaluated at trial densities.
 class Aga8ZOfDensity {
   public:
-    Aga8ZOfDensity(double B, double K3, const double* Ct) : B_(B), K3_(K3), Ct_(Ct) {}
+    explicit Aga8ZOfDensity(const Aga8DensityTerms& terms) : terms_(terms) {}
 
     // Stores Z at D (mol/dm3) and returns D Z.
     double operator()(double D) {
-        const double rho = K3_ * D;
-        double rhoPow[10];
-        rhoPow[0] = 1.0;
-        for (int k = 1; k < 10; ++k) {
-            rhoPow[k] = rhoPow[k - 1] * rho;
-        }
-        double expRhoK[5];
-        expRhoK[0] = 1.0;  // unused: c_n = 0 where k_n = 0
-        for (int k = 1; k < 5; ++k) {
-            expRhoK[k] = std::exp(-rhoPow[k]);
-        }
-        double sumCt = 0.0;
-        for (int n = kAga8FirstCTerm; n < kAga8VirialTerms; ++n) {
-            sumCt += Ct_[n];
-        }
-        double sum = 0.0;
-        for (int n = kAga8FirstCTerm; n < kAga8Terms; ++n) {
-            const Aga8DetailTerm& term = kAga8DetailTerms[n];
-            double value = Ct_[n] * rhoPow[term.b];
-            if (term.k != 0) {
-                value *= (term.b - term.k * rhoPow[term.k]) * expRhoK[term.k];
-            } else {
-                value *= term.b;
-            }
-            sum += value;
-        }
-        Z_ = 1.0 + B_ * D - rho * sumCt + sum;
+        Z_ = Aga8ZAtDensity(terms_, D);
         return D * Z_;
     }
 
     double Z() const { return Z_; }
 
   private:
-    double B_;
-    double K3_;
-    const double* Ct_;
+    const Aga8DensityTerms& terms_;
     double Z_ = 1.0;
 };
 
@@ -120,7 +91,9 @@ double Aga8DensityBracketed(double p, double T, double B, double K3, const doubl
         status = 0;
         return 1.0;
     }
-    Aga8ZOfDensity zOfDensity(B, K3, Ct);
+    Aga8DensityTerms terms;
+    Aga8GroupDensityTerms(B, K3, Ct, terms);
+    Aga8ZOfDensity zOfDensity(terms);
     status = Aga8BracketSolve(zOfDensity, P, RT);
     const double Z = zOfDensity.Z();
     if (status <= 0) {

@@ -25,15 +25,43 @@ struct Aga8SetupTables {
     uint8_t UpairFlag[kAga8Components][kAga8Components];  // U_ij != 1
     uint8_t GpairFlag[kAga8Components][kAga8Components];  // G*_ij != 1
     double Eu[kAga8Components][kAga8Components][kAga8VirialTerms];  // E_ij^u_n
-    double Ei25[kAga8Components];                                   // E_i^2.5
-    double Ki25[kAga8Components];                                   // K_i^2.5
-    int16_t twoU[kAga8Terms];  // 2 u_n: index into the tables of half powers
+    // Pair value of the second-virial term n before the mole-fraction weight and a_n:
+    // (K_i K_j)^1.5 times S_i S_j, Q_i Q_j, G_ij as switched and E_ij^u_n; 0 where the term does
+    // not apply to the pair (a switched-on W, F, S or Q term needs both components to carry it).
+    double pairVirial[kAga8Components][kAga8Components][kAga8VirialTerms];
+    double Ei25[kAga8Components];  // E_i^2.5
+    double Ki25[kAga8Components];  // K_i^2.5
+    int16_t twoU[kAga8Terms];      // 2 u_n: index into the tables of half powers
+    // Terms 13 to 58 grouped by their density exponents (b_n, k_n): at a fixed temperature the
+    // density function of a group is one term with the summed coefficient.
+    int densityGroupCount;
+    int8_t densityGroupOfTerm[kAga8Terms];
+    int8_t groupB[kAga8Terms];
+    int8_t groupK[kAga8Terms];
     // Ideal-gas coefficients, adjusted: n0_1 - ln(d0), n0_3 - 1; theta_4..theta_7 in K.
     double idealN0[kAga8Components][7];
     double idealTheta[kAga8Components][4];
 };
 
 extern Aga8SetupTables gAga8Setup;
+
+// The temperature-dependent coefficients of one solve, summed per density group: everything the
+// density functions need at a fixed temperature and composition.
+struct Aga8DensityTerms {
+    double B;                  // second virial coefficient, dm3/mol
+    double K3;                 // K^3
+    double sumCt13to18;        // sum of C*_n for n = 13 to 18 (their linear virial counterparts)
+    double group[kAga8Terms];  // summed C*_n per density group
+};
+
+// Groups Ct (C*_n at the solve temperature) for the density functions.
+void Aga8GroupDensityTerms(double B, double K3, const double* Ct, Aga8DensityTerms& terms);
+
+// Z of the compressibility equation at D (mol/dm3).
+double Aga8ZAtDensity(const Aga8DensityTerms& terms, double D);
+
+// Reduced density derivatives of ar / (R T) at D: D d/dD and D^2 d2/dD2.
+void Aga8DensityDerivatives(const Aga8DensityTerms& terms, double D, double& first, double& second);
 
 // Composition-dependent terms of `composition` (21 values, mol-%) into the state (x, M, K3, Bs,
 // Cs). Returns 1 on success, 0 for a negative or non-finite value, a sum outside 80 to 120 mol-%
@@ -60,8 +88,11 @@ double Aga8Density(double p, double T, double& D, const Aga8State& state, int& s
 void Aga8ResidualHelmholtz(const Aga8State& state, double T, double D, const double* tPowNegU,
                            int maxTemperatureOrder, double (&ar)[4][4]);
 
-// Pressure (kPa), dP/dD (kPa dm3/mol) and Z at T (K) and D (mol/dm3).
+// Pressure (kPa), dP/dD (kPa dm3/mol) and Z at T (K) and D (mol/dm3), from the state's
+// temperature terms (or from terms grouped once per solve).
 void Aga8Pressure(const Aga8State& state, double T, double D, double& P, double& dPdD, double& Z);
+void Aga8Pressure(const Aga8DensityTerms& terms, double T, double D, double& P, double& dPdD,
+                  double& Z);
 
 // Stores the outcome: failed flag, Z 1.0 after a failure, *zOut when given. Returns failed.
 uint8_t Aga8FinishResult(Aga8State& state, uint8_t failed, double* zOut);

@@ -99,13 +99,23 @@ void Aga8ResidualHelmholtz(const Aga8State& state, double T, double D, const dou
     }
 }
 
-void Aga8Pressure(const Aga8State& state, double T, double D, double& P, double& dPdD, double& Z) {
-    double ar[4][4];
-    Aga8ResidualHelmholtz(state, T, D, nullptr, 0, ar);
+void Aga8Pressure(const Aga8DensityTerms& terms, double T, double D, double& P, double& dPdD,
+                  double& Z) {
+    double first = 0.0;
+    double second = 0.0;
+    Aga8DensityDerivatives(terms, D, first, second);
     const double RT = kAga8GasConstant * T;
-    Z = 1.0 + ar[0][1] / RT;
+    const double ar01 = RT * first;
+    const double ar02 = RT * second;
+    Z = 1.0 + ar01 / RT;
     P = D * RT * Z;
-    dPdD = RT + 2.0 * ar[0][1] + ar[0][2];
+    dPdD = RT + 2.0 * ar01 + ar02;
+}
+
+void Aga8Pressure(const Aga8State& state, double T, double D, double& P, double& dPdD, double& Z) {
+    Aga8DensityTerms terms;
+    Aga8GroupDensityTerms(state.B, state.K3, state.Ct, terms);
+    Aga8Pressure(terms, T, D, P, dPdD, Z);
 }
 
 double Aga8Density(double p, double T, double& D, const Aga8State& state, int& status) {
@@ -117,6 +127,8 @@ double Aga8Density(double p, double T, double& D, const Aga8State& state, int& s
         status = -3;
         return 1.0;
     }
+    Aga8DensityTerms terms;
+    Aga8GroupDensityTerms(state.B, state.K3, state.Ct, terms);
     const double plog = std::log(P);
     double vlog = -std::log(P / RT);
     double Z = 1.0;
@@ -131,7 +143,7 @@ double Aga8Density(double p, double T, double& D, const Aga8State& state, int& s
                  plog, trialD);
         double P2 = 0.0;
         double dPdD = 0.0;
-        Aga8Pressure(state, T, trialD, P2, dPdD, Z);
+        Aga8Pressure(terms, T, trialD, P2, dPdD, Z);
         if (dPdD > 0.0 && P2 > 0.0) {  // dP/dD = 0 would divide by zero
             const double vdiff = (std::log(P2) - plog) * P2 / (-trialD * dPdD);
             vlog -= vdiff;

@@ -68,56 +68,26 @@ void AddBinaryParts(const double* x, PureSums& s) {
     }
 }
 
-// Whether term n applies to the pair: each switched-on W, F, S, Q term needs both components to
-// carry that parameter.
-bool TermApplies(const Aga8DetailTerm& term, const Aga8DetailComponent& ci,
-                 const Aga8DetailComponent& cj) {
-    return !(term.w != 0 && (ci.W == 0.0 || cj.W == 0.0)) &&
-           !(term.f != 0 && (ci.F == 0.0 || cj.F == 0.0)) &&
-           !(term.s != 0 && (ci.S == 0.0 || cj.S == 0.0)) &&
-           !(term.q != 0 && (ci.Q == 0.0 || cj.Q == 0.0));
-}
-
 void SecondVirialSums(const double* x, double (&Bs)[kAga8VirialTerms]) {
-    const Aga8SetupTables& t = gAga8Setup;
-    for (double& b : Bs) {
-        b = 0.0;
-    }
+    // Accumulated locally so that the compiler keeps the sums in registers.
+    double sums[kAga8VirialTerms] = {};
     for (int i = 0; i < kAga8Components; ++i) {
         if (!(x[i] > 0.0)) {
             continue;
         }
-        const Aga8DetailComponent& ci = kAga8DetailComponents[i];
         for (int j = i; j < kAga8Components; ++j) {
             if (!(x[j] > 0.0)) {
                 continue;
             }
-            const Aga8DetailComponent& cj = kAga8DetailComponents[j];
             const double weight = (i == j) ? x[i] * x[j] : 2.0 * x[i] * x[j];
+            const double* pair = gAga8Setup.pairVirial[i][j];
             for (int n = 0; n < kAga8VirialTerms; ++n) {
-                const Aga8DetailTerm& term = kAga8DetailTerms[n];
-                if (!TermApplies(term, ci, cj)) {
-                    continue;
-                }
-                double value = t.KiKj15[i][j];
-                if (term.s != 0) {
-                    value *= ci.S * cj.S;
-                }
-                if (term.q != 0) {
-                    value *= t.QiQj[i][j];
-                }
-                if (term.g != 0) {
-                    value *= t.Gij[i][j];
-                }
-                if (t.Eu[i][j][n] != 1.0) {
-                    value *= t.Eu[i][j][n];
-                }
-                Bs[n] += weight * value;
+                sums[n] += weight * pair[n];
             }
         }
     }
     for (int n = 0; n < kAga8VirialTerms; ++n) {
-        Bs[n] *= kAga8DetailTerms[n].a;
+        Bs[n] = kAga8DetailTerms[n].a * sums[n];
     }
 }
 

@@ -60,6 +60,63 @@ void SetPairTables(Aga8SetupTables& t) {
     }
 }
 
+// Whether term n applies to the pair: each switched-on W, F, S, Q term needs both components to
+// carry that parameter.
+bool TermApplies(const Aga8DetailTerm& term, const Aga8DetailComponent& ci,
+                 const Aga8DetailComponent& cj) {
+    return !(term.w != 0 && (ci.W == 0.0 || cj.W == 0.0)) &&
+           !(term.f != 0 && (ci.F == 0.0 || cj.F == 0.0)) &&
+           !(term.s != 0 && (ci.S == 0.0 || cj.S == 0.0)) &&
+           !(term.q != 0 && (ci.Q == 0.0 || cj.Q == 0.0));
+}
+
+void SetPairVirialTable(Aga8SetupTables& t) {
+    for (int i = 0; i < kAga8Components; ++i) {
+        const Aga8DetailComponent& ci = kAga8DetailComponents[i];
+        for (int j = 0; j < kAga8Components; ++j) {
+            const Aga8DetailComponent& cj = kAga8DetailComponents[j];
+            for (int n = 0; n < kAga8VirialTerms; ++n) {
+                const Aga8DetailTerm& term = kAga8DetailTerms[n];
+                double value = 0.0;
+                if (TermApplies(term, ci, cj)) {
+                    value = t.KiKj15[i][j];
+                    if (term.s != 0) {
+                        value *= ci.S * cj.S;
+                    }
+                    if (term.q != 0) {
+                        value *= t.QiQj[i][j];
+                    }
+                    if (term.g != 0) {
+                        value *= t.Gij[i][j];
+                    }
+                    if (t.Eu[i][j][n] != 1.0) {
+                        value *= t.Eu[i][j][n];
+                    }
+                }
+                t.pairVirial[i][j][n] = value;
+            }
+        }
+    }
+}
+
+void SetDensityGroups(Aga8SetupTables& t) {
+    t.densityGroupCount = 0;
+    for (int n = kAga8FirstCTerm; n < kAga8Terms; ++n) {
+        const Aga8DetailTerm& term = kAga8DetailTerms[n];
+        int group = 0;
+        while (group < t.densityGroupCount &&
+               !(t.groupB[group] == term.b && t.groupK[group] == term.k)) {
+            ++group;
+        }
+        if (group == t.densityGroupCount) {
+            t.groupB[group] = static_cast<int8_t>(term.b);
+            t.groupK[group] = static_cast<int8_t>(term.k);
+            ++t.densityGroupCount;
+        }
+        t.densityGroupOfTerm[n] = static_cast<int8_t>(group);
+    }
+}
+
 void SetIdealGasCoefficients(Aga8SetupTables& t) {
     const double d0 =
         kAga8IdealReferencePressure / kAga8GasConstant / kAga8IdealReferenceTemperature;
@@ -80,5 +137,7 @@ void SetIdealGasCoefficients(Aga8SetupTables& t) {
 void Aga8Setup() {
     SetBinaryParameters(gAga8Setup);
     SetPairTables(gAga8Setup);
+    SetPairVirialTable(gAga8Setup);
+    SetDensityGroups(gAga8Setup);
     SetIdealGasCoefficients(gAga8Setup);
 }

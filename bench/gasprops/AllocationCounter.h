@@ -1,0 +1,21 @@
+// Counts the calls of the global operator new in a benchmark program, to prove that the measured
+// code makes no heap allocation.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+
+// operator new calls since the program started.
+size_t NewCallCount();
+
+// Measures the allocations of one benchmark's timed loop: construct before the loop, call
+// finish(state) after it. A non-zero count fails the benchmark and is reported as "allocs".
+class AllocationGuard {
+  public:
+    AllocationGuard() : start_(NewCallCount()) {}
+    void finish(benchmark::State& state) const;
+
+  private:
+    size_t start_;
+};
