@@ -28,13 +28,13 @@ enum : int32_t {
     TarvoServiceTaskUnknown = 4005  // the task was not created by Tarvo_CreateTask
 };
 
-// ---- Address-space information -------------------------------------------------------------
+// ---- Address-space information ------------------------------------------------------------------
 
 // The registered address-space block, or null before Sysmanlib_AsInfo_Register.
 AsInfo* Sysmanlib_AsInfo_GetCurrent();
 
-// Name of the address space (szAsName of the registered block); "" when none is registered.
-// Never null.
+// Name of the address space (szAsName of the registered block); "" when none is registered or
+// the name is not terminated inside its field. Never null.
 const char* Sysmanlib_AsInfo_GetName();
 
 // Display language: 0 the first language, 1 the second. Taken from the registered block's
@@ -63,10 +63,10 @@ int32_t Sysmanlib_AsInfo_Register(AsInfo* pAsInfo);
 // Returns non-zero on success, 0 when `pAsInfo` is null or not the registered block.
 int Sysmanlib_AsInfo_Setup(AsInfo* pAsInfo, uint32_t argument);
 
-// ---- Fatal stops, reports, assertions --------------------------------------------------------
+// ---- Fatal stops, reports, assertions -----------------------------------------------------------
 
 // 0 does nothing. Any other code stops the address space and never returns: the stop is
-// recorded (code, address-space name, phase), reported and traced, a line is written to stderr,
+// recorded (code, address-space name, phase) and traced, a line is written to stderr,
 // and the host's fatal-stop action follows (by default the process exits with status 70; see
 // HostFramework.h). `pAsInfo` may be null.
 void Tarvo_CheckFatal(int32_t code, AsInfo* pAsInfo);
@@ -84,22 +84,23 @@ void Tarvo_FatalReport(const char* asName, const char* text, const char* sourceP
 // ended like Tarvo_CheckFatal(TarvoAssertionFailed). Never returns.
 [[noreturn]] void Tarvo_AssertFailed(const char* expression, const char* sourcePath, uint32_t line);
 
-// A constant text for a kernel or framework result code ("Success", "ObjectIsNotValid",
-// "ServiceNotAvailable", ...); "Unknown error" for codes without a text. Never null.
+// A constant text for a framework result code ("ServiceNotAvailable", "AccessDenied", ...) or
+// a kernel code (its KernelErrorName: "Success", "ObjectIsNotValid", ..., "UnknownError" for a
+// code without a name). Never null.
 const char* Tarvo_ErrorText(int32_t code);
 
 // Marks the phase the address space is in (copied; a null text is ""). Fatal stops and
 // reports carry the phase current at that moment.
 void Tarvo_SetPhase(const char* text);
 
-// ---- Access rights ----------------------------------------------------------------------------
+// ---- Access rights ------------------------------------------------------------------------------
 
 // 0 when the current user has access right `right` (0 to 31), TarvoAccessDenied otherwise
 // (also for a null block or a right above 31). The host grants every right unless told
 // otherwise (HostFramework.h).
 int32_t Tarvo_CheckAccess(AsInfo* pAsInfo, uint32_t right);
 
-// ---- Framework tasks --------------------------------------------------------------------------
+// ---- Framework tasks ----------------------------------------------------------------------------
 
 // Creates a halted task of the framework for a service client, with `stackSize` bytes of stack
 // and the name `name` (may be null), and stores its handle in `*pTask`. The task runs once it is
@@ -114,7 +115,7 @@ Error Tarvo_CreateTask(AsInfo* pAsInfo, uint32_t stackSize, Task* pTask, const c
 // a task not made by Tarvo_CreateTask or already started, or the kernel's code.
 Error Tarvo_StartServiceTask(AsInfo* pAsInfo, Task task, uint32_t priority);
 
-// ---- Memory and exit-time destructors ---------------------------------------------------------
+// ---- Memory and exit-time destructors -----------------------------------------------------------
 
 // A zero-filled block of `size` bytes, or null when `size` is 0 or no memory is left. `tag`,
 // `sourcePath`, `line` and `flag` describe the allocation for the debug log. Blocks are never

@@ -17,8 +17,8 @@ inline const ServiceClient* textDictionaryOf(const AsInfo* pAsInfo) {
 }
 
 // The UTF-16 text of `key` in `language` (0 first, non-zero second), NUL-terminated, or null
-// when the dictionary or the key is missing. The text stays valid until the host loads another
-// dictionary. Any task.
+// when the dictionary or the key is missing. The text stays valid for the life of the address
+// space. Any task.
 const char16_t* Tarvo_LookupText(const ServiceClient* textDictionary, const char* key,
                                  uint32_t language);
 
@@ -49,8 +49,8 @@ int32_t Tarvo_FormatTime(const ServiceClient* textDictionary, const char* format
                          uint32_t language, uint32_t localTime);
 
 // The context path of the page the display shows (for example "Vesk.I1.PP.PP_3"), or null when
-// the display has none. The text belongs to the calling task until it calls
-// Tarvo_ReleaseDisplayContext.
+// the display has none or `pAsInfo` is null. The text belongs to the calling task until it calls
+// Tarvo_ReleaseDisplayContext or Tarvo_DisplayContext again.
 const char* Tarvo_DisplayContext(AsInfo* pAsInfo);
 
 // Gives back the text of the calling task's last Tarvo_DisplayContext; `flags` is 0 at every

@@ -10,12 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "TarvoTrace.h"
+
 namespace host {
 
 // Exit status of the process after a fatal stop with the default action.
 constexpr int kFatalExitStatus = 70;
 
-// ---- Settings ----------------------------------------------------------------------------------
+// Trace points of the framework itself (selector 0).
+constexpr uint32_t kTraceFileFramework = 0x7f1;
+constexpr uint32_t kTraceReport = TraceId(kTraceFileFramework, 1, 2);       // name, code, text
+constexpr uint32_t kTraceFatalStop = TraceId(kTraceFileFramework, 2, 1);    // name, code, text
+constexpr uint32_t kTraceFatalReport = TraceId(kTraceFileFramework, 3, 1);  // name, text, path
+constexpr uint32_t kTracePhase = TraceId(kTraceFileFramework, 4, 5);        // phase
+
+// ---- Settings -----------------------------------------------------------------------------------
 
 // Taste name that Tarvo_GetTasteName gives (default "").
 void setTasteName(const std::string& name);
@@ -27,7 +36,7 @@ void setInstanceIndex(std::optional<uint8_t> index);
 
 // Loads the text dictionary from a JSON file: an object of key -> [first language text, second
 // language text], UTF-8. Returns "" on success, else what is wrong (the dictionary is then
-// unchanged). Texts returned earlier by the lookups become invalid on success.
+// unchanged). Texts returned earlier by the lookups stay valid.
 std::string loadTextDictionary(const std::string& path);
 // The same from JSON text.
 std::string setTextDictionary(const std::string& json);
@@ -38,8 +47,13 @@ void setAccessRights(uint32_t grantedMask);
 // Context path of the page the display shows; std::nullopt: none (the default).
 void setDisplayContext(std::optional<std::string> context);
 
-// ---- Logs
-// ----------------------------------------------------------------------------------------
+// The service object connected to the framework component `component` (1 to 6), or null.
+void* componentService(int component);
+
+// Number of blocks Tarvo_DebugAlloc has handed out.
+size_t debugAllocationCount();
+
+// ---- Logs ---------------------------------------------------------------------------------------
 
 struct Report {
     int32_t code;
@@ -66,25 +80,24 @@ std::vector<FatalStop> fatalStops();
 std::vector<std::string> phases();
 std::string currentPhase();
 
-// ---- Fatal stops
-// -----------------------------------------------------------------------------------
+// ---- Fatal stops --------------------------------------------------------------------------------
 
 enum class FatalStopAction {
     Exit,  // default: the process ends at once with kFatalExitStatus (no destructors run)
-    Park,  // the stopping task blocks for ever; the rest of the process goes on
+    Park,  // the stopping task blocks for ever in the kernel (so it counts as quiescent and
+           // resetKernel ends it); the rest of the process goes on
 };
 void setFatalStopAction(FatalStopAction action);
 
-// Called with each fatal stop on the stopping task, after it was logged and before the action
+// Called with each fatal stop on the stopping task before it is logged and the action follows
 // (for example to flush a runner's output). Must not stop itself; empty: none.
 void setFatalStopObserver(std::function<void(const FatalStop&)> observer);
 
-// Waits until at least `count` fatal stops have happened; false when `timeout` passed first
-// (a guard against a hanging test, not a time source).
+// Waits until at least `count` fatal stops have been logged (their observer has returned);
+// false when `timeout` passed first (a guard against a hanging test, not a time source).
 bool waitForFatalStops(size_t count, std::chrono::milliseconds timeout);
 
-// ---- Reset
-// ----------------------------------------------------------------------------------------
+// ---- Reset --------------------------------------------------------------------------------------
 
 // Back to the start state for the next test: no registered block, empty logs and phases,
 // default settings, Exit action, no observer, no display context. The dictionary, the debug

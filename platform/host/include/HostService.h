@@ -52,8 +52,11 @@ class ServicePeer {
     // Records queued before the client has a running service task wait for it. Throws
     // std::logic_error when no client is connected or the record is shorter than its header.
     uint64_t push(const std::vector<uint8_t>& record);
+    // The result of onCommand for record `sequence` once it has returned; std::nullopt while
+    // it has not, or when the record was dropped (its client or this peer went away first).
+    std::optional<int> handled(uint64_t sequence) const;
     // Waits until onCommand has returned for record `sequence` and gives its result;
-    // std::nullopt when `timeout` passed first.
+    // std::nullopt when `timeout` passed first or the record was dropped.
     std::optional<int> waitHandled(
         uint64_t sequence, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
