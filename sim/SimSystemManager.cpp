@@ -340,8 +340,6 @@ std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
     return description;
 }
 
-// Connects the service the component started last asked for (command 2 with the service's
-// description and two connections), or goes on without one (command 3).
 bool SystemManager::connectRequestedService() {
     std::optional<Event> request = lastEvent(EventKind::ServiceRequested);
     if (!request || request->text.empty()) {

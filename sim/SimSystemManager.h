@@ -83,6 +83,10 @@ class SystemManager {
     void setNextState(uint32_t state);
     // Command 5: the address space performs its current state; the answer names `nextState`.
     bool runState(uint32_t nextState);
+    // One step of the component walk: connects the service the component started last asked
+    // for (command 2 with the service's description and two connections), or goes on without
+    // one (command 3).
+    bool connectRequestedService();
     // The whole start: state 0, the component walk with its service connections, the states
     // of kStartUpStates, ending in the ready state.
     bool startUp();
@@ -109,7 +113,6 @@ class SystemManager {
     void nameTask();
     void supervisionTask();
     void record(EventKind kind, uint32_t value = 0, uint32_t detail = 0, std::string text = {});
-    bool connectRequestedService();
     std::vector<uint8_t> serviceDescription(uint32_t activityId, const std::string& name) const;
 
     SystemManagerOptions myOptions;

@@ -111,6 +111,48 @@ int doubleInput(AsInfo* pAsInfo, const TestAddressSpaceOptions& settings) {
     return result;
 }
 
+// An activity of the calling task with `id` that completes when a one-shot alarm expires one
+// second from now.
+int startTimer(uint32_t id) {
+    Clock clock = nullptr;
+    Activity activity = nullptr;
+    const Time second{1, 0};
+    Error result = CreateVirtualClock(GetSystemClock(), 0, &clock);
+    if (result == Success) {
+        result = CreateActivity(CurrentTask(), 255, 0, id, &activity);
+    }
+    if (result == Success) {
+        result = AsynchronousReceive(activity, clock, nullptr);
+    }
+    return result != Success ? result : SetClockAlarm(clock, 0, nullptr, &second);
+}
+
+// An activity with `id` whose receive fails: its clock is closed under it.
+int startFailingActivity(uint32_t id) {
+    Clock clock = nullptr;
+    Activity activity = nullptr;
+    Error result = CreateVirtualClock(GetSystemClock(), 0, &clock);
+    if (result == Success) {
+        result = CreateActivity(CurrentTask(), 255, 0, id, &activity);
+    }
+    if (result == Success) {
+        result = AsynchronousReceive(activity, clock, nullptr);
+    }
+    return result != Success ? result : closeKernelObject(clock);
+}
+
+int onRun(AsInfo* pAsInfo) {
+    int result = note(13, pAsInfo);
+    const TestAddressSpaceOptions settings = options();
+    for (uint32_t id : settings.timerIds) {
+        result = result != 0 ? result : startTimer(id);
+    }
+    if (result == 0 && settings.failedActivityId != 0) {
+        result = startFailingActivity(settings.failedActivityId);
+    }
+    return result;
+}
+
 template <int Slot>
 int hook(AsInfo* pAsInfo) {
     return note(Slot, pAsInfo);
@@ -166,7 +208,7 @@ const SysManHookTable kTestHooks = {
     hook<3>,     hook<4>,      onFbDO,
     hook<6>,     hook<7>,      onServicesTaskSetup,
     hook<9>,     hook<10>,     hook<11>,
-    hook<12>,    hook<13>,     onCommand50,
+    hook<12>,    onRun,        onCommand50,
     hook<15>,    onProcess,    hook<17>,
     hook<18>,    onTimer,      hook<20>,
     onLoopStart,

@@ -18,6 +18,10 @@ struct TestAddressSpaceOptions {
     bool useTree = false;  // state 4 starts the tree; the cycle writes output = 2 * input
     std::string input = "Demo.In";
     std::string output = "Demo.Out";
+    // RUN creates an activity of the initial task for each id that completes one second later.
+    std::vector<uint32_t> timerIds;
+    // RUN creates an activity with this id (when non-zero) that completes at once with an error.
+    uint32_t failedActivityId = 0;
 };
 
 // One recorded hook call.

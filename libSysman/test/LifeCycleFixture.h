@@ -20,6 +20,7 @@ class LifeCycleTest : public ::testing::Test {
         host::resetKernel();
         host::resetFramework();
         host::resetTraceSettings();
+        host::setTraceLevel(15);
         host::useVirtualTime();
     }
 
@@ -56,6 +57,15 @@ class LifeCycleTest : public ::testing::Test {
         }
         return codes;
     }
+
+    // Slots called since the first `from` calls.
+    static std::vector<int> slotsSince(size_t from) {
+        std::vector<int> slots = sim::testHookSlots();
+        return std::vector<int>(slots.begin() + static_cast<std::ptrdiff_t>(from), slots.end());
+    }
+
+    // The fatal stops the simulated system manager saw.
+    std::vector<sim::Event> stops() const { return manager->events(sim::EventKind::FatalStop); }
 
     std::unique_ptr<sim::SystemManager> manager;
     std::unique_ptr<sim::DisplayService> display;

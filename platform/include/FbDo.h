@@ -45,7 +45,7 @@ enum : uint32_t {
 };
 
 // Status bit set on every read of a node that is not in use (or cannot be read).
-enum : uint32_t { kFbDoStatusNotInUse = 0x1 };
+constexpr uint32_t kFbDoStatusNotInUse = 0x1;
 
 // A node of the tree. Only the kind field is visible; the rest belongs to the framework.
 struct FbDoNodeObject {
@@ -234,8 +234,8 @@ struct NodeVarTable {
 };
 // Adds (or replaces) a name with its node handle.
 void nameTableInsert(NodeVarTable& table, const std::string& name, uint32_t handle);
-// Hands the table to the framework: the tree that owns the Var node (or, without one, the first
-// bound node) keeps a copy of the names. Returns 0; non-zero when no tree owns them.
+// Hands the table to the framework: the tree that owns the Var node (or, without one, a bound
+// node) keeps a copy of the names. Returns 0; non-zero when no tree owns them.
 int nameTableCommit(const NodeVarTable& table);
 
 // ---- Tree life cycle (initial task) ----

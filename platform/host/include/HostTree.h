@@ -120,7 +120,10 @@ class HostTree {
 // the address space (a file, or model text). An empty setting makes those calls fail.
 void setTreeModelFile(const std::string& path);
 void setTreeModelJson(const std::string& text);
-// The tree those calls made, or null; dropping it destroys the tree (tests, scenario end).
+// Why the last of those calls could not make the tree ("" when none failed).
+std::string treeModelError();
+// The tree those calls made, or null. Dropping it destroys the tree (tests, scenario end) and
+// empties pTheTree of the registered block when it held that tree.
 HostTree* addressSpaceTree();
 void dropAddressSpaceTree();
 

@@ -1,0 +1,410 @@
+// Navigation, node queries, reads, writes and triggers of the host parameter tree.
+#include <cmath>
+#include <limits>
+
+#include "TreeInternal.h"
+
+using host::detail::NodeLock;
+using host::detail::Sample;
+using host::detail::treeNode;
+
+namespace {
+
+TreeNode* leafOwner(FbDoLeaf leaf, uint32_t number) {
+    return leaf != nullptr && leaf->number == number ? leaf->owner : nullptr;
+}
+
+// In use along an import's source chain.
+bool chainInUse(const TreeNode* node) {
+    bool inUse = node->inUse.load(std::memory_order_acquire);
+    while (inUse && node->kind() == kFbDoImport && node->source != nullptr) {
+        node = node->source;
+        inUse = node->inUse.load(std::memory_order_acquire);
+    }
+    return inUse;
+}
+
+// Stores the status a read reports: the node's own when the value was usable, else with OOU.
+void reportStatus(uint32_t* status, const Sample& sample, bool usable) {
+    if (status != nullptr) {
+        *status = usable ? sample.status : (sample.status | kFbDoStatusNotInUse);
+    }
+}
+
+// A read of `node` that can give a number: usable when present, in use and numeric.
+bool sampleNumber(FbDoNode node, uint32_t* status, Sample& sample) {
+    if (node == nullptr) {
+        if (status != nullptr) {
+            *status = kFbDoStatusNotInUse;
+        }
+        return false;
+    }
+    sample = host::detail::sampleOf(treeNode(node));
+    const bool usable = sample.readable && sample.inUse && sample.kind != kFbDoText;
+    reportStatus(status, sample, usable);
+    return usable;
+}
+
+double numberOf(const Sample& sample) {
+    return sample.kind == kFbDoDouble ? sample.number
+                                      : host::detail::doubleFromWord(sample.word, sample.kind);
+}
+
+uint32_t wordOf(const Sample& sample) {
+    return sample.kind == kFbDoDouble ? host::detail::wordFromDouble(sample.number, kFbDoWord)
+                                      : sample.word;
+}
+
+// Writes the own value of a value or import node under its lock; `status` may be null.
+template <typename SetValue>
+int writeNode(FbDoNode node, const uint32_t* status, SetValue setValue) {
+    if (node == nullptr) {
+        return IllegalParameter;
+    }
+    TreeNode* target = treeNode(node);
+    if (!host::detail::isValueKind(target->valueKind) || target->valueKind == kFbDoText ||
+        !target->hasLeaves()) {
+        return IllegalParameter;
+    }
+    std::lock_guard<NodeLock> guard(target->lock);
+    setValue(*target);
+    if (status != nullptr) {
+        target->status = *status;
+    }
+    return Success;
+}
+
+}  // namespace
+
+// ---- Navigation ----
+
+FbDoNode FbDo_GetChild(FbDoNode node, uint32_t index) {
+    if (node == nullptr) {
+        return nullptr;
+    }
+    const TreeNode* parent = treeNode(node);
+    return index < parent->children.size() ? parent->children[index] : nullptr;
+}
+
+FbDoNode FbDo_FirstChild(FbDoNode node) {
+    if (node == nullptr) {
+        return nullptr;
+    }
+    for (TreeNode* child : treeNode(node)->children) {
+        if (child != nullptr) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+FbDoNode FbDo_NextSibling(FbDoNode node) {
+    if (node == nullptr || treeNode(node)->parent == nullptr || treeNode(node)->isAlternative) {
+        return nullptr;
+    }
+    const TreeNode* self = treeNode(node);
+    const std::vector<TreeNode*>& siblings = self->parent->children;
+    for (size_t i = self->index + 1; i < siblings.size(); ++i) {
+        if (siblings[i] != nullptr) {
+            return siblings[i];
+        }
+    }
+    return nullptr;
+}
+
+FbDoLeaf FbDo_FindLeaf(FbDoNode node, uint32_t leaf) {
+    if (node == nullptr) {
+        return nullptr;
+    }
+    TreeNode* owner = treeNode(node);
+    FbDoLeafObject* found = leaf == kFbDoLeafDataReference ? &owner->leaves[0]
+                            : leaf == kFbDoLeafValue       ? &owner->leaves[1]
+                            : leaf == kFbDoLeafStatus      ? &owner->leaves[2]
+                                                           : nullptr;
+    return found != nullptr && found->owner != nullptr ? found : nullptr;
+}
+
+FbDoLeaf FbDo_GetLeaf(FbDoNode node, uint32_t leaf) {
+    return FbDo_FindLeaf(node, leaf);
+}
+
+// ---- Node queries ----
+
+int FbDo_IsInUse(FbDoNode node) {
+    return node != nullptr && chainInUse(treeNode(node)) ? 1 : 0;
+}
+
+int FbDo_IsActive(FbDoNode node) {
+    return FbDo_IsInUse(node);
+}
+
+uint32_t FbDo_SelectedChoice(FbDoNode node) {
+    if (node == nullptr || node->nodeKind != kFbDoChoice) {
+        return 0;
+    }
+    const TreeNode* choice = treeNode(node);
+    std::lock_guard<NodeLock> guard(choice->lock);
+    return choice->selection;
+}
+
+uint32_t FbDo_GetChoice(FbDoNode node) {
+    return FbDo_SelectedChoice(node);
+}
+
+FbDoNode FbDo_GetChoiceNode(FbDoNode node, uint32_t alternative) {
+    if (node == nullptr || node->nodeKind != kFbDoChoice || alternative > 1) {
+        return nullptr;
+    }
+    return treeNode(node)->alternatives[alternative];
+}
+
+FbDoNode FbDo_SensorSelect(FbDoNode node, uint32_t alternative) {
+    return FbDo_GetChoiceNode(node, alternative);
+}
+
+uint32_t FbDo_NodeNumber(FbDoNode node) {
+    return node != nullptr ? treeNode(node)->number : 0;
+}
+
+int FbDo_IsStructureNode(FbDoNode node) {
+    return node != nullptr && (node->nodeKind == kFbDoStructure || node->nodeKind == kFbDoChoice)
+               ? 1
+               : 0;
+}
+
+int FbDo_ParameterName(FbDoNode node, std::string* text, AsInfo* /*pAsInfo*/) {
+    if (text == nullptr) {
+        return IllegalParameter;
+    }
+    if (node == nullptr) {
+        text->clear();
+        return IllegalParameter;
+    }
+    *text = treeNode(node)->path;
+    return Success;
+}
+
+uint32_t FbDo_NodeCountQuery(FbDoNode node) {
+    if (node == nullptr) {
+        return 0;
+    }
+    if (FbDo_IsStructureNode(node) != 0) {
+        uint32_t count = 0;
+        for (const TreeNode* child : treeNode(node)->children) {
+            count += child != nullptr ? 1 : 0;
+        }
+        return count;
+    }
+    Sample sample{};
+    if (!sampleNumber(node, nullptr, sample) || sample.kind == kFbDoDouble) {
+        return 0;
+    }
+    return sample.word;
+}
+
+int FbDo_QueryNode(FbDoNode node) {
+    if (FbDo_IsInUse(node) == 0) {
+        return 0;
+    }
+    return node->nodeKind != kFbDoImport || FbDo_IsConnected(node) != 0 ? 1 : 0;
+}
+
+uint32_t FbDo_QueryNodeState(FbDoNode node) {
+    if (node == nullptr) {
+        return kFbDoStatusNotInUse;
+    }
+    if (!treeNode(node)->hasLeaves()) {
+        return FbDo_IsInUse(node) != 0 ? 0 : kFbDoStatusNotInUse;
+    }
+    const Sample sample = host::detail::sampleOf(treeNode(node));
+    return sample.inUse ? sample.status : (sample.status | kFbDoStatusNotInUse);
+}
+
+uint32_t FbDo_IsConnected(FbDoNode node) {
+    if (node == nullptr || node->nodeKind != kFbDoImport || treeNode(node)->source == nullptr) {
+        return 0;
+    }
+    return treeNode(node)->source->handle;
+}
+
+uint32_t FbDo_DataReferenceTarget(FbDoLeaf dataReferenceLeaf) {
+    return FbDo_IsConnected(leafOwner(dataReferenceLeaf, kFbDoLeafDataReference));
+}
+
+int FbDo_GetDataReference(FbDoLeaf dataReferenceLeaf, std::string* text) {
+    const TreeNode* import = leafOwner(dataReferenceLeaf, kFbDoLeafDataReference);
+    if (text == nullptr || import == nullptr) {
+        if (text != nullptr) {
+            text->clear();
+        }
+        return IllegalParameter;
+    }
+    *text = import->source != nullptr ? import->source->path : std::string();
+    return Success;
+}
+
+// ---- Reads ----
+
+double FbDo_ReadDouble(FbDoNode node, double defaultValue, uint32_t* status, uint32_t /*flags*/) {
+    Sample sample{};
+    return sampleNumber(node, status, sample) ? numberOf(sample) : defaultValue;
+}
+
+double FbDo_ReadDoubleWithStatus(FbDoNode node, double defaultValue, FbDoLeaf /*valueLeaf*/,
+                                 uint32_t* status, uint32_t flags) {
+    return FbDo_ReadDouble(node, defaultValue, status, flags);
+}
+
+double FbDo_ReadLiveDouble(FbDoNode node) {
+    if (node == nullptr) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    const Sample sample = host::detail::sampleOf(treeNode(node));
+    if (!sample.readable || sample.kind == kFbDoText) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return numberOf(sample);
+}
+
+uint32_t FbDo_ReadUnsigned(FbDoNode node, uint32_t defaultValue, FbDoLeaf /*valueLeaf*/,
+                           FbDoLeaf /*statusLeaf*/, uint32_t* status, uint32_t /*flags*/) {
+    Sample sample{};
+    if (!sampleNumber(node, status, sample)) {
+        return defaultValue;
+    }
+    return sample.kind == kFbDoDouble ? host::detail::wordFromDouble(sample.number, kFbDoUnsigned)
+                                      : sample.word;
+}
+
+uint32_t FbDo_ReadUint32(FbDoNode node, uint32_t defaultValue, uint32_t* status, uint32_t flags) {
+    return FbDo_ReadUnsigned(node, defaultValue, nullptr, nullptr, status, flags);
+}
+
+int32_t FbDo_ReadInteger(FbDoNode node, int32_t defaultValue, FbDoLeaf /*valueLeaf*/,
+                         FbDoLeaf /*statusLeaf*/, uint32_t* status, uint32_t /*flags*/) {
+    Sample sample{};
+    if (!sampleNumber(node, status, sample)) {
+        return defaultValue;
+    }
+    const uint32_t word = sample.kind == kFbDoDouble
+                              ? host::detail::wordFromDouble(sample.number, kFbDoInteger)
+                              : sample.word;
+    return static_cast<int32_t>(word);
+}
+
+uint32_t FbDo_ReadBool(FbDoNode node, uint32_t defaultValue, FbDoLeaf /*valueLeaf*/,
+                       FbDoLeaf /*statusLeaf*/, uint32_t* status, uint32_t /*flags*/) {
+    Sample sample{};
+    if (!sampleNumber(node, status, sample)) {
+        return defaultValue;
+    }
+    return sample.kind == kFbDoDouble ? host::detail::wordFromDouble(sample.number, kFbDoBool)
+                                      : (sample.word != 0 ? 1u : 0u);
+}
+
+uint32_t FbDo_ReadWordWithStatus(FbDoNode node, uint32_t defaultValue, uint32_t* status,
+                                 uint32_t /*flags*/) {
+    Sample sample{};
+    return sampleNumber(node, status, sample) ? wordOf(sample) : defaultValue;
+}
+
+int FbDo_ReadText(FbDoNode node, std::u16string* text, const char16_t* defaultText,
+                  FbDoLeaf /*valueLeaf*/, FbDoLeaf /*statusLeaf*/, uint32_t* status,
+                  uint32_t /*flags*/) {
+    if (text == nullptr) {
+        return IllegalParameter;
+    }
+    if (node != nullptr) {
+        const TreeNode* data = host::detail::dataNodeOf(treeNode(node));
+        const bool inUse = chainInUse(treeNode(node));
+        std::lock_guard<NodeLock> guard(data->lock);
+        if (data->valueKind == kFbDoText && inUse) {
+            *text = data->text;
+            if (status != nullptr) {
+                *status = data->status;
+            }
+            return Success;
+        }
+        if (status != nullptr) {
+            *status = data->status | kFbDoStatusNotInUse;
+        }
+    } else if (status != nullptr) {
+        *status = kFbDoStatusNotInUse;
+    }
+    text->assign(defaultText != nullptr ? defaultText : u"");
+    return ResourceNotAvailable;
+}
+
+uint32_t FbDo_ReadLeafValue(FbDoLeaf valueLeaf) {
+    const TreeNode* owner = leafOwner(valueLeaf, kFbDoLeafValue);
+    if (owner == nullptr) {
+        return 0;
+    }
+    const Sample sample = host::detail::sampleOf(owner);
+    return host::detail::isWordKind(sample.kind) ? sample.word : 0;
+}
+
+uint32_t FbDo_LeafStatus(FbDoLeaf statusLeaf) {
+    const TreeNode* owner = leafOwner(statusLeaf, kFbDoLeafStatus);
+    if (owner == nullptr) {
+        return kFbDoStatusNotInUse;
+    }
+    const Sample sample = host::detail::sampleOf(owner);
+    return sample.inUse ? sample.status : (sample.status | kFbDoStatusNotInUse);
+}
+
+// ---- Writes ----
+
+int FbDo_WriteDouble(FbDoNode node, double value, const uint32_t* status) {
+    return writeNode(node, status, [value](TreeNode& target) {
+        if (target.valueKind == kFbDoDouble) {
+            target.number64 = value;
+        } else {
+            target.word = host::detail::wordFromDouble(value, target.valueKind);
+        }
+    });
+}
+
+int FbDo_WriteBool(FbDoNode node, uint32_t value, FbDoLeaf /*valueLeaf*/, FbDoLeaf /*statusLeaf*/,
+                   const uint32_t* status) {
+    return FbDo_WriteLiveOutput(node, value != 0 ? 1u : 0u, status);
+}
+
+int FbDo_WriteLiveOutput(FbDoNode node, uint32_t word, const uint32_t* status) {
+    return writeNode(node, status, [word](TreeNode& target) {
+        if (target.valueKind == kFbDoDouble) {
+            target.number64 = static_cast<double>(word);
+        } else if (target.valueKind == kFbDoBool || target.valueKind == kFbDoTrigger) {
+            target.word = word != 0 ? 1 : 0;
+        } else {
+            target.word = word;
+        }
+    });
+}
+
+int FbDo_SetLeafStatus(FbDoLeaf statusLeaf, uint32_t status) {
+    TreeNode* owner = leafOwner(statusLeaf, kFbDoLeafStatus);
+    if (owner == nullptr) {
+        return IllegalParameter;
+    }
+    std::lock_guard<NodeLock> guard(owner->lock);
+    owner->status = status;
+    return Success;
+}
+
+// ---- Triggers ----
+
+int FbDo_TriggerFired(FbDoNode trigger, uint32_t* lastState, FbDoLeaf valueLeaf,
+                      FbDoLeaf statusLeaf, uint32_t* scratch) {
+    uint32_t status = 0;
+    const uint32_t now = FbDo_ReadBool(trigger, 0, valueLeaf, statusLeaf, &status, 0) & 1u;
+    if (scratch != nullptr) {
+        *scratch = status;
+    }
+    if (lastState == nullptr) {
+        return 0;
+    }
+    const bool fired = now != 0 && (*lastState & 1u) == 0;
+    *lastState = now;
+    return fired ? 1 : 0;
+}
