@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 inline constexpr int kAga8Components = 21;
 inline constexpr int kAga8Terms = 58;
@@ -55,6 +56,10 @@ inline constexpr int kAga8SumFlag = 21;
 struct Aga8RangeFlags {
     uint8_t flags[kAga8Components + 1];
 };
+
+// Both records live in a program data block that is cleared to zero at start.
+static_assert(std::is_trivial<Aga8State>::value, "Aga8State starts as zeroed memory");
+static_assert(sizeof(Aga8RangeFlags) == kAga8Components + 1, "22 bytes");
 
 // Fills the read-only set-up tables (binary matrices, derived pair tables, E_ij^u_n, ideal-gas
 // coefficients). Call once before any other function of this header.

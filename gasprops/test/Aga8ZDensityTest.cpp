@@ -289,4 +289,14 @@ TEST_F(Aga8ZDensityTest, NewtonModeTracesEachIteration) {
     EXPECT_DOUBLE_EQ(iterations.back().doubleArg(2), std::exp(-iterations.back().doubleArg(0)));
 }
 
+TEST_F(Aga8ZDensityTest, PropertiesEmitTheirTracePoint) {
+    ASSERT_EQ(Solve(PipelineGas(), 50.0, 300.0, kAga8SolveNewton), 0);
+    host::TraceCapture capture;
+    const double T = 300.0;
+    double w = 0.0, kappa = 0.0, ratio = 0.0;
+    Aga8Properties(state, &T, &state.D, &w, &kappa, &ratio);
+    EXPECT_TRUE(capture.contains(0x10067));
+    EXPECT_GT(w, 0.0);
+}
+
 }  // namespace
