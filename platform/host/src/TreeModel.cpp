@@ -181,6 +181,9 @@ class ModelBuilder {
         node.parent = parent;
         node.index = index;
         node.name = textField(spec, "name", path);
+        if (node.name.find('.') != std::string::npos) {
+            fail(path, "a node name has no \".\"");
+        }
         node.path = path;
         const std::string kind = textField(spec, "kind", path);
         node.nodeKind = kind.empty() ? kFbDoStructure : kindFromName(kind, path);

@@ -140,6 +140,7 @@ TEST(TreeModelErrors, MalformedModelsAreRefusedWithTheReason) {
         {R"({"root": {"children": [{"name": "s", "children": [], "value": 1}]}})", "no value"},
         {R"({"root": {"children": [{"name": "t", "kind": "text", "value": "\u00ff"}]}})", ""},
         {R"({"root": {"children": [{"name": "c", "alternatives": [{}]}]}})", "choice"},
+        {R"({"root": {"children": [{"name": "a.b"}]}})", "no \".\""},
         {R"({"name": "x"})", "no \"root\""},
         {R"({"root": {"children": [)", "parse error"},
     };
