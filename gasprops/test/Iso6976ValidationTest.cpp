@@ -1,12 +1,32 @@
 // ISO 6976:2016 properties against the standard's worked example.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "ComponentPropertyTables.h"
 #include "Iso6976.h"
 #include "ReferenceCsv.h"
 #include "TestGases.h"
 
 namespace {
+
+class Iso6976ValidationTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { InitPropertyTablesForTest(); }
+
+    static FullGas Methane() {
+        FullGas gas{};
+        gas[0] = 100.0;
+        return gas;
+    }
+    static Iso6976Result Properties(const FullGas& gas, RefConditionSet set, double airDensity,
+                                    double airZ) {
+        Iso6976Result r{};
+        Iso6976Properties(r, gas.data(), RefBasePressure(set), RefBaseTemperature(set), airDensity,
+                          airZ, set);
+        return r;
+    }
+};
 
 int ProgramIndex(const std::string& name) {
     const char* names[kGasComponents] = {"methane",          "nitrogen",         "carbon_dioxide",
@@ -28,8 +48,7 @@ int ProgramIndex(const std::string& name) {
 
 // ISO 6976:2016 Annex D, example 1: combustion 15 degC, metering 15 degC, 101.325 kPa (set 9).
 // Each quantity within the absolute tolerance the file states for its printed digits.
-TEST(Iso6976ValidationTest, Iso6976Of2016Example1) {
-    InitPropertyTablesForTest();
+TEST_F(Iso6976ValidationTest, Iso6976Of2016Example1) {
     FullGas gas{};
     const auto composition = ReadReferenceCsv("iso6976-2016-example1-composition.csv");
     ASSERT_FALSE(composition.empty());
@@ -66,6 +85,42 @@ TEST(Iso6976ValidationTest, Iso6976Of2016Example1) {
         }
         EXPECT_NEAR(actual, expected, tolerance) << quantity;
     }
+}
+
+// Pure methane at set 1: Z = 1 - 0.049^2 = 0.997599 exactly by the method; M = 16.043.
+TEST_F(Iso6976ValidationTest, PureMethaneAtSet1) {
+    const Iso6976Result r = Properties(Methane(), 1, 1.2, 0.99941);
+    EXPECT_NEAR(r.value[kIsoZ], 0.997599, 1e-15);
+    EXPECT_EQ(r.value[kIsoMolarMass], 16.043);
+    const double R = 0.00831451;
+    const double density = 16.043 * 1.01325 * 0.1 / (273.15 * R * 0.997599);
+    EXPECT_NEAR(r.value[kIsoDensity], density, 1e-14 * density);
+    EXPECT_NEAR(r.value[kIsoRelativeDensity], density / 1.2, 1e-14);
+    EXPECT_NEAR(r.value[kIsoSuperiorMass], 892.97 / 16.043, 1e-12);
+    EXPECT_NEAR(r.value[kIsoInferiorMass], 802.82 / 16.043, 1e-12);
+    const double hsv = 892.97 * 1.01325 * 0.1 / (273.15 * R) / 0.997599;
+    EXPECT_NEAR(r.value[kIsoSuperiorVolume], hsv, 1e-12 * hsv);
+    EXPECT_NEAR(r.value[kIsoSuperiorWobbe], hsv / std::sqrt(density / 1.2), 1e-12 * hsv);
+}
+
+// Pure methane at set 14: p_psia = 14.696, Z = 1 - 14.696 x 0.0116^2 = 0.99802251; superior
+// volumetric value 1010.0 Btu/ft3 x 0.03725901231777602 / Z.
+TEST_F(Iso6976ValidationTest, PureMethaneAtImperialSet14) {
+    const double airZ = 0.999576;
+    const double airDensity = 1.2232;
+    const Iso6976Result r = Properties(Methane(), 14, airDensity, airZ);
+    const double Z = 1.0 - 14.696 * 0.0116 * 0.0116;
+    EXPECT_NEAR(r.value[kIsoZ], Z, 1e-13);
+    EXPECT_NEAR(r.value[kIsoZ], 0.998022, 1e-6);  // quoted to 6 decimals
+    EXPECT_NEAR(r.value[kIsoSuperiorVolume], 1010.0 * 0.03725901231777602 / Z, 1e-11);
+    EXPECT_NEAR(r.value[kIsoInferiorVolume], 909.4 * 0.03725901231777602 / Z, 1e-11);
+    EXPECT_NEAR(r.value[kIsoSuperiorMass], 23892.0 * 0.002326, 1e-10);
+    EXPECT_NEAR(r.value[kIsoInferiorMass], 21511.0 * 0.002326, 1e-10);
+    const double d = 0.5539 * airZ / Z;
+    EXPECT_NEAR(r.value[kIsoRelativeDensity], d, 1e-14);
+    EXPECT_NEAR(r.value[kIsoDensity], d * airDensity, 1e-14);
+    EXPECT_NEAR(r.value[kIsoSuperiorWobbe], r.value[kIsoSuperiorVolume] / std::sqrt(d), 1e-11);
+    EXPECT_EQ(r.value[kIsoMolarMass], 16.0425);
 }
 
 }  // namespace
