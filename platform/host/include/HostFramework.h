@@ -89,12 +89,13 @@ enum class FatalStopAction {
 };
 void setFatalStopAction(FatalStopAction action);
 
-// Called with each fatal stop on the stopping task before it is logged and the action follows
-// (for example to flush a runner's output). Must not stop itself; empty: none.
+// Called with each fatal stop on the stopping task after it was logged and before the action
+// (for example to flush a runner's output, or to park the task in a wait of its own). Must not
+// stop itself; empty: none.
 void setFatalStopObserver(std::function<void(const FatalStop&)> observer);
 
-// Waits until at least `count` fatal stops have been logged (their observer has returned);
-// false when `timeout` passed first (a guard against a hanging test, not a time source).
+// Waits until at least `count` fatal stops have been logged; false when `timeout` passed first
+// (a guard against a hanging test, not a time source).
 bool waitForFatalStops(size_t count, std::chrono::milliseconds timeout);
 
 // ---- Reset --------------------------------------------------------------------------------------

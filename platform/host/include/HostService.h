@@ -53,10 +53,11 @@ class ServicePeer {
     // std::logic_error when no client is connected or the record is shorter than its header.
     uint64_t push(const std::vector<uint8_t>& record);
     // The result of onCommand for record `sequence` once it has returned; std::nullopt while
-    // it has not, or when the record was dropped (its client or this peer went away first).
+    // it has not, when onCommand was left by an exception, or when the record was dropped (its
+    // client or this peer went away first).
     std::optional<int> handled(uint64_t sequence) const;
     // Waits until onCommand has returned for record `sequence` and gives its result;
-    // std::nullopt when `timeout` passed first or the record was dropped.
+    // std::nullopt when `timeout` passed first or there is no result (as `handled`).
     std::optional<int> waitHandled(
         uint64_t sequence, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 

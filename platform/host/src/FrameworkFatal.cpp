@@ -52,16 +52,13 @@ FatalState& fatal() {
     FatalStopAction action;
     {
         std::lock_guard<std::mutex> lock(s.mutex);
+        s.stops.push_back(stop);
         observer = s.observer;
         action = s.action;
+        s.changed.notify_all();
     }
     if (observer) {
         observer(stop);
-    }
-    {
-        std::lock_guard<std::mutex> lock(s.mutex);
-        s.stops.push_back(stop);
-        s.changed.notify_all();
     }
     if (action == FatalStopAction::Park) {
         park();

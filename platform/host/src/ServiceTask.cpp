@@ -52,6 +52,20 @@ struct EndMark {
     }
 };
 
+// Marks the client busy while onCommand runs; clears the mark and records the result, or no
+// result when onCommand is left by an exception (the kernel ending the task, a fault).
+struct BusyMark {
+    ServiceState& s;
+    Delivery& delivery;
+    std::optional<int> result;
+    ~BusyMark() {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.clients.at(delivery.client).busy = false;
+        recordResult(*delivery.endpoint, delivery.record.sequence, result);
+        s.changed.notify_all();
+    }
+};
+
 void serveRecords(const std::shared_ptr<ServiceTask>& task) {
     EndMark endMark{task};
     ServiceState& s = services();
@@ -70,11 +84,8 @@ void serveRecords(const std::shared_ptr<ServiceTask>& task) {
             }
             s.clients.at(delivery.client).busy = true;
         }
-        const int result = deliver(delivery);
-        std::lock_guard<std::mutex> lock(s.mutex);
-        s.clients.at(delivery.client).busy = false;
-        recordResult(*delivery.endpoint, delivery.record.sequence, result);
-        s.changed.notify_all();
+        BusyMark busy{s, delivery, std::nullopt};
+        busy.result = deliver(delivery);
     }
 }
 

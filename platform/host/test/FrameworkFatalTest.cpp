@@ -42,19 +42,19 @@ TEST_F(FatalStopTest, WithoutBlockTheRegisteredNameIsUsed) {
                 "address space \"Calorant\" stopped with code 1 ");
 }
 
-TEST_F(FatalStopTest, ObserverSeesTheStopBeforeTheProcessEnds) {
+TEST_F(FatalStopTest, ObserverSeesTheLoggedStopBeforeTheProcessEnds) {
     EXPECT_EXIT(
         {
             host::setFatalStopObserver([](const host::FatalStop& stop) {
-                std::fprintf(stderr, "observed %d in \"%s\" of \"%s\"\n", stop.code,
-                             stop.phase.c_str(), stop.asName.c_str());
+                std::fprintf(stderr, "observed %d in \"%s\" of \"%s\", logged %zu\n", stop.code,
+                             stop.phase.c_str(), stop.asName.c_str(), host::fatalStops().size());
             });
             Tarvo_SetPhase("Calorant Run");
             auto block = makeAsInfo("Calorant");
             Tarvo_CheckFatal(42, block.get());
         },
         ::testing::ExitedWithCode(host::kFatalExitStatus),
-        "observed 42 in \"Calorant Run\" of \"Calorant\"");
+        "observed 42 in \"Calorant Run\" of \"Calorant\", logged 1");
 }
 
 TEST_F(FatalStopTest, StopIsTraced) {

@@ -3,6 +3,8 @@
 // peer's waits only.
 #include <cstring>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "FrameworkTestSupport.h"
@@ -201,6 +203,27 @@ TEST_F(ServiceClientTest, ServiceTaskEndsWithItsLastClientAndUndeliveredRecordsA
     host::TaskInfo info;
     ASSERT_EQ(host::describeTask(served, &info), Success);
     EXPECT_EQ(info.state, host::TaskState::Ended);
+}
+
+// Throws from onCommand, as a faulty display entry would.
+class ThrowingClient : public ServiceClient {
+  public:
+    using ServiceClient::ServiceClient;
+    int onCommand(const void*, uint32_t) override { throw std::runtime_error("display fault"); }
+};
+
+TEST_F(ServiceClientTest, FaultInOnCommandEndsTheTaskWithoutResultAndTheClientCanLeave) {
+    std::string fault;
+    host::setTaskFaultHandler([&fault](Task, const char* what) { fault = what; });
+    host::ServicePeer peer("ZUB_PEG_Service");
+    {
+        ThrowingClient client(block.get(), &service);
+        const Task task = startServing(client);
+        ASSERT_EQ(installTaskErrorHandler(task), Success);
+        EXPECT_EQ(peer.waitHandled(peer.push(host::makeServiceRecord(5, 10))), std::nullopt);
+        host::waitForQuiescence();
+    }  // leaving does not wait for the ended task
+    EXPECT_EQ(fault, "display fault");
 }
 
 TEST_F(ServiceClientTest, StartServiceTaskChecksItsArguments) {
