@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "GasTrace.h"
 #include "Sgerg88Virial.h"
-#include "TarvoTrace.h"
 #include "tables/sgerg88_checked.h"
 
 namespace {
@@ -157,9 +157,9 @@ int SgergZChecked(double Hs, double d, double CO2, double H2, double p, double T
     if (Z != nullptr) {
         *Z = z;
     }
-    TARVO_TRACE(Tarvo_GetTraceSelector(), kTraceResult,
-                TraceFormat(kTraceArgInt, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
-                            kTraceArgDouble, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble),
-                static_cast<int32_t>(error), z, p, T, Hs, kSgergAirDensity * d, CO2, H2);
+    GasTrace(kTraceResult,
+             TraceFormat(kTraceArgInt, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
+                         kTraceArgDouble, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble),
+             static_cast<int32_t>(error), z, p, T, Hs, kSgergAirDensity * d, CO2, H2);
     return error == kSgergErrorNone ? 1 : 0;
 }

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "GasTrace.h"
 #include "Sgerg88Virial.h"
-#include "TarvoTrace.h"
 #include "tables/sgerg88_second_form.h"
 
 namespace {
@@ -20,7 +20,7 @@ bool IsPositiveFinite(double value) {
 }
 
 void TraceOneDouble(uint32_t id, double value) {
-    TARVO_TRACE(Tarvo_GetTraceSelector(), id, TraceFormat(kTraceArgDouble), value);
+    GasTrace(id, TraceFormat(kTraceArgDouble), value);
 }
 
 // Mixture B of this form; NaN when B11*B33 is negative.
@@ -84,8 +84,8 @@ int SgergStartZn(const double* rho, const double* xN2, const double* xCO2, doubl
 
 int SgergZ(const double* rho, const double* CO2, const double* N2, const double* p, const double* T,
            double* Z) {
-    TARVO_TRACE(Tarvo_GetTraceSelector(), kTraceEntry,
-                TraceFormat(kTraceArgDouble, kTraceArgDouble, kTraceArgDouble), *rho, *CO2, *N2);
+    GasTrace(kTraceEntry, TraceFormat(kTraceArgDouble, kTraceArgDouble, kTraceArgDouble), *rho,
+             *CO2, *N2);
     const double P = *p / 10.0;
     const double xN2 = *N2 / 100.0;
     const double xCO2 = *CO2 / 100.0;

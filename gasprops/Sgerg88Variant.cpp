@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "GasTrace.h"
 #include "Sgerg88Virial.h"
-#include "TarvoTrace.h"
 
 namespace {
 
@@ -268,11 +268,11 @@ int SgergZVariant(int variant, double Hs, double d, double CO2, double N2, doubl
     }
     const double z = SgergOperatingZ(variant, Hs, d, CO2, N2, H2, p, T, wide, check);
     const int ok = (z > 0.0 && std::isfinite(z)) ? 1 : 0;
-    TARVO_TRACE(Tarvo_GetTraceSelector(), kTraceResult,
-                TraceFormat(kTraceArgInt, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
-                            kTraceArgDouble, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
-                            kTraceArgDouble),
-                ok, z, p, T, Hs, kSgergAirDensity * d, CO2, H2, N2);
+    GasTrace(kTraceResult,
+             TraceFormat(kTraceArgInt, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
+                         kTraceArgDouble, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
+                         kTraceArgDouble),
+             ok, z, p, T, Hs, kSgergAirDensity * d, CO2, H2, N2);
     *Z = ok ? z : 1.0;
     return ok;
 }

@@ -161,7 +161,7 @@ TEST(SgergVariant, ZeroPressureGivesIdealGas) {
     EXPECT_EQ(Z, 1.0);
 }
 
-TEST(SgergVariant, WideRangeHasNoCarbonMonoxideAndStartsFromZero) {
+TEST(SgergVariant, WideRangeLeavesOutCarbonMonoxide) {
     // With hydrogen present, normal mode ties CO to it; wide-range mode does not, so the two
     // modes give different results for the same gas, while without hydrogen both agree closely.
     VariantCall normal;
