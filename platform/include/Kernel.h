@@ -49,9 +49,9 @@ Error HaltTask(Task task);
 // tasks made by createTask may end themselves.
 [[noreturn]] void exitTask(Error code);
 
-// Copies the task's name into `buffer`: at most `maxLength` characters, followed by a NUL when
-// there is room for it within `maxLength` + 1 bytes; callers that pass a buffer of exactly
-// `maxLength` bytes terminate it themselves. Stores the number of characters copied in
+// Copies the task's name into `buffer` (`maxLength` bytes): at most `maxLength` characters,
+// then a NUL when fewer were copied. Callers that need a terminated text pass one byte less than
+// their buffer and terminate it at `*length`. Stores the number of characters copied in
 // `*length` (may be null). IllegalParameter for a null buffer.
 Error GetTaskName(Task task, char* buffer, uint32_t maxLength, uint32_t* length);
 

@@ -89,9 +89,9 @@ void setTaskFaultHandler(TaskFaultHandler handler);
 // True when both handles denote the same kernel object; a link denotes the object it links to.
 bool sameObject(Object a, Object b);
 
-// Number of open kernel objects (tasks that still run or have a handle, connections, activities,
-// semaphores, conditions, clocks, links, local mutexes) other than the system clock and the
-// address space.
+// Number of open kernel objects (tasks made by createTask that still run or have a handle,
+// connections, activities, semaphores, conditions, clocks, links, local mutexes); the system
+// clock, the address space and the records of threads the kernel did not create are not counted.
 size_t openObjectCount();
 
 // ---- Tests ----------------------------------------------------------------------------------

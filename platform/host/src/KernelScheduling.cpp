@@ -1,0 +1,279 @@
+// Tasks as threads: their start and end, blocking and waking, halting, quiescence and the
+// ending of every task.
+#include <exception>
+#include <string>
+
+#include "KernelInternal.h"
+
+namespace host {
+namespace kernel {
+namespace {
+
+// The record of the calling thread when the kernel created it.
+thread_local TaskRecord* tlsKernelTask = nullptr;
+
+// The record of a thread the kernel did not create, made on its first kernel call.
+struct AdoptedTask {
+    std::shared_ptr<TaskRecord> task;
+    uint64_t generation = 0;
+    AdoptedTask() = default;
+    AdoptedTask(const AdoptedTask&) = delete;
+    AdoptedTask& operator=(const AdoptedTask&) = delete;
+    ~AdoptedTask() {
+        if (task) {
+            Kernel::instance().adoptedThreadEnded(task);
+        }
+    }
+};
+thread_local AdoptedTask tlsAdopted;
+
+// Hands an exception that escaped a task's entry function to the address space's error
+// handler when the task is enrolled; false when nobody takes it.
+bool reportFault(TaskRecord& task) {
+    TaskFaultHandler handler;
+    {
+        Lock lock(Kernel::instance().mutex);
+        if (task.errorHandlerInstalled) {
+            handler = Kernel::instance().faultHandler();
+        }
+    }
+    if (!handler) {
+        return false;
+    }
+    std::string what = "unknown";
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+    }
+    handler(task.primaryHandle, what.c_str());
+    return true;
+}
+
+void runTaskThread(std::shared_ptr<TaskRecord> task) {
+    tlsKernelTask = task.get();
+    Error code = Success;
+    try {
+        if (task->body) {
+            task->body();
+        } else {
+            task->entry();
+        }
+    } catch (const TaskEndUnwind& end) {
+        code = end.code;
+    } catch (...) {
+        if (!reportFault(*task)) {
+            throw;  // not enrolled: the process ends (std::terminate names the exception)
+        }
+    }
+    Kernel::instance().taskEnded(*task, code);
+}
+
+}  // namespace
+
+TaskRecord* kernelTaskOfThisThread() {
+    return tlsKernelTask;
+}
+
+TaskRecord& Kernel::currentTask() {
+    if (tlsKernelTask != nullptr) {
+        return *tlsKernelTask;
+    }
+    if (!tlsAdopted.task || tlsAdopted.generation != generation_) {
+        auto task = std::make_shared<TaskRecord>();
+        task->serial = nextTaskSerial_++;
+        task->name = "host thread";
+        task->phase = TaskPhase::Running;
+        task->primaryHandle = addHandle(task);
+        // The record it replaces belonged to the kernel before the last reset.
+        tlsAdopted.task = task;
+        tlsAdopted.generation = generation_;
+    }
+    return *tlsAdopted.task;
+}
+
+void Kernel::adoptedThreadEnded(const std::shared_ptr<TaskRecord>& task) {
+    Lock lock(mutex);
+    task->phase = TaskPhase::Ended;
+    auto found = handles_.find(reinterpret_cast<uintptr_t>(task->primaryHandle));
+    if (found != handles_.end() && found->second == task) {
+        handles_.erase(found);
+        releaseReference(task);
+    }
+}
+
+std::shared_ptr<TaskRecord> Kernel::newTask(const char* name, uint32_t priority,
+                                            uint32_t stackSize) {
+    auto task = std::make_shared<TaskRecord>();
+    task->serial = nextTaskSerial_++;
+    task->name = name != nullptr ? name : "";
+    task->priority = priority;
+    task->stackSize = stackSize;
+    task->kernelCreated = true;
+    task->primaryHandle = addHandle(task);
+    return task;
+}
+
+void Kernel::startTask(const std::shared_ptr<TaskRecord>& task) {
+    task->phase = TaskPhase::Running;
+    task->runnable = true;
+    ++runnableTasks_;
+    ++liveThreads_;
+    std::thread(runTaskThread, task).detach();
+}
+
+void Kernel::taskEnded(TaskRecord& task, Error code) {
+    Lock lock(mutex);
+    task.phase = TaskPhase::Ended;
+    task.exitCode = code;
+    task.blocked = false;
+    task.parked = false;
+    if (task.runnable) {
+        task.runnable = false;
+        --runnableTasks_;
+    }
+    --liveThreads_;
+    quiet_.notify_all();
+    if (task.primaryClosed) {
+        auto found = handles_.find(reinterpret_cast<uintptr_t>(task.primaryHandle));
+        if (found != handles_.end()) {
+            ObjectPtr object = found->second;
+            handles_.erase(found);
+            releaseReference(object);
+        }
+    }
+}
+
+void Kernel::markBlocked(TaskRecord& task) {
+    if (task.kernelCreated && task.runnable) {
+        task.runnable = false;
+        --runnableTasks_;
+        quiet_.notify_all();
+    }
+}
+
+void Kernel::markRunnable(TaskRecord& task) {
+    if (task.kernelCreated && !task.runnable && task.phase == TaskPhase::Running) {
+        task.runnable = true;
+        ++runnableTasks_;
+    }
+}
+
+void Kernel::wake(TaskRecord& task) {
+    if (task.blocked || task.parked) {
+        markRunnable(task);
+        task.wakeup.notify_all();
+    }
+}
+
+Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* queue,
+                    const int64_t* deadline) {
+    bool timed = deadline != nullptr && !waiter.done;
+    if (timed && *deadline <= time_.now()) {
+        self.timedOut = true;  // a time-out that has already run out only tries
+        timed = false;
+    }
+    TimerId timer = timed ? addTimer(*deadline, TimerTarget{&self, nullptr}) : 0;
+    self.blocked = true;
+    while (!waiter.done && !self.timedOut && !self.endRequested) {
+        markBlocked(self);
+        self.wakeup.wait(lock);
+    }
+    self.blocked = false;
+    markRunnable(self);
+    if (timed) {
+        removeTimer(timer);
+    }
+    self.timedOut = false;
+    if (!waiter.done) {
+        if (queue != nullptr) {
+            removeWaiter(*queue, &waiter);
+        }
+        if (self.endRequested) {
+            throw TaskEndUnwind{Success};
+        }
+        waiter.result = OperationTimedOut;
+    }
+    parkWhileHalted(lock, self);
+    return waiter.result;
+}
+
+void Kernel::enterBlockingCall(Lock& lock, TaskRecord& self) {
+    if (self.endRequested) {
+        throw TaskEndUnwind{Success};
+    }
+    parkWhileHalted(lock, self);
+}
+
+void Kernel::parkWhileHalted(Lock& lock, TaskRecord& self) {
+    while (self.halted && !self.endRequested) {
+        self.parked = true;
+        markBlocked(self);
+        self.wakeup.wait(lock);
+    }
+    self.parked = false;
+    markRunnable(self);
+    if (self.endRequested) {
+        throw TaskEndUnwind{Success};
+    }
+}
+
+void Kernel::finish(Waiter& waiter, Error result) {
+    if (waiter.activity != nullptr) {
+        completeActivity(*waiter.activity, result);
+        return;
+    }
+    waiter.result = result;
+    waiter.done = true;
+    wake(*waiter.task);
+}
+
+void Kernel::completeActivity(ActivityObject& activity, Error result) {
+    activity.outstanding = false;
+    activity.targetQueue = nullptr;
+    activity.target.reset();
+    activity.waiter.result = result;
+    if (!activity.owner) {
+        return;
+    }
+    TaskRecord& owner = *activity.owner;
+    activity.completed = true;
+    owner.completions.push_back(&activity);
+    if (owner.activityWaiter != nullptr) {
+        Waiter* waiting = owner.activityWaiter;
+        owner.activityWaiter = nullptr;
+        finish(*waiting, Success);
+    }
+}
+
+void Kernel::waitForQuiescence(Lock& lock) {
+    TaskRecord* self = tlsKernelTask;
+    quiet_.wait(lock, [&] {
+        int others = runnableTasks_ - ((self != nullptr && self->runnable) ? 1 : 0);
+        return others == 0;
+    });
+}
+
+void Kernel::endAllTasks(Lock& lock) {
+    for (auto& entry : handles_) {
+        if (entry.second->kind != Kind::Task) {
+            continue;
+        }
+        auto& task = static_cast<TaskRecord&>(*entry.second);
+        if (!task.kernelCreated || task.phase == TaskPhase::Ended) {
+            continue;
+        }
+        if (task.phase == TaskPhase::Created) {
+            task.phase = TaskPhase::Ended;  // never ran: nothing to unwind
+            continue;
+        }
+        task.endRequested = true;
+        task.halted = false;
+        wake(task);
+    }
+    quiet_.wait(lock, [&] { return liveThreads_ == 0; });
+}
+
+}  // namespace kernel
+}  // namespace host
