@@ -142,10 +142,6 @@ double SolveState(Aga8Detail1994Data& data) {
 
 }  // namespace
 
-double Cube(double x) {
-    return x * x * x;
-}
-
 double FifthPower(double x) {
     const double square = x * x;
     return square * square * x;

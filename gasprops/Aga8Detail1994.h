@@ -106,10 +106,9 @@ struct Aga8Detail1994Data {
     double B;                              // dm3/mol
     double S[kAga8Detail1994VirialTerms];  // composition-dependent virial sums
 
-    // Temperature terms: C*_n (index n - 1, n = 13 to 58 filled), a work array, the 18 virial
-    // terms S_n*T^-u_n.
+    // Temperature terms: C*_n (index n - 1, n = 13 to 58 filled) and the 18 virial terms
+    // S_n*T^-u_n.
     double Cstar[kAga8Detail1994Terms];
-    double work[kAga8Detail1994Terms];
     double virialTerms[kAga8Detail1994VirialTerms];
 
     // Mixture parameters.
@@ -161,7 +160,6 @@ void BracketDensity(Aga8Detail1994Data& data);
 double PressureAtDensity(Aga8Detail1994Data& data, double rho);
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho);
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
-double Cube(double x);
 double FifthPower(double x);
 // Gives T^-u from the half-power table of T ((sqrt T)^k, k = 0 to 46), u a multiple of 0.5.
 double InversePower(const double* halfPowers, double u);
