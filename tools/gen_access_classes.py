@@ -13,6 +13,8 @@ import json
 import re
 import sys
 
+MEMBERS = {"name", "kind", "index", "number", "value", "status", "inUse", "children", "selected",
+           "alternatives", "source", "valueKind", "attributes", "comment"}
 KINDS = {"structure", "double", "integer", "unsigned", "bool", "word", "text", "trigger",
          "choice", "import"}
 
@@ -31,6 +33,9 @@ class Node:
     def __init__(self, spec, path, index, where):
         if not isinstance(spec, dict):
             raise ModelError(f"{where}: a node is a JSON object")
+        unknown = sorted(set(spec) - MEMBERS)
+        if unknown:
+            raise ModelError(f"{where}: unknown member \"{unknown[0]}\"")
         self.name = spec.get("name", "")
         if not isinstance(self.name, str) or "." in self.name:
             raise ModelError(f"{where}: a node name is a text without \".\"")
@@ -51,6 +56,8 @@ class Node:
         next_index = 0
         for child in children:
             index = child.get("index", next_index) if isinstance(child, dict) else next_index
+            if isinstance(index, str) and index.startswith("0x"):
+                index = int(index, 16)
             if not isinstance(index, int) or index < 0 or index >= 0x10000:
                 raise ModelError(f"{where}: bad child index {index!r}")
             if index in used:

@@ -28,6 +28,23 @@ constexpr KindName kKindNames[] = {
                              what);
 }
 
+// Members a node may have; any other is a mistake in the model.
+constexpr const char* kNodeMembers[] = {
+    "name",     "kind",     "index",        "number", "value",     "status",     "inUse",
+    "children", "selected", "alternatives", "source", "valueKind", "attributes", "comment"};
+
+void checkMembers(const json& spec, const std::string& where) {
+    for (const auto& member : spec.items()) {
+        bool known = false;
+        for (const char* name : kNodeMembers) {
+            known = known || member.key() == name;
+        }
+        if (!known) {
+            fail(where, "unknown member \"" + member.key() + "\"");
+        }
+    }
+}
+
 // A text member of a node (empty when absent).
 std::string textField(const json& spec, const char* key, const std::string& where) {
     auto found = spec.find(key);
@@ -174,6 +191,7 @@ class ModelBuilder {
         if (!spec.is_object()) {
             fail(path, "a node is a JSON object");
         }
+        checkMembers(spec, path);
         auto owned = std::make_unique<TreeNode>();
         TreeNode& node = *owned;
         myState.nodes.push_back(std::move(owned));
