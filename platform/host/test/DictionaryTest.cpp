@@ -1,30 +1,18 @@
 #include <fstream>
 
 #include "FrameworkTestSupport.h"
-#include "TarvoText.h"
 
 namespace {
 
-using frameworktest::makeAsInfo;
-
-// A registered, set-up block whose text service is the framework's dictionary.
-class DictionaryTest : public frameworktest::FrameworkTest {
+class DictionaryTest : public frameworktest::TextServiceTest {
   protected:
-    void SetUp() override {
-        frameworktest::FrameworkTest::SetUp();
-        ASSERT_EQ(Sysmanlib_AsInfo_Register(block.get()), Success);
-        ASSERT_NE(Sysmanlib_AsInfo_Setup(block.get(), 0), 0);
-        dictionary = textDictionaryOf(block.get());
-        ASSERT_EQ(host::setTextDictionary(R"({
+    const char* dictionaryJson() const override {
+        return R"({
             "DS_ready_LR": ["bereit", "ready"],
             "PrePr_PP_x": ["Vorverarbeitung \u00e4\u00f6", "Preprocessing \ud83d\ude00"],
             "Empty_LR": ["", "second only"]
-        })"),
-                  "");
+        })";
     }
-
-    std::unique_ptr<AsInfo> block = makeAsInfo();
-    const ServiceClient* dictionary = nullptr;
 };
 
 TEST_F(DictionaryTest, LooksUpBothLanguages) {

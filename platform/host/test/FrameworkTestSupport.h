@@ -1,4 +1,5 @@
-// Helpers of the framework tests: a zeroed address-space block and a reset around each test.
+// Helpers of the framework tests: a zeroed address-space block, a reset around each test and a
+// block with a text dictionary.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 #include "HostFramework.h"
 #include "Tarvo.h"
+#include "TarvoText.h"
 
 namespace frameworktest {
 
@@ -28,6 +30,24 @@ class FrameworkTest : public ::testing::Test {
   protected:
     void SetUp() override { host::resetFramework(); }
     void TearDown() override { host::resetFramework(); }
+};
+
+// A registered, set-up block whose text service is the framework's dictionary, loaded from
+// the JSON text `dictionaryJson()` gives.
+class TextServiceTest : public FrameworkTest {
+  protected:
+    virtual const char* dictionaryJson() const = 0;
+
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        ASSERT_EQ(Sysmanlib_AsInfo_Register(block.get()), Success);
+        ASSERT_NE(Sysmanlib_AsInfo_Setup(block.get(), 0), 0);
+        dictionary = textDictionaryOf(block.get());
+        ASSERT_EQ(host::setTextDictionary(dictionaryJson()), "");
+    }
+
+    std::unique_ptr<AsInfo> block = makeAsInfo();
+    const ServiceClient* dictionary = nullptr;
 };
 
 }  // namespace frameworktest

@@ -1,21 +1,14 @@
 #include "FrameworkTestSupport.h"
-#include "TarvoText.h"
 
 namespace {
 
-using frameworktest::makeAsInfo;
-
-class TimeFormatTest : public frameworktest::FrameworkTest {
+class TimeFormatTest : public frameworktest::TextServiceTest {
   protected:
-    void SetUp() override {
-        frameworktest::FrameworkTest::SetUp();
-        ASSERT_EQ(Sysmanlib_AsInfo_Register(block.get()), Success);
-        ASSERT_NE(Sysmanlib_AsInfo_Setup(block.get(), 0), 0);
-        ASSERT_EQ(host::setTextDictionary(R"({
+    const char* dictionaryJson() const override {
+        return R"({
             "Custom_LR": ["%Y%m%d-%H%M%S %%", "T=%H:%M"],
             "Bad_LR": ["%Q", "%"]
-        })"),
-                  "");
+        })";
     }
 
     // Formats `seconds` by `key` into a 32-character buffer; returns (result, text).
@@ -24,12 +17,9 @@ class TimeFormatTest : public frameworktest::FrameworkTest {
         char16_t buffer[32];
         buffer[0] = u'?';
         TarvoTimeRecord record{0, seconds, 0};
-        int32_t result = Tarvo_FormatTime(textDictionaryOf(block.get()), key, buffer, maxChars,
-                                          &record, language, 1);
+        int32_t result = Tarvo_FormatTime(dictionary, key, buffer, maxChars, &record, language, 1);
         return {result, std::u16string(buffer)};
     }
-
-    std::unique_ptr<AsInfo> block = makeAsInfo();
 };
 
 // Expected civil times: 951782400 s is 2000-02-29 00:00:00 and 4294967295 s is
@@ -75,12 +65,10 @@ TEST_F(TimeFormatTest, FailuresGiveZeroAndTheEmptyText) {
     EXPECT_EQ(Tarvo_FormatTime(nullptr, "TimeCron.KEY_TimeFmt_Hms_LR", buffer, 7, &record, 0, 1),
               0);
     EXPECT_EQ(buffer[0], u'\0');
-    EXPECT_EQ(Tarvo_FormatTime(textDictionaryOf(block.get()), "TimeCron.KEY_TimeFmt_Hms_LR", buffer,
-                               7, nullptr, 0, 1),
+    EXPECT_EQ(Tarvo_FormatTime(dictionary, "TimeCron.KEY_TimeFmt_Hms_LR", buffer, 7, nullptr, 0, 1),
               0);
-    EXPECT_EQ(Tarvo_FormatTime(textDictionaryOf(block.get()), "TimeCron.KEY_TimeFmt_Hms_LR",
-                               nullptr, 7, &record, 0, 1),
-              0);
+    EXPECT_EQ(
+        Tarvo_FormatTime(dictionary, "TimeCron.KEY_TimeFmt_Hms_LR", nullptr, 7, &record, 0, 1), 0);
 }
 
 }  // namespace
