@@ -1,6 +1,10 @@
 // Framework tasks of the service clients: each started task takes the records of its clients'
 // services in arrival order and hands each to the client's onCommand. The task blocks only in
 // the kernel (on its semaphore), so it counts as quiescent while it waits.
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 #include "Kernel.h"
 #include "ServiceState.h"
 #include "Tarvo.h"
