@@ -1,0 +1,85 @@
+// Alarm parts of the averages: every cycle they mark the status words of the hourly and daily
+// means with the limit bits; at each day's end they decide on the daily mean whether to raise
+// the alarm outputs, once a switch-on delay has passed that restarts whenever zero flow is
+// signalled. The decision is latched until the next day's end and reported every cycle.
+// Used on the initial task only.
+#pragma once
+
+#include <cstdint>
+
+#include "FbDo.h"
+#include "Parameter.h"
+
+// The switch-on delay and the latched decision shared by both alarm kinds.
+class AlarmBase {
+  public:
+    // `switchOnDelay` is StartUp_Delay (in units of 60 cycles); `resetNode` is Imp_zeroQn.
+    AlarmBase(const UnsignedParameter& switchOnDelay, FbDoNode resetNode)
+        : mySwitchOnDelay(switchOnDelay), myResetNode(resetNode) {}
+
+    // Advances the delay counter; sets `alarm` while the last decision raised an alarm.
+    void reportState(bool* alarm);
+
+  protected:
+    // Once a cycle: back to 0 while the reset node is in use, usable and true, else + 1.
+    void advanceDelayCounter();
+    // The counter has reached the switch-on delay times 60 cycles.
+    bool delayElapsed() const;
+    // Decides one limit half at the day's end: `reached` raises the output (when the delay
+    // has elapsed: sets `alarm` and latches) or only traces `delayedTrace`; not reached, or a
+    // limit not in use, writes the output false.
+    void decide(bool limitValid, bool reached, FbDoNode output, uint32_t delayedTrace, bool* alarm);
+
+    bool myLatched = false;
+
+  private:
+    UnsignedParameter mySwitchOnDelay;
+    FbDoNode myResetNode;
+    uint32_t myDelayCounter = 0;
+};
+
+// Upper limit (UAL_) with its alarm output (UA_). A NaN mean or limit never reaches the limit.
+class UpperAlarm : public AlarmBase {
+  public:
+    UpperAlarm(const DoubleParameter& upperLimit, FbDoNode upperOutput,
+               const UnsignedParameter& switchOnDelay, FbDoNode resetNode)
+        : AlarmBase(switchOnDelay, resetNode),
+          myUpperLimit(upperLimit),
+          myUpperOutput(upperOutput) {}
+
+    // Sets OUL (0x200) on `status` at or above the limit, clears it otherwise; a limit not in
+    // use leaves the word unchanged.
+    void markStatus(double mean, uint32_t* status) const;
+    // The day's decision on the daily mean.
+    void evaluate(double mean, bool* alarm);
+    // Latches the alarm output as the tree holds it at start.
+    void restoreState();
+
+  private:
+    DoubleParameter myUpperLimit;
+    FbDoNode myUpperOutput;
+};
+
+// Upper (UAL_/UA_) and lower (LAL_/LA_) limits; either half can latch the alarm.
+class UpperAndLowerAlarm : public AlarmBase {
+  public:
+    UpperAndLowerAlarm(const DoubleParameter& upperLimit, FbDoNode upperOutput,
+                       const DoubleParameter& lowerLimit, FbDoNode lowerOutput,
+                       const UnsignedParameter& switchOnDelay, FbDoNode resetNode)
+        : AlarmBase(switchOnDelay, resetNode),
+          myUpperLimit(upperLimit),
+          myUpperOutput(upperOutput),
+          myLowerLimit(lowerLimit),
+          myLowerOutput(lowerOutput) {}
+
+    // OUL as UpperAlarm; then OLL (0x100) at or below the lower limit, cleared above it.
+    void markStatus(double mean, uint32_t* status) const;
+    void evaluate(double mean, bool* alarm);
+    void restoreState();
+
+  private:
+    DoubleParameter myUpperLimit;
+    FbDoNode myUpperOutput;
+    DoubleParameter myLowerLimit;
+    FbDoNode myLowerOutput;
+};

@@ -1,0 +1,217 @@
+// Hourly and daily running means of a quantity, flow-weighted while a usable flow signal is in
+// use, with an alarm part (UpperAlarm or UpperAndLowerAlarm) applied to them. A period ends
+// only when its trigger node fires. Used on the initial task only.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "AverageAccumulator.h"
+#include "FbDo.h"
+#include "NodeIo.h"
+#include "Parameter.h"
+#include "StartUpPhase.h"
+#include "ValueStatus.h"
+#include "util/Buffer.h"
+
+// The nodes an average reads and writes: the General node's triggers and flow inputs, and the
+// quantity's four mean outputs.
+struct AverageNodes {
+    FbDoNode hourTrigger;  // TrigAvg_Hour
+    FbDoNode dayTrigger;   // TrigAvg_Day
+    FbDoNode flow;         // Imp_Qn: the weight of each value
+    FbDoNode zeroFlow;     // Imp_zeroQn
+    FbDoNode currentHour;  // ChA_
+    FbDoNode currentDay;   // CdA_
+    FbDoNode lastHour;     // LhA_
+    FbDoNode lastDay;      // LdA_
+};
+
+template <typename Alarm>
+class Average {
+  public:
+    // `name` is the quantity's name (kept for diagnosis); `startUpDelay` is PowerOn_Delay.
+    Average(const std::string& name, const Alarm& alarm, FbDoNode hourTrigger, FbDoNode dayTrigger,
+            FbDoNode flow, FbDoNode zeroFlow, FbDoNode currentHour, FbDoNode currentDay,
+            FbDoNode lastHour, FbDoNode lastDay, const UnsignedParameter& startUpDelay)
+        : myAlarm(alarm),
+          myName(name),
+          myNodes{hourTrigger, dayTrigger, flow,     zeroFlow,
+                  currentHour, currentDay, lastHour, lastDay},
+          myStartUp(startUpDelay) {}
+
+    // One cycle on the value and status the input part read: accumulates a countable value,
+    // publishes both running means, ends the hour and the day when their triggers fire (the
+    // hour first) and applies the alarm part. Uses `alarm`, `generalInputFailure` and
+    // `unweightedAverage`; `warning` is not used.
+    template <typename Input>
+    void process(const Input& input, bool* alarm, bool* warning, bool* generalInputFailure,
+                 bool* unweightedAverage);
+
+    // Re-reads the latched alarm, arms the triggers with their current values and, with a
+    // buffer, reads the 64-byte saved state (a short buffer leaves both periods empty).
+    void restore(Buff* buffer);
+    // Appends the 64-byte saved state: eight doubles, little-endian.
+    void save(Buff& buffer) const;
+
+  private:
+    // The weight of this cycle's value (flow signal, or 0.0 while unweighted); sets the flags.
+    double flowWeight(bool zeroFlow, bool* generalInputFailure, bool* unweightedAverage);
+    // Empties the weighting of both periods.
+    void clearWeighting() {
+        myHour.clearWeighting();
+        myDay.clearWeighting();
+    }
+    // The status published with a mean: its period status, or OOU while the input was out of
+    // use in every cycle of the period.
+    static uint32_t publishedStatus(uint32_t periodStatus, bool hasInput) {
+        return hasInput ? periodStatus : kStatusOutOfUse;
+    }
+
+    Alarm myAlarm;
+    std::string myName;
+    AverageNodes myNodes;
+    AverageAccumulator myHour;
+    AverageAccumulator myDay;
+    uint32_t myHourStatus = kStatusOutOfOrder;
+    uint32_t myDayStatus = kStatusOutOfOrder;
+    uint32_t myUnweighted = 1;  // 1: last cycle was unweighted (flow not in use or zero flow)
+    uint32_t myHourTriggerState = 0;
+    uint32_t myDayTriggerState = 0;
+    StartUpPhase myStartUp;
+    bool myHourHasInput = false;
+    bool myDayHasInput = false;
+};
+
+template <typename Alarm>
+template <typename Input>
+void Average<Alarm>::process(const Input& input, bool* alarm, bool*, bool* generalInputFailure,
+                             bool* unweightedAverage) {
+    myStartUp.advance();
+    const bool reporting = !myStartUp.isPending();
+    bool countable = true;
+    bool zeroFlow = false;
+    if (FbDo_IsInUse(myNodes.zeroFlow) != 0) {
+        if (!isUsable(node_io::status(myNodes.zeroFlow))) {
+            countable = false;
+            *generalInputFailure = *generalInputFailure || reporting;
+        } else {
+            zeroFlow = node_io::readBool(myNodes.zeroFlow);
+        }
+    }
+
+    const uint32_t inputStatus = input.getStatus();
+    if (!isUsable(inputStatus)) {
+        countable = false;
+        if (reporting && (inputStatus & kStatusOutOfUse) == 0) {
+            *alarm = true;
+        }
+    }
+    if ((inputStatus & kStatusOutOfUse) == 0) {
+        myHourHasInput = true;
+        myDayHasInput = true;
+    }
+
+    const double weight = flowWeight(zeroFlow, generalInputFailure, unweightedAverage);
+    const double value = input.getValue();
+    if (countable && std::isfinite(value)) {
+        myDayStatus &= ~kStatusOutOfOrder;
+        myDay.add(value, weight);
+        myHourStatus &= ~kStatusOutOfOrder;
+        myHour.add(value, weight);
+    }
+
+    const double hourMean = myHour.mean();
+    myAlarm.markStatus(hourMean, &myHourStatus);
+    node_io::writeDouble(myNodes.currentHour, hourMean,
+                         publishedStatus(myHourStatus, myHourHasInput));
+    const double dayMean = myDay.mean();
+    myAlarm.markStatus(dayMean, &myDayStatus);
+    node_io::writeDouble(myNodes.currentDay, dayMean, publishedStatus(myDayStatus, myDayHasInput));
+
+    if (node_io::triggerFired(myNodes.hourTrigger, &myHourTriggerState)) {
+        node_io::writeDouble(myNodes.lastHour, hourMean,
+                             publishedStatus(myHourStatus, myHourHasInput));
+        if (myHour.hasZeroWeight()) {
+            *unweightedAverage = true;
+        }
+        myHour.clear();
+        myHourStatus = kStatusOutOfOrder;
+        myHourHasInput = false;
+    }
+    if (node_io::triggerFired(myNodes.dayTrigger, &myDayTriggerState)) {
+        myAlarm.evaluate(dayMean, alarm);
+        node_io::writeDouble(myNodes.lastDay, dayMean, publishedStatus(myDayStatus, myDayHasInput));
+        myDay.clear();
+        myDayStatus = kStatusOutOfOrder;
+        myDayHasInput = false;
+    } else {
+        myAlarm.reportState(alarm);
+    }
+}
+
+template <typename Alarm>
+double Average<Alarm>::flowWeight(bool zeroFlow, bool* generalInputFailure,
+                                  bool* unweightedAverage) {
+    if (FbDo_IsInUse(myNodes.flow) == 0 || zeroFlow) {
+        *unweightedAverage = true;
+        if (myUnweighted == 0) {
+            myUnweighted = 1;
+            clearWeighting();
+        }
+        return 0.0;
+    }
+    if (myUnweighted == 1) {
+        myUnweighted = 0;
+        clearWeighting();
+    }
+    if (!isUsable(node_io::status(myNodes.flow))) {
+        *unweightedAverage = true;
+        *generalInputFailure = *generalInputFailure || !myStartUp.isPending();
+        return 0.0;
+    }
+    const double weight = FbDo_ReadDoubleWithStatus(myNodes.flow, 0.0, nullptr, nullptr, 0);
+    if (!std::isfinite(weight)) {
+        // A flow that is no number weighs nothing: the value still counts unweighted.
+        *unweightedAverage = true;
+        return 0.0;
+    }
+    return weight;
+}
+
+template <typename Alarm>
+void Average<Alarm>::restore(Buff* buffer) {
+    myAlarm.restoreState();
+    myUnweighted = FbDo_IsInUse(myNodes.flow) != 0 ? 0 : 1;
+    myHourTriggerState = node_io::readBool(myNodes.hourTrigger) ? 1 : 0;
+    myDayTriggerState = node_io::readBool(myNodes.dayTrigger) ? 1 : 0;
+    if (buffer == nullptr) {
+        return;
+    }
+    try {
+        for (AverageAccumulator* period : {&myHour, &myDay}) {
+            period->weightedSum = buffer->readValue<double>();
+            period->weightSum = buffer->readValue<double>();
+            period->plainSum = buffer->readValue<double>();
+            period->count = buffer->readValue<double>();
+        }
+        for (FbDoNode last : {myNodes.lastHour, myNodes.lastDay}) {
+            node_io::writeDouble(last, FbDo_ReadLiveDouble(last), node_io::status(last));
+        }
+    } catch (const std::exception&) {
+        myHour.clear();
+        myDay.clear();
+    }
+}
+
+template <typename Alarm>
+void Average<Alarm>::save(Buff& buffer) const {
+    for (const AverageAccumulator* period : {&myHour, &myDay}) {
+        buffer.writeValue(period->weightedSum);
+        buffer.writeValue(period->weightSum);
+        buffer.writeValue(period->plainSum);
+        buffer.writeValue(period->count);
+    }
+}

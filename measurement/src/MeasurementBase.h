@@ -1,0 +1,26 @@
+// The interface through which the measurement groups drive their measurement hosts.
+#pragma once
+
+class Buff;
+
+// One measured quantity (or the oxygen best value, or the sensor life times). The groups call
+// restore once at start, process once a cycle and save once at shutdown, all on the initial
+// task.
+class MeasurementBase {
+  public:
+    virtual ~MeasurementBase() = default;
+
+    // Restores the saved state from the data-set buffer at its position; null: no saved state.
+    virtual void restore(Buff* buffer) = 0;
+    // Appends the saved state to the data-set buffer.
+    virtual void save(Buff& buffer) = 0;
+    // One cycle. The six flags are the group's: a part sets a flag to report a condition (the
+    // twofold input assigns its four outright).
+    virtual void process(bool* alarm, bool* warning, bool* generalInputFailure, bool* inputFailure,
+                         bool* sensorFailure, bool* unweightedAverage) = 0;
+
+  protected:
+    MeasurementBase() = default;
+    MeasurementBase(const MeasurementBase&) = default;
+    MeasurementBase& operator=(const MeasurementBase&) = default;
+};

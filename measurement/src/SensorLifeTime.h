@@ -1,0 +1,113 @@
+// Remaining life times of the oxygen sensors, kept in the tree: counted down by 1.0 at each
+// day trigger, with a warning at or below a limit, and reset to the preset on operator request
+// from the display task. Each object's lock serialises the count-down against a reset.
+#pragma once
+
+#include <cstdint>
+
+#include "FbDo.h"
+#include "ItemSignal.h"
+#include "Parameter.h"
+#include "libUtils/ConcurrencyHelper.h"
+
+class Buff;
+
+// What both life-time kinds share: the preset, the warning limit and output, the day trigger
+// and the lock.
+class LifeTimeBase {
+  public:
+    LifeTimeBase(const DoubleParameter& preset, const DoubleParameter& warningLimit,
+                 FbDoNode warningOutput, FbDoNode trigger);
+    // A copy gets a mutex of its own.
+    LifeTimeBase(const LifeTimeBase& other);
+    LifeTimeBase& operator=(const LifeTimeBase&) = delete;
+
+    void save(Buff&) const {}
+
+  protected:
+    // True once per firing of the day trigger (asked outside the lock).
+    bool dayEnded();
+    // Arms the day trigger with its current value (a trigger set at start does not count).
+    void armTrigger();
+    // Counts one positive life time down by 1.0 and writes it back (under the lock); returns
+    // the life time after the count-down.
+    static double countDown(FbDoNode node, double life, uint32_t traceId);
+    // Writes the warning output: true (and `warning` set) when `atOrBelow`.
+    void publishWarning(bool atOrBelow, bool* warning);
+    // Writes the preset to a life-time node (under the lock).
+    void resetNode(FbDoNode node);
+    // Refreshes the preset that resets use; called under the lock on the initial task.
+    void takePreset() { myPresetValue = myPreset.value; }
+    // True when `life` is at or below the warning limit (never for a NaN).
+    bool atOrBelowLimit(double life) const { return life <= myWarningLimit.value; }
+    double limit() const { return myWarningLimit.value; }
+
+    SharedLocalMutex myLock;
+
+  private:
+    DoubleParameter myPreset;
+    DoubleParameter myWarningLimit;
+    FbDoNode myWarningOutput;
+    FbDoNode myTrigger;
+    uint32_t myTriggerState = 0;
+    double myPresetValue;  // the preset as of the last cycle, guarded by myLock
+};
+
+// One sensor (LT_O2d); registers reset in the group's reset list.
+class SensorLifeTime : public LifeTimeBase {
+  public:
+    SensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
+                   FbDoNode lifeTime, FbDoNode warningOutput, FbDoNode trigger,
+                   ItemSignal<void>* resetList);
+    SensorLifeTime(const SensorLifeTime& other);
+    ~SensorLifeTime();
+
+    // Sets the life time to the preset. Any task.
+    void reset();
+
+    // One cycle: counts down at the day's end and publishes the warning. Only `warning` is used.
+    template <typename Input>
+    void process(const Input&, bool*, bool* warning, bool*, bool*) {
+        processCycle(warning);
+    }
+    // Arms the trigger and clears the life-time node's status word.
+    void restore(Buff* buffer);
+
+  private:
+    void processCycle(bool* warning);
+
+    FbDoNode myLifeTime;
+    ItemSignal<void>* myResetList;
+};
+
+// Two sensors (LT_O2dM, LT_O2dS) with one warning output; registers resetSensor1 and
+// resetSensor2 in the group's two reset lists.
+class TwofoldSensorLifeTime : public LifeTimeBase {
+  public:
+    TwofoldSensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
+                          FbDoNode lifeTime1, FbDoNode lifeTime2, FbDoNode warningOutput,
+                          FbDoNode trigger, ItemSignal<void>* resetList1,
+                          ItemSignal<void>* resetList2);
+    TwofoldSensorLifeTime(const TwofoldSensorLifeTime& other);
+    ~TwofoldSensorLifeTime();
+
+    // Set sensor 1's / sensor 2's life time to the preset. Any task.
+    void resetSensor1();
+    void resetSensor2();
+
+    // One cycle: counts both down at the day's end; warns when either is at or below the limit.
+    template <typename Input>
+    void process(const Input&, bool*, bool* warning, bool*, bool*) {
+        processCycle(warning);
+    }
+    void restore(Buff* buffer);
+
+  private:
+    void processCycle(bool* warning);
+    void connect();
+
+    FbDoNode myLifeTime1;
+    FbDoNode myLifeTime2;
+    ItemSignal<void>* myResetList1;
+    ItemSignal<void>* myResetList2;
+};

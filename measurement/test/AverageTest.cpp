@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "AlarmParts.h"
+#include "Average.h"
+#include "HostTrace.h"
+#include "InputParts.h"
+#include "MeasurementHost.h"
+#include "TreeFixture.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+using SulfurHost = MeasurementHost<InputWithUpperWarning, Average<UpperAlarm>>;
+
+// One sulfur quantity (H2S) built as its group builds it, with an upper alarm limit of 100.
+class AverageTest : public TreeFixture {
+  protected:
+    AverageTest() {
+        tree->setDouble("Sulfur.UAL_H2S", 100.0);
+        host = makeHost();
+    }
+
+    std::unique_ptr<SulfurHost> makeHost() const {
+        InputWithUpperWarning input(node("Sulfur.Imp_H2S"), node("Sulfur.CV_H2S"),
+                                    doubleParameter("Sulfur.UWL_H2S"), node("Sulfur.UW_H2S"),
+                                    node("General.Imp_zeroQn"),
+                                    unsignedParameter("General.PowerOn_Delay"));
+        UpperAlarm alarm(doubleParameter("Sulfur.UAL_H2S"), node("Sulfur.UA_H2S"),
+                         unsignedParameter("General.StartUp_Delay"), node("General.Imp_zeroQn"));
+        Average<UpperAlarm> average(
+            "Sulfur_H2S", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
+            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("Sulfur.ChA_H2S"),
+            node("Sulfur.CdA_H2S"), node("Sulfur.LhA_H2S"), node("Sulfur.LdA_H2S"),
+            unsignedParameter("General.PowerOn_Delay"));
+        return std::make_unique<SulfurHost>(input, average);
+    }
+
+    // Sets this cycle's input value (with its status) and flow.
+    void feed(double value, double flow, uint32_t status = 0) {
+        setInput("Sulfur.Imp_H2S", value, status);
+        tree->setDouble("General.Imp_Qn", flow);
+    }
+
+    double hourMean() const { return tree->doubleValue("Sulfur.ChA_H2S"); }
+    uint32_t hourStatus() const { return tree->status("Sulfur.ChA_H2S"); }
+    double dayMean() const { return tree->doubleValue("Sulfur.CdA_H2S"); }
+    uint32_t dayStatus() const { return tree->status("Sulfur.CdA_H2S"); }
+
+    std::unique_ptr<SulfurHost> host;
+};
+
+TEST_F(AverageTest, FlowWeightedAndUnweightedMeans) {
+    struct Case {
+        const char* name;
+        bool flowInUse;
+        double expected;  // 10, 20, 30 with weights 1, 1, 2
+    };
+    for (const Case& c : {Case{"weighted", true, 22.5}, Case{"unweighted", false, 20.0}}) {
+        auto average = makeHost();
+        tree->setInUse("General.Imp_Qn", c.flowInUse);
+        const std::array<double, 3> values = {10.0, 20.0, 30.0};
+        const std::array<double, 3> weights = {1.0, 1.0, 2.0};
+        for (size_t i = 0; i < values.size(); ++i) {
+            feed(values[i], weights[i]);
+            Flags f = cycle(*average);
+            EXPECT_EQ(f.unweightedAverage, !c.flowInUse) << c.name;
+        }
+        EXPECT_DOUBLE_EQ(hourMean(), c.expected) << c.name;
+        EXPECT_DOUBLE_EQ(dayMean(), c.expected) << c.name;
+        EXPECT_EQ(hourStatus(), 0u) << c.name;
+    }
+}
+
+TEST_F(AverageTest, ZeroWeightsGiveTheArithmeticMeanAndFlagTheHourEnd) {
+    for (double value : {10.0, 20.0}) {
+        feed(value, 0.0);
+        EXPECT_FALSE(cycle(*host).unweightedAverage);
+    }
+    feed(30.0, 0.0);
+    Flags f = cycleEndingHour(*host);
+    EXPECT_TRUE(f.unweightedAverage);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 20.0);
+    EXPECT_DOUBLE_EQ(dayMean(), 20.0);
+}
+
+TEST_F(AverageTest, ZeroFlowInMidHourFallsBackToTheArithmeticMean) {
+    feed(10.0, 1.0);
+    cycle(*host);
+    feed(20.0, 3.0);
+    cycle(*host);
+    EXPECT_DOUBLE_EQ(hourMean(), 17.5);
+    tree->setBool("General.Imp_zeroQn", true);
+    feed(30.0, 3.0);
+    EXPECT_TRUE(cycle(*host).unweightedAverage);
+    EXPECT_DOUBLE_EQ(hourMean(), 20.0);
+    EXPECT_DOUBLE_EQ(dayMean(), 20.0);
+    // Flow back: the weighting starts again from this cycle's value alone.
+    tree->setBool("General.Imp_zeroQn", false);
+    feed(40.0, 2.0);
+    EXPECT_FALSE(cycle(*host).unweightedAverage);
+    EXPECT_DOUBLE_EQ(hourMean(), 40.0);
+}
+
+TEST_F(AverageTest, NonFiniteValuesAndFlowsAreNotCounted) {
+    feed(10.0, 1.0);
+    cycle(*host);
+    feed(kNaN, 1.0);
+    cycle(*host);
+    feed(kInf, 1.0);
+    cycle(*host);
+    EXPECT_DOUBLE_EQ(hourMean(), 10.0);
+    // A flow that is no number weighs nothing and marks the cycle unweighted.
+    feed(30.0, kNaN);
+    EXPECT_TRUE(cycle(*host).unweightedAverage);
+    EXPECT_DOUBLE_EQ(hourMean(), 10.0);
+    feed(30.0, kInf);
+    EXPECT_TRUE(cycle(*host).unweightedAverage);
+    EXPECT_DOUBLE_EQ(hourMean(), 10.0);
+    EXPECT_FALSE(std::isnan(dayMean()));
+}
+
+TEST_F(AverageTest, StatusOfTheMeansThroughAPeriod) {
+    struct Step {
+        const char* name;
+        double value;
+        uint32_t inputStatus;
+        bool alarm;
+        double mean;
+        uint32_t published;
+    };
+    const std::vector<Step> steps = {
+        {"out of use", 5.0, 0x1, false, 0.0, 0x1},
+        {"not available", 5.0, 0x4, true, 0.0, 0x80},
+        {"out of use again: the period had input", 5.0, 0x1, false, 0.0, 0x80},
+        {"first countable value", 50.0, 0x0, false, 50.0, 0x0},
+        {"at the upper limit", 150.0, 0x0, false, 100.0, 0x200},
+        {"bad input keeps the period's status", 7.0, 0x8, true, 100.0, 0x200},
+        {"below the limit again", 0.0, 0x0, false, 200.0 / 3.0, 0x0},
+    };
+    for (const Step& s : steps) {
+        feed(s.value, 1.0, s.inputStatus);
+        Flags f = cycle(*host);
+        EXPECT_EQ(f.alarm, s.alarm) << s.name;
+        EXPECT_DOUBLE_EQ(hourMean(), s.mean) << s.name;
+        EXPECT_EQ(hourStatus(), s.published) << s.name;
+        EXPECT_EQ(dayStatus(), s.published) << s.name;
+    }
+}
+
+TEST_F(AverageTest, HourWithoutCountableValueEndsWithOutOfOrder) {
+    feed(5.0, 1.0, 0x4);
+    cycleEndingHour(*host);
+    EXPECT_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 0.0);
+    EXPECT_EQ(tree->status("Sulfur.LhA_H2S"), 0x80u);
+    feed(7.0, 1.0);
+    cycle(*host);
+    EXPECT_DOUBLE_EQ(hourMean(), 7.0);
+}
+
+TEST_F(AverageTest, HourAndDayEndIndependently) {
+    feed(10.0, 1.0);
+    cycleEndingHour(*host);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 10.0);
+    EXPECT_EQ(tree->status("Sulfur.LhA_H2S"), 0u);
+    feed(30.0, 1.0);
+    cycle(*host);
+    EXPECT_DOUBLE_EQ(hourMean(), 30.0);  // the new hour holds only this value
+    EXPECT_DOUBLE_EQ(dayMean(), 20.0);   // the day goes on
+    feed(50.0, 1.0);
+    tree->setBool("General.TrigAvg_Hour", true);
+    tree->setBool("General.TrigAvg_Day", true);
+    cycle(*host);  // both end in this cycle
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 40.0);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LdA_H2S"), 30.0);
+    feed(70.0, 1.0);
+    cycle(*host);  // a trigger that stays set does not fire again
+    EXPECT_DOUBLE_EQ(hourMean(), 70.0);
+    EXPECT_DOUBLE_EQ(dayMean(), 70.0);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 40.0);
+}
+
+TEST_F(AverageTest, FlowInputFailuresAfterStartUp) {
+    tree->setUnsigned("General.PowerOn_Delay", 1);
+    auto average = makeHost();
+    struct Step {
+        const char* name;
+        uint32_t flowStatus;
+        uint32_t zeroFlowStatus;
+        bool generalInputFailure;
+        bool unweighted;
+        double mean;
+    };
+    const std::vector<Step> steps = {
+        {"bad flow during start-up", 0x4, 0, false, true, 10.0},
+        {"bad flow after start-up", 0x4, 0, true, true, 15.0},
+        {"bad zero-flow input: value not counted", 0, 0x2, true, false, 15.0},
+        // the first non-zero weight makes the mean flow-weighted: only this value weighs
+        {"good again", 0, 0, false, false, 40.0},
+    };
+    double value = 10.0;
+    for (const Step& s : steps) {
+        feed(value, 1.0);
+        tree->setStatus("General.Imp_Qn", s.flowStatus);
+        tree->setStatus("General.Imp_zeroQn", s.zeroFlowStatus);
+        Flags f = cycle(*average);
+        EXPECT_EQ(f.generalInputFailure, s.generalInputFailure) << s.name;
+        EXPECT_EQ(f.unweightedAverage, s.unweighted) << s.name;
+        EXPECT_DOUBLE_EQ(hourMean(), s.mean) << s.name;
+        value += 10.0;
+    }
+}
+
+TEST_F(AverageTest, DayEndLatchesTheAlarmUntilTheNextDay) {
+    feed(150.0, 1.0);
+    Flags f = cycleEndingDay(*host);
+    EXPECT_TRUE(f.alarm);
+    EXPECT_TRUE(tree->boolValue("Sulfur.UA_H2S"));
+    EXPECT_EQ(tree->status("Sulfur.LdA_H2S"), 0x200u);
+    feed(10.0, 1.0);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(cycle(*host).alarm) << i;
+    }
+    f = cycleEndingDay(*host);
+    EXPECT_FALSE(f.alarm);
+    EXPECT_FALSE(tree->boolValue("Sulfur.UA_H2S"));
+    EXPECT_FALSE(cycle(*host).alarm);
+}
+
+TEST_F(AverageTest, SaveAndRestoreRoundTrip) {
+    feed(10.0, 1.0);
+    cycleEndingHour(*host);
+    feed(20.0, 3.0);
+    cycle(*host);
+    ManagedBuff saved(64);
+    host->save(saved);
+    EXPECT_EQ(saved.offset(), 64u);
+    // hour: weighted 60, weights 3, plain 20, count 1; day: 70, 4, 30, 2 -- little-endian doubles
+    const std::array<double, 8> expected = {60.0, 3.0, 20.0, 1.0, 70.0, 4.0, 30.0, 2.0};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        uint64_t bits = 0;
+        for (int b = 0; b < 8; ++b) {
+            bits |= static_cast<uint64_t>(saved[static_cast<uint32_t>(i * 8 + b)]) << (8 * b);
+        }
+        double value = 0.0;
+        std::memcpy(&value, &bits, 8);
+        EXPECT_EQ(value, expected[i]) << "double " << i;
+    }
+
+    // A restart: the periods go on from the restored sums.
+    host.reset();
+    tree->setBool("General.TrigAvg_Hour", true);  // set at start: no period ends
+    auto restarted = makeHost();
+    saved.rewind();
+    restarted->restore(&saved);
+    feed(40.0, 1.0);
+    cycle(*restarted);
+    EXPECT_DOUBLE_EQ(hourMean(), 25.0);  // (60 + 40) / 4
+    EXPECT_DOUBLE_EQ(dayMean(), 22.0);   // (70 + 40) / 5
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 10.0);
+}
+
+TEST_F(AverageTest, EmptyPeriodsAreSavedAsNaN) {
+    ManagedBuff saved(64);
+    host->save(saved);
+    // Weight sum and count of an empty period: the quiet NaN 0x7FF8000000000000.
+    for (uint32_t offset : {8u, 24u, 40u, 56u}) {
+        for (uint32_t b = 0; b < 6; ++b) {
+            EXPECT_EQ(saved[offset + b], 0) << offset;
+        }
+        EXPECT_EQ(saved[offset + 6], 0xF8) << offset;
+        EXPECT_EQ(saved[offset + 7], 0x7F) << offset;
+    }
+    for (uint32_t offset : {0u, 16u, 32u, 48u}) {
+        for (uint32_t b = 0; b < 8; ++b) {
+            EXPECT_EQ(saved[offset + b], 0) << offset;
+        }
+    }
+}
+
+TEST_F(AverageTest, ShortSavedStateRestartsEmpty) {
+    feed(10.0, 1.0);
+    cycle(*host);
+    ManagedBuff saved(64);
+    host->save(saved);
+    saved.rewind();
+    saved.resize(63);
+    // A last-hour output that is out of use would be re-written with OOU by a full restore.
+    tree->setInUse("Sulfur.LhA_H2S", false);
+    tree->setStatus("Sulfur.LhA_H2S", 0x40);
+    auto restarted = makeHost();
+    restarted->restore(&saved);
+    EXPECT_EQ(tree->status("Sulfur.LhA_H2S"), 0x40u);
+    feed(30.0, 1.0);
+    cycle(*restarted);
+    EXPECT_DOUBLE_EQ(hourMean(), 30.0);
+}
+
+TEST_F(AverageTest, FullRestoreRewritesTheLastMeans) {
+    ManagedBuff saved(64);
+    host->save(saved);
+    saved.rewind();
+    tree->setDouble("Sulfur.LhA_H2S", 4.5);
+    tree->setInUse("Sulfur.LhA_H2S", false);
+    tree->setStatus("Sulfur.LhA_H2S", 0x40);
+    auto restarted = makeHost();
+    restarted->restore(&saved);
+    EXPECT_EQ(tree->status("Sulfur.LhA_H2S"), 0x41u);
+    EXPECT_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 4.5);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// A Vesk tree built from the program's tree model for each test, with helpers to set inputs
+// and parameters, fire triggers and run measurement cycles with the six process flags.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "AsInfo.h"
+#include "FbDo.h"
+#include "HostTree.h"
+#include "MeasurementBase.h"
+#include "Parameter.h"
+#include "Tarvo.h"
+#include "UpdatableRegistry.h"
+
+// The six process flags of one cycle.
+struct Flags {
+    bool alarm = false;
+    bool warning = false;
+    bool generalInputFailure = false;
+    bool inputFailure = false;
+    bool sensorFailure = false;
+    bool unweightedAverage = false;
+};
+
+class TreeFixture : public ::testing::Test {
+  protected:
+    TreeFixture() : tree(host::HostTree::fromFile(VESK_MODEL_FILE)) {}
+
+    // The address-space block of the test program, registered once (the framework's access
+    // check and change callback need one).
+    static AsInfo* addressSpace() {
+        static AsInfo block{};
+        if (Sysmanlib_AsInfo_GetCurrent() == nullptr) {
+            Sysmanlib_AsInfo_Register(&block);
+        }
+        return &block;
+    }
+
+    FbDoNode node(const std::string& path) const { return tree->at(path); }
+
+    void setInput(const std::string& path, double value, uint32_t status = 0) {
+        tree->setDouble(path, value);
+        tree->setStatus(path, status);
+    }
+
+    // Runs one cycle of `host` with cleared flags and returns them.
+    static Flags cycle(MeasurementBase& host) {
+        Flags f;
+        host.process(&f.alarm, &f.warning, &f.generalInputFailure, &f.inputFailure,
+                     &f.sensorFailure, &f.unweightedAverage);
+        return f;
+    }
+
+    // Runs one cycle in which the trigger at `path` fires (set before, cleared after).
+    static Flags cycleWithTrigger(host::HostTree& t, MeasurementBase& host,
+                                  const std::string& path) {
+        t.setBool(path, true);
+        Flags f = cycle(host);
+        t.setBool(path, false);
+        return f;
+    }
+    Flags cycleEndingHour(MeasurementBase& host) {
+        return cycleWithTrigger(*tree, host, "General.TrigAvg_Hour");
+    }
+    Flags cycleEndingDay(MeasurementBase& host) {
+        return cycleWithTrigger(*tree, host, "General.TrigAvg_Day");
+    }
+
+    UnsignedParameter unsignedParameter(const std::string& path) const {
+        return UnsignedParameter(node(path), 0);
+    }
+    DoubleParameter doubleParameter(const std::string& path) const {
+        return DoubleParameter(node(path), 0.0);
+    }
+
+    std::unique_ptr<host::HostTree> tree;
+};

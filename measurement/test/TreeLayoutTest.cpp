@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "HostTree.h"
+#include "Vesk_AccessClasses.h"
+#include "util/Helper.h"
+
+namespace {
+
+class TreeLayoutTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<host::HostTree> tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+    Vesk_Root myVeskNode{GetRootNodeOfTree(tree->tree())};
+};
+
+TEST_F(TreeLayoutTest, RootChildrenLeadToTheSubtrees) {
+    struct Case {
+        FbDoNode node;
+        const char* path;
+        uint32_t index;
+    };
+    const std::vector<Case> cases = {
+        {myVeskNode.getGeneral(), "General", 4},
+        {myVeskNode.getSulfur(), "Sulfur", 5},
+        {myVeskNode.getDPs(), "DPs", 6},
+        {myVeskNode.getOxygen(), "Oxygen", 7},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.node, tree->at(c.path)) << c.path;
+        EXPECT_EQ(FbDo_NodeNumber(c.node), c.index) << c.path;
+    }
+    // Child 3 of the unnamed child 3 tells whether further dew-point sensors are configured.
+    FbDoNode further = FbDo_GetChild(FbDo_GetChild(myVeskNode, 3), 3);
+    ASSERT_NE(further, nullptr);
+    EXPECT_EQ(FbDo_NodeCountQuery(further), 0u);
+}
+
+TEST_F(TreeLayoutTest, GeneralNodeChildrenByFixedIndex) {
+    Vesk_General myGeneralNode(checkNotNull(myVeskNode.getGeneral(), "myVeskNode.getGeneral()"));
+    struct Case {
+        FbDoNode node;
+        const char* name;
+        uint32_t index;
+        FbDoNodeKind kind;
+    };
+    const std::vector<Case> cases = {
+        {myGeneralNode.getImp_Qn(), "Imp_Qn", 0, kFbDoDouble},
+        {myGeneralNode.getImp_zeroQn(), "Imp_zeroQn", 1, kFbDoBool},
+        {myGeneralNode.getTrigAvg_Hour(), "TrigAvg_Hour", 2, kFbDoTrigger},
+        {myGeneralNode.getTrigAvg_Day(), "TrigAvg_Day", 3, kFbDoTrigger},
+        {myGeneralNode.getPowerOn_Delay(), "PowerOn_Delay", 4, kFbDoUnsigned},
+        {myGeneralNode.getStartUp_Delay(), "StartUp_Delay", 5, kFbDoUnsigned},
+        {myGeneralNode.getW_gen(), "W_gen", 6, kFbDoBool},
+        {myGeneralNode.getA_gen(), "A_gen", 7, kFbDoBool},
+        {myGeneralNode.getA_IFc(), "A_IFc", 8, kFbDoBool},
+    };
+    for (const Case& c : cases) {
+        const std::string path = std::string("General.") + c.name;
+        EXPECT_EQ(c.node, tree->at(path)) << c.name;
+        EXPECT_EQ(FbDo_NodeNumber(c.node), c.index) << c.name;
+        EXPECT_EQ(FbDo_NodeKind(c.node), c.kind) << c.name;
+    }
+}
+
+TEST_F(TreeLayoutTest, OxygenAlternativesAreTheSensorConfigurations) {
+    Vesk_Oxygen myOxygenNode(myVeskNode.getOxygen());
+    EXPECT_EQ(myOxygenNode.getSNo1(), tree->at("Oxygen.SNo1"));
+    EXPECT_EQ(myOxygenNode.getSNo2(), tree->at("Oxygen.SNo2"));
+    Vesk_Oxygen_SNo1 single(myOxygenNode.getSNo1());
+    Vesk_Oxygen_SNo2 twofold(myOxygenNode.getSNo2());
+    EXPECT_EQ(FbDo_NodeNumber(single.getLhStatus_O2()), 20u);
+    EXPECT_EQ(FbDo_NodeNumber(twofold.getLhStatus_O2()), 24u);
+    EXPECT_EQ(FbDo_NodeNumber(twofold.getLT_O2dS()), 17u);
+}
+
+TEST(TreeLayout, MissingGeneralNodeNamesTheGetter) {
+    auto bare = host::HostTree::fromJson(R"({"name": "Vesk", "root": {"children": [
+        {"index": 5, "name": "Sulfur"}]}})");
+    Vesk_Root myVeskNode(GetRootNodeOfTree(bare->tree()));
+    try {
+        checkNotNull(myVeskNode.getGeneral(), "myVeskNode.getGeneral()");
+        FAIL() << "no exception";
+    } catch (const std::invalid_argument& error) {
+        const std::string text = error.what();
+        const std::string tail = ":25 myVeskNode.getGeneral() is NULL";
+        ASSERT_GE(text.size(), tail.size());
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    }
+}
+
+}  // namespace
