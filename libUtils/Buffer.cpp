@@ -78,7 +78,9 @@ void Buff::writeBuff(const Buff& other) {
 
 void Buff::setPosition(uint32_t offset) {
     if (offset > mySize) {
-        failOutOfRange(89, offset, mySize, kSetPositionTrace, offset);
+        TARVO_TRACE(kSelector, kSetPositionTrace, kFourInts, traceWord(address(myData)),
+                    traceWord(address(myPosition)), offset, mySize);
+        failOutOfRange(89, offset, mySize, 0, offset);
     }
     myPosition = myData + offset;
 }
