@@ -318,3 +318,49 @@ TEST_F(AverageTest, FullRestoreRewritesTheLastMeans) {
 }
 
 }  // namespace
+
+namespace {
+
+using DewPointHost = MeasurementHost<SimpleInput, Average<UpperAndLowerAlarm>>;
+
+// The dew-point sensor temperature: upper limit 40, lower limit -10.
+class UpperAndLowerAverageTest : public TreeFixture {
+  protected:
+    UpperAndLowerAverageTest() {
+        tree->setDouble("DPs.UAL_tdps", 40.0);
+        tree->setDouble("DPs.LAL_tdps", -10.0);
+        SimpleInput input(node("DPs.Imp_tdps"), node("DPs.CV_tdps"),
+                          unsignedParameter("General.PowerOn_Delay"));
+        UpperAndLowerAlarm alarm(doubleParameter("DPs.UAL_tdps"), node("DPs.UA_tdps"),
+                                 doubleParameter("DPs.LAL_tdps"), node("DPs.LA_tdps"),
+                                 unsignedParameter("General.StartUp_Delay"),
+                                 node("General.Imp_zeroQn"));
+        Average<UpperAndLowerAlarm> average(
+            "DP_SensorTemp", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
+            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("DPs.ChA_tdps"),
+            node("DPs.CdA_tdps"), node("DPs.LhA_tdps"), node("DPs.LdA_tdps"),
+            unsignedParameter("General.PowerOn_Delay"));
+        host = std::make_unique<DewPointHost>(input, average);
+    }
+
+    std::unique_ptr<DewPointHost> host;
+};
+
+TEST_F(UpperAndLowerAverageTest, LowerLimitMarksAndLatchesAtTheDayEnd) {
+    setInput("DPs.Imp_tdps", -12.0);
+    EXPECT_FALSE(cycle(*host).alarm);
+    EXPECT_EQ(tree->status("DPs.ChA_tdps"), kStatusLowerLimit);
+    setInput("DPs.Imp_tdps", -8.0);  // daily mean -10: at the lower limit
+    Flags f = cycleEndingDay(*host);
+    EXPECT_TRUE(f.alarm);
+    EXPECT_TRUE(tree->boolValue("DPs.LA_tdps"));
+    EXPECT_FALSE(tree->boolValue("DPs.UA_tdps"));
+    EXPECT_EQ(tree->status("DPs.LdA_tdps"), kStatusLowerLimit);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("DPs.LdA_tdps"), -10.0);
+    setInput("DPs.Imp_tdps", 45.0);
+    f = cycle(*host);
+    EXPECT_TRUE(f.alarm);  // latched until the next day's decision
+    EXPECT_EQ(tree->status("DPs.CdA_tdps"), kStatusUpperLimit);
+}
+
+}  // namespace
