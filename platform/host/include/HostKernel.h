@@ -6,8 +6,10 @@
 // waits and clock alarms then never wait in real time.
 //
 // Quiescence: the state in which every task made by createTask (other than the caller) is
-// blocked in a kernel call, halted, not yet started or ended. Tasks the kernel did not create
-// (the process's first thread, a test's thread) are not counted.
+// blocked in a kernel call, halted, not yet started or ended; a task that itself waits for
+// quiescence counts as blocked. Tasks the kernel did not create (the process's first thread, a
+// test's thread) are not counted; when such a thread waits for quiescence, it also waits until
+// no task is advancing time.
 #pragma once
 
 #include <chrono>

@@ -63,7 +63,7 @@ Error Kernel::closeHandle(Object handle) {
     ObjectPtr object = found->second;
     if (object->kind == Kind::Task) {
         auto& task = static_cast<TaskRecord&>(*object);
-        if (task.primaryHandle == handle && task.phase != TaskPhase::Ended) {
+        if (task.primaryHandle == handle && task.phase == TaskPhase::Running) {
             // The task still runs and answers to this handle (CurrentTask); it goes at the end.
             if (task.primaryClosed) {
                 return ObjectIsNotValid;

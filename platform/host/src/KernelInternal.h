@@ -249,7 +249,22 @@ class Kernel {
     void completeActivity(ActivityObject& activity, Error result);
     // Drops the activity's outstanding receive and its completion not yet waited for.
     void cancelActivity(ActivityObject& activity);
-    void waitForQuiescence(Lock& lock);
+    // Waits for quiescence. A thread the kernel did not create also waits for an advance of time
+    // that a task runs to end, unless the waiter is that advance itself (`forAdvance`).
+    void waitForQuiescence(Lock& lock, bool forAdvance = false);
+    // Waits on `condition` until `ready`; a kernel task counts as blocked meanwhile, so that
+    // tasks waiting for one another's quiescence do not hold each other up.
+    template <class Predicate>
+    void waitAsBlocked(Lock& lock, std::condition_variable& condition, Predicate ready) {
+        TaskRecord* self = kernelTaskOfThisThread();
+        if (self != nullptr) {
+            markBlocked(*self);
+        }
+        condition.wait(lock, ready);
+        if (self != nullptr) {
+            markRunnable(*self);
+        }
+    }
     void endAllTasks(Lock& lock);
     void setFaultHandler(TaskFaultHandler handler) { faultHandler_ = std::move(handler); }
     TaskFaultHandler faultHandler() { return faultHandler_; }
@@ -287,6 +302,8 @@ class Kernel {
 
     bool advancing = false;  // an advanceTime runs
     std::condition_variable advanceDone;
+    // Ends an advance: wakes the next advance and the quiescence waiters that wait for it.
+    void endAdvance();
 
   private:
     Kernel();

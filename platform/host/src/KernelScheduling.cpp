@@ -247,12 +247,17 @@ void Kernel::completeActivity(ActivityObject& activity, Error result) {
     }
 }
 
-void Kernel::waitForQuiescence(Lock& lock) {
-    TaskRecord* self = tlsKernelTask;
-    quiet_.wait(lock, [&] {
-        int others = runnableTasks_ - ((self != nullptr && self->runnable) ? 1 : 0);
-        return others == 0;
+void Kernel::waitForQuiescence(Lock& lock, bool forAdvance) {
+    bool waitsForAdvances = !forAdvance && tlsKernelTask == nullptr;
+    waitAsBlocked(lock, quiet_, [this, waitsForAdvances] {
+        return runnableTasks_ == 0 && !(waitsForAdvances && advancing);
     });
+}
+
+void Kernel::endAdvance() {
+    advancing = false;
+    advanceDone.notify_all();
+    quiet_.notify_all();
 }
 
 void Kernel::endAllTasks(Lock& lock) {

@@ -224,11 +224,11 @@ Error advanceTime(std::chrono::nanoseconds duration) {
     if (!kernel.time().isVirtual() || duration.count() < 0) {
         return IllegalParameter;
     }
-    kernel.advanceDone.wait(lock, [&] { return !kernel.advancing; });
+    kernel.waitAsBlocked(lock, kernel.advanceDone, [&] { return !kernel.advancing; });
     kernel.advancing = true;
     const int64_t target = kernel.time().now() + duration.count();
     for (;;) {
-        kernel.waitForQuiescence(lock);
+        kernel.waitForQuiescence(lock, true);
         kernel::TimerId id = 0;
         int64_t due = 0;
         if (!kernel.firstTimer(id, due) || due > target) {
@@ -240,9 +240,8 @@ Error advanceTime(std::chrono::nanoseconds duration) {
         kernel.fireTimer(id);
     }
     kernel.time().setVirtualNow(target);
-    kernel.waitForQuiescence(lock);
-    kernel.advancing = false;
-    kernel.advanceDone.notify_all();
+    kernel.waitForQuiescence(lock, true);
+    kernel.endAdvance();
     return Success;
 }
 

@@ -114,6 +114,21 @@ TEST_F(KernelTimeTest, ExpiriesNobodyWaitsForAreKeptAsOne) {
     EXPECT_EQ(stateOf(receiver), host::TaskState::Ended);
 }
 
+TEST_F(KernelTimeTest, TasksThatAdvanceTimeOrAwaitQuiescenceDoNotHoldEachOtherUp) {
+    start("observer", [this] {
+        basiclib::sleep(1);
+        host::waitForQuiescence();  // while the simulator's advance waits for it
+        record("observed");
+    });
+    start("simulator", [this] {
+        host::advanceTime(2s);
+        record("advanced");
+    });
+    host::waitForQuiescence();
+    EXPECT_EQ(events, (std::vector<std::string>{"observed", "advanced"}));
+    EXPECT_EQ(timesMs, (std::vector<int64_t>{1000, 2000}));
+}
+
 TEST_F(KernelTimeTest, AlarmArgumentsAreChecked) {
     Clock clock = nullptr;
     ASSERT_EQ(CreateVirtualClock(GetSystemClock(), 0, &clock), Success);
