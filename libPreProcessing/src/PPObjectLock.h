@@ -1,6 +1,7 @@
 // The local mutex of one preprocessing object and its scoped hold. The hooks' task refreshes and
-// cycles the object while the display-service task reads it; both hold this lock for that
-// work. The lock never nests and is never held while the tree access is being taken.
+// cycles the object while the display page reads it on the display-service task; each holds
+// this lock for that work. The lock never nests and is never held while the tree access is being
+// taken.
 #pragma once
 
 #include "KernelTypes.h"

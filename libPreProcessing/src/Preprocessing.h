@@ -52,7 +52,8 @@ class Preprocessing {
     const std::vector<PreProcessing::PPLine*>& lines() const { return lines_; }
     const DisplayPageState& displayPage() const { return page_; }
 
-    // The object's lock: RefreshPreprocessing, DoPreprocessing and the display entry hold it.
+    // The object's lock: RefreshPreprocessing and DoPreprocessing hold it, and so does the display
+    // page's handling of a command.
     PreProcessing::PPObjectLock& lock() { return lock_; }
 
   private:

@@ -3,9 +3,9 @@
 // lives in the tree's preprocessing slot, where every entry point finds it.
 //
 // Create, Refresh and Do run on the task that runs the life-cycle hooks; the display entry runs
-// on the display-service task. Refresh, Do and the display entry hold the object's lock while
-// they work on it; none of them takes the tree access. A null tree is an assertion failure
-// (Tarvo_AssertFailed, which does not return).
+// on the display-service task. Refresh and Do hold the object's lock while they work on it, as
+// the display page does while it handles a command; none of them takes the tree access. A null tree
+// is an assertion failure (Tarvo_AssertFailed, which does not return).
 #pragma once
 
 #include <cstdint>

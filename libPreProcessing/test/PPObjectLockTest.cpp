@@ -1,0 +1,90 @@
+// The preprocessing object's lock: taken by RefreshPreprocessing and DoPreprocessing so that
+// another task never sees a half-done refresh or cycle, and its kernel failures, which are
+// traced and leave the object untouched.
+#include <gtest/gtest.h>
+
+#include "HostKernel.h"
+#include "HostTrace.h"
+#include "Kernel.h"
+#include "PPTestTree.h"
+#include "TarvoTrace.h"
+#include "ZUB_Preprocessing.h"
+
+using pptest::PPTestTree;
+
+namespace {
+
+class ObjectLock : public ::testing::Test {
+  protected:
+    void TearDown() override { host::resetKernel(); }
+};
+
+TEST_F(ObjectLock, NoMutexMeansNoObject) {
+    PPTestTree tree("calorant-tree.json");
+    host::TraceCapture capture;
+    host::failNextCall("CreateLocalMutex", ResourceNotAvailable);
+    EXPECT_EQ(1, CreatePreprocessing(tree.tree(), pptest::kPPRoot, 0));
+    EXPECT_EQ(nullptr, tree.object());
+    EXPECT_TRUE(capture.contains(TraceId(0x7b, 26, 3)));
+    EXPECT_TRUE(capture.contains(TraceId(0x7a, 7, 1)));
+}
+
+TEST_F(ObjectLock, AFailedWaitSkipsTheCycleAndItsCommit) {
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, 0));
+    const uint32_t commits = tree.host().commitCount();
+    host::TraceCapture capture;
+    host::failNextCall("WaitForLocalMutex", ObjectIsNotValid);
+    EXPECT_EQ(1, tree.pass());
+    EXPECT_EQ(commits, tree.host().commitCount());
+    EXPECT_TRUE(capture.contains(TraceId(0x7b, 28, 3)));
+    EXPECT_TRUE(capture.contains(TraceId(0x7a, 1, 3)));
+    EXPECT_EQ(0, tree.pass()) << "the next cycle runs";
+}
+
+TEST_F(ObjectLock, AFailedWaitSkipsTheRefresh) {
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, CreatePreprocessing(tree.tree(), pptest::kPPRoot, 0));
+    host::TraceCapture capture;
+    host::failNextCall("WaitForLocalMutex", ObjectIsNotValid);
+    EXPECT_EQ(0, tree.refresh());
+    EXPECT_FALSE(tree.object()->displayPage().refill);
+    EXPECT_TRUE(capture.contains(TraceId(0x7a, 15, 3)));
+    EXPECT_EQ(0, tree.refresh());
+    EXPECT_TRUE(tree.object()->displayPage().refill);
+}
+
+TEST_F(ObjectLock, AFailedReleaseIsTraced) {
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, 0));
+    host::TraceCapture capture;
+    host::failNextCall("ReleaseLocalMutex", NotOwner);
+    EXPECT_EQ(0, tree.pass());
+    EXPECT_TRUE(capture.contains(TraceId(0x7b, 29, 3)));
+}
+
+// A refresh on another task while this one cycles: each waits for the other, so every pass sees
+// whole configurations (the thread sanitizer run checks that nothing is shared unguarded).
+TEST_F(ObjectLock, RefreshOnAnotherTaskWhileCycling) {
+    constexpr int kRounds = 40;
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, pptest::kGroupRoot));
+    Semaphore done = nullptr;
+    ASSERT_EQ(Success, CreateSemaphore(0, &done));
+    FbDoTree* shared = tree.tree();
+    host::spawnTask("refresher", [shared, done] {
+        for (int round = 0; round < kRounds; ++round) {
+            RefreshPreprocessing(nullptr, shared);
+        }
+        ReleaseSemaphore(done);
+    });
+    for (int round = 0; round < kRounds; ++round) {
+        EXPECT_EQ(0, tree.pass());
+    }
+    ASSERT_EQ(Success, WaitForSemaphore(done));
+    EXPECT_EQ(0, tree.pass());
+    EXPECT_EQ(4u, GetNumberOfPPGroups(tree.tree()));
+    CloseSemaphore(done);
+}
+
+}  // namespace
