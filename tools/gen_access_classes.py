@@ -57,7 +57,10 @@ class Node:
         for child in children:
             index = child.get("index", next_index) if isinstance(child, dict) else next_index
             if isinstance(index, str) and index.startswith("0x"):
-                index = int(index, 16)
+                try:
+                    index = int(index, 16)
+                except ValueError:
+                    raise ModelError(f"{where}: bad child index {index!r}") from None
             if not isinstance(index, int) or index < 0 or index >= 0x10000:
                 raise ModelError(f"{where}: bad child index {index!r}")
             if index in used:

@@ -4,8 +4,9 @@
 // callback and the name binding of the calculation program.
 //
 // Common rules of every call below:
-// - A null node, leaf, tree or alias is accepted everywhere: queries and reads then answer 0,
-//   null or the caller's default (status 0x1), writes do nothing and return non-zero.
+// - A null node, leaf, tree or alias is accepted everywhere: queries answer 0 or null (state
+//   and status queries 0x1), reads the caller's default with status 0x1, writes do nothing and
+//   return non-zero.
 // - Each single read or write of one node is atomic with respect to every other read or write
 //   of that node, from any task; no call allocates memory on the cycle path (navigation,
 //   queries, numeric reads and writes, triggers, tree access, commit).
