@@ -94,7 +94,7 @@ void PPLine::bind(FbDoNode node, const LineLayout& layout) {
 }
 
 uint32_t PPLine::refresh() {
-    readName();
+    readBoundedText(nameNode_, name_, kNameCapacity);
     if (name_[0] != u'\0') {
         TARVO_TRACE(kTraceSelector, kTraceRefreshName, TraceFormat(kTraceArgText16), name_);
     } else {
@@ -116,10 +116,6 @@ uint32_t PPLine::refresh() {
         FbDo_ReadDouble(substituteNode_, std::numeric_limits<double>::quiet_NaN(), nullptr, 0);
     useLastValue_ = readIntegerParameter(substituteModeNode_) == kSubstituteModeLastValue;
     return 0;
-}
-
-void PPLine::readName() {
-    readBoundedText(nameNode_, name_, kNameCapacity);
 }
 
 void PPLine::updateLevels() {

@@ -81,7 +81,6 @@ class PPLine {
 
   private:
     void bind(FbDoNode node, const LineLayout& layout);
-    void readName();
     uint32_t substitute();
     uint32_t levelStatus(uint32_t used, bool strict, uint32_t selectorLevel) const;
     void addLevelStatus(uint32_t level, bool& allBad, uint32_t& status) const;

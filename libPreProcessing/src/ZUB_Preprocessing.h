@@ -27,8 +27,8 @@ int CreatePreprocessing(FbDoTree* pTheTree, int32_t first, uint32_t second);
 int RefreshPreprocessing(AsInfo* pAsInfo, FbDoTree* pTheTree);
 
 // One pass over every group, then FbDo_CommitPreprocessing of the tree. Returns 1 when a
-// group's cycle failed (nothing is committed), else the commit's result. `pAsInfo` is not read.
-// Asserts that the tree and its object exist.
+// group's cycle failed or the object's lock could not be taken (nothing is committed), else
+// the commit's result. `pAsInfo` is not read. Asserts that the tree and its object exist.
 int DoPreprocessing(AsInfo* pAsInfo, FbDoTree* pTheTree);
 
 // Offers one display-service command record (any alignment) to the preprocessing page.
