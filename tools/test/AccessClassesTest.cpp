@@ -1,6 +1,7 @@
 // Generated access classes against the tree the host builds from the same model file.
 #include <gtest/gtest.h>
 
+#include "FbDo/FbDoStorage.h"  // its general GetRootNodeOfTree gives way to the generated one
 #include "Fixture_AccessClasses.h"
 #include "HostFramework.h"
 #include "HostTree.h"
@@ -50,8 +51,9 @@ TEST_F(AccessClassesTest, AMissingNodeGivesNullGetters) {
 
 TEST(AccessClassesRootDeathTest, NullTreeFailsTheAssertion) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(GetRootNodeOfTree(nullptr), ::testing::ExitedWithCode(host::kFatalExitStatus),
-                "pTheTree");
+    FbDoTree* none = nullptr;
+    EXPECT_EXIT(GetRootNodeOfTree(none), ::testing::ExitedWithCode(host::kFatalExitStatus),
+                "pTheTree \\(model/gen/Fixture_AccessClasses:");
 }
 
 }  // namespace
