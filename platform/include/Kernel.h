@@ -46,7 +46,7 @@ Error RunTask(Task task);
 Error HaltTask(Task task);
 
 // Ends the calling task with `code` (kept for the host, HostKernel.h). Does not return. Only
-// tasks made by createTask may end themselves.
+// tasks made by createTask may end themselves; elsewhere it throws std::logic_error.
 [[noreturn]] void exitTask(Error code);
 
 // Copies the task's name into `buffer` (`maxLength` bytes): at most `maxLength` characters,
@@ -69,7 +69,8 @@ Error installTaskErrorHandler(Task task);
 // Closes one handle of any kernel object. The object itself goes away with its last handle
 // (handles handed over in messages and resources count): tasks and activities waiting on it are
 // woken with ObjectIsNotValid (ConnectionClosed on the other end of a connection). Closing a
-// task's handle does not stop the task.
+// task's handle does not stop the task. The system clock and the address space are never
+// closed (IllegalParameter).
 Error closeKernelObject(Object object);
 
 // Well-known objects of the address space by index: 1 is the address space itself. Null for
