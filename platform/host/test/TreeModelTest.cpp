@@ -141,8 +141,7 @@ TEST(TreeModelErrors, MalformedModelsAreRefusedWithTheReason) {
         {R"({"root": {"children": [{"name": "t", "kind": "text", "value": "\u00ff"}]}})", ""},
         {R"({"root": {"children": [{"name": "c", "alternatives": [{}]}]}})", "choice"},
         {R"({"root": {"children": [{"name": "a.b"}]}})", "no \".\""},
-        {R"({"root": {"children": [{"name": "a", "inuse": false}]}})",
-         "unknown member \"inuse\""},
+        {R"({"root": {"children": [{"name": "a", "inuse": false}]}})", "unknown member \"inuse\""},
         {R"({"name": "x"})", "no \"root\""},
         {R"({"root": {"children": [)", "parse error"},
     };
