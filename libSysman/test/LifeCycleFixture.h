@@ -13,6 +13,7 @@
 #include "SimSystemManager.h"
 #include "Tarvo.h"
 #include "TestAddressSpace.h"
+#include "libSysman.h"
 
 class LifeCycleTest : public ::testing::Test {
   protected:
@@ -28,6 +29,7 @@ class LifeCycleTest : public ::testing::Test {
         manager.reset();
         display.reset();
         sim::configureTestAddressSpace({});
+        SysManRegisterDefaultHooks(nullptr);
         host::resetFramework();
         host::resetTraceSettings();
     }
@@ -38,6 +40,16 @@ class LifeCycleTest : public ::testing::Test {
         manager = std::make_unique<sim::SystemManager>(std::move(options));
         display = std::make_unique<sim::DisplayService>();
         task = host::spawnTask("TestAS", sim::runTestAddressSpace);
+        manager->watchTask(task);
+        return manager->awaitRegistration();
+    }
+
+    // Starts the simulation and an address space whose initial task runs `body`.
+    bool startWith(void (*body)()) {
+        sim::configureTestAddressSpace({});
+        manager = std::make_unique<sim::SystemManager>(sim::SystemManagerOptions{});
+        display = std::make_unique<sim::DisplayService>();
+        task = host::spawnTask("TestAS", body);
         manager->watchTask(task);
         return manager->awaitRegistration();
     }
