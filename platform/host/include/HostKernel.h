@@ -99,7 +99,8 @@ size_t openObjectCount();
 // ---- Tests ----------------------------------------------------------------------------------
 
 // Makes the next call of the kernel function named `function` (for example "WaitForLocalMutex")
-// return `code` without doing anything. One pending failure per name; deterministic.
+// return `code` without doing anything (basiclib::sleep, whose name is "sleep", then returns at
+// once with the seconds it did not sleep). One pending failure per name; deterministic.
 void failNextCall(const char* function, Error code);
 
 // Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),

@@ -79,6 +79,9 @@ namespace basiclib {
 
 unsigned int sleep(unsigned int seconds) {
     KernelCall call("sleep");
+    if (call.injected != Success) {
+        return seconds;  // an injected failure: nothing was slept
+    }
     TaskRecord& self = call.kernel.currentTask();
     call.kernel.enterBlockingCall(call.lock, self);
     if (seconds == 0) {

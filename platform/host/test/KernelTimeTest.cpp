@@ -129,6 +129,13 @@ TEST_F(KernelTimeTest, TasksThatAdvanceTimeOrAwaitQuiescenceDoNotHoldEachOtherUp
     EXPECT_EQ(timesMs, (std::vector<int64_t>{1000, 2000}));
 }
 
+TEST_F(KernelTimeTest, AnInjectedSleepFailureReturnsTheSecondsNotSlept) {
+    host::failNextCall("sleep", IllegalParameter);
+    EXPECT_EQ(basiclib::sleep(7), 7u);
+    EXPECT_EQ(basiclib::sleep(0), 0u);
+    EXPECT_EQ(nowMs(), 0);
+}
+
 TEST_F(KernelTimeTest, AlarmArgumentsAreChecked) {
     Clock clock = nullptr;
     ASSERT_EQ(CreateVirtualClock(GetSystemClock(), 0, &clock), Success);
