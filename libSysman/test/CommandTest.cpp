@@ -20,6 +20,14 @@ int countingTriggerHandler(AsInfo* /*pAsInfo*/, uint32_t argument) {
     return 0;
 }
 
+std::atomic<uint32_t> serviceActivity{0};
+
+int serviceHandler(AsInfo* /*pAsInfo*/, ServiceObject* pService, uint32_t activityId,
+                   Error status) {
+    serviceActivity = pService->nActivityId == activityId && status == Success ? activityId : 1;
+    return 0;
+}
+
 std::vector<uint8_t> cycleBytes() {
     std::vector<uint8_t> data(kCycleDataSize + 8);
     for (size_t i = 0; i < data.size(); ++i) {
@@ -257,6 +265,21 @@ TEST_F(CommandTest, TimerIdsOutsideTheRangeAreServiceActivities) {
         unknown.push_back(record.intArg(1));
     }
     EXPECT_EQ(unknown, (std::vector<int32_t>{2000, 3002}));
+}
+
+TEST_F(CommandTest, ServiceActivityGoesToItsServicesHandler) {
+    sim::TestAddressSpaceOptions space;
+    space.timerIds = {77};
+    ASSERT_TRUE(start({}, space) && manager->startUp());
+    ASSERT_TRUE(manager->sendCommand(1, 0, description(77, "Offered")));
+    ServiceObject* service = Sysmanlib_FindServiceByActivity(
+        static_cast<SysmanlibServiceRegistry*>(block()->hServiceRegistry), 77);
+    ASSERT_NE(service, nullptr);
+    service->pfnHandler = serviceHandler;
+    serviceActivity = 0;
+    ASSERT_TRUE(manager->run());
+    manager->advance(std::chrono::seconds(1));
+    EXPECT_EQ(serviceActivity, 77u);
 }
 
 TEST_F(CommandTest, TimersAreNotPassedOnInStateThirteen) {
