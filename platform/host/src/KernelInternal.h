@@ -5,7 +5,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,6 +17,7 @@
 
 #include "HostKernel.h"
 #include "Kernel.h"
+#include "KernelQueue.h"
 
 namespace host {
 namespace kernel {
@@ -49,7 +49,7 @@ struct Waiter {
     bool done = false;
     Error result = Success;
 };
-using WaitQueue = std::deque<Waiter*>;
+using WaitQueue = FifoQueue<Waiter*>;
 
 // Removes `waiter` from `queue` when it is there.
 void removeWaiter(WaitQueue& queue, const Waiter* waiter);
@@ -94,8 +94,8 @@ struct TaskRecord : KernelObject {
     Object primaryHandle = nullptr;  // createTask's handle, also CurrentTask's
     bool primaryClosed = false;      // closed by its holder while the task still ran
 
-    std::deque<ActivityObject*> completions;  // completed activities, oldest first
-    Waiter* activityWaiter = nullptr;         // set while the task is in WaitForActivity
+    FifoQueue<ActivityObject*> completions;  // completed activities, oldest first
+    Waiter* activityWaiter = nullptr;        // set while the task is in WaitForActivity
 };
 
 struct ConnectionEnd : KernelObject {
