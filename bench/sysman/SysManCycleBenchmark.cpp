@@ -7,12 +7,12 @@
 #include <atomic>
 #include <memory>
 
+#include "AllocationCounter.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
 #include "TestAddressSpace.h"
-#include "ThreadAllocationCounter.h"
 #include "libSysman.h"
 
 namespace {
