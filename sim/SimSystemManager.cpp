@@ -61,14 +61,12 @@ std::vector<uint8_t> buildSelfInformation(const SelfInfoSettings& settings) {
 
 SystemManager::SystemManager(SystemManagerOptions options)
     : myOptions(std::move(options)), myNextActivityId(myOptions.firstServiceActivityId) {
-    CreateSemaphore(0, &myParking);
-    Semaphore parking = myParking;
     // A stopped address space stays parked in a kernel wait, so that the simulation sees it
     // quiescent and the kernel reset can end it.
-    host::setFatalStopObserver([this, parking](const host::FatalStop& stop) {
+    host::setFatalStopObserver([this](const host::FatalStop& stop) {
         record(EventKind::FatalStop, static_cast<uint32_t>(stop.code), 0, stop.message);
-        WaitForSemaphore(parking);
     });
+    host::setFatalStopAction(host::FatalStopAction::Park);
     host::setTaskFaultHandler([this](Task, const char* what) {
         record(EventKind::TaskFault, 0, 0, what != nullptr ? what : "");
     });
@@ -81,6 +79,7 @@ SystemManager::SystemManager(SystemManagerOptions options)
 SystemManager::~SystemManager() {
     host::resetKernel();
     host::setFatalStopObserver(nullptr);
+    host::setFatalStopAction(host::FatalStopAction::Exit);
 }
 
 void SystemManager::registerResources() {

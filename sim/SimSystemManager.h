@@ -127,7 +127,6 @@ class SystemManager {
     Connection myNameEnd = nullptr;
     Semaphore myStartSemaphore = nullptr;
     Clock mySupervisionClock = nullptr;
-    Semaphore myParking = nullptr;
 };
 
 }  // namespace sim
