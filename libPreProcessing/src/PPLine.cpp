@@ -33,6 +33,13 @@ constexpr LineLayout kLineNodeLayout = {0, 3, 4, 5, 6, 7, 8, 14, 15, 16};
 // Substitute mode that makes `level 7` the last valid value.
 constexpr int32_t kSubstituteModeLastValue = 2;
 
+// The hysteresis the limit checks apply. One that is not a number or is negative would clear a
+// flag while the value is still past its limit and set it again the next cycle, so it counts as
+// none.
+double usableHysteresis(double hysteresis) {
+    return hysteresis >= 0.0 ? hysteresis : 0.0;
+}
+
 constexpr uint32_t kTraceFile = 0x7d;
 constexpr uint32_t kTraceSelector = 0;
 enum : uint32_t {
@@ -111,7 +118,7 @@ uint32_t PPLine::refresh() {
     limits_.upper = FbDo_ReadDouble(upperLimitNode_, DBL_MAX, nullptr, 0);
     limits_.lowerWarning = FbDo_ReadDouble(lowerWarningNode_, -DBL_MAX, nullptr, 0);
     limits_.upperWarning = FbDo_ReadDouble(upperWarningNode_, DBL_MAX, nullptr, 0);
-    limits_.hysteresis = FbDo_ReadDouble(hysteresisNode_, 0.0, nullptr, 0);
+    limits_.hysteresis = usableHysteresis(FbDo_ReadDouble(hysteresisNode_, 0.0, nullptr, 0));
     substituteValue_ =
         FbDo_ReadDouble(substituteNode_, std::numeric_limits<double>::quiet_NaN(), nullptr, 0);
     useLastValue_ = readIntegerParameter(substituteModeNode_) == kSubstituteModeLastValue;

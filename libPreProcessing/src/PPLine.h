@@ -36,8 +36,9 @@ class PPLine {
     uint32_t bindNode(FbDoNode ppNode);
     uint32_t bindGroupedNode(FbDoNode lineNode);
 
-    // Re-reads the name, which levels are connected, the limits, the hysteresis and the
-    // substitute settings; clears the levels' hysteresis state. Keeps the last valid value.
+    // Re-reads the name, which levels are connected, the limits, the hysteresis (one that is not
+    // a number or is negative counts as 0) and the substitute settings; clears the levels'
+    // hysteresis state. Keeps the last valid value.
     // Returns 0.
     uint32_t refresh();
 
