@@ -168,9 +168,16 @@ int DoPreprocessing(AsInfo* /*pAsInfo*/, FbDoTree* pTheTree) {
 
 int HandlePreprocessingDisplayEvent(FbDoTree* doTree, const void* /*record*/) {
     assertTree(doTree, "doTree", kAssertDisplayTreeAt);
-    if (objectOf(doTree) == nullptr) {
+    Preprocessing* object = objectOf(doTree);
+    if (object == nullptr) {
         TARVO_TRACE(kTraceSelector, kTraceDisplayWithoutObject, TraceFormat());
         return 0;
+    }
+    // A command is handled only while no refresh or cycle is working on the object; the page
+    // that will take records here reads what those write.
+    PreProcessing::PPObjectLock::Hold hold(object->lock());
+    if (!hold.held()) {
+        TARVO_TRACE(kTraceSelector, kTraceLockFailed, TraceFormat());
     }
     return 0;
 }

@@ -3,9 +3,9 @@
 // lives in the tree's preprocessing slot, where every entry point finds it.
 //
 // Create, Refresh and Do run on the task that runs the life-cycle hooks; the display entry runs
-// on the display-service task. Refresh and Do hold the object's lock while they work on it, as
-// the display page does while it handles a command; none of them takes the tree access. A null tree
-// is an assertion failure (Tarvo_AssertFailed, which does not return).
+// on the display-service task. Refresh, Do and the display entry hold the object's lock while
+// they work on it; none of them takes the tree access. A null tree is an assertion failure
+// (Tarvo_AssertFailed, which does not return).
 #pragma once
 
 #include <cstdint>
@@ -31,10 +31,10 @@ int RefreshPreprocessing(AsInfo* pAsInfo, FbDoTree* pTheTree);
 // the commit's result. `pAsInfo` is not read. Asserts that the tree and its object exist.
 int DoPreprocessing(AsInfo* pAsInfo, FbDoTree* pTheTree);
 
-// Offers one display-service command record (any alignment) to the preprocessing page.
-// Returns non-zero when the record was the page's and was handled; 0 otherwise, and always 0
-// for a tree without a preprocessing object. No record belongs to the page while it is not
-// built. Asserts the tree.
+// Offers one display-service command record (any alignment) to the preprocessing page, holding
+// the object's lock (a failed wait is traced and the record not taken). Returns non-zero when
+// the record was the page's and was handled; 0 otherwise, and always 0 for a tree without a
+// preprocessing object. No record belongs to the page while it is not built. Asserts the tree.
 int HandlePreprocessingDisplayEvent(FbDoTree* doTree, const void* record);
 
 // Number of preprocessing lines / groups of the tree; 0 without an object. Assert the tree.

@@ -1,6 +1,6 @@
-// The preprocessing object's lock: taken by RefreshPreprocessing and DoPreprocessing so that
-// another task never sees a half-done refresh or cycle, and its kernel failures, which are
-// traced and leave the object untouched.
+// The preprocessing object's lock: taken by RefreshPreprocessing, DoPreprocessing and the
+// display entry so that another task never sees a half-done refresh or cycle, and its kernel
+// failures, which are traced and leave the object untouched.
 #include <gtest/gtest.h>
 
 #include "HostKernel.h"
@@ -52,6 +52,19 @@ TEST_F(ObjectLock, AFailedWaitSkipsTheRefresh) {
     EXPECT_TRUE(capture.contains(TraceId(0x7a, 15, 3)));
     EXPECT_EQ(0, tree.refresh());
     EXPECT_TRUE(tree.object()->displayPage().refill);
+}
+
+// The display entry waits for the same lock, so a command never meets a half-done refresh or
+// cycle; a failed wait is traced and the record is not taken.
+TEST_F(ObjectLock, TheDisplayEntryTakesTheLock) {
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, 0));
+    const uint32_t record[4] = {64000, 2, 0, 0};
+    host::TraceCapture capture;
+    host::failNextCall("WaitForLocalMutex", ObjectIsNotValid);
+    EXPECT_EQ(0, HandlePreprocessingDisplayEvent(tree.tree(), record));
+    EXPECT_TRUE(capture.contains(TraceId(0x7b, 28, 3)));
+    EXPECT_TRUE(capture.contains(TraceId(0x7a, 15, 3)));
 }
 
 TEST_F(ObjectLock, AFailedReleaseIsTraced) {
