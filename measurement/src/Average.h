@@ -134,7 +134,7 @@ void Average<Alarm>::process(const Input& input, bool* alarm, bool*, bool* gener
     if (node_io::triggerFired(myNodes.hourTrigger, &myHourTriggerState)) {
         node_io::writeDouble(myNodes.lastHour, hourMean,
                              publishedStatus(myHourStatus, myHourHasInput));
-        if (myHour.hasZeroWeight()) {
+        if (myHour.isUnweighted()) {
             *unweightedAverage = true;
         }
         myHour.clear();

@@ -30,17 +30,18 @@ struct AverageAccumulator {
         weightSum = std::isnan(weightSum) ? weight : weightSum + weight;
         count = std::isnan(count) ? 1.0 : count + 1.0;
     }
-    // The flow-weighted mean when any weight was non-zero, else the arithmetic mean; 0.0 for a
-    // period with no weighting state or no value.
+    // The flow-weighted mean when any weight was non-zero, else the arithmetic mean of the
+    // counted values (also right after the weighting was dropped, before the next value comes
+    // in); 0.0 for a period with no value.
     double mean() const {
-        if (std::isnan(weightSum)) {
-            return 0.0;
-        }
-        if (weightSum != 0.0) {
+        if (!std::isnan(weightSum) && weightSum != 0.0) {
             return weightedSum / weightSum;
         }
         return count > 0.0 ? plainSum / count : 0.0;
     }
-    // True when the period's weights summed to exactly zero.
-    bool hasZeroWeight() const { return weightSum == 0.0; }
+    // True when the period holds values but its mean is not flow-weighted: its weights summed
+    // to exactly zero, or its weighting was dropped since the last value.
+    bool isUnweighted() const {
+        return weightSum == 0.0 || (std::isnan(weightSum) && !std::isnan(count));
+    }
 };

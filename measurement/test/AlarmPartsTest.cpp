@@ -112,6 +112,43 @@ TEST_F(AlarmPartsTest, SwitchOnDelayCountsSixtyCyclesAUnit) {
     host::resetTraceSettings();
 }
 
+// A day end while the switch-on delay runs decides nothing: each reached half keeps the value
+// its output held, and nothing is latched for the following cycles.
+TEST_F(AlarmPartsTest, DayEndDuringTheDelayLeavesTheOutputsAlone) {
+    tree->setUnsigned("General.StartUp_Delay", 1);
+    host::TraceCapture traces;
+    host::enableTrace(0x50015);
+    host::enableTrace(0x50025);
+    struct Case {
+        double mean;
+        bool upperBefore;
+        bool lowerBefore;
+        uint32_t tracedId;
+    };
+    const std::vector<Case> cases = {
+        {45.0, true, true, 0x50015},   // upper reached: upper kept, lower written false
+        {45.0, false, true, 0x50015},  // the kept value is whatever the output held
+        {-15.0, true, true, 0x50025},  // lower reached: lower kept, upper written false
+        {-15.0, true, false, 0x50025},
+    };
+    for (const Case& c : cases) {
+        tree->setBool("DPs.UA_tdps", c.upperBefore);
+        tree->setBool("DPs.LA_tdps", c.lowerBefore);
+        UpperAndLowerAlarm alarm = upperAndLowerAlarm();
+        const size_t tracedBefore = traces.withId(c.tracedId).size();
+        bool raised = false;
+        alarm.evaluate(c.mean, &raised);
+        EXPECT_FALSE(raised) << c.mean;
+        const bool upperReached = c.mean >= 40.0;
+        EXPECT_EQ(tree->boolValue("DPs.UA_tdps"), upperReached && c.upperBefore) << c.mean;
+        EXPECT_EQ(tree->boolValue("DPs.LA_tdps"), !upperReached && c.lowerBefore) << c.mean;
+        EXPECT_EQ(traces.withId(c.tracedId).size(), tracedBefore + 1) << c.mean;
+        alarm.reportState(&raised);
+        EXPECT_FALSE(raised) << c.mean;
+    }
+    host::resetTraceSettings();
+}
+
 TEST_F(AlarmPartsTest, ZeroFlowRestartsTheDelay) {
     tree->setUnsigned("General.StartUp_Delay", 1);
     UpperAlarm alarm = upperAlarm();

@@ -110,6 +110,38 @@ TEST_F(AverageTest, ZeroFlowInMidHourFallsBackToTheArithmeticMean) {
     EXPECT_DOUBLE_EQ(hourMean(), 40.0);
 }
 
+// The weighting is dropped in a cycle whose value does not count: until the next value comes
+// in, the periods publish the arithmetic mean of their values, never a bare 0.0 that would look
+// like a good mean (and could pass or raise a limit at the hour's or day's end).
+TEST_F(AverageTest, DroppedWeightingWithoutANewValueKeepsTheArithmeticMean) {
+    struct Case {
+        const char* name;
+        bool zeroFlowBefore;  // zero flow in the first two cycles
+        bool zeroFlowAfter;   // zero flow in the cycle that ends the hour
+    };
+    const std::vector<Case> cases = {
+        {"zero flow comes", false, true},
+        {"flow comes back", true, false},
+    };
+    for (const Case& c : cases) {
+        auto average = makeHost();
+        tree->setBool("General.Imp_zeroQn", c.zeroFlowBefore);
+        feed(10.0, 1.0);
+        cycle(*average);
+        feed(20.0, 3.0);
+        cycle(*average);
+        tree->setBool("General.Imp_zeroQn", c.zeroFlowAfter);
+        feed(99.0, 1.0, 0x4);  // not countable
+        Flags f = cycleEndingHour(*average);
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 15.0) << c.name;
+        EXPECT_EQ(tree->status("Sulfur.LhA_H2S"), 0u) << c.name;
+        EXPECT_TRUE(f.unweightedAverage) << c.name;  // the last hour's mean is unweighted
+        EXPECT_DOUBLE_EQ(dayMean(), 15.0) << c.name;
+        average.reset();
+        tree->setBool("General.Imp_zeroQn", false);
+    }
+}
+
 TEST_F(AverageTest, NonFiniteValuesAndFlowsAreNotCounted) {
     feed(10.0, 1.0);
     cycle(*host);
@@ -361,6 +393,58 @@ TEST_F(UpperAndLowerAverageTest, LowerLimitMarksAndLatchesAtTheDayEnd) {
     f = cycle(*host);
     EXPECT_TRUE(f.alarm);  // latched until the next day's decision
     EXPECT_EQ(tree->status("DPs.CdA_tdps"), kStatusUpperLimit);
+}
+
+}  // namespace
+
+namespace {
+
+using OxygenAverageHost = MeasurementHost<SimpleInputBasedOnLiveValue, Average<UpperAlarm>>;
+
+// The averaged oxygen value: its input part raises no flag, so every failure flag of a cycle
+// comes from the average's own start-up phase.
+class OxygenAverageTest : public TreeFixture {
+  protected:
+    std::unique_ptr<OxygenAverageHost> makeHost() const {
+        SimpleInputBasedOnLiveValue input(node("Oxygen.SNo1.CV_O2BV"));
+        UpperAlarm alarm(doubleParameter("Oxygen.SNo1.UAL_O2"), node("Oxygen.SNo1.UA_O2"),
+                         unsignedParameter("General.StartUp_Delay"), node("General.Imp_zeroQn"));
+        Average<UpperAlarm> average(
+            "O2", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
+            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("Oxygen.SNo1.ChA_O2"),
+            node("Oxygen.SNo1.CdA_O2"), node("Oxygen.SNo1.LhA_O2"), node("Oxygen.SNo1.LdA_O2"),
+            unsignedParameter("General.PowerOn_Delay"));
+        return std::make_unique<OxygenAverageHost>(input, average);
+    }
+};
+
+TEST_F(OxygenAverageTest, FailuresAreHiddenForPowerOnDelayCycles) {
+    setInput("Oxygen.SNo1.CV_O2BV", 2.0, 0x4);  // a best value that is not available
+    tree->setStatus("General.Imp_Qn", 0x8);     // and a flow that is out of service
+    for (uint32_t delay : {0u, 3u}) {
+        tree->setUnsigned("General.PowerOn_Delay", delay);
+        auto average = makeHost();
+        for (uint32_t cycleNo = 1; cycleNo <= delay + 2; ++cycleNo) {
+            const Flags f = cycle(*average);
+            const bool reported = cycleNo > delay;
+            EXPECT_EQ(f.alarm, reported) << "delay " << delay << " cycle " << cycleNo;
+            EXPECT_EQ(f.generalInputFailure, reported) << "delay " << delay << " cycle " << cycleNo;
+            EXPECT_FALSE(f.inputFailure);
+        }
+    }
+}
+
+TEST_F(OxygenAverageTest, LoweringTheDelayMidPhaseEndsThePhase) {
+    tree->setUnsigned("General.PowerOn_Delay", 10);
+    setInput("Oxygen.SNo1.CV_O2BV", 2.0, 0x4);
+    auto average = makeHost();
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(cycle(*average).alarm) << i;
+    }
+    tree->setUnsigned("General.PowerOn_Delay", 2);  // already passed by the counter
+    UpdatableRegistry::instance().markChanged();
+    ASSERT_TRUE(UpdatableRegistry::instance().updateAllIfChanged());
+    EXPECT_TRUE(cycle(*average).alarm);
 }
 
 }  // namespace
