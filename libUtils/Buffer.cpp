@@ -40,10 +40,11 @@ std::string errorText(int line, const std::string& message) {
 }  // namespace
 
 Buff::Buff(uint8_t* data, uint32_t size)
-    : myData(data), mySize(size), myMaxSize(size), myEnd(data + size), myPosition(data) {
+    : myData(data), mySize(size), myMaxSize(size), myPosition(data) {
     if (data == nullptr && size != 0) {
         throw std::runtime_error(errorText(45, "Invalid parameter"));
     }
+    myEnd = data + size;  // formed only after the check: never an offset from a null pointer
 }
 
 void Buff::failOutOfRange(int line, uintptr_t p, uintptr_t l, uint32_t traceId, uint32_t n) const {
