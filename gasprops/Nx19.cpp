@@ -254,10 +254,11 @@ double Nx19ModCore(double p, double t, double xN2, double xCO2, double d, double
 
 int Nx19ModZ(double Hs, double d, double CO2, double N2, double p, double T, double* Z,
              uint8_t* tWideFlag, uint8_t* pFlag, uint8_t* tNarrowFlag, uint8_t highHsOption) {
-    const bool pOut = p < 0.001 || p > 99.0;
-    const bool tWideOut = T < 248.15 || T > 338.15;
+    // Written as "not inside" so that a pressure or temperature that is not a number is flagged.
+    const bool pOut = !(p >= 0.001 && p <= 99.0);
+    const bool tWideOut = !(T >= 248.15 && T <= 338.15);
     SetFlag(pFlag, pOut);
-    SetFlag(tNarrowFlag, T < 253.15 || T > 333.15);
+    SetFlag(tNarrowFlag, !(T >= 253.15 && T <= 333.15));
     SetFlag(tWideFlag, tWideOut);
     const bool finite = std::isfinite(Hs) && std::isfinite(d) && std::isfinite(CO2) &&
                         std::isfinite(N2) && std::isfinite(p) && std::isfinite(T);

@@ -31,9 +31,10 @@ double Nx19ModRhoFactor(double p, double t, double CO2, double N2, double rho);
 
 // NX-19 mod with validity window. Always writes the three flags: pFlag when p < 0.001 or
 // p > 99 bar, tNarrowFlag when T < 253.15 or T > 333.15 K, tWideFlag when T < 248.15 or
-// T > 338.15 K. Fails (Z = 1.0) when Hs < 21.6 or Hs > 46.8 MJ/m3, CO2 > 30 mol-%, pFlag or
-// tWideFlag is set, an input is not a finite number, or the core gives no positive finite Z.
-// tNarrowFlag is only reported. highHsOption applies the correction above Hs 39.8 MJ/m3.
+// T > 338.15 K; a p or T that is not a number lies outside and sets its flags. Fails (Z = 1.0) when
+// Hs < 21.6 or Hs > 46.8 MJ/m3, CO2 > 30 mol-%, pFlag or tWideFlag is set, an input is not a finite
+// number, or the core gives no positive finite Z. tNarrowFlag is only reported. highHsOption
+// applies the correction above Hs 39.8 MJ/m3.
 int Nx19ModZ(double Hs, double d, double CO2, double N2, double p, double T, double* Z,
              uint8_t* tWideFlag, uint8_t* pFlag, uint8_t* tNarrowFlag, uint8_t highHsOption);
 

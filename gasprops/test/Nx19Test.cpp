@@ -160,6 +160,11 @@ TEST(Nx19Mod, NonFiniteInputsFail) {
         double Z = 0.5;
         EXPECT_EQ(call.run(Z), 0) << field;
         EXPECT_EQ(Z, 1.0);
+        // A pressure or temperature that is not a number lies outside the window: its flags are
+        // set, the other ones stay clear.
+        EXPECT_EQ(call.pFlag, field == 4 ? 1 : 0) << field;
+        EXPECT_EQ(call.tWide, field == 5 ? 1 : 0) << field;
+        EXPECT_EQ(call.tNarrow, field == 5 ? 1 : 0) << field;
     }
 }
 
