@@ -258,7 +258,8 @@ struct AssertionCase {
     const char* title;
     void (*call)(FbDoTree*);
     bool withTree;
-    const char* expression;
+    const char* expression;  // as a regular expression
+    uint32_t line;
 };
 
 // Names the case in test output.
@@ -268,25 +269,31 @@ void PrintTo(const AssertionCase& c, std::ostream* os) {
 
 class EntryAssertions : public ::testing::TestWithParam<AssertionCase> {};
 
+// Each assertion names its expression, this library's entry source and its own line.
 TEST_P(EntryAssertions, StopTheAddressSpace) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const AssertionCase& c = GetParam();
     PPTestTree tree("calorant-tree.json");
     FbDoTree* argument = c.withTree ? tree.tree() : nullptr;
-    EXPECT_EXIT(c.call(argument), ::testing::ExitedWithCode(host::kFatalExitStatus), c.expression)
+    const std::string message =
+        std::string("ASSERTION FAILED: ") + c.expression +
+        " \\(libPreProcessing/src/ZUB_Preprocessing:" + std::to_string(c.line) + "\\)";
+    EXPECT_EXIT(c.call(argument), ::testing::ExitedWithCode(host::kFatalExitStatus), message)
         << c.title;
 }
 
+constexpr const char* kObject = "pTheTree->GetPreprocessing \\(\\)";
+
 INSTANTIATE_TEST_SUITE_P(
     Calls, EntryAssertions,
-    ::testing::Values(AssertionCase{"Create without tree", createOn, false, "pTheTree"},
-                      AssertionCase{"Refresh without tree", refreshOn, false, "pTheTree"},
-                      AssertionCase{"Refresh before Create", refreshOn, true,
-                                    "GetPreprocessing \\(\\)"},
-                      AssertionCase{"Do without tree", passOn, false, "pTheTree"},
-                      AssertionCase{"Do before Create", passOn, true, "GetPreprocessing \\(\\)"},
-                      AssertionCase{"display entry without tree", displayOn, false, "doTree"},
-                      AssertionCase{"line count without tree", countLinesOn, false, "doTree"},
-                      AssertionCase{"group count without tree", countGroupsOn, false, "doTree"}));
+    ::testing::Values(AssertionCase{"Create without tree", createOn, false, "pTheTree", 62},
+                      AssertionCase{"Refresh without tree", refreshOn, false, "pTheTree", 50},
+                      AssertionCase{"Refresh before Create", refreshOn, true, kObject, 51},
+                      AssertionCase{"Do without tree", passOn, false, "pTheTree", 25},
+                      AssertionCase{"Do before Create", passOn, true, kObject, 26},
+                      AssertionCase{"display entry without tree", displayOn, false, "doTree", 122},
+                      AssertionCase{"line count without tree", countLinesOn, false, "doTree", 135},
+                      AssertionCase{"group count without tree", countGroupsOn, false, "doTree",
+                                    144}));
 
 }  // namespace
