@@ -455,4 +455,28 @@ TEST_F(SgergCheckedTrace, RecordsErrorCode) {
     EXPECT_FALSE(capture.contains(0x50005));
 }
 
+TEST_F(SgergCheckedTrace, EachCalculationFailureRecordsItsCode) {
+    struct Case {
+        double Hs, d, p;
+        int16_t error;
+    };
+    for (const Case c : {
+             // A pressure of zero: the normal state solves, the molar-volume iteration cannot.
+             Case{40.66, 0.581, 0.0, kSgergErrorMolarVolume},
+             // No calorific value to solve for: the normal-state iteration has no defined step.
+             Case{kNaN, 0.581, 60.0, kSgergErrorNormalState},
+             Case{40.66, kNaN, 60.0, kSgergErrorNormalState},
+             Case{25.0, 0.581, 60.0, kSgergErrorPlausibility},
+         }) {
+        capture.clear();
+        double Z = 0.25;
+        EXPECT_EQ(SgergZChecked(c.Hs, c.d, 0.6, 0.0, c.p, 273.15, &Z, 0, 0), 0) << c.error;
+        EXPECT_EQ(Z, 1.0) << c.error;
+        const auto records = capture.withId(0x50005);
+        ASSERT_EQ(records.size(), 1u) << c.error;
+        EXPECT_EQ(records[0].intArg(0), c.error);
+        EXPECT_EQ(records[0].doubleArg(1), 1.0) << c.error;
+    }
+}
+
 }  // namespace
