@@ -102,6 +102,22 @@ TEST_F(SensorLifeTimeTest, OnlyTheHostCopyIsRegistered) {
     EXPECT_EQ(reset1.receiverCount(), 0u);
 }
 
+// A changed preset and warning limit are re-read through the parameter cache at the next cycle
+// and used from then on, by the count-down's warning and by a reset alike.
+TEST_F(SensorLifeTimeTest, ChangedPresetAndLimitTakeEffectFromTheNextCycle) {
+    auto lifeTime = single();
+    tree->setDouble("Oxygen.SNo1.LT_O2d", 3.0);
+    EXPECT_FALSE(cycle(*lifeTime).warning);
+    tree->setDouble("Oxygen.SNo1.LTP_O2", 100.0);
+    tree->setDouble("Oxygen.SNo1.LWL_LT", 3.0);
+    UpdatableRegistry::instance().markChanged();
+    ASSERT_TRUE(UpdatableRegistry::instance().updateAllIfChanged());
+    EXPECT_TRUE(cycle(*lifeTime).warning);  // 3.0 is at the new limit
+    reset1.emit();
+    EXPECT_EQ(tree->doubleValue("Oxygen.SNo1.LT_O2d"), 100.0);
+    EXPECT_FALSE(cycle(*lifeTime).warning);
+}
+
 TEST_F(SensorLifeTimeTest, TwofoldWarnsWhenEitherSensorIsLow) {
     auto lifeTime = twofold();
     EXPECT_EQ(reset1.receiverCount(), 1u);
