@@ -149,6 +149,19 @@ TEST_F(AlarmPartsTest, DayEndDuringTheDelayLeavesTheOutputsAlone) {
     host::resetTraceSettings();
 }
 
+// A delay whose cycle count exceeds 32 bits stays long: 71582789 x 60 would wrap to 44 cycles.
+TEST_F(AlarmPartsTest, HugeSwitchOnDelayDoesNotWrapToAShortOne) {
+    tree->setUnsigned("General.StartUp_Delay", 71582789u);
+    UpperAlarm alarm = upperAlarm();
+    bool raised = false;
+    for (int i = 0; i < 60; ++i) {
+        alarm.reportState(&raised);
+    }
+    alarm.evaluate(10.0, &raised);
+    EXPECT_FALSE(raised);
+    EXPECT_FALSE(tree->boolValue("DPs.UA_twdp"));
+}
+
 TEST_F(AlarmPartsTest, ZeroFlowRestartsTheDelay) {
     tree->setUnsigned("General.StartUp_Delay", 1);
     UpperAlarm alarm = upperAlarm();
