@@ -262,7 +262,9 @@ int Nx19ModZ(double Hs, double d, double CO2, double N2, double p, double T, dou
     SetFlag(tWideFlag, tWideOut);
     const bool finite = std::isfinite(Hs) && std::isfinite(d) && std::isfinite(CO2) &&
                         std::isfinite(N2) && std::isfinite(p) && std::isfinite(T);
-    if (!finite || Hs < 21.6 || Hs > 46.8 || CO2 > 30.0 || pOut || tWideOut) {
+    // A relative density that is not positive describes no gas; the core would still give a
+    // number (close to 0 for d = 0) and report it as a good Z.
+    if (!finite || !(d > 0.0) || Hs < 21.6 || Hs > 46.8 || CO2 > 30.0 || pOut || tWideOut) {
         return Finish(0.0, Z);
     }
     return Finish(Nx19ModCore(p, T - kCelsiusOffset, N2 / 100.0, CO2 / 100.0, d, Hs, highHsOption),

@@ -177,6 +177,16 @@ TEST(Nx19Mod, CoreResultThatIsNoNumberFails) {
     EXPECT_EQ(Z, 1.0);
 }
 
+TEST(Nx19Mod, RelativeDensityThatIsNotPositiveFails) {
+    for (double d : {0.0, -0.0, -1e-9}) {
+        ModCall call;
+        call.d = d;
+        double Z = 0.5;
+        EXPECT_EQ(call.run(Z), 0) << d;
+        EXPECT_EQ(Z, 1.0) << d;
+    }
+}
+
 TEST(Nx19Mod, NullFlagsAreAllowed) {
     double Z = 0.0;
     EXPECT_EQ(Nx19ModZ(40.66, 0.581, 0.6, 0.9, 60.0, 273.15, &Z, nullptr, nullptr, nullptr, 1), 1);
