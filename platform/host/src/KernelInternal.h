@@ -266,6 +266,9 @@ class Kernel {
         }
     }
     void endAllTasks(Lock& lock);
+    // The next task the kernel created that still has to be ended (one that never ran is
+    // marked ended on the way), or null.
+    ObjectPtr nextTaskToEnd();
     void setFaultHandler(TaskFaultHandler handler) { faultHandler_ = std::move(handler); }
     TaskFaultHandler faultHandler() { return faultHandler_; }
 

@@ -261,23 +261,34 @@ void Kernel::endAdvance() {
 }
 
 void Kernel::endAllTasks(Lock& lock) {
+    // One task unwinds at a time, as on the device's single processor: the destructors run by
+    // one task's unwinding never run beside another's.
+    while (ObjectPtr next = nextTaskToEnd()) {
+        auto& task = static_cast<TaskRecord&>(*next);
+        task.endRequested = true;
+        task.halted = false;
+        wake(task);
+        quiet_.wait(lock, [&task] { return task.phase == TaskPhase::Ended; });
+    }
+    quiet_.wait(lock, [&] { return liveThreads_ == 0; });
+}
+
+ObjectPtr Kernel::nextTaskToEnd() {
     for (auto& entry : handles_) {
         if (entry.second->kind != Kind::Task) {
             continue;
         }
         auto& task = static_cast<TaskRecord&>(*entry.second);
-        if (!task.kernelCreated || task.phase == TaskPhase::Ended) {
+        if (!task.kernelCreated || task.phase == TaskPhase::Ended || task.endRequested) {
             continue;
         }
         if (task.phase == TaskPhase::Created) {
             task.phase = TaskPhase::Ended;  // never ran: nothing to unwind
             continue;
         }
-        task.endRequested = true;
-        task.halted = false;
-        wake(task);
+        return entry.second;
     }
-    quiet_.wait(lock, [&] { return liveThreads_ == 0; });
+    return nullptr;
 }
 
 }  // namespace kernel
