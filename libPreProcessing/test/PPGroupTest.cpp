@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include <array>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,21 @@ INSTANTIATE_TEST_SUITE_P(
         FallbackCase{"mode 4: level 7", 4,
                      {{{kOLL, kOLL, kOLL, kOLL, kOLL, kOLL}, 7}}, 7}));
 // clang-format on
+
+// A level that reads NaN is no more available than it is good: the highest-level fallback passes
+// it over for the available (if bad) level below it.
+TEST(GroupFallbackWithNaN, ANaNLevelIsNotAvailable) {
+    PPTestTree tree("calorant-tree.json");
+    tree.setInteger("PP.PP_1.FallbackMode", 3);
+    tree.setParameter("PP.PP_1.Subst", 5.0);
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, 0));
+    setPP1Statuses(tree, {kOOC, kOK, kNA, kNA, kNA, kNA});
+    tree.setSource(pp1Source(2), std::numeric_limits<double>::quiet_NaN());
+    ASSERT_EQ(0, tree.pass());
+    EXPECT_EQ(1, tree.integer("PP.PP_1.Level"));
+    EXPECT_EQ(1u, lop(tree.status("PP.PP_1.Out")));
+    EXPECT_EQ(10.0, tree.value("PP.PP_1.Out"));
+}
 
 // Group "PPGrp.Grp_1": lines Line_1 and Line_2 with levels 1..3 connected, and Line_3 without
 // any connected level (it always writes its substitute value).
