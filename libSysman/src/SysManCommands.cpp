@@ -56,8 +56,18 @@ void connectOffered(AsInfo* pAsInfo) {
     Tarvo_CheckFatal(Sysmanlib_SendCode(pAsInfo, kCodeServiceConnected), pAsInfo);
 }
 
-// Commands 2 and 3 connect the service of the component started last. Without a started
-// component there is nothing to connect the service to: the state is answered all the same.
+// The component started last, or null (traced) when no entry of the start table is started.
+ComponentStartFunction startedComponent(AsInfo* pAsInfo, uint32_t code) {
+    if (pAsInfo->pStartTable == nullptr || pAsInfo->nStartIndex < 0) {
+        TARVO_TRACE(0, kTraceNoStartedEntry, TraceFormat(kTraceArgText, kTraceArgInt, kTraceArgInt),
+                    AsName(pAsInfo).c_str(), code, pAsInfo->nStartIndex);
+        return nullptr;
+    }
+    return pAsInfo->pStartTable[pAsInfo->nStartIndex];
+}
+
+// Commands 2 and 3 connect the service for the component started last. Without a started
+// component the service is connected without one, and the state is answered all the same.
 void connectStarted(AsInfo* pAsInfo, uint32_t code) {
     if (code == kConnectStarted) {
         TARVO_TRACE(0, kTraceCommand2, TraceFormat(kTraceArgText, kTraceArgText),
@@ -65,24 +75,17 @@ void connectStarted(AsInfo* pAsInfo, uint32_t code) {
     } else {
         TARVO_TRACE(0, kTraceCommand3, TraceFormat(kTraceArgText), AsName(pAsInfo).c_str());
     }
-    if (pAsInfo->pStartTable == nullptr || pAsInfo->nStartIndex < 0) {
-        TARVO_TRACE(0, kTraceNoStartedEntry, TraceFormat(kTraceArgText, kTraceArgInt, kTraceArgInt),
-                    AsName(pAsInfo).c_str(), code, pAsInfo->nStartIndex);
-    } else {
-        Tarvo_CheckFatal(Sysmanlib_ConnectService(
-                             pAsInfo, pAsInfo->pStartTable[pAsInfo->nStartIndex], pAsInfo->rxData,
-                             receivedObject(pAsInfo, 1), receivedObject(pAsInfo, 2), 0),
-                         pAsInfo);
-    }
+    Tarvo_CheckFatal(
+        Sysmanlib_ConnectService(pAsInfo, startedComponent(pAsInfo, code), pAsInfo->rxData,
+                                 receivedObject(pAsInfo, 1), receivedObject(pAsInfo, 2), 0),
+        pAsInfo);
     SysManHandleState(pAsInfo);
 }
 
 void release(AsInfo* pAsInfo) {
-    const uint32_t argument = argumentWord(pAsInfo);
-    TARVO_TRACE(0, kTraceCommand4, TraceFormat(kTraceArgText, kTraceArgInt),
-                AsName(pAsInfo).c_str(), argument);
+    TARVO_TRACE(0, kTraceCommand4, TraceFormat(kTraceArgText), AsName(pAsInfo).c_str());
     ServiceObject* service = Sysmanlib_FindServiceByArgument(
-        static_cast<SysmanlibServiceRegistry*>(pAsInfo->hServiceRegistry), argument);
+        static_cast<SysmanlibServiceRegistry*>(pAsInfo->hServiceRegistry), argumentWord(pAsInfo));
     if (service != nullptr) {
         TARVO_TRACE(0, kTraceServiceReleased, TraceFormat(kTraceArgText, kTraceArgInt),
                     service->szName, service->nActivityId);

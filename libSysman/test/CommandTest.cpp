@@ -1,6 +1,8 @@
 // Each command's action: triggers with their sub-codes and bits, the flag word, the cycle
 // data, the service commands, timers and shutdown.
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 
 #include "LifeCycleFixture.h"
 #include "SysManTrace.h"
@@ -10,6 +12,9 @@
 using sim::EventKind;
 
 namespace {
+
+// Bits 4, 8, 9 and 10 of a trigger argument.
+constexpr uint32_t kTriggerBits = 0x710;
 
 std::atomic<int> handlerCalls{0};
 std::atomic<uint32_t> handlerArgument{0};
@@ -88,7 +93,19 @@ TEST_F(CommandTest, TriggerSubCodesChooseTheAction) {
             SCOPED_TRACE(testing::Message() << trigger.code << "/" << subCode);
             host::TraceCapture capture;
             handlerCalls = 0;
-            const std::vector<int> slots = slotsOf(trigger.code, subCode);
+            std::fill(std::begin(block()->cycleData), std::end(block()->cycleData), 0);
+            block()->bTrigBit4 = block()->bTrigBit8 = block()->bTrigBit9 = block()->bTrigBit10 = 0;
+            const uint32_t argument = subCode | kTriggerBits;
+            const std::vector<uint8_t> data(kCycleDataSize, static_cast<uint8_t>(subCode + 1));
+            const std::vector<int> slots = slotsOf(trigger.code, argument, data);
+            const bool copiesCycleData = subCode >= 1 && subCode <= 4;
+            EXPECT_EQ(block()->cycleData[kCycleDataSize - 1], copiesCycleData ? subCode + 1 : 0u);
+            const uint32_t storedBit = subCode == 1 ? 1u : 0u;
+            EXPECT_EQ(block()->bTrigBit4, storedBit);
+            EXPECT_EQ(block()->bTrigBit8, storedBit);
+            EXPECT_EQ(block()->bTrigBit9, storedBit);
+            EXPECT_EQ(block()->bTrigBit10, storedBit);
+            EXPECT_EQ(block()->nFlagWord, 0u) << "bit 5 clear";
             if (subCode == 1) {
                 EXPECT_EQ(slots, (std::vector<int>{trigger.slot}));
                 EXPECT_EQ(count(EventKind::TriggerProcessed), 1u);
@@ -97,7 +114,7 @@ TEST_F(CommandTest, TriggerSubCodesChooseTheAction) {
             } else if (subCode >= 2 && subCode <= 4) {
                 EXPECT_TRUE(slots.empty());
                 EXPECT_EQ(handlerCalls, 1);
-                EXPECT_EQ(handlerArgument, subCode);
+                EXPECT_EQ(handlerArgument, argument);
                 EXPECT_EQ(count(EventKind::TriggerProcessed), 0u);
                 EXPECT_EQ(count(EventKind::TriggerDone), 1u);
             } else {
@@ -107,7 +124,7 @@ TEST_F(CommandTest, TriggerSubCodesChooseTheAction) {
                 std::vector<host::TraceRecord> traces =
                     capture.withId(sysman::kTraceTriggerSubCode);
                 ASSERT_EQ(traces.size(), 1u);
-                EXPECT_EQ(traces[0].intArg(0), static_cast<int32_t>(subCode));
+                EXPECT_EQ(traces[0].intArg(0), static_cast<int32_t>(argument));
             }
         }
     }
@@ -143,6 +160,14 @@ TEST_F(CommandTest, TriggerStoresItsBitsAndTheCycleData) {
     slotsOf(40, 0x401);
     EXPECT_EQ(block()->bTrigBit4, 0u);
     EXPECT_EQ(block()->bTrigBit10, 1u);
+}
+
+TEST_F(CommandTest, RunCopiesTheCycleData) {
+    const std::vector<uint8_t> data = cycleBytes();
+    ASSERT_TRUE(start() && manager->startUp() && manager->run(data));
+    EXPECT_EQ(std::vector<uint8_t>(block()->cycleData, block()->cycleData + kCycleDataSize),
+              std::vector<uint8_t>(data.begin(), data.begin() + kCycleDataSize));
+    EXPECT_EQ(block()->nCycleDataFlag & 1u, 1u);
 }
 
 TEST_F(CommandTest, FlagCommandCallsItsHookEvenWithoutAChange) {
@@ -203,6 +228,10 @@ TEST_F(CommandTest, OfferedServiceIsConnectedAndReleasedByItsActivityId) {
 
     ASSERT_TRUE(manager->sendCommand(4, 76));
     EXPECT_EQ(count(EventKind::ServiceReleased), 0u) << "no service with that id";
+    std::vector<host::TraceRecord> releaseCommand = capture.withId(sysman::kTraceCommand4);
+    ASSERT_EQ(releaseCommand.size(), 1u);
+    ASSERT_EQ(releaseCommand[0].arguments.size(), 1u) << "the address-space name only";
+    EXPECT_EQ(releaseCommand[0].textArg(0), "TestAS");
     ASSERT_TRUE(manager->sendCommand(4, 77));
     std::vector<host::TraceRecord> released = capture.withId(sysman::kTraceServiceReleased);
     ASSERT_EQ(released.size(), 1u);
@@ -224,7 +253,7 @@ TEST_F(CommandTest, ServiceNameIsBoundedToItsField) {
     EXPECT_EQ(connected[0].textArg(1), std::string(kServiceDescNameSize, 'X'));
 }
 
-TEST_F(CommandTest, ConnectCommandsWithoutAStartedComponentOnlyAnswerTheState) {
+TEST_F(CommandTest, ConnectCommandsWithoutAStartedComponentConnectWithoutAnEntry) {
     for (uint32_t code : {2u, 3u}) {
         SCOPED_TRACE(code);
         host::TraceCapture capture;
@@ -237,6 +266,13 @@ TEST_F(CommandTest, ConnectCommandsWithoutAStartedComponentOnlyAnswerTheState) {
         ASSERT_EQ(traces.size(), 1u);
         EXPECT_EQ(traces[0].intArg(1), static_cast<int32_t>(code));
         EXPECT_EQ(traces[0].intArg(2), -1);
+        // The service is connected all the same, with no component to hand it to.
+        ServiceObject* service = Sysmanlib_FindServiceByActivity(
+            static_cast<SysmanlibServiceRegistry*>(block()->hServiceRegistry), 90);
+        ASSERT_NE(service, nullptr);
+        EXPECT_STREQ(service->szName, "Late");
+        EXPECT_EQ(service->nFlags, 0u);
+        EXPECT_EQ(service->pClient, nullptr) << "no component entry was called";
         EXPECT_EQ(count(EventKind::StateReply), 1u) << "the state is answered all the same";
         EXPECT_TRUE(slotsSince(before).empty());
         TearDown();
