@@ -9,7 +9,8 @@ namespace sim {
 enum class EventKind {
     RegistrationName,  // text: the registration name (on "conSysManCmd")
     Start,             // value: start code; detail: 1 when the task link and the connection came
-    Release,           // text: release string; detail: its length with the NUL
+    Release,           // text: release string; detail: its length with the NUL; value: 1 when
+                       // the link to the address space came
     StartText,         // text: start text; detail: its length
     Registered,        // semSysMan released
     Command,           // value: command code; detail: argument word (sent by the system manager)

@@ -163,8 +163,8 @@ bool SystemManager::exchangeRegistration(Connection commandEnd) {
     if (SynchronousReceive(link, second) != Success) {
         return false;
     }
-    record(EventKind::Release, 0, static_cast<uint32_t>(second[2].Transferred),
-           textOf(release, second[2].Transferred));
+    record(EventKind::Release, second[1].TheAddress != 0 ? 1 : 0,
+           static_cast<uint32_t>(second[2].Transferred), textOf(release, second[2].Transferred));
     record(EventKind::StartText, 0, static_cast<uint32_t>(second[3].Transferred),
            std::string(startText, second[3].Transferred));
     Buffer supervision[4] = {

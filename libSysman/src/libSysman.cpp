@@ -86,12 +86,17 @@ void sendRegistrationName(AsInfo* pAsInfo, const char* szRegName) {
 }
 
 // Sends the start message with the other end of a new connection pair; the own end becomes the
-// command end.
-void sendStartMessage(AsInfo* pAsInfo, Connection startConnection) {
+// command end. The link to the address space, which the second message carries, is made here
+// too, so that every object of the handshake exists before the system manager is asked.
+// Returns that link.
+Link sendStartMessage(AsInfo* pAsInfo, Connection startConnection) {
     Connection otherEnd = nullptr;
     Link taskLink = nullptr;
+    Link spaceLink = nullptr;
     Tarvo_CheckFatal(CreateConnection(&pAsInfo->hOwnEnd, &otherEnd), pAsInfo);
     Tarvo_CheckFatal(createObjectLink(CurrentTask(), &taskLink), pAsInfo);
+    Tarvo_CheckFatal(createObjectLink(objectByIndex(kAddressSpaceObjectIndex), &spaceLink),
+                     pAsInfo);
     Buffer* tx = pAsInfo->txMsg;
     tx[0] = Buffer{ImmediateBuffer, kStartMessageCode, 0, 0};
     tx[1] = Buffer{LinkBuffer, reinterpret_cast<uintptr_t>(taskLink), 0, 0};
@@ -99,6 +104,7 @@ void sendStartMessage(AsInfo* pAsInfo, Connection startConnection) {
     tx[3] = Buffer{DataBuffer | LastBuffer, reinterpret_cast<uintptr_t>(pAsInfo->szRegName),
                    kRegNameSize, 0};
     Tarvo_CheckFatal(SynchronousSend(startConnection, tx), pAsInfo);
+    return spaceLink;
 }
 
 // Receives the answer with the self-information into the head of the block.
@@ -136,11 +142,9 @@ void callStartHooks(AsInfo* pAsInfo) {
     }
 }
 
-// Sends the release string (with its NUL) and the start text (without) on the link.
-void sendSecondMessage(AsInfo* pAsInfo, const char* szRelease) {
-    Link spaceLink = nullptr;
-    Tarvo_CheckFatal(createObjectLink(objectByIndex(kAddressSpaceObjectIndex), &spaceLink),
-                     pAsInfo);
+// Sends the link to the address space, the release string (with its NUL) and the start text
+// (without) on the link to the system manager.
+void sendSecondMessage(AsInfo* pAsInfo, Link spaceLink, const char* szRelease) {
     const size_t textLength = strnlen(pAsInfo->szStartText, kStartTextSize);
     Buffer* tx = pAsInfo->txMsg;
     tx[0] = Buffer{ImmediateBuffer, kSecondMessageCode, 0, 0};
@@ -197,7 +201,7 @@ void SysManStart(const void* pCodeStart, const void* pCodeEnd, const char* szRel
     Connection startConnection = requestOrStop(pAsInfo, "conSysManStart", kTraceNoStartConnection);
     Semaphore startSemaphore = requestOrStop(pAsInfo, "semSysMan", kTraceNoSemaphore);
 
-    sendStartMessage(pAsInfo, startConnection);
+    const Link spaceLink = sendStartMessage(pAsInfo, startConnection);
     receiveAnswer(pAsInfo);
     Tarvo_SetTraceSelector(pAsInfo->selfInfo.nTraceSelector);
     if (Sysmanlib_AsInfo_Setup(pAsInfo, nSetupArgument) == 0) {
@@ -205,7 +209,7 @@ void SysManStart(const void* pCodeStart, const void* pCodeEnd, const char* szRel
         Tarvo_CheckFatal(1, pAsInfo);
     }
     callStartHooks(pAsInfo);
-    sendSecondMessage(pAsInfo, szRelease);
+    sendSecondMessage(pAsInfo, spaceLink, szRelease);
     Tarvo_CheckFatal(receiveSupervision(pAsInfo->hOwnEnd, &pAsInfo->pSupervision), pAsInfo);
     Tarvo_CheckFatal(SynchronousReceive(startSemaphore, nullptr), pAsInfo);
     TARVO_TRACE(0, kTraceRegistered, TraceFormat(kTraceArgText), AsName(pAsInfo).c_str());

@@ -18,6 +18,21 @@ void startNamedWithRelease() {
                 &sim::testHooks(), 0);
 }
 
+// Once the answer has come, any further link the start makes fails.
+int failLaterLinks() {
+    host::failNextCall("createObjectLink", IllegalParameter);
+    return 0;
+}
+
+void startFailingLinksAfterTheAnswer() {
+    static const SysManHookTable hooks = [] {
+        SysManHookTable table = sim::testHooks();
+        table.onConnected = failLaterLinks;
+        return table;
+    }();
+    SysManStartWithHooks(&hooks, sim::testStartTable());
+}
+
 }  // namespace
 
 TEST_F(LifeCycleTest, HandshakeCarriesStartCodeLinksAndNoReleaseWithoutOne) {
@@ -27,6 +42,7 @@ TEST_F(LifeCycleTest, HandshakeCarriesStartCodeLinksAndNoReleaseWithoutOne) {
     EXPECT_EQ(startMessage->value, 23u);
     EXPECT_EQ(startMessage->detail, 1u) << "task link and connection end travel";
     EXPECT_EQ(manager->lastEvent(EventKind::Release)->detail, 0u);
+    EXPECT_EQ(manager->lastEvent(EventKind::Release)->value, 1u) << "link to the address space";
     EXPECT_EQ(manager->lastEvent(EventKind::StartText)->text, "Test start");
     EXPECT_EQ(manager->lastEvent(EventKind::StartText)->detail, 10u) << "sent without its NUL";
     EXPECT_TRUE(manager->events(EventKind::RegistrationName).empty());
@@ -167,4 +183,18 @@ TEST_F(LifeCycleTest, BlockAlreadyRegisteredStopsTheStart) {
     std::vector<host::TraceRecord> traces = capture.withId(sysman::kTraceAlreadyRegistered);
     ASSERT_EQ(traces.size(), 1u);
     EXPECT_EQ(traces[0].intArg(0), 1);
+}
+
+TEST_F(LifeCycleTest, BothLinksAreMadeBeforeTheStartMessage) {
+    ASSERT_TRUE(startWith(startFailingLinksAfterTheAnswer));
+    EXPECT_TRUE(stops().empty());
+    EXPECT_EQ(manager->lastEvent(EventKind::Release)->value, 1u);
+}
+
+TEST_F(LifeCycleTest, FailedLinkStopsTheStartBeforeTheStartMessage) {
+    host::failNextCall("createObjectLink", IllegalParameter);
+    EXPECT_FALSE(start());
+    ASSERT_EQ(stops().size(), 1u);
+    EXPECT_EQ(stops()[0].value, static_cast<uint32_t>(IllegalParameter));
+    EXPECT_TRUE(manager->events(EventKind::Start).empty());
 }
