@@ -1,6 +1,7 @@
 // "param.new": found in the parameter state, removed after RUN.
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "LifeCycleFixture.h"
 #include "SysManTrace.h"
@@ -11,8 +12,12 @@ class ParamNewTest : public LifeCycleTest {
   protected:
     void SetUp() override {
         LifeCycleTest::SetUp();
+        // Test programs run side by side (ctest -j, several build trees), so the folder is
+        // named after the test and a random number: an object's address may repeat across
+        // processes.
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         base = fs::temp_directory_path() /
-               ("sysman-param-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+               ("sysman-param-" + test + "-" + std::to_string(std::random_device{}()));
         fs::create_directories(base / "par");
     }
     void TearDown() override {
