@@ -89,11 +89,3 @@ size_t NewCallCount() {
 uint64_t allocationsOfThisThread() {
     return tNewCalls;
 }
-
-void AllocationGuard::finish(benchmark::State& state) const {
-    const size_t allocations = NewCallCount() - start_;
-    state.counters["allocs"] = static_cast<double>(allocations);
-    if (allocations != 0) {
-        state.SkipWithError("the measured code allocated on the heap");
-    }
-}
