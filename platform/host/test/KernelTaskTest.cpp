@@ -1,5 +1,6 @@
 // Tasks: creation and start, names, identification words, halting, ending, faults, quiescence
 // and the reset that ends every task.
+#include <atomic>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -18,7 +19,7 @@ class KernelTaskTest : public KernelTest {
     uintptr_t seenIdentification = 0;
     Task seenSelf = nullptr;
     std::string faultText;
-    int unwound = 0;
+    std::atomic<int> unwound{0};  // both tasks unwind at once during a reset
 };
 
 KernelTaskTest* runningFixture = nullptr;
@@ -147,7 +148,7 @@ TEST_F(KernelTaskTest, QuiescenceWaitsUntilTasksThatWakeEachOtherHaveSettled) {
 
 TEST_F(KernelTaskTest, ResetUnwindsBlockedTasksAndClosesEveryObject) {
     struct CountsUnwinding {
-        int* counter;
+        std::atomic<int>* counter;
         ~CountsUnwinding() { ++*counter; }
     };
     size_t before = host::openObjectCount();
