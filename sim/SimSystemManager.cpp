@@ -217,7 +217,7 @@ void SystemManager::handleLinkMessage(Connection link, const Buffer* message, co
                 const bool walking = argument2 == 1 && argument == kComponentStarted;
                 next = walking ? 1 : myNextState;
             }
-            Buffer answer[1] = {{ImmediateBuffer | LastBuffer, kSysmanlibAnswerOk, next, 0}};
+            Buffer answer[1] = {{ImmediateBuffer | LastBuffer, myOptions.stateAnswerCode, next, 0}};
             SynchronousSend(link, answer);
             break;
         }

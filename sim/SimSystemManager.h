@@ -38,8 +38,9 @@ std::vector<uint8_t> buildSelfInformation(const SelfInfoSettings& settings);
 
 struct SystemManagerOptions {
     SelfInfoSettings self;
-    uint32_t answerCode = 22;    // code of the registration answer (22 accepts)
-    Time supervisionTime{0, 0};  // alarm time of the supervision record
+    uint32_t answerCode = 22;       // code of the registration answer (22 accepts)
+    uint32_t stateAnswerCode = 22;  // first word of the answers to state replies (22 accepts)
+    Time supervisionTime{0, 0};     // alarm time of the supervision record
     uint32_t supervisionPeriodic = 0;
     uint32_t firstServiceActivityId = 100;      // activity ids given to connected services
     std::vector<std::string> omittedResources;  // named objects not to register (tests)

@@ -121,3 +121,14 @@ TEST_F(AlarmTest, AliveTriggerAssertsItsBlock) {
     EXPECT_NE(stops()[0].text.find("pmyInfo"), std::string::npos);
     EXPECT_NE(stops()[0].text.find("1126"), std::string::npos);
 }
+
+TEST_F(AlarmTest, AliveTriggerInStateThirteenOnlyTraces) {
+    host::TraceCapture capture;
+    ASSERT_TRUE(startAndRun(mode(3)));
+    ASSERT_TRUE(manager->shutdown());
+    manager->clearEvents();
+    SysManTrigger(block());
+    manager->advance(std::chrono::milliseconds(500));  // before the next alarm tick
+    EXPECT_TRUE(armings().empty());
+    EXPECT_TRUE(capture.contains(sysman::kTraceAliveArmed));
+}

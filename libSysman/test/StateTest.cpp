@@ -141,3 +141,23 @@ TEST_F(LifeCycleTest, StartUpConnectsTheDisplayServiceBeforeStateEight) {
     EXPECT_EQ(sent[0].commandCode, 29u);
     EXPECT_EQ(sent[0].payload, host::u32Payload(2));
 }
+
+TEST_F(LifeCycleTest, StateAnswerThatIsRefusedOrNamesAnUnknownStateStopsTheAddressSpace) {
+    const struct {
+        uint32_t answerCode;
+        uint32_t nextState;
+    } rows[] = {{21, 2}, {0, 2}, {22, 19}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.answerCode << "/" << row.nextState);
+        sim::SystemManagerOptions options;
+        options.stateAnswerCode = row.answerCode;
+        ASSERT_TRUE(start(options));
+        EXPECT_FALSE(manager->runState(row.nextState));
+        ASSERT_EQ(stops().size(), 1u);
+        EXPECT_EQ(stops()[0].value, static_cast<uint32_t>(IllegalParameter));
+        EXPECT_EQ(block()->nStateCode, 0u) << "the state is unchanged";
+        EXPECT_FALSE(manager->runState(2)) << "nothing is sent to a stopped address space";
+        TearDown();
+        SetUp();
+    }
+}
