@@ -243,6 +243,8 @@ class Kernel {
     // Unwinds an ending task and stops a halted one; called on entry of every blocking call.
     void enterBlockingCall(Lock& lock, TaskRecord& self);
     void parkWhileHalted(Lock& lock, TaskRecord& self);
+    // A task that a reset ends waits here until the reset gives it its turn, then unwinds.
+    [[noreturn]] void awaitUnwindTurn(Lock& lock, TaskRecord& self);
     void wake(TaskRecord& task);
     // Satisfies a waiter: wakes its task or completes its activity.
     void finish(Waiter& waiter, Error result);
@@ -266,9 +268,6 @@ class Kernel {
         }
     }
     void endAllTasks(Lock& lock);
-    // The next task the kernel created that still has to be ended (one that never ran is
-    // marked ended on the way), or null.
-    ObjectPtr nextTaskToEnd();
     void setFaultHandler(TaskFaultHandler handler) { faultHandler_ = std::move(handler); }
     TaskFaultHandler faultHandler() { return faultHandler_; }
 
@@ -322,9 +321,10 @@ class Kernel {
     uintptr_t nextHandle_ = 0x1000;
     std::map<std::string, Error> injected_;
     uint64_t nextTaskSerial_ = 1;
-    uint64_t generation_ = 1;  // changes with every reset: adopted threads adopt again
-    int runnableTasks_ = 0;    // kernel-created tasks that are running or about to
-    int liveThreads_ = 0;      // kernel-created tasks whose thread has not ended
+    TaskRecord* unwindTurn_ = nullptr;  // the one task a reset lets unwind now
+    uint64_t generation_ = 1;           // changes with every reset: adopted threads adopt again
+    int runnableTasks_ = 0;             // kernel-created tasks that are running or about to
+    int liveThreads_ = 0;               // kernel-created tasks whose thread has not ended
     std::condition_variable quiet_;
     TaskFaultHandler faultHandler_;
     struct Timer {

@@ -2,6 +2,7 @@
 // ending of every task.
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "KernelInternal.h"
 
@@ -191,7 +192,7 @@ Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* que
             removeWaiter(*queue, &waiter);
         }
         if (self.endRequested) {
-            throw TaskEndUnwind{Success};
+            awaitUnwindTurn(lock, self);
         }
         waiter.result = OperationTimedOut;
     }
@@ -201,7 +202,7 @@ Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* que
 
 void Kernel::enterBlockingCall(Lock& lock, TaskRecord& self) {
     if (self.endRequested) {
-        throw TaskEndUnwind{Success};
+        awaitUnwindTurn(lock, self);
     }
     parkWhileHalted(lock, self);
 }
@@ -215,8 +216,19 @@ void Kernel::parkWhileHalted(Lock& lock, TaskRecord& self) {
     self.parked = false;
     markRunnable(self);
     if (self.endRequested) {
-        throw TaskEndUnwind{Success};
+        awaitUnwindTurn(lock, self);
     }
+}
+
+void Kernel::awaitUnwindTurn(Lock& lock, TaskRecord& self) {
+    self.blocked = true;
+    while (unwindTurn_ != &self) {
+        markBlocked(self);
+        self.wakeup.wait(lock);
+    }
+    self.blocked = false;
+    markRunnable(self);
+    throw TaskEndUnwind{Success};
 }
 
 void Kernel::finish(Waiter& waiter, Error result) {
@@ -261,34 +273,33 @@ void Kernel::endAdvance() {
 }
 
 void Kernel::endAllTasks(Lock& lock) {
-    // One task unwinds at a time, as on the device's single processor: the destructors run by
-    // one task's unwinding never run beside another's.
-    while (ObjectPtr next = nextTaskToEnd()) {
-        auto& task = static_cast<TaskRecord&>(*next);
-        task.endRequested = true;
-        task.halted = false;
-        wake(task);
-        quiet_.wait(lock, [&task] { return task.phase == TaskPhase::Ended; });
-    }
-    quiet_.wait(lock, [&] { return liveThreads_ == 0; });
-}
-
-ObjectPtr Kernel::nextTaskToEnd() {
+    std::vector<ObjectPtr> ending;
     for (auto& entry : handles_) {
         if (entry.second->kind != Kind::Task) {
             continue;
         }
         auto& task = static_cast<TaskRecord&>(*entry.second);
-        if (!task.kernelCreated || task.phase == TaskPhase::Ended || task.endRequested) {
+        if (!task.kernelCreated || task.phase == TaskPhase::Ended) {
             continue;
         }
         if (task.phase == TaskPhase::Created) {
             task.phase = TaskPhase::Ended;  // never ran: nothing to unwind
             continue;
         }
-        return entry.second;
+        task.endRequested = true;
+        task.halted = false;
+        ending.push_back(entry.second);
     }
-    return nullptr;
+    // One task unwinds at a time, as on the device's single processor: the destructors run by
+    // one task's unwinding never run beside another's, and no task goes on with its work.
+    for (auto& object : ending) {
+        auto& task = static_cast<TaskRecord&>(*object);
+        unwindTurn_ = &task;
+        wake(task);
+        quiet_.wait(lock, [&task] { return task.phase == TaskPhase::Ended; });
+    }
+    unwindTurn_ = nullptr;
+    quiet_.wait(lock, [&] { return liveThreads_ == 0; });
 }
 
 }  // namespace kernel

@@ -19,7 +19,7 @@ class KernelTaskTest : public KernelTest {
     uintptr_t seenIdentification = 0;
     Task seenSelf = nullptr;
     std::string faultText;
-    std::atomic<int> unwound{0};  // both tasks unwind at once during a reset
+    std::atomic<int> unwound{0};  // counted by the unwinding tasks of a reset
 };
 
 KernelTaskTest* runningFixture = nullptr;
@@ -169,6 +169,37 @@ TEST_F(KernelTaskTest, ResetUnwindsBlockedTasksAndClosesEveryObject) {
     EXPECT_EQ(unwound, 2);
     EXPECT_EQ(host::openObjectCount(), 0u);
     EXPECT_EQ(ReleaseSemaphore(never), ObjectIsNotValid);
+}
+
+TEST_F(KernelTaskTest, ResetLetsNoTaskWokenByAnotherUnwindingGoOnWithItsWork) {
+    // Each task's unwinding releases the semaphore the other one waits for: whichever unwinds
+    // first, the other must unwind as well, never take the release and go on with its work.
+    struct ReleasesOnUnwinding {
+        Semaphore semaphore;
+        std::atomic<int>* counter;
+        ~ReleasesOnUnwinding() {
+            ReleaseSemaphore(semaphore);
+            ++*counter;
+        }
+    };
+    Semaphore first = nullptr;
+    Semaphore second = nullptr;
+    ASSERT_EQ(CreateSemaphore(0, &first), Success);
+    ASSERT_EQ(CreateSemaphore(0, &second), Success);
+    std::atomic<int> wentOn{0};
+    auto waitsOnReleasesOther = [this, &wentOn](Semaphore mine, Semaphore other) {
+        return [this, &wentOn, mine, other] {
+            ReleasesOnUnwinding guard{other, &unwound};
+            WaitForSemaphore(mine);
+            ++wentOn;
+            WaitForSemaphore(mine);
+        };
+    };
+    start("first", waitsOnReleasesOther(first, second));
+    start("second", waitsOnReleasesOther(second, first));
+    host::resetKernel();
+    EXPECT_EQ(unwound, 2);
+    EXPECT_EQ(wentOn, 0);
 }
 
 TEST_F(KernelTaskTest, ClosingATaskHandleLeavesTheTaskRunning) {
