@@ -27,9 +27,9 @@ uintptr_t address(const uint8_t* p) {
     return reinterpret_cast<uintptr_t>(p);
 }
 
-// "<this file>:<line> <message>"
+// "<this file>:<line> <message>", with the source path the same whatever the build's paths are.
 std::string errorText(int line, const std::string& message) {
-    return std::string(__FILE__) + ":" + std::to_string(line) + " " + message;
+    return std::string("libUtils/Buffer.cpp:") + std::to_string(line) + " " + message;
 }
 
 [[noreturn]] void failIndex(int line, uint32_t index, uint32_t size) {

@@ -48,9 +48,12 @@ void traceCode(uint32_t id, Error code) {
     TARVO_TRACE(kSelector, id, TraceFormat(kTraceArgInt), code);
 }
 
+// Source path at the head of the failure texts, the same whatever the build's own paths are.
+constexpr char kSourcePath[] = "libUtils/ConcurrencyHelper.cpp";
+
 // Throws "<source path>:<line> <call> failed with [<code>]".
 [[noreturn]] void throwFailure(Line line, const char* call, Error code) {
-    throw std::runtime_error(std::string(__FILE__) + ":" + std::to_string(line) + " " + call +
+    throw std::runtime_error(std::string(kSourcePath) + ":" + std::to_string(line) + " " + call +
                              " failed with [" + std::to_string(code) + "]");
 }
 
