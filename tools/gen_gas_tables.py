@@ -198,12 +198,19 @@ theta = reduced theta times T_c) and n0_1, n0_2 by the zero-enthalpy/entropy der
     return header("gerg2008_ideal_gas_aga8.csv", comment, body)
 
 
-def iso1995():
-    rows = read_rows("iso6976_1995_components.csv")
+def iso_component_entries(rows, value_end):
+    """The initialiser lines of an ISO 6976 component table: source row, program index, name and
+    the value columns up to (not including) `value_end`."""
     entries = []
     for r in rows:
-        values = ", ".join(number(v) for v in r[3:15])
+        values = ", ".join(number(v) for v in r[3:value_end])
         entries.append(f"    {{{integer(r[0])}, {integer(r[1])}, {quoted(r[2])}, {values}}},")
+    return entries
+
+
+def iso1995():
+    rows = read_rows("iso6976_1995_components.csv")
+    entries = iso_component_entries(rows, 15)
     body = f"""
 // One component row of ISO 6976:1995.
 struct Iso6976_1995Component {{
@@ -239,10 +246,7 @@ uncertain.
 
 def iso2016():
     rows = read_rows("iso6976_2016_components.csv")
-    entries = []
-    for r in rows:
-        values = ", ".join(number(v) for v in r[3:18])
-        entries.append(f"    {{{integer(r[0])}, {integer(r[1])}, {quoted(r[2])}, {values}}},")
+    entries = iso_component_entries(rows, 18)
     body = f"""
 // One component row of ISO 6976:2016.
 struct Iso6976_2016Component {{
