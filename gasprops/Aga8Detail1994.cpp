@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Aga10Properties.h"
+#include "Aga8BinaryParameters.h"
 #include "tables/aga8_detail_constants.h"
 #include "tables/aga8_detail_table4_terms.h"
 #include "tables/aga8_detail_table5_components.h"
@@ -160,20 +161,7 @@ void LoadEquationTables(Aga8Detail1994Data& data) {
         data.a[n] = kAga8DetailTerms[n].a;
         data.u[n] = kAga8DetailTerms[n].u;
     }
-    for (int i = 0; i < kN; ++i) {
-        for (int j = i; j < kN; ++j) {
-            data.binaryE[i][j] = 1.0;
-            data.binaryU[i][j] = 1.0;
-            data.binaryK[i][j] = 1.0;
-            data.binaryG[i][j] = 1.0;
-        }
-    }
-    for (const Aga8DetailBinaryPair& pair : kAga8DetailBinaryPairs) {
-        data.binaryE[pair.i][pair.j] = pair.Estar;
-        data.binaryU[pair.i][pair.j] = pair.U;
-        data.binaryK[pair.i][pair.j] = pair.K;
-        data.binaryG[pair.i][pair.j] = pair.Gstar;
-    }
+    LoadAga8BinaryParameters(data.binaryE, data.binaryU, data.binaryK, data.binaryG);
 }
 
 bool CompositionChanged(Aga8Detail1994Data& data) {

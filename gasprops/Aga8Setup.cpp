@@ -2,6 +2,7 @@
 // of the ideal-gas coefficients.
 #include <cmath>
 
+#include "Aga8BinaryParameters.h"
 #include "Aga8DetailInternal.h"
 #include "tables/aga8_detail_constants.h"
 #include "tables/aga8_detail_table4_terms.h"
@@ -15,23 +16,6 @@ namespace {
 
 static_assert(kAga8DetailTermCount == kAga8Terms, "58 terms");
 static_assert(kAga8ComponentCount == kAga8Components, "21 components");
-
-void SetBinaryParameters(Aga8SetupTables& t) {
-    for (int i = 0; i < kAga8Components; ++i) {
-        for (int j = 0; j < kAga8Components; ++j) {
-            t.Estar[i][j] = 1.0;
-            t.U[i][j] = 1.0;
-            t.K[i][j] = 1.0;
-            t.Gstar[i][j] = 1.0;
-        }
-    }
-    for (const Aga8DetailBinaryPair& pair : kAga8DetailBinaryPairs) {
-        t.Estar[pair.i][pair.j] = pair.Estar;
-        t.U[pair.i][pair.j] = pair.U;
-        t.K[pair.i][pair.j] = pair.K;
-        t.Gstar[pair.i][pair.j] = pair.Gstar;
-    }
-}
 
 void SetPairTables(Aga8SetupTables& t) {
     for (int i = 0; i < kAga8Components; ++i) {
@@ -135,7 +119,7 @@ void SetIdealGasCoefficients(Aga8SetupTables& t) {
 }  // namespace
 
 void Aga8Setup() {
-    SetBinaryParameters(gAga8Setup);
+    LoadAga8BinaryParameters(gAga8Setup.Estar, gAga8Setup.U, gAga8Setup.K, gAga8Setup.Gstar);
     SetPairTables(gAga8Setup);
     SetPairVirialTable(gAga8Setup);
     SetDensityGroups(gAga8Setup);
