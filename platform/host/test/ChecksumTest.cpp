@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FrameworkTestSupport.h"
+#include "TempPath.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ TEST(ChecksumTest, UpdatesInPiecesEqualOneUpdate) {
 class FileChecksumTest : public ::testing::Test {
   protected:
     void TearDown() override { std::remove(path.c_str()); }
-    std::string path = ::testing::TempDir() + "framework_checksum.bin";
+    std::string path = testTempPath("framework_checksum.bin");
 };
 
 TEST_F(FileChecksumTest, ChecksumOfTheFileContents) {

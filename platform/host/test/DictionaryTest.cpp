@@ -1,6 +1,7 @@
 #include <fstream>
 
 #include "FrameworkTestSupport.h"
+#include "TempPath.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ TEST_F(DictionaryTest, MalformedDictionaryIsRefusedAndTheOldOneKept) {
 
 TEST_F(DictionaryTest, LoadsFromFileAndEarlierTextsStayValid) {
     const char16_t* before = Tarvo_LookupText(dictionary, "DS_ready_LR", 0);
-    const std::string path = ::testing::TempDir() + "framework_dictionary.json";
+    const std::string path = testTempPath("framework_dictionary.json");
     {
         std::ofstream file(path);
         file << R"({"DS_alarm_LR": ["Alarm", "alarm"]})";

@@ -3,11 +3,12 @@
 #include <string>
 
 #include "FrameworkTestSupport.h"
+#include "TempPath.h"
 
 namespace {
 
 TEST(FilesTest, FileExistsForFilesOnly) {
-    const std::string path = ::testing::TempDir() + "framework_param.new";
+    const std::string path = testTempPath("framework_param.new");
     std::remove(path.c_str());
     EXPECT_EQ(Tarvo_FileExists(path.c_str()), 0);
     EXPECT_EQ(Tarvo_FilePresent(path.c_str()), 0);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "TempPath.h"
 #include "TreeTestModel.h"
 
 namespace {
@@ -167,7 +168,7 @@ TEST(TreeModelErrors, MalformedUtf8TextIsRefused) {
 }
 
 TEST(TreeModelFile, LoadsFromAFileAndNamesAMissingOne) {
-    const std::string path = ::testing::TempDir() + "tree_model_test.json";
+    const std::string path = testTempPath("tree_model_test.json");
     {
         std::ofstream file(path);
         file << treetest::kModel;
