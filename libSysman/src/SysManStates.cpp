@@ -3,6 +3,7 @@
 
 #include "Kernel.h"
 #include "SysManInternal.h"
+#include "SysManStateReplies.h"
 #include "SysManTrace.h"
 #include "Sysmanlib.h"
 #include "Tarvo.h"
@@ -12,9 +13,7 @@ using namespace sysman;
 
 namespace {
 
-constexpr uint32_t kReplyDone = 28;
-constexpr uint32_t kReplyComponentStarted = 0;
-constexpr uint32_t kLastStateCode = 18;
+constexpr uint32_t kLastStateCode = kStateCount - 1;
 constexpr uint32_t kShutdownCode = 25;
 
 bool walksComponents(const AsInfo* pAsInfo) {
@@ -22,7 +21,7 @@ bool walksComponents(const AsInfo* pAsInfo) {
     return (mode == 1 || mode == 3 || mode == 4) && pAsInfo->pStartTable != nullptr;
 }
 
-uint32_t requestResources(AsInfo* pAsInfo) {
+void requestResources(AsInfo* pAsInfo) {
     const Error result =
         RequestResource(&pAsInfo->hConfigIODevice, "ConfigurationIODevice", kResourcePassword);
     if (result != Success) {
@@ -30,27 +29,27 @@ uint32_t requestResources(AsInfo* pAsInfo) {
                     KernelErrorName(result));
     }
     Tarvo_ReportError(result, pAsInfo);
-    return kReplyDone;
 }
 
-// Starts the next component of the start table and asks for the service it names.
-uint32_t startNextComponent(AsInfo* pAsInfo) {
+// Starts the next component of the start table and asks for the service it names; false when
+// no entry was started (no walk in this mode, or the end of the table).
+bool startNextComponent(AsInfo* pAsInfo) {
     if (!walksComponents(pAsInfo)) {
-        return kReplyDone;
+        return false;
     }
     ++pAsInfo->nStartIndex;
     ComponentStartFunction entry = pAsInfo->pStartTable[pAsInfo->nStartIndex];
     if (entry == nullptr) {
         pAsInfo->nStartIndex = -1;
-        return kReplyDone;
+        return false;
     }
     const char* serviceName = nullptr;
     Tarvo_CheckFatal(entry(pAsInfo, &serviceName, nullptr), pAsInfo);
     Tarvo_CheckFatal(Sysmanlib_RequestService(pAsInfo, serviceName), pAsInfo);
-    return kReplyComponentStarted;
+    return true;
 }
 
-uint32_t loadParameters(AsInfo* pAsInfo) {
+void loadParameters(AsInfo* pAsInfo) {
     char path[256];
     if (paramNewPath(pAsInfo, path) && Tarvo_FileExists(path)) {
         const BoundedText<sizeof(SelfInformation::szParText)> text(pAsInfo->selfInfo.szParText);
@@ -58,60 +57,59 @@ uint32_t loadParameters(AsInfo* pAsInfo) {
         pAsInfo->bParamNew = 1;
     }
     callHook(pAsInfo, pAsInfo->hooks.onLoadParameters);
-    return kReplyDone;
 }
 
+// Performs the action of the current state and gives its reply.
 uint32_t performState(AsInfo* pAsInfo) {
     const SysManHookTable& hooks = pAsInfo->hooks;
-    switch (pAsInfo->nStateCode) {
+    const uint32_t state = pAsInfo->nStateCode;
+    switch (state) {
         case 0:
-            return requestResources(pAsInfo);
+            requestResources(pAsInfo);
+            break;
         case 1:
-            return startNextComponent(pAsInfo);
+            if (startNextComponent(pAsInfo)) {
+                return kReplyComponentStarted;
+            }
+            break;
         case 3:
             callHook(pAsInfo, hooks.onInitialize);
-            return kReplyDone;
+            break;
         case 4:
             callHook(pAsInfo, hooks.onFbDO);
-            return kReplyDone;
+            break;
         case 5:
             callHook(pAsInfo, hooks.onServicesStart);
-            return kReplyDone;
-        case 6:
-            return 29;
+            break;
         case 7:
             if (pAsInfo->selfInfo.nMode == 4) {
                 SysManStartAlarm(pAsInfo);
             }
-            return kReplyDone;
+            break;
         case 8:
             callHook(pAsInfo, hooks.onServicesTaskSetup);
             callHook(pAsInfo, hooks.onTaskSetup);
-            return kReplyDone;
-        case 9:
-            return 24;
-        case 10:
-            return 41;
+            break;
         case 11:
             callHook(pAsInfo, hooks.onStart);
-            return kReplyDone;
+            break;
         case 13:
             Tarvo_CheckFatal(Sysmanlib_SendCode(pAsInfo, kShutdownCode), pAsInfo);
-            return 0;
-        case 15:
-            return 46;
+            break;
         case 16:
             callHook(pAsInfo, hooks.onCreate);
             callHook(pAsInfo, hooks.onSetup);
-            return kReplyDone;
+            break;
         case 17:
-            return loadParameters(pAsInfo);
+            loadParameters(pAsInfo);
+            break;
         case kLastStateCode:
             TARVO_TRACE(0, kTraceTerminate, TraceFormat(kTraceArgText), AsName(pAsInfo).c_str());
-            return 49;
-        default:  // 2, 12, 14 and codes above 18: nothing
-            return kReplyDone;
+            break;
+        default:  // 2, 6, 9, 10, 12, 14, 15 and codes above 18: nothing but the reply
+            break;
     }
+    return stateReply(state);
 }
 
 }  // namespace
