@@ -3,6 +3,7 @@
 // pTheTree and reads the self-information, the text service and the display service).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -107,6 +108,12 @@ struct SupervisionRecord {
 
 typedef int (*TriggerHandler)(AsInfo* pAsInfo, uint32_t argument);
 
+// The health fields are shared with the framework's layout: each atomic word is a plain 32-bit
+// word in memory.
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) &&
+                  std::atomic<uint32_t>::is_always_lock_free,
+              "atomic health words keep the block's layout");
+
 struct AsInfo {
     SelfInformation selfInfo;
     Buffer rxMsg[4];
@@ -140,16 +147,19 @@ struct AsInfo {
     uint32_t bAlarmStarted;
     void* hServiceRegistry;
     Object hRealTimeClock;
-    // Health monitor.
-    uint32_t nHealthPass;
-    uint32_t nHealthReported;
-    uint32_t nHealthTotal;
-    uint32_t nHealthDirSum;
+    // Health monitor. Its task writes nHealthDirSum and nHealthTotal, then publishes them by
+    // increasing nHealthPass (release); the command loop reads nHealthPass (acquire), then the
+    // two checksums. nHealthReported and hHealthTask belong to the command loop; pCodeStart and
+    // nCodeLength are set before the task starts and never change.
+    std::atomic<uint32_t> nHealthPass;    // completed passes; 0 before the first
+    uint32_t nHealthReported;             // nHealthPass at the last report
+    std::atomic<uint32_t> nHealthTotal;   // total of the last pass; 0 before the first
+    std::atomic<uint32_t> nHealthDirSum;  // directory checksum of the first pass
     const uint8_t* pCodeStart;
     uint32_t nCodeLength;
-    uint32_t nHealthState;
+    std::atomic<uint32_t> nHealthState;  // 1 count-down, 2 checksum the code, 3 finish the pass
     Task hHealthTask;
-    uint32_t nHealthCountdown;
+    std::atomic<uint32_t> nHealthCountdown;  // seconds before the next pass
     // Last trigger argument.
     uint32_t bTrigBit4;
     uint32_t bTrigBit8;

@@ -20,12 +20,13 @@
 
 // Result codes of the framework (kernel codes, KernelTypes.h, are used as they stand).
 enum : int32_t {
-    ServiceNotAvailable = 216,      // the service is not connected or not usable
-    TarvoAccessDenied = 4001,       // Tarvo_CheckAccess: the right is not granted
-    TarvoAssertionFailed = 4002,    // the fatal code of a failed assertion
-    TarvoFileNotReadable = 4003,    // a file could not be opened or read
-    TarvoNotRegistered = 4004,      // the address-space block is not the registered one
-    TarvoServiceTaskUnknown = 4005  // the task was not created by Tarvo_CreateTask
+    ServiceNotAvailable = 216,       // the service is not connected or not usable
+    TarvoAccessDenied = 4001,        // Tarvo_CheckAccess: the right is not granted
+    TarvoAssertionFailed = 4002,     // the fatal code of a failed assertion
+    TarvoFileNotReadable = 4003,     // a file could not be opened or read
+    TarvoNotRegistered = 4004,       // the address-space block is not the registered one
+    TarvoServiceTaskUnknown = 4005,  // the task was not created by Tarvo_CreateTask
+    TarvoNoCodeRange = 4006          // the program's image does not end its code in the marker
 };
 
 // ---- Address-space information ------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// Checksums and file helpers of the framework.
+// Checksums, the program's code range and file helpers of the framework.
 //
 // The running checksum is CRC-32 (IEEE 802.3: reflected polynomial 0xEDB88320, initial and
 // final value 0xFFFFFFFF applied inside each update), kept in its final form: a checksum value
@@ -30,3 +30,17 @@ int Tarvo_CompareN(const char* a, const char* b, uint32_t count);
 // 0 when `name` ends in `extension` (case-sensitive; a name that is exactly the extension ends
 // in it), non-zero otherwise or when either text is null or the extension is empty.
 int fileHasExtension(const char* name, const char* extension);
+
+// The word that the last code word of every program's image holds.
+constexpr uint32_t kCodeEndMarker = 0x600DBEEF;
+
+// The code range of the running program, as its entry hands it to the system-manager client
+// (SysManStart) for the health monitor: `*ppCodeStart` is the first byte of the program's code
+// and `*ppCodeEnd` its last code word, which holds kCodeEndMarker; the range includes the
+// marker. On the host the program's code is the executable segment of its image (the read-only
+// data lies in a segment of its own); the platform library puts the marker at that segment's
+// end through the link option that every program linking the platform takes
+// (platform/host/CodeEnd.ld). Returns 0; IllegalParameter for a null argument; TarvoNoCodeRange
+// when the image does not end its code in the marker (linked without the option): both outputs
+// are then null, which the client takes as "no health monitor". Any task.
+int32_t Tarvo_GetCodeRange(const void** ppCodeStart, const void** ppCodeEnd);

@@ -10,9 +10,13 @@ struct CodeText {
 };
 
 constexpr CodeText kFrameworkCodeTexts[] = {
-    {ServiceNotAvailable, "ServiceNotAvailable"}, {TarvoAccessDenied, "AccessDenied"},
-    {TarvoAssertionFailed, "AssertionFailed"},    {TarvoFileNotReadable, "FileNotReadable"},
-    {TarvoNotRegistered, "NotRegistered"},        {TarvoServiceTaskUnknown, "ServiceTaskUnknown"},
+    {ServiceNotAvailable, "ServiceNotAvailable"},
+    {TarvoAccessDenied, "AccessDenied"},
+    {TarvoAssertionFailed, "AssertionFailed"},
+    {TarvoFileNotReadable, "FileNotReadable"},
+    {TarvoNotRegistered, "NotRegistered"},
+    {TarvoServiceTaskUnknown, "ServiceTaskUnknown"},
+    {TarvoNoCodeRange, "NoCodeRange"},
 };
 
 }  // namespace

@@ -17,8 +17,7 @@ namespace frameworktest {
 // A zero-filled address-space block with the given name, language and instance index.
 inline std::unique_ptr<AsInfo> makeAsInfo(const char* name = "TestAS", uint8_t language = 0,
                                           uint8_t instance = 1) {
-    auto block = std::make_unique<AsInfo>();
-    std::memset(block.get(), 0, sizeof(AsInfo));
+    auto block = std::make_unique<AsInfo>();  // value-initialised: every byte 0
     std::strncpy(block->selfInfo.szAsName, name, sizeof(block->selfInfo.szAsName) - 1);
     block->selfInfo.nLanguage = language;
     block->selfInfo.nInstance = instance;

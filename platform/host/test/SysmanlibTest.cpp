@@ -27,7 +27,6 @@ class SysmanlibTest : public KernelTest {
     void SetUp() override {
         KernelTest::SetUp();
         host::resetFramework();
-        std::memset(&block, 0, sizeof(block));
         ASSERT_EQ(CreateConnection(&block.hLink, &peerEnd), Success);
     }
     void TearDown() override {
@@ -67,7 +66,7 @@ class SysmanlibTest : public KernelTest {
         return data;
     }
 
-    AsInfo block;
+    AsInfo block{};  // a fresh fixture, and so a zero block, for each test
     Connection peerEnd = nullptr;
     Received received;
 };
