@@ -238,7 +238,10 @@ const ComponentStartFunction* testStartTable() {
 }
 
 void runTestAddressSpace() {
-    SysManStartWithHooks(&kTestHooks, kTestStartTable);
+    const void* codeStart = nullptr;
+    const void* codeEnd = nullptr;
+    Tarvo_GetCodeRange(&codeStart, &codeEnd);  // without a range no health monitor runs
+    SysManStart(codeStart, codeEnd, nullptr, kTestStartTable, nullptr, &kTestHooks, 0);
 }
 
 std::vector<HookCall> testHookCalls() {

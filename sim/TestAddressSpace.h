@@ -42,7 +42,8 @@ void configureTestAddressSpace(const TestAddressSpaceOptions& options);
 // component; null-terminated).
 const SysManHookTable& testHooks();
 const ComponentStartFunction* testStartTable();
-// The body of the address space's initial task: SysManStartWithHooks with the tables above.
+// The body of the address space's initial task: SysManStart with the program's code range
+// (Tarvo_GetCodeRange, so RUN starts the health monitor) and the tables above.
 void runTestAddressSpace();
 
 std::vector<HookCall> testHookCalls();
