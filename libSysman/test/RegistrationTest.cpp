@@ -57,8 +57,8 @@ TEST_F(LifeCycleTest, HandshakeCarriesStartCodeLinksAndNoReleaseWithoutOne) {
     const void* codeEnd = nullptr;
     ASSERT_EQ(Tarvo_GetCodeRange(&codeStart, &codeEnd), Success);
     EXPECT_EQ(info->pCodeStart, codeStart) << "the test program's own code range";
-    EXPECT_EQ(info->nCodeLength, static_cast<const uint8_t*>(codeEnd) -
-                                     static_cast<const uint8_t*>(codeStart) + 4);
+    EXPECT_EQ(info->nCodeLength,
+              static_cast<const uint8_t*>(codeEnd) - static_cast<const uint8_t*>(codeStart) + 4);
     EXPECT_NE(info->hLink, nullptr);
     EXPECT_NE(info->hRealTimeClock, nullptr);
     EXPECT_NE(info->pSupervision, nullptr);
