@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "HealthChecksums.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
 #include "HostTrace.h"
@@ -25,24 +25,6 @@ namespace {
 
 constexpr uint32_t kUntouched = 0xA5A5A5A5u;
 
-uint32_t checksumOfBytes(const std::string& bytes) {
-    uint32_t sum = 0;
-    checksumInit(&sum);
-    checksumUpdate(&sum, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    return sum;
-}
-
-// The bytes of checksum values as the monitor adds them (4 bytes each, in memory order).
-std::string bytesOf(const std::vector<uint32_t>& values) {
-    std::string bytes;
-    for (uint32_t value : values) {
-        char word[sizeof(value)];
-        std::memcpy(word, &value, sizeof(value));
-        bytes.append(word, sizeof(word));
-    }
-    return bytes;
-}
-
 template <size_t N>
 void setField(char (&field)[N], const std::string& text) {
     std::memset(field, 0, N);
@@ -56,9 +38,7 @@ class HealthChecksumTest : public ::testing::Test {
     void SetUp() override {
         host::resetTraceSettings();
         host::setTraceLevel(15);
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        base = fs::temp_directory_path() /
-               ("sysman-health-" + test + "-" + std::to_string(std::random_device{}()));
+        base = healthtest::uniqueTestFolder("sysman-health");
         fs::create_directories(base / "par");
         setField(info->selfInfo.szBasePath, base.string() + "/");
         setField(info->selfInfo.szParDir, "par");
@@ -83,9 +63,8 @@ class HealthChecksumTest : public ::testing::Test {
         HSmonFilesTxtChecksum(info.get(), &sum);
         return sum;
     }
-    // The directory checksum of one file: its name, then its checksum.
     static uint32_t dirChecksumOfOne(const std::string& name, const std::string& contents) {
-        return checksumOfBytes(name + bytesOf({checksumOfBytes(contents)}));
+        return healthtest::dirChecksumOf({{name, contents}});
     }
 
     std::unique_ptr<AsInfo> info = std::make_unique<AsInfo>();
@@ -111,7 +90,7 @@ TEST_F(HealthChecksumTest, OwnParameterFilesAndSubDirectoriesAreLeftOut) {
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].textArg(0), "Demo");
     EXPECT_EQ(files[0].textArg(1), "notes.txt");
-    EXPECT_EQ(static_cast<uint32_t>(files[0].intArg(2)), checksumOfBytes("hello"));
+    EXPECT_EQ(static_cast<uint32_t>(files[0].intArg(2)), healthtest::checksumOfText("hello"));
 }
 
 TEST_F(HealthChecksumTest, EveryOtherRegularFileCountsByItsNameAndItsContents) {
@@ -132,10 +111,10 @@ TEST_F(HealthChecksumTest, EveryOtherRegularFileCountsByItsNameAndItsContents) {
     fs::create_directories(base / "par");
     write(base / "par" / "a", "x");
     write(base / "par" / "b", "y");
-    const std::string a = "a" + bytesOf({checksumOfBytes("x")});
-    const std::string b = "b" + bytesOf({checksumOfBytes("y")});
     const uint32_t sum = dirChecksum();
-    EXPECT_TRUE(sum == checksumOfBytes(a + b) || sum == checksumOfBytes(b + a)) << sum;
+    EXPECT_TRUE(sum == healthtest::dirChecksumOf({{"a", "x"}, {"b", "y"}}) ||
+                sum == healthtest::dirChecksumOf({{"b", "y"}, {"a", "x"}}))
+        << sum;
 }
 
 TEST_F(HealthChecksumTest, EmptyDirectoryGivesTheInitialValue) {
@@ -231,9 +210,9 @@ class FilesTxtTest : public HealthChecksumTest {
     static uint32_t listChecksumOf(const std::vector<std::string>& contents) {
         std::vector<uint32_t> sums;
         for (const std::string& text : contents) {
-            sums.push_back(checksumOfBytes(text));
+            sums.push_back(healthtest::checksumOfText(text));
         }
-        return checksumOfBytes(bytesOf(sums));
+        return healthtest::checksumOfSums(sums);
     }
     std::string root() const { return base.string() + "/"; }
 };

@@ -3,32 +3,17 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
+#include "HealthChecksums.h"
 #include "LifeCycleFixture.h"
 #include "SysHSmonTrace.h"
 #include "libSysHSmon.h"
 
 namespace fs = std::filesystem;
+using namespace healthtest;
 using sim::EventKind;
 
 namespace {
-
-uint32_t checksumOfBytes(const void* data, size_t length) {
-    uint32_t sum = 0;
-    checksumInit(&sum);
-    checksumUpdate(&sum, data, static_cast<uint32_t>(length));
-    return sum;
-}
-
-uint32_t checksumOfText(const std::string& text) {
-    return checksumOfBytes(text.data(), text.size());
-}
-
-// The checksum over checksum values, 4 bytes each in memory order.
-uint32_t checksumOfSums(const std::vector<uint32_t>& sums) {
-    return checksumOfBytes(sums.data(), sums.size() * sizeof(uint32_t));
-}
 
 std::chrono::nanoseconds seconds(double value) {
     return std::chrono::nanoseconds(static_cast<int64_t>(value * 1e9));
@@ -42,9 +27,7 @@ class HealthMonitorTest : public LifeCycleTest {
   protected:
     void SetUp() override {
         LifeCycleTest::SetUp();
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        base = fs::temp_directory_path() /
-               ("sysman-hsmon-" + test + "-" + std::to_string(std::random_device{}()));
+        base = uniqueTestFolder("sysman-hsmon");
         fs::create_directories(base / "par");
         for (size_t i = 0; i + 4 < code.size(); ++i) {
             code[i] = static_cast<uint8_t>(i * 7 + 1);
@@ -79,12 +62,8 @@ class HealthMonitorTest : public LifeCycleTest {
     bool cycle() { return manager->trigger(40, 1); }
     uint32_t passes() const { return block()->nHealthPass.load(); }
     uint32_t codeChecksum() const { return checksumOfBytes(code.data(), code.size()); }
-    // The directory checksum of one file: its name, then its checksum.
     static uint32_t dirChecksumOfOne(const std::string& name, const std::string& contents) {
-        const uint32_t fileSum = checksumOfText(contents);
-        std::string bytes = name;
-        bytes.append(reinterpret_cast<const char*>(&fileSum), sizeof(fileSum));
-        return checksumOfText(bytes);
+        return dirChecksumOf({{name, contents}});
     }
 
     void write(const fs::path& path, const std::string& contents) const {

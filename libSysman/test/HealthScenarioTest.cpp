@@ -8,31 +8,22 @@
 #include <tuple>
 #include <vector>
 
+#include "HealthChecksums.h"
 #include "ScenarioRunner.h"
 #include "Tarvo.h"
+
+using namespace healthtest;
 
 namespace {
 
 const std::string kExampleDir = std::string(EXAMPLES_DIR) + "/health-monitor/";
 
-uint32_t checksumOfBytes(const void* data, size_t length) {
-    uint32_t sum = 0;
-    checksumInit(&sum);
-    checksumUpdate(&sum, data, static_cast<uint32_t>(length));
-    return sum;
-}
-
-uint32_t checksumOfFile(const std::string& path) {
+std::string contentsOf(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream contents;
     contents << file.rdbuf();
-    const std::string bytes = contents.str();
-    EXPECT_FALSE(bytes.empty()) << path;
-    return checksumOfBytes(bytes.data(), bytes.size());
-}
-
-uint32_t checksumOfSums(const std::vector<uint32_t>& sums) {
-    return checksumOfBytes(sums.data(), sums.size() * sizeof(uint32_t));
+    EXPECT_FALSE(contents.str().empty()) << path;
+    return contents.str();
 }
 
 }  // namespace
@@ -45,13 +36,12 @@ TEST(HealthScenarioTest, ExampleReportsItsChecksumsAfterTheTriggers) {
     EXPECT_EQ(result.exitCode(), 0);
 
     // Directory: par/calibration.txt alone (Demo.par is the program's own, archive/ a folder).
-    std::string dirBytes = "calibration.txt";
-    const uint32_t calibration = checksumOfFile(kExampleDir + "par/calibration.txt");
-    dirBytes.append(reinterpret_cast<const char*>(&calibration), sizeof(calibration));
-    const uint32_t dirSum = checksumOfBytes(dirBytes.data(), dirBytes.size());
+    const uint32_t dirSum =
+        dirChecksumOf({{"calibration.txt", contentsOf(kExampleDir + "par/calibration.txt")}});
     // Mode 4: the total covers the list checksum and the code checksum.
-    const uint32_t listSum = checksumOfSums({checksumOfFile(kExampleDir + "listed/recipe.txt"),
-                                             checksumOfFile(kExampleDir + "listed/limits.txt")});
+    const uint32_t listSum =
+        checksumOfSums({checksumOfText(contentsOf(kExampleDir + "listed/recipe.txt")),
+                        checksumOfText(contentsOf(kExampleDir + "listed/limits.txt"))});
     const void* codeStart = nullptr;
     const void* codeEnd = nullptr;
     ASSERT_EQ(Tarvo_GetCodeRange(&codeStart, &codeEnd), Success);
