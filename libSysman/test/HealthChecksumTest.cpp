@@ -46,6 +46,7 @@ class HealthChecksumTest : public ::testing::Test {
         setField(info->selfInfo.szAsName, "HealthAS");
     }
     void TearDown() override {
+        host::resetKernel();  // ends a monitor task a test started before its block goes
         host::resetTraceSettings();
         fs::remove_all(base);
     }
@@ -388,7 +389,35 @@ TEST_F(HealthChecksumTest, TaskWithoutItsBlockEndsItself) {
         }
         EXPECT_FALSE(capture.contains(hsmon::kTraceTaskStarted));
     }
+}
+
+TEST_F(HealthChecksumTest, APublishedPassCarriesItsChecksums) {
+    // The command loop's side runs on a task of its own and takes the pass the moment the
+    // monitor's task publishes it: the checksums of that pass must already be there.
     host::resetKernel();
+    write(base / "par" / "notes.txt", "hello");
+    const std::vector<uint8_t> code = {1, 2, 3, 4, 0xEF, 0xBE, 0x0D, 0x60};
+    info->pCodeStart = code.data();
+    info->nCodeLength = static_cast<uint32_t>(code.size());
+    info->nHealthCountdown = 0;  // the first pass at once
+    info->nHealthState = 1;
+    AsInfo* block = info.get();
+    uint32_t seenTotal = 0;
+    uint32_t seenDirSum = 0;
+    host::spawnTask("CommandLoop", [&] {
+        while (block->nHealthPass.load(std::memory_order_acquire) == 0) {
+        }
+        seenTotal = block->nHealthTotal.load(std::memory_order_relaxed);
+        seenDirSum = block->nHealthDirSum.load(std::memory_order_relaxed);
+    });
+    Task task = nullptr;
+    ASSERT_EQ(createTask("AsHealthTask", 8, 8192, HSmonTask, &task), Success);
+    ASSERT_EQ(SetTaskIdentification(task, reinterpret_cast<uintptr_t>(block)), Success);
+    ASSERT_EQ(RunTask(task), Success);
+    host::waitForQuiescence();
+    EXPECT_EQ(seenTotal, healthtest::checksumOfBytes(code.data(), code.size()));
+    EXPECT_EQ(seenDirSum, dirChecksumOfOne("notes.txt", "hello"));
+    EXPECT_EQ(info->nHealthPass.load(), 1u);
 }
 
 TEST(HealthAssertionTest, NullBlockIsAFailedAssertion) {

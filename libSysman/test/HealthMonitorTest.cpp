@@ -124,7 +124,7 @@ TEST_F(HealthMonitorTest, FirstPassAfterTenSecondsThenEveryThirty) {
     EXPECT_EQ(static_cast<uint32_t>(pass[0].intArg(1)),
               static_cast<uint32_t>(reinterpret_cast<uintptr_t>(code.data())));
     EXPECT_EQ(pass[0].intArg(2), 64);
-    // The files are checksummed on the first pass only.
+    // Mode 3: "files.txt" is never read.
     EXPECT_EQ(capture.withId(hsmon::kTraceListChecksumNext).size(), 0u) << "mode 3";
 }
 
