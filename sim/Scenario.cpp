@@ -7,13 +7,12 @@
 #include <nlohmann/json.hpp>
 
 #include "HostService.h"
+#include "SysManProtocol.h"
 
 namespace sim {
 namespace {
 
 using nlohmann::json;
-
-constexpr uint32_t kCycleSubCode = 1;
 
 std::vector<uint8_t> littleEndian64(const json& values) {
     std::vector<uint8_t> bytes;
@@ -64,18 +63,18 @@ ScenarioCommand readCommand(const json& step) {
     command.argument = step.value("argument", 0u);
     command.cycleData = littleEndian64(step.value("cycleData", json::array()));
     if (command.name == "cycle") {
-        command.code = 40;
-        command.argument = step.value("argument", kCycleSubCode);
+        command.code = kSysManCmdTrigger;
+        command.argument = step.value("argument", kSysManTriggerSubCodeCycle);
     } else if (command.name == "process") {
-        command.code = 43;
+        command.code = kSysManCmdProcess;
     } else if (command.name == "flag") {
-        command.code = 42;
+        command.code = kSysManCmdFlagWord;
     } else if (command.name == "command50") {
-        command.code = 50;
+        command.code = kSysManCmdCommand50;
     } else if (command.name == "run") {
-        command.code = 21;
+        command.code = kSysManCmdRun;
     } else if (command.name == "shutdown") {
-        command.code = 20;
+        command.code = kSysManCmdShutdown;
     } else if (command.name == "trigger" || command.name == "raw") {
         command.code = step.at("code").get<uint32_t>();
     } else {
@@ -164,8 +163,10 @@ Scenario readScenario(const json& root, const std::string& folder) {
 }  // namespace
 
 bool ScenarioCommand::isCycle() const {
-    const bool trigger = code == 40 || code == 48 || code == 51;
-    return code == 43 || (trigger && (argument & 0xFu) == kCycleSubCode);
+    const bool trigger =
+        code == kSysManCmdTrigger || code == kSysManCmdTrigger48 || code == kSysManCmdTrigger51;
+    return code == kSysManCmdProcess ||
+           (trigger && (argument & kSysManTriggerSubCodeMask) == kSysManTriggerSubCodeCycle);
 }
 
 Scenario parseScenario(const std::string& text, const std::string& folder) {

@@ -16,6 +16,7 @@
 #include "ProgramRegistry.h"
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
+#include "SysManProtocol.h"
 
 namespace sim {
 namespace {
@@ -159,9 +160,9 @@ class Run {
 
     bool sendCommand(size_t number, const ScenarioCommand& command) {
         bool sent = false;
-        if (command.code == 21) {
+        if (command.code == kSysManCmdRun) {
             sent = myManager->run(command.cycleData);
-        } else if (command.code == 20) {
+        } else if (command.code == kSysManCmdShutdown) {
             sent = myManager->shutdown();
         } else {
             sent = myManager->trigger(command.code, command.argument, command.cycleData);

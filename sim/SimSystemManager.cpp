@@ -6,20 +6,13 @@
 #include "AsInfo.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
+#include "SysManProtocol.h"
 #include "Sysmanlib.h"
 
 namespace sim {
 namespace {
 
-constexpr char kPassword[] = "!lanternmeadows";
-constexpr uint32_t kStartCode = 23;
 constexpr size_t kMaxWalk = 64;
-constexpr uint32_t kCommandState = 5;
-constexpr uint32_t kCommandConnect = 2;
-constexpr uint32_t kCommandConnectWithout = 3;
-constexpr uint32_t kCommandShutdown = 20;
-constexpr uint32_t kCommandRun = 21;
-constexpr uint32_t kComponentStarted = 0;
 
 double seconds(Time time) {
     return time.Seconds + static_cast<double>(time.Fraction) / 4294967296.0;
@@ -106,8 +99,8 @@ void SystemManager::registerResources() {
     offer("conSysManStart", clientStart, "");
     offer("conSysManCmd", clientCommand, "");
     offer("semSysMan", myStartSemaphore, "");
-    offer("RealTimeClock", realTimeClock, kPassword);
-    offer("ConfigurationIODevice", device, kPassword);
+    offer("RealTimeClock", realTimeClock, kSysManResourcePassword);
+    offer("ConfigurationIODevice", device, kSysManResourcePassword);
 }
 
 void SystemManager::record(EventKind kind, uint32_t value, uint32_t detail, std::string text) {
@@ -214,8 +207,9 @@ void SystemManager::handleLinkMessage(Connection link, const Buffer* message, co
             uint32_t next = 0;
             {
                 std::lock_guard<std::mutex> lock(myMutex);
-                const bool walking = argument2 == 1 && argument == kComponentStarted;
-                next = walking ? 1 : myNextState;
+                const bool walking = argument2 == kSysManStateComponentStart &&
+                                     argument == kSysManReplyComponentStarted;
+                next = walking ? kSysManStateComponentStart : myNextState;
             }
             Buffer answer[1] = {{ImmediateBuffer | LastBuffer, myOptions.stateAnswerCode, next, 0}};
             SynchronousSend(link, answer);
@@ -328,7 +322,7 @@ void SystemManager::setNextState(uint32_t state) {
 
 bool SystemManager::runState(uint32_t nextState) {
     setNextState(nextState);
-    return sendCommand(kCommandState, 0);
+    return sendCommand(kSysManCmdState, 0);
 }
 
 std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
@@ -342,7 +336,7 @@ std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
 bool SystemManager::connectRequestedService() {
     std::optional<Event> request = lastEvent(EventKind::ServiceRequested);
     if (!request || request->text.empty()) {
-        return sendCommand(kCommandConnectWithout, 0);
+        return sendCommand(kSysManCmdConnectStartedQuiet, 0);
     }
     Connection first = nullptr;
     Connection firstPeer = nullptr;
@@ -351,19 +345,20 @@ bool SystemManager::connectRequestedService() {
     CreateConnection(&first, &firstPeer);
     CreateConnection(&second, &secondPeer);
     const uint32_t activityId = myNextActivityId++;
-    return sendCommand(kCommandConnect, 0, serviceDescription(activityId, request->text), first,
-                       second);
+    return sendCommand(kSysManCmdConnectStarted, 0, serviceDescription(activityId, request->text),
+                       first, second);
 }
 
 bool SystemManager::startUp() {
-    if (!runState(1)) {
+    if (!runState(kSysManStateComponentStart)) {
         return false;
     }
     const uint32_t afterWalk = kStartUpStates.front();
     bool ok = runState(afterWalk);
     for (size_t walked = 0; ok && walked < kMaxWalk; ++walked) {
         std::optional<Event> reply = lastEvent(EventKind::StateReply);
-        if (!reply || reply->detail != 1 || reply->value != kComponentStarted) {
+        if (!reply || reply->detail != kSysManStateComponentStart ||
+            reply->value != kSysManReplyComponentStarted) {
             break;
         }
         ok = connectRequestedService();
@@ -376,7 +371,7 @@ bool SystemManager::startUp() {
 
 bool SystemManager::run(const std::vector<uint8_t>& cycleData, uint32_t nextState) {
     setNextState(nextState);
-    return sendCommand(kCommandRun, 0, cycleData);
+    return sendCommand(kSysManCmdRun, 0, cycleData);
 }
 
 bool SystemManager::trigger(uint32_t code, uint32_t argument,
@@ -386,7 +381,7 @@ bool SystemManager::trigger(uint32_t code, uint32_t argument,
 
 bool SystemManager::shutdown() {
     setNextState(kShutdownState);
-    return sendCommand(kCommandShutdown, 0);
+    return sendCommand(kSysManCmdShutdown, 0);
 }
 
 void SystemManager::advance(std::chrono::nanoseconds duration) {

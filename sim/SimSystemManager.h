@@ -16,6 +16,8 @@
 
 #include "Kernel.h"
 #include "SimEvents.h"
+#include "SysManProtocol.h"
+#include "Sysmanlib.h"
 
 namespace sim {
 
@@ -38,9 +40,9 @@ std::vector<uint8_t> buildSelfInformation(const SelfInfoSettings& settings);
 
 struct SystemManagerOptions {
     SelfInfoSettings self;
-    uint32_t answerCode = 22;       // code of the registration answer (22 accepts)
-    uint32_t stateAnswerCode = 22;  // first word of the answers to state replies (22 accepts)
-    Time supervisionTime{0, 0};     // alarm time of the supervision record
+    uint32_t answerCode = kSysManAnswerAccepted;    // code of the registration answer
+    uint32_t stateAnswerCode = kSysmanlibAnswerOk;  // first word of the answers to state replies
+    Time supervisionTime{0, 0};                     // alarm time of the supervision record
     uint32_t supervisionPeriodic = 0;
     uint32_t firstServiceActivityId = 100;      // activity ids given to connected services
     std::vector<std::string> omittedResources;  // named objects not to register (tests)
@@ -49,9 +51,9 @@ struct SystemManagerOptions {
 // The states the start-up walks after the component walk, in this order; then the ready state
 // (no hook), which RUN answers, so that RUN repeats no hook.
 extern const std::vector<uint32_t> kStartUpStates;
-constexpr uint32_t kReadyState = 12;
-constexpr uint32_t kRunningState = 14;
-constexpr uint32_t kShutdownState = 13;
+constexpr uint32_t kReadyState = kSysManStateReady;
+constexpr uint32_t kRunningState = kSysManStateRunning;
+constexpr uint32_t kShutdownState = kSysManStateShutdown;
 
 class SystemManager {
   public:
