@@ -64,12 +64,15 @@ SystemManager::SystemManager(SystemManagerOptions options)
         record(EventKind::TaskFault, 0, 0, what != nullptr ? what : "");
     });
     registerResources();
+    host::setClockAlarmObserver(
+        [this](Clock clock, bool armed, Time now) { observeClockAlarm(clock, armed, now); });
     host::spawnTask("SimSysMan", [this] { registrationTask(); });
     host::spawnTask("SimSysManCmd", [this] { nameTask(); });
     host::spawnTask("SimSupervision", [this] { supervisionTask(); });
 }
 
 SystemManager::~SystemManager() {
+    host::setClockAlarmObserver(nullptr);
     host::resetKernel();
     host::setFatalStopObserver(nullptr);
     host::setFatalStopAction(host::FatalStopAction::Exit);
@@ -104,9 +107,28 @@ void SystemManager::registerResources() {
 }
 
 void SystemManager::record(EventKind kind, uint32_t value, uint32_t detail, std::string text) {
-    const double now = seconds(host::currentTime());
+    recordAt(seconds(host::currentTime()), kind, value, detail, std::move(text));
+}
+
+void SystemManager::recordAt(double time, EventKind kind, uint32_t value, uint32_t detail,
+                             std::string text) {
     std::lock_guard<std::mutex> lock(myMutex);
-    myEvents.push_back(Event{kind, now, value, detail, std::move(text)});
+    myStopReported = myStopReported || kind == EventKind::FatalStop || kind == EventKind::TaskFault;
+    const bool merge = myOptions.mergeRepeatedArmings && kind == EventKind::SupervisionArmed &&
+                       !myEvents.empty() && myEvents.back().kind == EventKind::SupervisionArmed;
+    if (merge) {
+        ++myEvents.back().repeats;
+        myEvents.back().lastTime = time;
+        return;
+    }
+    myEvents.push_back(Event{kind, time, value, detail, std::move(text), 1, time});
+}
+
+void SystemManager::observeClockAlarm(Clock clock, bool armed, Time now) {
+    if (host::sameObject(clock, mySupervisionClock)) {
+        recordAt(seconds(now), armed ? EventKind::SupervisionArmed : EventKind::SupervisionCleared,
+                 0, 0, {});
+    }
 }
 
 void SystemManager::registrationTask() {
@@ -258,7 +280,7 @@ void SystemManager::nameTask() {
 
 void SystemManager::supervisionTask() {
     while (SynchronousReceive(mySupervisionClock, nullptr) == Success) {
-        record(EventKind::SupervisionArmed);
+        record(EventKind::SupervisionExpired);
     }
 }
 
@@ -281,10 +303,8 @@ bool SystemManager::stopped() const {
     Task watched = nullptr;
     {
         std::lock_guard<std::mutex> lock(myMutex);
-        for (const Event& event : myEvents) {
-            if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
-                return true;
-            }
+        if (myStopReported) {
+            return true;
         }
         watched = myWatchedTask;
     }
@@ -349,11 +369,7 @@ bool SystemManager::connectRequestedService() {
                        first, second);
 }
 
-bool SystemManager::startUp() {
-    if (!runState(kSysManStateComponentStart)) {
-        return false;
-    }
-    const uint32_t afterWalk = kStartUpStates.front();
+bool SystemManager::walkComponents(uint32_t afterWalk) {
     bool ok = runState(afterWalk);
     for (size_t walked = 0; ok && walked < kMaxWalk; ++walked) {
         std::optional<Event> reply = lastEvent(EventKind::StateReply);
@@ -363,6 +379,11 @@ bool SystemManager::startUp() {
         }
         ok = connectRequestedService();
     }
+    return ok;
+}
+
+bool SystemManager::startUp() {
+    bool ok = runState(kSysManStateComponentStart) && walkComponents(kStartUpStates.front());
     for (size_t i = 1; ok && i < kStartUpStates.size(); ++i) {
         ok = runState(kStartUpStates[i]);
     }
@@ -384,13 +405,27 @@ bool SystemManager::shutdown() {
     return sendCommand(kSysManCmdShutdown, 0);
 }
 
-void SystemManager::advance(std::chrono::nanoseconds duration) {
-    host::advanceTime(duration);
+bool SystemManager::advance(std::chrono::nanoseconds duration) {
+    return host::advanceTime(duration) == Success;
 }
 
 std::vector<Event> SystemManager::events() const {
     std::lock_guard<std::mutex> lock(myMutex);
     return myEvents;
+}
+
+size_t SystemManager::eventCount() const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    return myEvents.size();
+}
+
+std::vector<Event> SystemManager::eventsFrom(size_t first) const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    if (first >= myEvents.size()) {
+        return {};
+    }
+    return std::vector<Event>(myEvents.begin() + static_cast<std::ptrdiff_t>(first),
+                              myEvents.end());
 }
 
 std::vector<Event> SystemManager::events(EventKind kind) const {

@@ -22,9 +22,12 @@ TEST(ScenarioRunnerTest, ExampleRunsFromStartToShutdownAndMeetsItsExpectations) 
     EXPECT_EQ(result.rows[1].outputs.at(0).value, 2.5);
     EXPECT_EQ(result.rows[1].outputs.at(0).status, 8u);
     EXPECT_EQ(result.checks.size(), 3u);
-    ASSERT_FALSE(result.events.empty());
-    EXPECT_EQ(result.events.back().kind, sim::EventKind::StateReply);
-    EXPECT_EQ(result.events.back().detail, 13u) << "ends with the shutdown state";
+    ASSERT_GE(result.events.size(), 2u);
+    const sim::Event& reply = result.events[result.events.size() - 2];
+    EXPECT_EQ(reply.kind, sim::EventKind::StateReply);
+    EXPECT_EQ(reply.detail, 13u) << "ends with the shutdown state";
+    EXPECT_EQ(result.events.back().kind, sim::EventKind::SupervisionCleared)
+        << "after the state-13 action";
     EXPECT_EQ(result.displaySent, (std::vector<std::string>{"100 29 02000000"}));
 
     std::ostringstream table;
