@@ -353,20 +353,23 @@ std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
     return description;
 }
 
+bool SystemManager::sendServiceCommand(uint32_t code, const ServiceOffer& offer) {
+    Connection objects[2] = {nullptr, nullptr};
+    for (uint32_t i = 0; i < offer.connections && i < 2; ++i) {
+        Connection peer = nullptr;
+        CreateConnection(&objects[i], &peer);
+    }
+    return sendCommand(code, 0, serviceDescription(offer.activityId, offer.name), objects[0],
+                       objects[1]);
+}
+
 bool SystemManager::connectRequestedService() {
     std::optional<Event> request = lastEvent(EventKind::ServiceRequested);
     if (!request || request->text.empty()) {
         return sendCommand(kSysManCmdConnectStartedQuiet, 0);
     }
-    Connection first = nullptr;
-    Connection firstPeer = nullptr;
-    Connection second = nullptr;
-    Connection secondPeer = nullptr;
-    CreateConnection(&first, &firstPeer);
-    CreateConnection(&second, &secondPeer);
-    const uint32_t activityId = myNextActivityId++;
-    return sendCommand(kSysManCmdConnectStarted, 0, serviceDescription(activityId, request->text),
-                       first, second);
+    return sendServiceCommand(kSysManCmdConnectStarted,
+                              ServiceOffer{request->text, myNextActivityId++, 2});
 }
 
 bool SystemManager::walkComponents(uint32_t afterWalk) {

@@ -68,7 +68,7 @@ TEST(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
     sim::Scenario scenario = sim::loadScenario(kExample);
     scenario.answerCode = 21;
     const sim::RunResult result = sim::runScenario(scenario);
-    EXPECT_EQ(result.failure, "the start-up did not complete");
+    EXPECT_EQ(result.failure, "life 1: the registration did not complete");
     EXPECT_EQ(result.exitCode(), 2);
 }
 
