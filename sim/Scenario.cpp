@@ -42,6 +42,15 @@ constexpr CommandName kCommandNames[] = {
     {"raw", 0},
 };
 
+// A whole number from 0 to `max` when the member is there.
+std::optional<uint32_t> optionalWord(const JsonFields& fields, const char* key,
+                                     uint64_t max = kMaxU32) {
+    if (!fields.has(key)) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(fields.whole(key, max, 0));
+}
+
 std::string resolve(const std::string& folder, const std::string& file) {
     if (file.empty() || file.front() == '/' || folder.empty()) {
         return file;
@@ -215,12 +224,8 @@ InputSetting readSetting(const JsonFields& fields, const std::string& path) {
     if (fields.has("text")) {
         input.text = fields.text("text");
     }
-    if (fields.has("choice")) {
-        input.choice = static_cast<uint32_t>(fields.whole("choice", 1, 0));
-    }
-    if (fields.has("status")) {
-        input.status = static_cast<uint32_t>(fields.whole("status", kMaxU32, 0));
-    }
+    input.choice = optionalWord(fields, "choice", 1);
+    input.status = optionalWord(fields, "status");
     if (fields.has("inUse")) {
         input.inUse = fields.flag("inUse", true);
     }
@@ -256,15 +261,11 @@ Expectation readExpectation(const JsonFields& fields, const std::string& path) {
     }
     expectation.tolerance =
         fields.number("tolerance", 0.0, std::numeric_limits<double>::max(), 0.0);
-    if (fields.has("status")) {
-        expectation.status = static_cast<uint32_t>(fields.whole("status", kMaxU32, 0));
-    }
+    expectation.status = optionalWord(fields, "status");
     if (fields.has("text")) {
         expectation.text = fields.text("text");
     }
-    if (fields.has("choice")) {
-        expectation.choice = static_cast<uint32_t>(fields.whole("choice", 1, 0));
-    }
+    expectation.choice = optionalWord(fields, "choice", 1);
     if (fields.has("inUse")) {
         expectation.inUse = fields.flag("inUse", true);
     }
@@ -281,12 +282,8 @@ EventPattern readEventPattern(const JsonFields& fields) {
     if (!eventKindFromName(fields.text("kind"), &pattern.kind)) {
         fields.fail("kind", "unknown event kind \"" + fields.text("kind") + "\"");
     }
-    if (fields.has("value")) {
-        pattern.value = static_cast<uint32_t>(fields.whole("value", kMaxU32, 0));
-    }
-    if (fields.has("detail")) {
-        pattern.detail = static_cast<uint32_t>(fields.whole("detail", kMaxU32, 0));
-    }
+    pattern.value = optionalWord(fields, "value");
+    pattern.detail = optionalWord(fields, "detail");
     if (fields.has("text")) {
         pattern.text = fields.text("text");
     }
@@ -296,12 +293,8 @@ EventPattern readEventPattern(const JsonFields& fields) {
 DisplayPattern readDisplayPattern(const JsonFields& fields) {
     fields.allowOnly({"item", "code", "payload"});
     DisplayPattern pattern;
-    if (fields.has("item")) {
-        pattern.item = static_cast<uint32_t>(fields.whole("item", kMaxU32, 0));
-    }
-    if (fields.has("code")) {
-        pattern.code = static_cast<uint32_t>(fields.whole("code", kMaxU32, 0));
-    }
+    pattern.item = optionalWord(fields, "item");
+    pattern.code = optionalWord(fields, "code");
     if (fields.has("payload")) {
         pattern.payload = fields.hexBytes("payload");
     }

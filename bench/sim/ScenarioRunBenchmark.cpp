@@ -14,8 +14,8 @@ sim::Scenario cycleScenario(int64_t steps) {
         "testProgram": { "useTree": true }, "outputs": ["Demo.Out"], "steps": [)";
     for (int64_t step = 0; step < steps; ++step) {
         const std::string value = std::to_string(step % 100);
-        text += std::string(step > 0 ? "," : "") + R"({ "set": { "Demo.In": { "value": )" +
-                value + R"(, "change": false } }, "advance": 1, "command": "cycle",
+        text += std::string(step > 0 ? "," : "") + R"({ "set": { "Demo.In": { "value": )" + value +
+                R"(, "change": false } }, "advance": 1, "command": "cycle",
                 "expect": { "Demo.Out": { "value": )" +
                 std::to_string(2 * (step % 100)) + " } } }";
     }
