@@ -521,6 +521,9 @@ Scenario readScenario(const json& document, const std::string& folder, const std
     scenario.program = root.text("program", scenario.program);
     if (root.has("selfInfo")) {
         scenario.self = readSelfInfo(root.object("selfInfo"));
+        if (!scenario.self.basePath.empty() && scenario.self.basePath.front() == '/') {
+            root.object("selfInfo").fail("basePath", "must be relative to the scenario's folder");
+        }
     }
     scenario.baseFolder = resolve(folder.empty() ? "." : folder, scenario.self.basePath);
     scenario.answerCode =

@@ -158,6 +158,8 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
     } cases[] = {
         {R"({ "steps": [ { "comand": "cycle" } ] })", "s.json: step 1: \"comand\": unknown key"},
         {R"({ "tre": "t.json" })", "s.json: \"tre\": unknown key"},
+        {R"({ "selfInfo": { "basePath": "/" } })",
+         "s.json: selfInfo: \"basePath\": must be relative to the scenario's folder"},
         {R"({ "selfInfo": { "mode": 1e20 } })", "selfInfo: \"mode\": must be a whole number"},
         {R"({ "selfInfo": { "mode": -1 } })", "selfInfo: \"mode\": must be a whole number"},
         {R"({ "selfInfo": { "language": 256 } })",
