@@ -5,7 +5,6 @@
 #include <exception>
 #include <iostream>
 
-#include "ScenarioFields.h"
 #include "ScenarioRunner.h"
 
 namespace sim {
@@ -34,7 +33,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs) {
         const RunResult result = runScenario(scenario, settings);
         printRunResult(scenario, result, std::cout, csv);
         return result.exitCode();
-    } catch (const ScenarioError& error) {
+    } catch (const std::exception& error) {
         std::cerr << "scenario_runner: " << error.what() << '\n';
         return kExitBadInput;
     }

@@ -525,7 +525,9 @@ Scenario readScenario(const json& document, const std::string& folder, const std
             root.object("selfInfo").fail("basePath", "must be relative to the scenario's folder");
         }
     }
-    scenario.baseFolder = resolve(folder.empty() ? "." : folder, scenario.self.basePath);
+    if (root.has("selfInfo") && root.object("selfInfo").has("basePath")) {
+        scenario.baseFolder = resolve(folder.empty() ? "." : folder, scenario.self.basePath);
+    }
     scenario.answerCode =
         static_cast<uint32_t>(root.whole("answerCode", kMaxU32, scenario.answerCode));
     scenario.taste = root.text("taste");
@@ -547,6 +549,9 @@ Scenario readScenario(const json& document, const std::string& folder, const std
     scenario.outputs = readOutputs(root);
     scenario.files = readFileContents(root, "files", folder);
     scenario.keepFiles = root.flag("keepFiles", false);
+    if (scenario.keepFiles && scenario.baseFolder.empty()) {
+        root.fail("keepFiles", "needs a \"basePath\" in \"selfInfo\" to work in");
+    }
     readSteps(root, scenario, folder);
     scenario.shutdown = root.flag("shutdown", true);
     return scenario;

@@ -155,7 +155,7 @@ struct Scenario {
     std::string file = "scenario";  // names the scenario in messages
     std::string program = "test";
     SelfInfoSettings self;   // basePath as written; the runner gives the work folder
-    std::string baseFolder;  // the base path, resolved against the scenario's folder
+    std::string baseFolder;  // the base path resolved against the scenario's folder ("" none)
     uint32_t answerCode = kSysManAnswerAccepted;
     std::string taste;
     std::optional<uint8_t> language;

@@ -300,29 +300,39 @@ class Run {
         }
         bool changed = false;
         for (const InputSetting& input : step.inputs) {
-            if (input.value) {
-                tree->setDouble(input.path, *input.value);
+            try {
+                applySetting(*tree, input);
+            } catch (const std::exception& error) {
+                throw ScenarioError(stepPlace(myScenario, step.number) + ": set \"" + input.path +
+                                    "\": " + error.what());
             }
-            if (input.text) {
-                tree->setText(input.path, host::treeTextFromUtf8(*input.text));
-            }
-            if (input.choice) {
-                tree->setSelectedChoice(input.path, *input.choice);
-            }
-            if (input.status) {
-                tree->setStatus(input.path, *input.status);
-            }
-            if (input.inUse) {
-                tree->setInUse(input.path, *input.inUse);
-            }
-            if (input.change) {
-                tree->markChanged();
-                changed = true;
-            }
+            changed = changed || input.change;
         }
         if (changed) {
             tree->deliverChanges();
             host::waitForQuiescence();
+        }
+    }
+
+    // Writes one setting; marks the change unless it is written quietly.
+    static void applySetting(host::HostTree& tree, const InputSetting& input) {
+        if (input.value) {
+            tree.setDouble(input.path, *input.value);
+        }
+        if (input.text) {
+            tree.setText(input.path, host::treeTextFromUtf8(*input.text));
+        }
+        if (input.choice) {
+            tree.setSelectedChoice(input.path, *input.choice);
+        }
+        if (input.status) {
+            tree.setStatus(input.path, *input.status);
+        }
+        if (input.inUse) {
+            tree.setInUse(input.path, *input.inUse);
+        }
+        if (input.change) {
+            tree.markChanged();
         }
     }
 

@@ -43,20 +43,36 @@ bool readFileBytes(const std::string& path, std::vector<uint8_t>* bytes) {
 
 WorkFolder::WorkFolder(const std::string& baseFolder, bool keep, const std::string& scenarioFile)
     : myScenarioFile(scenarioFile), myTemporary(!keep) {
-    std::error_code error;
+    std::string problem;
     if (keep) {
+        std::error_code error;
         fs::create_directories(baseFolder, error);
         myPath = withSlash(baseFolder);
+        problem = fs::is_directory(myPath) ? "" : "cannot make \"" + myPath + "\"";
     } else {
         myPath = withSlash(makeTemporaryFolder(scenarioFile));
-        if (fs::is_directory(baseFolder)) {
-            fs::copy(baseFolder, myPath, fs::copy_options::recursive, error);
+        if (!baseFolder.empty() && fs::is_directory(baseFolder)) {
+            problem = copyBaseFolder(baseFolder);
         }
     }
-    if (error || !fs::is_directory(myPath)) {
-        throw ScenarioError(scenarioFile + ": \"basePath\": cannot prepare the work folder \"" +
-                            myPath + "\"" + (error ? ": " + error.message() : ""));
+    if (!problem.empty()) {
+        if (myTemporary) {
+            std::error_code ignored;
+            fs::remove_all(myPath, ignored);
+        }
+        throw ScenarioError(scenarioFile + ": \"basePath\": " + problem);
     }
+}
+
+std::string WorkFolder::copyBaseFolder(const std::string& baseFolder) const {
+    std::error_code error;
+    const std::string source = withSlash(fs::weakly_canonical(baseFolder, error).string());
+    if (!error && withSlash(fs::weakly_canonical(myPath, error).string()).rfind(source, 0) == 0) {
+        return "the base folder \"" + baseFolder +
+               "\" holds the temporary folders; give the program a folder of its own";
+    }
+    fs::copy(baseFolder, myPath, fs::copy_options::recursive, error);
+    return error ? "cannot copy \"" + baseFolder + "\": " + error.message() : "";
 }
 
 WorkFolder::~WorkFolder() {

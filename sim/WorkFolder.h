@@ -1,6 +1,6 @@
-// The folder a scenario's program works in (its base path): a fresh temporary copy of the
-// scenario's base folder, removed again at the end, or the base folder itself when the scenario
-// keeps its files.
+// The folder a scenario's program works in (its base path): a fresh temporary folder with a
+// copy of the scenario's base folder, removed again at the end, or the base folder itself when
+// the scenario keeps its files.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,9 @@ bool readFileBytes(const std::string& path, std::vector<uint8_t>* bytes);
 
 class WorkFolder {
   public:
-    // Makes the folder (copying `baseFolder` when it exists, unless `keep`: then `baseFolder`
-    // itself, made when missing). Throws ScenarioError naming `scenarioFile` when it cannot.
+    // Makes the folder: a temporary one, with a copy of `baseFolder` when that is given and
+    // exists; or, when `keep`, `baseFolder` itself, made when missing. Throws ScenarioError
+    // naming `scenarioFile` when it cannot, or when `baseFolder` holds the temporary folders.
     WorkFolder(const std::string& baseFolder, bool keep, const std::string& scenarioFile);
     // Removes a temporary folder with everything in it.
     ~WorkFolder();
@@ -32,6 +33,9 @@ class WorkFolder {
     void layOut(const std::vector<FileContent>& files, const std::string& place) const;
 
   private:
+    // Copies `baseFolder`'s content into the temporary folder; what went wrong, or "".
+    std::string copyBaseFolder(const std::string& baseFolder) const;
+
     std::string myPath;
     std::string myScenarioFile;
     bool myTemporary;

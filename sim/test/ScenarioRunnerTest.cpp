@@ -301,6 +301,36 @@ TEST_F(ScenarioRunnerTest, FilesAreLaidOutInAFreshCopyUnlessKept) {
     std::filesystem::remove_all(kept);
 }
 
+TEST_F(ScenarioRunnerTest, WorkFolderIsEmptyWithoutABasePathAndNeverCopiesItsOwnParent) {
+    const sim::Scenario empty = sim::parseScenario(
+        R"({ "steps": [ { "files": { "README.txt": { "exists": false } } } ] })", kExampleFolder);
+    EXPECT_EQ(runCompleted(empty).exitCode(), sim::kExitPassed);
+
+    const std::string folder =
+        std::string(::testing::TempDir()) + "scenario_parent_" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const char* oldTemporary = std::getenv("TMPDIR");
+    const std::string saved = oldTemporary != nullptr ? oldTemporary : "";
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    const sim::Scenario parent =
+        sim::parseScenario(R"({ "selfInfo": { "basePath": "./" } })", folder, "p.json");
+    try {
+        sim::runScenario(parent);
+        ADD_FAILURE() << "ran";
+    } catch (const sim::ScenarioError& error) {
+        EXPECT_NE(std::string(error.what()).find("p.json: \"basePath\": the base folder"),
+                  std::string::npos)
+            << error.what();
+    }
+    if (oldTemporary != nullptr) {
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "the temporary folder is removed";
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(ScenarioRunnerTest, LongAdvanceKeepsOneEventPerStretchOfArmings) {
     const sim::Scenario scenario = scenarioWith(
         R"({ "advance": 3600, "events": { "absent": [ { "kind": "SupervisionExpired" } ] } })");

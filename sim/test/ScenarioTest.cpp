@@ -20,6 +20,7 @@ TEST(ScenarioTest, DefaultsAndFilesRelativeToTheScenario) {
     EXPECT_EQ(scenario.treeFile, "/scenarios/t.json");
     EXPECT_EQ(scenario.dictionaryFile, "/abs/d.json");
     EXPECT_EQ(scenario.baseFolder, "/scenarios/d/");
+    EXPECT_EQ(parseScenario("{}", "/scenarios").baseFolder, "") << "no base folder to copy";
     EXPECT_EQ(scenario.startUpStates, sim::kStartUpStates);
     EXPECT_FALSE(scenario.keepFiles);
     EXPECT_TRUE(scenario.shutdown);
@@ -226,6 +227,7 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
         {R"({ "steps": {} })", "\"steps\": must be an array"},
         {R"({ "steps": [ 5 ] })", "step 1: must be a JSON object"},
         {R"({ "keepFiles": 1 })", "\"keepFiles\": must be true or false"},
+        {R"({ "keepFiles": true })", "s.json: \"keepFiles\": needs a \"basePath\""},
         {R"([1])", "s.json: must be a JSON object"},
         {R"({ "steps": [ )", "s.json: invalid JSON"},
     };
