@@ -370,12 +370,28 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
     const std::string badFile =
         std::string(::testing::TempDir()) + "bad_scenario_" + std::to_string(::getpid()) + ".json";
     { std::ofstream(badFile) << R"({ "steps": [ { "comand": "cycle" } ] })"; }
+    // Scenarios whose event or display expectation fails.
+    const std::string base =
+        std::string(::testing::TempDir()) + "failing_" + std::to_string(::getpid());
+    const std::string tree = "\"" + kExampleFolder + "/tree.json\"";
+    const std::string eventFile = base + "_event.json";
+    const std::string displayFile = base + "_display.json";
+    {
+        std::ofstream(eventFile) << R"({ "tree": )" << tree
+                                 << R"(, "steps": [ { "command": "process",
+            "events": { "inOrder": [ { "kind": "TriggerDone" } ] } } ] })";
+        std::ofstream(displayFile)
+            << R"({ "tree": )" << tree << R"(, "steps": [ { "display": [ { "item": 1, "code": 2 } ],
+            "displaySent": { "inOrder": [ { "item": 1, "code": 28 } ] } } ] })";
+    }
     const struct {
         std::vector<std::string> arguments;
         int exitCode;
         std::string message;
     } cases[] = {
         {{kExample}, sim::kExitPassed, ""},
+        {{eventFile}, sim::kExitExpectationFailed, ""},
+        {{displayFile}, sim::kExitExpectationFailed, ""},
         {{badFile}, sim::kExitBadInput, badFile + ": step 1: \"comand\": unknown key\n"},
         {{"/nonexistent.json"}, sim::kExitBadInput, "/nonexistent.json: cannot read"},
         {{kExample, "--program", "none"}, sim::kExitBadInput, "unknown program \"none\""},
@@ -400,7 +416,9 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         EXPECT_EQ(code, c.exitCode);
         EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
     }
-    std::remove(badFile.c_str());
+    for (const std::string& file : {badFile, eventFile, displayFile}) {
+        std::remove(file.c_str());
+    }
 }
 
 }  // namespace
