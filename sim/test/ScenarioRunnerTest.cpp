@@ -14,6 +14,7 @@
 #include "ScenarioRunner.h"
 #include "TestAddressSpace.h"
 #include "WorkFolder.h"
+#include "libSysman.h"
 
 namespace {
 
@@ -363,6 +364,31 @@ TEST_F(ScenarioRunnerTest, ProgramsAreChosenByNameFromTheRunnersTable) {
     settings.program = "test";
     EXPECT_EQ(sim::runScenario(scenario, settings).exitCode(), sim::kExitPassed);
     EXPECT_EQ(otherStarts.load(), 1) << "the command line's choice wins";
+}
+
+// A program with a hook set of its own: the test hooks without the process hook.
+int quietProgramMain() {
+    static SysManHookTable quiet = sim::testHooks();
+    quiet.onProcess = nullptr;
+    SysManRegisterDefaultHooks(&quiet);
+    SysManStartDefault(nullptr, nullptr, nullptr, sim::testStartTable(), 0);
+    return 1;
+}
+
+TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
+    sim::RunSettings settings;
+    settings.programs = {{"test", sim::testProgramMain}, {"quiet", quietProgramMain}};
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.In": { "value": 2 } }, "command": "cycle",
+             "expect": { "Demo.Out": { "value": 4 } } })");
+    for (const char* name : {"test", "quiet", "test", "quiet"}) {
+        SCOPED_TRACE(name);
+        settings.program = name;
+        const sim::RunResult result = sim::runScenario(scenario, settings);
+        EXPECT_TRUE(result.completed) << result.failure;
+        EXPECT_EQ(result.exitCode(),
+                  std::string(name) == "test" ? sim::kExitPassed : sim::kExitExpectationFailed);
+    }
 }
 
 // The runner's exit codes: one line on stderr names what is wrong with bad input.
