@@ -45,7 +45,8 @@ struct RunResult {
 
 struct RunSettings {
     std::string traceLog;     // trace log file, written afresh ("" none)
-    uint32_t traceLevel = 7;  // points up to this level are written (7: the life cycle)
+    // Trace points up to this level are written: 6 the life cycle, 7 adds the per-second alarm.
+    uint32_t traceLevel = 6;
     std::vector<Program> programs = defaultPrograms();
     std::string program;  // chosen instead of the scenario's "program" when not ""
 };

@@ -335,8 +335,16 @@ TEST_F(ScenarioRunnerTest, WorkFolderIsEmptyWithoutABasePathAndNeverCopiesItsOwn
 TEST_F(ScenarioRunnerTest, LongAdvanceKeepsOneEventPerStretchOfArmings) {
     const sim::Scenario scenario = scenarioWith(
         R"({ "advance": 3600, "events": { "absent": [ { "kind": "SupervisionExpired" } ] } })");
-    const sim::RunResult result = runCompleted(scenario);
+    sim::RunSettings settings;
+    settings.traceLog =
+        std::string(::testing::TempDir()) + "long_advance_" + std::to_string(::getpid()) + ".trace";
+    const sim::RunResult result = sim::runScenario(scenario, settings);
     EXPECT_EQ(result.exitCode(), sim::kExitPassed);
+    std::vector<uint8_t> log;
+    ASSERT_TRUE(sim::readFileBytes(settings.traceLog, &log));
+    EXPECT_GT(std::count(log.begin(), log.end(), '\n'), 5);
+    EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 100) << "no line per second by default";
+    std::remove(settings.traceLog.c_str());
     ASSERT_LT(result.events.size(), 60u);
     uint32_t armings = 0;
     for (const sim::Event& event : result.events) {
