@@ -44,7 +44,7 @@ struct RunResult {
 };
 
 struct RunSettings {
-    std::string traceLog;     // trace log file, written afresh ("" none)
+    std::string traceLog;  // trace log file, written afresh ("" none)
     // Trace points up to this level are written: 6 the life cycle, 7 adds the per-second alarm.
     uint32_t traceLevel = 6;
     std::vector<Program> programs = defaultPrograms();

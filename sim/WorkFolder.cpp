@@ -51,8 +51,10 @@ WorkFolder::WorkFolder(const std::string& baseFolder, bool keep, const std::stri
         problem = fs::is_directory(myPath) ? "" : "cannot make \"" + myPath + "\"";
     } else {
         myPath = withSlash(makeTemporaryFolder(scenarioFile));
-        if (!baseFolder.empty() && fs::is_directory(baseFolder)) {
-            problem = copyBaseFolder(baseFolder);
+        if (!baseFolder.empty()) {
+            problem = fs::is_directory(baseFolder)
+                          ? copyBaseFolder(baseFolder)
+                          : "no folder \"" + baseFolder + "\" (relative to the scenario's folder)";
         }
     }
     if (!problem.empty()) {

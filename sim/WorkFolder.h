@@ -16,9 +16,10 @@ bool readFileBytes(const std::string& path, std::vector<uint8_t>* bytes);
 
 class WorkFolder {
   public:
-    // Makes the folder: a temporary one, with a copy of `baseFolder` when that is given and
-    // exists; or, when `keep`, `baseFolder` itself, made when missing. Throws ScenarioError
-    // naming `scenarioFile` when it cannot, or when `baseFolder` holds the temporary folders.
+    // Makes the folder: a temporary one, with a copy of `baseFolder` when that is given; or,
+    // when `keep`, `baseFolder` itself, made when missing. Throws ScenarioError naming
+    // `scenarioFile` when it cannot, when `baseFolder` is given but no folder (and not kept),
+    // or when it holds the temporary folders.
     WorkFolder(const std::string& baseFolder, bool keep, const std::string& scenarioFile);
     // Removes a temporary folder with everything in it.
     ~WorkFolder();

@@ -162,6 +162,8 @@ TEST_F(ScenarioRunnerTest, ScenariosThatCannotRunAreRefusedNamingFileStepAndKey)
         {R"({}, { "expect": { "Demo.Outt": { "value": 1 } } })", "",
          "t.json: step 2: expect \"Demo.Outt\": no such parameter"},
         {"", R"("dictionary": "missing-texts.json",)", "t.json: \"dictionary\": "},
+        {"", R"("selfInfo": { "basePath": "examples/health-monitor/" },)",
+         "t.json: \"basePath\": no folder \""},
         {R"({ "set": { "Demo.In": { "text": "x" } } })", "",
          "step 1: set \"Demo.In\": the parameter cannot take this setting"},
         {R"({ "set": { "Demo.Label": { "value": 1 } } })", "", "set \"Demo.Label\": the parameter"},
