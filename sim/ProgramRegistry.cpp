@@ -1,41 +1,26 @@
 #include "ProgramRegistry.h"
 
-#include <map>
-#include <mutex>
-
 #include "TestAddressSpace.h"
 
 namespace sim {
-namespace {
 
-struct Registry {
-    std::mutex mutex;
-    std::map<std::string, ProgramEntry> programs{{"test", runTestAddressSpace}};
-};
-
-Registry& registry() {
-    static Registry* instance = new Registry();
-    return *instance;
+std::vector<Program> defaultPrograms() {
+    return {{"test", testProgramMain}};
 }
 
-}  // namespace
-
-void registerProgram(const std::string& name, ProgramEntry entry) {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    registry().programs[name] = std::move(entry);
+ProgramMain findProgram(const std::vector<Program>& programs, const std::string& name) {
+    for (const Program& program : programs) {
+        if (name == program.name) {
+            return program.main;
+        }
+    }
+    return nullptr;
 }
 
-ProgramEntry findProgram(const std::string& name) {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    auto found = registry().programs.find(name);
-    return found != registry().programs.end() ? found->second : ProgramEntry();
-}
-
-std::vector<std::string> programNames() {
-    std::lock_guard<std::mutex> lock(registry().mutex);
-    std::vector<std::string> names;
-    for (const auto& entry : registry().programs) {
-        names.push_back(entry.first);
+std::string programNames(const std::vector<Program>& programs) {
+    std::string names;
+    for (const Program& program : programs) {
+        names += (names.empty() ? "" : ", ") + std::string(program.name);
     }
     return names;
 }

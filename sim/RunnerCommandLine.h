@@ -1,13 +1,17 @@
-// The scenario runner's command line, for the runner executable and for program executables
-// that register themselves (ProgramRegistry.h) and run scenarios of their own:
-//   <runner> SCENARIO [--csv] [--trace FILE] [--trace-level N]
-// Returns the exit status: 0 all went as expected, 1 an expectation failed, 2 a fatal stop or
-// an incomplete run, 3 the scenario could not be read or run (and the command line's own
-// codes for a wrong command line).
+// The scenario runner's command line:
+//   <runner> SCENARIO [--program NAME] [--csv] [--trace FILE] [--trace-level N]
+// `programs` lists the programs the runner can start (ProgramRegistry.h); --program chooses
+// one instead of the scenario's "program". Returns the exit status: kExitPassed,
+// kExitExpectationFailed, kExitStopped, or kExitBadInput when the scenario or the command line
+// cannot be used (one line on stderr names the file, the step and the key).
 #pragma once
+
+#include <vector>
+
+#include "ProgramRegistry.h"
 
 namespace sim {
 
-int runnerMain(int argc, char** argv);
+int runnerMain(int argc, char** argv, const std::vector<Program>& programs);
 
 }  // namespace sim

@@ -1,7 +1,17 @@
-// scenario_runner: drives the test address space (or another registered program) through a
-// scenario file and prints what happened; see RunnerCommandLine.h.
+// scenario_runner: drives a registered program through a scenario file and prints what
+// happened; see RunnerCommandLine.h. Each program the runner can start is listed here
+// (ProgramRegistry.h).
 #include "RunnerCommandLine.h"
+#include "TestAddressSpace.h"
+
+namespace {
+
+const sim::Program kPrograms[] = {
+    {"test", sim::testProgramMain},
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    return sim::runnerMain(argc, argv);
+    return sim::runnerMain(argc, argv, {std::begin(kPrograms), std::end(kPrograms)});
 }

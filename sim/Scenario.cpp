@@ -1,29 +1,54 @@
 #include "Scenario.h"
 
+#include <algorithm>
 #include <fstream>
+#include <limits>
 #include <sstream>
-#include <stdexcept>
-
-#include <nlohmann/json.hpp>
 
 #include "HostService.h"
+#include "ScenarioFields.h"
+#include "SysManProtocol.h"
+#include "WorkFolder.h"
 
 namespace sim {
 namespace {
 
 using nlohmann::json;
 
-constexpr uint32_t kCycleSubCode = 1;
+constexpr uint64_t kMaxU32 = std::numeric_limits<uint32_t>::max();
+constexpr uint64_t kMaxU8 = std::numeric_limits<uint8_t>::max();
+constexpr uint32_t kHighestState = 18;
 
-std::vector<uint8_t> littleEndian64(const json& values) {
-    std::vector<uint8_t> bytes;
-    for (const json& value : values) {
-        const uint64_t word = value.get<uint64_t>();
-        for (int i = 0; i < 8; ++i) {
-            bytes.push_back(static_cast<uint8_t>(word >> (8 * i)));
-        }
+struct CommandName {
+    const char* name;
+    uint32_t code;
+};
+
+// The commands a step names; "trigger" and "raw" take their code from "code".
+constexpr CommandName kCommandNames[] = {
+    {"connectOffered", kSysManCmdConnectOffered},
+    {"connectStarted", kSysManCmdConnectStarted},
+    {"connectStartedQuiet", kSysManCmdConnectStartedQuiet},
+    {"releaseService", kSysManCmdReleaseService},
+    {"state", kSysManCmdState},
+    {"shutdown", kSysManCmdShutdown},
+    {"run", kSysManCmdRun},
+    {"cycle", kSysManCmdTrigger},
+    {"flag", kSysManCmdFlagWord},
+    {"process", kSysManCmdProcess},
+    {"command50", kSysManCmdCommand50},
+    {"restart", 0},
+    {"trigger", 0},
+    {"raw", 0},
+};
+
+// A whole number from 0 to `max` when the member is there.
+std::optional<uint32_t> optionalWord(const JsonFields& fields, const char* key,
+                                     uint64_t max = kMaxU32) {
+    if (!fields.has(key)) {
+        return std::nullopt;
     }
-    return bytes;
+    return static_cast<uint32_t>(fields.whole(key, max, 0));
 }
 
 std::string resolve(const std::string& folder, const std::string& file) {
@@ -33,158 +58,543 @@ std::string resolve(const std::string& folder, const std::string& file) {
     return folder + "/" + file;
 }
 
-SelfInfoSettings readSelfInfo(const json& object) {
+// Up to three whole numbers, each sent as 8 bytes, little-endian.
+std::vector<uint8_t> cycleData(const JsonFields& fields, const char* key) {
+    const json& values = fields.at(key);
+    if (!fields.has(key)) {
+        return {};
+    }
+    if (!values.is_array() || values.size() > kMaxCycleDataValues) {
+        fields.fail(key, "must be an array of up to 3 whole numbers");
+    }
+    std::vector<uint8_t> bytes;
+    for (const json& value : values) {
+        uint64_t word = 0;
+        if (!wholeNumber(value, std::numeric_limits<uint64_t>::max(), &word)) {
+            fields.fail(key, "must be an array of up to 3 whole numbers from 0 to 2^64-1");
+        }
+        for (int i = 0; i < 8; ++i) {
+            bytes.push_back(static_cast<uint8_t>(word >> (8 * i)));
+        }
+    }
+    return bytes;
+}
+
+// A path below the base path: relative, without "..".
+std::string relativeFile(const JsonFields& fields, const std::string& path) {
+    const bool escapes = path.empty() || path.front() == '/' || path == ".." ||
+                         path.rfind("../", 0) == 0 || path.find("/../") != std::string::npos ||
+                         (path.size() >= 3 && path.compare(path.size() - 3, 3, "/..") == 0);
+    if (escapes) {
+        fields.fail(path, "a file must lie below the base path");
+    }
+    return path;
+}
+
+SelfInfoSettings readSelfInfo(const JsonFields& fields) {
+    fields.allowOnly({"mode", "parPrefix", "parDir", "asName", "basePath", "parText", "language",
+                      "instance", "traceSelector"});
     SelfInfoSettings self;
-    self.mode = object.value("mode", self.mode);
-    self.parPrefix = object.value("parPrefix", self.parPrefix);
-    self.parDir = object.value("parDir", self.parDir);
-    self.asName = object.value("asName", self.asName);
-    self.basePath = object.value("basePath", self.basePath);
-    self.parText = object.value("parText", self.parText);
-    self.language = object.value("language", self.language);
-    self.instance = object.value("instance", self.instance);
-    self.traceSelector = object.value("traceSelector", self.traceSelector);
+    self.mode = static_cast<uint32_t>(fields.whole("mode", kMaxU32, self.mode));
+    self.parPrefix = fields.text("parPrefix", self.parPrefix);
+    self.parDir = fields.text("parDir", self.parDir);
+    self.asName = fields.text("asName", self.asName);
+    self.basePath = fields.text("basePath", self.basePath);
+    self.parText = fields.text("parText", self.parText);
+    self.language = static_cast<uint8_t>(fields.whole("language", kMaxU8, self.language));
+    self.instance = static_cast<uint8_t>(fields.whole("instance", kMaxU8, self.instance));
+    self.traceSelector =
+        static_cast<uint8_t>(fields.whole("traceSelector", kMaxU8, self.traceSelector));
     return self;
 }
 
-TestAddressSpaceOptions readTestProgram(const json& object) {
+TestAddressSpaceOptions readTestProgram(const JsonFields& fields) {
+    fields.allowOnly({"useTree", "input", "output", "failingSlot", "failCode", "startText",
+                      "changeCounter", "savedFile", "restoredOutput"});
     TestAddressSpaceOptions options;
-    options.useTree = object.value("useTree", options.useTree);
-    options.input = object.value("input", options.input);
-    options.output = object.value("output", options.output);
-    options.failingSlot = object.value("failingSlot", options.failingSlot);
-    options.failCode = object.value("failCode", options.failCode);
-    options.startText = object.value("startText", options.startText);
+    options.useTree = fields.flag("useTree", options.useTree);
+    options.input = fields.text("input", options.input);
+    options.output = fields.text("output", options.output);
+    options.failingSlot = static_cast<int>(fields.signedWhole("failingSlot", -1, 21, -1));
+    options.failCode = static_cast<int32_t>(
+        fields.signedWhole("failCode", std::numeric_limits<int32_t>::min(),
+                           std::numeric_limits<int32_t>::max(), options.failCode));
+    options.startText = fields.text("startText", options.startText);
+    options.changeCounter = fields.text("changeCounter");
+    options.savedFile = fields.text("savedFile");
+    options.restoredOutput = fields.text("restoredOutput");
     return options;
 }
 
-ScenarioCommand readCommand(const json& step) {
+std::vector<uint32_t> readStartUp(const JsonFields& fields) {
+    const json& states = fields.at("startUp");
+    if (!states.is_array()) {
+        fields.fail("startUp", "must be an array of state codes");
+    }
+    std::vector<uint32_t> list;
+    for (const json& state : states) {
+        uint64_t code = 0;
+        const bool known = wholeNumber(state, kHighestState, &code) &&
+                           code != kSysManStateComponentStart && code != 0 &&
+                           code != kSysManStateReady && code != kSysManStateShutdown;
+        if (!known || std::find(list.begin(), list.end(), code) != list.end()) {
+            fields.fail("startUp",
+                        "must list distinct state codes from 2 to 18 other than 12 and 13");
+        }
+        list.push_back(static_cast<uint32_t>(code));
+    }
+    if (list.empty()) {
+        fields.fail("startUp", "must list at least one state");
+    }
+    return list;
+}
+
+// Where a phase stands in a life: registered, state 0, state 1, the start-up list, run.
+Phase readPhase(const JsonFields& fields, const std::vector<uint32_t>& startUp) {
+    Phase phase;
+    phase.rank = startUp.size() + 3;
+    if (!fields.has("phase")) {
+        return phase;
+    }
+    const json& value = fields.at("phase");
+    if (value.is_string() && value.get<std::string>() == "registered") {
+        return Phase{PhaseKind::Registered, 0, 0};
+    }
+    if (value.is_string() && value.get<std::string>() == "run") {
+        return phase;
+    }
+    uint64_t state = 0;
+    if (wholeNumber(value, kHighestState, &state)) {
+        if (state <= kSysManStateComponentStart) {
+            return Phase{PhaseKind::AfterState, static_cast<uint32_t>(state), state + 1};
+        }
+        auto found = std::find(startUp.begin(), startUp.end(), state);
+        if (found != startUp.end()) {
+            return Phase{PhaseKind::AfterState, static_cast<uint32_t>(state),
+                         3 + static_cast<size_t>(found - startUp.begin())};
+        }
+    }
+    fields.fail("phase",
+                "must be \"registered\", \"run\" or a state of the start-up (0, 1, or "
+                "one of \"startUp\")");
+}
+
+ScenarioCommand readCommand(const JsonFields& fields) {
     ScenarioCommand command;
-    command.name = step.at("command").get<std::string>();
-    command.argument = step.value("argument", 0u);
-    command.cycleData = littleEndian64(step.value("cycleData", json::array()));
-    if (command.name == "cycle") {
-        command.code = 40;
-        command.argument = step.value("argument", kCycleSubCode);
-    } else if (command.name == "process") {
-        command.code = 43;
-    } else if (command.name == "flag") {
-        command.code = 42;
-    } else if (command.name == "command50") {
-        command.code = 50;
-    } else if (command.name == "run") {
-        command.code = 21;
-    } else if (command.name == "shutdown") {
-        command.code = 20;
-    } else if (command.name == "trigger" || command.name == "raw") {
-        command.code = step.at("code").get<uint32_t>();
-    } else {
-        throw std::runtime_error("unknown command \"" + command.name + "\"");
+    command.name = fields.text("command");
+    const auto* named =
+        std::find_if(std::begin(kCommandNames), std::end(kCommandNames),
+                     [&command](const CommandName& entry) { return command.name == entry.name; });
+    if (named == std::end(kCommandNames)) {
+        fields.fail("command", "unknown command \"" + command.name + "\"");
+    }
+    command.code = named->code;
+    if (command.name == "trigger" || command.name == "raw") {
+        if (!fields.has("code")) {
+            fields.fail("code", "is needed by the command \"" + command.name + "\"");
+        }
+        command.code = static_cast<uint32_t>(fields.whole("code", kMaxU32, 0));
+    } else if (fields.has("code")) {
+        fields.fail("code", "belongs only to the commands \"trigger\" and \"raw\"");
+    }
+    const uint64_t defaultArgument = command.name == "cycle" ? kSysManTriggerSubCodeCycle : 0;
+    command.argument = static_cast<uint32_t>(fields.whole("argument", kMaxU32, defaultArgument));
+    command.cycleData = cycleData(fields, "cycleData");
+    if (fields.has("service")) {
+        if (!command.isService()) {
+            fields.fail("service", "belongs only to the service commands 1 to 3");
+        }
+        const JsonFields service = fields.object("service");
+        service.allowOnly({"name", "activityId", "connections"});
+        command.service.name = service.text("name");
+        command.service.activityId = static_cast<uint32_t>(service.whole("activityId", kMaxU32, 0));
+        command.service.connections = static_cast<uint32_t>(service.whole("connections", 2, 2));
     }
     return command;
 }
 
-DisplayInjection readDisplay(const json& object) {
+InputSetting readSetting(const JsonFields& fields, const std::string& path) {
+    fields.allowOnly({"value", "text", "choice", "status", "inUse", "change"});
+    InputSetting input;
+    input.path = path;
+    if (fields.has("value")) {
+        input.value = fields.number("value", -std::numeric_limits<double>::max(),
+                                    std::numeric_limits<double>::max(), 0.0);
+    }
+    if (fields.has("text")) {
+        input.text = fields.text("text");
+    }
+    input.choice = optionalWord(fields, "choice", 1);
+    input.status = optionalWord(fields, "status");
+    if (fields.has("inUse")) {
+        input.inUse = fields.flag("inUse", true);
+    }
+    input.change = fields.flag("change", true);
+    return input;
+}
+
+DisplayInjection readDisplay(const JsonFields& fields) {
+    fields.allowOnly({"item", "code", "u32", "text"});
+    if (!fields.has("item") || !fields.has("code")) {
+        fields.fail("", "needs \"item\" and \"code\"");
+    }
     DisplayInjection injection;
-    injection.itemId = object.at("item").get<uint32_t>();
-    injection.commandCode = object.at("code").get<uint32_t>();
-    if (object.contains("u32")) {
-        injection.payload = host::u32Payload(object.at("u32").get<uint32_t>());
-    } else if (object.contains("text")) {
-        const std::string text = object.at("text").get<std::string>();
+    injection.itemId = static_cast<uint32_t>(fields.whole("item", kMaxU32, 0));
+    injection.commandCode = static_cast<uint32_t>(fields.whole("code", kMaxU32, 0));
+    if (fields.has("u32")) {
+        injection.payload =
+            host::u32Payload(static_cast<uint32_t>(fields.whole("u32", kMaxU32, 0)));
+    } else if (fields.has("text")) {
+        const std::string text = fields.text("text");
         injection.payload = host::text16Payload(std::u16string(text.begin(), text.end()));
     }
     return injection;
 }
 
-Step readStep(const json& object) {
-    Step step;
-    const json settings = object.value("set", json::object());
-    for (const auto& [path, setting] : settings.items()) {
-        InputSetting input{path, std::nullopt, std::nullopt, std::nullopt};
-        if (setting.contains("value")) {
-            input.value = setting.at("value").get<double>();
-        }
-        if (setting.contains("status")) {
-            input.status = setting.at("status").get<uint32_t>();
-        }
-        if (setting.contains("inUse")) {
-            input.inUse = setting.at("inUse").get<bool>();
-        }
-        step.inputs.push_back(input);
+Expectation readExpectation(const JsonFields& fields, const std::string& path) {
+    fields.allowOnly({"value", "tolerance", "status", "text", "choice", "inUse"});
+    Expectation expectation;
+    expectation.path = path;
+    if (fields.has("value")) {
+        expectation.value = fields.number("value", -std::numeric_limits<double>::max(),
+                                          std::numeric_limits<double>::max(), 0.0);
     }
-    const json displays = object.value("display", json::array());
-    for (const json& display : displays) {
-        step.display.push_back(readDisplay(display));
+    expectation.tolerance =
+        fields.number("tolerance", 0.0, std::numeric_limits<double>::max(), 0.0);
+    expectation.status = optionalWord(fields, "status");
+    if (fields.has("text")) {
+        expectation.text = fields.text("text");
     }
-    step.advanceSeconds = object.value("advance", 0.0);
-    if (step.advanceSeconds < 0.0) {
-        throw std::runtime_error("a step advances time by a negative amount");
+    expectation.choice = optionalWord(fields, "choice", 1);
+    if (fields.has("inUse")) {
+        expectation.inUse = fields.flag("inUse", true);
     }
-    if (object.contains("command")) {
-        step.command = readCommand(object);
+    if (!expectation.value && !expectation.status && !expectation.text && !expectation.choice &&
+        !expectation.inUse) {
+        fields.fail("", "expects nothing (give value, status, text, choice or inUse)");
     }
-    const json expectations = object.value("expect", json::object());
-    for (const auto& [path, expected] : expectations.items()) {
-        Expectation expectation{path, expected.at("value").get<double>(),
-                                expected.value("tolerance", 0.0), std::nullopt};
-        if (expected.contains("status")) {
-            expectation.status = expected.at("status").get<uint32_t>();
-        }
-        step.expectations.push_back(expectation);
-    }
-    return step;
+    return expectation;
 }
 
-Scenario readScenario(const json& root, const std::string& folder) {
+EventPattern readEventPattern(const JsonFields& fields) {
+    fields.allowOnly({"kind", "value", "detail", "text"});
+    EventPattern pattern;
+    if (!eventKindFromName(fields.text("kind"), &pattern.kind)) {
+        fields.fail("kind", "unknown event kind \"" + fields.text("kind") + "\"");
+    }
+    pattern.value = optionalWord(fields, "value");
+    pattern.detail = optionalWord(fields, "detail");
+    if (fields.has("text")) {
+        pattern.text = fields.text("text");
+    }
+    return pattern;
+}
+
+DisplayPattern readDisplayPattern(const JsonFields& fields) {
+    fields.allowOnly({"item", "code", "payload"});
+    DisplayPattern pattern;
+    pattern.item = optionalWord(fields, "item");
+    pattern.code = optionalWord(fields, "code");
+    if (fields.has("payload")) {
+        pattern.payload = fields.hexBytes("payload");
+    }
+    return pattern;
+}
+
+template <typename Pattern, typename ReadPattern>
+SequenceExpectation<Pattern> readSequence(const JsonFields& step, const char* key,
+                                          ReadPattern readPattern) {
+    SequenceExpectation<Pattern> expectation;
+    if (!step.has(key)) {
+        return expectation;
+    }
+    const JsonFields fields = step.object(key);
+    fields.allowOnly({"inOrder", "absent"});
+    for (const char* list : {"inOrder", "absent"}) {
+        if (!fields.has(list)) {
+            continue;
+        }
+        if (!fields.at(list).is_array()) {
+            fields.fail(list, "must be an array of patterns");
+        }
+        std::vector<Pattern>& patterns =
+            std::string(list) == "inOrder" ? expectation.inOrder : expectation.absent;
+        size_t index = 0;
+        for (const json& pattern : fields.at(list)) {
+            patterns.push_back(readPattern(
+                JsonFields(pattern, fields.file(),
+                           fields.place() + ": " + list + "[" + std::to_string(index++) + "]")));
+        }
+    }
+    return expectation;
+}
+
+std::vector<FileContent> readFileContents(const JsonFields& owner, const char* key,
+                                          const std::string& folder) {
+    std::vector<FileContent> contents;
+    if (!owner.has(key)) {
+        return contents;
+    }
+    const JsonFields files = owner.object(key);
+    for (const auto& [path, spec] : owner.at(key).items()) {
+        const JsonFields fields(spec, owner.file(), files.place() + " \"" + path + "\"");
+        fields.allowOnly({"text", "hex", "from"});
+        FileContent content{relativeFile(files, path), {}};
+        if (fields.has("text")) {
+            const std::string text = fields.text("text");
+            content.bytes.assign(text.begin(), text.end());
+        } else if (fields.has("hex")) {
+            content.bytes = fields.hexBytes("hex");
+        } else if (fields.has("from")) {
+            const std::string source = resolve(folder, fields.text("from"));
+            if (!readFileBytes(source, &content.bytes)) {
+                fields.fail("from", "cannot read \"" + source + "\"");
+            }
+        } else {
+            fields.fail("", "needs \"text\", \"hex\" or \"from\"");
+        }
+        contents.push_back(std::move(content));
+    }
+    return contents;
+}
+
+std::vector<FileCheck> readFileChecks(const JsonFields& step) {
+    std::vector<FileCheck> checks;
+    if (!step.has("files")) {
+        return checks;
+    }
+    const JsonFields files = step.object("files");
+    for (const auto& [path, spec] : step.at("files").items()) {
+        const JsonFields fields(spec, step.file(), files.place() + " \"" + path + "\"");
+        fields.allowOnly({"exists", "size", "offset", "bytes"});
+        FileCheck check;
+        check.path = relativeFile(files, path);
+        if (fields.has("exists")) {
+            check.exists = fields.flag("exists", true);
+        }
+        if (fields.has("size")) {
+            check.size = fields.whole("size", std::numeric_limits<int64_t>::max(), 0);
+        }
+        check.offset = fields.whole("offset", std::numeric_limits<int64_t>::max(), 0);
+        if (fields.has("bytes")) {
+            check.bytes = fields.hexBytes("bytes");
+        } else if (fields.has("offset")) {
+            fields.fail("offset", "goes with \"bytes\"");
+        }
+        if (!check.exists && !check.size && !check.bytes) {
+            fields.fail("", "checks nothing (give exists, size or bytes)");
+        }
+        checks.push_back(std::move(check));
+    }
+    return checks;
+}
+
+template <typename Item, typename ReadItem>
+std::vector<Item> readNamedObjects(const JsonFields& step, const char* key, ReadItem readItem) {
+    std::vector<Item> items;
+    if (!step.has(key)) {
+        return items;
+    }
+    const JsonFields named = step.object(key);
+    for (const auto& [path, spec] : step.at(key).items()) {
+        items.push_back(
+            readItem(JsonFields(spec, step.file(), named.place() + " \"" + path + "\""), path));
+    }
+    return items;
+}
+
+class StepReader {
+  public:
+    StepReader(const Scenario& scenario, const std::string& folder)
+        : myScenario(scenario), myFolder(folder) {}
+
+    Step read(const json& object, size_t number) {
+        const JsonFields fields(object, myScenario.file, "step " + std::to_string(number));
+        fields.allowOnly({"comment", "phase", "write", "set", "display", "advance", "command",
+                          "code", "argument", "cycleData", "service", "expect", "events",
+                          "displaySent", "files"});
+        Step step;
+        step.number = number;
+        step.phase = readPhase(fields, myScenario.startUpStates);
+        step.write = readFileContents(fields, "write", myFolder);
+        step.inputs = readNamedObjects<InputSetting>(fields, "set", readSetting);
+        step.display = readDisplays(fields);
+        step.advanceSeconds = fields.number("advance", 0.0, kMaxAdvanceSeconds, 0.0);
+        myTotalSeconds += step.advanceSeconds;
+        if (myTotalSeconds > kMaxScenarioSeconds) {
+            fields.fail("advance", "the advances add up to more than the virtual clock holds");
+        }
+        if (fields.has("command")) {
+            step.command = readCommand(fields);
+        } else {
+            for (const char* key : {"code", "argument", "cycleData", "service"}) {
+                if (fields.has(key)) {
+                    fields.fail(key, "belongs to a \"command\"");
+                }
+            }
+        }
+        step.expectations = readNamedObjects<Expectation>(fields, "expect", readExpectation);
+        step.events = readSequence<EventPattern>(fields, "events", readEventPattern);
+        step.displaySent = readSequence<DisplayPattern>(fields, "displaySent", readDisplayPattern);
+        step.files = readFileChecks(fields);
+        checkOrder(fields, step);
+        return step;
+    }
+
+  private:
+    static std::vector<DisplayInjection> readDisplays(const JsonFields& fields) {
+        std::vector<DisplayInjection> displays;
+        if (!fields.has("display")) {
+            return displays;
+        }
+        if (!fields.at("display").is_array()) {
+            fields.fail("display", "must be an array of display commands");
+        }
+        size_t index = 0;
+        for (const json& display : fields.at("display")) {
+            displays.push_back(readDisplay(
+                JsonFields(display, fields.file(),
+                           fields.place() + ": display[" + std::to_string(index++) + "]")));
+        }
+        return displays;
+    }
+
+    // Phases go forward within a life; a restart (in the run phase) begins the next life.
+    void checkOrder(const JsonFields& fields, const Step& step) {
+        if (step.phase.rank < myRank) {
+            fields.fail("phase", "comes before the phase of an earlier step of the same life");
+        }
+        myRank = step.phase.rank;
+        if (step.command && step.command->isRestart()) {
+            if (step.phase.kind != PhaseKind::Run) {
+                fields.fail("command", "a restart belongs to the run phase");
+            }
+            if (!step.expectations.empty() || !step.displaySent.empty()) {
+                fields.fail("command", "a restart step checks only events and files");
+            }
+            myRank = 0;
+        }
+    }
+
+    const Scenario& myScenario;
+    std::string myFolder;
+    size_t myRank = 0;
+    double myTotalSeconds = 0.0;
+};
+
+void readSteps(const JsonFields& root, Scenario& scenario, const std::string& folder) {
+    if (!root.has("steps")) {
+        return;
+    }
+    if (!root.at("steps").is_array()) {
+        root.fail("steps", "must be an array of steps");
+    }
+    StepReader reader(scenario, folder);
+    for (const json& step : root.at("steps")) {
+        scenario.steps.push_back(reader.read(step, scenario.steps.size() + 1));
+    }
+}
+
+std::vector<std::string> readOutputs(const JsonFields& root) {
+    std::vector<std::string> outputs;
+    const json& list = root.at("outputs");
+    if (!root.has("outputs")) {
+        return outputs;
+    }
+    if (!list.is_array() ||
+        !std::all_of(list.begin(), list.end(), [](const json& path) { return path.is_string(); })) {
+        root.fail("outputs", "must be an array of parameter names");
+    }
+    for (const json& path : list) {
+        outputs.push_back(path.get<std::string>());
+    }
+    return outputs;
+}
+
+Scenario readScenario(const json& document, const std::string& folder, const std::string& file) {
     Scenario scenario;
-    scenario.program = root.value("program", scenario.program);
-    scenario.self = readSelfInfo(root.value("selfInfo", json::object()));
-    scenario.answerCode = root.value("answerCode", scenario.answerCode);
-    scenario.taste = root.value("taste", "");
-    if (root.contains("language")) {
-        scenario.language = root.at("language").get<uint8_t>();
+    scenario.file = file;
+    const JsonFields root(document, file, "");
+    root.allowOnly({"comment", "program", "selfInfo", "taste", "language", "instance", "tree",
+                    "dictionary", "answerCode", "testProgram", "startUp", "runCycleData", "outputs",
+                    "files", "keepFiles", "steps", "shutdown"});
+    scenario.program = root.text("program", scenario.program);
+    if (root.has("selfInfo")) {
+        scenario.self = readSelfInfo(root.object("selfInfo"));
+        if (!scenario.self.basePath.empty() && scenario.self.basePath.front() == '/') {
+            root.object("selfInfo").fail("basePath", "must be relative to the scenario's folder");
+        }
     }
-    if (root.contains("instance")) {
-        scenario.instance = root.at("instance").get<uint8_t>();
+    if (root.has("selfInfo") && root.object("selfInfo").has("basePath")) {
+        scenario.baseFolder = resolve(folder.empty() ? "." : folder, scenario.self.basePath);
     }
-    scenario.treeFile = resolve(folder, root.value("tree", ""));
-    scenario.dictionaryFile = resolve(folder, root.value("dictionary", ""));
-    scenario.testProgram = readTestProgram(root.value("testProgram", json::object()));
-    scenario.runCycleData = littleEndian64(root.value("runCycleData", json::array()));
-    scenario.outputs = root.value("outputs", std::vector<std::string>{});
-    const json steps = root.value("steps", json::array());
-    for (const json& step : steps) {
-        scenario.steps.push_back(readStep(step));
+    scenario.answerCode =
+        static_cast<uint32_t>(root.whole("answerCode", kMaxU32, scenario.answerCode));
+    scenario.taste = root.text("taste");
+    if (root.has("language")) {
+        scenario.language = static_cast<uint8_t>(root.whole("language", kMaxU8, 0));
     }
-    scenario.shutdown = root.value("shutdown", true);
+    if (root.has("instance")) {
+        scenario.instance = static_cast<uint8_t>(root.whole("instance", kMaxU8, 0));
+    }
+    scenario.treeFile = resolve(folder, root.text("tree"));
+    scenario.dictionaryFile = resolve(folder, root.text("dictionary"));
+    if (root.has("testProgram")) {
+        scenario.testProgram = readTestProgram(root.object("testProgram"));
+    }
+    if (root.has("startUp")) {
+        scenario.startUpStates = readStartUp(root);
+    }
+    scenario.runCycleData = cycleData(root, "runCycleData");
+    scenario.outputs = readOutputs(root);
+    scenario.files = readFileContents(root, "files", folder);
+    scenario.keepFiles = root.flag("keepFiles", false);
+    if (scenario.keepFiles && scenario.baseFolder.empty()) {
+        root.fail("keepFiles", "needs a \"basePath\" in \"selfInfo\" to work in");
+    }
+    readSteps(root, scenario, folder);
+    scenario.shutdown = root.flag("shutdown", true);
     return scenario;
 }
 
 }  // namespace
 
 bool ScenarioCommand::isCycle() const {
-    const bool trigger = code == 40 || code == 48 || code == 51;
-    return code == 43 || (trigger && (argument & 0xFu) == kCycleSubCode);
+    const bool trigger =
+        code == kSysManCmdTrigger || code == kSysManCmdTrigger48 || code == kSysManCmdTrigger51;
+    return code == kSysManCmdProcess ||
+           (trigger && (argument & kSysManTriggerSubCodeMask) == kSysManTriggerSubCodeCycle);
 }
 
-Scenario parseScenario(const std::string& text, const std::string& folder) {
+bool ScenarioCommand::isService() const {
+    return code == kSysManCmdConnectOffered || code == kSysManCmdConnectStarted ||
+           code == kSysManCmdConnectStartedQuiet;
+}
+
+bool ScenarioCommand::isRestart() const {
+    return name == "restart";
+}
+
+Scenario parseScenario(const std::string& text, const std::string& folder,
+                       const std::string& file) {
+    json document;
     try {
-        return readScenario(json::parse(text), folder);
+        document = json::parse(text);
     } catch (const json::exception& error) {
-        throw std::runtime_error(std::string("scenario: ") + error.what());
+        throw ScenarioError(file + ": invalid JSON: " + error.what());
     }
+    return readScenario(document, folder, file);
 }
 
 Scenario loadScenario(const std::string& path) {
     std::ifstream file(path);
     if (!file) {
-        throw std::runtime_error("scenario: cannot read " + path);
+        throw ScenarioError(path + ": cannot read the scenario file");
     }
     std::ostringstream text;
     text << file.rdbuf();
     const size_t slash = path.find_last_of('/');
-    return parseScenario(text.str(), slash == std::string::npos ? "" : path.substr(0, slash));
+    return parseScenario(text.str(), slash == std::string::npos ? "" : path.substr(0, slash), path);
 }
 
 }  // namespace sim

@@ -1,34 +1,37 @@
-// A scenario: one run of an address space against the simulated system manager, read from a
-// JSON file.
+// A scenario: the lives of one program against the simulated system manager, read from a JSON
+// file. docs/scenarios.md lists every key; in short:
 //
 //   {
-//     "program": "test",                       address space to run (ProgramRegistry.h)
+//     "comment": "...",                        free text, ignored
+//     "program": "test",                       program to run (ProgramRegistry.h)
 //     "selfInfo": { "mode": 3, "asName": "DemoAS", "parPrefix": "Demo", "parDir": "par",
-//                   "basePath": "./", "parText": "...", "traceSelector": 0,
+//                   "basePath": "data/", "parText": "...", "traceSelector": 0,
 //                   "language": 0, "instance": 1 },
-//     "taste": "", "language": 0, "instance": 1,  framework settings (optional)
-//     "tree": "tree.json", "dictionary": "texts.json",  files relative to the scenario
+//     "taste": "", "language": 0, "instance": 1,  framework settings
+//     "tree": "tree.json", "dictionary": "texts.json",
 //     "answerCode": 22,                        registration answer (tests of a refusal)
-//     "testProgram": { "useTree": true, "input": "Demo.In", "output": "Demo.Out",
-//                      "failingSlot": -1, "failCode": 1 },   options of the "test" program
+//     "testProgram": { ... },                  options of the "test" program
+//     "startUp": [3, 17, 4, 5, 16, 7, 8, 11],  states after the component walk, before 12
 //     "runCycleData": [1, 2, 3],               up to three 8-byte values sent with RUN
 //     "outputs": ["Demo.Out"],                 parameters recorded after every cycle
-//     "steps": [
-//       { "set": { "Demo.In": { "value": 1.5, "status": 0, "inUse": true } },
-//         "display": [ { "item": 100, "code": 2, "u32": 7 }, { "item": 3, "code": 26,
-//                        "text": "abc" } ],
-//         "advance": 1.5,
-//         "command": "cycle",                  cycle (40, sub-code 1), process (43),
-//                                              trigger (code 40/48/51 + argument), flag (42),
-//                                              command50, run, shutdown, or raw (code)
-//         "code": 48, "argument": 1, "cycleData": [7],
-//         "expect": { "Demo.Out": { "value": 3.0, "tolerance": 1e-9, "status": 0 } } }
-//     ],
+//     "files": { "par/param.new": { "text": "x" } },   laid out before the first start
+//     "keepFiles": false,                      true: work in the base path itself
+//     "steps": [ { "phase": "run", "write": {...}, "set": {...}, "display": [...],
+//                  "advance": 1.5, "command": "cycle", "code": 48, "argument": 1,
+//                  "cycleData": [7], "service": { "name": "S", "activityId": 7,
+//                  "connections": 2 },
+//                  "expect": {...}, "events": {...}, "displaySent": {...},
+//                  "files": {...} } ],
 //     "shutdown": true                         send the shutdown command at the end
 //   }
 //
-// Each step does, in this order: set inputs, deliver display commands, advance time, send the
-// command, check the expectations.
+// Every path is relative to the scenario file's folder; the files of "files", "write" and the
+// step checks are relative to the base path the program is given. Each step does, in this
+// order: write files, set parameters (delivering the changes), deliver display commands,
+// advance time, send the command, check the expectations. Its phase places it in the start-up:
+// "registered" (before state 0), a state code of the start-up (after that state), or "run"
+// (after RUN, the default). A "restart" command ends the life; the steps after it belong to
+// the next life, which starts in the same process with the same base path and files.
 #pragma once
 
 #include <cstdint>
@@ -36,16 +39,27 @@
 #include <string>
 #include <vector>
 
+#include "SimEvents.h"
 #include "SimSystemManager.h"
 #include "TestAddressSpace.h"
 
 namespace sim {
 
+// The longest advance of one step: a month, about 30 s of run time at the one-second alarm.
+constexpr double kMaxAdvanceSeconds = 31.0 * 24 * 3600;
+// The virtual clock's range (whole seconds of a Time): the sum of all advances stays below.
+constexpr double kMaxScenarioSeconds = 2147483647.0;
+// Values of the cycle data (8 bytes each) that a command carries.
+constexpr size_t kMaxCycleDataValues = 3;
+
 struct InputSetting {
     std::string path;
     std::optional<double> value;
+    std::optional<std::string> text;  // UTF-8
+    std::optional<uint32_t> choice;
     std::optional<uint32_t> status;
     std::optional<bool> inUse;
+    bool change = true;  // marked changed and delivered to the change callback
 };
 
 struct DisplayInjection {
@@ -59,46 +73,110 @@ struct ScenarioCommand {
     uint32_t code = 0;
     uint32_t argument = 0;
     std::vector<uint8_t> cycleData;
+    ServiceOffer service;  // service commands 1 to 3
     // True for the commands that run one cycle of the process or trigger hooks (40, 48, 51 with
     // sub-code 1, 43): their outputs are recorded.
     bool isCycle() const;
+    bool isService() const;
+    bool isRestart() const;
 };
 
+// Expectation on one parameter after the step; each given field must hold.
 struct Expectation {
     std::string path;
-    double value = 0.0;
+    std::optional<double> value;
     double tolerance = 0.0;
     std::optional<uint32_t> status;
+    std::optional<std::string> text;  // UTF-8
+    std::optional<uint32_t> choice;
+    std::optional<bool> inUse;
+};
+
+// An event the simulated system manager recorded; each given field must match.
+struct EventPattern {
+    EventKind kind = EventKind::Command;
+    std::optional<uint32_t> value;
+    std::optional<uint32_t> detail;
+    std::optional<std::string> text;
+};
+
+// A record the display peer received from the program; each given field must match.
+struct DisplayPattern {
+    std::optional<uint32_t> item;
+    std::optional<uint32_t> code;
+    std::optional<std::vector<uint8_t>> payload;
+};
+
+// Patterns that must appear in this order (others may come between), and patterns that must
+// not appear, among what was recorded since the previous step of the same life.
+template <typename Pattern>
+struct SequenceExpectation {
+    std::vector<Pattern> inOrder;
+    std::vector<Pattern> absent;
+    bool empty() const { return inOrder.empty() && absent.empty(); }
+};
+
+struct FileContent {
+    std::string path;  // relative to the base path
+    std::vector<uint8_t> bytes;
+};
+
+struct FileCheck {
+    std::string path;  // relative to the base path
+    std::optional<bool> exists;
+    std::optional<uint64_t> size;
+    uint64_t offset = 0;
+    std::optional<std::vector<uint8_t>> bytes;  // expected at `offset`
+};
+
+enum class PhaseKind { Registered, AfterState, Run };
+
+struct Phase {
+    PhaseKind kind = PhaseKind::Run;
+    uint32_t state = 0;  // AfterState
+    size_t rank = 0;     // position in the life: registered, state 0, state 1, the start-up, run
 };
 
 struct Step {
+    size_t number = 0;  // 1-based, in the file
+    Phase phase;
+    std::vector<FileContent> write;
     std::vector<InputSetting> inputs;
     std::vector<DisplayInjection> display;
     double advanceSeconds = 0.0;
     std::optional<ScenarioCommand> command;
     std::vector<Expectation> expectations;
+    SequenceExpectation<EventPattern> events;
+    SequenceExpectation<DisplayPattern> displaySent;
+    std::vector<FileCheck> files;
 };
 
 struct Scenario {
+    std::string file = "scenario";  // names the scenario in messages
     std::string program = "test";
-    SelfInfoSettings self;
-    uint32_t answerCode = 22;
+    SelfInfoSettings self;   // basePath as written; the runner gives the work folder
+    std::string baseFolder;  // the base path resolved against the scenario's folder ("" none)
+    uint32_t answerCode = kSysManAnswerAccepted;
     std::string taste;
     std::optional<uint8_t> language;
     std::optional<uint8_t> instance;
-    std::string treeFile;        // absolute or relative to the working directory after loading
+    std::string treeFile;        // resolved against the scenario's folder
     std::string dictionaryFile;  // likewise
     TestAddressSpaceOptions testProgram;
+    std::vector<uint32_t> startUpStates = kStartUpStates;
     std::vector<uint8_t> runCycleData;
     std::vector<std::string> outputs;
+    std::vector<FileContent> files;
+    bool keepFiles = false;
     std::vector<Step> steps;
     bool shutdown = true;
 };
 
 // Reads a scenario file; file names inside are taken relative to the file's folder. Throws
-// std::runtime_error naming what is wrong.
+// ScenarioError naming the file, the step and the key of what is wrong.
 Scenario loadScenario(const std::string& path);
-// The same from JSON text, with file names relative to `folder`.
-Scenario parseScenario(const std::string& json, const std::string& folder);
+// The same from JSON text, with file names relative to `folder` and `file` naming it.
+Scenario parseScenario(const std::string& json, const std::string& folder,
+                       const std::string& file = "scenario");
 
 }  // namespace sim

@@ -2,326 +2,472 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <iomanip>
+#include <fstream>
 #include <memory>
-#include <ostream>
-#include <sstream>
 #include <stdexcept>
 
 #include "HostFramework.h"
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
-#include "ProgramRegistry.h"
+#include "ScenarioFields.h"
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
+#include "SysManProtocol.h"
+#include "WorkFolder.h"
 
 namespace sim {
 namespace {
 
-std::string hexBytes(const std::vector<uint8_t>& bytes) {
-    std::string text;
-    char digits[4];
-    for (uint8_t byte : bytes) {
-        std::snprintf(digits, sizeof(digits), "%02x", byte);
-        text += digits;
-    }
-    return text;
+// What the simulated system manager hands out as supervision time: longer than the one-second
+// arming, so that the supervision expires only when the program stops arming it.
+constexpr Time kSupervisionTime{3, 0};
+
+double seconds(Time time) {
+    return time.Seconds + static_cast<double>(time.Fraction) / 4294967296.0;
 }
 
-// A value with 9 significant digits.
-std::string formatValue(double value) {
-    std::ostringstream text;
-    text << std::setprecision(9) << value;
-    return text.str();
+std::string stepPlace(const Scenario& scenario, size_t step) {
+    return scenario.file + ": step " + std::to_string(step);
 }
 
-// Seconds with `decimals` decimals.
-std::string formatSeconds(double value, int decimals) {
-    std::ostringstream text;
-    text << std::fixed << std::setprecision(decimals) << value;
-    return text.str();
+// Refuses before the run what the tree model cannot take: unknown parameters, and settings of
+// a kind the parameter does not have.
+class ParameterValidator {
+  public:
+    ParameterValidator(const Scenario& scenario, const host::HostTree& tree)
+        : myScenario(scenario), myTree(tree) {}
+
+    void validate() const {
+        for (const std::string& path : myScenario.outputs) {
+            require(myScenario.file + ": \"outputs\"", path);
+        }
+        const TestAddressSpaceOptions& test = myScenario.testProgram;
+        if (test.useTree) {
+            for (const std::string& path :
+                 {test.input, test.output, test.changeCounter, test.restoredOutput}) {
+                if (!path.empty()) {
+                    require(myScenario.file + ": \"testProgram\"", path);
+                }
+            }
+        }
+        for (const Step& step : myScenario.steps) {
+            for (const InputSetting& input : step.inputs) {
+                validateSetting(stepPlace(myScenario, step.number) + ": set", input);
+            }
+            for (const Expectation& expectation : step.expectations) {
+                require(stepPlace(myScenario, step.number) + ": expect", expectation.path);
+            }
+        }
+    }
+
+  private:
+    void require(const std::string& place, const std::string& path) const {
+        if (myTree.find(path) == nullptr) {
+            throw ScenarioError(place + " \"" + path + "\": no such parameter in the tree");
+        }
+    }
+
+    void validateSetting(const std::string& place, const InputSetting& input) const {
+        require(place, input.path);
+        const FbDoNodeKind kind = myTree.kind(input.path);
+        const bool valueKind = kind != kFbDoStructure && kind != kFbDoChoice;
+        if ((input.value && (!valueKind || kind == kFbDoText)) ||
+            (input.text && kind != kFbDoText) || (input.choice && kind != kFbDoChoice) ||
+            (input.status && !valueKind)) {
+            throw ScenarioError(place + " \"" + input.path +
+                                "\": the parameter cannot take this setting");
+        }
+    }
+
+    const Scenario& myScenario;
+    const host::HostTree& myTree;
+};
+
+void checkTraceLog(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    std::ofstream file(path, std::ios::trunc);
+    if (!file) {
+        throw ScenarioError("--trace: cannot write \"" + path + "\"");
+    }
 }
 
-std::string formatStatus(uint32_t status) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "0x%x", status);
-    return text;
-}
-
-// Reads an output of the address space's tree; not found when there is no tree or node.
-OutputValue readOutput(const std::string& path) {
-    host::HostTree* tree = host::addressSpaceTree();
-    if (tree == nullptr || tree->find(path) == nullptr) {
-        return OutputValue{};
-    }
-    OutputValue output{0.0, tree->status(path), true};
-    try {
-        output.value = tree->doubleValue(path);
-    } catch (const std::invalid_argument&) {
-        output.value = tree->wordValue(path);
-    }
-    return output;
-}
-
-void setInput(const InputSetting& input) {
-    host::HostTree* tree = host::addressSpaceTree();
-    if (tree == nullptr) {
-        throw std::runtime_error("scenario sets \"" + input.path + "\" but there is no tree");
-    }
-    if (input.value) {
-        tree->setDouble(input.path, *input.value);
-    }
-    if (input.status) {
-        tree->setStatus(input.path, *input.status);
-    }
-    if (input.inUse) {
-        tree->setInUse(input.path, *input.inUse);
-    }
-}
-
-void configureHost(const Scenario& scenario, const RunSettings& settings) {
-    host::resetKernel();
-    host::resetFramework();
-    host::useVirtualTime();
-    host::resetTraceSettings();
-    host::setTraceLevel(settings.traceLevel);
-    host::setTraceLogFile(settings.traceLog);
-    host::setTasteName(scenario.taste);
-    host::setLanguage(scenario.language);
-    host::setInstanceIndex(scenario.instance);
+// Checks what can be checked before the first life: the dictionary, the tree and the
+// parameters the scenario names.
+void validateFiles(const Scenario& scenario) {
     if (!scenario.dictionaryFile.empty()) {
         const std::string problem = host::loadTextDictionary(scenario.dictionaryFile);
         if (!problem.empty()) {
-            throw std::runtime_error("dictionary: " + problem);
+            throw ScenarioError(scenario.file + ": \"dictionary\": " + problem);
         }
     }
-    if (!scenario.treeFile.empty()) {
-        host::HostTree::fromFile(scenario.treeFile);  // throws with the reason when unusable
+    if (scenario.treeFile.empty()) {
+        if (!scenario.outputs.empty() || scenario.testProgram.useTree) {
+            throw ScenarioError(scenario.file +
+                                ": \"tree\": the scenario names parameters "
+                                "but gives no tree");
+        }
+        return;
     }
-    host::setTreeModelFile(scenario.treeFile);
-    configureTestAddressSpace(scenario.testProgram);
+    try {
+        ParameterValidator(scenario, *host::HostTree::fromFile(scenario.treeFile)).validate();
+    } catch (const ScenarioError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw ScenarioError(scenario.file + ": \"tree\": " + error.what());
+    }
 }
 
 class Run {
   public:
-    Run(const Scenario& scenario, ProgramEntry entry)
-        : myScenario(scenario), myEntry(std::move(entry)) {}
+    Run(const Scenario& scenario, const RunSettings& settings, ProgramMain entry,
+        const WorkFolder& folder)
+        : myScenario(scenario), mySettings(settings), myEntry(entry), myFolder(folder) {}
+
+    ~Run() { endLife(); }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
 
     RunResult execute() {
-        SystemManagerOptions options;
-        options.self = myScenario.self;
-        options.answerCode = myScenario.answerCode;
-        myDisplay = std::make_unique<DisplayService>();
-        myManager = std::make_unique<SystemManager>(options);
-        myManager->watchTask(host::spawnTask(myScenario.self.asName.c_str(), myEntry));
-        if (!startUp()) {
-            return finish("the start-up did not complete");
-        }
-        for (size_t index = 0; index < myScenario.steps.size(); ++index) {
-            if (!performStep(index + 1, myScenario.steps[index])) {
-                return finish("step " + std::to_string(index + 1) + " did not complete");
+        myFolder.layOut(myScenario.files, "\"files\"");
+        bool restarted = true;
+        while (restarted) {
+            restarted = false;
+            if (!runLife(restarted)) {
+                return finish();
             }
         }
-        if (myScenario.shutdown && !myManager->shutdown()) {
-            return finish("the shutdown did not complete");
-        }
         myResult.completed = true;
-        return finish("");
+        return finish();
     }
 
   private:
-    bool startUp() {
-        return myManager->awaitRegistration() && myManager->startUp() &&
-               myManager->run(myScenario.runCycleData);
+    // ---- Lives ----
+
+    void configureHost() {
+        host::resetKernel();
+        host::resetFramework();
+        host::useVirtualTime(myClock);
+        host::resetTraceSettings();
+        host::setTraceLevel(mySettings.traceLevel);
+        host::setTraceLogFile(mySettings.traceLog);
+        host::setTasteName(myScenario.taste);
+        host::setLanguage(myScenario.language);
+        host::setInstanceIndex(myScenario.instance);
+        if (!myScenario.dictionaryFile.empty()) {
+            host::loadTextDictionary(myScenario.dictionaryFile);
+        }
+        host::dropAddressSpaceTree();
+        host::setTreeModelFile(myScenario.treeFile);
+        configureTestAddressSpace(myScenario.testProgram);
     }
 
-    bool performStep(size_t number, const Step& step) {
-        for (const InputSetting& input : step.inputs) {
-            setInput(input);
+    void beginLife() {
+        configureHost();
+        SystemManagerOptions options;
+        options.self = myScenario.self;
+        options.self.basePath = myFolder.basePath();
+        options.answerCode = myScenario.answerCode;
+        options.supervisionTime = kSupervisionTime;
+        options.mergeRepeatedArmings = true;
+        myDisplay = std::make_unique<DisplayService>();
+        myManager = std::make_unique<SystemManager>(options);
+        ProgramMain entry = myEntry;
+        myManager->watchTask(host::spawnTask(myScenario.self.asName.c_str(), [entry] { entry(); }));
+        myEventMark = 0;
+        myDisplayMark = 0;
+        myShutDown = false;
+        ++myResult.lives;
+    }
+
+    // Keeps what the life recorded and ends it: every task, the tree, the kernel.
+    void endLife() {
+        if (!myManager) {
+            return;
         }
+        const std::vector<Event> events = myManager->events();
+        myResult.events.insert(myResult.events.end(), events.begin(), events.end());
+        for (const Event& event : events) {
+            myResult.fatalStop = myResult.fatalStop || event.kind == EventKind::FatalStop ||
+                                 event.kind == EventKind::TaskFault;
+        }
+        for (const host::SentCommand& sent : myDisplay->sent()) {
+            myResult.displaySent.push_back(std::to_string(sent.itemId) + " " +
+                                           std::to_string(sent.commandCode) + " " +
+                                           hexText(sent.payload));
+        }
+        myClock = host::currentTime();
+        myManager.reset();
+        myDisplay.reset();
+        host::dropAddressSpaceTree();
+    }
+
+    // One life: the start-up with the steps of its phases, RUN, the steps of the run phase up
+    // to a restart (`restarted`) or the end, the shutdown. False when it did not complete.
+    bool runLife(bool& restarted) {
+        beginLife();
+        const std::string life = "life " + std::to_string(myResult.lives) + ": ";
+        if (!myManager->awaitRegistration()) {
+            return fail(life + "the registration did not complete");
+        }
+        const std::vector<uint32_t>& states = myScenario.startUpStates;
+        size_t rank = 0;
+        bool ok = stepsOfRank(rank++) && myManager->runState(kSysManStateComponentStart) &&
+                  stepsOfRank(rank++) && myManager->walkComponents(states.front()) &&
+                  stepsOfRank(rank++);
+        for (size_t i = 1; ok && i <= states.size(); ++i) {
+            ok = myManager->runState(i < states.size() ? states[i] : kSysManStateReady) &&
+                 stepsOfRank(rank++);
+        }
+        if (!ok || !myManager->run(myScenario.runCycleData)) {
+            return fail(myFailure.empty() ? life + "the start-up did not complete" : myFailure);
+        }
+        if (!stepsOfRank(rank)) {
+            return fail(myFailure);
+        }
+        if (!myManager) {
+            restarted = true;  // a restart step ended the life; the steps left are the next's
+            return true;
+        }
+        if (myScenario.shutdown && !myShutDown && !myManager->shutdown()) {
+            return fail(life + "the shutdown did not complete");
+        }
+        endLife();
+        return true;
+    }
+
+    // Performs the steps of the phase `rank`; a restart step ends the life and the loop.
+    bool stepsOfRank(size_t rank) {
+        while (myNext < myScenario.steps.size() && myScenario.steps[myNext].phase.rank == rank) {
+            const Step& step = myScenario.steps[myNext++];
+            if (!performStep(step)) {
+                myFailure = "step " + std::to_string(step.number) + " did not complete";
+                return false;
+            }
+            if (step.command && step.command->isRestart()) {
+                return true;
+            }
+        }
+        return true;
+    }
+
+    bool fail(const std::string& failure) {
+        myResult.failure = failure;
+        endLife();
+        return false;
+    }
+
+    // ---- Steps ----
+
+    bool performStep(const Step& step) {
+        myFolder.layOut(step.write, "step " + std::to_string(step.number) + ": \"write\"");
+        setParameters(step);
         for (const DisplayInjection& injection : step.display) {
             myDisplay->deliver(injection.itemId, injection.commandCode, injection.payload);
         }
-        if (step.advanceSeconds > 0.0) {
-            myManager->advance(std::chrono::nanoseconds(
-                static_cast<int64_t>(std::llround(step.advanceSeconds * 1e9))));
+        if (step.advanceSeconds > 0.0 &&
+            !myManager->advance(std::chrono::nanoseconds(
+                static_cast<int64_t>(std::llround(step.advanceSeconds * 1e9))))) {
+            return false;
         }
-        if (step.command && !sendCommand(number, *step.command)) {
+        if (step.command && step.command->isRestart()) {
+            const bool ended = restart(step);
+            checkSequences(step);  // on what the ended life recorded
+            checkFiles(step);
+            return ended;
+        }
+        if (step.command && !sendCommand(step.number, *step.command)) {
             return false;
         }
         for (const Expectation& expectation : step.expectations) {
-            check(number, expectation);
+            myResult.checks.push_back(checkParameter(step.number, expectation));
         }
+        checkSequences(step);
+        checkFiles(step);
         return !myManager->stopped();
+    }
+
+    void setParameters(const Step& step) {
+        if (step.inputs.empty()) {
+            return;
+        }
+        host::HostTree* tree = host::addressSpaceTree();
+        if (tree == nullptr) {
+            throw ScenarioError(stepPlace(myScenario, step.number) +
+                                ": \"set\": the program has no tree in this phase");
+        }
+        bool changed = false;
+        for (const InputSetting& input : step.inputs) {
+            try {
+                applySetting(*tree, input);
+            } catch (const std::exception& error) {
+                throw ScenarioError(stepPlace(myScenario, step.number) + ": set \"" + input.path +
+                                    "\": " + error.what());
+            }
+            changed = changed || input.change;
+        }
+        if (changed) {
+            tree->deliverChanges();
+            host::waitForQuiescence();
+        }
+    }
+
+    // Writes one setting; marks the change unless it is written quietly.
+    static void applySetting(host::HostTree& tree, const InputSetting& input) {
+        if (input.value) {
+            tree.setDouble(input.path, *input.value);
+        }
+        if (input.text) {
+            tree.setText(input.path, host::treeTextFromUtf8(*input.text));
+        }
+        if (input.choice) {
+            tree.setSelectedChoice(input.path, *input.choice);
+        }
+        if (input.status) {
+            tree.setStatus(input.path, *input.status);
+        }
+        if (input.inUse) {
+            tree.setInUse(input.path, *input.inUse);
+        }
+        if (input.change) {
+            tree.markChanged();
+        }
     }
 
     bool sendCommand(size_t number, const ScenarioCommand& command) {
         bool sent = false;
-        if (command.code == 21) {
+        if (command.code == kSysManCmdRun) {
             sent = myManager->run(command.cycleData);
-        } else if (command.code == 20) {
+        } else if (command.code == kSysManCmdShutdown) {
             sent = myManager->shutdown();
+            myShutDown = true;
+        } else if (command.isService()) {
+            sent = myManager->sendServiceCommand(command.code, command.service);
         } else {
-            sent = myManager->trigger(command.code, command.argument, command.cycleData);
+            sent = myManager->sendCommand(command.code, command.argument, command.cycleData);
         }
         if (sent && command.isCycle()) {
-            CycleRow row{number, seconds(), command.name, {}};
+            CycleRow row{number, seconds(host::currentTime()), command.name, {}};
             for (const std::string& path : myScenario.outputs) {
                 row.outputs.push_back(readOutput(path));
             }
-            myResult.rows.push_back(row);
+            myResult.rows.push_back(std::move(row));
         }
         return sent;
     }
 
-    void check(size_t number, const Expectation& expectation) {
-        const OutputValue actual = readOutput(expectation.path);
-        const bool valueHolds =
-            actual.found && std::fabs(actual.value - expectation.value) <= expectation.tolerance;
-        const bool statusHolds = !expectation.status || actual.status == *expectation.status;
-        myResult.checks.push_back(
-            CheckResult{number, expectation, actual, valueHolds && statusHolds});
-    }
-
-    static double seconds() {
-        const Time now = host::currentTime();
-        return now.Seconds + static_cast<double>(now.Fraction) / 4294967296.0;
-    }
-
-    RunResult finish(const std::string& failure) {
-        myResult.failure = failure;
-        myResult.events = myManager->events();
-        myResult.fatalStop = !myManager->events(EventKind::FatalStop).empty() ||
-                             !myManager->events(EventKind::TaskFault).empty();
-        for (const host::SentCommand& sent : myDisplay->sent()) {
-            myResult.displaySent.push_back(std::to_string(sent.itemId) + " " +
-                                           std::to_string(sent.commandCode) + " " +
-                                           hexBytes(sent.payload));
+    // Shuts the life down (unless a step did) and ends it; the events it recorded since the
+    // previous step stay available to the step's checks.
+    bool restart(const Step& step) {
+        const bool shutDown = myShutDown || myManager->shutdown();
+        myStepEvents = myManager->eventsFrom(myEventMark);
+        myEventMark = 0;
+        endLife();
+        if (!shutDown) {
+            myFailure = "step " + std::to_string(step.number) + ": the shutdown did not complete";
         }
-        myManager.reset();
-        myDisplay.reset();
-        return myResult;
+        return shutDown;
+    }
+
+    void checkSequences(const Step& step) {
+        if (myManager) {
+            myStepEvents = myManager->eventsFrom(myEventMark);
+            myEventMark += myStepEvents.size();
+        }
+        append(checkEvents(step.number, step.events, myStepEvents));
+        myStepEvents.clear();
+        if (!step.displaySent.empty() && myDisplay) {
+            const std::vector<host::SentCommand> all = myDisplay->sent();
+            const std::vector<host::SentCommand> recent(
+                all.begin() + static_cast<std::ptrdiff_t>(std::min(myDisplayMark, all.size())),
+                all.end());
+            myDisplayMark = all.size();
+            append(checkDisplay(step.number, step.displaySent, recent));
+        }
+    }
+
+    void checkFiles(const Step& step) {
+        for (const FileCheck& check : step.files) {
+            myResult.checks.push_back(checkFile(step.number, myFolder.basePath(), check));
+        }
+    }
+
+    void append(const std::vector<CheckResult>& checks) {
+        myResult.checks.insert(myResult.checks.end(), checks.begin(), checks.end());
+    }
+
+    RunResult finish() {
+        endLife();
+        if (!myResult.completed && myResult.failure.empty()) {
+            myResult.failure = myFailure;
+        }
+        return std::move(myResult);
     }
 
     const Scenario& myScenario;
-    ProgramEntry myEntry;
-    std::unique_ptr<SystemManager> myManager;
+    const RunSettings& mySettings;
+    ProgramMain myEntry;
+    const WorkFolder& myFolder;
     std::unique_ptr<DisplayService> myDisplay;
+    std::unique_ptr<SystemManager> myManager;
     RunResult myResult;
+    Time myClock{0, 0};  // where the next life's time starts
+    size_t myNext = 0;   // the next step
+    size_t myEventMark = 0;
+    size_t myDisplayMark = 0;
+    std::vector<Event> myStepEvents;  // recorded since the previous step
+    bool myShutDown = false;
+    std::string myFailure;
 };
 
-void printEvents(const RunResult& result, std::ostream& out, bool csv) {
-    out << (csv ? "time,event,value,detail,text\n"
-                : "time      event              value       detail  text\n");
-    for (const Event& event : result.events) {
-        if (csv) {
-            out << formatSeconds(event.time, 6) << ',' << eventName(event.kind) << ','
-                << event.value << ',' << event.detail << ",\"" << event.text << "\"\n";
-            continue;
-        }
-        char line[160];
-        std::snprintf(line, sizeof(line), "%-9.3f %-18s %-11u %-7u ", event.time,
-                      eventName(event.kind), event.value, event.detail);
-        out << line << event.text << '\n';
-    }
-}
-
-// One row of cells: CSV, or left-aligned columns.
-void printCells(const std::vector<std::string>& cells, std::ostream& out, bool csv) {
-    constexpr int kColumnWidth = 12;
-    for (size_t i = 0; i < cells.size(); ++i) {
-        if (csv) {
-            out << (i > 0 ? "," : "") << cells[i];
-        } else {
-            out << std::left << std::setw(kColumnWidth) << cells[i] << ' ';
-        }
-    }
-    out << '\n';
-}
-
-void printRows(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv) {
-    std::vector<std::string> header{"step", "time", "command"};
-    for (const std::string& path : scenario.outputs) {
-        header.push_back(path);
-        header.push_back(path + ".status");
-    }
-    printCells(header, out, csv);
-    for (const CycleRow& row : result.rows) {
-        std::vector<std::string> cells{std::to_string(row.step), formatSeconds(row.time, 3),
-                                       row.command};
-        for (const OutputValue& output : row.outputs) {
-            cells.push_back(output.found ? formatValue(output.value) : "-");
-            cells.push_back(output.found ? formatStatus(output.status) : "-");
-        }
-        printCells(cells, out, csv);
-    }
-}
-
-void printChecks(const RunResult& result, std::ostream& out) {
-    for (const CheckResult& check : result.checks) {
-        out << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
-            << check.expected.path << " expected " << formatValue(check.expected.value) << " +- "
-            << formatValue(check.expected.tolerance);
-        if (check.expected.status) {
-            out << " status " << formatStatus(*check.expected.status);
-        }
-        out << ", got "
-            << (check.actual.found ? formatValue(check.actual.value) + " status " +
-                                         formatStatus(check.actual.status)
-                                   : std::string("nothing"))
-            << '\n';
-    }
+// Back to a clean host after a run, also after a failed one.
+void cleanUpHost() {
+    host::dropAddressSpaceTree();
+    host::setTreeModelFile("");
+    configureTestAddressSpace({});
+    host::setTraceLogFile("");
+    host::resetKernel();
+    host::resetFramework();
 }
 
 }  // namespace
 
 int RunResult::exitCode() const {
     if (fatalStop || !completed) {
-        return 2;
+        return kExitStopped;
     }
     for (const CheckResult& check : checks) {
         if (!check.passed) {
-            return 1;
+            return kExitExpectationFailed;
         }
     }
-    return 0;
+    return kExitPassed;
 }
 
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
-    ProgramEntry entry = findProgram(scenario.program);
-    if (!entry) {
-        throw std::runtime_error("unknown program \"" + scenario.program + "\"");
+    const std::string name = settings.program.empty() ? scenario.program : settings.program;
+    const ProgramMain entry = findProgram(settings.programs, name);
+    if (entry == nullptr) {
+        throw ScenarioError(scenario.file + ": \"program\": unknown program \"" + name +
+                            "\" (known: " + programNames(settings.programs) + ")");
     }
-    configureHost(scenario, settings);
-    RunResult result = Run(scenario, entry).execute();
-    host::dropAddressSpaceTree();
-    configureTestAddressSpace({});
-    host::setTraceLogFile("");
-    return result;
-}
-
-void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out,
-                    bool csv) {
-    printEvents(result, out, csv);
-    out << '\n';
-    printRows(scenario, result, out, csv);
-    if (!result.displaySent.empty()) {
-        out << "\ndisplay: item code payload\n";
-        for (const std::string& sent : result.displaySent) {
-            out << sent << '\n';
-        }
+    checkTraceLog(settings.traceLog);
+    host::resetFramework();
+    validateFiles(scenario);
+    const WorkFolder folder(scenario.baseFolder, scenario.keepFiles, scenario.file);
+    if (folder.basePath().size() >= sizeof(SelfInformation::szBasePath)) {
+        throw ScenarioError(scenario.file + ": \"basePath\": the work folder's path \"" +
+                            folder.basePath() + "\" is too long for the self-information");
     }
-    if (!result.checks.empty()) {
-        out << '\n';
-        printChecks(result, out);
-    }
-    if (!result.failure.empty()) {
-        out << "\nrun incomplete: " << result.failure << '\n';
-    }
-    if (result.fatalStop) {
-        out << "fatal stop of the address space\n";
+    try {
+        RunResult result = Run(scenario, settings, entry, folder).execute();
+        cleanUpHost();
+        return result;
+    } catch (...) {
+        cleanUpHost();
+        throw;
     }
 }
 

@@ -1,4 +1,5 @@
-// Runs a scenario from registration to shutdown and reports what happened.
+// Runs a scenario through the lives of its program, from registration to shutdown, and reports
+// what happened.
 #pragma once
 
 #include <cstdint>
@@ -6,17 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "ProgramRegistry.h"
 #include "Scenario.h"
+#include "ScenarioChecks.h"
 #include "SimEvents.h"
 
 namespace sim {
 
-// Value and status word of one recorded output.
-struct OutputValue {
-    double value = 0.0;
-    uint32_t status = 0;
-    bool found = false;
-};
+// Exit statuses of a run (and of the runner).
+constexpr int kExitPassed = 0;
+constexpr int kExitExpectationFailed = 1;
+constexpr int kExitStopped = 2;   // a fatal stop or an incomplete run
+constexpr int kExitBadInput = 3;  // the scenario or the command line cannot be used
 
 // The outputs after one cycle command.
 struct CycleRow {
@@ -26,38 +28,38 @@ struct CycleRow {
     std::vector<OutputValue> outputs;  // in the order of Scenario::outputs
 };
 
-struct CheckResult {
-    size_t step;
-    Expectation expected;
-    OutputValue actual;
-    bool passed;
-};
-
 struct RunResult {
-    std::vector<Event> events;  // of the system manager
+    std::vector<Event> events;  // of the system manager, every life in order
     std::vector<CycleRow> rows;
     std::vector<CheckResult> checks;
-    std::vector<std::string> displaySent;  // "item code payload-bytes" of each sent command
+    std::vector<std::string> displaySent;  // "item code payload-bytes" of each sent record
+    size_t lives = 0;                      // lives started
     bool fatalStop = false;
     bool completed = false;  // the run reached its end (shutdown answered, when asked for)
     std::string failure;     // why it did not complete, "" when it did
 
-    // 0: completed and every expectation held; 1: an expectation failed; 2: a fatal stop or
-    // an incomplete run.
+    // kExitPassed: completed and every expectation held; kExitExpectationFailed: an
+    // expectation failed; kExitStopped: a fatal stop or an incomplete run.
     int exitCode() const;
 };
 
 struct RunSettings {
-    std::string traceLog;     // trace log file ("" none)
-    uint32_t traceLevel = 7;  // points up to this level are written (7: the life cycle)
+    std::string traceLog;  // trace log file, written afresh ("" none)
+    // Trace points up to this level are written: 6 the life cycle, 7 adds the per-second alarm.
+    uint32_t traceLevel = 6;
+    std::vector<Program> programs = defaultPrograms();
+    std::string program;  // chosen instead of the scenario's "program" when not ""
 };
 
-// Runs `scenario` on a fresh host kernel and framework (both are reset first and afterwards).
-// Throws std::runtime_error for a scenario that cannot be run (unknown program, unreadable
-// tree or dictionary).
+// Runs `scenario` on a fresh host kernel and framework (both are reset before each life and
+// afterwards), in a work folder of its own (WorkFolder.h). Throws ScenarioError, before the
+// run starts where it can, for a scenario that cannot be run: an unknown program, an unreadable
+// tree or dictionary, a parameter the tree does not have or cannot take, an unwritable trace
+// log, a step that sets parameters before the program has its tree.
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings = {});
 
-// Prints the events and the cycle table (aligned columns, or CSV), then the checks.
+// Prints the events and the cycle table (aligned columns, or CSV), the display records, then
+// the checks. Repeated supervision armings print as one line with their count.
 void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv);
 
 }  // namespace sim

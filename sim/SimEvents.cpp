@@ -34,12 +34,26 @@ const char* eventName(EventKind kind) {
             return "DirChecksum";
         case EventKind::SupervisionArmed:
             return "SupervisionArmed";
+        case EventKind::SupervisionCleared:
+            return "SupervisionCleared";
+        case EventKind::SupervisionExpired:
+            return "SupervisionExpired";
         case EventKind::FatalStop:
             return "FatalStop";
         case EventKind::TaskFault:
             return "TaskFault";
     }
     return "?";
+}
+
+bool eventKindFromName(const std::string& name, EventKind* kind) {
+    for (int value = 0; value <= static_cast<int>(EventKind::TaskFault); ++value) {
+        if (name == eventName(static_cast<EventKind>(value))) {
+            *kind = static_cast<EventKind>(value);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace sim

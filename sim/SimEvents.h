@@ -20,15 +20,19 @@ enum class EventKind {
     ServiceReleased,   // text: service name; value: its activity id
     TriggerProcessed,  // value: the state code
     TriggerDone,
-    Checksum,          // value: pass total
-    DirChecksum,       // value: directory checksum
-    SupervisionArmed,  // the supervision clock's alarm went off (each arming, as time moves)
-    FatalStop,         // value: the code; text: the message
-    TaskFault,         // text: what escaped the task
+    Checksum,            // value: pass total
+    DirChecksum,         // value: directory checksum
+    SupervisionArmed,    // the address space set the supervision clock's alarm
+    SupervisionCleared,  // the address space cleared it
+    SupervisionExpired,  // the supervision clock's alarm went off (the arming came too late)
+    FatalStop,           // value: the code; text: the message
+    TaskFault,           // text: what escaped the task
 };
 
 // Name of the kind ("StateReply", ...).
 const char* eventName(EventKind kind);
+// The kind of a name; false when no kind has it.
+bool eventKindFromName(const std::string& name, EventKind* kind);
 
 struct Event {
     EventKind kind;
@@ -36,6 +40,10 @@ struct Event {
     uint32_t value = 0;
     uint32_t detail = 0;
     std::string text;
+    // Consecutive armings merged into this one (SystemManagerOptions::mergeRepeatedArmings):
+    // how many, and the time of the last.
+    uint32_t repeats = 1;
+    double lastTime = 0.0;
 };
 
 }  // namespace sim

@@ -6,20 +6,13 @@
 #include "AsInfo.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
+#include "SysManProtocol.h"
 #include "Sysmanlib.h"
 
 namespace sim {
 namespace {
 
-constexpr char kPassword[] = "!lanternmeadows";
-constexpr uint32_t kStartCode = 23;
 constexpr size_t kMaxWalk = 64;
-constexpr uint32_t kCommandState = 5;
-constexpr uint32_t kCommandConnect = 2;
-constexpr uint32_t kCommandConnectWithout = 3;
-constexpr uint32_t kCommandShutdown = 20;
-constexpr uint32_t kCommandRun = 21;
-constexpr uint32_t kComponentStarted = 0;
 
 double seconds(Time time) {
     return time.Seconds + static_cast<double>(time.Fraction) / 4294967296.0;
@@ -71,12 +64,15 @@ SystemManager::SystemManager(SystemManagerOptions options)
         record(EventKind::TaskFault, 0, 0, what != nullptr ? what : "");
     });
     registerResources();
+    host::setClockAlarmObserver(
+        [this](Clock clock, bool armed, Time now) { observeClockAlarm(clock, armed, now); });
     host::spawnTask("SimSysMan", [this] { registrationTask(); });
     host::spawnTask("SimSysManCmd", [this] { nameTask(); });
     host::spawnTask("SimSupervision", [this] { supervisionTask(); });
 }
 
 SystemManager::~SystemManager() {
+    host::setClockAlarmObserver(nullptr);
     host::resetKernel();
     host::setFatalStopObserver(nullptr);
     host::setFatalStopAction(host::FatalStopAction::Exit);
@@ -106,14 +102,33 @@ void SystemManager::registerResources() {
     offer("conSysManStart", clientStart, "");
     offer("conSysManCmd", clientCommand, "");
     offer("semSysMan", myStartSemaphore, "");
-    offer("RealTimeClock", realTimeClock, kPassword);
-    offer("ConfigurationIODevice", device, kPassword);
+    offer("RealTimeClock", realTimeClock, kSysManResourcePassword);
+    offer("ConfigurationIODevice", device, kSysManResourcePassword);
 }
 
 void SystemManager::record(EventKind kind, uint32_t value, uint32_t detail, std::string text) {
-    const double now = seconds(host::currentTime());
+    recordAt(seconds(host::currentTime()), kind, value, detail, std::move(text));
+}
+
+void SystemManager::recordAt(double time, EventKind kind, uint32_t value, uint32_t detail,
+                             std::string text) {
     std::lock_guard<std::mutex> lock(myMutex);
-    myEvents.push_back(Event{kind, now, value, detail, std::move(text)});
+    myStopReported = myStopReported || kind == EventKind::FatalStop || kind == EventKind::TaskFault;
+    const bool merge = myOptions.mergeRepeatedArmings && kind == EventKind::SupervisionArmed &&
+                       !myEvents.empty() && myEvents.back().kind == EventKind::SupervisionArmed;
+    if (merge) {
+        ++myEvents.back().repeats;
+        myEvents.back().lastTime = time;
+        return;
+    }
+    myEvents.push_back(Event{kind, time, value, detail, std::move(text), 1, time});
+}
+
+void SystemManager::observeClockAlarm(Clock clock, bool armed, Time now) {
+    if (host::sameObject(clock, mySupervisionClock)) {
+        recordAt(seconds(now), armed ? EventKind::SupervisionArmed : EventKind::SupervisionCleared,
+                 0, 0, {});
+    }
 }
 
 void SystemManager::registrationTask() {
@@ -214,8 +229,9 @@ void SystemManager::handleLinkMessage(Connection link, const Buffer* message, co
             uint32_t next = 0;
             {
                 std::lock_guard<std::mutex> lock(myMutex);
-                const bool walking = argument2 == 1 && argument == kComponentStarted;
-                next = walking ? 1 : myNextState;
+                const bool walking = argument2 == kSysManStateComponentStart &&
+                                     argument == kSysManReplyComponentStarted;
+                next = walking ? kSysManStateComponentStart : myNextState;
             }
             Buffer answer[1] = {{ImmediateBuffer | LastBuffer, myOptions.stateAnswerCode, next, 0}};
             SynchronousSend(link, answer);
@@ -264,7 +280,7 @@ void SystemManager::nameTask() {
 
 void SystemManager::supervisionTask() {
     while (SynchronousReceive(mySupervisionClock, nullptr) == Success) {
-        record(EventKind::SupervisionArmed);
+        record(EventKind::SupervisionExpired);
     }
 }
 
@@ -287,10 +303,8 @@ bool SystemManager::stopped() const {
     Task watched = nullptr;
     {
         std::lock_guard<std::mutex> lock(myMutex);
-        for (const Event& event : myEvents) {
-            if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
-                return true;
-            }
+        if (myStopReported) {
+            return true;
         }
         watched = myWatchedTask;
     }
@@ -328,7 +342,7 @@ void SystemManager::setNextState(uint32_t state) {
 
 bool SystemManager::runState(uint32_t nextState) {
     setNextState(nextState);
-    return sendCommand(kCommandState, 0);
+    return sendCommand(kSysManCmdState, 0);
 }
 
 std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
@@ -339,35 +353,40 @@ std::vector<uint8_t> SystemManager::serviceDescription(uint32_t activityId,
     return description;
 }
 
+bool SystemManager::sendServiceCommand(uint32_t code, const ServiceOffer& offer) {
+    Connection objects[2] = {nullptr, nullptr};
+    for (uint32_t i = 0; i < offer.connections && i < 2; ++i) {
+        Connection peer = nullptr;
+        CreateConnection(&objects[i], &peer);
+    }
+    return sendCommand(code, 0, serviceDescription(offer.activityId, offer.name), objects[0],
+                       objects[1]);
+}
+
 bool SystemManager::connectRequestedService() {
     std::optional<Event> request = lastEvent(EventKind::ServiceRequested);
     if (!request || request->text.empty()) {
-        return sendCommand(kCommandConnectWithout, 0);
+        return sendCommand(kSysManCmdConnectStartedQuiet, 0);
     }
-    Connection first = nullptr;
-    Connection firstPeer = nullptr;
-    Connection second = nullptr;
-    Connection secondPeer = nullptr;
-    CreateConnection(&first, &firstPeer);
-    CreateConnection(&second, &secondPeer);
-    const uint32_t activityId = myNextActivityId++;
-    return sendCommand(kCommandConnect, 0, serviceDescription(activityId, request->text), first,
-                       second);
+    return sendServiceCommand(kSysManCmdConnectStarted,
+                              ServiceOffer{request->text, myNextActivityId++, 2});
 }
 
-bool SystemManager::startUp() {
-    if (!runState(1)) {
-        return false;
-    }
-    const uint32_t afterWalk = kStartUpStates.front();
+bool SystemManager::walkComponents(uint32_t afterWalk) {
     bool ok = runState(afterWalk);
     for (size_t walked = 0; ok && walked < kMaxWalk; ++walked) {
         std::optional<Event> reply = lastEvent(EventKind::StateReply);
-        if (!reply || reply->detail != 1 || reply->value != kComponentStarted) {
+        if (!reply || reply->detail != kSysManStateComponentStart ||
+            reply->value != kSysManReplyComponentStarted) {
             break;
         }
         ok = connectRequestedService();
     }
+    return ok;
+}
+
+bool SystemManager::startUp() {
+    bool ok = runState(kSysManStateComponentStart) && walkComponents(kStartUpStates.front());
     for (size_t i = 1; ok && i < kStartUpStates.size(); ++i) {
         ok = runState(kStartUpStates[i]);
     }
@@ -376,7 +395,7 @@ bool SystemManager::startUp() {
 
 bool SystemManager::run(const std::vector<uint8_t>& cycleData, uint32_t nextState) {
     setNextState(nextState);
-    return sendCommand(kCommandRun, 0, cycleData);
+    return sendCommand(kSysManCmdRun, 0, cycleData);
 }
 
 bool SystemManager::trigger(uint32_t code, uint32_t argument,
@@ -386,16 +405,30 @@ bool SystemManager::trigger(uint32_t code, uint32_t argument,
 
 bool SystemManager::shutdown() {
     setNextState(kShutdownState);
-    return sendCommand(kCommandShutdown, 0);
+    return sendCommand(kSysManCmdShutdown, 0);
 }
 
-void SystemManager::advance(std::chrono::nanoseconds duration) {
-    host::advanceTime(duration);
+bool SystemManager::advance(std::chrono::nanoseconds duration) {
+    return host::advanceTime(duration) == Success;
 }
 
 std::vector<Event> SystemManager::events() const {
     std::lock_guard<std::mutex> lock(myMutex);
     return myEvents;
+}
+
+size_t SystemManager::eventCount() const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    return myEvents.size();
+}
+
+std::vector<Event> SystemManager::eventsFrom(size_t first) const {
+    std::lock_guard<std::mutex> lock(myMutex);
+    if (first >= myEvents.size()) {
+        return {};
+    }
+    return std::vector<Event>(myEvents.begin() + static_cast<std::ptrdiff_t>(first),
+                              myEvents.end());
 }
 
 std::vector<Event> SystemManager::events(EventKind kind) const {

@@ -16,6 +16,8 @@
 
 #include "Kernel.h"
 #include "SimEvents.h"
+#include "SysManProtocol.h"
+#include "Sysmanlib.h"
 
 namespace sim {
 
@@ -38,20 +40,30 @@ std::vector<uint8_t> buildSelfInformation(const SelfInfoSettings& settings);
 
 struct SystemManagerOptions {
     SelfInfoSettings self;
-    uint32_t answerCode = 22;       // code of the registration answer (22 accepts)
-    uint32_t stateAnswerCode = 22;  // first word of the answers to state replies (22 accepts)
-    Time supervisionTime{0, 0};     // alarm time of the supervision record
+    uint32_t answerCode = kSysManAnswerAccepted;    // code of the registration answer
+    uint32_t stateAnswerCode = kSysmanlibAnswerOk;  // first word of the answers to state replies
+    Time supervisionTime{0, 0};                     // alarm time of the supervision record
     uint32_t supervisionPeriodic = 0;
     uint32_t firstServiceActivityId = 100;      // activity ids given to connected services
     std::vector<std::string> omittedResources;  // named objects not to register (tests)
+    // An arming recorded right after an arming is merged into it (Event::repeats), so that a
+    // long run keeps one event per stretch of one-second armings.
+    bool mergeRepeatedArmings = false;
+};
+
+// A service description and the connections a service command hands over.
+struct ServiceOffer {
+    std::string name;          // "" connects nothing
+    uint32_t activityId = 0;   // the service's activity id
+    uint32_t connections = 2;  // 0 to 2 connection ends handed over (objects 1 and 2)
 };
 
 // The states the start-up walks after the component walk, in this order; then the ready state
 // (no hook), which RUN answers, so that RUN repeats no hook.
 extern const std::vector<uint32_t> kStartUpStates;
-constexpr uint32_t kReadyState = 12;
-constexpr uint32_t kRunningState = 14;
-constexpr uint32_t kShutdownState = 13;
+constexpr uint32_t kReadyState = kSysManStateReady;
+constexpr uint32_t kRunningState = kSysManStateRunning;
+constexpr uint32_t kShutdownState = kSysManStateShutdown;
 
 class SystemManager {
   public:
@@ -88,6 +100,12 @@ class SystemManager {
     // for (command 2 with the service's description and two connections), or goes on without
     // one (command 3).
     bool connectRequestedService();
+    // The component walk: performs state 1 (the answer naming `afterWalk`) and connects the
+    // service each started component asks for, until the walk ends.
+    bool walkComponents(uint32_t afterWalk);
+    // Service command 1, 2 or 3 with `offer`'s description and connections (the connections'
+    // other ends are kept until the simulation ends).
+    bool sendServiceCommand(uint32_t code, const ServiceOffer& offer);
     // The whole start: state 0, the component walk with its service connections, the states
     // of kStartUpStates, ending in the ready state.
     bool startUp();
@@ -97,10 +115,14 @@ class SystemManager {
     bool trigger(uint32_t code, uint32_t argument, const std::vector<uint8_t>& cycleData = {});
     // Command 20; the answers name state 13.
     bool shutdown();
-    // Moves virtual time forward; due alarms fire and every task reacts.
-    void advance(std::chrono::nanoseconds duration);
+    // Moves virtual time forward; due alarms fire and every task reacts. False when the time
+    // source refused the duration.
+    bool advance(std::chrono::nanoseconds duration);
 
     std::vector<Event> events() const;
+    // Number of events so far, and the events from index `first` on.
+    size_t eventCount() const;
+    std::vector<Event> eventsFrom(size_t first) const;
     std::vector<Event> events(EventKind kind) const;
     std::optional<Event> lastEvent(EventKind kind) const;
     void clearEvents();
@@ -114,6 +136,8 @@ class SystemManager {
     void nameTask();
     void supervisionTask();
     void record(EventKind kind, uint32_t value = 0, uint32_t detail = 0, std::string text = {});
+    void recordAt(double time, EventKind kind, uint32_t value, uint32_t detail, std::string text);
+    void observeClockAlarm(Clock clock, bool armed, Time now);
     std::vector<uint8_t> serviceDescription(uint32_t activityId, const std::string& name) const;
 
     SystemManagerOptions myOptions;
@@ -122,6 +146,7 @@ class SystemManager {
     uint32_t myNextState = 1;
     Connection myCommandEnd = nullptr;
     bool myRegistered = false;
+    bool myStopReported = false;  // a fatal stop or task fault was recorded
     Task myWatchedTask = nullptr;
     uint32_t myNextActivityId;
     Connection myStartEnd = nullptr;

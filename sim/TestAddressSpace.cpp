@@ -3,6 +3,8 @@
 #include "TestAddressSpace.h"
 
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <memory>
 #include <mutex>
 
@@ -168,9 +170,75 @@ int getStartText(char* text, uint32_t size) {
     return note(1, nullptr, size);
 }
 
+// The parameter of `path` in the address space's tree, or null.
+FbDoNode parameter(const AsInfo* pAsInfo, const std::string& path) {
+    host::HostTree* tree = host::HostTree::of(pAsInfo->pTheTree);
+    return tree != nullptr && !path.empty() ? tree->find(path) : nullptr;
+}
+
+// The change callback: counts the delivered changes in the changeCounter parameter.
+int onTreeChange(void* argument) {
+    const auto* pAsInfo = static_cast<const AsInfo*>(argument);
+    FbDoNode counter = parameter(pAsInfo, options().changeCounter);
+    if (counter == nullptr) {
+        return 1;
+    }
+    uint32_t status = 0;
+    const double count = FbDo_ReadDouble(counter, 0.0, &status, 0);
+    return FbDo_WriteDouble(counter, count + 1.0, &status);
+}
+
+std::string savedFilePath(const AsInfo* pAsInfo, const std::string& file) {
+    return std::string(
+               pAsInfo->selfInfo.szBasePath,
+               strnlen(pAsInfo->selfInfo.szBasePath, sizeof(pAsInfo->selfInfo.szBasePath))) +
+           file;
+}
+
 int onFbDO(AsInfo* pAsInfo) {
-    const int result = note(5, pAsInfo);
-    return result != 0 || !options().useTree ? result : Tarvo_TreeStart(0);
+    int result = note(5, pAsInfo);
+    const TestAddressSpaceOptions settings = options();
+    if (result != 0 || !settings.useTree) {
+        return result;
+    }
+    result = Tarvo_TreeStart(0);
+    if (result == 0 && !settings.changeCounter.empty()) {
+        result = FbDo_RegisterChangeCallback(pAsInfo, onTreeChange);
+    }
+    return result;
+}
+
+// State 11: the value the previous life saved, when there is one, goes to restoredOutput.
+int onStart(AsInfo* pAsInfo) {
+    const int result = note(10, pAsInfo);
+    const TestAddressSpaceOptions settings = options();
+    if (result != 0 || settings.savedFile.empty()) {
+        return result;
+    }
+    std::ifstream file(savedFilePath(pAsInfo, settings.savedFile));
+    double saved = 0.0;
+    FbDoNode restored = parameter(pAsInfo, settings.restoredOutput);
+    if (!file || !(file >> saved)) {
+        return 0;
+    }
+    return restored != nullptr ? FbDo_WriteDouble(restored, saved, nullptr) : 1;
+}
+
+// Shutdown: the output's value is saved for the next life.
+int onShutdown(AsInfo* pAsInfo) {
+    const int result = note(18, pAsInfo);
+    const TestAddressSpaceOptions settings = options();
+    if (result != 0 || settings.savedFile.empty()) {
+        return result;
+    }
+    FbDoNode output = parameter(pAsInfo, settings.output);
+    std::ofstream file(savedFilePath(pAsInfo, settings.savedFile), std::ios::trunc);
+    if (output == nullptr || !file) {
+        return 1;
+    }
+    file.precision(17);
+    file << FbDo_ReadLiveDouble(output) << '\n';
+    return file ? 0 : 1;
 }
 
 int onServicesTaskSetup(AsInfo* pAsInfo) {
@@ -207,10 +275,10 @@ const SysManHookTable kTestHooks = {
     onConnected, getStartText, hook<2>,
     hook<3>,     hook<4>,      onFbDO,
     hook<6>,     hook<7>,      onServicesTaskSetup,
-    hook<9>,     hook<10>,     hook<11>,
+    hook<9>,     onStart,      hook<11>,
     hook<12>,    onRun,        onCommand50,
     hook<15>,    onProcess,    hook<17>,
-    hook<18>,    onTimer,      hook<20>,
+    onShutdown,  onTimer,      hook<20>,
     onLoopStart,
 };
 
@@ -242,6 +310,15 @@ void runTestAddressSpace() {
     const void* codeEnd = nullptr;
     Tarvo_GetCodeRange(&codeStart, &codeEnd);  // without a range no health monitor runs
     SysManStart(codeStart, codeEnd, nullptr, kTestStartTable, nullptr, &kTestHooks, 0);
+}
+
+int testProgramMain() {
+    const void* codeStart = nullptr;
+    const void* codeEnd = nullptr;
+    Tarvo_GetCodeRange(&codeStart, &codeEnd);  // without a range no health monitor runs
+    SysManRegisterDefaultHooks(&kTestHooks);
+    SysManStartDefault(codeStart, codeEnd, nullptr, kTestStartTable, 0);
+    return 1;
 }
 
 std::vector<HookCall> testHookCalls() {

@@ -1,6 +1,7 @@
 // A small address space for tests and scenarios: a hook in every slot that records its call,
 // a start table with a framework component and a display-service component, and, with a tree,
-// a cycle that doubles an input into an output.
+// a cycle that doubles an input into an output, a change callback that counts the parameter
+// changes, and a saved file that carries the output from one life to the next.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,13 @@ struct TestAddressSpaceOptions {
     std::vector<uint32_t> timerIds;
     // RUN creates an activity with this id (when non-zero) that completes at once with an error.
     uint32_t failedActivityId = 0;
+    // With a tree: state 4 registers a change callback that adds 1 to this double parameter
+    // on each delivered change ("" none).
+    std::string changeCounter;
+    // With a tree: the shutdown writes the output's value as text to this file below the base
+    // path, and state 11 reads it back into `restoredOutput` when it exists ("" none).
+    std::string savedFile;
+    std::string restoredOutput;
 };
 
 // One recorded hook call.
@@ -45,6 +53,10 @@ const ComponentStartFunction* testStartTable();
 // The body of the address space's initial task: SysManStart with the program's code range
 // (Tarvo_GetCodeRange, so RUN starts the health monitor) and the tables above.
 void runTestAddressSpace();
+// The test address space's program entry, following the programs' convention
+// (ProgramRegistry.h): registers the hook table as the default set and starts the client with
+// SysManStartDefault with its code range. Returns only when the client could not start.
+int testProgramMain();
 
 std::vector<HookCall> testHookCalls();
 // The slots called so far, in order.

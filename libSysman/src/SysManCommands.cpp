@@ -3,6 +3,7 @@
 
 #include "Kernel.h"
 #include "SysManInternal.h"
+#include "SysManProtocol.h"
 #include "SysManTrace.h"
 #include "Sysmanlib.h"
 #include "Tarvo.h"
@@ -12,26 +13,6 @@
 using namespace sysman;
 
 namespace {
-
-enum Command : uint32_t {
-    kConnectOffered = 1,
-    kConnectStarted = 2,
-    kConnectStartedQuiet = 3,
-    kRelease = 4,
-    kState = 5,
-    kShutdown = 20,
-    kRun = 21,
-    kState27 = 27,
-    kTrigger = 40,
-    kFlagWord = 42,
-    kProcess = 43,
-    kTrigger48 = 48,
-    kCommand50 = 50,
-    kTrigger51 = 51,
-};
-
-constexpr uint32_t kCodeServiceConnected = 2;
-constexpr uint32_t kShutdownState = 13;
 
 uint32_t argumentWord(const AsInfo* pAsInfo) {
     return static_cast<uint32_t>(pAsInfo->rxMsg[0].Length);
@@ -53,7 +34,7 @@ void connectOffered(AsInfo* pAsInfo) {
         Sysmanlib_ConnectService(pAsInfo, nullptr, pAsInfo->rxData, receivedObject(pAsInfo, 1),
                                  receivedObject(pAsInfo, 2), 1),
         pAsInfo);
-    Tarvo_CheckFatal(Sysmanlib_SendCode(pAsInfo, kCodeServiceConnected), pAsInfo);
+    Tarvo_CheckFatal(Sysmanlib_SendCode(pAsInfo, kSysManCodeServiceConnected), pAsInfo);
 }
 
 // The component started last, or null (traced) when no entry of the start table is started.
@@ -69,7 +50,7 @@ ComponentStartFunction startedComponent(AsInfo* pAsInfo, uint32_t code) {
 // Commands 2 and 3 connect the service for the component started last. Without a started
 // component the service is connected without one, and the state is answered all the same.
 void connectStarted(AsInfo* pAsInfo, uint32_t code) {
-    if (code == kConnectStarted) {
+    if (code == kSysManCmdConnectStarted) {
         TARVO_TRACE(0, kTraceCommand2, TraceFormat(kTraceArgText, kTraceArgText),
                     AsName(pAsInfo).c_str(), serviceName(pAsInfo).c_str());
     } else {
@@ -96,7 +77,7 @@ void release(AsInfo* pAsInfo) {
 void shutdown(AsInfo* pAsInfo) {
     Tarvo_CheckFatal(armSupervision(pAsInfo->pSupervision), pAsInfo);
     callHook(pAsInfo, pAsInfo->hooks.onShutdown);
-    if (SysManSetState(pAsInfo, kShutdownState)) {
+    if (SysManSetState(pAsInfo, kSysManStateShutdown)) {
         SysManHandleState(pAsInfo);
         Tarvo_CheckFatal(clearSupervision(pAsInfo->pSupervision), pAsInfo);
     } else {
@@ -140,9 +121,9 @@ void run(AsInfo* pAsInfo) {
 
 SysManHook cycleHook(const AsInfo* pAsInfo, uint32_t code) {
     switch (code) {
-        case kTrigger:
+        case kSysManCmdTrigger:
             return pAsInfo->hooks.onProcess;
-        case kTrigger48:
+        case kSysManCmdTrigger48:
             return pAsInfo->hooks.onTrigger48;
         default:
             return pAsInfo->hooks.onTrigger51;
@@ -180,8 +161,8 @@ void handlerTrigger(AsInfo* pAsInfo, uint32_t argument) {
 
 void trigger(AsInfo* pAsInfo, uint32_t code) {
     const uint32_t argument = argumentWord(pAsInfo);
-    const uint32_t subCode = argument & 0xFu;
-    if (subCode == 1) {
+    const uint32_t subCode = argument & kSysManTriggerSubCodeMask;
+    if (subCode == kSysManTriggerSubCodeCycle) {
         cycleTrigger(pAsInfo, code, argument);
     } else if (subCode >= 2 && subCode <= 4) {
         handlerTrigger(pAsInfo, argument);
@@ -204,40 +185,40 @@ namespace sysman {
 void dispatchCommand(AsInfo* pAsInfo) {
     const auto code = static_cast<uint32_t>(pAsInfo->rxMsg[0].TheAddress);
     switch (code) {
-        case kConnectOffered:
+        case kSysManCmdConnectOffered:
             connectOffered(pAsInfo);
             break;
-        case kConnectStarted:
-        case kConnectStartedQuiet:
+        case kSysManCmdConnectStarted:
+        case kSysManCmdConnectStartedQuiet:
             connectStarted(pAsInfo, code);
             break;
-        case kRelease:
+        case kSysManCmdReleaseService:
             release(pAsInfo);
             break;
-        case kState:
-        case kState27:
+        case kSysManCmdState:
+        case kSysManCmdState27:
             SysManHandleState(pAsInfo);
             break;
-        case kShutdown:
+        case kSysManCmdShutdown:
             shutdown(pAsInfo);
             break;
-        case kRun:
+        case kSysManCmdRun:
             run(pAsInfo);
             break;
-        case kTrigger:
-        case kTrigger48:
-        case kTrigger51:
+        case kSysManCmdTrigger:
+        case kSysManCmdTrigger48:
+        case kSysManCmdTrigger51:
             trigger(pAsInfo, code);
             break;
-        case kFlagWord:
+        case kSysManCmdFlagWord:
             pAsInfo->nFlagWord = argumentWord(pAsInfo);
             callHook(pAsInfo, pAsInfo->hooks.onFlagChange);
             break;
-        case kProcess:
+        case kSysManCmdProcess:
             copyCycleData(pAsInfo);
             callHook(pAsInfo, pAsInfo->hooks.onProcess);
             break;
-        case kCommand50:
+        case kSysManCmdCommand50:
             command50(pAsInfo);
             break;
         default:

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "AsInfo.h"
+#include "SysManProtocol.h"
 #include "SysManText.h"
 
 namespace sysman {
@@ -14,7 +15,7 @@ constexpr uint32_t kSecondActivity = 2;
 constexpr uint32_t kAlarmActivity = 3;
 
 // Password of the resource manager's protected resources.
-constexpr char kResourcePassword[] = "!lanternmeadows";
+constexpr const char* kResourcePassword = kSysManResourcePassword;
 
 // The address-space name of the self-information, bounded to its field.
 inline BoundedText<sizeof(SelfInformation::szAsName)> AsName(const AsInfo* pAsInfo) {

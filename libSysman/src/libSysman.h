@@ -39,19 +39,13 @@ void SysManStartWithHooks(const SysManHookTable* pHooks, const ComponentStartFun
 // ---- Default hooks -------------------------------------------------------------------------
 
 // Makes `pHooks` (copied at the start; may be null: none) the hook set that SysManStart
-// installs when it is given no table. Each program registers its own set before it starts the
-// client, typically from a static constructor (SysManDefaultHooksRegistrar). Any task.
+// installs when it is given no table. Each program's entry (its `main`) registers its own set
+// right before it starts the client, so that several programs linked into one process (the
+// scenario runner) each start with their own set. Any task.
 void SysManRegisterDefaultHooks(const SysManHookTable* pHooks);
 
 // The registered default set, or null when none is registered. Any task.
 const SysManHookTable* SysManDefaultHooks();
-
-// Registers a program's default hook set when the program's static objects are built.
-struct SysManDefaultHooksRegistrar {
-    explicit SysManDefaultHooksRegistrar(const SysManHookTable& hooks) {
-        SysManRegisterDefaultHooks(&hooks);
-    }
-};
 
 // ---- Supervision ---------------------------------------------------------------------------
 

@@ -30,7 +30,6 @@ std::string contentsOf(const std::string& path) {
 
 TEST(HealthScenarioTest, ExampleReportsItsChecksumsAfterTheTriggers) {
     sim::Scenario scenario = sim::loadScenario(kExampleDir + "scenario.json");
-    scenario.self.basePath = kExampleDir;  // the file names it relative to the top folder
     const sim::RunResult result = sim::runScenario(scenario);
     ASSERT_TRUE(result.completed) << result.failure;
     EXPECT_EQ(result.exitCode(), 0);

@@ -1,79 +1,460 @@
-// Scenario runs of the test address space from start to shutdown.
+// Scenario runs of the test address space through its lives: phases, parameter changes,
+// service commands, restarts, files, and every kind of expectation with its exit code.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
-#include <stdexcept>
 
+#include <unistd.h>
+
+#include "RunnerCommandLine.h"
+#include "ScenarioFields.h"
 #include "ScenarioRunner.h"
+#include "TestAddressSpace.h"
+#include "WorkFolder.h"
+#include "libSysman.h"
 
 namespace {
 
-const std::string kExample = std::string(EXAMPLES_DIR) + "/test-address-space/scenario.json";
+const std::string kExampleFolder = std::string(EXAMPLES_DIR) + "/test-address-space";
+const std::string kExample = kExampleFolder + "/scenario.json";
 
-}  // namespace
+// A scenario on the example's tree and base folder: the test program with its tree, change
+// counter and saved file, `extra` top-level keys and `steps`.
+sim::Scenario scenarioWith(const std::string& steps, const std::string& extra = "") {
+    return sim::parseScenario(
+        R"({ "tree": "tree.json", "selfInfo": { "basePath": "data/" },
+             "testProgram": { "useTree": true, "changeCounter": "Demo.Changes",
+                              "savedFile": "saved.txt", "restoredOutput": "Demo.Restored" },
+             "outputs": ["Demo.Out"], )" +
+            extra + R"( "steps": [ )" + steps + " ] }",
+        kExampleFolder, "t.json");
+}
 
-TEST(ScenarioRunnerTest, ExampleRunsFromStartToShutdownAndMeetsItsExpectations) {
+std::vector<std::string> failedChecks(const sim::RunResult& result) {
+    std::vector<std::string> failed;
+    for (const sim::CheckResult& check : result.checks) {
+        if (!check.passed) {
+            failed.push_back(check.expected + " / " + check.actual);
+        }
+    }
+    return failed;
+}
+
+std::string printed(const sim::Scenario& scenario, const sim::RunResult& result, bool csv) {
+    std::ostringstream out;
+    sim::printRunResult(scenario, result, out, csv);
+    return out.str();
+}
+
+class ScenarioRunnerTest : public ::testing::Test {
+  protected:
+    // Runs `scenario` and expects it to complete without a fatal stop.
+    sim::RunResult runCompleted(const sim::Scenario& scenario) {
+        sim::RunResult result = sim::runScenario(scenario);
+        EXPECT_TRUE(result.completed) << result.failure;
+        EXPECT_FALSE(result.fatalStop);
+        return result;
+    }
+};
+
+TEST_F(ScenarioRunnerTest, ExampleRunsThroughTwoLivesAndMeetsItsExpectations) {
     const sim::Scenario scenario = sim::loadScenario(kExample);
-    const sim::RunResult result = sim::runScenario(scenario);
-    EXPECT_TRUE(result.completed) << result.failure;
-    EXPECT_FALSE(result.fatalStop);
-    EXPECT_EQ(result.exitCode(), 0);
-    ASSERT_EQ(result.rows.size(), 4u) << "three cycles and the trigger 48 with sub-code 1";
+    const sim::RunResult result = runCompleted(scenario);
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed);
+    EXPECT_EQ(result.lives, 2u);
+    EXPECT_TRUE(failedChecks(result).empty()) << failedChecks(result).front();
+    EXPECT_EQ(result.checks.size(), 20u);
+    ASSERT_EQ(result.rows.size(), 5u) << "four cycles and the trigger 48 with sub-code 1";
     EXPECT_EQ(result.rows[1].outputs.at(0).value, 2.5);
     EXPECT_EQ(result.rows[1].outputs.at(0).status, 8u);
-    EXPECT_EQ(result.checks.size(), 3u);
-    ASSERT_FALSE(result.events.empty());
-    EXPECT_EQ(result.events.back().kind, sim::EventKind::StateReply);
-    EXPECT_EQ(result.events.back().detail, 13u) << "ends with the shutdown state";
     EXPECT_EQ(result.displaySent, (std::vector<std::string>{"100 29 02000000"}));
-
-    std::ostringstream table;
-    sim::printRunResult(scenario, result, table, true);
-    EXPECT_NE(table.str().find("step,time,command,Demo.Out,Demo.Out.status"), std::string::npos);
-    EXPECT_NE(table.str().find("2,1.000,cycle,2.5,0x8"), std::string::npos);
+    const std::string csv = printed(scenario, result, true);
+    EXPECT_NE(csv.find("step,time,command,Demo.Out,Demo.Out.status,Demo.Changes"),
+              std::string::npos);
+    EXPECT_NE(csv.find("3,1.000,cycle,2.5,0x8,1,0x0"), std::string::npos) << csv;
 }
 
-TEST(ScenarioRunnerTest, FailedExpectationGivesExitCodeOne) {
-    sim::Scenario scenario = sim::loadScenario(kExample);
-    scenario.steps[0].expectations[0].value = 1.5;
-    const sim::RunResult result = sim::runScenario(scenario);
-    EXPECT_TRUE(result.completed);
-    EXPECT_FALSE(result.checks[0].passed);
-    EXPECT_EQ(result.exitCode(), 1);
-    std::ostringstream table;
-    sim::printRunResult(scenario, result, table, false);
-    EXPECT_NE(table.str().find("FAILED step 1 Demo.Out expected 1.5"), std::string::npos);
+TEST_F(ScenarioRunnerTest, EachFailedExpectationGivesExitCodeOne) {
+    const struct {
+        const char* steps;
+        const char* failed;
+    } cases[] = {
+        {R"({ "command": "cycle", "expect": { "Demo.Out": { "value": 1.5 } } })",
+         "Demo.Out expected 1.5 +- 0 / 1 status 0x0"},
+        {R"({ "command": "cycle", "expect": { "Demo.Out": { "value": 1, "status": 4 } } })",
+         "Demo.Out expected 1 +- 0 status 0x4 / 1 status 0x0"},
+        {R"({ "set": { "Demo.Label": { "text": "a" } },
+              "expect": { "Demo.Label": { "text": "b" } } })",
+         "Demo.Label text \"b\" / text \"a\""},
+        {R"({ "expect": { "Demo.Unit": { "choice": 1 } } })", "Demo.Unit choice 1 / choice 0"},
+        {R"({ "expect": { "Demo.Out": { "text": "x" } } })", "Demo.Out text \"x\" / no text"},
+        {R"({ "command": "cycle", "events": { "inOrder": [ { "kind": "TriggerDone" },
+              { "kind": "TriggerProcessed" } ] } })",
+         "events in order: TriggerDone, TriggerProcessed / missing from TriggerProcessed on"},
+        {R"({ "command": "cycle", "events": { "absent": [ { "kind": "Command", "value": 40 } ] } })",
+         "events absent: Command value 40 / 1 found"},
+        {R"({ "command": "process", "events": { "inOrder": [ { "kind": "TriggerDone" } ] } })",
+         "events in order: TriggerDone / missing from TriggerDone on ("},
+        {R"({ "display": [ { "item": 100, "code": 2, "u32": 7 } ],
+              "displaySent": { "inOrder": [ { "item": 100, "code": 30 } ] } })",
+         "display in order: record item 100 code 30 / missing from record item 100 code 30 on"},
+        {R"({ "display": [ { "item": 100, "code": 2, "u32": 7 } ],
+              "displaySent": { "absent": [ { "payload": "02000000" } ] } })",
+         "display absent: record payload 02000000 / 1 found"},
+        {R"({ "write": { "a.bin": { "hex": "010203" } },
+              "files": { "a.bin": { "size": 3, "offset": 1, "bytes": "0203" } } },
+            { "files": { "a.bin": { "offset": 2, "bytes": "0304" } } })",
+         "file \"a.bin\" bytes 0304 at 2 / size 3, bytes "},
+        {R"({ "files": { "nothing.bin": { "exists": true } } })",
+         "file \"nothing.bin\" exists / absent"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        const sim::Scenario scenario = scenarioWith(c.steps);
+        const sim::RunResult result = runCompleted(scenario);
+        EXPECT_EQ(result.exitCode(), sim::kExitExpectationFailed);
+        const std::vector<std::string> failed = failedChecks(result);
+        ASSERT_EQ(failed.size(), 1u);
+        EXPECT_EQ(failed[0].rfind(c.failed, 0), 0u) << failed[0];
+        EXPECT_NE(printed(scenario, result, false).find("FAILED step "), std::string::npos);
+    }
 }
 
-TEST(ScenarioRunnerTest, FatalStopEndsTheRunWithExitCodeTwo) {
-    sim::Scenario scenario = sim::loadScenario(kExample);
+TEST_F(ScenarioRunnerTest, FatalStopEndsTheRunWithExitCodeTwo) {
+    sim::Scenario scenario = scenarioWith(R"({ "command": "cycle" }, { "command": "cycle" })");
     scenario.testProgram.failingSlot = 16;
     scenario.testProgram.failCode = 77;
     const sim::RunResult result = sim::runScenario(scenario);
     EXPECT_TRUE(result.fatalStop);
     EXPECT_FALSE(result.completed);
     EXPECT_EQ(result.failure, "step 1 did not complete");
-    EXPECT_EQ(result.exitCode(), 2);
-    bool stopSeen = false;
+    EXPECT_EQ(result.exitCode(), sim::kExitStopped);
+    size_t stops = 0;
     for (const sim::Event& event : result.events) {
-        stopSeen = stopSeen || (event.kind == sim::EventKind::FatalStop && event.value == 77);
+        stops += event.kind == sim::EventKind::FatalStop && event.value == 77 ? 1 : 0;
     }
-    EXPECT_TRUE(stopSeen);
+    EXPECT_EQ(stops, 1u);
+    EXPECT_NE(printed(scenario, result, false).find("fatal stop of the address space"),
+              std::string::npos);
 }
 
-TEST(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
-    sim::Scenario scenario = sim::loadScenario(kExample);
+TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
+    sim::Scenario scenario = scenarioWith("");
     scenario.answerCode = 21;
     const sim::RunResult result = sim::runScenario(scenario);
-    EXPECT_EQ(result.failure, "the start-up did not complete");
-    EXPECT_EQ(result.exitCode(), 2);
+    EXPECT_EQ(result.failure, "life 1: the registration did not complete");
+    EXPECT_EQ(result.exitCode(), sim::kExitStopped);
 }
 
-TEST(ScenarioRunnerTest, UnknownProgramOrTreeIsRefusedBeforeTheRun) {
-    sim::Scenario scenario = sim::loadScenario(kExample);
-    scenario.program = "nothing";
-    EXPECT_THROW(sim::runScenario(scenario), std::runtime_error);
-    scenario = sim::loadScenario(kExample);
-    scenario.treeFile = "/nonexistent/tree.json";
-    EXPECT_THROW(sim::runScenario(scenario), std::runtime_error);
+TEST_F(ScenarioRunnerTest, ScenariosThatCannotRunAreRefusedNamingFileStepAndKey) {
+    const struct {
+        const char* steps;
+        const char* extra;
+        const char* message;
+    } cases[] = {
+        {"", R"("program": "other",)",
+         "t.json: \"program\": unknown program \"other\" (known: test)"},
+        {R"({ "set": { "Demo.Inn": { "value": 1 } } })", "",
+         "t.json: step 1: set \"Demo.Inn\": no such parameter in the tree"},
+        {R"({}, { "expect": { "Demo.Outt": { "value": 1 } } })", "",
+         "t.json: step 2: expect \"Demo.Outt\": no such parameter"},
+        {"", R"("dictionary": "missing-texts.json",)", "t.json: \"dictionary\": "},
+        {"", R"("selfInfo": { "basePath": "examples/health-monitor/" },)",
+         "t.json: \"basePath\": no folder \""},
+        {R"({ "set": { "Demo.In": { "text": "x" } } })", "",
+         "step 1: set \"Demo.In\": the parameter cannot take this setting"},
+        {R"({ "set": { "Demo.Label": { "value": 1 } } })", "", "set \"Demo.Label\": the parameter"},
+        {R"({ "set": { "Demo.In": { "choice": 1 } } })", "", "set \"Demo.In\": the parameter"},
+        {R"({ "set": { "Demo": { "status": 1 } } })", "", "set \"Demo\": the parameter"},
+        {R"({ "phase": "registered", "set": { "Demo.In": { "value": 1 } } })", "",
+         "t.json: step 1: \"set\": the program has no tree in this phase"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        try {
+            sim::runScenario(scenarioWith(c.steps, c.extra));
+            ADD_FAILURE() << "ran";
+        } catch (const sim::ScenarioError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+    }
+    sim::Scenario outputs = scenarioWith("");
+    outputs.outputs.push_back("Demo.Nothing");
+    EXPECT_THROW(sim::runScenario(outputs), sim::ScenarioError);
+    sim::Scenario missingTree = scenarioWith("");
+    missingTree.treeFile = "/nonexistent/tree.json";
+    EXPECT_THROW(sim::runScenario(missingTree), sim::ScenarioError);
+    sim::RunSettings unwritable;
+    unwritable.traceLog = "/nonexistent/folder/run.trace";
+    EXPECT_THROW(sim::runScenario(scenarioWith(""), unwritable), sim::ScenarioError);
 }
+
+TEST_F(ScenarioRunnerTest, SetStepsReachTheChangeCallbackOncePerChange) {
+    const sim::RunResult result = runCompleted(scenarioWith(R"(
+        { "set": { "Demo.In": { "value": 2 } },
+          "expect": { "Demo.Changes": { "value": 1 }, "Demo.In": { "value": 2 } } },
+        { "set": { "Demo.In": { "value": 3 }, "Demo.Label": { "text": "x" } },
+          "expect": { "Demo.Changes": { "value": 3 } } },
+        { "set": { "Demo.In": { "value": 4, "change": false } }, "command": "cycle",
+          "expect": { "Demo.Changes": { "value": 3 }, "Demo.Out": { "value": 8 } } },
+        { "set": { "Demo.In": { "inUse": false } },
+          "expect": { "Demo.Changes": { "value": 4 }, "Demo.In": { "inUse": false } } })"));
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+}
+
+TEST_F(ScenarioRunnerTest, ServiceCommandsCarryDescriptionsAndConnections) {
+    const sim::RunResult result = runCompleted(scenarioWith(R"(
+        { "command": "connectOffered",
+          "service": { "name": "Offered", "activityId": 77, "connections": 1 },
+          "events": { "inOrder": [ { "kind": "Command", "value": 1 },
+                                   { "kind": "Code", "value": 2 } ] } },
+        { "command": "releaseService", "argument": 77,
+          "events": { "inOrder": [ { "kind": "Command", "value": 4, "detail": 77 },
+                                   { "kind": "ServiceReleased", "value": 77,
+                                     "text": "Offered" } ] } },
+        { "command": "releaseService", "argument": 77,
+          "events": { "absent": [ { "kind": "ServiceReleased" } ] } })"));
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+}
+
+TEST_F(ScenarioRunnerTest, StepsRunBeforeDuringAndAfterTheStartUp) {
+    const sim::RunResult result = runCompleted(scenarioWith(
+        R"({ "phase": "registered",
+             "events": { "inOrder": [ { "kind": "Registered" } ],
+                         "absent": [ { "kind": "StateReply" } ] } },
+           { "phase": 0, "events": { "inOrder": [ { "kind": "StateReply", "detail": 0 } ] } },
+           { "phase": 3, "events": { "inOrder": [ { "kind": "StateReply", "value": 28,
+                                                   "detail": 3 } ] } },
+           { "phase": 8, "display": [ { "item": 5, "code": 9, "u32": 1 } ],
+             "displaySent": { "inOrder": [ { "item": 5, "code": 29, "payload": "09000000" } ] },
+             "events": { "inOrder": [ { "kind": "StateReply", "value": 24, "detail": 9 } ] } },
+           { "phase": 15, "command": "cycle", "expect": { "Demo.Out": { "value": 1 } },
+             "events": { "inOrder": [ { "kind": "StateReply", "value": 41, "detail": 10 },
+                                      { "kind": "StateReply", "value": 46, "detail": 15 },
+                                      { "kind": "TriggerDone" } ] } },
+           { "phase": 18, "events": { "inOrder": [ { "kind": "StateReply", "value": 49,
+                                                    "detail": 18 } ] } },
+           { "events": { "inOrder": [ { "kind": "Command", "value": 21 },
+                                      { "kind": "StateReply", "detail": 12 } ] } })",
+        R"("startUp": [3, 17, 4, 5, 16, 7, 9, 8, 10, 11, 15, 18],)"));
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+    EXPECT_EQ(result.checks.size(), 10u);
+}
+
+TEST_F(ScenarioRunnerTest, RestartFindsTheFilesOfTheFirstLife) {
+    const sim::RunResult result = runCompleted(scenarioWith(R"(
+        { "set": { "Demo.In": { "value": 3 } }, "command": "cycle",
+          "expect": { "Demo.Out": { "value": 6 } },
+          "files": { "saved.txt": { "exists": false } } },
+        { "write": { "par/param.new": { "text": "p" } }, "advance": 5,
+          "command": "restart",
+          "files": { "saved.txt": { "size": 2, "bytes": "360a" },
+                     "par/param.new": { "exists": true } } },
+        { "phase": 11, "expect": { "Demo.Restored": { "value": 6 }, "Demo.In": { "value": 0.5 } } },
+        { "files": { "par/param.new": { "exists": false } },
+          "events": { "inOrder": [ { "kind": "Command", "value": 21 } ] } })"));
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+    EXPECT_EQ(result.lives, 2u);
+    double lastTime = 0.0;
+    size_t registrations = 0;
+    for (const sim::Event& event : result.events) {
+        EXPECT_GE(event.time, lastTime) << "time goes on across the restart";
+        lastTime = event.time;
+        registrations += event.kind == sim::EventKind::Registered ? 1 : 0;
+    }
+    EXPECT_EQ(registrations, 2u);
+    EXPECT_GE(lastTime, 5.0);
+}
+
+TEST_F(ScenarioRunnerTest, RestartAsTheLastStepStartsAndShutsDownTheNextLife) {
+    const sim::RunResult result = runCompleted(scenarioWith(R"({ "command": "restart" })"));
+    EXPECT_EQ(result.lives, 2u);
+    size_t shutdowns = 0;
+    for (const sim::Event& event : result.events) {
+        shutdowns += event.kind == sim::EventKind::Code && event.value == 25 ? 1 : 0;
+    }
+    EXPECT_EQ(shutdowns, 2u);
+}
+
+TEST_F(ScenarioRunnerTest, FilesAreLaidOutInAFreshCopyUnlessKept) {
+    const std::string steps = R"({ "phase": 17, "files": { "par/param.new": { "exists": true },
+                                              "README.txt": { "exists": true } } },
+                                 { "command": "shutdown",
+                                   "files": { "saved.txt": { "exists": true } } })";
+    const std::string layout = R"("files": { "par/param.new": { "text": "p" } },)";
+    const sim::RunResult copied = runCompleted(scenarioWith(steps, layout));
+    EXPECT_EQ(copied.exitCode(), sim::kExitPassed) << failedChecks(copied).front();
+    EXPECT_FALSE(std::filesystem::exists(kExampleFolder + "/data/saved.txt"))
+        << "the scenario's own folder is left alone";
+    EXPECT_FALSE(std::filesystem::exists(kExampleFolder + "/data/par"));
+
+    const std::string kept =
+        std::string(::testing::TempDir()) + "scenario_kept_" + std::to_string(::getpid()) + "/";
+    std::filesystem::remove_all(kept);
+    std::filesystem::create_directories(kept);
+    { std::ofstream(kept + "README.txt") << "kept"; }
+    sim::Scenario keeping = scenarioWith(steps, layout + R"("keepFiles": true,)");
+    keeping.baseFolder = kept;
+    const sim::RunResult result = runCompleted(keeping);
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+    EXPECT_TRUE(std::filesystem::exists(kept + "saved.txt")) << "the run's files stay";
+    std::filesystem::remove_all(kept);
+}
+
+TEST_F(ScenarioRunnerTest, WorkFolderIsEmptyWithoutABasePathAndNeverCopiesItsOwnParent) {
+    const sim::Scenario empty = sim::parseScenario(
+        R"({ "steps": [ { "files": { "README.txt": { "exists": false } } } ] })", kExampleFolder);
+    EXPECT_EQ(runCompleted(empty).exitCode(), sim::kExitPassed);
+
+    const std::string folder =
+        std::string(::testing::TempDir()) + "scenario_parent_" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const char* oldTemporary = std::getenv("TMPDIR");
+    const std::string saved = oldTemporary != nullptr ? oldTemporary : "";
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    const sim::Scenario parent =
+        sim::parseScenario(R"({ "selfInfo": { "basePath": "./" } })", folder, "p.json");
+    try {
+        sim::runScenario(parent);
+        ADD_FAILURE() << "ran";
+    } catch (const sim::ScenarioError& error) {
+        EXPECT_NE(std::string(error.what()).find("p.json: \"basePath\": the base folder"),
+                  std::string::npos)
+            << error.what();
+    }
+    if (oldTemporary != nullptr) {
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TMPDIR");
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "the temporary folder is removed";
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(ScenarioRunnerTest, LongAdvanceKeepsOneEventPerStretchOfArmings) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "advance": 3600, "events": { "absent": [ { "kind": "SupervisionExpired" } ] } })");
+    sim::RunSettings settings;
+    settings.traceLog =
+        std::string(::testing::TempDir()) + "long_advance_" + std::to_string(::getpid()) + ".trace";
+    const sim::RunResult result = sim::runScenario(scenario, settings);
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed);
+    std::vector<uint8_t> log;
+    ASSERT_TRUE(sim::readFileBytes(settings.traceLog, &log));
+    EXPECT_GT(std::count(log.begin(), log.end(), '\n'), 5);
+    EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 100) << "no line per second by default";
+    std::remove(settings.traceLog.c_str());
+    ASSERT_LT(result.events.size(), 60u);
+    uint32_t armings = 0;
+    for (const sim::Event& event : result.events) {
+        if (event.kind == sim::EventKind::SupervisionArmed) {
+            armings += event.repeats;
+            EXPECT_LE(event.time, event.lastTime);
+        }
+    }
+    EXPECT_EQ(armings, 3602u) << "RUN, every second, and the shutdown";
+    const std::string text = printed(scenario, result, false);
+    EXPECT_NE(text.find("3600 armings, the last at 3600.000"), std::string::npos) << text;
+    EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 80);
+}
+
+TEST_F(ScenarioRunnerTest, ProgramsAreChosenByNameFromTheRunnersTable) {
+    static std::atomic<int> otherStarts{0};
+    sim::RunSettings settings;
+    settings.programs = {{"test", sim::testProgramMain}, {"other", [] {
+                                                              ++otherStarts;
+                                                              return sim::testProgramMain();
+                                                          }}};
+    sim::Scenario scenario = scenarioWith(R"({ "command": "cycle" })", R"("program": "other",)");
+    EXPECT_EQ(sim::runScenario(scenario, settings).exitCode(), sim::kExitPassed);
+    EXPECT_EQ(otherStarts.load(), 1);
+    settings.program = "test";
+    EXPECT_EQ(sim::runScenario(scenario, settings).exitCode(), sim::kExitPassed);
+    EXPECT_EQ(otherStarts.load(), 1) << "the command line's choice wins";
+}
+
+// A program with a hook set of its own: the test hooks without the process hook.
+int quietProgramMain() {
+    static SysManHookTable quiet = sim::testHooks();
+    quiet.onProcess = nullptr;
+    SysManRegisterDefaultHooks(&quiet);
+    SysManStartDefault(nullptr, nullptr, nullptr, sim::testStartTable(), 0);
+    return 1;
+}
+
+TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
+    sim::RunSettings settings;
+    settings.programs = {{"test", sim::testProgramMain}, {"quiet", quietProgramMain}};
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.In": { "value": 2 } }, "command": "cycle",
+             "expect": { "Demo.Out": { "value": 4 } } })");
+    for (const char* name : {"test", "quiet", "test", "quiet"}) {
+        SCOPED_TRACE(name);
+        settings.program = name;
+        const sim::RunResult result = sim::runScenario(scenario, settings);
+        EXPECT_TRUE(result.completed) << result.failure;
+        EXPECT_EQ(result.exitCode(),
+                  std::string(name) == "test" ? sim::kExitPassed : sim::kExitExpectationFailed);
+    }
+}
+
+// The runner's exit codes: one line on stderr names what is wrong with bad input.
+TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
+    const std::string badFile =
+        std::string(::testing::TempDir()) + "bad_scenario_" + std::to_string(::getpid()) + ".json";
+    { std::ofstream(badFile) << R"({ "steps": [ { "comand": "cycle" } ] })"; }
+    // Scenarios whose event or display expectation fails.
+    const std::string base =
+        std::string(::testing::TempDir()) + "failing_" + std::to_string(::getpid());
+    const std::string tree = "\"" + kExampleFolder + "/tree.json\"";
+    const std::string eventFile = base + "_event.json";
+    const std::string displayFile = base + "_display.json";
+    {
+        std::ofstream(eventFile) << R"({ "tree": )" << tree
+                                 << R"(, "steps": [ { "command": "process",
+            "events": { "inOrder": [ { "kind": "TriggerDone" } ] } } ] })";
+        std::ofstream(displayFile)
+            << R"({ "tree": )" << tree << R"(, "steps": [ { "display": [ { "item": 1, "code": 2 } ],
+            "displaySent": { "inOrder": [ { "item": 1, "code": 28 } ] } } ] })";
+    }
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {{kExample}, sim::kExitPassed, ""},
+        {{eventFile}, sim::kExitExpectationFailed, ""},
+        {{displayFile}, sim::kExitExpectationFailed, ""},
+        {{badFile}, sim::kExitBadInput, badFile + ": step 1: \"comand\": unknown key\n"},
+        {{"/nonexistent.json"}, sim::kExitBadInput, "/nonexistent.json: cannot read"},
+        {{kExample, "--program", "none"}, sim::kExitBadInput, "unknown program \"none\""},
+        {{kExample, "--trace", "/nonexistent/t.trace"}, sim::kExitBadInput, "--trace: cannot"},
+        {{kExample, "--unknown"}, sim::kExitBadInput, ""},
+        {{}, sim::kExitBadInput, ""},
+    };
+    const std::vector<sim::Program> programs = sim::defaultPrograms();
+    for (const auto& c : cases) {
+        std::vector<std::string> words{"scenario_runner"};
+        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        SCOPED_TRACE(words.size() > 1 ? words[1] : "");
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int code = sim::runnerMain(static_cast<int>(argv.size()), argv.data(), programs);
+        ::testing::internal::GetCapturedStdout();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, c.exitCode);
+        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+    }
+    for (const std::string& file : {badFile, eventFile, displayFile}) {
+        std::remove(file.c_str());
+    }
+}
+
+}  // namespace

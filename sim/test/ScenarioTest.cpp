@@ -1,21 +1,28 @@
-// Reading scenario files.
+// Reading scenario files: the keys, their defaults, and the refusal of bad input with one line
+// naming the file, the step and the key.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "AsInfo.h"
 #include "Scenario.h"
+#include "ScenarioFields.h"
 
 using sim::parseScenario;
 
 TEST(ScenarioTest, DefaultsAndFilesRelativeToTheScenario) {
-    const sim::Scenario scenario =
-        parseScenario(R"({ "tree": "t.json", "dictionary": "/abs/d.json" })", "/scenarios");
+    const sim::Scenario scenario = parseScenario(
+        R"({ "tree": "t.json", "dictionary": "/abs/d.json", "selfInfo": { "basePath": "d/" } })",
+        "/scenarios");
     EXPECT_EQ(scenario.program, "test");
     EXPECT_EQ(scenario.self.mode, 3u);
     EXPECT_EQ(scenario.answerCode, 22u);
     EXPECT_EQ(scenario.treeFile, "/scenarios/t.json");
     EXPECT_EQ(scenario.dictionaryFile, "/abs/d.json");
+    EXPECT_EQ(scenario.baseFolder, "/scenarios/d/");
+    EXPECT_EQ(parseScenario("{}", "/scenarios").baseFolder, "") << "no base folder to copy";
+    EXPECT_EQ(scenario.startUpStates, sim::kStartUpStates);
+    EXPECT_FALSE(scenario.keepFiles);
     EXPECT_TRUE(scenario.shutdown);
     EXPECT_TRUE(scenario.steps.empty());
 }
@@ -26,14 +33,21 @@ TEST(ScenarioTest, CommandsMapToTheirCodesAndArguments) {
         { "command": "process" }, { "command": "flag", "argument": 9 },
         { "command": "command50", "argument": 4 }, { "command": "run" },
         { "command": "shutdown" }, { "command": "trigger", "code": 48, "argument": 2 },
-        { "command": "raw", "code": 6 } ] })",
+        { "command": "trigger", "code": 51, "argument": 17 }, { "command": "raw", "code": 6 },
+        { "command": "state" }, { "command": "connectOffered" },
+        { "command": "connectStarted" }, { "command": "connectStartedQuiet" },
+        { "command": "releaseService", "argument": 7 }, { "command": "restart" } ] })",
                                                  "");
     const struct {
         uint32_t code;
         uint32_t argument;
         bool cycle;
-    } expected[] = {{40, 1, true},  {40, 33, true}, {43, 0, true},  {42, 9, false}, {50, 4, false},
-                    {21, 0, false}, {20, 0, false}, {48, 2, false}, {6, 0, false}};
+        bool service;
+    } expected[] = {
+        {40, 1, true, false},  {40, 33, true, false}, {43, 0, true, false},  {42, 9, false, false},
+        {50, 4, false, false}, {21, 0, false, false}, {20, 0, false, false}, {48, 2, false, false},
+        {51, 17, true, false}, {6, 0, false, false},  {5, 0, false, false},  {1, 0, false, true},
+        {2, 0, false, true},   {3, 0, false, true},   {4, 7, false, false},  {0, 0, false, false}};
     ASSERT_EQ(scenario.steps.size(), std::size(expected));
     for (size_t i = 0; i < scenario.steps.size(); ++i) {
         SCOPED_TRACE(i);
@@ -41,44 +55,220 @@ TEST(ScenarioTest, CommandsMapToTheirCodesAndArguments) {
         EXPECT_EQ(scenario.steps[i].command->code, expected[i].code);
         EXPECT_EQ(scenario.steps[i].command->argument, expected[i].argument);
         EXPECT_EQ(scenario.steps[i].command->isCycle(), expected[i].cycle);
+        EXPECT_EQ(scenario.steps[i].command->isService(), expected[i].service);
+        EXPECT_EQ(scenario.steps[i].command->isRestart(), i + 1 == scenario.steps.size());
+        EXPECT_EQ(scenario.steps[i].number, i + 1);
     }
 }
 
-TEST(ScenarioTest, StepInputsDisplayTimeAndExpectations) {
+TEST(ScenarioTest, ServiceCommandsCarryTheirDescription) {
+    const sim::Scenario scenario = parseScenario(R"({ "steps": [
+        { "command": "connectOffered",
+          "service": { "name": "Offered", "activityId": 77, "connections": 1 } },
+        { "command": "connectStarted", "service": { "name": "S" } } ] })",
+                                                 "");
+    const sim::ServiceOffer& first = scenario.steps[0].command->service;
+    EXPECT_EQ(first.name, "Offered");
+    EXPECT_EQ(first.activityId, 77u);
+    EXPECT_EQ(first.connections, 1u);
+    EXPECT_EQ(scenario.steps[1].command->service.connections, 2u) << "both by default";
+}
+
+TEST(ScenarioTest, StepSettingsDisplayTimeFilesAndExpectations) {
     const sim::Scenario scenario = parseScenario(R"({ "steps": [ {
-        "set": { "A.B": { "value": 1.5, "status": 8, "inUse": false } },
+        "write": { "par/param.new": { "text": "p" }, "b.bin": { "hex": "00ff" } },
+        "set": { "A.B": { "value": 1.5, "status": 8, "inUse": false, "change": false },
+                 "A.T": { "text": "zone" }, "A.C": { "choice": 1 } },
         "display": [ { "item": 100, "code": 2, "u32": 258 }, { "item": 3, "code": 26, "text": "ab" } ],
         "advance": 2.5, "command": "cycle", "cycleData": [258],
-        "expect": { "A.C": { "value": 3, "tolerance": 0.01, "status": 0 } } } ] })",
+        "expect": { "A.C": { "value": 3, "tolerance": 0.01, "status": 0 },
+                    "A.T": { "text": "zone" }, "A.U": { "choice": 0, "inUse": true } },
+        "events": { "inOrder": [ { "kind": "StateReply", "value": 28, "detail": 12 } ],
+                    "absent": [ { "kind": "FatalStop" } ] },
+        "displaySent": { "inOrder": [ { "item": 100, "code": 29, "payload": "0A0b" } ] },
+        "files": { "x.dat": { "exists": true, "size": 4, "offset": 2, "bytes": "0102" },
+                   "gone": { "exists": false } } } ] })",
                                                  "");
     const sim::Step& step = scenario.steps.at(0);
-    ASSERT_EQ(step.inputs.size(), 1u);
+    ASSERT_EQ(step.write.size(), 2u);
+    EXPECT_EQ(step.write[0].path, "b.bin");
+    EXPECT_EQ(step.write[0].bytes, (std::vector<uint8_t>{0x00, 0xff}));
+    EXPECT_EQ(step.write[1].bytes, (std::vector<uint8_t>{'p'}));
+    ASSERT_EQ(step.inputs.size(), 3u);
     EXPECT_EQ(step.inputs[0].path, "A.B");
     EXPECT_EQ(step.inputs[0].value, 1.5);
     EXPECT_EQ(step.inputs[0].status, 8u);
     EXPECT_EQ(step.inputs[0].inUse, false);
+    EXPECT_FALSE(step.inputs[0].change);
+    EXPECT_EQ(step.inputs[1].choice, 1u);
+    EXPECT_TRUE(step.inputs[1].change) << "changes are delivered by default";
+    EXPECT_EQ(step.inputs[2].text, "zone");
     ASSERT_EQ(step.display.size(), 2u);
     EXPECT_EQ(step.display[0].payload, (std::vector<uint8_t>{2, 1, 0, 0}));
     EXPECT_EQ(step.display[1].payload, (std::vector<uint8_t>{'a', 0, 'b', 0, 0, 0}));
     EXPECT_EQ(step.advanceSeconds, 2.5);
     EXPECT_EQ(step.command->cycleData, (std::vector<uint8_t>{2, 1, 0, 0, 0, 0, 0, 0}));
-    ASSERT_EQ(step.expectations.size(), 1u);
+    ASSERT_EQ(step.expectations.size(), 3u);
     EXPECT_EQ(step.expectations[0].tolerance, 0.01);
     EXPECT_EQ(step.expectations[0].status, 0u);
+    EXPECT_EQ(step.expectations[1].text, "zone");
+    EXPECT_EQ(step.expectations[2].choice, 0u);
+    EXPECT_EQ(step.expectations[2].inUse, true);
+    ASSERT_EQ(step.events.inOrder.size(), 1u);
+    EXPECT_EQ(step.events.inOrder[0].kind, sim::EventKind::StateReply);
+    EXPECT_EQ(step.events.inOrder[0].detail, 12u);
+    EXPECT_EQ(step.events.absent.at(0).kind, sim::EventKind::FatalStop);
+    EXPECT_EQ(step.displaySent.inOrder.at(0).payload, (std::vector<uint8_t>{0x0a, 0x0b}));
+    ASSERT_EQ(step.files.size(), 2u);
+    EXPECT_EQ(step.files[0].exists, false);
+    EXPECT_EQ(step.files[1].size, 4u);
+    EXPECT_EQ(step.files[1].offset, 2u);
 }
 
-TEST(ScenarioTest, MistakesAreNamed) {
-    const char* wrong[] = {
-        R"({ "steps": [ { "command": "reboot" } ] })",
-        R"({ "steps": [ { "advance": -1 } ] })",
-        R"({ "steps": [ { "command": "trigger" } ] })",
-        R"({ "steps": [ )",
+TEST(ScenarioTest, PhasesFollowTheStartUpOfEachLife) {
+    const sim::Scenario scenario = parseScenario(R"({ "startUp": [3, 4, 6, 11], "steps": [
+        { "phase": "registered" }, { "phase": 0 }, { "phase": 1 }, { "phase": 4 },
+        { "phase": 4 }, { "phase": 11 }, {}, { "command": "restart" },
+        { "phase": "registered" }, { "phase": "run" } ] })",
+                                                 "");
+    const struct {
+        sim::PhaseKind kind;
+        uint32_t state;
+        size_t rank;
+    } expected[] = {
+        {sim::PhaseKind::Registered, 0, 0}, {sim::PhaseKind::AfterState, 0, 1},
+        {sim::PhaseKind::AfterState, 1, 2}, {sim::PhaseKind::AfterState, 4, 4},
+        {sim::PhaseKind::AfterState, 4, 4}, {sim::PhaseKind::AfterState, 11, 6},
+        {sim::PhaseKind::Run, 0, 7},        {sim::PhaseKind::Run, 0, 7},
+        {sim::PhaseKind::Registered, 0, 0}, {sim::PhaseKind::Run, 0, 7},
     };
-    for (const char* text : wrong) {
-        SCOPED_TRACE(text);
-        EXPECT_THROW(parseScenario(text, ""), std::runtime_error);
+    ASSERT_EQ(scenario.steps.size(), std::size(expected));
+    for (size_t i = 0; i < scenario.steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(scenario.steps[i].phase.kind, expected[i].kind);
+        EXPECT_EQ(scenario.steps[i].phase.state, expected[i].state);
+        EXPECT_EQ(scenario.steps[i].phase.rank, expected[i].rank);
     }
-    EXPECT_THROW(sim::loadScenario("/nonexistent/scenario.json"), std::runtime_error);
+}
+
+// Each mistake is refused with one line naming the file, the place and the key.
+TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
+    const struct {
+        const char* json;
+        const char* message;
+    } cases[] = {
+        {R"({ "steps": [ { "comand": "cycle" } ] })", "s.json: step 1: \"comand\": unknown key"},
+        {R"({ "tre": "t.json" })", "s.json: \"tre\": unknown key"},
+        {R"({ "selfInfo": { "basePath": "/" } })",
+         "s.json: selfInfo: \"basePath\": must be relative to the scenario's folder"},
+        {R"({ "selfInfo": { "mode": 1e20 } })", "selfInfo: \"mode\": must be a whole number"},
+        {R"({ "selfInfo": { "mode": -1 } })", "selfInfo: \"mode\": must be a whole number"},
+        {R"({ "selfInfo": { "language": 256 } })",
+         "\"language\": must be a whole number from 0 to 255"},
+        {R"({ "language": 1e10 })", "s.json: \"language\": must be a whole number from 0 to 255"},
+        {R"({ "instance": 1.5 })", "\"instance\": must be a whole number"},
+        {R"({ "answerCode": 4294967296 })", "\"answerCode\": must be a whole number"},
+        {R"({ "runCycleData": [1e30] })", "\"runCycleData\": must be an array of up to 3 whole"},
+        {R"({ "runCycleData": [-1] })", "\"runCycleData\": must be an array of up to 3 whole"},
+        {R"({ "runCycleData": [1, 2, 3, 4] })", "\"runCycleData\": must be an array of up to 3"},
+        {R"({ "runCycleData": 5 })", "\"runCycleData\": must be an array"},
+        {R"({ "steps": [ { "command": "trigger", "code": 1e10 } ] })",
+         "step 1: \"code\": must be a whole number from 0 to 4294967295"},
+        {R"({ "steps": [ { "command": "trigger" } ] })", "step 1: \"code\": is needed"},
+        {R"({ "steps": [ { "command": "cycle", "code": 40 } ] })",
+         "step 1: \"code\": belongs only"},
+        {R"({ "steps": [ { "argument": 1 } ] })", "step 1: \"argument\": belongs to a \"command\""},
+        {R"({ "steps": [ { "command": "cycle", "argument": -3 } ] })", "step 1: \"argument\""},
+        {R"({ "steps": [ { "command": "cycle", "cycleData": [1, 2, 3, 4] } ] })",
+         "step 1: \"cycleData\""},
+        {R"({ "steps": [ { "command": "reboot" } ] })", "step 1: \"command\": unknown command"},
+        {R"({ "steps": [ { "command": 5 } ] })", "step 1: \"command\": must be a string"},
+        {R"({ "steps": [ { "advance": -1 } ] })", "step 1: \"advance\": must be a finite number"},
+        {R"({ "steps": [ { "advance": 1e9 } ] })", "step 1: \"advance\": must be a finite number"},
+        {R"({ "steps": [ { "advance": 1e20 } ] })", "step 1: \"advance\""},
+        {R"({ "steps": [ { "advance": "1" } ] })", "step 1: \"advance\""},
+        {R"({ "steps": [ { "display": [ { "item": 1, "code": 2, "u32": 5e9 } ] } ] })",
+         "step 1: display[0]: \"u32\""},
+        {R"({ "steps": [ { "display": [ { "item": 1 } ] } ] })", "step 1: display[0]: needs"},
+        {R"({ "steps": [ { "set": { "A": { "valu": 1 } } } ] })",
+         "step 1: set \"A\": \"valu\": unknown key"},
+        {R"({ "steps": [ { "set": { "A": { "status": 1.5 } } } ] })", "set \"A\": \"status\""},
+        {R"({ "steps": [ { "set": { "A": { "choice": 2 } } } ] })", "set \"A\": \"choice\""},
+        {R"({ "steps": [ { "expect": { "A": { "value": 1, "tolerance": -1 } } } ] })",
+         "step 1: expect \"A\": \"tolerance\": must be a finite number from 0"},
+        {R"({ "steps": [ { "expect": { "A": { "tolerance": 1 } } } ] })",
+         "step 1: expect \"A\": expects nothing"},
+        {R"({ "steps": [ { "expect": { "A": { "value": "x" } } } ] })", "expect \"A\": \"value\""},
+        {R"({ "steps": [ { "events": { "inOrder": [ { "kind": "Nothing" } ] } } ] })",
+         "step 1: events: inOrder[0]: \"kind\": unknown event kind"},
+        {R"({ "steps": [ { "events": { "first": [] } } ] })", "step 1: events: \"first\": unknown"},
+        {R"({ "steps": [ { "displaySent": { "absent": [ { "payload": "abc" } ] } } ] })",
+         "displaySent: absent[0]: \"payload\": must be pairs of hexadecimal digits"},
+        {R"({ "steps": [ { "files": { "../x": { "exists": true } } } ] })",
+         "step 1: files: \"../x\": a file must lie below the base path"},
+        {R"({ "files": { "/etc/x": { "text": "" } } })", "\"/etc/x\": a file must lie below"},
+        {R"({ "files": { "a": { } } })", "files \"a\": needs \"text\", \"hex\" or \"from\""},
+        {R"({ "files": { "a": { "from": "missing.bin" } } })", "\"from\": cannot read"},
+        {R"({ "steps": [ { "files": { "a": { "offset": 1 } } } ] })", "\"offset\": goes with"},
+        {R"({ "steps": [ { "files": { "a": { "size": -1 } } } ] })", "files \"a\": \"size\""},
+        {R"({ "steps": [ { "phase": "start" } ] })", "step 1: \"phase\": must be"},
+        {R"({ "steps": [ { "phase": 9 } ] })", "step 1: \"phase\": must be"},
+        {R"({ "steps": [ {}, { "phase": 8 } ] })",
+         "step 2: \"phase\": comes before the phase of an earlier step"},
+        {R"({ "steps": [ { "phase": 8, "command": "restart" } ] })",
+         "step 1: \"command\": a restart belongs to the run phase"},
+        {R"({ "steps": [ { "command": "restart", "expect": { "A": { "value": 1 } } } ] })",
+         "step 1: \"command\": a restart step checks only events and files"},
+        {R"({ "startUp": [3, 12] })", "\"startUp\": must list distinct state codes"},
+        {R"({ "startUp": [3, 3] })", "\"startUp\": must list distinct"},
+        {R"({ "startUp": [] })", "\"startUp\": must list at least one state"},
+        {R"({ "testProgram": { "failingSlot": 22 } })", "testProgram: \"failingSlot\""},
+        {R"({ "outputs": [1] })", "\"outputs\": must be an array of parameter names"},
+        {R"({ "steps": {} })", "\"steps\": must be an array"},
+        {R"({ "steps": [ 5 ] })", "step 1: must be a JSON object"},
+        {R"({ "keepFiles": 1 })", "\"keepFiles\": must be true or false"},
+        {R"({ "keepFiles": true })", "s.json: \"keepFiles\": needs a \"basePath\""},
+        {R"([1])", "s.json: must be a JSON object"},
+        {R"({ "steps": [ )", "s.json: invalid JSON"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.json);
+        try {
+            parseScenario(c.json, "/nowhere", "s.json");
+            ADD_FAILURE() << "accepted";
+        } catch (const sim::ScenarioError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(c.message), std::string::npos) << message;
+            EXPECT_EQ(message.rfind("s.json", 0), 0u) << "starts with the file: " << message;
+            EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
+        }
+    }
+}
+
+TEST(ScenarioTest, AdvancesMustFitTheVirtualClockTogether) {
+    std::string steps;
+    const int count = static_cast<int>(sim::kMaxScenarioSeconds / sim::kMaxAdvanceSeconds) + 1;
+    for (int i = 0; i < count; ++i) {
+        steps += std::string(i > 0 ? "," : "") + R"({ "advance": 2678400 })";
+    }
+    try {
+        parseScenario(R"({ "steps": [)" + steps + "] }", "", "s.json");
+        ADD_FAILURE() << "accepted";
+    } catch (const sim::ScenarioError& error) {
+        EXPECT_NE(std::string(error.what()).find("more than the virtual clock holds"),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
+TEST(ScenarioTest, MissingFileIsNamed) {
+    try {
+        sim::loadScenario("/nonexistent/scenario.json");
+        ADD_FAILURE() << "accepted";
+    } catch (const sim::ScenarioError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "/nonexistent/scenario.json: cannot read the scenario file");
+    }
 }
 
 TEST(SelfInformationTest, FieldsSitAtTheirOffsetsAndAreCutToTheirFields) {

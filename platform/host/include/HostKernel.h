@@ -53,6 +53,13 @@ Time currentTime();
 // duration. Callable from any task, one advance at a time.
 Error advanceTime(std::chrono::nanoseconds duration);
 
+// Called on the setting task, outside the kernel's lock, after each successful SetClockAlarm:
+// the clock handle as given, whether an alarm was set (false: the alarm was cleared) and the
+// time source's time. One observer for the process; an empty function removes it. For
+// simulators that watch a clock they handed out.
+using ClockAlarmObserver = std::function<void(Clock clock, bool armed, Time now)>;
+void setClockAlarmObserver(ClockAlarmObserver observer);
+
 // Waits until quiescence (see above).
 void waitForQuiescence();
 

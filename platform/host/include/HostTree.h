@@ -88,6 +88,7 @@ class HostTree {
     std::u16string textValue(const NodeRef& ref) const;
     uint32_t status(const NodeRef& ref) const;
     bool inUse(const NodeRef& ref) const;
+    uint32_t selectedChoice(const NodeRef& ref) const;  // choice nodes
     FbDoNodeKind kind(const NodeRef& ref) const;
 
     // Change notification. A parameter change made between cycles is marked here; the
@@ -115,6 +116,10 @@ class HostTree {
     explicit HostTree(std::unique_ptr<State> state);
     std::unique_ptr<State> myState;
 };
+
+// UTF-8 text as the tree's UTF-16 text and back; throws std::runtime_error for malformed UTF-8.
+std::u16string treeTextFromUtf8(const std::string& text);
+std::string utf8FromTreeText(const std::u16string& text);
 
 // The tree model that Tarvo_TreeStart, Tarvo_FbDoPrepare and Tarvo_ParameterService load for
 // the address space (a file, or model text). An empty setting makes those calls fail.

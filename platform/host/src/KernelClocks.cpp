@@ -22,7 +22,23 @@ bool negative(const Time* time) {
     return time != nullptr && time->Seconds < 0;
 }
 
+// Guarded by the kernel's mutex; lives past every task (never destroyed).
+host::ClockAlarmObserver& clockAlarmObserver() {
+    static auto* observer = new host::ClockAlarmObserver();
+    return *observer;
+}
+
 }  // namespace
+
+namespace host {
+
+void setClockAlarmObserver(ClockAlarmObserver observer) {
+    kernel::Kernel& kernel = kernel::Kernel::instance();
+    kernel::Lock lock(kernel.mutex);
+    clockAlarmObserver() = std::move(observer);
+}
+
+}  // namespace host
 
 Clock GetSystemClock(void) {
     return host::kernel::Kernel::instance().systemClockHandle();
@@ -72,6 +88,12 @@ Error SetClockAlarm(Clock clock, uint32_t periodic, const Time* start, const Tim
     }
     call.kernel.armClock(*alarmed, periodic != 0, start != nullptr ? &startNs : nullptr,
                          interval != nullptr ? &intervalNs : nullptr);
+    const host::ClockAlarmObserver observer = clockAlarmObserver();
+    const Time now = host::kernel::toTime(call.kernel.time().now());
+    call.lock.unlock();
+    if (observer) {
+        observer(clock, start != nullptr || interval != nullptr, now);
+    }
     return Success;
 }
 

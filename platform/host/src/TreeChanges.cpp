@@ -19,9 +19,10 @@ struct Registrations {
     std::vector<Registration> entries;
 };
 
+// Never destroyed: a tree held by a static drops its callbacks after the end of main.
 Registrations& registrations() {
-    static Registrations instance;
-    return instance;
+    static auto* instance = new Registrations();
+    return *instance;
 }
 
 std::vector<Registration> registrationsOf(const FbDoTree* tree) {

@@ -204,6 +204,14 @@ bool HostTree::inUse(const NodeRef& ref) const {
     return FbDo_IsInUse(at(ref)) != 0;
 }
 
+uint32_t HostTree::selectedChoice(const NodeRef& ref) const {
+    TreeNode* node = treeNode(at(ref));
+    if (node->kind() != kFbDoChoice) {
+        refuse(node, "is no choice");
+    }
+    return FbDo_SelectedChoice(node);
+}
+
 FbDoNodeKind HostTree::kind(const NodeRef& ref) const {
     return treeNode(at(ref))->kind();
 }
@@ -243,6 +251,14 @@ FbDoNode HostTree::committedNode(const std::string& name) const {
     std::lock_guard<std::mutex> guard(myState->bindingLock);
     auto found = myState->committedNames.find(name);
     return found != myState->committedNames.end() ? byHandle(found->second) : nullptr;
+}
+
+std::u16string treeTextFromUtf8(const std::string& text) {
+    return detail::utf16FromUtf8(text);
+}
+
+std::string utf8FromTreeText(const std::u16string& text) {
+    return detail::utf8FromUtf16(text);
 }
 
 }  // namespace host

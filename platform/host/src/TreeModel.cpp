@@ -23,6 +23,9 @@ constexpr KindName kKindNames[] = {
     {"choice", kFbDoChoice},
 };
 
+// Deepest nesting of nodes below the root; a deeper model is refused before its nodes are made.
+constexpr size_t kMaxDepth = 64;
+
 [[noreturn]] void fail(const std::string& where, const std::string& what) {
     throw std::runtime_error("tree model: " + (where.empty() ? std::string("root") : where) + ": " +
                              what);
@@ -179,15 +182,18 @@ class ModelBuilder {
         if (!model.contains("root")) {
             fail("", "the model has no \"root\"");
         }
-        TreeNode* root = makeNode(model.at("root"), nullptr, 0, "");
+        TreeNode* root = makeNode(model.at("root"), nullptr, 0, "", 0);
         myState.treeObject.pRoot = root;
         resolveReferences();
         assignHandles();
     }
 
   private:
-    TreeNode* makeNode(const json& spec, TreeNode* parent, uint32_t index,
-                       const std::string& path) {
+    TreeNode* makeNode(const json& spec, TreeNode* parent, uint32_t index, const std::string& path,
+                       size_t depth) {
+        if (depth > kMaxDepth) {
+            fail(path, "nodes nested deeper than " + std::to_string(kMaxDepth) + " levels");
+        }
         if (!spec.is_object()) {
             fail(path, "a node is a JSON object");
         }
@@ -214,8 +220,8 @@ class ModelBuilder {
         }
         setUpValue(node, spec);
         setUpLeaves(node);
-        addChildren(node, spec);
-        addAlternatives(node, spec);
+        addChildren(node, spec, depth);
+        addAlternatives(node, spec, depth);
         addAttributes(node, spec);
         return &node;
     }
@@ -256,7 +262,7 @@ class ModelBuilder {
         }
     }
 
-    void addChildren(TreeNode& node, const json& spec) {
+    void addChildren(TreeNode& node, const json& spec, size_t depth) {
         if (!spec.contains("children")) {
             return;
         }
@@ -278,12 +284,13 @@ class ModelBuilder {
             if (index >= node.children.size()) {
                 node.children.resize(index + 1, nullptr);
             }
-            node.children[index] = makeNode(child, &node, index, childPath(node, child, index));
+            node.children[index] =
+                makeNode(child, &node, index, childPath(node, child, index), depth + 1);
             next = index + 1;
         }
     }
 
-    void addAlternatives(TreeNode& node, const json& spec) {
+    void addAlternatives(TreeNode& node, const json& spec, size_t depth) {
         if (!spec.contains("alternatives")) {
             return;
         }
@@ -296,7 +303,7 @@ class ModelBuilder {
                 continue;
             }
             TreeNode* alternative =
-                makeNode(alternatives[i], &node, i, childPath(node, alternatives[i], i));
+                makeNode(alternatives[i], &node, i, childPath(node, alternatives[i], i), depth + 1);
             alternative->isAlternative = true;
             node.alternatives[i] = alternative;
         }

@@ -12,9 +12,10 @@ struct Registry {
     std::vector<HostTree::State*> trees;
 };
 
+// Never destroyed: a tree held by a static is unregistered after the end of main.
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    static auto* instance = new Registry();
+    return *instance;
 }
 
 }  // namespace

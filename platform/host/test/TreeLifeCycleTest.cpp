@@ -97,4 +97,21 @@ TEST(TreeAccessTest, CommitsAreCounted) {
     EXPECT_NE(FbDo_CommitPreprocessing(nullptr), 0);
 }
 
+// A tree held by a static is destroyed after the end of main; the registry of live trees and
+// the change callbacks must still be there (a fresh process, so that the registry is made
+// after the static).
+TEST(TreeLifeTimeTest, TreeHeldByAStaticOutlivesMain) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::unique_ptr<host::HostTree> held;
+            held = host::HostTree::fromJson(treetest::kModel);
+            static AsInfo block{};
+            held->install(&block);
+            FbDo_RegisterChangeCallback(&block, [](void*) { return 0; });
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace

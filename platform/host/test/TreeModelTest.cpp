@@ -167,6 +167,39 @@ TEST(TreeModelErrors, MalformedUtf8TextIsRefused) {
     EXPECT_THROW(host::HostTree::fromJson(model), std::runtime_error);
 }
 
+// A model whose root has a chain of `depth` nested structure nodes ("n.n.n...").
+std::string nestedModel(size_t depth) {
+    std::string model = R"({"root": )";
+    for (size_t level = 0; level < depth; ++level) {
+        model += R"({"name": "n", "children": [)";
+    }
+    model += "{}";
+    for (size_t level = 0; level < depth; ++level) {
+        model += "]}";
+    }
+    return model + "}";
+}
+
+TEST(TreeModelErrors, NestingIsLimitedToSixtyFourLevels) {
+    // The root, 63 nodes "n" below it and the unnamed innermost node: 64 levels.
+    auto deepest = host::HostTree::fromJson(nestedModel(64));
+    std::string innermost;
+    for (int level = 1; level < 64; ++level) {
+        innermost += "n.";
+    }
+    EXPECT_NE(deepest->find(innermost + "0"), nullptr);
+    for (size_t depth : {size_t{65}, size_t{30000}}) {
+        SCOPED_TRACE(depth);
+        try {
+            host::HostTree::fromJson(nestedModel(depth));
+            ADD_FAILURE() << "accepted";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find("deeper than 64 levels"), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
 TEST(TreeModelFile, LoadsFromAFileAndNamesAMissingOne) {
     const std::string path = testTempPath("tree_model_test.json");
     {

@@ -1,0 +1,251 @@
+#include "ScenarioChecks.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+#include <stdexcept>
+
+#include "HostTree.h"
+#include "WorkFolder.h"
+
+namespace sim {
+namespace {
+
+bool isWordKind(FbDoNodeKind kind) {
+    return kind == kFbDoInteger || kind == kFbDoUnsigned || kind == kFbDoBool ||
+           kind == kFbDoWord || kind == kFbDoTrigger;
+}
+
+std::string describe(const EventPattern& pattern) {
+    std::string text = eventName(pattern.kind);
+    if (pattern.value) {
+        text += " value " + std::to_string(*pattern.value);
+    }
+    if (pattern.detail) {
+        text += " detail " + std::to_string(*pattern.detail);
+    }
+    if (pattern.text) {
+        text += " text \"" + *pattern.text + "\"";
+    }
+    return text;
+}
+
+std::string describe(const DisplayPattern& pattern) {
+    std::string text = "record";
+    if (pattern.item) {
+        text += " item " + std::to_string(*pattern.item);
+    }
+    if (pattern.code) {
+        text += " code " + std::to_string(*pattern.code);
+    }
+    if (pattern.payload) {
+        text += " payload " + hexText(*pattern.payload);
+    }
+    return text;
+}
+
+bool matches(const EventPattern& pattern, const Event& event) {
+    return event.kind == pattern.kind && (!pattern.value || event.value == *pattern.value) &&
+           (!pattern.detail || event.detail == *pattern.detail) &&
+           (!pattern.text || event.text == *pattern.text);
+}
+
+bool matches(const DisplayPattern& pattern, const host::SentCommand& sent) {
+    return (!pattern.item || sent.itemId == *pattern.item) &&
+           (!pattern.code || sent.commandCode == *pattern.code) &&
+           (!pattern.payload || sent.payload == *pattern.payload);
+}
+
+// One result for the patterns in order, one per absent pattern.
+template <typename Pattern, typename Record>
+std::vector<CheckResult> checkSequence(size_t step, const char* what,
+                                       const SequenceExpectation<Pattern>& expectation,
+                                       const std::vector<Record>& records) {
+    std::vector<CheckResult> results;
+    if (!expectation.inOrder.empty()) {
+        size_t matched = 0;
+        for (const Record& record : records) {
+            if (matched < expectation.inOrder.size() &&
+                matches(expectation.inOrder[matched], record)) {
+                ++matched;
+            }
+        }
+        std::string sequence;
+        for (const Pattern& pattern : expectation.inOrder) {
+            sequence += (sequence.empty() ? "" : ", ") + describe(pattern);
+        }
+        const bool passed = matched == expectation.inOrder.size();
+        results.push_back(
+            CheckResult{step, std::string(what) + " in order: " + sequence,
+                        passed ? "all " + std::to_string(matched) + " in order"
+                               : "missing from " + describe(expectation.inOrder[matched]) +
+                                     " on (" + std::to_string(records.size()) + " recorded)",
+                        passed});
+    }
+    for (const Pattern& pattern : expectation.absent) {
+        size_t count = 0;
+        for (const Record& record : records) {
+            count += matches(pattern, record) ? 1 : 0;
+        }
+        results.push_back(CheckResult{step, std::string(what) + " absent: " + describe(pattern),
+                                      std::to_string(count) + " found", count == 0});
+    }
+    return results;
+}
+
+std::string describe(const Expectation& expectation) {
+    std::string text = expectation.path;
+    if (expectation.value) {
+        text += " expected " + formatValue(*expectation.value) + " +- " +
+                formatValue(expectation.tolerance);
+    }
+    if (expectation.status) {
+        text += " status " + formatStatus(*expectation.status);
+    }
+    if (expectation.text) {
+        text += " text \"" + *expectation.text + "\"";
+    }
+    if (expectation.choice) {
+        text += " choice " + std::to_string(*expectation.choice);
+    }
+    if (expectation.inUse) {
+        text += std::string(" in use ") + (*expectation.inUse ? "yes" : "no");
+    }
+    return text;
+}
+
+// Compares the fields `expectation` gives with the node; appends what was found to `actual`.
+bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
+                    std::string& actual) {
+    bool holds = true;
+    const FbDoNodeKind kind = tree.kind(expectation.path);
+    if (expectation.value || expectation.status) {
+        const OutputValue found = readOutput(expectation.path);
+        actual += found.found ? formatValue(found.value) + " status " + formatStatus(found.status)
+                              : std::string("no number");
+        holds = found.found &&
+                (!expectation.value ||
+                 std::fabs(found.value - *expectation.value) <= expectation.tolerance) &&
+                (!expectation.status || found.status == *expectation.status);
+    }
+    if (expectation.text) {
+        std::string text;
+        bool isText = true;
+        try {
+            text = host::utf8FromTreeText(tree.textValue(expectation.path));
+        } catch (const std::exception&) {
+            isText = false;
+        }
+        actual += (actual.empty() ? "" : " ") +
+                  (isText ? std::string("text \"") + text + "\"" : std::string("no text"));
+        holds = holds && isText && text == *expectation.text;
+    }
+    if (expectation.choice) {
+        const uint32_t choice = kind == kFbDoChoice ? tree.selectedChoice(expectation.path) : ~0u;
+        actual += (actual.empty() ? "" : " ") + std::string("choice ") +
+                  (kind == kFbDoChoice ? std::to_string(choice) : std::string("none"));
+        holds = holds && choice == *expectation.choice;
+    }
+    if (expectation.inUse) {
+        const bool inUse = tree.inUse(expectation.path);
+        actual += (actual.empty() ? "" : " ") + std::string("in use ") + (inUse ? "yes" : "no");
+        holds = holds && inUse == *expectation.inUse;
+    }
+    return holds;
+}
+
+}  // namespace
+
+std::string formatValue(double value) {
+    std::ostringstream text;
+    text << std::setprecision(9) << value;
+    return text.str();
+}
+
+std::string formatStatus(uint32_t status) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%x", status);
+    return text;
+}
+
+std::string hexText(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    char digits[4];
+    for (uint8_t byte : bytes) {
+        std::snprintf(digits, sizeof(digits), "%02x", byte);
+        text += digits;
+    }
+    return text;
+}
+
+OutputValue readOutput(const std::string& path) {
+    host::HostTree* tree = host::addressSpaceTree();
+    if (tree == nullptr || tree->find(path) == nullptr) {
+        return OutputValue{};
+    }
+    try {
+        const uint32_t status = tree->status(path);
+        if (isWordKind(tree->kind(path))) {
+            return OutputValue{static_cast<double>(tree->wordValue(path)), status, true};
+        }
+        return OutputValue{tree->doubleValue(path), status, true};
+    } catch (const std::exception&) {
+        return OutputValue{};
+    }
+}
+
+CheckResult checkParameter(size_t step, const Expectation& expectation) {
+    host::HostTree* tree = host::addressSpaceTree();
+    if (tree == nullptr || tree->find(expectation.path) == nullptr) {
+        return CheckResult{step, describe(expectation), "nothing (no such parameter now)", false};
+    }
+    std::string actual;
+    const bool passed = parameterHolds(*tree, expectation, actual);
+    return CheckResult{step, describe(expectation), actual, passed};
+}
+
+std::vector<CheckResult> checkEvents(size_t step,
+                                     const SequenceExpectation<EventPattern>& expectation,
+                                     const std::vector<Event>& events) {
+    return checkSequence(step, "events", expectation, events);
+}
+
+std::vector<CheckResult> checkDisplay(size_t step,
+                                      const SequenceExpectation<DisplayPattern>& expectation,
+                                      const std::vector<host::SentCommand>& sent) {
+    return checkSequence(step, "display", expectation, sent);
+}
+
+CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check) {
+    std::string expected = "file \"" + check.path + "\"";
+    if (check.exists) {
+        expected += *check.exists ? " exists" : " absent";
+    }
+    if (check.size) {
+        expected += " size " + std::to_string(*check.size);
+    }
+    if (check.bytes) {
+        expected += " bytes " + hexText(*check.bytes) + " at " + std::to_string(check.offset);
+    }
+    std::vector<uint8_t> content;
+    const bool exists = readFileBytes(basePath + check.path, &content);
+    std::string actual = exists ? "size " + std::to_string(content.size()) : "absent";
+    bool passed = !check.exists || *check.exists == exists;
+    if (check.size) {
+        passed = passed && exists && content.size() == *check.size;
+    }
+    if (check.bytes) {
+        const bool inside =
+            check.offset <= content.size() && check.bytes->size() <= content.size() - check.offset;
+        const auto first =
+            content.begin() + static_cast<std::ptrdiff_t>(inside ? check.offset : content.size());
+        const std::vector<uint8_t> found(
+            first, inside ? first + static_cast<std::ptrdiff_t>(check.bytes->size()) : first);
+        actual += exists ? ", bytes " + hexText(found) : "";
+        passed = passed && exists && inside && found == *check.bytes;
+    }
+    return CheckResult{step, expected, actual, passed};
+}
+
+}  // namespace sim

@@ -1,0 +1,56 @@
+// The checks of a scenario step: parameters of the address space's tree, the events of the
+// simulated system manager, the records the display peer received, and files of the work
+// folder. Each check gives one result line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "HostService.h"
+#include "Scenario.h"
+#include "SimEvents.h"
+
+namespace sim {
+
+// Value and status word of one parameter.
+struct OutputValue {
+    double value = 0.0;
+    uint32_t status = 0;
+    bool found = false;
+};
+
+struct CheckResult {
+    size_t step;           // 1-based step number
+    std::string expected;  // what was checked, e.g. "Demo.Out expected 1.5 +- 0"
+    std::string actual;    // what was found
+    bool passed;
+};
+
+// Reads a parameter of the address space's tree as a number (doubles, or the word of word
+// kinds); not found when there is no tree, no such node or no number in it.
+OutputValue readOutput(const std::string& path);
+
+// Checks every field of `expectation` against the address space's tree.
+CheckResult checkParameter(size_t step, const Expectation& expectation);
+
+// Checks `expectation` against `events` (what was recorded since the previous step): one
+// result for the ordered sequence, one per absent pattern.
+std::vector<CheckResult> checkEvents(size_t step,
+                                     const SequenceExpectation<EventPattern>& expectation,
+                                     const std::vector<Event>& events);
+
+// The same for the records the display peer received since the previous step.
+std::vector<CheckResult> checkDisplay(size_t step,
+                                      const SequenceExpectation<DisplayPattern>& expectation,
+                                      const std::vector<host::SentCommand>& sent);
+
+// Checks a file below `basePath` (ending in "/").
+CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check);
+
+// Text helpers shared with the report.
+std::string formatValue(double value);      // 9 significant digits
+std::string formatStatus(uint32_t status);  // "0x..."
+std::string hexText(const std::vector<uint8_t>& bytes);
+
+}  // namespace sim

@@ -1,0 +1,107 @@
+// The printed report of a run (ScenarioRunner.h).
+#include <cstdio>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+#include "ScenarioRunner.h"
+
+namespace sim {
+namespace {
+
+// Seconds with `decimals` decimals.
+std::string formatSeconds(double value, int decimals) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
+}
+
+// The event's text; merged armings add their count and the time of the last.
+std::string eventText(const Event& event) {
+    if (event.repeats <= 1) {
+        return event.text;
+    }
+    return std::to_string(event.repeats) + " armings, the last at " +
+           formatSeconds(event.lastTime, 3);
+}
+
+void printEvents(const RunResult& result, std::ostream& out, bool csv) {
+    out << (csv ? "time,event,value,detail,text\n"
+                : "time      event              value       detail  text\n");
+    for (const Event& event : result.events) {
+        if (csv) {
+            out << formatSeconds(event.time, 6) << ',' << eventName(event.kind) << ','
+                << event.value << ',' << event.detail << ",\"" << eventText(event) << "\"\n";
+            continue;
+        }
+        char line[160];
+        std::snprintf(line, sizeof(line), "%-9.3f %-18s %-11u %-7u ", event.time,
+                      eventName(event.kind), event.value, event.detail);
+        out << line << eventText(event) << '\n';
+    }
+}
+
+// One row of cells: CSV, or left-aligned columns.
+void printCells(const std::vector<std::string>& cells, std::ostream& out, bool csv) {
+    constexpr int kColumnWidth = 12;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (csv) {
+            out << (i > 0 ? "," : "") << cells[i];
+        } else {
+            out << std::left << std::setw(kColumnWidth) << cells[i] << ' ';
+        }
+    }
+    out << '\n';
+}
+
+void printRows(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv) {
+    std::vector<std::string> header{"step", "time", "command"};
+    for (const std::string& path : scenario.outputs) {
+        header.push_back(path);
+        header.push_back(path + ".status");
+    }
+    printCells(header, out, csv);
+    for (const CycleRow& row : result.rows) {
+        std::vector<std::string> cells{std::to_string(row.step), formatSeconds(row.time, 3),
+                                       row.command};
+        for (const OutputValue& output : row.outputs) {
+            cells.push_back(output.found ? formatValue(output.value) : "-");
+            cells.push_back(output.found ? formatStatus(output.status) : "-");
+        }
+        printCells(cells, out, csv);
+    }
+}
+
+void printChecks(const RunResult& result, std::ostream& out) {
+    for (const CheckResult& check : result.checks) {
+        out << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
+            << check.expected << ", got " << check.actual << '\n';
+    }
+}
+
+}  // namespace
+
+void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out,
+                    bool csv) {
+    printEvents(result, out, csv);
+    out << '\n';
+    printRows(scenario, result, out, csv);
+    if (!result.displaySent.empty()) {
+        out << "\ndisplay: item code payload\n";
+        for (const std::string& sent : result.displaySent) {
+            out << sent << '\n';
+        }
+    }
+    if (!result.checks.empty()) {
+        out << '\n';
+        printChecks(result, out);
+    }
+    if (!result.failure.empty()) {
+        out << "\nrun incomplete: " << result.failure << '\n';
+    }
+    if (result.fatalStop) {
+        out << "fatal stop of the address space\n";
+    }
+}
+
+}  // namespace sim
