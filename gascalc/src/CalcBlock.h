@@ -16,8 +16,16 @@
 
 // The limit objects of the measuring-condition imports, in the order of their words.
 enum LimitObject : uint32_t {
-    kPsubst, kPmin_w, kPmax_w, kPmin, kPmax,
-    kTsubst, kTmin_w, kTmax_w, kTmin, kTmax,
+    kPsubst,
+    kPmin_w,
+    kPmax_w,
+    kPmin,
+    kPmax,
+    kTsubst,
+    kTmin_w,
+    kTmax_w,
+    kTmin,
+    kTmax,
     kLimitObjectCount
 };
 constexpr uint32_t kAliasObjectCount = 19;

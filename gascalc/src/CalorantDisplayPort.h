@@ -20,8 +20,7 @@ void ConnectCalorantDisplayPort(const CalorantDisplayPort& port);
 
 // Entry 5 of the component start table: the port's entry, or (no port) 0 without naming a
 // service (traced).
-int CalorantDisplayInitComponent(AsInfo* pAsInfo, const char** ppServiceName,
-                                 void* pServiceObject);
+int CalorantDisplayInitComponent(AsInfo* pAsInfo, const char** ppServiceName, void* pServiceObject);
 
 // The port's start, or (no port) 0 (traced).
 int CalorantDisplayStart(AsInfo* pAsInfo);

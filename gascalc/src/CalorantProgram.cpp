@@ -20,10 +20,13 @@ constexpr char kRelease[] = "Release_03-16-A";
 constexpr char kSourcePath[] = "src/Calorant";
 constexpr char kUnknownAddressSpace[] = "unknown AS";
 
-const ComponentStartFunction kStartTable[] = {
-    Tarvo_Component1Init,         Tarvo_Component2Init, Tarvo_Component3Init,
-    Tarvo_Component4Init,         CalorantDisplayInitComponent,
-    Tarvo_Component6Init,         nullptr};
+const ComponentStartFunction kStartTable[] = {Tarvo_Component1Init,
+                                              Tarvo_Component2Init,
+                                              Tarvo_Component3Init,
+                                              Tarvo_Component4Init,
+                                              CalorantDisplayInitComponent,
+                                              Tarvo_Component6Init,
+                                              nullptr};
 
 // Address of the code's last word (the range the client is given includes it).
 const void* lastCodeWord() {
@@ -31,8 +34,8 @@ const void* lastCodeWord() {
 }
 
 void reportFatal(const char* text) {
-    const char* name =
-        Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName() : kUnknownAddressSpace;
+    const char* name = Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName()
+                                                                : kUnknownAddressSpace;
     Tarvo_FatalReport(name, text, kSourcePath);
 }
 

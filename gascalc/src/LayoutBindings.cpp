@@ -37,61 +37,58 @@ struct AliasRow {
 
 constexpr VarRow kMeasCondRows[] = {{"p", 6}, {"t", 7}, {"rhom", 9}, {"Zm", 8}};
 
-constexpr VarRow kBase1DefaultRows[] = {{"HsV", 5}, {"pb", 11}, {"tb", 12},
-                                        {"ZmZb_on_error", 1}, {"rhob", 3}, {"d", 4},
-                                        {"C", 2},   {"Zb", 14}, {"K", 13}};
+constexpr VarRow kBase1DefaultRows[] = {{"HsV", 5},  {"pb", 11}, {"tb", 12}, {"ZmZb_on_error", 1},
+                                        {"rhob", 3}, {"d", 4},   {"C", 2},   {"Zb", 14},
+                                        {"K", 13}};
 // ZM1 and BM1 share their Base1 rows.
-constexpr VarRow kBase1SmallRows[] = {{"HsV", 5}, {"pb", 6}, {"tb", 7},
-                                      {"ZmZb_on_error", 1}, {"rhob", 3}, {"d", 4},
-                                      {"C", 2},   {"Zb", 9}, {"K", 8}};
+constexpr VarRow kBase1SmallRows[] = {{"HsV", 5},  {"pb", 6}, {"tb", 7}, {"ZmZb_on_error", 1},
+                                      {"rhob", 3}, {"d", 4},  {"C", 2},  {"Zb", 9},
+                                      {"K", 8}};
 
 constexpr VarRow kCompDefaultRows[] = {
-    {"ExpCO2", 27},    {"ExpN2", 26},     {"ExpH2", 41},        {"ExpCH4", 28},
-    {"ExpC2H6", 29},   {"ExpC3H8", 30},   {"ExpiC4H10", 31},    {"ExpnC4H10", 32},
-    {"ExpneoC5H12", 35}, {"ExpiC5H12", 33}, {"ExpnC5H12", 34},  {"ExpC6H14", 36},
-    {"ExpC7H16", 37},  {"ExpC8H18", 38},  {"ExpC9H20", 39},     {"ExpC10H22", 40},
-    {"ExpO2", 42},     {"ExpCO", 45},     {"ExpHe", 46},        {"ExpArg", 47},
+    {"ExpCO2", 27},    {"ExpN2", 26},     {"ExpH2", 41},     {"ExpCH4", 28},      {"ExpC2H6", 29},
+    {"ExpC3H8", 30},   {"ExpiC4H10", 31}, {"ExpnC4H10", 32}, {"ExpneoC5H12", 35}, {"ExpiC5H12", 33},
+    {"ExpnC5H12", 34}, {"ExpC6H14", 36},  {"ExpC7H16", 37},  {"ExpC8H18", 38},    {"ExpC9H20", 39},
+    {"ExpC10H22", 40}, {"ExpO2", 42},     {"ExpCO", 45},     {"ExpHe", 46},       {"ExpArg", 47},
     {"ExpH2O", 43},    {"ExpH2S", 44}};
 // ZM1 and BM1 share their Comp rows.
 constexpr VarRow kCompSmallRows[] = {
-    {"ExpCO2", 14},    {"ExpN2", 13},        {"ExpH2", 24},     {"ExpCH4", 15},
-    {"ExpC2H6", 16},   {"ExpC3H8", 17},      {"ExpiC4H10", 18}, {"ExpnC4H10", 19},
-    {"ExpneoC5H12", 22}, {"ExpiC5H12", 20},  {"ExpnC5H12", 21}, {"ExpC6H14", 23},
-    {"ExpO2", 25}};
+    {"ExpCO2", 14},    {"ExpN2", 13},     {"ExpH2", 24},     {"ExpCH4", 15},      {"ExpC2H6", 16},
+    {"ExpC3H8", 17},   {"ExpiC4H10", 18}, {"ExpnC4H10", 19}, {"ExpneoC5H12", 22}, {"ExpiC5H12", 20},
+    {"ExpnC5H12", 21}, {"ExpC6H14", 23},  {"ExpO2", 25}};
 
 constexpr VarRow kEventsDefaultRows[] = {
-    {"Mesg_p_min", 0},       {"Mesg_p_max", 1},       {"Mesg_p_failure", 2},
-    {"Mesg_p_min_warn", 69}, {"Mesg_p_max_warn", 70}, {"Mesg_t_min", 3},
-    {"Mesg_t_max", 4},       {"Mesg_t_failure", 5},   {"Mesg_t_min_warn", 71},
-    {"Mesg_t_max_warn", 72}, {"Mesg_C_failure", 6},   {"Mesg_HsV_min", 7},
-    {"Mesg_HsV_max", 8},     {"Mesg_HsV_failure", 9}, {"Mesg_HsV_min_warn", 73},
-    {"Mesg_HsV_max_warn", 74}, {"Mesg_rhob_min", 10}, {"Mesg_rhob_max", 11},
+    {"Mesg_p_min", 0},         {"Mesg_p_max", 1},          {"Mesg_p_failure", 2},
+    {"Mesg_p_min_warn", 69},   {"Mesg_p_max_warn", 70},    {"Mesg_t_min", 3},
+    {"Mesg_t_max", 4},         {"Mesg_t_failure", 5},      {"Mesg_t_min_warn", 71},
+    {"Mesg_t_max_warn", 72},   {"Mesg_C_failure", 6},      {"Mesg_HsV_min", 7},
+    {"Mesg_HsV_max", 8},       {"Mesg_HsV_failure", 9},    {"Mesg_HsV_min_warn", 73},
+    {"Mesg_HsV_max_warn", 74}, {"Mesg_rhob_min", 10},      {"Mesg_rhob_max", 11},
     {"Mesg_rhob_failure", 12}, {"Mesg_rhob_min_warn", 75}, {"Mesg_rhob_max_warn", 76},
-    {"Mesg_d_min", 13},      {"Mesg_d_max", 14},      {"Mesg_d_failure", 15},
-    {"Mesg_d_min_warn", 77}, {"Mesg_d_max_warn", 78}, {"Mesg_N2_min", 17},
-    {"Mesg_N2_max", 18},     {"Mesg_N2_min_warn", 79}, {"Mesg_N2_max_warn", 80},
-    {"Mesg_CO2_min", 19},    {"Mesg_CO2_max", 20},    {"Mesg_CO2_min_warn", 81},
-    {"Mesg_CO2_max_warn", 82}, {"Mesg_H2_min", 47},   {"Mesg_H2_max", 48},
-    {"Mesg_H2_min_warn", 83}, {"Mesg_H2_max_warn", 84}, {"Mesg_CL_failure", 16}};
+    {"Mesg_d_min", 13},        {"Mesg_d_max", 14},         {"Mesg_d_failure", 15},
+    {"Mesg_d_min_warn", 77},   {"Mesg_d_max_warn", 78},    {"Mesg_N2_min", 17},
+    {"Mesg_N2_max", 18},       {"Mesg_N2_min_warn", 79},   {"Mesg_N2_max_warn", 80},
+    {"Mesg_CO2_min", 19},      {"Mesg_CO2_max", 20},       {"Mesg_CO2_min_warn", 81},
+    {"Mesg_CO2_max_warn", 82}, {"Mesg_H2_min", 47},        {"Mesg_H2_max", 48},
+    {"Mesg_H2_min_warn", 83},  {"Mesg_H2_max_warn", 84},   {"Mesg_CL_failure", 16}};
 constexpr VarRow kEventsBM1Rows[] = {
-    {"Mesg_p_min", 0},       {"Mesg_p_max", 1},       {"Mesg_p_failure", 2},
-    {"Mesg_p_min_warn", 41}, {"Mesg_p_max_warn", 42}, {"Mesg_t_min", 3},
-    {"Mesg_t_max", 4},       {"Mesg_t_failure", 5},   {"Mesg_t_min_warn", 43},
-    {"Mesg_t_max_warn", 44}, {"Mesg_C_failure", 6},   {"Mesg_HsV_min", 7},
-    {"Mesg_HsV_max", 8},     {"Mesg_HsV_failure", 9}, {"Mesg_HsV_min_warn", 45},
-    {"Mesg_HsV_max_warn", 46}, {"Mesg_rhob_min", 10}, {"Mesg_rhob_max", 11},
+    {"Mesg_p_min", 0},         {"Mesg_p_max", 1},          {"Mesg_p_failure", 2},
+    {"Mesg_p_min_warn", 41},   {"Mesg_p_max_warn", 42},    {"Mesg_t_min", 3},
+    {"Mesg_t_max", 4},         {"Mesg_t_failure", 5},      {"Mesg_t_min_warn", 43},
+    {"Mesg_t_max_warn", 44},   {"Mesg_C_failure", 6},      {"Mesg_HsV_min", 7},
+    {"Mesg_HsV_max", 8},       {"Mesg_HsV_failure", 9},    {"Mesg_HsV_min_warn", 45},
+    {"Mesg_HsV_max_warn", 46}, {"Mesg_rhob_min", 10},      {"Mesg_rhob_max", 11},
     {"Mesg_rhob_failure", 12}, {"Mesg_rhob_min_warn", 47}, {"Mesg_rhob_max_warn", 48},
-    {"Mesg_d_min", 13},      {"Mesg_d_max", 14},      {"Mesg_d_failure", 15},
-    {"Mesg_d_min_warn", 49}, {"Mesg_d_max_warn", 50}, {"Mesg_N2_min", 17},
-    {"Mesg_N2_max", 18},     {"Mesg_N2_min_warn", 51}, {"Mesg_N2_max_warn", 52},
-    {"Mesg_CO2_min", 19},    {"Mesg_CO2_max", 20},    {"Mesg_CO2_min_warn", 53},
-    {"Mesg_CO2_max_warn", 54}, {"Mesg_H2_min", 39},   {"Mesg_H2_max", 40},
-    {"Mesg_H2_min_warn", 55}, {"Mesg_H2_max_warn", 56}, {"Mesg_CL_failure", 16}};
+    {"Mesg_d_min", 13},        {"Mesg_d_max", 14},         {"Mesg_d_failure", 15},
+    {"Mesg_d_min_warn", 49},   {"Mesg_d_max_warn", 50},    {"Mesg_N2_min", 17},
+    {"Mesg_N2_max", 18},       {"Mesg_N2_min_warn", 51},   {"Mesg_N2_max_warn", 52},
+    {"Mesg_CO2_min", 19},      {"Mesg_CO2_max", 20},       {"Mesg_CO2_min_warn", 53},
+    {"Mesg_CO2_max_warn", 54}, {"Mesg_H2_min", 39},        {"Mesg_H2_max", 40},
+    {"Mesg_H2_min_warn", 55},  {"Mesg_H2_max_warn", 56},   {"Mesg_CL_failure", 16}};
 constexpr VarRow kEventsZM1Rows[] = {
-    {"Mesg_p_min", 0},      {"Mesg_p_max", 1},      {"Mesg_p_failure", 2},
-    {"Mesg_t_min", 3},      {"Mesg_t_max", 4},      {"Mesg_t_failure", 5},
-    {"Mesg_C_failure", 6},  {"Mesg_p_min_warn", 8}, {"Mesg_p_max_warn", 9},
-    {"Mesg_t_min_warn", 10}, {"Mesg_t_max_warn", 11}};
+    {"Mesg_p_min", 0},      {"Mesg_p_max", 1},       {"Mesg_p_failure", 2},  {"Mesg_t_min", 3},
+    {"Mesg_t_max", 4},      {"Mesg_t_failure", 5},   {"Mesg_C_failure", 6},  {"Mesg_p_min_warn", 8},
+    {"Mesg_p_max_warn", 9}, {"Mesg_t_min_warn", 10}, {"Mesg_t_max_warn", 11}};
 
 constexpr GroupRows kDefaultGroups[] = {
     Group(9, "RootNodeDefault.getMeasCond()", kMeasCondRows),
@@ -152,9 +149,9 @@ constexpr AliasRow kBM1Aliases[kAliasObjectCount] = {
 
 // The ZM1 component parameters: the name and the Comp child whose child 0 is the value import.
 constexpr VarRow kZM1ComponentParams[] = {
-    {"N2Param", 0},      {"CO2Param", 1},    {"CH4Param", 2},      {"C2H6Param", 3},
-    {"C3H8Param", 4},    {"iC4H10Param", 5}, {"nC4H10Param", 6},   {"iC5H12Param", 7},
-    {"nC5H12Param", 8},  {"neoC5H12Param", 9}, {"C6H14Param", 10}, {"H2Param", 11},
+    {"N2Param", 0},     {"CO2Param", 1},      {"CH4Param", 2},    {"C2H6Param", 3},
+    {"C3H8Param", 4},   {"iC4H10Param", 5},   {"nC4H10Param", 6}, {"iC5H12Param", 7},
+    {"nC5H12Param", 8}, {"neoC5H12Param", 9}, {"C6H14Param", 10}, {"H2Param", 11},
     {"O2Param", 12}};
 
 constexpr uint32_t kCalcMethodChild = 1;
@@ -218,7 +215,8 @@ void bindZM1Rows(NodeVarTable& table, FbDoNode root) {
     bindQueriedDensity(table, root, "rdParam", 1, kTraceZm1RdQueryYes, kTraceZm1RdQueryNo, false);
     BindNode(table, "CalcMethod", ChildPath(root, 7, kCalcMethodChild));
     for (const VarRow& component : kZM1ComponentParams) {
-        BindNode(table, component.name, ChildPath(root, 5, static_cast<int32_t>(component.child), 0));
+        BindNode(table, component.name,
+                 ChildPath(root, 5, static_cast<int32_t>(component.child), 0));
     }
 }
 

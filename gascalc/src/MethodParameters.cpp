@@ -35,7 +35,7 @@ void ReadMethodParameters() {
     parameters.constantK1 = FbDo_ReadDouble(taste->getBase1Const(), kDefaultRatio, nullptr, 0);
     const FbDoNode optionalBase = calcBlock.optionalOutputs.optionalBaseOutput;
     if (optionalBase != nullptr) {
-        parameters.constantK2 =
-            FbDo_ReadDouble(FbDo_GetChild(optionalBase, kConstantK2Child), kDefaultRatio, nullptr, 0);
+        parameters.constantK2 = FbDo_ReadDouble(FbDo_GetChild(optionalBase, kConstantK2Child),
+                                                kDefaultRatio, nullptr, 0);
     }
 }

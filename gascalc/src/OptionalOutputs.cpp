@@ -10,8 +10,8 @@ namespace {
 constexpr uint32_t kChoiceMask = 0x7fff;
 
 struct OptionalOutputTraces {
-    uint32_t noAlternative;  // level 7
-    uint32_t bound;          // level 7
+    uint32_t noAlternative;   // level 7
+    uint32_t bound;           // level 7
     uint32_t badAlternative;  // level 3: the alternative
 };
 constexpr OptionalOutputTraces kOptionalBaseTraces = {0x70007, 0x70017, 0x70023};

@@ -30,11 +30,11 @@ struct LimitLookup {
 };
 // In the order the lookups are made.
 constexpr LimitLookup kLimitLookups[] = {
-    {"min", kPressureImport, kPmin},      {"max", kPressureImport, kPmax},
-    {"min", kTemperatureImport, kTmin},   {"max", kTemperatureImport, kTmax},
-    {"min_w", kPressureImport, kPmin_w},  {"max_w", kPressureImport, kPmax_w},
+    {"min", kPressureImport, kPmin},        {"max", kPressureImport, kPmax},
+    {"min", kTemperatureImport, kTmin},     {"max", kTemperatureImport, kTmax},
+    {"min_w", kPressureImport, kPmin_w},    {"max_w", kPressureImport, kPmax_w},
     {"min_w", kTemperatureImport, kTmin_w}, {"max_w", kTemperatureImport, kTmax_w},
-    {"subst", kPressureImport, kPsubst},  {"subst", kTemperatureImport, kTsubst},
+    {"subst", kPressureImport, kPsubst},    {"subst", kTemperatureImport, kTsubst},
 };
 
 // In the order the names are bound; the names follow the words of the block.
@@ -85,8 +85,8 @@ void ResolveAlias(NodeVarTable& table, const char* attribute, const std::string&
     }
     if (FbDo_NodeKind(node) != kFbDoImport) {
         const uint32_t handle = FbDo_NodeHandle(node);
-        CALORANT_TRACE(kTracePlainNodeBound, TraceFormat(kTraceArgText, kTraceArgInt),
-                       name.c_str(), handle);
+        CALORANT_TRACE(kTracePlainNodeBound, TraceFormat(kTraceArgText, kTraceArgInt), name.c_str(),
+                       handle);
         nameTableInsert(table, name, handle);
         return;
     }
@@ -114,8 +114,9 @@ void ResolveAlias(NodeVarTable& table, const char* attribute, const std::string&
                    reference.c_str(), attribute, path);
     *slot = FbDo_LookupAlias(nullptr, attribute, path);
     if (FbDo_AliasValid(*slot, 0) == 0) {
-        CALORANT_TRACE(kTraceAliasNotValid, TraceFormat(kTraceArgText, kTraceArgText, kTraceArgText),
-                       attribute, reference.c_str(), name.c_str());
+        CALORANT_TRACE(kTraceAliasNotValid,
+                       TraceFormat(kTraceArgText, kTraceArgText, kTraceArgText), attribute,
+                       reference.c_str(), name.c_str());
         return;
     }
     if (Tarvo_TraceEnabled(TraceSelector(), kTraceAliasBound)) {
@@ -137,8 +138,8 @@ int BindLayout(const LayoutBindingSpec& spec) {
     lookUpLimitObjects();
     try {
         const Taste* taste = ProgramContext::myTaste;
-        FbDoNode root = checkNotNull(taste != nullptr ? (taste->*spec.root)() : nullptr,
-                                     spec.rootText);
+        FbDoNode root =
+            checkNotNull(taste != nullptr ? (taste->*spec.root)() : nullptr, spec.rootText);
         NodeVarTable table(FbDo_NodeHandle(taste->getVar()));
         spec.bindRows(table, root);
         nameTableCommit(table);

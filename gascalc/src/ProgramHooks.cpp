@@ -6,9 +6,9 @@
 #include "Aga8Calculator12.h"
 #include "CalcBlock.h"
 #include "CalcCycle.h"
-#include "Calorant_AccessClasses.h"
 #include "CalorantDisplayPort.h"
 #include "CalorantTrace.h"
+#include "Calorant_AccessClasses.h"
 #include "ComponentPropertyTables.h"
 #include "FbDo/FbDoStorage.h"
 #include "LayoutBindings.h"
@@ -54,27 +54,27 @@ void traceFailure(uint32_t id, int32_t code) {
 }
 
 const SysManHookTable kCalorantHooks = {
-    nullptr,              // 0 onConnected
-    nullptr,              // 1 getStartText
-    nullptr,              // 2
-    OnInitialize,         // 3
-    OnLoadParameters,     // 4
-    OnFbDO,               // 5
-    nullptr,              // 6 onCreate
-    OnServicesStart,      // 7
-    OnServicesTaskSetup,  // 8
-    OnTaskSetup,          // 9
-    nullptr,              // 10 onStart
-    nullptr,              // 11
-    OnTasteSetup,         // 12
-    OnRun,                // 13
-    nullptr,              // 14
-    nullptr,              // 15
-    OnProcess,            // 16
-    nullptr,              // 17
-    OnShutdown,           // 18
-    OnTimer,              // 19
-    nullptr,              // 20
+    nullptr,                     // 0 onConnected
+    nullptr,                     // 1 getStartText
+    nullptr,                     // 2
+    OnInitialize,                // 3
+    OnLoadParameters,            // 4
+    OnFbDO,                      // 5
+    nullptr,                     // 6 onCreate
+    OnServicesStart,             // 7
+    OnServicesTaskSetup,         // 8
+    OnTaskSetup,                 // 9
+    nullptr,                     // 10 onStart
+    nullptr,                     // 11
+    OnTasteSetup,                // 12
+    OnRun,                       // 13
+    nullptr,                     // 14
+    nullptr,                     // 15
+    OnProcess,                   // 16
+    nullptr,                     // 17
+    OnShutdown,                  // 18
+    OnTimer,                     // 19
+    nullptr,                     // 20
     Sysmanlib_DefaultLoopStart,  // 21
 };
 

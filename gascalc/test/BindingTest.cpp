@@ -11,17 +11,18 @@
 namespace {
 
 using calorant_test::CalorantFixture;
+using calorant_test::forgetProgram;
 using calorant_test::modelNode;
 using calorant_test::removeModelNode;
 using namespace calorant;
 
 const char* const kLimitNames[] = {"Psubst", "Pmin_w", "Pmax_w", "Pmin", "Pmax",
                                    "Tsubst", "Tmin_w", "Tmax_w", "Tmin", "Tmax"};
-const char* const kAliasNames[] = {
-    "CL_LOP",      "Mesg_CL_ALev1", "Mesg_CL_ALev2", "HsVParam",      "rhobParam",
-    "rdParam",     "N2Param",       "CO2Param",      "CH4Param",      "C2H6Param",
-    "C3H8Param",   "iC4H10Param",   "nC4H10Param",   "iC5H12Param",   "nC5H12Param",
-    "neoC5H12Param", "C6H14Param",  "H2Param",       "O2Param"};
+const char* const kAliasNames[] = {"CL_LOP",      "Mesg_CL_ALev1", "Mesg_CL_ALev2", "HsVParam",
+                                   "rhobParam",   "rdParam",       "N2Param",       "CO2Param",
+                                   "CH4Param",    "C2H6Param",     "C3H8Param",     "iC4H10Param",
+                                   "nC4H10Param", "iC5H12Param",   "nC5H12Param",   "neoC5H12Param",
+                                   "C6H14Param",  "H2Param",       "O2Param"};
 
 // Disconnects every import of the model that reads a preprocessing line of the given
 // numbers (their sources become none).
@@ -62,20 +63,34 @@ TEST_F(BindingTest, DefaultLayoutCommitsAllItsNamesWithTheirNodes) {
         const char* name;
         const char* path;
     };
-    const Row rows[] = {
-        {"p", "MeasCond.p"},          {"rhom", "MeasCond.rhom"},  {"pb", "Base1.pb"},
-        {"Zb", "Base1.Zb"},           {"K", "Base1.K"},           {"ZmZb_on_error", "Base1.ZmZb_on_error"},
-        {"ExpN2", "Comp.ExpN2"},      {"ExpH2", "Comp.ExpH2"},    {"ExpArg", "Comp.ExpArg"},
-        {"ExpneoC5H12", "Comp.ExpneoC5H12"}, {"Mesg_p_min_warn", "Events.Mesg_p_min_warn"},
-        {"Mesg_H2_min", "Events.Mesg_H2_min"}, {"Mesg_CL_failure", "Events.Mesg_CL_failure"},
-        {"CalcMethod", "8.CalcMethod"},
-        // Limit names: the attributes of the line that feeds the import.
-        {"Pmin", "PP.PP_1.LoLim"},    {"Pmax_w", "PP.PP_1.HiWarnLim"}, {"Psubst", "PP.PP_1.Subst"},
-        {"Tmin", "PP.PP_2.LoLim"},    {"Tsubst", "PP.PP_2.Subst"},
-        // Aliases: the attributes of the lines that feed the imports.
-        {"CL_LOP", "PP.PP_3.Level"},  {"Mesg_CL_ALev2", "PP.PP_3.ALev2"},
-        {"HsVParam", "PP.PP_3.Subst"}, {"rhobParam", "PP.PP_4.Subst"}, {"rdParam", "PP.PP_5.Subst"},
-        {"N2Param", "PP.PP_6.Subst"}, {"O2Param", "PP.PP_18.Subst"}};
+    const Row rows[] = {{"p", "MeasCond.p"},
+                        {"rhom", "MeasCond.rhom"},
+                        {"pb", "Base1.pb"},
+                        {"Zb", "Base1.Zb"},
+                        {"K", "Base1.K"},
+                        {"ZmZb_on_error", "Base1.ZmZb_on_error"},
+                        {"ExpN2", "Comp.ExpN2"},
+                        {"ExpH2", "Comp.ExpH2"},
+                        {"ExpArg", "Comp.ExpArg"},
+                        {"ExpneoC5H12", "Comp.ExpneoC5H12"},
+                        {"Mesg_p_min_warn", "Events.Mesg_p_min_warn"},
+                        {"Mesg_H2_min", "Events.Mesg_H2_min"},
+                        {"Mesg_CL_failure", "Events.Mesg_CL_failure"},
+                        {"CalcMethod", "8.CalcMethod"},
+                        // Limit names: the attributes of the line that feeds the import.
+                        {"Pmin", "PP.PP_1.LoLim"},
+                        {"Pmax_w", "PP.PP_1.HiWarnLim"},
+                        {"Psubst", "PP.PP_1.Subst"},
+                        {"Tmin", "PP.PP_2.LoLim"},
+                        {"Tsubst", "PP.PP_2.Subst"},
+                        // Aliases: the attributes of the lines that feed the imports.
+                        {"CL_LOP", "PP.PP_3.Level"},
+                        {"Mesg_CL_ALev2", "PP.PP_3.ALev2"},
+                        {"HsVParam", "PP.PP_3.Subst"},
+                        {"rhobParam", "PP.PP_4.Subst"},
+                        {"rdParam", "PP.PP_5.Subst"},
+                        {"N2Param", "PP.PP_6.Subst"},
+                        {"O2Param", "PP.PP_18.Subst"}};
     for (const Row& row : rows) {
         expectBound(row.name, row.path);
     }
@@ -86,9 +101,12 @@ TEST_F(BindingTest, DefaultLayoutCommitsAllItsNamesWithTheirNodes) {
         EXPECT_NE(handle, unnamedMessage) << name;
     }
     // Alias words of the block in the alias table's order; limit words by their names.
-    EXPECT_EQ(*FbDo_AliasHandle(calcBlock.aliasObjects[0], 0), FbDo_NodeHandle(node("PP.PP_3.Level")));
-    EXPECT_EQ(*FbDo_AliasHandle(calcBlock.aliasObjects[18], 0), FbDo_NodeHandle(node("PP.PP_18.Subst")));
-    EXPECT_EQ(*FbDo_AliasHandle(calcBlock.limitObjects[kTmax], 0), FbDo_NodeHandle(node("PP.PP_2.HiLim")));
+    EXPECT_EQ(*FbDo_AliasHandle(calcBlock.aliasObjects[0], 0),
+              FbDo_NodeHandle(node("PP.PP_3.Level")));
+    EXPECT_EQ(*FbDo_AliasHandle(calcBlock.aliasObjects[18], 0),
+              FbDo_NodeHandle(node("PP.PP_18.Subst")));
+    EXPECT_EQ(*FbDo_AliasHandle(calcBlock.limitObjects[kTmax], 0),
+              FbDo_NodeHandle(node("PP.PP_2.HiLim")));
 }
 
 TEST_F(BindingTest, BM1LayoutCommitsItsNamesAtItsOwnChildren) {
@@ -172,8 +190,8 @@ TEST_F(BindingTest, AliasOfAPlainNodeOrOfAnotherSourceOrInvalidAttribute) {
     ASSERT_EQ(bindLayout("Default",
                          [](nlohmann::json& model) {
                              // HsV: a plain node instead of an import.
-                             modelNode(model, {7, 6, 0}) = {{"index", 0}, {"name", "HsV_imp"},
-                                                            {"kind", "double"}};
+                             modelNode(model, {7, 6, 0}) = {
+                                 {"index", 0}, {"name", "HsV_imp"}, {"kind", "double"}};
                              // rhob: fed by a node that is no preprocessing line.
                              modelNode(model, {7, 5, 0})["source"] = "Base1.rhob";
                              // d: fed by a level source, no preprocessing line either.
@@ -254,11 +272,10 @@ class BindingFailureTest : public CalorantFixture,
 
 TEST_P(BindingFailureTest, IsCaughtTracedAndCommitsNothing) {
     const FailureCase& c = GetParam();
-    ASSERT_EQ(bindLayout(c.taste,
-                         [&](nlohmann::json& model) {
-                             removeModelNode(model, c.parent, c.removed);
-                         }),
-              1);
+    ASSERT_EQ(
+        bindLayout(c.taste,
+                   [&](nlohmann::json& model) { removeModelNode(model, c.parent, c.removed); }),
+        1);
     EXPECT_TRUE(tree().committedNames().empty());
     const auto failures = traces.withId(c.failedTrace);
     ASSERT_EQ(failures.size(), 1u);
@@ -276,14 +293,20 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"Default", {}, 14, kTraceDefaultFailed, "RootNodeDefault.getEvents() is NULL"},
         FailureCase{"Default", {10}, 14, kTraceDefaultFailed, "nodeVar.getZb() is NULL"},
         FailureCase{"Default", {9}, 0, kTraceDefaultFailed, ":25 var is NULL"},
-        FailureCase{"Default", {6, 15}, 0, kTraceDefaultFailed,
+        FailureCase{"Default",
+                    {6, 15},
+                    0,
+                    kTraceDefaultFailed,
                     "src/Calorant:388 no param node (NULL) for aliasH2Param"},
         FailureCase{"ZM1", {}, 10, kTraceZm1Failed, "RootNodeZM1.getEvents() is NULL"},
         FailureCase{"ZM1", {5}, 18, kTraceZm1Failed, "nodeVar.getExpiC4H10() is NULL"},
         FailureCase{"ZM1", {8}, 0, kTraceZm1Failed, ":25 var is NULL"},
         FailureCase{"BM1", {}, 10, kTraceBm1Failed, "RootNodeBM1.getBase1() is NULL"},
         FailureCase{"BM1", {12}, 41, kTraceBm1Failed, "nodeVar.getMesg_p_min_warn() is NULL"},
-        FailureCase{"BM1", {6, 12}, 0, kTraceBm1Failed,
+        FailureCase{"BM1",
+                    {6, 12},
+                    0,
+                    kTraceBm1Failed,
                     "src/Calorant:388 no param node (NULL) for aliasO2Param"}),
     [](const auto& paramInfo) {
         return std::string(paramInfo.param.taste) + std::to_string(paramInfo.index);

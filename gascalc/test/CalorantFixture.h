@@ -19,8 +19,8 @@
 #include "HostTree.h"
 #include "ProgramContext.h"
 #include "ProgramHooks.h"
-#include "Taste.h"
 #include "Tarvo.h"
+#include "Taste.h"
 
 namespace calorant_test {
 
@@ -73,6 +73,15 @@ inline void removeModelNode(nlohmann::json& model, const std::vector<int>& paren
     throw std::out_of_range("no model node to remove at index " + std::to_string(index));
 }
 
+// Frees what the hooks made (the program itself keeps it for the life of the address space) and
+// clears the program's globals and block.
+inline void forgetProgram() {
+    delete ProgramContext::myTaste;
+    delete calcBlock.aga8Calculator12;
+    ProgramContext::Clear();
+    ClearCalcBlock();
+}
+
 using ModelEdit = std::function<void(nlohmann::json&)>;
 
 class CalorantFixture : public ::testing::Test {
@@ -91,15 +100,6 @@ class CalorantFixture : public ::testing::Test {
         host::setTreeModelJson("");
         host::resetFramework();
         host::resetTraceSettings();
-    }
-
-    // Frees what the hooks made (the program itself keeps it for the life of the address space)
-    // and clears the program's globals and block.
-    static void forgetProgram() {
-        delete ProgramContext::myTaste;
-        delete calcBlock.aga8Calculator12;
-        ProgramContext::Clear();
-        ClearCalcBlock();
     }
 
     // Configures the model of `taste` (edited by `edit`), names the taste and runs the FbDO hook.

@@ -7,13 +7,14 @@
 #include "CalcCycle.h"
 #include "CalorantFixture.h"
 #include "CalorantTrace.h"
-#include "MethodParameters.h"
 #include "HostKernel.h"
+#include "MethodParameters.h"
 #include "ZUB_Preprocessing.h"
 
 namespace {
 
 using calorant_test::CalorantFixture;
+using calorant_test::forgetProgram;
 using calorant_test::modelNode;
 using calorant_test::removeModelNode;
 using namespace calorant;

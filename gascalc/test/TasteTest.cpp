@@ -6,6 +6,7 @@
 namespace {
 
 using calorant_test::CalorantFixture;
+using calorant_test::forgetProgram;
 using calorant_test::removeModelNode;
 
 TEST(TasteKindTest, OnlyTheExactNamesSelectZM1AndBM1) {
@@ -14,9 +15,9 @@ TEST(TasteKindTest, OnlyTheExactNamesSelectZM1AndBM1) {
         TasteKind kind;
     };
     const Case cases[] = {
-        {"ZM1", kTasteZM1},     {"BM1", kTasteBM1},     {"zm1", kTasteDefault},
-        {"ZM1 ", kTasteDefault}, {"ZM", kTasteDefault},  {"ZM12", kTasteDefault},
-        {"bm1", kTasteDefault}, {"BM", kTasteDefault},  {"", kTasteDefault},
+        {"ZM1", kTasteZM1},         {"BM1", kTasteBM1},     {"zm1", kTasteDefault},
+        {"ZM1 ", kTasteDefault},    {"ZM", kTasteDefault},  {"ZM12", kTasteDefault},
+        {"bm1", kTasteDefault},     {"BM", kTasteDefault},  {"", kTasteDefault},
         {"Default", kTasteDefault}, {"ZM2", kTasteDefault}, {" BM1", kTasteDefault},
     };
     for (const Case& c : cases) {
@@ -66,19 +67,25 @@ const AccessorCase kAccessors[] = {
     {"getCompDefault", &Taste::getCompDefault, {"Comp", "", ""}},
     {"getCompZM1", &Taste::getCompZM1, {"", "Comp", ""}},
     {"getCompBM1", &Taste::getCompBM1, {"", "", "Comp"}},
-    {"getSourceRefCond", &Taste::getSourceRefCond,
+    {"getSourceRefCond",
+     &Taste::getSourceRefCond,
      {"Source.RefCond", "Source.RefCond", "Source.RefCond"}},
-    {"getMeasCalcMethod", &Taste::getMeasCalcMethod,
+    {"getMeasCalcMethod",
+     &Taste::getMeasCalcMethod,
      {"8.MeasCalcMethod", "7.MeasCalcMethod", "8.MeasCalcMethod"}},
     {"getCalcMethod", &Taste::getCalcMethod, {"8.CalcMethod", "7.CalcMethod", "8.CalcMethod"}},
-    {"getCalcMethodOption", &Taste::getCalcMethodOption,
+    {"getCalcMethodOption",
+     &Taste::getCalcMethodOption,
      {"8.CalcMethodOption", "7.CalcMethodOption", "8.CalcMethodOption"}},
     {"getMeasCond", &Taste::getMeasCond, {"MeasCond", "MeasCond", "MeasCond"}},
     {"getBase1Default", &Taste::getBase1Default, {"Base1", "", ""}},
     {"getBase1ZM1", &Taste::getBase1ZM1, {"", "Base1", ""}},
     {"getBase1BM1", &Taste::getBase1BM1, {"", "", "Base1"}},
-    {"getBase1RefCond", &Taste::getBase1RefCond, {"Base1.RefCond", "Base1.RefCond", "Base1.RefCond"}},
-    {"getBase1Const", &Taste::getBase1Const,
+    {"getBase1RefCond",
+     &Taste::getBase1RefCond,
+     {"Base1.RefCond", "Base1.RefCond", "Base1.RefCond"}},
+    {"getBase1Const",
+     &Taste::getBase1Const,
      {"Base1.ZmZb_on_error", "Base1.ZmZb_on_error", "Base1.ZmZb_on_error"}},
     {"getBase1C", &Taste::getBase1C, {"Base1.C", "Base1.C", "Base1.C"}},
     {"getBase1rhob", &Taste::getBase1rhob, {"Base1.rhob", "Base1.rhob", "Base1.rhob"}},
@@ -94,7 +101,8 @@ const AccessorCase kAccessors[] = {
     {"getBase1K", &Taste::getBase1K, {"Base1.K", "Base1.K", "Base1.K"}},
     {"getBase1Zb", &Taste::getBase1Zb, {"Base1.Zb", "Base1.Zb", "Base1.Zb"}},
     {"getBase1AirZ", &Taste::getBase1AirZ, {"Base1.AirZ", "Base1.AirZ", "Base1.AirZ"}},
-    {"getBase1AirDensity", &Taste::getBase1AirDensity,
+    {"getBase1AirDensity",
+     &Taste::getBase1AirDensity,
      {"Base1.AirDensity", "Base1.AirDensity", "Base1.AirDensity"}},
     {"getOptionalBaseOutput", &Taste::getOptionalBaseOutput, {"OptionalBaseOutput", "", ""}},
     {"getPropertiesOutput", &Taste::getPropertiesOutput, {"PropertiesOutput", "", ""}},
@@ -103,13 +111,18 @@ const AccessorCase kAccessors[] = {
     {"getEventsZM1", &Taste::getEventsZM1, {"", "Events", ""}},
     {"getEventsBM1", &Taste::getEventsBM1, {"", "", "Events"}},
     {"getSourceIso6976", &Taste::getSourceIso6976, {"Source.Iso6976", "", "Source.Iso6976"}},
-    {"getSourceAga8Mode0", &Taste::getSourceAga8Mode0, {"Source.Aga8Mode0", "", "Source.Aga8Mode0"}},
-    {"getSourceAga8Mode1", &Taste::getSourceAga8Mode1, {"Source.Aga8Mode1", "", "Source.Aga8Mode1"}},
+    {"getSourceAga8Mode0",
+     &Taste::getSourceAga8Mode0,
+     {"Source.Aga8Mode0", "", "Source.Aga8Mode0"}},
+    {"getSourceAga8Mode1",
+     &Taste::getSourceAga8Mode1,
+     {"Source.Aga8Mode1", "", "Source.Aga8Mode1"}},
     {"getSourceAga8Calc12", &Taste::getSourceAga8Calc12, {"Source.Aga8Calc12", "", ""}},
     {"getRhobDefault", &Taste::getRhobDefault, {"Source.Rhob", "", ""}},
     {"getRhobZM1", &Taste::getRhobZM1, {"", "Source.Rhob", ""}},
     {"getRhobBM1", &Taste::getRhobBM1, {"", "", "Source.Rhob"}},
-    {"getHVHM_HsV", &Taste::getHVHM_HsV,
+    {"getHVHM_HsV",
+     &Taste::getHVHM_HsV,
      {"Source.HVHM.HsV_imp", "Source.HVHM.HsV_imp", "Source.HVHM.HsV_imp"}},
     {"getHVHM_HiV", &Taste::getHVHM_HiV, {"Source.HVHM.HiV_imp", "", ""}},
     {"getHVHM_HsM", &Taste::getHVHM_HsM, {"Source.HVHM.HsM_imp", "", ""}},
@@ -118,8 +131,7 @@ const AccessorCase kAccessors[] = {
     {"getHVHM_Wi", &Taste::getHVHM_Wi, {"Source.HVHM.Wi_imp", "", ""}},
     {"getVar", &Taste::getVar, {"Var", "Var", "Var"}},
 };
-static_assert(sizeof(kAccessors) / sizeof(kAccessors[0]) ==
-                  static_cast<size_t>(TasteRole::Count),
+static_assert(sizeof(kAccessors) / sizeof(kAccessors[0]) == static_cast<size_t>(TasteRole::Count),
               "every accessor");
 
 class TasteLayoutTest : public CalorantFixture,
@@ -142,9 +154,9 @@ TEST_P(TasteLayoutTest, AMissingIntermediateNodeGivesNullWithoutTouchingFurther)
     const auto [name, column] = GetParam();
     // Without the Source node every accessor below it answers null.
     const int sourceChild = column == 1 ? 6 : 7;
-    ASSERT_EQ(startLayout(name,
-                          [&](nlohmann::json& model) { removeModelNode(model, {}, sourceChild); }),
-              0);
+    ASSERT_EQ(
+        startLayout(name, [&](nlohmann::json& model) { removeModelNode(model, {}, sourceChild); }),
+        0);
     const Taste* taste = ProgramContext::myTaste;
     ASSERT_NE(taste, nullptr);
     EXPECT_EQ(taste->getHVHM_HsV(), nullptr);
