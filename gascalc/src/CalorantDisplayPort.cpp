@@ -6,7 +6,7 @@ namespace {
 
 // Written before the address space starts, read on its initial task afterwards.
 CalorantDisplayPort& connectedPort() {
-    static CalorantDisplayPort port = {nullptr, nullptr};
+    static CalorantDisplayPort port = {nullptr, nullptr, nullptr, nullptr};
     return port;
 }
 
@@ -33,4 +33,18 @@ int CalorantDisplayStart(AsInfo* pAsInfo) {
         return 0;
     }
     return start(pAsInfo);
+}
+
+void CalorantSetHidden(void* serviceObject, uint32_t itemId, uint32_t value) {
+    const auto setHidden = connectedPort().setHidden;
+    if (setHidden != nullptr) {
+        setHidden(serviceObject, itemId, value);
+    }
+}
+
+void CalorantSetLanguageTextKey(void* serviceObject, uint32_t itemId, const char* key) {
+    const auto setKey = connectedPort().setLanguageTextKey;
+    if (setKey != nullptr) {
+        setKey(serviceObject, itemId, key);
+    }
 }

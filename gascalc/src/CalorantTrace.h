@@ -12,6 +12,9 @@ namespace calorant {
 constexpr uint32_t kTraceFileCycle = 0xE;
 constexpr uint32_t kTraceFileProgram = 0xF;
 
+// Display: a method code without a label (level 3: the code).
+constexpr uint32_t kTraceMethodNotShown = 0xF0003;
+
 // Program entry and hooks.
 constexpr uint32_t kTraceTreeChanged = 0xF0017;          // level 7
 constexpr uint32_t kTraceLoadParameters = 0xF0027;       // level 7

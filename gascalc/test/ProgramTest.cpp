@@ -42,7 +42,7 @@ class ProgramRun : public ::testing::Test {
     void TearDown() override {
         manager.reset();
         SysManRegisterDefaultHooks(nullptr);
-        ConnectCalorantDisplayPort({nullptr, nullptr});
+        ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
         calorant_test::forgetProgram();
         host::dropAddressSpaceTree();
         host::setTreeModelJson("");
@@ -193,13 +193,13 @@ TEST(DisplayPortTest, CallsGoToTheConnectedClientOrDoNothing) {
     EXPECT_EQ(service, nullptr);
     EXPECT_EQ(CalorantDisplayStart(&block), 0);
     EXPECT_EQ(traces.withId(kTraceNoDisplayPort).size(), 2u);
-    ConnectCalorantDisplayPort({recordEntry, recordStart});
+    ConnectCalorantDisplayPort({recordEntry, recordStart, nullptr, nullptr});
     EXPECT_EQ(CalorantDisplayInitComponent(&block, &service, nullptr), 0);
     EXPECT_STREQ(service, "ZUB_PEG_Service");
     EXPECT_EQ(CalorantDisplayStart(&block), 7);
     EXPECT_EQ(portEntries, 1);
     EXPECT_EQ(portStarts, 1);
-    ConnectCalorantDisplayPort({nullptr, nullptr});
+    ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
     host::resetTraceSettings();
 }
 
