@@ -5,6 +5,7 @@
 
 #include "CalcBlock.h"
 #include "CalorantDisplayPort.h"
+#include "Kernel.h"
 #include "ProgramContext.h"
 #include "ProgramHooks.h"
 #include "Tarvo.h"
@@ -55,6 +56,9 @@ int CalorantProgramMain() {
     } catch (const std::exception& failure) {
         reportFatal(failure.what());
     } catch (...) {
+        if (TaskIsEnding() != 0) {
+            throw;  // the address space is being ended: not a failure of the program
+        }
         reportFatal("unknown");
     }
     return 0;
