@@ -26,14 +26,15 @@ constexpr GroupRows Group(uint32_t rootChild, const char* checkText, const VarRo
     return {rootChild, checkText, rows, N};
 }
 
-// One import alias: name, source attribute, dotted path, and the node's child indices from the
-// layout root.
+// One import alias: name, source attribute and dotted path, the same in Default and BM1.
 struct AliasRow {
     const char* name;
     const char* attribute;
     const char* path;
-    uint32_t node[3];
 };
+
+// The child indices from the layout root by which an alias node is fetched.
+using AliasNodePath = uint32_t[3];
 
 constexpr VarRow kMeasCondRows[] = {{"p", 6}, {"t", 7}, {"rhom", 9}, {"Zm", 8}};
 
@@ -105,47 +106,34 @@ constexpr GroupRows kBM1Groups[] = {Group(9, "RootNodeBM1.getMeasCond()", kMeasC
                                     Group(12, "RootNodeBM1.getEvents()", kEventsBM1Rows)};
 
 constexpr char kHsVImport[] = "Source.HVHM.HsV_imp";
-// Row k uses alias-object word k of the block in both layouts.
-constexpr AliasRow kDefaultAliases[kAliasObjectCount] = {
-    {"CL_LOP", "LOP", kHsVImport, {7, 6, 0}},
-    {"Mesg_CL_ALev1", "ALev1", kHsVImport, {7, 6, 0}},
-    {"Mesg_CL_ALev2", "ALev2", kHsVImport, {7, 6, 0}},
-    {"HsVParam", "subst", kHsVImport, {7, 6, 0}},
-    {"rhobParam", "subst", "Source.Rhob.rhob_imp", {7, 5, 0}},
-    {"rdParam", "subst", "Source.Rhob.d_imp", {7, 5, 1}},
-    {"N2Param", "subst", "Comp.N2.Imp", {6, 0, 0}},
-    {"CO2Param", "subst", "Comp.CO2.Imp", {6, 1, 0}},
-    {"CH4Param", "subst", "Comp.CH4.Imp", {6, 2, 0}},
-    {"C2H6Param", "subst", "Comp.C2H6.Imp", {6, 3, 0}},
-    {"C3H8Param", "subst", "Comp.C3H8.Imp", {6, 4, 0}},
-    {"iC4H10Param", "subst", "Comp.iC4H10.Imp", {6, 5, 0}},
-    {"nC4H10Param", "subst", "Comp.nC4H10.Imp", {6, 6, 0}},
-    {"iC5H12Param", "subst", "Comp.iC5H12.Imp", {6, 7, 0}},
-    {"nC5H12Param", "subst", "Comp.nC5H12.Imp", {6, 8, 0}},
-    {"neoC5H12Param", "subst", "Comp.neoC5H12.Imp", {6, 9, 0}},
-    {"C6H14Param", "subst", "Comp.C6H14.Imp", {6, 10, 0}},
-    {"H2Param", "subst", "Comp.H2.Imp", {6, 15, 0}},
-    {"O2Param", "subst", "Comp.O2.Imp", {6, 16, 0}}};
-constexpr AliasRow kBM1Aliases[kAliasObjectCount] = {
-    {"CL_LOP", "LOP", kHsVImport, {7, 5, 0}},
-    {"Mesg_CL_ALev1", "ALev1", kHsVImport, {7, 5, 0}},
-    {"Mesg_CL_ALev2", "ALev2", kHsVImport, {7, 5, 0}},
-    {"HsVParam", "subst", kHsVImport, {7, 5, 0}},
-    {"rhobParam", "subst", "Source.Rhob.rhob_imp", {7, 4, 0}},
-    {"rdParam", "subst", "Source.Rhob.d_imp", {7, 4, 1}},
-    {"N2Param", "subst", "Comp.N2.Imp", {6, 0, 0}},
-    {"CO2Param", "subst", "Comp.CO2.Imp", {6, 1, 0}},
-    {"CH4Param", "subst", "Comp.CH4.Imp", {6, 2, 0}},
-    {"C2H6Param", "subst", "Comp.C2H6.Imp", {6, 3, 0}},
-    {"C3H8Param", "subst", "Comp.C3H8.Imp", {6, 4, 0}},
-    {"iC4H10Param", "subst", "Comp.iC4H10.Imp", {6, 5, 0}},
-    {"nC4H10Param", "subst", "Comp.nC4H10.Imp", {6, 6, 0}},
-    {"iC5H12Param", "subst", "Comp.iC5H12.Imp", {6, 7, 0}},
-    {"nC5H12Param", "subst", "Comp.nC5H12.Imp", {6, 8, 0}},
-    {"neoC5H12Param", "subst", "Comp.neoC5H12.Imp", {6, 9, 0}},
-    {"C6H14Param", "subst", "Comp.C6H14.Imp", {6, 10, 0}},
-    {"H2Param", "subst", "Comp.H2.Imp", {6, 11, 0}},
-    {"O2Param", "subst", "Comp.O2.Imp", {6, 12, 0}}};
+// Row k uses alias-object word k of the block.
+constexpr AliasRow kAliases[kAliasObjectCount] = {{"CL_LOP", "LOP", kHsVImport},
+                                                  {"Mesg_CL_ALev1", "ALev1", kHsVImport},
+                                                  {"Mesg_CL_ALev2", "ALev2", kHsVImport},
+                                                  {"HsVParam", "subst", kHsVImport},
+                                                  {"rhobParam", "subst", "Source.Rhob.rhob_imp"},
+                                                  {"rdParam", "subst", "Source.Rhob.d_imp"},
+                                                  {"N2Param", "subst", "Comp.N2.Imp"},
+                                                  {"CO2Param", "subst", "Comp.CO2.Imp"},
+                                                  {"CH4Param", "subst", "Comp.CH4.Imp"},
+                                                  {"C2H6Param", "subst", "Comp.C2H6.Imp"},
+                                                  {"C3H8Param", "subst", "Comp.C3H8.Imp"},
+                                                  {"iC4H10Param", "subst", "Comp.iC4H10.Imp"},
+                                                  {"nC4H10Param", "subst", "Comp.nC4H10.Imp"},
+                                                  {"iC5H12Param", "subst", "Comp.iC5H12.Imp"},
+                                                  {"nC5H12Param", "subst", "Comp.nC5H12.Imp"},
+                                                  {"neoC5H12Param", "subst", "Comp.neoC5H12.Imp"},
+                                                  {"C6H14Param", "subst", "Comp.C6H14.Imp"},
+                                                  {"H2Param", "subst", "Comp.H2.Imp"},
+                                                  {"O2Param", "subst", "Comp.O2.Imp"}};
+constexpr AliasNodePath kDefaultAliasNodes[kAliasObjectCount] = {
+    {7, 6, 0}, {7, 6, 0}, {7, 6, 0},  {7, 6, 0},  {7, 5, 0}, {7, 5, 1}, {6, 0, 0},
+    {6, 1, 0}, {6, 2, 0}, {6, 3, 0},  {6, 4, 0},  {6, 5, 0}, {6, 6, 0}, {6, 7, 0},
+    {6, 8, 0}, {6, 9, 0}, {6, 10, 0}, {6, 15, 0}, {6, 16, 0}};
+constexpr AliasNodePath kBM1AliasNodes[kAliasObjectCount] = {
+    {7, 5, 0}, {7, 5, 0}, {7, 5, 0},  {7, 5, 0},  {7, 4, 0}, {7, 4, 1}, {6, 0, 0},
+    {6, 1, 0}, {6, 2, 0}, {6, 3, 0},  {6, 4, 0},  {6, 5, 0}, {6, 6, 0}, {6, 7, 0},
+    {6, 8, 0}, {6, 9, 0}, {6, 10, 0}, {6, 11, 0}, {6, 12, 0}};
 
 // The ZM1 component parameters: the name and the Comp child whose child 0 is the value import.
 constexpr VarRow kZM1ComponentParams[] = {
@@ -166,26 +154,33 @@ void bindGroups(NodeVarTable& table, FbDoNode root, const GroupRows (&groups)[N]
     }
 }
 
-void bindAliases(NodeVarTable& table, FbDoNode root, const AliasRow (&aliases)[kAliasObjectCount]) {
+void bindAliases(NodeVarTable& table, FbDoNode root,
+                 const AliasNodePath (&nodes)[kAliasObjectCount]) {
     for (uint32_t row = 0; row < kAliasObjectCount; ++row) {
-        const AliasRow& alias = aliases[row];
+        const AliasRow& alias = kAliases[row];
         ResolveAlias(table, alias.attribute, alias.name, alias.path, &calcBlock.aliasObjects[row],
-                     ChildPath(root, alias.node[0], alias.node[1], alias.node[2]));
+                     ChildPath(root, nodes[row][0], static_cast<int32_t>(nodes[row][1]),
+                               static_cast<int32_t>(nodes[row][2])));
     }
 }
 
-void bindDefaultRows(NodeVarTable& table, FbDoNode root) {
-    bindGroups(table, root, kDefaultGroups);
+// Default and BM1: the groups, "CalcMethod" of the method node (root child 8), the limit names
+// and the aliases.
+template <size_t N>
+void bindRowsWithAliases(NodeVarTable& table, FbDoNode root, const GroupRows (&groups)[N],
+                         const AliasNodePath (&aliasNodes)[kAliasObjectCount]) {
+    bindGroups(table, root, groups);
     BindNode(table, "CalcMethod", ChildPath(root, 8, kCalcMethodChild));
     BindLimitNames(table);
-    bindAliases(table, root, kDefaultAliases);
+    bindAliases(table, root, aliasNodes);
+}
+
+void bindDefaultRows(NodeVarTable& table, FbDoNode root) {
+    bindRowsWithAliases(table, root, kDefaultGroups, kDefaultAliasNodes);
 }
 
 void bindBM1Rows(NodeVarTable& table, FbDoNode root) {
-    bindGroups(table, root, kBM1Groups);
-    BindNode(table, "CalcMethod", ChildPath(root, 8, kCalcMethodChild));
-    BindLimitNames(table);
-    bindAliases(table, root, kBM1Aliases);
+    bindRowsWithAliases(table, root, kBM1Groups, kBM1AliasNodes);
 }
 
 // A density import of ZM1 (Source child 1, child `child`) is bound only when the framework's
