@@ -2,6 +2,7 @@
 #include <stdexcept>
 
 #include "CalorantFixture.h"
+#include "Calorant_AccessClasses.h"
 
 namespace {
 
@@ -168,6 +169,46 @@ INSTANTIATE_TEST_SUITE_P(Layouts, TasteLayoutTest,
                          ::testing::Values(std::make_pair("Default", 0), std::make_pair("ZM1", 1),
                                            std::make_pair("BM1", 2)),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.first); });
+
+// The generated access classes of each layout model and the taste agree on the group nodes.
+template <typename Root>
+void expectGroupsAgree(const Taste& taste, const Root& root) {
+    EXPECT_EQ(taste.getVar(), root.getVar());
+    EXPECT_EQ(taste.getMeasCond(), root.getMeasCond());
+    EXPECT_NE(taste.getMeasCond(), nullptr);
+}
+
+TEST_F(CalorantFixture, GeneratedAccessClassesAndTasteAgree) {
+    ASSERT_EQ(startLayout("Default"), 0);
+    const Taste& taste = *ProgramContext::myTaste;
+    const Calorant_Root root(GetRootNodeOfTree(asInfo->pTheTree));
+    expectGroupsAgree(taste, root);
+    EXPECT_EQ(taste.getCompDefault(), root.getComp());
+    EXPECT_EQ(taste.getBase1Default(), root.getBase1());
+    EXPECT_EQ(taste.getEventsDefault(), root.getEvents());
+    EXPECT_EQ(taste.getOptionalBaseOutput(), root.getOptionalBaseOutput());
+    EXPECT_EQ(taste.getPropertiesOutput(), root.getPropertiesOutput());
+    EXPECT_EQ(taste.getExtendedOutput(), root.getExtendedOutput());
+    forgetProgram();
+    host::dropAddressSpaceTree();
+
+    ASSERT_EQ(startLayout("ZM1"), 0);
+    const CalorantZM1_Root zm1(GetRootNodeOfTree(asInfo->pTheTree));
+    expectGroupsAgree(*ProgramContext::myTaste, zm1);
+    EXPECT_EQ(ProgramContext::myTaste->getCompZM1(), zm1.getComp());
+    EXPECT_EQ(ProgramContext::myTaste->getBase1ZM1(), zm1.getBase1());
+    EXPECT_EQ(ProgramContext::myTaste->getEventsZM1(), zm1.getEvents());
+    forgetProgram();
+    host::dropAddressSpaceTree();
+
+    ASSERT_EQ(startLayout("BM1"), 0);
+    const CalorantBM1_Root bm1(GetRootNodeOfTree(asInfo->pTheTree));
+    expectGroupsAgree(*ProgramContext::myTaste, bm1);
+    EXPECT_EQ(ProgramContext::myTaste->getCompBM1(), bm1.getComp());
+    EXPECT_EQ(ProgramContext::myTaste->getBase1BM1(), bm1.getBase1());
+    EXPECT_EQ(ProgramContext::myTaste->getEventsBM1(), bm1.getEvents());
+    EXPECT_EQ(ProgramContext::myTaste->getExtendedOutput(), bm1.getExtendedOutput());
+}
 
 TEST(TasteKindTest, TasteWithoutTreeRootAnswersNullForEveryPath) {
     const Taste taste("BM1", nullptr);
