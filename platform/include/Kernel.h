@@ -49,6 +49,11 @@ Error HaltTask(Task task);
 // tasks made by createTask may end themselves; elsewhere it throws std::logic_error.
 [[noreturn]] void exitTask(Error code);
 
+// Non-zero while the calling task is being ended (exitTask, or the end of the address space)
+// and its code unwinds: a handler that catches every exception must let that unwinding go on
+// (rethrow). 0 otherwise, and on tasks the kernel did not create.
+int TaskIsEnding(void);
+
 // Copies the task's name into `buffer` (`maxLength` bytes): at most `maxLength` characters,
 // then a NUL when fewer were copied. Callers that need a terminated text pass one byte less than
 // their buffer and terminate it at `*length`. Stores the number of characters copied in

@@ -87,6 +87,7 @@ struct TaskRecord : KernelObject {
     bool halted = false;
     bool parked = false;  // stopped by a halt
     bool endRequested = false;
+    bool unwinding = false;  // its code is unwinding to end it (read by its own thread only)
     bool timedOut = false;
     Error exitCode = Success;
     std::condition_variable wakeup;

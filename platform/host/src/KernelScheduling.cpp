@@ -228,6 +228,7 @@ void Kernel::awaitUnwindTurn(Lock& lock, TaskRecord& self) {
     }
     self.blocked = false;
     markRunnable(self);
+    self.unwinding = true;
     throw TaskEndUnwind{Success};
 }
 

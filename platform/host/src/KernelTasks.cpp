@@ -87,10 +87,17 @@ Error HaltTask(Task task) {
 }
 
 void exitTask(Error code) {
-    if (host::kernel::kernelTaskOfThisThread() == nullptr) {
+    host::kernel::TaskRecord* self = host::kernel::kernelTaskOfThisThread();
+    if (self == nullptr) {
         throw std::logic_error("exitTask called on a task the kernel did not create");
     }
+    self->unwinding = true;
     throw host::kernel::TaskEndUnwind{code};
+}
+
+int TaskIsEnding(void) {
+    const host::kernel::TaskRecord* self = host::kernel::kernelTaskOfThisThread();
+    return self != nullptr && self->unwinding ? 1 : 0;
 }
 
 Error GetTaskName(Task task, char* buffer, uint32_t maxLength, uint32_t* length) {

@@ -114,6 +114,46 @@ TEST_F(KernelTaskTest, ExitTaskEndsTheTaskWithItsCode) {
     EXPECT_THROW(exitTask(Success), std::logic_error) << "not a task the kernel created";
 }
 
+TEST_F(KernelTaskTest, AnEndingTaskKnowsItsCodeIsUnwinding) {
+    std::atomic<int> beforeEnd{-1};
+    std::atomic<int> whileEnding{-1};
+    auto ending = [&](auto end) {
+        return [&beforeEnd, &whileEnding, end] {
+            beforeEnd = TaskIsEnding();
+            try {
+                end();
+            } catch (...) {
+                whileEnding = TaskIsEnding();
+                throw;
+            }
+        };
+    };
+    // Ended by itself.
+    Task task = start("exiting", ending([] { exitTask(Success); }));
+    EXPECT_EQ(stateOf(task), host::TaskState::Ended);
+    EXPECT_EQ(beforeEnd, 0);
+    EXPECT_EQ(whileEnding, 1);
+    // Ended by the reset, in a wait.
+    beforeEnd = -1;
+    whileEnding = -1;
+    Semaphore never = nullptr;
+    ASSERT_EQ(CreateSemaphore(0, &never), Success);
+    start("waiting", ending([never] { WaitForSemaphore(never); }));
+    host::resetKernel();
+    EXPECT_EQ(beforeEnd, 0);
+    EXPECT_EQ(whileEnding, 1);
+    // Another exception, and a thread the kernel did not create, are not an ending.
+    start("throwing", [&whileEnding] {
+        try {
+            throw std::runtime_error("program fault");
+        } catch (...) {
+            whileEnding = TaskIsEnding();
+        }
+    });
+    EXPECT_EQ(whileEnding, 0);
+    EXPECT_EQ(TaskIsEnding(), 0);
+}
+
 TEST_F(KernelTaskTest, AnEnrolledTasksExceptionGoesToTheErrorHandler) {
     host::setTaskFaultHandler([this](Task, const char* what) { faultText = what; });
     Task task = start("faulty", [] {

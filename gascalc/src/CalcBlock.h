@@ -1,0 +1,54 @@
+// The program data block: every record of the calculation, cleared to zero by the program's
+// entry and kept for the life of the address space. Written and read on the initial task,
+// except the change counters (advanced by the tree-change callback) and the method code (read
+// by the display task), which are atomic words.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "Aga8Calculator12.h"
+#include "Aga8Detail1994.h"
+#include "FbDo.h"
+#include "MethodParameters.h"
+#include "OptionalOutputs.h"
+#include "SharedWord.h"
+
+// The limit objects of the measuring-condition imports, in the order of their words.
+enum LimitObject : uint32_t {
+    kPsubst,
+    kPmin_w,
+    kPmax_w,
+    kPmin,
+    kPmax,
+    kTsubst,
+    kTmin_w,
+    kTmax_w,
+    kTmin,
+    kTmax,
+    kLimitObjectCount
+};
+constexpr uint32_t kAliasObjectCount = 19;
+
+struct CalcBlock {
+    MethodParameters methodParameters;
+    // Handles of the optional output nodes, bound at every reload.
+    OptionalOutputHandles optionalOutputs;
+    // Parameter object of the AGA8 DETAIL implementation in the 1994 report structure.
+    Aga8Detail1994Data aga8Detail1994;
+    // The 12-component calculator made by the Run hook; null before, or when it got no storage.
+    Aga8Calculator12* aga8Calculator12;
+    // Parameter changes counted, and the count for which the last reload ran.
+    SharedCounter parameterChangesHandled;
+    SharedCounter parameterChanges;
+    // Objects of the parameter binding; nothing reads them after the binding.
+    FbDoAlias limitObjects[kLimitObjectCount];
+    FbDoAlias aliasObjects[kAliasObjectCount];
+};
+static_assert(std::is_trivially_copyable<CalcBlock>::value, "cleared as a whole");
+
+// The program's single block.
+extern CalcBlock calcBlock;
+
+// Clears the whole block to zero.
+void ClearCalcBlock();

@@ -1,0 +1,65 @@
+#include "CalorantProgram.h"
+
+#include <cstdint>
+#include <exception>
+
+#include "CalcBlock.h"
+#include "CalorantDisplayPort.h"
+#include "Kernel.h"
+#include "ProgramContext.h"
+#include "ProgramHooks.h"
+#include "Tarvo.h"
+#include "libSysman.h"
+
+// The program's code as the linker lays it out: the health monitor checksums it.
+extern "C" const char __executable_start[];
+extern "C" const char etext[];
+
+namespace {
+
+constexpr char kRelease[] = "Release_03-16-A";
+constexpr char kSourcePath[] = "src/Calorant";
+constexpr char kUnknownAddressSpace[] = "unknown AS";
+
+const ComponentStartFunction kStartTable[] = {Tarvo_Component1Init,
+                                              Tarvo_Component2Init,
+                                              Tarvo_Component3Init,
+                                              Tarvo_Component4Init,
+                                              CalorantDisplayInitComponent,
+                                              Tarvo_Component6Init,
+                                              nullptr};
+
+// Address of the code's last word (the range the client is given includes it).
+const void* lastCodeWord() {
+    return reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(etext) - sizeof(uint32_t));
+}
+
+void reportFatal(const char* text) {
+    const char* name = Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName()
+                                                                : kUnknownAddressSpace;
+    Tarvo_FatalReport(name, text, kSourcePath);
+}
+
+}  // namespace
+
+const ComponentStartFunction* CalorantStartTable() {
+    return kStartTable;
+}
+
+int CalorantProgramMain() {
+    Tarvo_SetPhase("Calorant Main");
+    ClearCalcBlock();
+    ProgramContext::Clear();
+    try {
+        SysManRegisterDefaultHooks(&CalorantHooks());
+        SysManStartDefault(__executable_start, lastCodeWord(), kRelease, kStartTable, 0);
+    } catch (const std::exception& failure) {
+        reportFatal(failure.what());
+    } catch (...) {
+        if (TaskIsEnding() != 0) {
+            throw;  // the address space is being ended: not a failure of the program
+        }
+        reportFatal("unknown");
+    }
+    return 0;
+}

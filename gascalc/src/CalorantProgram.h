@@ -1,0 +1,15 @@
+// The entry of the gas calculation program (Calorant-Prog): the body of the device's main.
+#pragma once
+
+#include "AsInfo.h"
+
+// Clears the program data block, registers the program's hook set as the default set and hands
+// control to the system-manager client, which runs the address space and does not return in
+// normal running. An exception that leaves the client is reported through the framework's fatal
+// report (with the address space's name, or "unknown AS"; "unknown" for a non-standard
+// exception). Returns 0. Initial task.
+int CalorantProgramMain();
+
+// The program's component start table: five framework components and, fifth, the display
+// client's entry (CalorantDisplayPort); null-terminated.
+const ComponentStartFunction* CalorantStartTable();

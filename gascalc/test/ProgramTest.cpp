@@ -1,0 +1,209 @@
+// The whole program on the host: Calorant-Prog started by its entry against the simulated system
+// manager on virtual time, through its start-up, RUN, cycles, a tree change and shutdown, in
+// each layout.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "CalcBlock.h"
+#include "CalorantDisplayPort.h"
+#include "CalorantFixture.h"
+#include "CalorantProgram.h"
+#include "CalorantTrace.h"
+#include "HostKernel.h"
+#include "ProgramHooks.h"
+#include "SimDisplayService.h"
+#include "SimSystemManager.h"
+#include "Sysmanlib.h"
+#include "libSysman.h"
+
+namespace {
+
+using namespace calorant;
+
+constexpr uint32_t kCycleCommand = 43;
+
+struct LayoutCase {
+    const char* taste;
+    size_t names;  // names committed by the layout's binding
+};
+
+class ProgramRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host::resetKernel();
+        host::resetFramework();
+        host::resetTraceSettings();
+        host::setTraceLevel(15);
+        host::useVirtualTime();
+        calorant_test::forgetProgram();
+    }
+
+    void TearDown() override {
+        manager.reset();
+        SysManRegisterDefaultHooks(nullptr);
+        ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
+        calorant_test::forgetProgram();
+        host::dropAddressSpaceTree();
+        host::setTreeModelJson("");
+        host::resetFramework();
+        host::resetTraceSettings();
+    }
+
+    bool start(const std::string& taste) {
+        host::setTreeModelFile(calorant_test::modelFileOf(taste));
+        host::setTasteName(taste);
+        manager = std::make_unique<sim::SystemManager>(sim::SystemManagerOptions{});
+        Task task = host::spawnTask("Calorant", [] { CalorantProgramMain(); });
+        manager->watchTask(task);
+        return manager->awaitRegistration();
+    }
+
+    size_t count(uint32_t id) const { return traces.withId(id).size(); }
+
+    std::unique_ptr<sim::SystemManager> manager;
+    host::TraceCapture traces;
+};
+
+class ProgramTest : public ProgramRun, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(ProgramTest, StartsBindsItsLayoutAndRunsCycles) {
+    const LayoutCase& layout = GetParam();
+    ASSERT_TRUE(start(layout.taste));
+    EXPECT_EQ(manager->lastEvent(sim::EventKind::Release)->text, "Release_03-16-A");
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    host::HostTree* tree = host::addressSpaceTree();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->committedNames().size(), layout.names);
+    EXPECT_NE(calcBlock.aga8Calculator12, nullptr);
+
+    const uint32_t commits = tree->commitCount();
+    ASSERT_TRUE(manager->trigger(kCycleCommand, 0));
+    ASSERT_TRUE(manager->trigger(kCycleCommand, 0));
+    EXPECT_EQ(count(kTraceReload), 1u);
+    EXPECT_EQ(tree->commitCount(), commits + 2);
+
+    // A parameter change between cycles: one reload in the next cycle, which reads the code.
+    const std::string method = std::string(layout.taste) == "ZM1" ? "7" : "8";
+    tree->changeUnsigned(method + ".CalcMethod", 9);
+    EXPECT_EQ(tree->deliverChanges(), 1u);
+    ASSERT_TRUE(manager->trigger(kCycleCommand, 0));
+    EXPECT_EQ(count(kTraceReload), 2u);
+    EXPECT_EQ(calcBlock.methodParameters.calcMethod.Load(), 9);
+
+    ASSERT_TRUE(manager->shutdown());
+    EXPECT_TRUE(manager->events(sim::EventKind::FatalStop).empty());
+    EXPECT_TRUE(host::fatalReports().empty());
+    const std::vector<std::string> phases = host::phases();
+    for (const char* phase :
+         {"Calorant Main", "Calorant Initialize", "Calorant FbDO start", "Calorant FbDO-Pre start",
+          "Calorant FbDO-Pre end", "Calorant FbDO end", "Calorant TaskSetup", "Calorant Run"}) {
+        EXPECT_NE(std::find(phases.begin(), phases.end(), phase), phases.end()) << phase;
+    }
+    // Ending the address space is no failure of the program: nothing is reported.
+    manager.reset();
+    EXPECT_TRUE(host::fatalReports().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ProgramTest,
+                         ::testing::Values(LayoutCase{"Default", 104}, LayoutCase{"ZM1", 64},
+                                           LayoutCase{"BM1", 95}),
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.taste); });
+
+// A taste without a selected kind, as storage that was never constructed holds it.
+class UnselectedTaste : public Taste {};
+
+// An exception that leaves a hook passes the client to the entry's handlers, which report it
+// as fatal with the address space's name; the tree access is given back on the way.
+TEST_F(ProgramRun, ExceptionLeavingACycleIsReportedAndTheTreeAccessFreed) {
+    ASSERT_TRUE(start("Default"));
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    static UnselectedTaste unselected;
+    Taste* selected = ProgramContext::myTaste;
+    ProgramContext::myTaste = &unselected;
+    // The entry returns after its report: the address space has stopped.
+    EXPECT_FALSE(manager->trigger(kCycleCommand, 0));
+    EXPECT_TRUE(manager->stopped());
+    ProgramContext::myTaste = selected;
+    const std::vector<host::FatalReport> reports = host::fatalReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].asName, "TestAS");
+    EXPECT_EQ(reports[0].text, "src/Taste:353 No taste selected");
+    EXPECT_EQ(reports[0].sourcePath, "src/Calorant");
+    FbDoTree* tree = host::addressSpaceTree()->tree();
+    EXPECT_EQ(FbDo_BeginTreeAccess(tree), 0);
+    EXPECT_EQ(FbDo_EndTreeAccess(tree), 0);
+}
+
+// The hook set the entry registers: the program's functions in their slots, the others empty.
+TEST(ProgramHookTableTest, SlotsHoldTheProgramsHooks) {
+    const SysManHookTable& hooks = CalorantHooks();
+    EXPECT_EQ(hooks.onConnected, nullptr);
+    EXPECT_EQ(hooks.getStartText, nullptr);
+    EXPECT_EQ(hooks.onInitialize, OnInitialize);
+    EXPECT_EQ(hooks.onLoadParameters, OnLoadParameters);
+    EXPECT_EQ(hooks.onFbDO, OnFbDO);
+    EXPECT_EQ(hooks.onCreate, nullptr);
+    EXPECT_EQ(hooks.onServicesStart, OnServicesStart);
+    EXPECT_EQ(hooks.onServicesTaskSetup, OnServicesTaskSetup);
+    EXPECT_EQ(hooks.onTaskSetup, OnTaskSetup);
+    EXPECT_EQ(hooks.onStart, nullptr);
+    EXPECT_EQ(hooks.onSetup, OnTasteSetup);
+    EXPECT_EQ(hooks.onRun, OnRun);
+    EXPECT_EQ(hooks.onCommand50, nullptr);
+    EXPECT_EQ(hooks.onTrigger48, nullptr);
+    EXPECT_EQ(hooks.onProcess, OnProcess);
+    EXPECT_EQ(hooks.onTrigger51, nullptr);
+    EXPECT_EQ(hooks.onShutdown, OnShutdown);
+    EXPECT_EQ(hooks.onTimer, OnTimer);
+    EXPECT_EQ(hooks.onFlagChange, nullptr);
+    EXPECT_EQ(hooks.onLoopStart, Sysmanlib_DefaultLoopStart);
+}
+
+TEST(ProgramHookTableTest, StartTableHasSixEntriesWithTheDisplayClientFifth) {
+    const ComponentStartFunction* table = CalorantStartTable();
+    EXPECT_EQ(table[0], Tarvo_Component1Init);
+    EXPECT_EQ(table[3], Tarvo_Component4Init);
+    EXPECT_EQ(table[4], CalorantDisplayInitComponent);
+    EXPECT_EQ(table[5], Tarvo_Component6Init);
+    EXPECT_EQ(table[6], nullptr);
+}
+
+// A display port that records its calls.
+int portEntries = 0;
+int portStarts = 0;
+int recordEntry(AsInfo*, const char** ppServiceName, void*) {
+    ++portEntries;
+    if (ppServiceName != nullptr) {
+        *ppServiceName = "ZUB_PEG_Service";
+    }
+    return 0;
+}
+int recordStart(AsInfo*) {
+    ++portStarts;
+    return 7;
+}
+
+TEST(DisplayPortTest, CallsGoToTheConnectedClientOrDoNothing) {
+    host::resetTraceSettings();
+    host::setTraceLevel(15);
+    host::TraceCapture traces;
+    AsInfo block{};
+    const char* service = nullptr;
+    EXPECT_EQ(CalorantDisplayInitComponent(&block, &service, nullptr), 0);
+    EXPECT_EQ(service, nullptr);
+    EXPECT_EQ(CalorantDisplayStart(&block), 0);
+    EXPECT_EQ(traces.withId(kTraceNoDisplayPort).size(), 2u);
+    ConnectCalorantDisplayPort({recordEntry, recordStart, nullptr, nullptr});
+    EXPECT_EQ(CalorantDisplayInitComponent(&block, &service, nullptr), 0);
+    EXPECT_STREQ(service, "ZUB_PEG_Service");
+    EXPECT_EQ(CalorantDisplayStart(&block), 7);
+    EXPECT_EQ(portEntries, 1);
+    EXPECT_EQ(portStarts, 1);
+    ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
+    host::resetTraceSettings();
+}
+
+}  // namespace
