@@ -1,6 +1,7 @@
 // scenario_runner: drives a registered program through a scenario file and prints what
 // happened; see RunnerCommandLine.h. Each program the runner can start is listed here
 // (ProgramRegistry.h).
+#include "CalorantProgram.h"
 #include "RunnerCommandLine.h"
 #include "TestAddressSpace.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 const sim::Program kPrograms[] = {
     {"test", sim::testProgramMain},
+    {"Calorant-Prog", CalorantProgramMain},
 };
 
 }  // namespace

@@ -9,11 +9,8 @@
 #include "ProgramContext.h"
 #include "ProgramHooks.h"
 #include "Tarvo.h"
+#include "TarvoFiles.h"
 #include "libSysman.h"
-
-// The program's code as the linker lays it out: the health monitor checksums it.
-extern "C" const char __executable_start[];
-extern "C" const char etext[];
 
 namespace {
 
@@ -28,11 +25,6 @@ const ComponentStartFunction kStartTable[] = {Tarvo_Component1Init,
                                               CalorantDisplayInitComponent,
                                               Tarvo_Component6Init,
                                               nullptr};
-
-// Address of the code's last word (the range the client is given includes it).
-const void* lastCodeWord() {
-    return reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(etext) - sizeof(uint32_t));
-}
 
 void reportFatal(const char* text) {
     const char* name = Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName()
@@ -51,8 +43,12 @@ int CalorantProgramMain() {
     ClearCalcBlock();
     ProgramContext::Clear();
     try {
+        // The code range ends in the marker word; without one no health monitor runs.
+        const void* codeStart = nullptr;
+        const void* codeEnd = nullptr;
+        Tarvo_GetCodeRange(&codeStart, &codeEnd);
         SysManRegisterDefaultHooks(&CalorantHooks());
-        SysManStartDefault(__executable_start, lastCodeWord(), kRelease, kStartTable, 0);
+        SysManStartDefault(codeStart, codeEnd, kRelease, kStartTable, 0);
     } catch (const std::exception& failure) {
         reportFatal(failure.what());
     } catch (...) {

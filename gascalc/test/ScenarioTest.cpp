@@ -1,4 +1,4 @@
-// The layout scenarios run by the scenario runner with Calorant-Prog registered under its name.
+// The layout scenarios run by the scenario runner with Calorant-Prog among its programs.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -12,9 +12,6 @@ namespace {
 
 class ScenarioTest : public ::testing::TestWithParam<const char*> {
   protected:
-    void SetUp() override {
-        sim::registerProgram("Calorant-Prog", [] { CalorantProgramMain(); });
-    }
     void TearDown() override { calorant_test::forgetProgram(); }
 };
 
@@ -22,7 +19,9 @@ TEST_P(ScenarioTest, RunsFromRegistrationToShutdownWithItsExpectations) {
     const std::string file =
         std::string(CALORANT_SCENARIO_DIR) + "/calorant-" + GetParam() + ".json";
     const sim::Scenario scenario = sim::loadScenario(file);
-    const sim::RunResult result = sim::runScenario(scenario);
+    sim::RunSettings settings;
+    settings.programs.push_back({"Calorant-Prog", CalorantProgramMain});
+    const sim::RunResult result = sim::runScenario(scenario, settings);
     std::ostringstream printed;
     sim::printRunResult(scenario, result, printed, false);
     EXPECT_EQ(result.exitCode(), 0) << result.failure << "\n" << printed.str();
