@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "HostKernel.h"
+#include "HostService.h"
 #include "HostTrace.h"
 #include "Kernel.h"
 #include "PPTestTree.h"
@@ -59,10 +60,11 @@ TEST_F(ObjectLock, AFailedWaitSkipsTheRefresh) {
 TEST_F(ObjectLock, TheDisplayEntryTakesTheLock) {
     PPTestTree tree("calorant-tree.json");
     ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, 0));
-    const uint32_t record[4] = {64000, 2, 0, 0};
+    const std::vector<uint8_t> bytes = host::makeServiceRecord(64000, 2);
+    const PEGCommand record(bytes.data(), static_cast<uint32_t>(bytes.size()));
     host::TraceCapture capture;
     host::failNextCall("WaitForLocalMutex", ObjectIsNotValid);
-    EXPECT_EQ(0, HandlePreprocessingDisplayEvent(tree.tree(), record));
+    EXPECT_EQ(0, HandlePreprocessingDisplayEvent(tree.tree(), &record));
     EXPECT_TRUE(capture.contains(TraceId(0x7b, 28, 3)));
     EXPECT_TRUE(capture.contains(TraceId(0x7a, 15, 3)));
 }
