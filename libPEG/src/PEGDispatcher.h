@@ -26,6 +26,9 @@ class PEGDispatcher {
   public:
     // The dispatcher, created on first use and never destroyed, so items that deregister while
     // the program exits still find it. Throws std::runtime_error when its mutex cannot be made.
+    // The mutex is made once, for the life of the address space: a host test process that
+    // resets the kernel (which closes every kernel object) must not use the dispatcher after
+    // such a reset.
     static PEGDispatcher& instance();
 
     PEGDispatcher(const PEGDispatcher&) = delete;
