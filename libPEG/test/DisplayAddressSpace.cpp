@@ -87,6 +87,7 @@ DisplayAddressSpace::~DisplayAddressSpace() {
     }
     myManager.reset();
     myDisplay.reset();
+    host::dropAddressSpaceTree();
     setDisplayEntry(nullptr);
     program() = DisplayProgram{};
     host::resetFramework();

@@ -32,7 +32,7 @@ class DisplayAddressSpace {
     // through the start-up and RUN; started() tells whether all of it completed.
     explicit DisplayAddressSpace(DisplayProgram program);
     // Deletes the display client (no command arrives afterwards), calls `beforeEnd` on this
-    // thread, then ends the address space and the simulation.
+    // thread, then ends the address space and the simulation and drops the tree.
     ~DisplayAddressSpace();
     DisplayAddressSpace(const DisplayAddressSpace&) = delete;
     DisplayAddressSpace& operator=(const DisplayAddressSpace&) = delete;
