@@ -114,6 +114,7 @@ void formatWith(const TarvoTimeRecord* record, char16_t* buffer, uint32_t nMaxle
 }
 
 TEST(TimeTextAssertions, MissingArgumentsAndTooSmallBuffersEndTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const TarvoTimeRecord record{0, kSeconds, 0};
     char16_t buffer[4];
     const char* key = "TimeCron.KEY_TimeFmt_Hms_LR";

@@ -102,4 +102,33 @@ TEST_F(ObjectLock, RefreshOnAnotherTaskWhileCycling) {
     CloseSemaphore(done);
 }
 
+// Display commands on another task while this one refreshes and cycles: the page reads the
+// lines, masks and rows only under the object's lock (the thread sanitizer run checks it).
+TEST_F(ObjectLock, DisplayCommandsOnAnotherTaskWhileRefreshingAndCycling) {
+    constexpr int kRounds = 40;
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, pptest::kGroupRoot));
+    Semaphore done = nullptr;
+    ASSERT_EQ(Success, CreateSemaphore(0, &done));
+    FbDoTree* shared = tree.tree();
+    int handled = 0;
+    host::spawnTask("display", [shared, done, &handled] {
+        const std::vector<uint8_t> records[] = {
+            host::makeServiceRecord(64000, 2), host::makeServiceRecord(64000, 7),
+            host::makeServiceRecord(64101, 29, host::u32Payload(3))};
+        for (int round = 0; round < kRounds; ++round) {
+            const std::vector<uint8_t>& bytes = records[round % 3];
+            const PEGCommand record(bytes.data(), static_cast<uint32_t>(bytes.size()));
+            handled += HandlePreprocessingDisplayEvent(shared, &record);
+        }
+        ReleaseSemaphore(done);
+    });
+    for (int round = 0; round < kRounds; ++round) {
+        EXPECT_EQ(0, round % 2 == 0 ? tree.pass() : tree.refresh());
+    }
+    ASSERT_EQ(Success, WaitForSemaphore(done));
+    EXPECT_EQ(kRounds, handled) << "every record was the page's";
+    CloseSemaphore(done);
+}
+
 }  // namespace
