@@ -3,10 +3,14 @@
 #include <cstring>
 
 #include "PPStatus.h"
+#include "TarvoTrace.h"
 
 namespace PreProcessing {
 
 namespace {
+
+constexpr uint32_t kTraceSelector = 0;
+constexpr uint32_t kTraceNumberScanned = TraceId(0x7b, 19, 7);
 
 constexpr const char* kPPLineForm = ".PP.PP_";
 constexpr const char* kGroupLevelForm = ".PPGrp.ALev";
@@ -31,6 +35,7 @@ bool readNumber(const char* text, uint32_t& number) {
         }
     }
     number = static_cast<uint32_t>(value);
+    TARVO_TRACE(kTraceSelector, kTraceNumberScanned, TraceFormat(kTraceArgInt), number);
     return true;
 }
 

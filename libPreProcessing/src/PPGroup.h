@@ -40,7 +40,8 @@ class PPGroup {
     uint32_t bindGroupNode(FbDoNode groupNode, uint32_t nodeNumber);
 
     // Re-reads name, policy, fallback mode and every line's configuration, and decides whether
-    // the lines agree on their connected levels. Returns 0.
+    // the lines agree on their connected levels. Returns 0; 1 when a line's refresh fails, and
+    // then the later lines, the level agreement and the fallback mode are not re-read.
     uint32_t refresh();
     // One cycle; always returns 0.
     uint32_t process();

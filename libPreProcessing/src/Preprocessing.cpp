@@ -109,7 +109,8 @@ uint32_t Preprocessing::addGroupNodes(FbDoNode node) {
 
 uint32_t Preprocessing::refresh() {
     const AsInfo* current = Sysmanlib_AsInfo_GetCurrent();
-    page_.serviceObject = current != nullptr ? current->pDisplayService : nullptr;
+    page_.serviceObject =
+        current != nullptr ? static_cast<ServiceObject*>(current->pDisplayService) : nullptr;
     for (const auto& group : groups_) {
         if (group->refresh() != 0) {
             return 1;

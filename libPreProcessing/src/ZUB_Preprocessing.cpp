@@ -17,7 +17,6 @@ enum : uint32_t {
     kAssertRefreshTreeAt = 50,
     kAssertRefreshObjectAt = 51,
     kAssertCreateTreeAt = 62,
-    kAssertDisplayTreeAt = 122,
     kAssertLinesTreeAt = 135,
     kAssertGroupsTreeAt = 144,
 };
@@ -42,6 +41,8 @@ enum : uint32_t {
     kTraceSecondMissing = TraceId(kTraceFile, 14, 3),
     kTraceLockFailed = TraceId(kTraceFile, 15, 3),
     kTraceDisplayWithoutObject = TraceId(kTraceFile, 16, 3),
+    kTraceDisplayHandled = TraceId(kTraceFile, 17, 7),
+    kTraceDisplayWithoutTree = TraceId(kTraceFile, 18, 3),
 };
 
 Preprocessing* objectOf(const FbDoTree* tree) {
@@ -166,20 +167,35 @@ int DoPreprocessing(AsInfo* /*pAsInfo*/, FbDoTree* pTheTree) {
     return committed;
 }
 
-int HandlePreprocessingDisplayEvent(FbDoTree* doTree, const void* /*record*/) {
-    assertTree(doTree, "doTree", kAssertDisplayTreeAt);
+int HandlePreprocessingDisplayEvent(FbDoTree* doTree, const PEGCommand* record) {
+    if (doTree == nullptr) {
+        TARVO_TRACE(kTraceSelector, kTraceDisplayWithoutTree, TraceFormat());
+        return 0;
+    }
     Preprocessing* object = objectOf(doTree);
     if (object == nullptr) {
         TARVO_TRACE(kTraceSelector, kTraceDisplayWithoutObject, TraceFormat());
         return 0;
     }
-    // A command is handled only while no refresh or cycle is working on the object; the page
-    // that will take records here reads what those write.
-    PreProcessing::PPObjectLock::Hold hold(object->lock());
-    if (!hold.held()) {
-        TARVO_TRACE(kTraceSelector, kTraceLockFailed, TraceFormat());
+    if (record == nullptr) {
+        return 0;
     }
-    return 0;
+    PreProcessing::PPPageSends sends;
+    uint32_t result = 0;
+    ServiceObject* service = nullptr;
+    {
+        // A command never meets a half-done refresh or cycle; the sends wait for the release.
+        PreProcessing::PPObjectLock::Hold hold(object->lock());
+        if (!hold.held()) {
+            TARVO_TRACE(kTraceSelector, kTraceLockFailed, TraceFormat());
+            return 0;
+        }
+        result = object->handleDisplayEvent(*record, sends);
+        service = object->displayPage().serviceObject;
+    }
+    sends.sendTo(service);
+    TARVO_TRACE(kTraceSelector, kTraceDisplayHandled, TraceFormat(kTraceArgInt), result);
+    return static_cast<int>(result & 0xFFu);
 }
 
 uint32_t GetNumberOfPPLines(FbDoTree* doTree) {

@@ -12,6 +12,7 @@
 
 #include "AsInfo.h"
 #include "FbDo.h"
+#include "PEGCommand.h"
 
 // Builds the preprocessing object of `pTheTree` and stores it in the tree's preprocessing slot.
 // `first` >= 0: root child `first` holds PP nodes, one group each. `second` != 0: root child
@@ -31,11 +32,14 @@ int RefreshPreprocessing(AsInfo* pAsInfo, FbDoTree* pTheTree);
 // the commit's result. `pAsInfo` is not read. Asserts that the tree and its object exist.
 int DoPreprocessing(AsInfo* pAsInfo, FbDoTree* pTheTree);
 
-// Offers one display-service command record (any alignment) to the preprocessing page, holding
-// the object's lock (a failed wait is traced and the record not taken). Returns non-zero when
-// the record was the page's and was handled; 0 otherwise, and always 0 for a tree without a
-// preprocessing object. No record belongs to the page while it is not built. Asserts the tree.
-int HandlePreprocessingDisplayEvent(FbDoTree* doTree, const void* record);
+// Offers one display-service command record to the preprocessing page (display-service task).
+// Returns 1 when the record was the page's (item ids 64000..64999, whatever its command) and
+// was handled; 0 for every other record, and always 0 for a null tree (a command that arrives
+// before the tree is known), a null record, a tree without a preprocessing object, or when the
+// object's lock cannot be taken (traced). The page reads the object under its lock and sends
+// what it has to send through the display service object of the last refresh after the lock
+// is released; nothing is sent before the first refresh.
+int HandlePreprocessingDisplayEvent(FbDoTree* doTree, const PEGCommand* record);
 
 // Number of preprocessing lines / groups of the tree; 0 without an object. Assert the tree.
 uint32_t GetNumberOfPPLines(FbDoTree* doTree);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "HostKernel.h"
+#include "HostService.h"
 #include "HostTrace.h"
 #include "Kernel.h"
 #include "PPTestTree.h"
@@ -59,10 +60,11 @@ TEST_F(ObjectLock, AFailedWaitSkipsTheRefresh) {
 TEST_F(ObjectLock, TheDisplayEntryTakesTheLock) {
     PPTestTree tree("calorant-tree.json");
     ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, 0));
-    const uint32_t record[4] = {64000, 2, 0, 0};
+    const std::vector<uint8_t> bytes = host::makeServiceRecord(64000, 2);
+    const PEGCommand record(bytes.data(), static_cast<uint32_t>(bytes.size()));
     host::TraceCapture capture;
     host::failNextCall("WaitForLocalMutex", ObjectIsNotValid);
-    EXPECT_EQ(0, HandlePreprocessingDisplayEvent(tree.tree(), record));
+    EXPECT_EQ(0, HandlePreprocessingDisplayEvent(tree.tree(), &record));
     EXPECT_TRUE(capture.contains(TraceId(0x7b, 28, 3)));
     EXPECT_TRUE(capture.contains(TraceId(0x7a, 15, 3)));
 }
@@ -97,6 +99,35 @@ TEST_F(ObjectLock, RefreshOnAnotherTaskWhileCycling) {
     ASSERT_EQ(Success, WaitForSemaphore(done));
     EXPECT_EQ(0, tree.pass());
     EXPECT_EQ(4u, GetNumberOfPPGroups(tree.tree()));
+    CloseSemaphore(done);
+}
+
+// Display commands on another task while this one refreshes and cycles: the page reads the
+// lines, masks and rows only under the object's lock (the thread sanitizer run checks it).
+TEST_F(ObjectLock, DisplayCommandsOnAnotherTaskWhileRefreshingAndCycling) {
+    constexpr int kRounds = 40;
+    PPTestTree tree("calorant-tree.json");
+    ASSERT_EQ(0, tree.createAndRefresh(pptest::kPPRoot, pptest::kGroupRoot));
+    Semaphore done = nullptr;
+    ASSERT_EQ(Success, CreateSemaphore(0, &done));
+    FbDoTree* shared = tree.tree();
+    int handled = 0;
+    host::spawnTask("display", [shared, done, &handled] {
+        const std::vector<uint8_t> records[] = {
+            host::makeServiceRecord(64000, 2), host::makeServiceRecord(64000, 7),
+            host::makeServiceRecord(64101, 29, host::u32Payload(3))};
+        for (int round = 0; round < kRounds; ++round) {
+            const std::vector<uint8_t>& bytes = records[round % 3];
+            const PEGCommand record(bytes.data(), static_cast<uint32_t>(bytes.size()));
+            handled += HandlePreprocessingDisplayEvent(shared, &record);
+        }
+        ReleaseSemaphore(done);
+    });
+    for (int round = 0; round < kRounds; ++round) {
+        EXPECT_EQ(0, round % 2 == 0 ? tree.pass() : tree.refresh());
+    }
+    ASSERT_EQ(Success, WaitForSemaphore(done));
+    EXPECT_EQ(kRounds, handled) << "every record was the page's";
     CloseSemaphore(done);
 }
 

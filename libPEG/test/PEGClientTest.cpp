@@ -1,0 +1,140 @@
+// The component entry, the client's creation and start, and incoming records reaching the
+// program's display entry on the client task.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "HostFramework.h"
+#include "HostTrace.h"
+#include "PEGTestSupport.h"
+#include "Tarvo.h"
+
+namespace {
+
+using pegtest::DisplayServiceTest;
+
+bool reported(int32_t code) {
+    for (const host::Report& report : host::reports()) {
+        if (report.code == code) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string taskName(Task task) {
+    char name[64] = {};
+    EXPECT_EQ(GetTaskName(task, name, sizeof name - 1, nullptr), Success);
+    return name;
+}
+
+using ComponentTest = DisplayServiceTest;
+
+TEST_F(ComponentTest, NamesTheServiceAndCreatesNothingWithoutAServiceObject) {
+    const char* name = nullptr;
+    EXPECT_EQ(PEG_initComponent(block.get(), &name, nullptr), 0);
+    EXPECT_STREQ(name, "ZUB_PEG_Service");
+    EXPECT_EQ(block->pDisplayService, nullptr);
+    EXPECT_EQ(service.pClient, nullptr);
+    EXPECT_EQ(PEG_initComponent(block.get(), nullptr, nullptr), 0);
+}
+
+TEST_F(ComponentTest, ServiceObjectGetsExactlyOneClient) {
+    EXPECT_EQ(PEG_initComponent(block.get(), nullptr, &service), 0);
+    ServiceClient* first = service.pClient;
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(block->pDisplayService, &service);
+    EXPECT_NE(service.hActivity, nullptr);
+    EXPECT_TRUE(peer.connected()) << "the client opened the service";
+    const Task task = static_cast<PEG_Lib*>(first)->task();
+    ASSERT_NE(task, nullptr);
+    EXPECT_EQ(taskName(task), "ZUB_PEG_Service");
+
+    EXPECT_EQ(PEG_initComponent(block.get(), nullptr, &service), 0);
+    EXPECT_EQ(service.pClient, first);
+    EXPECT_TRUE(host::reports().empty());
+}
+
+TEST_F(ComponentTest, MissingConnectionIsReportedAndTheClientMadeAllTheSame) {
+    service.hConnection2 = nullptr;
+    connect();
+    EXPECT_NE(service.pClient, nullptr);
+    EXPECT_TRUE(reported(ServiceNotAvailable));
+}
+
+TEST_F(ComponentTest, StartupTaskHandleIsWrittenBackAndAGivenTaskKept) {
+    Task startup = nullptr;
+    ASSERT_EQ(PEG_connect(block.get(), &service, &startup), 0);
+    ASSERT_NE(startup, nullptr);
+    EXPECT_EQ(taskName(startup), "PEG_StartupTask");
+    EXPECT_EQ(static_cast<PEG_Lib*>(service.pClient)->task(), startup);
+    delete service.pClient;
+    EXPECT_EQ(service.pClient, nullptr) << "the destructor clears the client pointer";
+
+    PEG_Lib given(block.get(), &service, &startup);
+    EXPECT_EQ(given.task(), startup);
+}
+
+TEST_F(ComponentTest, NullBlockOrServiceCreatesNothing) {
+    EXPECT_EQ(PEG_connect(nullptr, &service, nullptr), 0);
+    EXPECT_EQ(PEG_connect(block.get(), nullptr, nullptr), 0);
+    EXPECT_EQ(service.pClient, nullptr);
+    EXPECT_EQ(block->pDisplayService, nullptr);
+}
+
+TEST_F(ComponentTest, StartWithoutDisplayServiceAnswers16) {
+    host::TraceCapture capture;
+    EXPECT_EQ(PEG_start(block.get()), NULLObjectSpecified);
+    EXPECT_EQ(PEG_start(nullptr), NULLObjectSpecified);
+    EXPECT_EQ(capture.withId(TraceId(0x36, 0, 3)).size(), 2u);
+    ServiceObject withoutClient{};
+    block->pDisplayService = &withoutClient;
+    EXPECT_EQ(PEG_start(block.get()), NULLObjectSpecified);
+}
+
+TEST_F(ComponentTest, StartSendsCommand1ToItem0AndRecordsReachTheDisplayEntry) {
+    std::atomic<int> calls{0};
+    pegtest::setDisplayEntry([&](ServiceObject* pService, const PEGCommand* pCommand) {
+        EXPECT_EQ(pService, &service);
+        ++calls;
+        return static_cast<int>(pCommand->itemId() + pCommand->commandCode());
+    });
+    connect();
+    const uint64_t early = peer.push(host::makeServiceRecord(100, 2));  // waits for the start
+    EXPECT_EQ(PEG_start(block.get()), Success);
+    EXPECT_EQ(pegtest::sentBy(peer), (std::vector<pegtest::Sent>{{0, 1, {}}}));
+    EXPECT_EQ(peer.waitHandled(early), 102);
+    EXPECT_EQ(peer.waitHandled(peer.push(host::makeServiceRecord(64101, 29, {1, 0, 0, 0}))), 64130);
+    EXPECT_EQ(calls, 2);
+}
+
+TEST_F(ComponentTest, RecordShorterThanItsHeaderIsAnsweredZeroWithoutTheEntry) {
+    host::setTraceLevel(3);
+    std::atomic<int> calls{0};
+    pegtest::setDisplayEntry([&](ServiceObject*, const PEGCommand*) { return ++calls; });
+    connect();
+    ASSERT_EQ(PEG_start(block.get()), Success);
+    // The peer only takes whole headers, so the client is handed a short record directly.
+    host::TraceCapture capture;
+    const uint8_t shortRecord[8] = {100, 0, 0, 0, 2, 0, 0, 0};
+    EXPECT_EQ(service.pClient->onCommand(shortRecord, sizeof shortRecord), 0);
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(capture.withId(TraceId(0x36, 7, 3)).size(), 1u);
+    EXPECT_EQ(capture.withId(TraceId(0x36, 7, 3))[0].intArg(0), 8);
+}
+
+TEST_F(ComponentTest, FailedStartCommandIsTracedReportedAndTheTaskStartedAnyway) {
+    connect();
+    ServiceObject detached = service;  // a client that never opened: its send fails
+    detached.pClient = nullptr;
+    PEG_Lib unopened(block.get(), &detached, nullptr);  // AlreadyOwned: the service has a client
+    host::TraceCapture capture;
+    EXPECT_EQ(unopened.start(), ServiceNotAvailable);
+    EXPECT_TRUE(capture.contains(TraceId(0x36, 6, 1)));
+    EXPECT_TRUE(reported(ServiceNotAvailable));
+    EXPECT_TRUE(reported(AlreadyOwned)) << "the open's failure is reported at construction";
+    EXPECT_EQ(unopened.query(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The item dispatcher and the item base: registration, routing by id and code, the default
+// handlers and the item senders.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "HostTrace.h"
+#include "PEGItem.h"
+#include "PEGTestSupport.h"
+
+namespace {
+
+using pegtest::Sent;
+using pegtest::words;
+
+// Dispatches one record (item, code, payload) from `service`.
+uint32_t dispatch(ServiceObject* service, uint32_t itemId, uint32_t code,
+                  const std::vector<uint8_t>& payload = {}) {
+    const std::vector<uint8_t> record = host::makeServiceRecord(itemId, code, payload);
+    const PEGCommand command(record.data(), static_cast<uint32_t>(record.size()));
+    return PEGDispatcher::instance().dispatchCommand(service, &command);
+}
+
+// Records which handler ran; onCommand29 also keeps the command's payload word.
+class ProbeItem : public PEGItem {
+  public:
+    using PEGItem::PEGItem;
+    bool onCommand4() override { return record(4); }
+    bool onCommand18() override { return record(18); }
+    bool onCommand52() override { return record(52); }
+    bool onCommand58() override { return record(58); }
+    bool onCommand29(const PEGCommand& command) override {
+        command.payloadWord(word);
+        return record(29);
+    }
+    bool record(uint32_t code) {
+        handled.push_back(code);
+        return code != 52;
+    }
+    std::vector<uint32_t> handled;
+    uint32_t word = 0;
+};
+
+class DispatcherTest : public pegtest::ItemTest {
+  protected:
+    void SetUp() override {
+        pegtest::ItemTest::SetUp();
+        host::setTraceLevel(7);
+    }
+};
+
+TEST_F(DispatcherTest, UnknownIdAnswersOneAndStillReplacesTheCurrentClient) {
+    host::TraceCapture capture;
+    EXPECT_EQ(currentPEGClient.load(), nullptr);
+    EXPECT_EQ(dispatch(&service, 777, 2), 1u);
+    EXPECT_EQ(currentPEGClient.load(), &service);
+    const auto dispatched = capture.withId(TraceId(0x38, 0, 7));
+    ASSERT_EQ(dispatched.size(), 1u);
+    EXPECT_EQ(dispatched[0].intArg(0), 2) << "code first";
+    EXPECT_EQ(dispatched[0].intArg(1), 777);
+    ASSERT_EQ(capture.withId(TraceId(0x38, 1, 6)).size(), 1u);
+    EXPECT_EQ(capture.withId(TraceId(0x38, 1, 6))[0].intArg(0), 777);
+}
+
+TEST_F(DispatcherTest, CodesReachTheirHandlersAndUnhandledCodesAnswerZero) {
+    ProbeItem item(500);
+    struct Case {
+        uint32_t code;
+        uint32_t answer;
+        std::vector<uint32_t> handled;
+    };
+    const Case cases[] = {{4, 1, {4}}, {18, 1, {18}}, {52, 0, {52}}, {58, 1, {58}},      {0, 0, {}},
+                          {53, 0, {}}, {57, 0, {}},   {59, 0, {}},   {0xFFFFFFFF, 0, {}}};
+    for (const Case& c : cases) {
+        item.handled.clear();
+        host::TraceCapture capture;
+        EXPECT_EQ(dispatch(&service, 500, c.code), c.answer) << c.code;
+        EXPECT_EQ(item.handled, c.handled) << c.code;
+        EXPECT_EQ(capture.contains(TraceId(0x39, 0, 3)), c.handled.empty()) << c.code;
+    }
+    item.handled.clear();
+    EXPECT_EQ(dispatch(&service, 500, 29, words({41})), 1u);
+    EXPECT_EQ(item.handled, std::vector<uint32_t>{29});
+    EXPECT_EQ(item.word, 41u) << "code 29's handler gets the record";
+}
+
+TEST_F(DispatcherTest, DefaultHandlersTraceTheirSlotAndAnswerOne) {
+    PEGItem item(501);
+    struct Case {
+        uint32_t code;
+        uint32_t slot;
+        uint32_t level;
+    };
+    const Case cases[] = {{1, 1, 6},   {7, 7, 7},   {17, 17, 6}, {58, 18, 6},
+                          {18, 19, 6}, {29, 30, 6}, {52, 53, 6}};
+    for (const Case& c : cases) {
+        host::TraceCapture capture;
+        EXPECT_EQ(dispatch(&service, 501, c.code), 1u) << c.code;
+        const auto traced = capture.withId(TraceId(0x39, c.slot, c.level));
+        ASSERT_EQ(traced.size(), 1u) << c.code;
+        EXPECT_EQ(traced[0].intArg(0), 501);
+    }
+}
+
+TEST_F(DispatcherTest, DuplicateIdStaysWithTheFirstItemAndIsTraced) {
+    ProbeItem first(600);
+    host::TraceCapture capture;
+    auto second = std::make_unique<ProbeItem>(600);
+    ASSERT_EQ(capture.withId(TraceId(0x38, 2, 3)).size(), 1u);
+    EXPECT_EQ(PEGDispatcher::instance().find(600), &first);
+    second.reset();  // its id belongs to the first item: nothing is removed
+    EXPECT_EQ(PEGDispatcher::instance().find(600), &first);
+    EXPECT_EQ(dispatch(&service, 600, 4), 1u);
+    EXPECT_EQ(first.handled, std::vector<uint32_t>{4});
+}
+
+TEST_F(DispatcherTest, DestroyedItemLeavesTheDispatcher) {
+    {
+        PEGItem item(601);
+        EXPECT_EQ(PEGDispatcher::instance().find(601), &item);
+    }
+    EXPECT_EQ(PEGDispatcher::instance().find(601), nullptr);
+}
+
+TEST_F(DispatcherTest, NullArgumentsThrowWithTheirTexts) {
+    struct Case {
+        std::function<void()> call;
+        const char* text;
+    };
+    const Case cases[] = {
+        {[] { PEGDispatcher::instance().registerItem(nullptr); },
+         "PEGDispatcher::registerItem item to register in NULL"},
+        {[] { PEGDispatcher::instance().deregisterItem(nullptr); },
+         "PEGDispatcher::deregisterItem item to unregister in NULL"},
+        {[this] { PEGDispatcher::instance().dispatchCommand(&service, nullptr); },
+         "PEGDispatcher::dispatchCommand command to dispatch is NULL"},
+    };
+    for (const Case& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << "no exception for " << c.text;
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), c.text);
+        }
+    }
+    EXPECT_EQ(currentPEGClient.load(), nullptr) << "a null command replaces nothing";
+}
+
+TEST_F(DispatcherTest, ItemSendersSendNothingBeforeTheFirstCommand) {
+    PEGItem item(700);
+    item.setVisible(false);
+    item.enable();
+    EXPECT_TRUE(pegtest::sentBy(peer).empty());
+}
+
+TEST_F(DispatcherTest, ItemSendersSendToTheItemThroughTheLatestCommandsService) {
+    PEGItem item(700);
+    dispatch(&service, 700, 2);
+    item.setVisible(true);
+    item.setVisible(false);
+    item.setHidden(5);
+    item.enable();
+    item.disable();
+    item.setEnabled(true);
+    item.setEnabled(false);
+    item.command10();
+    item.command58();
+    EXPECT_EQ(pegtest::sentBy(peer), (std::vector<Sent>{{700, 39, words({0})},
+                                                        {700, 39, words({1})},
+                                                        {700, 39, words({5})},
+                                                        {700, 22, {}},
+                                                        {700, 23, {}},
+                                                        {700, 22, {}},
+                                                        {700, 23, {}},
+                                                        {700, 10, {}},
+                                                        {700, 58, {}}}));
+}
+
+}  // namespace
