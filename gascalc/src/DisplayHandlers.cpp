@@ -80,14 +80,16 @@ uint32_t densityInputVisibility(FbDoNode rhob, uint32_t child) {
 
 }  // namespace
 
-int OnPegEvent(void* serviceObject, const void* record) {
+int OnPegEvent(ServiceObject* pService, const PEGCommand* pCommand) {
     // Without a tree (a failed FbDO hook) there is no preprocessing page, whose entry points
     // would stop the address space on the missing tree.
     FbDoTree* tree = ProgramContext::tree;
-    if (record == nullptr ||
-        (tree != nullptr && HandlePreprocessingDisplayEvent(tree, record) != 0)) {
+    if (pCommand == nullptr || !pCommand->complete() ||
+        (tree != nullptr && HandlePreprocessingDisplayEvent(tree, pCommand) != 0)) {
         return 0;
     }
+    void* serviceObject = pService;
+    const void* record = pCommand->bytes();
     switch (itemId(record) / kItemGroupSize) {
         case kPreprocessingEntryGroup:
             ShowPreprocessingEntry(serviceObject, record);

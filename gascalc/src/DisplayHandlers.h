@@ -7,11 +7,13 @@
 
 #include <cstdint>
 
+#include "PEG.h"
+
 // One display command record: item id, command code, a word not read, payload from byte 12
 // (little-endian, any alignment). The preprocessing page takes its own records first; the rest
-// are routed by item id / 1000. A null record, or no tree, reaches no preprocessing page.
-// Returns 0.
-int OnPegEvent(void* serviceObject, const void* record);
+// are routed by item id / 1000. A null or incomplete record reaches no handler; without a tree
+// no preprocessing page. Returns 0.
+int OnPegEvent(ServiceObject* pService, const PEGCommand* pCommand);
 
 // Command 2: shows item 1701 when the tree has a preprocessing group, else hides it. Returns 0.
 int ShowPreprocessingEntry(void* serviceObject, const void* record);

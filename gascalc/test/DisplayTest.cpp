@@ -71,7 +71,8 @@ class DisplayTest : public CalorantFixture {
             record[i] = static_cast<uint8_t>(item >> (8 * i));
             record[4 + i] = static_cast<uint8_t>(command >> (8 * i));
         }
-        EXPECT_EQ(OnPegEvent(&service, record), 0);
+        const PEGCommand pegCommand(record, 16);
+        EXPECT_EQ(OnPegEvent(&service, &pegCommand), 0);
     }
 
     void useMethod(int32_t method) {
@@ -79,7 +80,7 @@ class DisplayTest : public CalorantFixture {
         calcBlock.methodParameters.calcMethod.Store(method);
     }
 
-    int service = 0;  // the service object the commands come with
+    ServiceObject service{};  // the service object the commands come with
 };
 
 TEST_F(DisplayTest, PreprocessingEntryShownOnlyWithGroupsAndOnlyOnOpen) {
