@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "GasInputChecks.h"
 #include "tables/aga10_ideal_gas_cp.h"
 #include "tables/aga8_detail_constants.h"
 #include "tables/aga8_detail_table4_terms.h"
@@ -20,10 +21,6 @@ constexpr double kGaussNodes[5] = {0.1488743389816312, 0.4333953941292472, 0.679
                                    0.8650633666889845, 0.9739065285171717};
 constexpr double kGaussWeights[5] = {0.2955242247147529, 0.2692667193099963, 0.2190863625159820,
                                      0.1494513491505806, 0.0666713443086881};
-
-bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
-}
 
 // Density part (b - c k D^k) D^b exp(-c D^k) of term n from the object's reduced-density values,
 // including the -D share of the terms 13 to 18.

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
+#include "GasInputChecks.h"
 #include "GasTrace.h"
 #include "tables/aga8_detail_table4_terms.h"
 #include "tables/aga8_detail_table5_components.h"
@@ -147,8 +149,9 @@ void WriteChild(FbDoNode node, uint32_t index, double value, uint32_t status) {
 
 }  // namespace
 
-Aga8Calculator12::Aga8Calculator12()
+Aga8Calculator12::Aga8Calculator12() noexcept
     : changed(0),
+      usable(0),
       K(0.0),
       reducedPressure(0.0),
       D(0.0),
@@ -181,6 +184,16 @@ Aga8Calculator12::Aga8Calculator12()
     precompute();
 }
 
+Aga8Calculator12* Aga8Calculator12::Construct(void* storage) noexcept {
+    if (storage == nullptr) {
+        storage = ::operator new(sizeof(Aga8Calculator12), std::nothrow);
+        if (storage == nullptr) {
+            return nullptr;
+        }
+    }
+    return new (storage) Aga8Calculator12();
+}
+
 void Aga8Calculator12::precompute() {
     for (int i = 0; i < kN; ++i) {
         K15[i] = std::pow(Component(i).K, 1.5);
@@ -210,6 +223,14 @@ void Aga8Calculator12::precompute() {
 
 void Aga8Calculator12::loadComposition(const double* composition) {
     changed = 0;
+    usable = IsWholeComposition(composition, kCompositionSize) ? 1 : 0;
+    if (usable == 0) {
+        // Not a number differs from every fraction: the next usable load counts as a change.
+        for (double& f : lastFractions) {
+            f = std::numeric_limits<double>::quiet_NaN();
+        }
+        return;
+    }
     double fractions[kLoadedFractions];
     for (int f = 0; f < kLoadedFractions; ++f) {
         fractions[f] = composition[kLoadIndex[f]] / 100.0;
@@ -372,7 +393,7 @@ uint8_t Aga8Calculator12::solveDensity(double p, double T, double& Z) {
     GasTrace(kTraceSolve, TraceFormat(kTraceArgDouble, kTraceArgDouble), P, T);
     // No density gives a pressure that is not positive; without any of the twelve components
     // (K = 0) there is no reduced density.
-    if (!IsPositive(P) || !IsPositive(T) || !IsPositive(K)) {
+    if (usable == 0 || !IsPositive(P) || !IsPositive(T) || !IsPositive(K)) {
         GasTrace(kTraceGaveUp, TraceFormat());
         return 0;
     }
@@ -397,7 +418,7 @@ void Aga8Calculator12::getResults(double& reducedDensity, double& derivative) co
 
 uint8_t Aga8Calculator12::properties(double T, double Z, double reducedDensity, double derivative,
                                      double& isentropicExponent, double& speedOfSound) const {
-    if (!IsPositive(T) || !IsPositive(M) || !IsPositive(Z)) {
+    if (usable == 0 || !IsPositive(T) || !IsPositive(M) || !IsPositive(Z)) {
         return 0;
     }
     double cp0R = 0.0;

@@ -5,6 +5,7 @@
 
 #include "Aga10Properties.h"
 #include "Aga8BinaryParameters.h"
+#include "GasInputChecks.h"
 #include "tables/aga8_detail_constants.h"
 #include "tables/aga8_detail_table4_terms.h"
 #include "tables/aga8_detail_table5_components.h"
@@ -20,10 +21,6 @@ constexpr int kBracketPasses = 200;
 constexpr int kBrentPasses = 150;
 constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
-
-bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
-}
 
 // Fills halfPowers[k] = (sqrt x)^k for k = 0 to 46 by repeated multiplication.
 void HalfPowers(double x, double* halfPowers) {
@@ -454,6 +451,7 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
 }  // namespace aga8detail1994
 
 int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
+    data.prepared = 1;
     data.characterised = 0;
     std::memset(data.characterisedFractions, 0, sizeof data.characterisedFractions);
     data.cachedBasePressure = 0.0;
@@ -469,7 +467,15 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
 void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
                          const double* percent) {
     using namespace aga8detail1994;
+    if (data.prepared == 0) {
+        Aga8Detail1994Init(data);
+    }
     Aga8Detail1994Result& r = data.result;
+    if (!IsWholeComposition(percent, kN)) {
+        r.status = kAga8Detail1994BadComposition;
+        r.Zb = r.Zf = r.Df = r.flowingMassDensity = 0.0;
+        return;
+    }
     r.basePressure = pb * kPascalPerBar;
     r.baseTemperature = Tb;
     r.flowingPressure = pf * kPascalPerBar;

@@ -26,6 +26,7 @@ enum : int32_t {
     kAga8Detail1994NoPressureRise = 5,  // pressure stopped rising with density (liquid, p <= 0)
     kAga8Detail1994PassedMaximum = 6,   // only inside the bracketing
     kAga8Detail1994NoProperties = 7,    // k, speed of sound or isentropic exponent not computable
+    kAga8Detail1994BadComposition = 8,  // a fraction negative or not finite, or the sum not 100 %
 };
 
 // Result record of one call.
@@ -48,8 +49,11 @@ struct Aga8Detail1994Result {
     double w;                   // speed of sound, m/s
 };
 
-// The parameter object. Zero at program start; Aga8Detail1994Init prepares it.
+// The parameter object. Zero at program start; Aga8Detail1994Init prepares it, or the first call
+// of Aga8Detail1994Props when no one did.
 struct Aga8Detail1994Data {
+    uint8_t prepared;  // Aga8Detail1994Init has run
+
     // Reduced density D = K3*rho of the density last passed to ReducedDensityPowers: Dpow[k] = D^k
     // (k = 0 to 9) and expD[k] = exp(-D^k) (k = 1 to 4).
     double reducedDensity;
@@ -137,7 +141,11 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data);
 // Solves the base state (pb bar, Tb K) and the flowing state (pf bar, Tf K) of the gas `percent`
 // (21 mole percentages, used as they come: not normalised), then the AGA Report No. 10 values of
 // the flowing state. Results and status in data.result; the caller uses k, kappa and w only
-// when the status is 0.
+// when the status is 0. Prepares a zeroed object first (Aga8Detail1994Init) when no one did.
+// A fraction that is negative or not finite, or percentages that do not sum to 99 to 101, give
+// kAga8Detail1994BadComposition with Zb, Zf, Df and the mass density 0, and leave the caches as
+// they were; a pressure of zero or below ends with kAga8Detail1994NoPressureRise, a temperature
+// that is not a finite number above zero with kAga8Detail1994NoPositiveZ.
 void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
                          const double* percent);
 

@@ -36,25 +36,49 @@ TEST_F(Aga8Detail1994Test, PureMethaneListsMethaneAndNitrogen) {
     EXPECT_EQ(data->result.status, kAga8Detail1994Ok);
 }
 
-TEST_F(Aga8Detail1994Test, ListHoldsNonZeroComponentsInOrderNegativesIncluded) {
+TEST_F(Aga8Detail1994Test, ListHoldsNonZeroComponentsInOrder) {
     Composition21 gas = kMethane;
     gas[0] = 95.0;
-    gas[4] = 6.0;
-    gas[20] = -1.0;
+    gas[4] = 4.0;
+    gas[20] = 1.0;
     run(50.0, 288.15, gas);
     ASSERT_EQ(data->listCount, 4);
     EXPECT_EQ(data->listIndex[2], 4);
     EXPECT_EQ(data->listIndex[3], 20);
-    EXPECT_EQ(data->xList[3], -0.01);
+    EXPECT_EQ(data->xList[3], 0.01);
 }
 
-TEST_F(Aga8Detail1994Test, HalfCompositionGivesHalfMolarMass) {
+TEST_F(Aga8Detail1994Test, ANegativeComponentFailsAndLeavesTheCharacterisation) {
+    Composition21 gas = kMethane;
+    gas[0] = 95.0;
+    gas[4] = 4.0;
+    gas[20] = 1.0;
+    const double M = run(50.0, 288.15, gas).M;
+    gas[0] = 97.0;
+    gas[20] = -1.0;
+    const auto& r = run(50.0, 288.15, gas);
+    EXPECT_EQ(r.status, kAga8Detail1994BadComposition);
+    EXPECT_EQ(r.Zf, 0.0);
+    EXPECT_EQ(data->listCount, 4);
+    EXPECT_EQ(data->xList[3], 0.01);
+    EXPECT_EQ(r.M, M);
+}
+
+TEST_F(Aga8Detail1994Test, FractionsAreUsedAsTheyComeWithinOneMolePercentOfTheWhole) {
     const double full = run(50.0, 288.15, kExampleGas21).M;
-    Composition21 half = kExampleGas21;
-    for (double& v : half) {
-        v /= 2.0;
+    Composition21 scaled = kExampleGas21;
+    for (double& v : scaled) {
+        v *= 0.995;
     }
-    EXPECT_DOUBLE_EQ(run(50.0, 288.15, half).M, full / 2.0);
+    EXPECT_DOUBLE_EQ(run(50.0, 288.15, scaled).M, full * 0.995);
+    EXPECT_EQ(data->result.status, kAga8Detail1994Ok);
+    for (const double factor : {0.5, 0.98, 1.02, 2.0}) {
+        Composition21 off = kExampleGas21;
+        for (double& v : off) {
+            v *= factor;
+        }
+        EXPECT_EQ(run(50.0, 288.15, off).status, kAga8Detail1994BadComposition) << factor;
+    }
 }
 
 TEST_F(Aga8Detail1994Test, FailureStatuses) {
@@ -71,7 +95,7 @@ TEST_F(Aga8Detail1994Test, FailureStatuses) {
     EXPECT_EQ(run(50.0, -kNaN, kExampleGas21).status, kAga8Detail1994NoPositiveZ);
     // A gas without any component: no mixture.
     const auto& r = run(50.0, 288.15, Composition21{});
-    EXPECT_EQ(r.status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(r.status, kAga8Detail1994BadComposition);
     EXPECT_EQ(r.Zb, 0.0);
     EXPECT_EQ(r.Zf, 0.0);
 }
@@ -87,7 +111,7 @@ TEST_F(Aga8Detail1994Test, TwoPhaseStateFails) {
 TEST_F(Aga8Detail1994Test, FailedFlowingStateDoesNotSpoilTheCachedBaseState) {
     const double Zb = run(50.0, 288.15, kExampleGas21).Zb;
     EXPECT_EQ(run(50.0, 150.0, kExampleGas21).status, kAga8Detail1994NoPressureRise);
-    EXPECT_EQ(run(50.0, 288.15, Composition21{}).status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(run(50.0, 288.15, Composition21{}).status, kAga8Detail1994BadComposition);
     const auto& r = run(50.0, 288.15, kExampleGas21);
     EXPECT_EQ(r.status, kAga8Detail1994Ok);
     EXPECT_EQ(r.Zb, Zb);
