@@ -29,7 +29,7 @@ double DensityPart(const Aga8Detail1994Data& data, int n) {
     const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
     const double e = t.c != 0 ? data.expD[t.k] : 1.0;
     double part = (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
-    if (n < kAga8Detail1994VirialTerms) {
+    if (n < kAga8VirialTerms) {
         part -= data.reducedDensity;
     }
     return part;
@@ -39,7 +39,7 @@ double DensityPart(const Aga8Detail1994Data& data, int n) {
 template <typename Factor>
 double TemperatureSum(const Aga8Detail1994Data& data, Factor factor) {
     double sum = 0.0;
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         sum += factor(data.u[n]) * data.Cstar[n] * DensityPart(data, n);
     }
     return sum;
@@ -67,13 +67,13 @@ double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
         Dpow[k] = Dpow[k - 1] * D;
     }
     double derivative = 0.0;
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         const Aga8DetailTerm& t = kAga8DetailTerms[n];
         const double Dk = t.c != 0 ? Dpow[t.k] : 0.0;
         const double e = t.c != 0 ? std::exp(-Dk) : 1.0;
         const double inner = t.b - t.c * t.k * Dk;
         double term = Dpow[t.b - 1] * e * (inner * inner - t.c * t.k * t.k * Dk);
-        if (n < kAga8Detail1994VirialTerms) {
+        if (n < kAga8VirialTerms) {
             term -= 1.0;
         }
         derivative += data.Cstar[n] * term;
@@ -97,7 +97,7 @@ double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
 double IdealGasHeatCapacity(const Aga8Detail1994Data& data) {
     const double T = data.result.flowingTemperature;
     double sum = 0.0;
-    for (int i = 0; i < kAga8Detail1994Components; ++i) {
+    for (int i = 0; i < kAga8Components; ++i) {
         const double x = data.result.x[i];
         if (!(x > 0.0)) {
             continue;

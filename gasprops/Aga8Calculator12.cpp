@@ -16,8 +16,8 @@
 namespace {
 
 constexpr int kN = Aga8Calculator12::kComponents;
-constexpr int kTerms = Aga8Calculator12::kTerms;
-constexpr int kVirial = Aga8Calculator12::kVirialTerms;
+constexpr int kTerms = kAga8Terms;
+constexpr int kVirial = kAga8VirialTerms;
 constexpr int kFirstDensityTerm = 12;  // index of term n = 13
 constexpr int kMaxNewtonSteps = 10;
 constexpr double kGasConstant = 8.31451;  // J/(mol K)

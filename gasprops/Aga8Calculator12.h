@@ -12,14 +12,13 @@
 
 #include <cstdint>
 
+#include "Aga8DetailCommon.h"
 #include "FbDo.h"
 
 class Aga8Calculator12 {
   public:
     static constexpr int kComponents = 12;
     static constexpr int kLoadedFractions = 16;
-    static constexpr int kTerms = 58;
-    static constexpr int kVirialTerms = 18;
     static constexpr int kCompositionSize = 26;  // GasComposition, mol-%
 
     // Clears the mixture values and runs precompute. No framework call.
@@ -91,17 +90,17 @@ class Aga8Calculator12 {
     double lastFractions[kLoadedFractions];
     double x[kComponents];
     double xx[kComponents][kComponents];
-    double Cstar[kTerms];
-    double Bcoef[kTerms];
+    double Cstar[kAga8Terms];
+    double Bcoef[kAga8Terms];
     double K15[kComponents], K25[kComponents], E25[kComponents];
     double Kij5[kComponents][kComponents], Uij5[kComponents][kComponents];
-    double EijU[kVirialTerms][kComponents][kComponents];
-    double Bnij[kVirialTerms][kComponents][kComponents];
+    double EijU[kAga8VirialTerms][kComponents][kComponents];
+    double Bnij[kAga8VirialTerms][kComponents][kComponents];
     double sizePairTerm[kComponents][kComponents];
     double energyPairTerm[kComponents][kComponents];
 
     // Work values of the latest evaluation.
     double zMinusOne;
     double cachedTemperature;
-    double inverseTemperaturePower[kTerms];
+    double inverseTemperaturePower[kAga8Terms];
 };

@@ -15,21 +15,12 @@ namespace aga8detail1994 {
 
 namespace {
 
-constexpr int kN = kAga8Detail1994Components;
+constexpr int kN = kAga8Components;
 constexpr int kFirstDensityTerm = 12;  // index of term n = 13
 constexpr int kBracketPasses = 200;
 constexpr int kBrentPasses = 150;
 constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
-
-// Fills halfPowers[k] = (sqrt x)^k for k = 0 to 46 by repeated multiplication.
-void HalfPowers(double x, double* halfPowers) {
-    const double root = std::sqrt(x);
-    halfPowers[0] = 1.0;
-    for (int k = 1; k < kAga8Detail1994HalfPowers; ++k) {
-        halfPowers[k] = halfPowers[k - 1] * root;
-    }
-}
 
 // The product of the switch factors of virial term n (index `term`) for the pair (i, j).
 double SwitchProduct(const Aga8Detail1994Data& data, int term, int i, int j, double Gpair) {
@@ -67,7 +58,7 @@ void AddPair(Aga8Detail1994Data& data, int i, int j, double w, double& K5, doubl
     const double Eij = data.Eij[i][j] * std::sqrt(data.Ei[i] * data.Ei[j]);
     const double Gpair = data.Gij[i][j] * (data.Gi[i] + data.Gi[j]) / 2.0;
     const double size = w * std::pow(data.Ki[i] * data.Ki[j], 1.5);
-    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+    for (int n = 0; n < kAga8VirialTerms; ++n) {
         const double product = SwitchProduct(data, n, i, j, Gpair);
         if (product != 0.0) {
             data.S[n] += size * std::pow(Eij, data.u[n]) * product;
@@ -154,7 +145,7 @@ double InversePower(const double* halfPowers, double u) {
 }
 
 void LoadEquationTables(Aga8Detail1994Data& data) {
-    for (int n = 0; n < kAga8Detail1994Terms; ++n) {
+    for (int n = 0; n < kAga8Terms; ++n) {
         data.a[n] = kAga8DetailTerms[n].a;
         data.u[n] = kAga8DetailTerms[n].u;
     }
@@ -227,7 +218,7 @@ void MixtureParameters(Aga8Detail1994Data& data) {
             AddPair(data, i, j, w, K5, U5, G);
         }
     }
-    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+    for (int n = 0; n < kAga8VirialTerms; ++n) {
         data.S[n] *= data.a[n];
     }
     data.result.M = M;
@@ -239,17 +230,17 @@ void MixtureParameters(Aga8Detail1994Data& data) {
 }
 
 void TemperaturePowers(Aga8Detail1994Data& data) {
-    HalfPowers(data.T, data.Tpow);
+    FillHalfPowers(std::sqrt(data.T), data.Tpow);
 }
 
 void ReducedTemperaturePowers(Aga8Detail1994Data& data) {
-    HalfPowers(data.Tr, data.Trpow);
+    FillHalfPowers(std::sqrt(data.Tr), data.Trpow);
 }
 
 void VirialCoefficient(Aga8Detail1994Data& data) {
     TemperaturePowers(data);
     double B = 0.0, first = 0.0, second = 0.0;
-    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+    for (int n = 0; n < kAga8VirialTerms; ++n) {
         const double term = data.S[n] * InversePower(data.Tpow, data.u[n]);
         data.virialTerms[n] = term;
         B += term;
@@ -272,7 +263,7 @@ void TemperatureTerms(Aga8Detail1994Data& data) {
         data.Tr = Tr;
         ReducedTemperaturePowers(data);
     }
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         data.Cstar[n] =
             data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.u[n]);
     }
@@ -295,12 +286,12 @@ double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
     ReducedDensityPowers(data, rho);
     const double D = data.reducedDensity;
     double Z = 1.0 + data.B * rho;
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         const Aga8DetailTerm& t = kAga8DetailTerms[n];
         const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
         const double e = t.c != 0 ? data.expD[t.k] : 1.0;
         Z += data.Cstar[n] * (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
-        if (n < kAga8Detail1994VirialTerms) {
+        if (n < kAga8VirialTerms) {
             Z -= D * data.Cstar[n];
         }
     }

@@ -13,10 +13,7 @@
 
 #include <cstdint>
 
-inline constexpr int kAga8Detail1994Components = 21;
-inline constexpr int kAga8Detail1994Terms = 58;
-inline constexpr int kAga8Detail1994VirialTerms = 18;
-inline constexpr int kAga8Detail1994HalfPowers = 47;  // (sqrt x)^k for k = 0 to 46
+#include "Aga8DetailCommon.h"
 
 // Status of a call.
 enum : int32_t {
@@ -32,12 +29,12 @@ enum : int32_t {
 // Result record of one call.
 struct Aga8Detail1994Result {
     int32_t status;
-    double x[kAga8Detail1994Components];  // mole fractions of the call (percent / 100)
-    double basePressure;                  // Pa
-    double baseTemperature;               // K
-    double flowingPressure;               // Pa
-    double flowingTemperature;            // K
-    double M;                             // molar mass of the mixture, g/mol
+    double x[kAga8Components];  // mole fractions of the call (percent / 100)
+    double basePressure;        // Pa
+    double baseTemperature;     // K
+    double flowingPressure;     // Pa
+    double flowingTemperature;  // K
+    double M;                   // molar mass of the mixture, g/mol
     double Zb;
     double Zf;
     double Df;                  // flowing molar density, mol/dm3
@@ -63,57 +60,57 @@ struct Aga8Detail1994Data {
     // Component list: methane and nitrogen always, then every other component whose fraction is
     // not zero, ascending.
     int32_t listCount;
-    int32_t listIndex[kAga8Detail1994Components];
+    int32_t listIndex[kAga8Components];
 
     // Caches: the fractions of the last characterisation (compared one by one), whether one has
     // been made, and the base state of the last base-state solve with its outcome.
     uint8_t characterised;
-    double characterisedFractions[kAga8Detail1994Components];
+    double characterisedFractions[kAga8Components];
     double cachedBasePressure;     // Pa
     double cachedBaseTemperature;  // K
     double cachedZb;
     int32_t cachedBaseStatus;
 
     // Term constants a_n, u_n (index n - 1).
-    double a[kAga8Detail1994Terms];
-    double u[kAga8Detail1994Terms];
+    double a[kAga8Terms];
+    double u[kAga8Terms];
 
     // Listed-component parameters, in list order.
-    double Mi[kAga8Detail1994Components], Ei[kAga8Detail1994Components];
-    double Ki[kAga8Detail1994Components], Gi[kAga8Detail1994Components];
-    double Qi[kAga8Detail1994Components], Fi[kAga8Detail1994Components];
-    double Si[kAga8Detail1994Components], Wi[kAga8Detail1994Components];
+    double Mi[kAga8Components], Ei[kAga8Components];
+    double Ki[kAga8Components], Gi[kAga8Components];
+    double Qi[kAga8Components], Fi[kAga8Components];
+    double Si[kAga8Components], Wi[kAga8Components];
 
     // Listed-pair parameters (row list position i, column j >= i).
-    double Eij[kAga8Detail1994Components][kAga8Detail1994Components];
-    double Uij[kAga8Detail1994Components][kAga8Detail1994Components];
-    double Kij[kAga8Detail1994Components][kAga8Detail1994Components];
-    double Gij[kAga8Detail1994Components][kAga8Detail1994Components];
+    double Eij[kAga8Components][kAga8Components];
+    double Uij[kAga8Components][kAga8Components];
+    double Kij[kAga8Components][kAga8Components];
+    double Gij[kAga8Components][kAga8Components];
 
     // Binary tables by component index, upper triangle with diagonal (1.0 where not listed).
-    double binaryE[kAga8Detail1994Components][kAga8Detail1994Components];
-    double binaryU[kAga8Detail1994Components][kAga8Detail1994Components];
-    double binaryK[kAga8Detail1994Components][kAga8Detail1994Components];
-    double binaryG[kAga8Detail1994Components][kAga8Detail1994Components];
+    double binaryE[kAga8Components][kAga8Components];
+    double binaryU[kAga8Components][kAga8Components];
+    double binaryK[kAga8Components][kAga8Components];
+    double binaryG[kAga8Components][kAga8Components];
 
     // Pure tables Q, F, S, W by component index.
-    double pureQ[kAga8Detail1994Components], pureF[kAga8Detail1994Components];
-    double pureS[kAga8Detail1994Components], pureW[kAga8Detail1994Components];
+    double pureQ[kAga8Components], pureF[kAga8Components];
+    double pureS[kAga8Components], pureW[kAga8Components];
 
     // Listed mole fractions, in list order.
-    double xList[kAga8Detail1994Components];
+    double xList[kAga8Components];
 
     // State being solved.
-    double pressureAtDensity;              // MPa, at the last evaluated density
-    double T;                              // K
-    double P;                              // MPa
-    double B;                              // dm3/mol
-    double S[kAga8Detail1994VirialTerms];  // composition-dependent virial sums
+    double pressureAtDensity;    // MPa, at the last evaluated density
+    double T;                    // K
+    double P;                    // MPa
+    double B;                    // dm3/mol
+    double S[kAga8VirialTerms];  // composition-dependent virial sums
 
     // Temperature terms: C*_n (index n - 1, n = 13 to 58 filled) and the 18 virial terms
     // S_n*T^-u_n.
-    double Cstar[kAga8Detail1994Terms];
-    double virialTerms[kAga8Detail1994VirialTerms];
+    double Cstar[kAga8Terms];
+    double virialTerms[kAga8VirialTerms];
 
     // Mixture parameters.
     double U, K3, G, Q2, F;
@@ -124,9 +121,9 @@ struct Aga8Detail1994Data {
 
     // Power caches: (sqrt T)^k of the state's T; the reduced temperature Tr = T/U of the next
     // group and (sqrt Tr)^k.
-    double Tpow[kAga8Detail1994HalfPowers];
+    double Tpow[kAga8HalfPowers];
     double Tr;
-    double Trpow[kAga8Detail1994HalfPowers];
+    double Trpow[kAga8HalfPowers];
 
     // Derivatives (AGA Report No. 10 step).
     double Z;

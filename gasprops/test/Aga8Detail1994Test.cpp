@@ -171,11 +171,11 @@ TEST_F(Aga8Detail1994Test, PropertiesOnlyAfterSuccess) {
 TEST(Aga8Detail1994Helpers, PowersAndInversePowers) {
     using namespace aga8detail1994;
     EXPECT_EQ(FifthPower(2.0), 32.0);
-    double halfPowers[kAga8Detail1994HalfPowers];
-    halfPowers[0] = 1.0;
-    for (int k = 1; k < kAga8Detail1994HalfPowers; ++k) {
-        halfPowers[k] = halfPowers[k - 1] * std::sqrt(4.0);
-    }
+    double halfPowers[kAga8HalfPowers];
+    FillHalfPowers(std::sqrt(4.0), halfPowers);
+    EXPECT_EQ(halfPowers[0], 1.0);
+    EXPECT_EQ(halfPowers[3], 8.0);
+    EXPECT_EQ(halfPowers[46], std::ldexp(1.0, 46));
     EXPECT_DOUBLE_EQ(InversePower(halfPowers, 1.5), 1.0 / 8.0);
     EXPECT_DOUBLE_EQ(InversePower(halfPowers, -2.0), 16.0);
     EXPECT_DOUBLE_EQ(InversePower(halfPowers, 0.0), 1.0);
