@@ -439,6 +439,27 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
     }
 }
 
+bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
+                 const double* percent) {
+    if (data.prepared == 0) {
+        Aga8Detail1994Init(data);
+    }
+    Aga8Detail1994Result& r = data.result;
+    if (!IsWholeComposition(percent, kN)) {
+        r.status = kAga8Detail1994BadComposition;
+        r.Zb = r.Zf = r.Df = r.flowingMassDensity = 0.0;
+        return false;
+    }
+    r.basePressure = pb * kPascalPerBar;
+    r.baseTemperature = Tb;
+    r.flowingPressure = pf * kPascalPerBar;
+    r.flowingTemperature = Tf;
+    for (int i = 0; i < kN; ++i) {
+        r.x[i] = percent[i] / 100.0;
+    }
+    return true;
+}
+
 }  // namespace aga8detail1994
 
 int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
@@ -458,24 +479,10 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
 void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
                          const double* percent) {
     using namespace aga8detail1994;
-    if (data.prepared == 0) {
-        Aga8Detail1994Init(data);
+    if (StoreInputs(data, pb, Tb, pf, Tf, percent)) {
+        Aga8Detail1994Solve(data);
     }
-    Aga8Detail1994Result& r = data.result;
-    if (!IsWholeComposition(percent, kN)) {
-        r.status = kAga8Detail1994BadComposition;
-        r.Zb = r.Zf = r.Df = r.flowingMassDensity = 0.0;
-        return;
-    }
-    r.basePressure = pb * kPascalPerBar;
-    r.baseTemperature = Tb;
-    r.flowingPressure = pf * kPascalPerBar;
-    r.flowingTemperature = Tf;
-    for (int i = 0; i < kN; ++i) {
-        r.x[i] = percent[i] / 100.0;
-    }
-    Aga8Detail1994Solve(data);
-    if (r.status == kAga8Detail1994Ok) {
+    if (data.result.status == kAga8Detail1994Ok) {
         Aga10FlowingProperties(data);
     }
 }

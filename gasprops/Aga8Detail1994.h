@@ -148,6 +148,11 @@ void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double 
 
 // Inner operations, in calling order; shared with the AGA Report No. 10 step.
 namespace aga8detail1994 {
+// Step 1 of Aga8Detail1994Props: prepares a zeroed object, then stores the four conditions (Pa,
+// K) and the fractions (percent / 100) in the result record. Returns false, with the status
+// kAga8Detail1994BadComposition and the results 0, for a composition that is not whole.
+bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
+                 const double* percent);
 void LoadEquationTables(Aga8Detail1994Data& data);
 void Aga8Detail1994Solve(Aga8Detail1994Data& data);
 // True when any fraction differs from the characterised one (or none was characterised yet);
