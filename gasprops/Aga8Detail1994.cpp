@@ -44,24 +44,48 @@ double SwitchProduct(const Aga8Detail1994Data& data, int term, int i, int j, dou
     return product;
 }
 
-// Adds the pair (i, j) with weight w to the mixture sums.
+// Adds the pair of list positions (i, j) with weight w to the mixture sums; the powers come from
+// the composition-independent tables by component index.
 void AddPair(Aga8Detail1994Data& data, int i, int j, double w, double& K5, double& U5, double& G) {
+    const int ci = data.listIndex[i];
+    const int cj = data.listIndex[j];
     if (data.Kij[i][j] != 1.0) {
-        K5 += w * (FifthPower(data.Kij[i][j]) - 1.0) * std::pow(data.Ki[i] * data.Ki[j], 2.5);
+        K5 += w * (FifthPower(data.Kij[i][j]) - 1.0) * data.pairK25[ci][cj];
     }
     if (data.Uij[i][j] != 1.0) {
-        U5 += w * (FifthPower(data.Uij[i][j]) - 1.0) * std::pow(data.Ei[i] * data.Ei[j], 2.5);
+        U5 += w * (FifthPower(data.Uij[i][j]) - 1.0) * data.pairE25[ci][cj];
     }
     if (data.Gij[i][j] != 1.0) {
         G += w * (data.Gij[i][j] - 1.0) * (data.Gi[i] + data.Gi[j]) / 2.0;
     }
-    const double Eij = data.Eij[i][j] * std::sqrt(data.Ei[i] * data.Ei[j]);
     const double Gpair = data.Gij[i][j] * (data.Gi[i] + data.Gi[j]) / 2.0;
-    const double size = w * std::pow(data.Ki[i] * data.Ki[j], 1.5);
+    const double size = w * data.pairK15[ci][cj];
+    const double* Eu = data.pairEu[ci][cj];
     for (int n = 0; n < kAga8VirialTerms; ++n) {
         const double product = SwitchProduct(data, n, i, j, Gpair);
         if (product != 0.0) {
-            data.S[n] += size * std::pow(Eij, data.u[n]) * product;
+            data.S[n] += size * Eu[n] * product;
+        }
+    }
+}
+
+// The composition-independent powers of the pure and pair tables by component index.
+void DerivePowerTables(Aga8Detail1994Data& data) {
+    for (int c = 0; c < kN; ++c) {
+        data.pureK25[c] = std::pow(kAga8DetailComponents[c].K, 2.5);
+        data.pureE25[c] = std::pow(kAga8DetailComponents[c].E, 2.5);
+    }
+    for (int ci = 0; ci < kN; ++ci) {
+        for (int cj = ci; cj < kN; ++cj) {
+            const Aga8DetailComponent& a = kAga8DetailComponents[ci];
+            const Aga8DetailComponent& b = kAga8DetailComponents[cj];
+            data.pairK25[ci][cj] = std::pow(a.K * b.K, 2.5);
+            data.pairE25[ci][cj] = std::pow(a.E * b.E, 2.5);
+            data.pairK15[ci][cj] = std::pow(a.K * b.K, 1.5);
+            const double Eij = data.binaryE[ci][cj] * std::sqrt(a.E * b.E);
+            for (int n = 0; n < kAga8VirialTerms; ++n) {
+                data.pairEu[ci][cj][n] = std::pow(Eij, data.u[n]);
+            }
         }
     }
 }
@@ -150,6 +174,7 @@ void LoadEquationTables(Aga8Detail1994Data& data) {
         data.u[n] = kAga8DetailTerms[n].u;
     }
     LoadAga8BinaryParameters(data.binaryE, data.binaryU, data.binaryK, data.binaryG);
+    DerivePowerTables(data);
 }
 
 bool CompositionChanged(Aga8Detail1994Data& data) {
@@ -200,8 +225,8 @@ void MixtureParameters(Aga8Detail1994Data& data) {
     for (int i = 0; i < data.listCount; ++i) {
         const double x = data.xList[i];
         M += x * data.Mi[i];
-        sumK += x * std::pow(data.Ki[i], 2.5);
-        sumE += x * std::pow(data.Ei[i], 2.5);
+        sumK += x * data.pureK25[data.listIndex[i]];
+        sumE += x * data.pureE25[data.listIndex[i]];
         G += x * data.Gi[i];
         Q += x * data.Qi[i];
         F += x * x * data.Fi[i];
