@@ -22,24 +22,26 @@ constexpr int kBrentPasses = 150;
 constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
 
-// The product of the switch factors of virial term n (index `term`) for the pair (i, j).
-double SwitchProduct(const Aga8Detail1994Data& data, int term, int i, int j, double Gpair) {
+// The product B*_nij of the switch factors of virial term n (index `term`) for the components
+// a and b, whose G_ij is Gpair.
+double SwitchProduct(int term, const Aga8DetailComponent& a, const Aga8DetailComponent& b,
+                     double Gpair) {
     const Aga8DetailTerm& t = kAga8DetailTerms[term];
     double product = 1.0;
     if (t.g != 0) {
         product *= Gpair;
     }
     if (t.q != 0) {
-        product *= data.Qi[i] * data.Qi[j];
+        product *= a.Q * b.Q;
     }
     if (t.f != 0) {
-        product *= data.Fi[i] * data.Fi[j];
+        product *= a.F * b.F;
     }
     if (t.s != 0) {
-        product *= data.Si[i] * data.Si[j];
+        product *= a.S * b.S;
     }
     if (t.w != 0) {
-        product *= data.Wi[i] * data.Wi[j];
+        product *= a.W * b.W;
     }
     return product;
 }
@@ -58,14 +60,9 @@ void AddPair(Aga8Detail1994Data& data, int i, int j, double w, double& K5, doubl
     if (data.Gij[i][j] != 1.0) {
         G += w * (data.Gij[i][j] - 1.0) * (data.Gi[i] + data.Gi[j]) / 2.0;
     }
-    const double Gpair = data.Gij[i][j] * (data.Gi[i] + data.Gi[j]) / 2.0;
-    const double size = w * data.pairK15[ci][cj];
-    const double* Eu = data.pairEu[ci][cj];
+    const double* virial = data.pairVirial[ci][cj];
     for (int n = 0; n < kAga8VirialTerms; ++n) {
-        const double product = SwitchProduct(data, n, i, j, Gpair);
-        if (product != 0.0) {
-            data.S[n] += size * Eu[n] * product;
-        }
+        data.S[n] += w * virial[n];
     }
 }
 
@@ -81,10 +78,12 @@ void DerivePowerTables(Aga8Detail1994Data& data) {
             const Aga8DetailComponent& b = kAga8DetailComponents[cj];
             data.pairK25[ci][cj] = std::pow(a.K * b.K, 2.5);
             data.pairE25[ci][cj] = std::pow(a.E * b.E, 2.5);
-            data.pairK15[ci][cj] = std::pow(a.K * b.K, 1.5);
+            const double size = std::pow(a.K * b.K, 1.5);
             const double Eij = data.binaryE[ci][cj] * std::sqrt(a.E * b.E);
+            const double Gpair = data.binaryG[ci][cj] * (a.G + b.G) / 2.0;
             for (int n = 0; n < kAga8VirialTerms; ++n) {
-                data.pairEu[ci][cj][n] = std::pow(Eij, data.u[n]);
+                data.pairVirial[ci][cj][n] =
+                    size * std::pow(Eij, data.u[n]) * SwitchProduct(n, a, b, Gpair);
             }
         }
     }

@@ -93,15 +93,14 @@ struct Aga8Detail1994Data {
     double binaryK[kAga8Components][kAga8Components];
     double binaryG[kAga8Components][kAga8Components];
 
-    // Composition-independent powers by component index (pairs i <= j), derived once from the
+    // Composition-independent terms by component index (pairs i <= j), derived once from the
     // tables so that a characterisation calls no power function: K_i^2.5, E_i^2.5,
-    // (K_i K_j)^2.5, (E_i E_j)^2.5, (K_i K_j)^1.5 and E_ij^u_n (E_ij = E*_ij sqrt(E_i E_j)) for
-    // the 18 virial terms.
+    // (K_i K_j)^2.5, (E_i E_j)^2.5 and, per virial term n, the pair's factor of the virial sum
+    // before the weight and a_n: (K_i K_j)^1.5 E_ij^u_n B*_nij with E_ij = E*_ij sqrt(E_i E_j).
     double pureK25[kAga8Components], pureE25[kAga8Components];
     double pairK25[kAga8Components][kAga8Components];
     double pairE25[kAga8Components][kAga8Components];
-    double pairK15[kAga8Components][kAga8Components];
-    double pairEu[kAga8Components][kAga8Components][kAga8VirialTerms];
+    double pairVirial[kAga8Components][kAga8Components][kAga8VirialTerms];
 
     // Pure tables Q, F, S, W by component index.
     double pureQ[kAga8Components], pureF[kAga8Components];
