@@ -66,11 +66,16 @@ double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
     for (int k = 1; k < 10; ++k) {
         Dpow[k] = Dpow[k - 1] * D;
     }
+    double expD[5];
+    expD[0] = 1.0;
+    for (int k = 1; k < 5; ++k) {
+        expD[k] = std::exp(-Dpow[k]);
+    }
     double derivative = 0.0;
     for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         const Aga8DetailTerm& t = kAga8DetailTerms[n];
         const double Dk = t.c != 0 ? Dpow[t.k] : 0.0;
-        const double e = t.c != 0 ? std::exp(-Dk) : 1.0;
+        const double e = t.c != 0 ? expD[t.k] : 1.0;
         const double inner = t.b - t.c * t.k * Dk;
         double term = Dpow[t.b - 1] * e * (inner * inner - t.c * t.k * t.k * Dk);
         if (n < kAga8VirialTerms) {

@@ -22,6 +22,38 @@ constexpr int kBrentPasses = 150;
 constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
 
+// Terms 13 to 58 grouped by their density exponents: within a group the density part
+// (b - c k D^k) D^b exp(-c D^k) is the same, so Z needs it once per group.
+struct DensityGroups {
+    int count;
+    int groupOfTerm[kAga8Terms];
+    int b[kAga8Terms];      // per group
+    int k[kAga8Terms];      // per group; 0 where c = 0
+    double ck[kAga8Terms];  // per group: c k
+};
+
+constexpr DensityGroups MakeDensityGroups() {
+    DensityGroups groups{};
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        const Aga8DetailTerm& t = kAga8DetailTerms[n];
+        const int k = t.c != 0 ? t.k : 0;
+        int g = 0;
+        while (g < groups.count && !(groups.b[g] == t.b && groups.k[g] == k)) {
+            ++g;
+        }
+        if (g == groups.count) {
+            groups.b[g] = t.b;
+            groups.k[g] = k;
+            groups.ck[g] = t.c * t.k;
+            ++groups.count;
+        }
+        groups.groupOfTerm[n] = g;
+    }
+    return groups;
+}
+
+constexpr DensityGroups kGroups = MakeDensityGroups();
+
 // The product B*_nij of the switch factors of virial term n (index `term`) for the components
 // a and b, whose G_ij is Gpair.
 double SwitchProduct(int term, const Aga8DetailComponent& a, const Aga8DetailComponent& b,
@@ -159,10 +191,10 @@ double FifthPower(double x) {
     return square * square * x;
 }
 
-double InversePower(const double* halfPowers, double u) {
+double InversePower(const double* halfPowers, const double* inverseHalfPowers, double u) {
     const int index = static_cast<int>(2.0 * u);
     if (index > 0) {
-        return 1.0 / halfPowers[index];
+        return inverseHalfPowers[index];
     }
     return halfPowers[-index];
 }
@@ -254,18 +286,22 @@ void MixtureParameters(Aga8Detail1994Data& data) {
 }
 
 void TemperaturePowers(Aga8Detail1994Data& data) {
-    FillHalfPowers(std::sqrt(data.T), data.Tpow);
+    const double root = std::sqrt(data.T);
+    FillHalfPowers(root, data.Tpow);
+    FillHalfPowers(1.0 / root, data.TpowInverse);
 }
 
 void ReducedTemperaturePowers(Aga8Detail1994Data& data) {
-    FillHalfPowers(std::sqrt(data.Tr), data.Trpow);
+    const double root = std::sqrt(data.Tr);
+    FillHalfPowers(root, data.Trpow);
+    FillHalfPowers(1.0 / root, data.TrpowInverse);
 }
 
 void VirialCoefficient(Aga8Detail1994Data& data) {
     TemperaturePowers(data);
     double B = 0.0, first = 0.0, second = 0.0;
     for (int n = 0; n < kAga8VirialTerms; ++n) {
-        const double term = data.S[n] * InversePower(data.Tpow, data.u[n]);
+        const double term = data.S[n] * InversePower(data.Tpow, data.TpowInverse, data.u[n]);
         data.virialTerms[n] = term;
         B += term;
         if (data.u[n] != 0.0) {
@@ -281,16 +317,29 @@ void VirialCoefficient(Aga8Detail1994Data& data) {
 }
 
 void TemperatureTerms(Aga8Detail1994Data& data) {
+    if (data.termsValid != 0 && data.T == data.termsT) {
+        return;
+    }
     VirialCoefficient(data);
     const double Tr = data.T / data.U;
     if (Tr != data.Tr) {
         data.Tr = Tr;
         ReducedTemperaturePowers(data);
     }
-    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        data.Cstar[n] =
-            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.u[n]);
+    for (int g = 0; g < kGroups.count; ++g) {
+        data.groupCstar[g] = 0.0;
     }
+    data.sumCstarVirial = 0.0;
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        data.Cstar[n] = data.a[n] * DensityTermSwitch(data, n) *
+                        InversePower(data.Trpow, data.TrpowInverse, data.u[n]);
+        data.groupCstar[kGroups.groupOfTerm[n]] += data.Cstar[n];
+        if (n < kAga8VirialTerms) {
+            data.sumCstarVirial += data.Cstar[n];
+        }
+    }
+    data.termsT = data.T;
+    data.termsValid = 1;
 }
 
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
@@ -308,19 +357,14 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
 
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
     ReducedDensityPowers(data, rho);
-    const double D = data.reducedDensity;
-    double Z = 1.0 + data.B * rho;
-    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const Aga8DetailTerm& t = kAga8DetailTerms[n];
-        const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
-        const double e = t.c != 0 ? data.expD[t.k] : 1.0;
-        Z += data.Cstar[n] * (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
-        if (n < kAga8VirialTerms) {
-            Z -= D * data.Cstar[n];
-        }
+    double sum = 0.0;
+    for (int g = 0; g < kGroups.count; ++g) {
+        const int k = kGroups.k[g];
+        sum += data.groupCstar[g] * (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) *
+               data.Dpow[kGroups.b[g]] * data.expD[k];
     }
-    data.Z = Z;
-    return Z;
+    data.Z = 1.0 + data.B * rho - data.reducedDensity * data.sumCstarVirial + sum;
+    return data.Z;
 }
 
 double PressureAtDensity(Aga8Detail1994Data& data, double rho) {
@@ -434,6 +478,7 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
         }
         LoadComponentParameters(data);
         MixtureParameters(data);
+        data.termsValid = 0;
     }
     if (changed || r.basePressure != data.cachedBasePressure ||
         r.baseTemperature != data.cachedBaseTemperature) {
@@ -495,6 +540,7 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
     data.cachedZb = 0.0;
     data.cachedBaseStatus = kAga8Detail1994Ok;
     data.Tr = 0.0;
+    data.termsValid = 0;
     std::memset(data.xList, 0, sizeof data.xList);
     aga8detail1994::LoadEquationTables(data);
     return 0;

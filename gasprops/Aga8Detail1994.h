@@ -117,9 +117,15 @@ struct Aga8Detail1994Data {
     double S[kAga8VirialTerms];  // composition-dependent virial sums
 
     // Temperature terms: C*_n (index n - 1, n = 13 to 58 filled) and the 18 virial terms
-    // S_n*T^-u_n.
+    // S_n*T^-u_n; the C*_n summed per group of terms that share their density exponents
+    // (b_n, c_n, k_n), and their sum over n = 13 to 18. They belong to the temperature termsT of
+    // the characterised composition while termsValid is set.
     double Cstar[kAga8Terms];
     double virialTerms[kAga8VirialTerms];
+    double groupCstar[kAga8Terms];
+    double sumCstarVirial;
+    double termsT;
+    uint8_t termsValid;
 
     // Mixture parameters.
     double U, K3, G, Q2, F;
@@ -128,11 +134,13 @@ struct Aga8Detail1994Data {
     double rho;  // mol/dm3
     double rhoLow, rhoHigh, pLow, pHigh;
 
-    // Power caches: (sqrt T)^k of the state's T; the reduced temperature Tr = T/U of the next
-    // group and (sqrt Tr)^k.
+    // Power caches: (sqrt T)^k and (1/sqrt T)^k of the state's T; the reduced temperature
+    // Tr = T/U of the next group and (sqrt Tr)^k, (1/sqrt Tr)^k.
     double Tpow[kAga8HalfPowers];
+    double TpowInverse[kAga8HalfPowers];
     double Tr;
     double Trpow[kAga8HalfPowers];
+    double TrpowInverse[kAga8HalfPowers];
 
     // Derivatives (AGA Report No. 10 step).
     double Z;
@@ -180,6 +188,7 @@ double PressureAtDensity(Aga8Detail1994Data& data, double rho);
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho);
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
 double FifthPower(double x);
-// Gives T^-u from the half-power table of T ((sqrt T)^k, k = 0 to 46), u a multiple of 0.5.
-double InversePower(const double* halfPowers, double u);
+// Gives T^-u from the half-power tables of T ((sqrt T)^k and (1/sqrt T)^k, k = 0 to 46), u a
+// multiple of 0.5.
+double InversePower(const double* halfPowers, const double* inverseHalfPowers, double u);
 }  // namespace aga8detail1994

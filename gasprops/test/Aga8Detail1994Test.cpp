@@ -176,9 +176,12 @@ TEST(Aga8Detail1994Helpers, PowersAndInversePowers) {
     EXPECT_EQ(halfPowers[0], 1.0);
     EXPECT_EQ(halfPowers[3], 8.0);
     EXPECT_EQ(halfPowers[46], std::ldexp(1.0, 46));
-    EXPECT_DOUBLE_EQ(InversePower(halfPowers, 1.5), 1.0 / 8.0);
-    EXPECT_DOUBLE_EQ(InversePower(halfPowers, -2.0), 16.0);
-    EXPECT_DOUBLE_EQ(InversePower(halfPowers, 0.0), 1.0);
+    double inverseHalfPowers[kAga8HalfPowers];
+    FillHalfPowers(1.0 / std::sqrt(4.0), inverseHalfPowers);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, 1.5), 1.0 / 8.0);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, 23.0), std::ldexp(1.0, -46));
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, -2.0), 16.0);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, 0.0), 1.0);
 }
 
 }  // namespace
