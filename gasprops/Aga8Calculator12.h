@@ -96,6 +96,8 @@ class Aga8Calculator12 {
     double Kij5[kComponents][kComponents], Uij5[kComponents][kComponents];
     double EijU[kAga8VirialTerms][kComponents][kComponents];
     double Bnij[kAga8VirialTerms][kComponents][kComponents];
+    // The composition-independent factor of S_n per pair: E_ij*^u_n B_nij K_i^1.5 K_j^1.5.
+    double virialPair[kAga8VirialTerms][kComponents][kComponents];
     double sizePairTerm[kComponents][kComponents];
     double energyPairTerm[kComponents][kComponents];
 
