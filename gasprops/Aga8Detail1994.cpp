@@ -327,15 +327,24 @@ void TemperatureTerms(Aga8Detail1994Data& data) {
         ReducedTemperaturePowers(data);
     }
     for (int g = 0; g < kGroups.count; ++g) {
-        data.groupCstar[g] = 0.0;
+        data.groupCstar[g] = data.groupFirst[g] = data.groupSecond[g] = 0.0;
     }
-    data.sumCstarVirial = 0.0;
+    data.sumCstarVirial = data.sumFirstVirial = data.sumSecondVirial = 0.0;
     for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        data.Cstar[n] = data.a[n] * DensityTermSwitch(data, n) *
-                        InversePower(data.Trpow, data.TrpowInverse, data.u[n]);
-        data.groupCstar[kGroups.groupOfTerm[n]] += data.Cstar[n];
+        const double u = data.u[n];
+        const double C =
+            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.TrpowInverse, u);
+        const double first = -u * C;
+        const double second = u * (u + 1.0) * C;
+        const int g = kGroups.groupOfTerm[n];
+        data.Cstar[n] = C;
+        data.groupCstar[g] += C;
+        data.groupFirst[g] += first;
+        data.groupSecond[g] += second;
         if (n < kAga8VirialTerms) {
-            data.sumCstarVirial += data.Cstar[n];
+            data.sumCstarVirial += C;
+            data.sumFirstVirial += first;
+            data.sumSecondVirial += second;
         }
     }
     data.termsT = data.T;
@@ -355,15 +364,20 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     }
 }
 
-double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
-    ReducedDensityPowers(data, rho);
+double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
+                         double virialShare) {
     double sum = 0.0;
     for (int g = 0; g < kGroups.count; ++g) {
         const int k = kGroups.k[g];
-        sum += data.groupCstar[g] * (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) *
+        sum += groupCoefficients[g] * (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) *
                data.Dpow[kGroups.b[g]] * data.expD[k];
     }
-    data.Z = 1.0 + data.B * rho - data.reducedDensity * data.sumCstarVirial + sum;
+    return sum - data.reducedDensity * virialShare;
+}
+
+double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
+    ReducedDensityPowers(data, rho);
+    data.Z = 1.0 + data.B * rho + GroupedDensitySum(data, data.groupCstar, data.sumCstarVirial);
     return data.Z;
 }
 

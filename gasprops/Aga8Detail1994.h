@@ -124,6 +124,12 @@ struct Aga8Detail1994Data {
     double virialTerms[kAga8VirialTerms];
     double groupCstar[kAga8Terms];
     double sumCstarVirial;
+    // The same sums of -u_n C*_n and u_n (u_n + 1) C*_n, for the temperature derivatives of Z
+    // (AGA Report No. 10 step).
+    double groupFirst[kAga8Terms];
+    double sumFirstVirial;
+    double groupSecond[kAga8Terms];
+    double sumSecondVirial;
     double termsT;
     uint8_t termsValid;
 
@@ -187,6 +193,11 @@ void BracketDensity(Aga8Detail1994Data& data);
 double PressureAtDensity(Aga8Detail1994Data& data, double rho);
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho);
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
+// Sum over the groups of terms 13 to 58 of coefficient[g] times the group's density part
+// (b - c k D^k) D^b exp(-c D^k), minus D times virialShare (the terms 13 to 18), at the object's
+// current reduced-density values.
+double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
+                         double virialShare);
 double FifthPower(double x);
 // Gives T^-u from the half-power tables of T ((sqrt T)^k and (1/sqrt T)^k, k = 0 to 46), u a
 // multiple of 0.5.
