@@ -362,15 +362,18 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     for (int k = 1; k < 5; ++k) {
         data.expD[k] = std::exp(-data.Dpow[k]);
     }
+    for (int g = 0; g < kGroups.count; ++g) {
+        const int k = kGroups.k[g];
+        data.groupDensityPart[g] =
+            (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) * data.Dpow[kGroups.b[g]] * data.expD[k];
+    }
 }
 
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare) {
     double sum = 0.0;
     for (int g = 0; g < kGroups.count; ++g) {
-        const int k = kGroups.k[g];
-        sum += groupCoefficients[g] * (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) *
-               data.Dpow[kGroups.b[g]] * data.expD[k];
+        sum += groupCoefficients[g] * data.groupDensityPart[g];
     }
     return sum - data.reducedDensity * virialShare;
 }
