@@ -32,10 +32,10 @@ void TakeComposition(Aga8State& state, const double* composition, uint8_t rangeC
     }
 }
 
-// value / T^u_n from the tables of half powers of T and of 1/T: multiplies by (1/sqrt T)^(2u_n)
-// for positive u_n, by (sqrt T)^(-2u_n) for negative u_n.
-double DivideByTPowU(double value, const double* Tpow, const double* TpowInverse, int twoU) {
-    return twoU >= 0 ? value * TpowInverse[twoU] : value * Tpow[-twoU];
+// T^u_n applied to `value` from the table of half powers of T: divides for positive u_n,
+// multiplies by the reciprocal exponent for negative u_n.
+double DivideByTPowU(double value, const double* Tpow, int twoU) {
+    return twoU >= 0 ? value / Tpow[twoU] : value * Tpow[-twoU];
 }
 
 }  // namespace
@@ -50,15 +50,13 @@ void Aga8TemperatureTerms(double T, Aga8State& state, bool compositionChanged,
         return;
     }
     GasTrace(0x10017, TraceFormat());
-    double TpowInverse[kAga8HalfPowers];
-    FillHalfPowers(1.0 / state.Tpow[1], TpowInverse);
     for (int n = kAga8FirstCTerm; n < kAga8Terms; ++n) {
-        state.Ct[n] = DivideByTPowU(state.Cs[n], state.Tpow, TpowInverse, gAga8Setup.twoU[n]);
+        state.Ct[n] = DivideByTPowU(state.Cs[n], state.Tpow, gAga8Setup.twoU[n]);
     }
     double B = 0.0;
     for (int n = 0; n < kAga8VirialTerms; ++n) {
         if (state.Bs[n] != 0.0) {
-            B += DivideByTPowU(state.Bs[n], state.Tpow, TpowInverse, gAga8Setup.twoU[n]);
+            B += DivideByTPowU(state.Bs[n], state.Tpow, gAga8Setup.twoU[n]);
         }
     }
     state.B = B;
