@@ -104,7 +104,12 @@ void Aga10HeatCapacities(Aga8Detail1994Data& data) {
     Aga8Detail1994Result& r = data.result;
     const double T = r.flowingTemperature;
     const double Df = r.Df;
-    const double cp0 = IdealGasHeatCapacity(data);
+    if (data.idealCpValid == 0 || data.idealCpT != T) {
+        data.idealCp = IdealGasHeatCapacity(data);
+        data.idealCpT = T;
+        data.idealCpValid = 1;
+    }
+    const double cp0 = data.idealCp;
     double sum = 0.0;
     for (int k = 0; k < 5; ++k) {
         for (double sign : {1.0, -1.0}) {

@@ -496,6 +496,7 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
         LoadComponentParameters(data);
         MixtureParameters(data);
         data.termsValid = 0;
+        data.idealCpValid = 0;
     }
     if (changed || r.basePressure != data.cachedBasePressure ||
         r.baseTemperature != data.cachedBaseTemperature) {
@@ -558,6 +559,7 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
     data.cachedBaseStatus = kAga8Detail1994Ok;
     data.Tr = 0.0;
     data.termsValid = 0;
+    data.idealCpValid = 0;
     std::memset(data.xList, 0, sizeof data.xList);
     aga8detail1994::LoadEquationTables(data);
     return 0;

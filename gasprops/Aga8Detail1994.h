@@ -154,6 +154,11 @@ struct Aga8Detail1994Data {
     // Derivatives (AGA Report No. 10 step).
     double Z;
     double dZdT, d2ZdT2, dZdrho, dBdT, d2BdT2;
+    // Ideal-gas cp0 (J/(mol K)) of the characterised composition at idealCpT, while idealCpValid
+    // is set.
+    double idealCp;
+    double idealCpT;
+    uint8_t idealCpValid;
 
     Aga8Detail1994Result result;
 };

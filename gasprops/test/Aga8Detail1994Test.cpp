@@ -160,6 +160,27 @@ TEST_F(Aga8Detail1994Test, SameCompositionIsNotCharacterisedAgain) {
     EXPECT_EQ(data->result.M, 0.0);
 }
 
+TEST_F(Aga8Detail1994Test, KeptTemperatureTermsAndIdealCpFollowTheGasAndTheTemperature) {
+    // The same flowing state after another gas, and the same gas after another temperature,
+    // give exactly what a fresh object gives.
+    struct Step {
+        const Composition21* gas;
+        double p, T;
+    };
+    const Step steps[] = {{&kExampleGas21, 50.0, 288.15}, {&kIsoGas1, 50.0, 288.15},
+                          {&kIsoGas1, 60.0, 288.15},      {&kIsoGas1, 60.0, 300.0},
+                          {&kExampleGas21, 60.0, 300.0},  {&kExampleGas21, 60.0, 288.15}};
+    for (const Step& step : steps) {
+        const Aga8Detail1994Result r = run(step.p, step.T, *step.gas);
+        auto fresh = std::make_unique<Aga8Detail1994Data>();
+        Aga8Detail1994Props(*fresh, 1.01325, 288.15, step.p, step.T, step.gas->data());
+        ASSERT_EQ(r.status, kAga8Detail1994Ok);
+        EXPECT_EQ(r.Zf, fresh->result.Zf) << step.p << " " << step.T;
+        EXPECT_EQ(r.cp, fresh->result.cp) << step.p << " " << step.T;
+        EXPECT_EQ(r.w, fresh->result.w) << step.p << " " << step.T;
+    }
+}
+
 TEST_F(Aga8Detail1994Test, PropertiesOnlyAfterSuccess) {
     const auto& r = run(50.0, 288.15, kExampleGas21);
     ASSERT_EQ(r.status, kAga8Detail1994Ok);
