@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "GasInputChecks.h"
 #include "tables/aga10_ideal_gas_cp.h"
 #include "tables/aga8_detail_constants.h"
 #include "tables/aga8_detail_table4_terms.h"
@@ -21,40 +22,21 @@ constexpr double kGaussNodes[5] = {0.1488743389816312, 0.4333953941292472, 0.679
 constexpr double kGaussWeights[5] = {0.2955242247147529, 0.2692667193099963, 0.2190863625159820,
                                      0.1494513491505806, 0.0666713443086881};
 
-bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
-}
-
-// Density part (b - c k D^k) D^b exp(-c D^k) of term n from the object's reduced-density values,
-// including the -D share of the terms 13 to 18.
-double DensityPart(const Aga8Detail1994Data& data, int n) {
-    const Aga8DetailTerm& t = kAga8DetailTerms[n];
-    const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
-    const double e = t.c != 0 ? data.expD[t.k] : 1.0;
-    double part = (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
-    if (n < kAga8Detail1994VirialTerms) {
-        part -= data.reducedDensity;
-    }
-    return part;
-}
-
-// Sum over n of factor(u_n) * C*_n * density part, the temperature-derivative sum.
-template <typename Factor>
-double TemperatureSum(const Aga8Detail1994Data& data, Factor factor) {
-    double sum = 0.0;
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
-        sum += factor(data.u[n]) * data.Cstar[n] * DensityPart(data, n);
-    }
-    return sum;
-}
-
+// coefficient ((theta/T)/sinh(theta/T))^2; 0 for an absent term (coefficient 0).
 double SinhTerm(double coefficient, double theta, double T) {
+    if (coefficient == 0.0) {
+        return 0.0;
+    }
     const double a = theta / T;
     const double ratio = a / std::sinh(a);
     return coefficient * ratio * ratio;
 }
 
+// coefficient ((theta/T)/cosh(theta/T))^2; 0 for an absent term (coefficient 0).
 double CoshTerm(double coefficient, double theta, double T) {
+    if (coefficient == 0.0) {
+        return 0.0;
+    }
     const double a = theta / T;
     const double ratio = a / std::cosh(a);
     return coefficient * ratio * ratio;
@@ -69,14 +51,19 @@ double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
     for (int k = 1; k < 10; ++k) {
         Dpow[k] = Dpow[k - 1] * D;
     }
+    double expD[5];
+    expD[0] = 1.0;
+    for (int k = 1; k < 5; ++k) {
+        expD[k] = std::exp(-Dpow[k]);
+    }
     double derivative = 0.0;
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         const Aga8DetailTerm& t = kAga8DetailTerms[n];
         const double Dk = t.c != 0 ? Dpow[t.k] : 0.0;
-        const double e = t.c != 0 ? std::exp(-Dk) : 1.0;
+        const double e = t.c != 0 ? expD[t.k] : 1.0;
         const double inner = t.b - t.c * t.k * Dk;
         double term = Dpow[t.b - 1] * e * (inner * inner - t.c * t.k * t.k * Dk);
-        if (n < kAga8Detail1994VirialTerms) {
+        if (n < kAga8VirialTerms) {
             term -= 1.0;
         }
         derivative += data.Cstar[n] * term;
@@ -86,13 +73,13 @@ double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
 }
 
 double ZTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
-    const double sum = TemperatureSum(data, [](double u) { return -u; });
+    const double sum = GroupedDensitySum(data, data.groupFirst, data.sumFirstVirial);
     data.dZdT = rho * data.dBdT + sum / data.T;
     return data.dZdT;
 }
 
 double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
-    const double sum = TemperatureSum(data, [](double u) { return u * (u + 1.0); });
+    const double sum = GroupedDensitySum(data, data.groupSecond, data.sumSecondVirial);
     data.d2ZdT2 = rho * data.d2BdT2 + sum / (data.T * data.T);
     return data.d2ZdT2;
 }
@@ -100,7 +87,7 @@ double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
 double IdealGasHeatCapacity(const Aga8Detail1994Data& data) {
     const double T = data.result.flowingTemperature;
     double sum = 0.0;
-    for (int i = 0; i < kAga8Detail1994Components; ++i) {
+    for (int i = 0; i < kAga8Components; ++i) {
         const double x = data.result.x[i];
         if (!(x > 0.0)) {
             continue;
@@ -117,7 +104,12 @@ void Aga10HeatCapacities(Aga8Detail1994Data& data) {
     Aga8Detail1994Result& r = data.result;
     const double T = r.flowingTemperature;
     const double Df = r.Df;
-    const double cp0 = IdealGasHeatCapacity(data);
+    if (data.idealCpValid == 0 || data.idealCpT != T) {
+        data.idealCp = IdealGasHeatCapacity(data);
+        data.idealCpT = T;
+        data.idealCpValid = 1;
+    }
+    const double cp0 = data.idealCp;
     double sum = 0.0;
     for (int k = 0; k < 5; ++k) {
         for (double sign : {1.0, -1.0}) {

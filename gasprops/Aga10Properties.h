@@ -22,7 +22,8 @@ double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho);
 // temperature; components whose fraction is not above zero are left out.
 double IdealGasHeatCapacity(const Aga8Detail1994Data& data);
 
-// cv and cp (J/(kg K)) of the flowing state into the result record.
+// cv and cp (J/(kg K)) of the flowing state into the result record; cp0 is taken again only when
+// the flowing temperature or the characterised composition changed.
 void Aga10HeatCapacities(Aga8Detail1994Data& data);
 
 }  // namespace aga8detail1994

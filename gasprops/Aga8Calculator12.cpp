@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
+#include "GasInputChecks.h"
 #include "GasTrace.h"
 #include "tables/aga8_detail_table4_terms.h"
 #include "tables/aga8_detail_table5_components.h"
@@ -14,8 +16,8 @@
 namespace {
 
 constexpr int kN = Aga8Calculator12::kComponents;
-constexpr int kTerms = Aga8Calculator12::kTerms;
-constexpr int kVirial = Aga8Calculator12::kVirialTerms;
+constexpr int kTerms = kAga8Terms;
+constexpr int kVirial = kAga8VirialTerms;
 constexpr int kFirstDensityTerm = 12;  // index of term n = 13
 constexpr int kMaxNewtonSteps = 10;
 constexpr double kGasConstant = 8.31451;  // J/(mol K)
@@ -115,6 +117,43 @@ double IdealHeatCapacity(int i, double T) {
            c.n0[6] * HyperbolicTerm(c.theta[3], T, false);
 }
 
+// Per-term constants of the equation in the form the evaluation uses them.
+struct TermConstants {
+    int twoU[kTerms];    // 2 u_n: index into the half-power tables
+    double b[kTerms];    // b_n
+    double bb1[kTerms];  // b_n (b_n + 1)
+    double ck[kTerms];   // c_n k_n
+    double ckk[kTerms];  // c_n k_n^2
+};
+
+constexpr TermConstants MakeTermConstants() {
+    TermConstants c{};
+    for (int n = 0; n < kTerms; ++n) {
+        const Aga8DetailTerm& t = kAga8DetailTerms[n];
+        c.twoU[n] = static_cast<int>(2.0 * t.u);
+        c.b[n] = t.b;
+        c.bb1[n] = t.b * (t.b + 1);
+        c.ck[n] = t.c * t.k;
+        c.ckk[n] = t.c * t.k * t.k;
+    }
+    return c;
+}
+
+constexpr TermConstants kTermConstants = MakeTermConstants();
+
+// x^u_n for every term from the half powers of x: (sqrt x)^(2u) or (1/sqrt x)^(-2u).
+void TermPowers(double x, double (&powers)[kTerms]) {
+    double up[kAga8HalfPowers];
+    double down[kAga8HalfPowers];
+    const double root = std::sqrt(x);
+    FillHalfPowers(root, up);
+    FillHalfPowers(1.0 / root, down);
+    for (int n = 0; n < kTerms; ++n) {
+        const int twoU = kTermConstants.twoU[n];
+        powers[n] = twoU >= 0 ? up[twoU] : down[-twoU];
+    }
+}
+
 // Switch factor (value + 1 - flag)^flag: the value when the flag is 1, else 1.
 double Switch(uint8_t flag, double value) {
     return flag != 0 ? value : 1.0;
@@ -147,8 +186,9 @@ void WriteChild(FbDoNode node, uint32_t index, double value, uint32_t status) {
 
 }  // namespace
 
-Aga8Calculator12::Aga8Calculator12()
+Aga8Calculator12::Aga8Calculator12() noexcept
     : changed(0),
+      usable(0),
       K(0.0),
       reducedPressure(0.0),
       D(0.0),
@@ -169,6 +209,7 @@ Aga8Calculator12::Aga8Calculator12()
       Uij5{},
       EijU{},
       Bnij{},
+      virialPair{},
       sizePairTerm{},
       energyPairTerm{},
       zMinusOne(0.0),
@@ -179,6 +220,16 @@ Aga8Calculator12::Aga8Calculator12()
         f = std::numeric_limits<double>::quiet_NaN();
     }
     precompute();
+}
+
+Aga8Calculator12* Aga8Calculator12::Construct(void* storage) noexcept {
+    if (storage == nullptr) {
+        storage = ::operator new(sizeof(Aga8Calculator12), std::nothrow);
+        if (storage == nullptr) {
+            return nullptr;
+        }
+    }
+    return new (storage) Aga8Calculator12();
 }
 
 void Aga8Calculator12::precompute() {
@@ -206,10 +257,25 @@ void Aga8Calculator12::precompute() {
             energyPairTerm[i][j] = (Uij5[i][j] - 1.0) * std::pow(ci.E * cj.E, 2.5);
         }
     }
+    for (int n = 0; n < kVirial; ++n) {
+        for (int i = 0; i < kN; ++i) {
+            for (int j = 0; j < kN; ++j) {
+                virialPair[n][i][j] = EijU[n][i][j] * Bnij[n][i][j] * K15[i] * K15[j];
+            }
+        }
+    }
 }
 
 void Aga8Calculator12::loadComposition(const double* composition) {
     changed = 0;
+    usable = IsWholeComposition(composition, kCompositionSize) ? 1 : 0;
+    if (usable == 0) {
+        // Not a number differs from every fraction: the next usable load counts as a change.
+        for (double& f : lastFractions) {
+            f = std::numeric_limits<double>::quiet_NaN();
+        }
+        return;
+    }
     double fractions[kLoadedFractions];
     for (int f = 0; f < kLoadedFractions; ++f) {
         fractions[f] = composition[kLoadIndex[f]] / 100.0;
@@ -287,19 +353,31 @@ void Aga8Calculator12::mixParameters() {
 }
 
 void Aga8Calculator12::termCoefficients() {
+    double Upow[kTerms];
+    TermPowers(U, Upow);
     for (int n = 0; n < kTerms; ++n) {
         const Aga8DetailTerm& t = Term(n);
-        Cstar[n] = Switch(t.g, G) * Switch(t.q, Q * Q) * Switch(t.f, F) * std::pow(U, t.u);
+        Cstar[n] = Switch(t.g, G) * Switch(t.q, Q * Q) * Switch(t.f, F) * Upow[n];
     }
     const double K3 = K * K * K;
     for (int n = 0; n < kTerms; ++n) {
         Bcoef[n] = 0.0;
     }
+    // Components without a fraction add nothing to S_n.
+    int present[kN];
+    int count = 0;
+    for (int i = 0; i < kN; ++i) {
+        if (x[i] != 0.0) {
+            present[count++] = i;
+        }
+    }
     for (int n = 0; n < kVirial; ++n) {
         double S = 0.0;
-        for (int i = 0; i < kN; ++i) {
-            for (int j = 0; j < kN; ++j) {
-                S += xx[i][j] * EijU[n][i][j] * Bnij[n][i][j] * K15[i] * K15[j];
+        for (int a = 0; a < count; ++a) {
+            const int i = present[a];
+            for (int b = 0; b < count; ++b) {
+                const int j = present[b];
+                S += xx[i][j] * virialPair[n][i][j];
             }
         }
         Bcoef[n] = S / K3;
@@ -318,9 +396,7 @@ void Aga8Calculator12::temperaturePowers(double T) {
         return;
     }
     cachedTemperature = T;
-    for (int n = 0; n < kTerms; ++n) {
-        inverseTemperaturePower[n] = std::pow(T, -Term(n).u);
-    }
+    TermPowers(1.0 / T, inverseTemperaturePower);
 }
 
 void Aga8Calculator12::zTerms(double T) {
@@ -328,15 +404,16 @@ void Aga8Calculator12::zTerms(double T) {
     const DensityPowers powers(D);
     double z = 0.0;
     double derivative = 0.0;
+    const TermConstants& k = kTermConstants;
     for (int n = 0; n < kTerms; ++n) {
         const Aga8DetailTerm& t = Term(n);
         const double A = t.a * powers.pow[t.b] * inverseTemperaturePower[n];
         const double C = coefficientC(n);
-        const double e = powers.e(t);
-        const double inner = t.b - t.c * powers.ck(t);
-        const double ckk = t.c != 0 ? t.k * t.k * powers.pow[t.k] : 0.0;
-        z += A * (t.b * Bcoef[n] + inner * C * e);
-        derivative += A * (t.b * (t.b + 1) * Bcoef[n] + C * e * (inner * (inner + 1.0) - ckk));
+        const double e = powers.expNeg[t.k];
+        const double Dk = powers.pow[t.k];
+        const double inner = k.b[n] - k.ck[n] * Dk;
+        z += A * (k.b[n] * Bcoef[n] + inner * C * e);
+        derivative += A * (k.bb1[n] * Bcoef[n] + C * e * (inner * (inner + 1.0) - k.ckk[n] * Dk));
     }
     zMinusOne = z;
     derivativeTerm = derivative;
@@ -372,7 +449,7 @@ uint8_t Aga8Calculator12::solveDensity(double p, double T, double& Z) {
     GasTrace(kTraceSolve, TraceFormat(kTraceArgDouble, kTraceArgDouble), P, T);
     // No density gives a pressure that is not positive; without any of the twelve components
     // (K = 0) there is no reduced density.
-    if (!IsPositive(P) || !IsPositive(T) || !IsPositive(K)) {
+    if (usable == 0 || !IsPositive(P) || !IsPositive(T) || !IsPositive(K)) {
         GasTrace(kTraceGaveUp, TraceFormat());
         return 0;
     }
@@ -397,7 +474,7 @@ void Aga8Calculator12::getResults(double& reducedDensity, double& derivative) co
 
 uint8_t Aga8Calculator12::properties(double T, double Z, double reducedDensity, double derivative,
                                      double& isentropicExponent, double& speedOfSound) const {
-    if (!IsPositive(T) || !IsPositive(M) || !IsPositive(Z)) {
+    if (usable == 0 || !IsPositive(T) || !IsPositive(M) || !IsPositive(Z)) {
         return 0;
     }
     double cp0R = 0.0;
@@ -405,11 +482,13 @@ uint8_t Aga8Calculator12::properties(double T, double Z, double reducedDensity, 
         cp0R += x[i] * IdealHeatCapacity(i, T);
     }
     const DensityPowers powers(reducedDensity);
+    double inverseTemperature[kTerms];
+    TermPowers(1.0 / T, inverseTemperature);
     double s1 = 0.0;
     double s2 = 0.0;
     for (int n = 0; n < kTerms; ++n) {
         const Aga8DetailTerm& t = Term(n);
-        const double A = t.a * powers.pow[t.b] * std::pow(T, -t.u);
+        const double A = t.a * powers.pow[t.b] * inverseTemperature[n];
         const double C = coefficientC(n);
         const double e = powers.e(t);
         s1 += (1.0 - t.u) * A * (t.b * Bcoef[n] + (t.b - t.c * powers.ck(t)) * C * e);

@@ -12,18 +12,23 @@
 
 #include <cstdint>
 
+#include "Aga8DetailCommon.h"
 #include "FbDo.h"
 
 class Aga8Calculator12 {
   public:
     static constexpr int kComponents = 12;
     static constexpr int kLoadedFractions = 16;
-    static constexpr int kTerms = 58;
-    static constexpr int kVirialTerms = 18;
     static constexpr int kCompositionSize = 26;  // GasComposition, mol-%
 
     // Clears the mixture values and runs precompute. No framework call.
-    Aga8Calculator12();
+    Aga8Calculator12() noexcept;
+
+    // Builds the calculator in `storage` (at least sizeof(Aga8Calculator12) bytes suitably
+    // aligned for it, as the Run hook obtains them from operator new) and returns it; given null,
+    // obtains the storage itself from operator new (nothrow) and returns null when there is none.
+    // The object is never destroyed. No framework call.
+    static Aga8Calculator12* Construct(void* storage) noexcept;
 
     // The per-cycle entry: loads `composition` (26 values, mol-%; null: nothing happens); with a
     // node, solves at p (bar absolute) and T (K) and writes Z to child 0 and the density (kg/m3)
@@ -32,23 +37,26 @@ class Aga8Calculator12 {
     void update(const double* composition, double p, double T, FbDoNode node, uint8_t badInput);
 
     // Loads the composition (26 values, mol-%) and, when it differs from the last one in any
-    // fraction, recomputes the mixture parameters and term coefficients.
+    // fraction, recomputes the mixture parameters and term coefficients. A composition with a
+    // value that is negative or not finite, or whose 26 values do not sum to 99 to 101 mol-%, is
+    // not usable: it is not mixed, and the solve and the properties fail until a usable one is
+    // loaded (which then always counts as a change).
     void setComposition(const double* composition);
 
     // Z at p (bar absolute) and T (K) for the loaded composition. Returns 1 on success, 0 on
     // failure with Z = 1.0 (no convergence in ten Newton steps, p or T not a positive finite
-    // number, no component of the twelve). Traces 0x40007 (P MPa, T) at each solve, 0x40017
-    // (Z, Z - 1, derivative term) on success, 0x40057 when it gives up, 0x40067 (D, steps) when
-    // Newton's method converges.
+    // number, no component of the twelve, a composition that is not usable). Traces 0x40007 (P MPa,
+    // T) at each solve, 0x40017 (Z, Z - 1, derivative term) on success, 0x40057 when it gives up,
+    // 0x40067 (D, steps) when Newton's method converges.
     uint8_t solveDensity(double p, double T, double& Z);
 
     // The reduced density K^3*rho and the derivative term d(D*Z)/dD - 1 of the latest solve.
     void getResults(double& D, double& derivativeTerm) const;
 
     // Isentropic exponent and speed of sound (m/s) at T (K) for Z, reduced density D and the
-    // derivative term of a solve. Returns 1 on success; 0 (outputs untouched) when T, M or Z is
-    // not a positive finite number, cv/R is not above zero, or a result is not a positive finite
-    // number.
+    // derivative term of a solve. Returns 1 on success; 0 (outputs untouched) when the loaded
+    // composition is not usable, T, M or Z is not a positive finite number, cv/R is not above zero,
+    // or a result is not a positive finite number.
     uint8_t properties(double T, double Z, double D, double derivativeTerm,
                        double& isentropicExponent, double& speedOfSound) const;
 
@@ -72,6 +80,7 @@ class Aga8Calculator12 {
     void temperaturePowers(double T);
 
     uint8_t changed;
+    uint8_t usable;  // the last loaded composition can be mixed
     double K;
     double reducedPressure;  // 1000 * P * K^3 / R, P in MPa
     double D;
@@ -81,17 +90,19 @@ class Aga8Calculator12 {
     double lastFractions[kLoadedFractions];
     double x[kComponents];
     double xx[kComponents][kComponents];
-    double Cstar[kTerms];
-    double Bcoef[kTerms];
+    double Cstar[kAga8Terms];
+    double Bcoef[kAga8Terms];
     double K15[kComponents], K25[kComponents], E25[kComponents];
     double Kij5[kComponents][kComponents], Uij5[kComponents][kComponents];
-    double EijU[kVirialTerms][kComponents][kComponents];
-    double Bnij[kVirialTerms][kComponents][kComponents];
+    double EijU[kAga8VirialTerms][kComponents][kComponents];
+    double Bnij[kAga8VirialTerms][kComponents][kComponents];
+    // The composition-independent factor of S_n per pair: E_ij*^u_n B_nij K_i^1.5 K_j^1.5.
+    double virialPair[kAga8VirialTerms][kComponents][kComponents];
     double sizePairTerm[kComponents][kComponents];
     double energyPairTerm[kComponents][kComponents];
 
     // Work values of the latest evaluation.
     double zMinusOne;
     double cachedTemperature;
-    double inverseTemperaturePower[kTerms];
+    double inverseTemperaturePower[kAga8Terms];
 };

@@ -15,10 +15,7 @@
 #include <cstdint>
 #include <type_traits>
 
-inline constexpr int kAga8Components = 21;
-inline constexpr int kAga8Terms = 58;
-inline constexpr int kAga8VirialTerms = 18;
-inline constexpr int kAga8HalfPowers = 47;  // (sqrt x)^k for k = 0 to 46
+#include "Aga8DetailCommon.h"
 
 // Solve modes of Aga8ZDensity.
 enum : uint8_t {

@@ -5,6 +5,7 @@
 
 #include "Aga10Properties.h"
 #include "Aga8BinaryParameters.h"
+#include "GasInputChecks.h"
 #include "tables/aga8_detail_constants.h"
 #include "tables/aga8_detail_table4_terms.h"
 #include "tables/aga8_detail_table5_components.h"
@@ -14,66 +15,108 @@ namespace aga8detail1994 {
 
 namespace {
 
-constexpr int kN = kAga8Detail1994Components;
+constexpr int kN = kAga8Components;
 constexpr int kFirstDensityTerm = 12;  // index of term n = 13
 constexpr int kBracketPasses = 200;
 constexpr int kBrentPasses = 150;
 constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
 
-bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
-}
+// Terms 13 to 58 grouped by their density exponents: within a group the density part
+// (b - c k D^k) D^b exp(-c D^k) is the same, so Z needs it once per group.
+struct DensityGroups {
+    int count;
+    int groupOfTerm[kAga8Terms];
+    int b[kAga8Terms];      // per group
+    int k[kAga8Terms];      // per group; 0 where c = 0
+    double ck[kAga8Terms];  // per group: c k
+};
 
-// Fills halfPowers[k] = (sqrt x)^k for k = 0 to 46 by repeated multiplication.
-void HalfPowers(double x, double* halfPowers) {
-    const double root = std::sqrt(x);
-    halfPowers[0] = 1.0;
-    for (int k = 1; k < kAga8Detail1994HalfPowers; ++k) {
-        halfPowers[k] = halfPowers[k - 1] * root;
+constexpr DensityGroups MakeDensityGroups() {
+    DensityGroups groups{};
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        const Aga8DetailTerm& t = kAga8DetailTerms[n];
+        const int k = t.c != 0 ? t.k : 0;
+        int g = 0;
+        while (g < groups.count && !(groups.b[g] == t.b && groups.k[g] == k)) {
+            ++g;
+        }
+        if (g == groups.count) {
+            groups.b[g] = t.b;
+            groups.k[g] = k;
+            groups.ck[g] = t.c * t.k;
+            ++groups.count;
+        }
+        groups.groupOfTerm[n] = g;
     }
+    return groups;
 }
 
-// The product of the switch factors of virial term n (index `term`) for the pair (i, j).
-double SwitchProduct(const Aga8Detail1994Data& data, int term, int i, int j, double Gpair) {
+constexpr DensityGroups kGroups = MakeDensityGroups();
+
+// The product B*_nij of the switch factors of virial term n (index `term`) for the components
+// a and b, whose G_ij is Gpair.
+double SwitchProduct(int term, const Aga8DetailComponent& a, const Aga8DetailComponent& b,
+                     double Gpair) {
     const Aga8DetailTerm& t = kAga8DetailTerms[term];
     double product = 1.0;
     if (t.g != 0) {
         product *= Gpair;
     }
     if (t.q != 0) {
-        product *= data.Qi[i] * data.Qi[j];
+        product *= a.Q * b.Q;
     }
     if (t.f != 0) {
-        product *= data.Fi[i] * data.Fi[j];
+        product *= a.F * b.F;
     }
     if (t.s != 0) {
-        product *= data.Si[i] * data.Si[j];
+        product *= a.S * b.S;
     }
     if (t.w != 0) {
-        product *= data.Wi[i] * data.Wi[j];
+        product *= a.W * b.W;
     }
     return product;
 }
 
-// Adds the pair (i, j) with weight w to the mixture sums.
+// Adds the pair of list positions (i, j) with weight w to the mixture sums; the powers come from
+// the composition-independent tables by component index.
 void AddPair(Aga8Detail1994Data& data, int i, int j, double w, double& K5, double& U5, double& G) {
+    const int ci = data.listIndex[i];
+    const int cj = data.listIndex[j];
     if (data.Kij[i][j] != 1.0) {
-        K5 += w * (FifthPower(data.Kij[i][j]) - 1.0) * std::pow(data.Ki[i] * data.Ki[j], 2.5);
+        K5 += w * (FifthPower(data.Kij[i][j]) - 1.0) * data.pairK25[ci][cj];
     }
     if (data.Uij[i][j] != 1.0) {
-        U5 += w * (FifthPower(data.Uij[i][j]) - 1.0) * std::pow(data.Ei[i] * data.Ei[j], 2.5);
+        U5 += w * (FifthPower(data.Uij[i][j]) - 1.0) * data.pairE25[ci][cj];
     }
     if (data.Gij[i][j] != 1.0) {
         G += w * (data.Gij[i][j] - 1.0) * (data.Gi[i] + data.Gi[j]) / 2.0;
     }
-    const double Eij = data.Eij[i][j] * std::sqrt(data.Ei[i] * data.Ei[j]);
-    const double Gpair = data.Gij[i][j] * (data.Gi[i] + data.Gi[j]) / 2.0;
-    const double size = w * std::pow(data.Ki[i] * data.Ki[j], 1.5);
-    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
-        const double product = SwitchProduct(data, n, i, j, Gpair);
-        if (product != 0.0) {
-            data.S[n] += size * std::pow(Eij, data.u[n]) * product;
+    const double* virial = data.pairVirial[ci][cj];
+    for (int n = 0; n < kAga8VirialTerms; ++n) {
+        data.S[n] += w * virial[n];
+    }
+}
+
+// The composition-independent powers of the pure and pair tables by component index.
+void DerivePowerTables(Aga8Detail1994Data& data) {
+    for (int c = 0; c < kN; ++c) {
+        data.pureK25[c] = std::pow(kAga8DetailComponents[c].K, 2.5);
+        data.pureE25[c] = std::pow(kAga8DetailComponents[c].E, 2.5);
+    }
+    for (int ci = 0; ci < kN; ++ci) {
+        for (int cj = ci; cj < kN; ++cj) {
+            const Aga8DetailComponent& a = kAga8DetailComponents[ci];
+            const Aga8DetailComponent& b = kAga8DetailComponents[cj];
+            data.pairK25[ci][cj] = std::pow(a.K * b.K, 2.5);
+            data.pairE25[ci][cj] = std::pow(a.E * b.E, 2.5);
+            const double size = std::pow(a.K * b.K, 1.5);
+            const double Eij = data.binaryE[ci][cj] * std::sqrt(a.E * b.E);
+            const double Gpair = data.binaryG[ci][cj] * (a.G + b.G) / 2.0;
+            for (int n = 0; n < kAga8VirialTerms; ++n) {
+                data.pairVirial[ci][cj][n] =
+                    size * std::pow(Eij, data.u[n]) * SwitchProduct(n, a, b, Gpair);
+            }
         }
     }
 }
@@ -148,20 +191,21 @@ double FifthPower(double x) {
     return square * square * x;
 }
 
-double InversePower(const double* halfPowers, double u) {
+double InversePower(const double* halfPowers, const double* inverseHalfPowers, double u) {
     const int index = static_cast<int>(2.0 * u);
     if (index > 0) {
-        return 1.0 / halfPowers[index];
+        return inverseHalfPowers[index];
     }
     return halfPowers[-index];
 }
 
 void LoadEquationTables(Aga8Detail1994Data& data) {
-    for (int n = 0; n < kAga8Detail1994Terms; ++n) {
+    for (int n = 0; n < kAga8Terms; ++n) {
         data.a[n] = kAga8DetailTerms[n].a;
         data.u[n] = kAga8DetailTerms[n].u;
     }
     LoadAga8BinaryParameters(data.binaryE, data.binaryU, data.binaryK, data.binaryG);
+    DerivePowerTables(data);
 }
 
 bool CompositionChanged(Aga8Detail1994Data& data) {
@@ -212,8 +256,8 @@ void MixtureParameters(Aga8Detail1994Data& data) {
     for (int i = 0; i < data.listCount; ++i) {
         const double x = data.xList[i];
         M += x * data.Mi[i];
-        sumK += x * std::pow(data.Ki[i], 2.5);
-        sumE += x * std::pow(data.Ei[i], 2.5);
+        sumK += x * data.pureK25[data.listIndex[i]];
+        sumE += x * data.pureE25[data.listIndex[i]];
         G += x * data.Gi[i];
         Q += x * data.Qi[i];
         F += x * x * data.Fi[i];
@@ -230,7 +274,7 @@ void MixtureParameters(Aga8Detail1994Data& data) {
             AddPair(data, i, j, w, K5, U5, G);
         }
     }
-    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
+    for (int n = 0; n < kAga8VirialTerms; ++n) {
         data.S[n] *= data.a[n];
     }
     data.result.M = M;
@@ -242,18 +286,22 @@ void MixtureParameters(Aga8Detail1994Data& data) {
 }
 
 void TemperaturePowers(Aga8Detail1994Data& data) {
-    HalfPowers(data.T, data.Tpow);
+    const double root = std::sqrt(data.T);
+    FillHalfPowers(root, data.Tpow);
+    FillHalfPowers(1.0 / root, data.TpowInverse);
 }
 
 void ReducedTemperaturePowers(Aga8Detail1994Data& data) {
-    HalfPowers(data.Tr, data.Trpow);
+    const double root = std::sqrt(data.Tr);
+    FillHalfPowers(root, data.Trpow);
+    FillHalfPowers(1.0 / root, data.TrpowInverse);
 }
 
 void VirialCoefficient(Aga8Detail1994Data& data) {
     TemperaturePowers(data);
     double B = 0.0, first = 0.0, second = 0.0;
-    for (int n = 0; n < kAga8Detail1994VirialTerms; ++n) {
-        const double term = data.S[n] * InversePower(data.Tpow, data.u[n]);
+    for (int n = 0; n < kAga8VirialTerms; ++n) {
+        const double term = data.S[n] * InversePower(data.Tpow, data.TpowInverse, data.u[n]);
         data.virialTerms[n] = term;
         B += term;
         if (data.u[n] != 0.0) {
@@ -269,16 +317,38 @@ void VirialCoefficient(Aga8Detail1994Data& data) {
 }
 
 void TemperatureTerms(Aga8Detail1994Data& data) {
+    if (data.termsValid != 0 && data.T == data.termsT) {
+        return;
+    }
     VirialCoefficient(data);
     const double Tr = data.T / data.U;
     if (Tr != data.Tr) {
         data.Tr = Tr;
         ReducedTemperaturePowers(data);
     }
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
-        data.Cstar[n] =
-            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.u[n]);
+    for (int g = 0; g < kGroups.count; ++g) {
+        data.groupCstar[g] = data.groupFirst[g] = data.groupSecond[g] = 0.0;
     }
+    data.sumCstarVirial = data.sumFirstVirial = data.sumSecondVirial = 0.0;
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        const double u = data.u[n];
+        const double C =
+            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.TrpowInverse, u);
+        const double first = -u * C;
+        const double second = u * (u + 1.0) * C;
+        const int g = kGroups.groupOfTerm[n];
+        data.Cstar[n] = C;
+        data.groupCstar[g] += C;
+        data.groupFirst[g] += first;
+        data.groupSecond[g] += second;
+        if (n < kAga8VirialTerms) {
+            data.sumCstarVirial += C;
+            data.sumFirstVirial += first;
+            data.sumSecondVirial += second;
+        }
+    }
+    data.termsT = data.T;
+    data.termsValid = 1;
 }
 
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
@@ -292,23 +362,26 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     for (int k = 1; k < 5; ++k) {
         data.expD[k] = std::exp(-data.Dpow[k]);
     }
+    for (int g = 0; g < kGroups.count; ++g) {
+        const int k = kGroups.k[g];
+        data.groupDensityPart[g] =
+            (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) * data.Dpow[kGroups.b[g]] * data.expD[k];
+    }
+}
+
+double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
+                         double virialShare) {
+    double sum = 0.0;
+    for (int g = 0; g < kGroups.count; ++g) {
+        sum += groupCoefficients[g] * data.groupDensityPart[g];
+    }
+    return sum - data.reducedDensity * virialShare;
 }
 
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
     ReducedDensityPowers(data, rho);
-    const double D = data.reducedDensity;
-    double Z = 1.0 + data.B * rho;
-    for (int n = kFirstDensityTerm; n < kAga8Detail1994Terms; ++n) {
-        const Aga8DetailTerm& t = kAga8DetailTerms[n];
-        const double Dk = t.c != 0 ? data.Dpow[t.k] : 0.0;
-        const double e = t.c != 0 ? data.expD[t.k] : 1.0;
-        Z += data.Cstar[n] * (t.b - t.c * t.k * Dk) * data.Dpow[t.b] * e;
-        if (n < kAga8Detail1994VirialTerms) {
-            Z -= D * data.Cstar[n];
-        }
-    }
-    data.Z = Z;
-    return Z;
+    data.Z = 1.0 + data.B * rho + GroupedDensitySum(data, data.groupCstar, data.sumCstarVirial);
+    return data.Z;
 }
 
 double PressureAtDensity(Aga8Detail1994Data& data, double rho) {
@@ -422,6 +495,8 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
         }
         LoadComponentParameters(data);
         MixtureParameters(data);
+        data.termsValid = 0;
+        data.idealCpValid = 0;
     }
     if (changed || r.basePressure != data.cachedBasePressure ||
         r.baseTemperature != data.cachedBaseTemperature) {
@@ -451,9 +526,31 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
     }
 }
 
+bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
+                 const double* percent) {
+    if (data.prepared == 0) {
+        Aga8Detail1994Init(data);
+    }
+    Aga8Detail1994Result& r = data.result;
+    if (!IsWholeComposition(percent, kN)) {
+        r.status = kAga8Detail1994BadComposition;
+        r.Zb = r.Zf = r.Df = r.flowingMassDensity = 0.0;
+        return false;
+    }
+    r.basePressure = pb * kPascalPerBar;
+    r.baseTemperature = Tb;
+    r.flowingPressure = pf * kPascalPerBar;
+    r.flowingTemperature = Tf;
+    for (int i = 0; i < kN; ++i) {
+        r.x[i] = percent[i] / 100.0;
+    }
+    return true;
+}
+
 }  // namespace aga8detail1994
 
 int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
+    data.prepared = 1;
     data.characterised = 0;
     std::memset(data.characterisedFractions, 0, sizeof data.characterisedFractions);
     data.cachedBasePressure = 0.0;
@@ -461,6 +558,8 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
     data.cachedZb = 0.0;
     data.cachedBaseStatus = kAga8Detail1994Ok;
     data.Tr = 0.0;
+    data.termsValid = 0;
+    data.idealCpValid = 0;
     std::memset(data.xList, 0, sizeof data.xList);
     aga8detail1994::LoadEquationTables(data);
     return 0;
@@ -469,16 +568,10 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
 void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
                          const double* percent) {
     using namespace aga8detail1994;
-    Aga8Detail1994Result& r = data.result;
-    r.basePressure = pb * kPascalPerBar;
-    r.baseTemperature = Tb;
-    r.flowingPressure = pf * kPascalPerBar;
-    r.flowingTemperature = Tf;
-    for (int i = 0; i < kN; ++i) {
-        r.x[i] = percent[i] / 100.0;
+    if (StoreInputs(data, pb, Tb, pf, Tf, percent)) {
+        Aga8Detail1994Solve(data);
     }
-    Aga8Detail1994Solve(data);
-    if (r.status == kAga8Detail1994Ok) {
+    if (data.result.status == kAga8Detail1994Ok) {
         Aga10FlowingProperties(data);
     }
 }

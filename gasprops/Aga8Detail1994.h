@@ -13,10 +13,7 @@
 
 #include <cstdint>
 
-inline constexpr int kAga8Detail1994Components = 21;
-inline constexpr int kAga8Detail1994Terms = 58;
-inline constexpr int kAga8Detail1994VirialTerms = 18;
-inline constexpr int kAga8Detail1994HalfPowers = 47;  // (sqrt x)^k for k = 0 to 46
+#include "Aga8DetailCommon.h"
 
 // Status of a call.
 enum : int32_t {
@@ -26,17 +23,18 @@ enum : int32_t {
     kAga8Detail1994NoPressureRise = 5,  // pressure stopped rising with density (liquid, p <= 0)
     kAga8Detail1994PassedMaximum = 6,   // only inside the bracketing
     kAga8Detail1994NoProperties = 7,    // k, speed of sound or isentropic exponent not computable
+    kAga8Detail1994BadComposition = 8,  // a fraction negative or not finite, or the sum not 100 %
 };
 
 // Result record of one call.
 struct Aga8Detail1994Result {
     int32_t status;
-    double x[kAga8Detail1994Components];  // mole fractions of the call (percent / 100)
-    double basePressure;                  // Pa
-    double baseTemperature;               // K
-    double flowingPressure;               // Pa
-    double flowingTemperature;            // K
-    double M;                             // molar mass of the mixture, g/mol
+    double x[kAga8Components];  // mole fractions of the call (percent / 100)
+    double basePressure;        // Pa
+    double baseTemperature;     // K
+    double flowingPressure;     // Pa
+    double flowingTemperature;  // K
+    double M;                   // molar mass of the mixture, g/mol
     double Zb;
     double Zf;
     double Df;                  // flowing molar density, mol/dm3
@@ -48,68 +46,95 @@ struct Aga8Detail1994Result {
     double w;                   // speed of sound, m/s
 };
 
-// The parameter object. Zero at program start; Aga8Detail1994Init prepares it.
+// The parameter object. Zero at program start; Aga8Detail1994Init prepares it, or the first call
+// of Aga8Detail1994Props when no one did.
 struct Aga8Detail1994Data {
+    uint8_t prepared;  // Aga8Detail1994Init has run
+
     // Reduced density D = K3*rho of the density last passed to ReducedDensityPowers: Dpow[k] = D^k
     // (k = 0 to 9) and expD[k] = exp(-D^k) (k = 1 to 4).
     double reducedDensity;
     double Dpow[10];
     double expD[5];
+    // The density part (b - c k D^k) D^b exp(-c D^k) of each group of terms 13 to 58 that share
+    // their density exponents.
+    double groupDensityPart[kAga8Terms];
 
     // Component list: methane and nitrogen always, then every other component whose fraction is
     // not zero, ascending.
     int32_t listCount;
-    int32_t listIndex[kAga8Detail1994Components];
+    int32_t listIndex[kAga8Components];
 
     // Caches: the fractions of the last characterisation (compared one by one), whether one has
     // been made, and the base state of the last base-state solve with its outcome.
     uint8_t characterised;
-    double characterisedFractions[kAga8Detail1994Components];
+    double characterisedFractions[kAga8Components];
     double cachedBasePressure;     // Pa
     double cachedBaseTemperature;  // K
     double cachedZb;
     int32_t cachedBaseStatus;
 
     // Term constants a_n, u_n (index n - 1).
-    double a[kAga8Detail1994Terms];
-    double u[kAga8Detail1994Terms];
+    double a[kAga8Terms];
+    double u[kAga8Terms];
 
     // Listed-component parameters, in list order.
-    double Mi[kAga8Detail1994Components], Ei[kAga8Detail1994Components];
-    double Ki[kAga8Detail1994Components], Gi[kAga8Detail1994Components];
-    double Qi[kAga8Detail1994Components], Fi[kAga8Detail1994Components];
-    double Si[kAga8Detail1994Components], Wi[kAga8Detail1994Components];
+    double Mi[kAga8Components], Ei[kAga8Components];
+    double Ki[kAga8Components], Gi[kAga8Components];
+    double Qi[kAga8Components], Fi[kAga8Components];
+    double Si[kAga8Components], Wi[kAga8Components];
 
     // Listed-pair parameters (row list position i, column j >= i).
-    double Eij[kAga8Detail1994Components][kAga8Detail1994Components];
-    double Uij[kAga8Detail1994Components][kAga8Detail1994Components];
-    double Kij[kAga8Detail1994Components][kAga8Detail1994Components];
-    double Gij[kAga8Detail1994Components][kAga8Detail1994Components];
+    double Eij[kAga8Components][kAga8Components];
+    double Uij[kAga8Components][kAga8Components];
+    double Kij[kAga8Components][kAga8Components];
+    double Gij[kAga8Components][kAga8Components];
 
     // Binary tables by component index, upper triangle with diagonal (1.0 where not listed).
-    double binaryE[kAga8Detail1994Components][kAga8Detail1994Components];
-    double binaryU[kAga8Detail1994Components][kAga8Detail1994Components];
-    double binaryK[kAga8Detail1994Components][kAga8Detail1994Components];
-    double binaryG[kAga8Detail1994Components][kAga8Detail1994Components];
+    double binaryE[kAga8Components][kAga8Components];
+    double binaryU[kAga8Components][kAga8Components];
+    double binaryK[kAga8Components][kAga8Components];
+    double binaryG[kAga8Components][kAga8Components];
+
+    // Composition-independent terms by component index (pairs i <= j), derived once from the
+    // tables so that a characterisation calls no power function: K_i^2.5, E_i^2.5,
+    // (K_i K_j)^2.5, (E_i E_j)^2.5 and, per virial term n, the pair's factor of the virial sum
+    // before the weight and a_n: (K_i K_j)^1.5 E_ij^u_n B*_nij with E_ij = E*_ij sqrt(E_i E_j).
+    double pureK25[kAga8Components], pureE25[kAga8Components];
+    double pairK25[kAga8Components][kAga8Components];
+    double pairE25[kAga8Components][kAga8Components];
+    double pairVirial[kAga8Components][kAga8Components][kAga8VirialTerms];
 
     // Pure tables Q, F, S, W by component index.
-    double pureQ[kAga8Detail1994Components], pureF[kAga8Detail1994Components];
-    double pureS[kAga8Detail1994Components], pureW[kAga8Detail1994Components];
+    double pureQ[kAga8Components], pureF[kAga8Components];
+    double pureS[kAga8Components], pureW[kAga8Components];
 
     // Listed mole fractions, in list order.
-    double xList[kAga8Detail1994Components];
+    double xList[kAga8Components];
 
     // State being solved.
-    double pressureAtDensity;              // MPa, at the last evaluated density
-    double T;                              // K
-    double P;                              // MPa
-    double B;                              // dm3/mol
-    double S[kAga8Detail1994VirialTerms];  // composition-dependent virial sums
+    double pressureAtDensity;    // MPa, at the last evaluated density
+    double T;                    // K
+    double P;                    // MPa
+    double B;                    // dm3/mol
+    double S[kAga8VirialTerms];  // composition-dependent virial sums
 
     // Temperature terms: C*_n (index n - 1, n = 13 to 58 filled) and the 18 virial terms
-    // S_n*T^-u_n.
-    double Cstar[kAga8Detail1994Terms];
-    double virialTerms[kAga8Detail1994VirialTerms];
+    // S_n*T^-u_n; the C*_n summed per group of terms that share their density exponents
+    // (b_n, c_n, k_n), and their sum over n = 13 to 18. They belong to the temperature termsT of
+    // the characterised composition while termsValid is set.
+    double Cstar[kAga8Terms];
+    double virialTerms[kAga8VirialTerms];
+    double groupCstar[kAga8Terms];
+    double sumCstarVirial;
+    // The same sums of -u_n C*_n and u_n (u_n + 1) C*_n, for the temperature derivatives of Z
+    // (AGA Report No. 10 step).
+    double groupFirst[kAga8Terms];
+    double sumFirstVirial;
+    double groupSecond[kAga8Terms];
+    double sumSecondVirial;
+    double termsT;
+    uint8_t termsValid;
 
     // Mixture parameters.
     double U, K3, G, Q2, F;
@@ -118,15 +143,22 @@ struct Aga8Detail1994Data {
     double rho;  // mol/dm3
     double rhoLow, rhoHigh, pLow, pHigh;
 
-    // Power caches: (sqrt T)^k of the state's T; the reduced temperature Tr = T/U of the next
-    // group and (sqrt Tr)^k.
-    double Tpow[kAga8Detail1994HalfPowers];
+    // Power caches: (sqrt T)^k and (1/sqrt T)^k of the state's T; the reduced temperature
+    // Tr = T/U of the next group and (sqrt Tr)^k, (1/sqrt Tr)^k.
+    double Tpow[kAga8HalfPowers];
+    double TpowInverse[kAga8HalfPowers];
     double Tr;
-    double Trpow[kAga8Detail1994HalfPowers];
+    double Trpow[kAga8HalfPowers];
+    double TrpowInverse[kAga8HalfPowers];
 
     // Derivatives (AGA Report No. 10 step).
     double Z;
     double dZdT, d2ZdT2, dZdrho, dBdT, d2BdT2;
+    // Ideal-gas cp0 (J/(mol K)) of the characterised composition at idealCpT, while idealCpValid
+    // is set.
+    double idealCp;
+    double idealCpT;
+    uint8_t idealCpValid;
 
     Aga8Detail1994Result result;
 };
@@ -137,12 +169,21 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data);
 // Solves the base state (pb bar, Tb K) and the flowing state (pf bar, Tf K) of the gas `percent`
 // (21 mole percentages, used as they come: not normalised), then the AGA Report No. 10 values of
 // the flowing state. Results and status in data.result; the caller uses k, kappa and w only
-// when the status is 0.
+// when the status is 0. Prepares a zeroed object first (Aga8Detail1994Init) when no one did.
+// A fraction that is negative or not finite, or percentages that do not sum to 99 to 101, give
+// kAga8Detail1994BadComposition with Zb, Zf, Df and the mass density 0, and leave the caches as
+// they were; a pressure of zero or below ends with kAga8Detail1994NoPressureRise, a temperature
+// that is not a finite number above zero with kAga8Detail1994NoPositiveZ.
 void Aga8Detail1994Props(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
                          const double* percent);
 
 // Inner operations, in calling order; shared with the AGA Report No. 10 step.
 namespace aga8detail1994 {
+// Step 1 of Aga8Detail1994Props: prepares a zeroed object, then stores the four conditions (Pa,
+// K) and the fractions (percent / 100) in the result record. Returns false, with the status
+// kAga8Detail1994BadComposition and the results 0, for a composition that is not whole.
+bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, double Tf,
+                 const double* percent);
 void LoadEquationTables(Aga8Detail1994Data& data);
 void Aga8Detail1994Solve(Aga8Detail1994Data& data);
 // True when any fraction differs from the characterised one (or none was characterised yet);
@@ -160,7 +201,13 @@ void BracketDensity(Aga8Detail1994Data& data);
 double PressureAtDensity(Aga8Detail1994Data& data, double rho);
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho);
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
+// Sum over the groups of terms 13 to 58 of coefficient[g] times the group's density part
+// (b - c k D^k) D^b exp(-c D^k), minus D times virialShare (the terms 13 to 18), at the object's
+// current reduced-density values.
+double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
+                         double virialShare);
 double FifthPower(double x);
-// Gives T^-u from the half-power table of T ((sqrt T)^k, k = 0 to 46), u a multiple of 0.5.
-double InversePower(const double* halfPowers, double u);
+// Gives T^-u from the half-power tables of T ((sqrt T)^k and (1/sqrt T)^k, k = 0 to 46), u a
+// multiple of 0.5.
+double InversePower(const double* halfPowers, const double* inverseHalfPowers, double u);
 }  // namespace aga8detail1994

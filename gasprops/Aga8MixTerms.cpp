@@ -96,11 +96,7 @@ void CoefficientSums(const PureSums& s, double (&Cs)[kAga8Terms]) {
         c = 0.0;
     }
     double rootUPow[kAga8HalfPowers];
-    const double rootU = std::pow(s.U, 0.1);
-    rootUPow[0] = 1.0;
-    for (int k = 1; k < kAga8HalfPowers; ++k) {
-        rootUPow[k] = rootUPow[k - 1] * rootU;
-    }
+    FillHalfPowers(std::pow(s.U, 0.1), rootUPow);
     const double Q2 = s.Q * s.Q;
     for (int n = kAga8FirstCTerm; n < kAga8Terms; ++n) {
         const Aga8DetailTerm& term = kAga8DetailTerms[n];

@@ -44,11 +44,7 @@ void Aga8TemperatureTerms(double T, Aga8State& state, bool compositionChanged,
                           bool temperatureChanged) {
     if (temperatureChanged) {
         GasTrace(0x10007, TraceFormat());
-        const double rootT = std::sqrt(T);
-        state.Tpow[0] = 1.0;
-        for (int k = 1; k < kAga8HalfPowers; ++k) {
-            state.Tpow[k] = state.Tpow[k - 1] * rootT;
-        }
+        FillHalfPowers(std::sqrt(T), state.Tpow);
     }
     if (!compositionChanged && !temperatureChanged) {
         return;

@@ -1,7 +1,6 @@
 #include "ComponentPropertyTables.h"
 
 #include "Aga8Detail.h"
-#include "Aga8Detail1994.h"
 #include "tables/gpa2145_components.h"
 #include "tables/iso6976_1995_components.h"
 #include "tables/iso6976_2016_components.h"
@@ -97,11 +96,10 @@ const ComponentPropertyTables& PropertyTables() {
     return gTables;
 }
 
-void InitPropertyTables(Aga8Detail1994Data& aga8Detail1994) {
+void InitPropertyTables() {
     CopyIso1995();
     CopyIso2016();
     CopyGpa2145();
     FillStandardAir();
-    Aga8Detail1994Init(aga8Detail1994);
     Aga8Setup();
 }

@@ -11,8 +11,6 @@
 
 #include "tables/ref_condition_sets.h"
 
-struct Aga8Detail1994Data;
-
 inline constexpr int kGasComponents = 26;
 
 // Temperature-dependent tables are indexed by RefTableTemperature; a slot the edition does not
@@ -45,8 +43,9 @@ const ComponentPropertyTables& PropertyTables();
 extern const double (&StandardAirComposition)[kGasComponents];
 
 // Fills the component property tables (ISO rows moved from the standards' order into the
-// program's, GPA heating values converted to MJ), the standard air composition, the parameter
-// object of the AGA8 DETAIL implementation in the 1994 report structure (which the caller keeps in
-// its program data block) and the AGA8-92 DETAIL set-up tables. Call once from the Initialize
-// hook, before the first calculation cycle; every property function of the library relies on it.
-void InitPropertyTables(Aga8Detail1994Data& aga8Detail1994);
+// program's, GPA heating values converted to MJ), the standard air composition and the AGA8-92
+// DETAIL set-up tables. Call once from the Initialize hook, before the first calculation cycle;
+// every property function of the library relies on it. The parameter object of the AGA8 DETAIL
+// implementation in the 1994 report structure, which the program keeps zeroed in its data block,
+// is prepared by its own first call (Aga8Detail1994Props), so it has no second copy here.
+void InitPropertyTables();

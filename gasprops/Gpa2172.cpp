@@ -45,14 +45,14 @@ void Gpa2172Properties(Iso6976Result& result, const double* composition, double 
                        double airDensity, double airZ, RefConditionSet set) {
     const double pPsia = p * kPsiPerBar;
     const GpaSums s = SumComponents(composition);
-    if (!(s.sumX > 0.0) || !(s.M > 0.0)) {
+    if (!IsWholeComposition(composition, kGasComponents) || !(s.M > 0.0)) {
         FailIsoResult(result, 0x200F5, s.sumX, s.M);
         return;
     }
     const double Z = Iso6976Z(composition, p, T, set);
     const double d = IsPositiveFinite(Z) ? (s.G * airZ) / Z : 0.0;
-    if (!IsPositiveFinite(pPsia) || !IsPositiveFinite(Z) || !IsPositiveFinite(d) ||
-        !IsPositiveFinite(airDensity)) {
+    if (!IsPositiveFinite(pPsia) || !IsPositiveFinite(T) || !IsPositiveFinite(Z) ||
+        !IsPositiveFinite(d) || !IsPositiveFinite(airDensity)) {
         FailIsoResult(result, 0x200F5, s.sumX, s.M);
         return;
     }

@@ -60,7 +60,7 @@ void Iso6976MetricProperties(Iso6976Result& result, const double* composition, d
             Hi += x * inferior[i];
         }
     }
-    if (!(sumX > 0.0) || !(M > 0.0)) {
+    if (!IsWholeComposition(composition, kGasComponents) || !(M > 0.0)) {
         FailIsoResult(result, 0x20055, sumX, M);
         return;
     }

@@ -3,8 +3,9 @@
 // imperial sets 14 to 17; all results in SI units for every set.
 //
 // Compositions are 26 doubles in mol-% in the order of ComponentPropertyTables.h. The functions
-// use x = value / 100, skip every component whose value is +0 or -0, and neither normalise nor
-// reject negative values. They rely on InitPropertyTables having run. Pure functions; any task.
+// use x = value / 100, skip every component whose value is +0 or -0, and do not normalise;
+// Iso6976Properties refuses an analysis that is not whole (below). They rely on
+// InitPropertyTables having run. Pure functions; any task.
 #pragma once
 
 #include "RefConditionSets.h"
@@ -55,8 +56,9 @@ double GasDensity(double M, double p, double T, double Z, double R);
 // All ten results of `composition` at base pressure p (bar) and base temperature T (K) of the
 // set; airDensity (kg/m3) and airZ are those of dry air at the same conditions. Metric sets go to
 // Iso6976MetricProperties, imperial ones to Gpa2172Properties. A result that cannot be computed
-// (component sum or molar mass not positive, non-finite or non-positive conditions, Z or relative
-// density not positive) is all zero, with the path's trace point (level 5).
+// (a value negative or not finite, the 26 values not summing to 99 to 101 mol-%, molar mass not
+// positive, non-finite or non-positive conditions, Z or relative density not positive) is all
+// zero, with the path's trace point (level 5).
 void Iso6976Properties(Iso6976Result& result, const double* composition, double p, double T,
                        double airDensity, double airZ, RefConditionSet set);
 void Iso6976MetricProperties(Iso6976Result& result, const double* composition, double p, double T,

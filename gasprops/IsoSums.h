@@ -3,17 +3,13 @@
 
 #include <cmath>
 
+#include "GasInputChecks.h"
 #include "GasTrace.h"
 #include "Iso6976.h"
 
 // Mole fraction of a value in mol-%.
 inline double MoleFraction(double molePercent) {
     return molePercent / 100.0;
-}
-
-// True for a finite number above zero (false for NaN).
-inline bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
 }
 
 // The failure result: all ten fields zero, and the path's trace point with the component sum and

@@ -2,13 +2,11 @@
 
 #include <cmath>
 
+#include "GasInputChecks.h"
+
 namespace {
 
 constexpr double kCelsiusOffset = 273.15;
-
-bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
-}
 
 double CubeRoot(double x) {
     return std::pow(x, 0.3333333333333333);
@@ -117,6 +115,19 @@ double RhoFormDeviation(double pi, double v) {
                (v * (0.03249 + 18.028 * v2) + v2 * ((200.0 * v2 + 42.844) * v2 + 2.0167));
 }
 
+// CO2 and N2 contents a gas can hold: each 0 to 100 mol-%, together at most 100 mol-%.
+bool PossibleContents(double CO2, double N2) {
+    return IsPossibleContent(CO2) && IsPossibleContent(N2) && CO2 + N2 <= 100.0;
+}
+
+// The physical domain of the two entries without a validity window: a finite positive
+// description of the gas (relative or base density), pressure and temperature, and possible
+// contents.
+bool InPhysicalDomain(double density, double CO2, double N2, double p, double T) {
+    return IsPositiveFinite(density) && PossibleContents(CO2, N2) && IsPositiveFinite(p) &&
+           IsPositiveFinite(T);
+}
+
 void SetFlag(uint8_t* flag, bool value) {
     if (flag != nullptr) {
         *flag = value ? 1 : 0;
@@ -159,6 +170,9 @@ double Nx19Factor(double p, double t, double G, double Mc, double Mn) {
 }
 
 int Nx19Z(double G, double CO2, double N2, double p, double T, double* Z) {
+    if (!InPhysicalDomain(G, CO2, N2, p, T)) {
+        return Finish(0.0, Z);
+    }
     return Finish(Nx19Factor(p, T - kCelsiusOffset, G, CO2, N2), Z);
 }
 
@@ -201,13 +215,17 @@ double Nx19ModRhoFactor(double p, double t, double CO2, double N2, double rho) {
     }
     const double lowT = 1.0 + 0.00132 / std::pow(tau, 3.25);
     const double z = lowT * lowT / denominator * pi / 10.0;
-    if (std::isnan(z)) {
+    // A negative Z (far above the correlation's pressures) is no result to be limited.
+    if (!(z > 0.0)) {
         return 0.0;
     }
     return z > 1.0 ? 1.0 : (z < 0.1 ? 0.1 : z);
 }
 
 int Nx19VariantZ(double rho, double CO2, double N2, double p, double T, double* Z) {
+    if (!InPhysicalDomain(rho, CO2, N2, p, T)) {
+        return Finish(0.0, Z);
+    }
     return Finish(Nx19ModRhoFactor(p, T - kCelsiusOffset, CO2, N2, rho), Z);
 }
 
@@ -264,7 +282,8 @@ int Nx19ModZ(double Hs, double d, double CO2, double N2, double p, double T, dou
                         std::isfinite(N2) && std::isfinite(p) && std::isfinite(T);
     // A relative density that is not positive describes no gas; the core would still give a
     // number (close to 0 for d = 0) and report it as a good Z.
-    if (!finite || !(d > 0.0) || Hs < 21.6 || Hs > 46.8 || CO2 > 30.0 || pOut || tWideOut) {
+    if (!finite || !(d > 0.0) || !PossibleContents(CO2, N2) || Hs < 21.6 || Hs > 46.8 ||
+        CO2 > 30.0 || pOut || tWideOut) {
         return Finish(0.0, Z);
     }
     return Finish(Nx19ModCore(p, T - kCelsiusOffset, N2 / 100.0, CO2 / 100.0, d, Hs, highHsOption),

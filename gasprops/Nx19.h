@@ -9,8 +9,9 @@
 
 #include <cstdint>
 
-// Z of the gas of relative density G; fails when the core gives no positive finite Z (a
-// pressure of zero or below, a temperature or inputs outside the correlation's domain).
+// Z of the gas of relative density G; fails when G, p or T is not a finite number above zero, a
+// content lies outside 0 to 100 mol-% or both sum above 100 mol-%, or the core gives no positive
+// finite Z.
 int Nx19Z(double G, double CO2, double N2, double p, double T, double* Z);
 
 // NX-19 with the adjustment factors; p in bar, t in degC, Mc and Mn the CO2 and N2 contents in
@@ -21,19 +22,21 @@ double Nx19Factor(double p, double t, double G, double Mc, double Mn);
 // 1 when lo <= x < hi, else 0.
 int Nx19InRange(double x, double lo, double hi);
 
-// Z of the gas of base density rho (kg/m3); failure as Nx19Z.
+// Z of the gas of base density rho (kg/m3); failure as Nx19Z, with rho in place of G.
 int Nx19VariantZ(double rho, double CO2, double N2, double p, double T, double* Z);
 
 // NX-19 mod on base density; p in bar, t in degC. Returns Z limited to 0.1 .. 1.0, or 0.0 when
-// p is not above zero or the reduced state lies outside the correlation's domain (a reduced
-// temperature at or below 0.84, where the deviation function has no real value).
+// p is not above zero, the reduced state lies outside the correlation's domain (a reduced
+// temperature at or below 0.84, where the deviation function has no real value) or the
+// correlation gives a Z that is not above zero (pressures far beyond its range).
 double Nx19ModRhoFactor(double p, double t, double CO2, double N2, double rho);
 
 // NX-19 mod with validity window. Always writes the three flags: pFlag when p < 0.001 or
 // p > 99 bar, tNarrowFlag when T < 253.15 or T > 333.15 K, tWideFlag when T < 248.15 or
 // T > 338.15 K; a p or T that is not a number lies outside and sets its flags. Fails (Z = 1.0) when
 // Hs < 21.6 or Hs > 46.8 MJ/m3, CO2 > 30 mol-%, pFlag or tWideFlag is set, an input is not a finite
-// number, or the core gives no positive finite Z. tNarrowFlag is only reported. highHsOption
+// number, d is not above zero, a content is negative or CO2 and N2 sum above 100 mol-%, or the
+// core gives no positive finite Z. tNarrowFlag is only reported. highHsOption
 // applies the correction above Hs 39.8 MJ/m3.
 int Nx19ModZ(double Hs, double d, double CO2, double N2, double p, double T, double* Z,
              uint8_t* tWideFlag, uint8_t* pFlag, uint8_t* tNarrowFlag, uint8_t highHsOption);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "GasInputChecks.h"
 #include "GasTrace.h"
 #include "Sgerg88Virial.h"
 #include "tables/sgerg88_checked.h"
@@ -45,6 +46,13 @@ bool SecantOnH(NormalState& s, double Hs, double target, double xCO2, double xH2
             return false;
         }
     }
+}
+
+// The physical domain: positive finite Hs, d, p and T, and contents a gas can hold.
+bool InPhysicalDomain(double Hs, double d, double CO2, double H2, double p, double T) {
+    return IsPositiveFinite(Hs) && IsPositiveFinite(d) && IsPositiveFinite(p) &&
+           IsPositiveFinite(T) && IsPossibleContent(CO2) && IsPossibleContent(H2) &&
+           CO2 + H2 <= 100.0;
 }
 
 bool IsPlausible(const NormalState& s, double xCO2, double xH2) {
@@ -149,8 +157,13 @@ int SgergZChecked(double Hs, double d, double CO2, double H2, double p, double T
     }
     int16_t error = kSgergErrorNone;
     double xN2 = 0.0;
-    double z = SgergCore(p, T, Hs, d, CO2 / 100.0, H2 / 100.0, xN2, wide, error);
-    if (error == kSgergErrorNone && !(z > 0.0 && std::isfinite(z))) {
+    double z = 1.0;
+    if (InPhysicalDomain(Hs, d, CO2, H2, p, T)) {
+        z = SgergCore(p, T, Hs, d, CO2 / 100.0, H2 / 100.0, xN2, wide, error);
+    } else {
+        error = kSgergErrorInput;
+    }
+    if (error == kSgergErrorNone && !IsPositiveFinite(z)) {
         error = kSgergErrorMolarVolume;
         z = 1.0;
     }

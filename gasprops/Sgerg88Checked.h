@@ -9,6 +9,8 @@
 // Error codes of one calculation (0 = success).
 enum : int16_t {
     kSgergErrorNone = 0,
+    kSgergErrorInput = 1,        // an input outside the physical domain (checked also without
+                                 // the range check)
     kSgergErrorMolarVolume = 2,  // molar-volume iteration not within tolerance in 100 passes
     kSgergErrorNormalState = 3,  // normal-state iteration reached 100 steps, or had no defined step
     kSgergErrorPlausibility = 6,  // normal density implausible (normal mode only)
@@ -17,7 +19,9 @@ enum : int16_t {
 // Compression factor at p (bar absolute) and T (K); Hs in MJ/m3, contents in mol-%. With `check`
 // set, a failed range check returns 0 at once and leaves *Z untouched (no trace). Otherwise the
 // calculation writes Z (1.0 on an error), traces 0x50005 (error code, Z, p, T, Hs, 1.292923*d,
-// CO2, H2) and returns 1 when the error code is 0, else 0.
+// CO2, H2) and returns 1 when the error code is 0, else 0. Hs, d, p or T not a finite number
+// above zero, CO2 or H2 outside 0 to 100 mol-% or both summing above 100 mol-% give error 1
+// without a calculation.
 int SgergZChecked(double Hs, double d, double CO2, double H2, double p, double T, double* Z,
                   uint8_t wide, uint8_t check);
 

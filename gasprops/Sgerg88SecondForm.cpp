@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "GasInputChecks.h"
 #include "GasTrace.h"
 #include "Sgerg88Virial.h"
 #include "tables/sgerg88_second_form.h"
@@ -15,8 +16,9 @@ constexpr uint32_t kTraceZ = TraceId(kFileNumber, 1, 7);
 constexpr uint32_t kTraceKappa = TraceId(kFileNumber, 2, 7);
 constexpr uint32_t kTraceSound = TraceId(kFileNumber, 3, 7);
 
-bool IsPositiveFinite(double value) {
-    return value > 0.0 && std::isfinite(value);
+// CO2 and N2 contents a gas can hold: each 0 to 100 mol-%, together at most 100 mol-%.
+bool PossibleContents(double CO2, double N2) {
+    return IsPossibleContent(CO2) && IsPossibleContent(N2) && CO2 + N2 <= 100.0;
 }
 
 void TraceOneDouble(uint32_t id, double value) {
@@ -86,13 +88,17 @@ int SgergZ(const double* rho, const double* CO2, const double* N2, const double*
            double* Z) {
     GasTrace(kTraceEntry, TraceFormat(kTraceArgDouble, kTraceArgDouble, kTraceArgDouble), *rho,
              *CO2, *N2);
+    if (!IsPositiveFinite(*rho) || !PossibleContents(*CO2, *N2) || !IsPositiveFinite(*p) ||
+        !IsPositiveFinite(*T)) {
+        return 0;
+    }
     const double P = *p / 10.0;
     const double xN2 = *N2 / 100.0;
     const double xCO2 = *CO2 / 100.0;
     double Zn = 1.0;
     SgergStartZn(rho, &xN2, &xCO2, &Zn);
     const double xCH = 1.0 - xN2 - xCO2;
-    if (xCH == 0.0 || !std::isfinite(xCH) || !(*T > 0.0)) {
+    if (xCH == 0.0) {
         return 0;
     }
     const double MCH = (kSgergSecondFormIdealMolarVolume * Zn * *rho - kSgergMolarMassN2 * xN2 -
@@ -113,7 +119,8 @@ int SgergZ(const double* rho, const double* CO2, const double* N2, const double*
 
 int SgergExtProperty1(const double* rho, const double* N2, const double* p, const double* T,
                       double* kappa) {
-    if (*p < 0.0 || !(*T > 0.0)) {
+    if (!IsPositiveFinite(*rho) || !IsPossibleContent(*N2) || !(*p >= 0.0) || !std::isfinite(*p) ||
+        !IsPositiveFinite(*T)) {
         return 0;
     }
     const double x = *N2 / 100.0;
@@ -131,7 +138,8 @@ int SgergExtProperty1(const double* rho, const double* N2, const double* p, cons
 
 int SgergExtProperty2(const double* rho, const double* CO2, const double* N2, const double* T,
                       const double* Z, const double* kappa, double* w) {
-    if (!(*rho > 0.0 && *CO2 >= 0.0 && *N2 >= 0.0 && *T > 0.0 && *Z > 0.0 && *kappa > 0.0)) {
+    if (!IsPositiveFinite(*rho) || !PossibleContents(*CO2, *N2) || !IsPositiveFinite(*T) ||
+        !IsPositiveFinite(*Z) || !IsPositiveFinite(*kappa)) {
         return 0;
     }
     const double xN2 = *N2 / 100.0;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "GasInputChecks.h"
 #include "GasTrace.h"
 #include "Sgerg88Virial.h"
 
@@ -56,21 +57,21 @@ Contents ApplyVariant(int variant, Contents c) {
     return c;
 }
 
-bool AllFinite(double Hs, double d, const Contents& c, double T) {
-    return std::isfinite(Hs) && std::isfinite(d) && std::isfinite(c.CO2) && std::isfinite(c.N2) &&
-           std::isfinite(c.H2) && std::isfinite(T);
+// Contents a gas can hold: each 0 to 100 mol-%, together at most 100 mol-%.
+bool PossibleContents(const Contents& c) {
+    return IsPossibleContent(c.CO2) && IsPossibleContent(c.N2) && IsPossibleContent(c.H2) &&
+           c.CO2 + c.N2 + c.H2 <= 100.0;
 }
 
-// Range check, variant and the inputs the formulas divide by.
+// Range check, variant, and the physical domain (with or without the range check): finite
+// positive Hs, d and T and possible contents among those the variant uses.
 bool AcceptInputs(int variant, double Hs, double d, const Contents& c, double T, bool wide,
                   bool check) {
     if (check && !SgergInputInRange(Hs, d, c.H2, wide)) {
         return false;
     }
-    if (!IsVariant(variant) || !AllFinite(Hs, d, c, T)) {
-        return false;
-    }
-    return T > 0.0 && d > 0.0 && (variant == 4 || Hs > 0.0);
+    return IsVariant(variant) && IsPositiveFinite(Hs) && IsPositiveFinite(d) &&
+           IsPositiveFinite(T) && PossibleContents(ApplyVariant(variant, c));
 }
 
 SgergFractions Fractions(double xH2) {
@@ -235,7 +236,7 @@ double SgergOperatingZ(int variant, double Hs, double d, double CO2, double N2, 
     double B = 0.0;
     double C = 0.0;
     if (SgergVirial(variant, T, Hs, d, CO2, N2, H2, B, C, 0, wide, check) == 0 ||
-        !std::isfinite(p)) {
+        !IsPositiveFinite(p)) {
         return 0.0;
     }
     const double RT = kSgergVariantGasConstant * T;

@@ -14,8 +14,10 @@
 // and 1.01325 bar metering), d relative density, contents in mol-%. `wide` selects wide-range
 // mode (wider range bounds, no carbon monoxide, start value of B 0); `check` applies the input
 // range check. Returns 1 and writes Z on success; on any failure writes Z = 1.0 and returns 0.
-// Inputs that are not finite, Hs or d not above zero (variants 0 to 3 / all) or T not above
-// zero fail. Traces id 5 (one integer, eight doubles) after a successful normal-state solution.
+// Whatever the range-check option, an input outside the physical domain fails: Hs, d, p or T
+// not a finite number above zero, a content the variant uses outside 0 to 100 mol-%, or the
+// contents it uses summing above 100 mol-%. Traces id 5 (one integer, eight doubles) after a
+// successful normal-state solution, also when the operating state then fails.
 int SgergZVariant(int variant, double Hs, double d, double CO2, double N2, double H2, double p,
                   double T, double* Z, uint8_t wide, uint8_t check);
 
@@ -27,7 +29,8 @@ int SgergVirial(int variant, double T, double Hs, double d, double CO2, double N
                 double& B, double& C, int mode, uint8_t wide, uint8_t check);
 
 // Mode-0 coefficients at T, then Z = 1 + B*rho + C*rho^2 by successive substitution (at most 30
-// passes, tolerance 1e-6). Returns Z, or 0.0 on failure.
+// passes, tolerance 1e-6). Returns Z, or 0.0 on failure (also for p not a finite number above
+// zero).
 double SgergOperatingZ(int variant, double Hs, double d, double CO2, double N2, double H2, double p,
                        double T, uint8_t wide, uint8_t check);
 

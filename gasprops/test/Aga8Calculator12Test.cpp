@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <new>
+#include <type_traits>
 
 #include "Aga8Calculator12.h"
 #include "HostTrace.h"
@@ -64,6 +66,8 @@ TEST_F(Calculator12, OxygenAndArgonCountAsNitrogenHeavyAlkanesAsHexane) {
 
 TEST_F(Calculator12, UnusedComponentsAreIgnoredNotRenormalised) {
     Composition26 gas = NaturalGas();
+    gas[0] -= 6.0;
+    gas[5] = 6.0;  // water
     calc->setComposition(gas.data());
     const double M = calc->molarMass();
     gas[5] = 1.0;   // water
@@ -75,6 +79,59 @@ TEST_F(Calculator12, UnusedComponentsAreIgnoredNotRenormalised) {
     calc->setComposition(gas.data());
     EXPECT_EQ(calc->compositionChanged(), 0);
     EXPECT_EQ(calc->molarMass(), M);
+}
+
+TEST_F(Calculator12, ImpossibleCompositionFailsUntilAUsableOneIsLoaded) {
+    const Composition26 gas = NaturalGas();
+    calc->setComposition(gas.data());
+    double Zgood = 0.0;
+    ASSERT_EQ(calc->solveDensity(60.0, 280.0, Zgood), 1);
+    double D = 0.0, derivative = 0.0;
+    calc->getResults(D, derivative);
+    Composition26 negative = gas;
+    negative[0] += 8.0;
+    negative[3] = -4.0;  // ethane
+    Composition26 doubled = gas;
+    for (double& v : doubled) {
+        v *= 2.0;
+    }
+    Composition26 notANumber = gas;
+    notANumber[5] = kNaN;  // even in a component the calculator does not use
+    for (const Composition26& bad : {negative, doubled, notANumber}) {
+        calc->setComposition(bad.data());
+        double Z = 0.5;
+        EXPECT_EQ(calc->solveDensity(60.0, 280.0, Z), 0);
+        EXPECT_EQ(Z, 1.0);
+        double kappa = 7.0, w = 7.0;
+        EXPECT_EQ(calc->properties(280.0, Zgood, D, derivative, kappa, w), 0);
+        EXPECT_EQ(kappa, 7.0);
+        // The good gas again counts as a change and gives its result again.
+        calc->setComposition(gas.data());
+        EXPECT_EQ(calc->compositionChanged(), 1);
+        double Z2 = 0.0;
+        ASSERT_EQ(calc->solveDensity(60.0, 280.0, Z2), 1);
+        EXPECT_EQ(Z2, Zgood);
+    }
+}
+
+TEST(Calculator12Construct, BuildsInTheGivenStorageOrInItsOwn) {
+    const Composition26 gas = NaturalGas();
+    void* storage = ::operator new(sizeof(Aga8Calculator12));
+    Aga8Calculator12* inGiven = Aga8Calculator12::Construct(storage);
+    EXPECT_EQ(static_cast<void*>(inGiven), storage);
+    Aga8Calculator12* inOwn = Aga8Calculator12::Construct(nullptr);
+    ASSERT_NE(inOwn, nullptr);
+    EXPECT_NE(inOwn, inGiven);
+    double Z1 = 0.0, Z2 = 0.0;
+    inGiven->setComposition(gas.data());
+    inOwn->setComposition(gas.data());
+    ASSERT_EQ(inGiven->solveDensity(60.0, 280.0, Z1), 1);
+    ASSERT_EQ(inOwn->solveDensity(60.0, 280.0, Z2), 1);
+    EXPECT_EQ(Z1, Z2);
+    // The calculator is trivially destructible: freeing the storage ends it.
+    static_assert(std::is_trivially_destructible<Aga8Calculator12>::value, "");
+    ::operator delete(storage);
+    ::operator delete(inOwn);
 }
 
 TEST_F(Calculator12, SameCompositionRecomputedOnlyOnce) {

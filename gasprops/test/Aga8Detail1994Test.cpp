@@ -36,25 +36,49 @@ TEST_F(Aga8Detail1994Test, PureMethaneListsMethaneAndNitrogen) {
     EXPECT_EQ(data->result.status, kAga8Detail1994Ok);
 }
 
-TEST_F(Aga8Detail1994Test, ListHoldsNonZeroComponentsInOrderNegativesIncluded) {
+TEST_F(Aga8Detail1994Test, ListHoldsNonZeroComponentsInOrder) {
     Composition21 gas = kMethane;
     gas[0] = 95.0;
-    gas[4] = 6.0;
-    gas[20] = -1.0;
+    gas[4] = 4.0;
+    gas[20] = 1.0;
     run(50.0, 288.15, gas);
     ASSERT_EQ(data->listCount, 4);
     EXPECT_EQ(data->listIndex[2], 4);
     EXPECT_EQ(data->listIndex[3], 20);
-    EXPECT_EQ(data->xList[3], -0.01);
+    EXPECT_EQ(data->xList[3], 0.01);
 }
 
-TEST_F(Aga8Detail1994Test, HalfCompositionGivesHalfMolarMass) {
+TEST_F(Aga8Detail1994Test, ANegativeComponentFailsAndLeavesTheCharacterisation) {
+    Composition21 gas = kMethane;
+    gas[0] = 95.0;
+    gas[4] = 4.0;
+    gas[20] = 1.0;
+    const double M = run(50.0, 288.15, gas).M;
+    gas[0] = 97.0;
+    gas[20] = -1.0;
+    const auto& r = run(50.0, 288.15, gas);
+    EXPECT_EQ(r.status, kAga8Detail1994BadComposition);
+    EXPECT_EQ(r.Zf, 0.0);
+    EXPECT_EQ(data->listCount, 4);
+    EXPECT_EQ(data->xList[3], 0.01);
+    EXPECT_EQ(r.M, M);
+}
+
+TEST_F(Aga8Detail1994Test, FractionsAreUsedAsTheyComeWithinOneMolePercentOfTheWhole) {
     const double full = run(50.0, 288.15, kExampleGas21).M;
-    Composition21 half = kExampleGas21;
-    for (double& v : half) {
-        v /= 2.0;
+    Composition21 scaled = kExampleGas21;
+    for (double& v : scaled) {
+        v *= 0.995;
     }
-    EXPECT_DOUBLE_EQ(run(50.0, 288.15, half).M, full / 2.0);
+    EXPECT_DOUBLE_EQ(run(50.0, 288.15, scaled).M, full * 0.995);
+    EXPECT_EQ(data->result.status, kAga8Detail1994Ok);
+    for (const double factor : {0.5, 0.98, 1.02, 2.0}) {
+        Composition21 off = kExampleGas21;
+        for (double& v : off) {
+            v *= factor;
+        }
+        EXPECT_EQ(run(50.0, 288.15, off).status, kAga8Detail1994BadComposition) << factor;
+    }
 }
 
 TEST_F(Aga8Detail1994Test, FailureStatuses) {
@@ -71,7 +95,7 @@ TEST_F(Aga8Detail1994Test, FailureStatuses) {
     EXPECT_EQ(run(50.0, -kNaN, kExampleGas21).status, kAga8Detail1994NoPositiveZ);
     // A gas without any component: no mixture.
     const auto& r = run(50.0, 288.15, Composition21{});
-    EXPECT_EQ(r.status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(r.status, kAga8Detail1994BadComposition);
     EXPECT_EQ(r.Zb, 0.0);
     EXPECT_EQ(r.Zf, 0.0);
 }
@@ -87,7 +111,7 @@ TEST_F(Aga8Detail1994Test, TwoPhaseStateFails) {
 TEST_F(Aga8Detail1994Test, FailedFlowingStateDoesNotSpoilTheCachedBaseState) {
     const double Zb = run(50.0, 288.15, kExampleGas21).Zb;
     EXPECT_EQ(run(50.0, 150.0, kExampleGas21).status, kAga8Detail1994NoPressureRise);
-    EXPECT_EQ(run(50.0, 288.15, Composition21{}).status, kAga8Detail1994NoPositiveZ);
+    EXPECT_EQ(run(50.0, 288.15, Composition21{}).status, kAga8Detail1994BadComposition);
     const auto& r = run(50.0, 288.15, kExampleGas21);
     EXPECT_EQ(r.status, kAga8Detail1994Ok);
     EXPECT_EQ(r.Zb, Zb);
@@ -136,6 +160,27 @@ TEST_F(Aga8Detail1994Test, SameCompositionIsNotCharacterisedAgain) {
     EXPECT_EQ(data->result.M, 0.0);
 }
 
+TEST_F(Aga8Detail1994Test, KeptTemperatureTermsAndIdealCpFollowTheGasAndTheTemperature) {
+    // The same flowing state after another gas, and the same gas after another temperature,
+    // give exactly what a fresh object gives.
+    struct Step {
+        const Composition21* gas;
+        double p, T;
+    };
+    const Step steps[] = {{&kExampleGas21, 50.0, 288.15}, {&kIsoGas1, 50.0, 288.15},
+                          {&kIsoGas1, 60.0, 288.15},      {&kIsoGas1, 60.0, 300.0},
+                          {&kExampleGas21, 60.0, 300.0},  {&kExampleGas21, 60.0, 288.15}};
+    for (const Step& step : steps) {
+        const Aga8Detail1994Result r = run(step.p, step.T, *step.gas);
+        auto fresh = std::make_unique<Aga8Detail1994Data>();
+        Aga8Detail1994Props(*fresh, 1.01325, 288.15, step.p, step.T, step.gas->data());
+        ASSERT_EQ(r.status, kAga8Detail1994Ok);
+        EXPECT_EQ(r.Zf, fresh->result.Zf) << step.p << " " << step.T;
+        EXPECT_EQ(r.cp, fresh->result.cp) << step.p << " " << step.T;
+        EXPECT_EQ(r.w, fresh->result.w) << step.p << " " << step.T;
+    }
+}
+
 TEST_F(Aga8Detail1994Test, PropertiesOnlyAfterSuccess) {
     const auto& r = run(50.0, 288.15, kExampleGas21);
     ASSERT_EQ(r.status, kAga8Detail1994Ok);
@@ -147,14 +192,17 @@ TEST_F(Aga8Detail1994Test, PropertiesOnlyAfterSuccess) {
 TEST(Aga8Detail1994Helpers, PowersAndInversePowers) {
     using namespace aga8detail1994;
     EXPECT_EQ(FifthPower(2.0), 32.0);
-    double halfPowers[kAga8Detail1994HalfPowers];
-    halfPowers[0] = 1.0;
-    for (int k = 1; k < kAga8Detail1994HalfPowers; ++k) {
-        halfPowers[k] = halfPowers[k - 1] * std::sqrt(4.0);
-    }
-    EXPECT_DOUBLE_EQ(InversePower(halfPowers, 1.5), 1.0 / 8.0);
-    EXPECT_DOUBLE_EQ(InversePower(halfPowers, -2.0), 16.0);
-    EXPECT_DOUBLE_EQ(InversePower(halfPowers, 0.0), 1.0);
+    double halfPowers[kAga8HalfPowers];
+    FillHalfPowers(std::sqrt(4.0), halfPowers);
+    EXPECT_EQ(halfPowers[0], 1.0);
+    EXPECT_EQ(halfPowers[3], 8.0);
+    EXPECT_EQ(halfPowers[46], std::ldexp(1.0, 46));
+    double inverseHalfPowers[kAga8HalfPowers];
+    FillHalfPowers(1.0 / std::sqrt(4.0), inverseHalfPowers);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, 1.5), 1.0 / 8.0);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, 23.0), std::ldexp(1.0, -46));
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, -2.0), 16.0);
+    EXPECT_DOUBLE_EQ(InversePower(halfPowers, inverseHalfPowers, 0.0), 1.0);
 }
 
 }  // namespace

@@ -133,11 +133,24 @@ TEST_F(PropertyTablesTest, StandardAirSumsToOneHundredWithNitrogenAsBalance) {
     EXPECT_EQ(StandardAirComposition[kWater], 0.0);
 }
 
-TEST_F(PropertyTablesTest, PreparesTheParameterObjectOfThe1994Structure) {
-    auto data = std::make_unique<Aga8Detail1994Data>();
-    InitPropertyTables(*data);
-    EXPECT_EQ(data->a[0], kAga8DetailTerms[0].a);
-    EXPECT_EQ(data->u[57], kAga8DetailTerms[57].u);
+TEST_F(PropertyTablesTest, TheZeroedParameterObjectOfThe1994StructureIsPreparedByItsFirstCall) {
+    // The program keeps the object zeroed in its data block and calls InitPropertyTables without
+    // it: the first calculation prepares it and gives the same result as a prepared object.
+    auto zeroed = std::make_unique<Aga8Detail1994Data>();
+    auto prepared = std::make_unique<Aga8Detail1994Data>();
+    ASSERT_EQ(Aga8Detail1994Init(*prepared), 0);
+    ASSERT_EQ(zeroed->prepared, 0);
+    const double gas[kAga8Components] = {90.0, 3.0, 1.5, 4.0, 1.0, 0.0,  0.0,
+                                         0.0,  0.0, 0.0, 0.2, 0.2, 0.05, 0.05};
+    Aga8Detail1994Props(*zeroed, 1.01325, 288.15, 50.0, 288.15, gas);
+    Aga8Detail1994Props(*prepared, 1.01325, 288.15, 50.0, 288.15, gas);
+    EXPECT_EQ(zeroed->prepared, 1);
+    EXPECT_EQ(zeroed->a[0], kAga8DetailTerms[0].a);
+    EXPECT_EQ(zeroed->u[57], kAga8DetailTerms[57].u);
+    ASSERT_EQ(zeroed->result.status, kAga8Detail1994Ok);
+    EXPECT_EQ(zeroed->result.Zf, prepared->result.Zf);
+    EXPECT_EQ(zeroed->result.Zb, prepared->result.Zb);
+    EXPECT_EQ(zeroed->result.w, prepared->result.w);
 }
 
 TEST_F(PropertyTablesTest, InitialisingAgainGivesTheSameTables) {

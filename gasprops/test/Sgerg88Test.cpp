@@ -153,12 +153,23 @@ TEST(SgergVariant, InvalidVariantAndInputsFailWithOne) {
     }
 }
 
-TEST(SgergVariant, ZeroPressureGivesIdealGas) {
+TEST(SgergVariant, PressureNotAboveZeroFailsWhileALowOneGivesTheIdealGas) {
+    for (const double p : {0.0, -0.0, -10.0, kNaN, kInf}) {
+        for (const int variant : {0, 2, 4}) {
+            VariantCall call;
+            call.variant = variant;
+            call.H2 = variant == 2 ? 5.0 : 0.0;
+            call.p = p;
+            double Z = 0.5;
+            EXPECT_EQ(call.run(Z), 0) << p << " variant " << variant;
+            EXPECT_EQ(Z, 1.0) << p << " variant " << variant;
+        }
+    }
     VariantCall call;
-    call.p = 0.0;
+    call.p = 1e-9;
     double Z = 0.0;
     EXPECT_EQ(call.run(Z), 1);
-    EXPECT_EQ(Z, 1.0);
+    EXPECT_NEAR(Z, 1.0, 1e-9);
 }
 
 TEST(SgergVariant, WideRangeLeavesOutCarbonMonoxide) {
@@ -263,9 +274,12 @@ TEST(SgergSecondForm, FailuresLeaveResult) {
     }
 }
 
-TEST(SgergSecondForm, NegativeContentsPassZButFailSpeedOfSound) {
-    double Z = 0.0;
-    EXPECT_EQ(CallSgergZ(0.79, -0.1, 0.9, 60.0, 273.15, Z), 1);
+TEST(SgergSecondForm, NegativeContentsFailZAndSpeedOfSound) {
+    double Z = 0.25;
+    EXPECT_EQ(CallSgergZ(0.79, -0.1, 0.9, 60.0, 273.15, Z), 0);
+    EXPECT_EQ(CallSgergZ(0.79, 0.6, -0.1, 60.0, 273.15, Z), 0);
+    EXPECT_EQ(Z, 0.25);
+    Z = 0.89;
     double rho = 0.79;
     double CO2 = -0.1;
     double N2 = 0.9;
@@ -461,12 +475,16 @@ TEST_F(SgergCheckedTrace, EachCalculationFailureRecordsItsCode) {
         int16_t error;
     };
     for (const Case c : {
-             // A pressure of zero: the normal state solves, the molar-volume iteration cannot.
-             Case{40.66, 0.581, 0.0, kSgergErrorMolarVolume},
-             // No calorific value to solve for: the normal-state iteration has no defined step.
-             Case{kNaN, 0.581, 60.0, kSgergErrorNormalState},
-             Case{40.66, kNaN, 60.0, kSgergErrorNormalState},
+             // Far above the equation's pressures the molar-volume iteration does not settle.
+             Case{40.66, 0.581, 500.0, kSgergErrorMolarVolume},
+             // A calorific value below any natural gas: the normal state is not reached.
+             Case{10.0, 0.581, 60.0, kSgergErrorNormalState},
              Case{25.0, 0.581, 60.0, kSgergErrorPlausibility},
+             // Outside the physical domain, checked even without the range check.
+             Case{40.66, 0.581, 0.0, kSgergErrorInput},
+             Case{kNaN, 0.581, 60.0, kSgergErrorInput},
+             Case{40.66, kNaN, 60.0, kSgergErrorInput},
+             Case{-40.66, 0.581, 60.0, kSgergErrorInput},
          }) {
         capture.clear();
         double Z = 0.25;

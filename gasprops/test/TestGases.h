@@ -36,6 +36,5 @@ inline Aga8Gas PipelineGas() {
     return gas;
 }
 
-// The library's start-up as the Initialize hook runs it, with the parameter object of the
-// 1994-structure implementation that the program keeps in its data block.
+// The library's start-up as the Initialize hook runs it.
 void InitPropertyTablesForTest();
