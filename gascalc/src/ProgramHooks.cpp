@@ -86,7 +86,7 @@ const SysManHookTable& CalorantHooks() {
 
 int OnInitialize(AsInfo* /*pAsInfo*/) {
     Tarvo_SetPhase("Calorant Initialize");
-    InitPropertyTables(calcBlock.aga8Detail1994);
+    InitPropertyTables();
     return 0;
 }
 
@@ -182,7 +182,8 @@ int OnTasteSetup(AsInfo* pAsInfo) {
 
 int OnRun(AsInfo* /*pAsInfo*/) {
     Tarvo_SetPhase("Calorant Run");
-    calcBlock.aga8Calculator12 = new (std::nothrow) Aga8Calculator12();
+    void* storage = ::operator new(sizeof(Aga8Calculator12), std::nothrow);
+    calcBlock.aga8Calculator12 = Aga8Calculator12::Construct(storage);
     return 0;
 }
 
