@@ -31,10 +31,18 @@ TEST_F(TreeLayoutTest, RootChildrenLeadToTheSubtrees) {
         EXPECT_EQ(c.node, tree->at(c.path)) << c.path;
         EXPECT_EQ(FbDo_NodeNumber(c.node), c.index) << c.path;
     }
-    // Child 3 of the unnamed child 3 tells whether further dew-point sensors are configured.
-    FbDoNode further = FbDo_GetChild(FbDo_GetChild(myVeskNode, 3), 3);
-    ASSERT_NE(further, nullptr);
-    EXPECT_EQ(FbDo_NodeCountQuery(further), 0u);
+    // The unnamed child 3 is one preprocessing group node (its first child is a parameter);
+    // its child 3 holds the two preprocessing lines, whose count is also the number the
+    // dew-point screen asks for.
+    FbDoNode preprocessing = FbDo_GetChild(myVeskNode, 3);
+    ASSERT_NE(preprocessing, nullptr);
+    EXPECT_EQ(FbDo_IsStructureNode(FbDo_FirstChild(preprocessing)), 0);
+    FbDoNode lines = FbDo_GetChild(preprocessing, 3);
+    ASSERT_NE(lines, nullptr);
+    EXPECT_EQ(FbDo_NodeCountQuery(lines), 2u);
+    EXPECT_EQ(FbDo_GetChild(lines, 1), tree->at("3.Lines.Line_2"));
+    EXPECT_EQ(FbDo_NodeKind(tree->at("3.Lines.Line_2.Lev6")), kFbDoImport);
+    EXPECT_EQ(FbDo_NodeNumber(tree->at("3.Lines.Line_2.Out")), 16u);
 }
 
 TEST_F(TreeLayoutTest, GeneralNodeChildrenByFixedIndex) {
