@@ -14,28 +14,30 @@
 #include "Parameter.h"
 #include "StartUpPhase.h"
 #include "ValueStatus.h"
+#include "Vesk_AccessClasses.h"
 #include "util/Buffer.h"
 
 // The nodes an average reads and writes: the General node's triggers and flow inputs, and the
 // quantity's four mean outputs.
 struct AverageNodes {
-    FbDoNode hourTrigger;  // TrigAvg_Hour
-    FbDoNode dayTrigger;   // TrigAvg_Day
-    FbDoNode flow;         // Imp_Qn: the weight of each value
-    FbDoNode zeroFlow;     // Imp_zeroQn
-    FbDoNode currentHour;  // ChA_
-    FbDoNode currentDay;   // CdA_
-    FbDoNode lastHour;     // LhA_
-    FbDoNode lastDay;      // LdA_
+    TriggerNode hourTrigger;       // TrigAvg_Hour
+    TriggerNode dayTrigger;        // TrigAvg_Day
+    DoubleInputNode flow;          // Imp_Qn: the weight of each value
+    BoolInputNode zeroFlow;        // Imp_zeroQn
+    DoubleOutputNode currentHour;  // ChA_
+    DoubleOutputNode currentDay;   // CdA_
+    DoubleOutputNode lastHour;     // LhA_
+    DoubleOutputNode lastDay;      // LdA_
 };
 
 template <typename Alarm>
 class Average {
   public:
     // `name` is the quantity's name (kept for diagnosis); `startUpDelay` is PowerOn_Delay.
-    Average(const std::string& name, const Alarm& alarm, FbDoNode hourTrigger, FbDoNode dayTrigger,
-            FbDoNode flow, FbDoNode zeroFlow, FbDoNode currentHour, FbDoNode currentDay,
-            FbDoNode lastHour, FbDoNode lastDay, const UnsignedParameter& startUpDelay)
+    Average(const std::string& name, const Alarm& alarm, TriggerNode hourTrigger,
+            TriggerNode dayTrigger, DoubleInputNode flow, BoolInputNode zeroFlow,
+            DoubleOutputNode currentHour, DoubleOutputNode currentDay, DoubleOutputNode lastHour,
+            DoubleOutputNode lastDay, const UnsignedParameter& startUpDelay)
         : myAlarm(alarm),
           myName(name),
           myNodes{hourTrigger, dayTrigger, flow,     zeroFlow,
@@ -197,7 +199,7 @@ void Average<Alarm>::restore(Buff* buffer) {
             period->plainSum = buffer->readValue<double>();
             period->count = buffer->readValue<double>();
         }
-        for (FbDoNode last : {myNodes.lastHour, myNodes.lastDay}) {
+        for (FbDoNode last : {myNodes.lastHour.node(), myNodes.lastDay.node()}) {
             node_io::writeDouble(last, FbDo_ReadLiveDouble(last), node_io::status(last));
         }
     } catch (const std::exception&) {

@@ -50,10 +50,11 @@ void PublishedStatus::publish() {
     FbDo_WriteLiveOutput(myLiveOutput, get(), nullptr);
 }
 
-OxygenStatus::OxygenStatus(FbDoNode trigger, FbDoNode liveOutput, FbDoNode latchedOutput,
-                           FbDoNode alarmOutput, FbDoNode warningOutput, FbDoNode revisionOutput,
+OxygenStatus::OxygenStatus(TriggerNode trigger, WordOutputNode liveOutput,
+                           WordOutputNode latchedOutput, BoolOutputNode alarmOutput,
+                           BoolOutputNode warningOutput, BoolOutputNode revisionOutput,
                            ItemSignal<void>* resetSignal1, ItemSignal<void>* resetSignal2,
-                           FbDoNode inputFailureOutput, FbDoNode zeroFlowInput)
+                           BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput)
     : PublishedStatus(kOxygenPolarity, trigger, liveOutput, latchedOutput),
       myAlarmOutput(alarmOutput),
       myWarningOutput(warningOutput),

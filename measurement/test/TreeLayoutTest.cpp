@@ -3,11 +3,42 @@
 #include <string>
 #include <vector>
 
+#include <type_traits>
+
+#include "AlarmParts.h"
+#include "Average.h"
+#include "BestValue.h"
 #include "HostTree.h"
+#include "InputParts.h"
+#include "Parameter.h"
+#include "SensorLifeTime.h"
+#include "Status.h"
 #include "Vesk_AccessClasses.h"
 #include "util/Helper.h"
 
 namespace {
+
+// The parts take the handle types of their nodes, so a node of the wrong kind or use does not
+// compile: each row pairs the right handles with a swap that must be refused.
+static_assert(std::is_constructible<SimpleInput, DoubleInputNode, DoubleOutputNode,
+                                    const UnsignedParameter&>::value);
+static_assert(!std::is_constructible<SimpleInput, DoubleOutputNode, DoubleInputNode,
+                                     const UnsignedParameter&>::value);
+static_assert(std::is_constructible<UpperAlarm, const DoubleParameter&, BoolOutputNode,
+                                    const UnsignedParameter&, BoolInputNode>::value);
+static_assert(!std::is_constructible<UpperAlarm, const DoubleParameter&, BoolInputNode,
+                                     const UnsignedParameter&, BoolOutputNode>::value);
+static_assert(std::is_constructible<UnsignedParameter, UnsignedParameterNode, unsigned>::value);
+static_assert(!std::is_constructible<UnsignedParameter, DoubleParameterNode, unsigned>::value);
+static_assert(!std::is_constructible<DoubleParameter, DoubleInputNode, double>::value);
+static_assert(!std::is_constructible<BestValue, DoubleInputNode, BoolOutputNode, ItemSignal<int>*,
+                                     MemberSlot<void(bool)>*>::value);
+static_assert(!std::is_constructible<PublishedStatus, uint32_t, BoolInputNode, WordOutputNode,
+                                     WordOutputNode>::value);
+static_assert(!std::is_constructible<SensorLifeTime, const DoubleParameter&, const DoubleParameter&,
+                                     DoubleOutputNode, BoolOutputNode, BoolInputNode,
+                                     ItemSignal<void>*>::value);
+static_assert(!std::is_convertible<TriggerNode, decltype(AverageNodes::zeroFlow)>::value);
 
 class TreeLayoutTest : public ::testing::Test {
   protected:
