@@ -34,15 +34,9 @@ template <typename Alarm>
 class Average {
   public:
     // `name` is the quantity's name (kept for diagnosis); `startUpDelay` is PowerOn_Delay.
-    Average(const std::string& name, const Alarm& alarm, TriggerNode hourTrigger,
-            TriggerNode dayTrigger, DoubleInputNode flow, BoolInputNode zeroFlow,
-            DoubleOutputNode currentHour, DoubleOutputNode currentDay, DoubleOutputNode lastHour,
-            DoubleOutputNode lastDay, const UnsignedParameter& startUpDelay)
-        : myAlarm(alarm),
-          myName(name),
-          myNodes{hourTrigger, dayTrigger, flow,     zeroFlow,
-                  currentHour, currentDay, lastHour, lastDay},
-          myStartUp(startUpDelay) {}
+    Average(const std::string& name, const Alarm& alarm, const AverageNodes& nodes,
+            const UnsignedParameter& startUpDelay)
+        : myAlarm(alarm), myName(name), myNodes(nodes), myStartUp(startUpDelay) {}
 
     // One cycle on the value and status the input part read: accumulates a countable value,
     // publishes both running means, ends the hour and the day when their triggers fire (the

@@ -36,11 +36,8 @@ class AverageTest : public TreeFixture {
                                     unsignedParameter("General.PowerOn_Delay"));
         UpperAlarm alarm(doubleParameter("Sulfur.UAL_H2S"), node("Sulfur.UA_H2S"),
                          unsignedParameter("General.StartUp_Delay"), node("General.Imp_zeroQn"));
-        Average<UpperAlarm> average(
-            "Sulfur_H2S", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("Sulfur.ChA_H2S"),
-            node("Sulfur.CdA_H2S"), node("Sulfur.LhA_H2S"), node("Sulfur.LdA_H2S"),
-            unsignedParameter("General.PowerOn_Delay"));
+        Average<UpperAlarm> average("Sulfur_H2S", alarm, averageNodes("Sulfur", "H2S"),
+                                    unsignedParameter("General.PowerOn_Delay"));
         return std::make_unique<SulfurHost>(input, average);
     }
 
@@ -367,11 +364,8 @@ class UpperAndLowerAverageTest : public TreeFixture {
                                  doubleParameter("DPs.LAL_tdps"), node("DPs.LA_tdps"),
                                  unsignedParameter("General.StartUp_Delay"),
                                  node("General.Imp_zeroQn"));
-        Average<UpperAndLowerAlarm> average(
-            "DP_SensorTemp", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("DPs.ChA_tdps"),
-            node("DPs.CdA_tdps"), node("DPs.LhA_tdps"), node("DPs.LdA_tdps"),
-            unsignedParameter("General.PowerOn_Delay"));
+        Average<UpperAndLowerAlarm> average("DP_SensorTemp", alarm, averageNodes("DPs", "tdps"),
+                                            unsignedParameter("General.PowerOn_Delay"));
         host = std::make_unique<DewPointHost>(input, average);
     }
 
@@ -409,11 +403,8 @@ class OxygenAverageTest : public TreeFixture {
         SimpleInputBasedOnLiveValue input(node("Oxygen.SNo1.CV_O2BV"));
         UpperAlarm alarm(doubleParameter("Oxygen.SNo1.UAL_O2"), node("Oxygen.SNo1.UA_O2"),
                          unsignedParameter("General.StartUp_Delay"), node("General.Imp_zeroQn"));
-        Average<UpperAlarm> average(
-            "O2", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("Oxygen.SNo1.ChA_O2"),
-            node("Oxygen.SNo1.CdA_O2"), node("Oxygen.SNo1.LhA_O2"), node("Oxygen.SNo1.LdA_O2"),
-            unsignedParameter("General.PowerOn_Delay"));
+        Average<UpperAlarm> average("O2", alarm, averageNodes("Oxygen.SNo1", "O2"),
+                                    unsignedParameter("General.PowerOn_Delay"));
         return std::make_unique<OxygenAverageHost>(input, average);
     }
 };

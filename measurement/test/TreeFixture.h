@@ -8,6 +8,7 @@
 #include <string>
 
 #include "AsInfo.h"
+#include "Average.h"
 #include "FbDo.h"
 #include "HostTree.h"
 #include "MeasurementBase.h"
@@ -67,6 +68,16 @@ class TreeFixture : public ::testing::Test {
     }
     Flags cycleEndingDay(MeasurementBase& host) {
         return cycleWithTrigger(*tree, host, "General.TrigAvg_Day");
+    }
+
+    // The nodes of the average of `quantity` in the group node `group` ("Sulfur", "DPs",
+    // "Oxygen.SNo1"): the General node's triggers and flow inputs and the four mean outputs.
+    AverageNodes averageNodes(const std::string& group, const std::string& quantity) const {
+        const std::string prefix = group + ".";
+        return AverageNodes{node("General.TrigAvg_Hour"),     node("General.TrigAvg_Day"),
+                            node("General.Imp_Qn"),           node("General.Imp_zeroQn"),
+                            node(prefix + "ChA_" + quantity), node(prefix + "CdA_" + quantity),
+                            node(prefix + "LhA_" + quantity), node(prefix + "LdA_" + quantity)};
     }
 
     UnsignedParameter unsignedParameter(const std::string& path) const {
