@@ -7,6 +7,9 @@
 
 namespace {
 
+// The source path that failure texts name, relative to the repository.
+constexpr char kSourcePath[] = "measurement/src/Status.cpp";
+
 // Bits of the oxygen status word; bit 14 rests at 1 and an event clears it.
 constexpr uint32_t kOxygenPolarity = 0x4000;
 constexpr uint32_t kAlarmBit = 0;
@@ -22,7 +25,7 @@ constexpr uint32_t kZeroFlowBit = 16;
 
 void Status::set(uint32_t bit) {
     if (bit > 31) {
-        throw std::runtime_error(std::string(__FILE__) +
+        throw std::runtime_error(std::string(kSourcePath) +
                                  ":39 invalid parameter: " + std::to_string(bit));
     }
     const uint32_t mask = 1u << bit;

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "AsInfo.h"
 #include "Average.h"
@@ -42,6 +45,40 @@ class TreeFixture : public ::testing::Test {
 
     FbDoNode node(const std::string& path) const { return tree->at(path); }
 
+  public:
+    // The program's tree model without the leaf `name` below the node named by the last part
+    // of the dotted `parent` path ("General", "Oxygen.SNo2"): the way tests build a tree that
+    // lacks a node. The model holds each leaf on a line of its own.
+    static std::unique_ptr<host::HostTree> treeWithout(const std::string& parent,
+                                                       const std::string& name) {
+        std::ifstream file(VESK_MODEL_FILE);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) {
+            lines.push_back(line);
+        }
+        const std::string owner = parent.substr(parent.rfind('.') + 1);
+        size_t at = 0;
+        while (at < lines.size() && !hasName(lines[at], owner)) {
+            ++at;
+        }
+        while (at < lines.size() && !hasName(lines[at], name)) {
+            ++at;
+        }
+        if (at == lines.size()) {
+            throw std::invalid_argument("no node " + name + " below " + parent);
+        }
+        if (lines[at].back() != ',' && at > 0 && lines[at - 1].back() == ',') {
+            lines[at - 1].pop_back();  // the removed leaf was the last child
+        }
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line + "\n";
+        }
+        return host::HostTree::fromJson(text);
+    }
+
+  protected:
     void setInput(const std::string& path, double value, uint32_t status = 0) {
         tree->setDouble(path, value);
         tree->setStatus(path, status);
@@ -88,4 +125,9 @@ class TreeFixture : public ::testing::Test {
     }
 
     std::unique_ptr<host::HostTree> tree;
+
+  private:
+    static bool hasName(const std::string& line, const std::string& name) {
+        return line.find("\"name\": \"" + name + "\"") != std::string::npos;
+    }
 };
