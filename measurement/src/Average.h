@@ -13,6 +13,7 @@
 #include "NodeIo.h"
 #include "Parameter.h"
 #include "StartUpPhase.h"
+#include "TarvoTrace.h"
 #include "ValueStatus.h"
 #include "Vesk_AccessClasses.h"
 #include "util/Buffer.h"
@@ -47,12 +48,22 @@ class Average {
                  bool* unweightedAverage);
 
     // Re-reads the latched alarm, arms the triggers with their current values and, with a
-    // buffer, reads the 64-byte saved state (a short buffer leaves both periods empty).
+    // buffer, reads the 64-byte saved state (a short buffer leaves both periods empty). A
+    // period whose sums cannot be a period (a sum that is no finite number, an infinite weight
+    // sum, a count that is not a whole number from 0 up) starts empty and is traced; the other
+    // period still restores.
     void restore(Buff* buffer);
     // Appends the 64-byte saved state: eight doubles, little-endian.
     void save(Buff& buffer) const;
 
   private:
+    // Trace file 8: the averages. A saved hour / day that cannot be a period (name, the sums).
+    static constexpr uint32_t kRestoredHourRejected = TraceId(8, 0, 3);
+    static constexpr uint32_t kRestoredDayRejected = TraceId(8, 1, 3);
+
+    // The period restored from its saved sums; an empty one (traced) when they cannot be one.
+    AverageAccumulator restoredPeriod(const AverageAccumulator& saved,
+                                      uint32_t rejectedTrace) const;
     // The weight of this cycle's value (flow signal, or 0.0 while unweighted); sets the flags.
     double flowWeight(bool zeroFlow, bool* generalInputFailure, bool* unweightedAverage);
     // Empties the weighting of both periods.
@@ -186,20 +197,40 @@ void Average<Alarm>::restore(Buff* buffer) {
     if (buffer == nullptr) {
         return;
     }
+    AverageAccumulator saved[2];
     try {
-        for (AverageAccumulator* period : {&myHour, &myDay}) {
-            period->weightedSum = buffer->readValue<double>();
-            period->weightSum = buffer->readValue<double>();
-            period->plainSum = buffer->readValue<double>();
-            period->count = buffer->readValue<double>();
-        }
-        for (FbDoNode last : {myNodes.lastHour.node(), myNodes.lastDay.node()}) {
-            node_io::writeDouble(last, FbDo_ReadLiveDouble(last), node_io::status(last));
+        for (AverageAccumulator& period : saved) {
+            period.weightedSum = buffer->readValue<double>();
+            period.weightSum = buffer->readValue<double>();
+            period.plainSum = buffer->readValue<double>();
+            period.count = buffer->readValue<double>();
         }
     } catch (const std::exception&) {
         myHour.clear();
         myDay.clear();
+        return;
     }
+    myHour = restoredPeriod(saved[0], kRestoredHourRejected);
+    myDay = restoredPeriod(saved[1], kRestoredDayRejected);
+    for (FbDoNode last : {myNodes.lastHour.node(), myNodes.lastDay.node()}) {
+        node_io::writeDouble(last, FbDo_ReadLiveDouble(last), node_io::status(last));
+    }
+}
+
+template <typename Alarm>
+AverageAccumulator Average<Alarm>::restoredPeriod(const AverageAccumulator& saved,
+                                                  uint32_t rejectedTrace) const {
+    if (!saved.isRestorable()) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), rejectedTrace,
+                    TraceFormat(kTraceArgText, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
+                                kTraceArgDouble),
+                    myName.c_str(), saved.weightedSum, saved.weightSum, saved.plainSum,
+                    saved.count);
+        return AverageAccumulator();
+    }
+    AverageAccumulator period = saved;
+    period.settleRestored();
+    return period;
 }
 
 template <typename Alarm>

@@ -46,9 +46,10 @@ class TreeFixture : public ::testing::Test {
     FbDoNode node(const std::string& path) const { return tree->at(path); }
 
   public:
-    // The program's tree model without the leaf `name` below the node named by the last part
-    // of the dotted `parent` path ("General", "Oxygen.SNo2"): the way tests build a tree that
-    // lacks a node. The model holds each leaf on a line of its own.
+    // The program's tree model without the node `name` (a leaf or a subtree) below the node
+    // named by the last part of the dotted `parent` path ("General", "Oxygen.SNo2"; "" for the
+    // root): the way tests build a tree that lacks a node. The model holds each leaf on a line
+    // of its own and closes each subtree's children on a line starting with "]".
     static std::unique_ptr<host::HostTree> treeWithout(const std::string& parent,
                                                        const std::string& name) {
         std::ifstream file(VESK_MODEL_FILE);
@@ -58,7 +59,7 @@ class TreeFixture : public ::testing::Test {
         }
         const std::string owner = parent.substr(parent.rfind('.') + 1);
         size_t at = 0;
-        while (at < lines.size() && !hasName(lines[at], owner)) {
+        while (!owner.empty() && at < lines.size() && !hasName(lines[at], owner)) {
             ++at;
         }
         while (at < lines.size() && !hasName(lines[at], name)) {
@@ -67,10 +68,20 @@ class TreeFixture : public ::testing::Test {
         if (at == lines.size()) {
             throw std::invalid_argument("no node " + name + " below " + parent);
         }
-        if (lines[at].back() != ',' && at > 0 && lines[at - 1].back() == ',') {
-            lines[at - 1].pop_back();  // the removed leaf was the last child
+        // A subtree spans the lines up to the one that closes its children.
+        size_t last = at;
+        for (int depth = 0;; ++last) {
+            depth += lines[last].back() == '[' ? 1 : 0;
+            depth -= lines[last].find_first_not_of(' ') == lines[last].find(']') ? 1 : 0;
+            if (depth == 0) {
+                break;
+            }
         }
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+        if (lines[last].back() != ',' && at > 0 && lines[at - 1].back() == ',') {
+            lines[at - 1].pop_back();  // the removed node was the last child
+        }
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                    lines.begin() + static_cast<std::ptrdiff_t>(last + 1));
         std::string text;
         for (const std::string& line : lines) {
             text += line + "\n";
