@@ -16,6 +16,7 @@
 #include "HostTrace.h"
 #include "HostTree.h"
 #include "Tarvo.h"
+#include "TreeFixture.h"
 #include "UpdatableRegistry.h"
 #include "VeskInstance.h"
 #include "Veskmain.h"
@@ -170,7 +171,10 @@ TEST_F(VeskHooksTest, AFailedLoadEndsTheTreeAccessAndFailsTheStart) {
 }
 
 TEST_F(VeskHooksTest, StartAndProcessLeaveAMissingObjectAlone) {
+    tree = TreeFixture::treeWithout("", "Oxygen");
+    pAsInfo->pTheTree = tree->tree();
     ASSERT_EQ(OnFbDO(pAsInfo), 0);
+    EXPECT_EQ(OnCreate(pAsInfo), 1);
     EXPECT_EQ(OnStart(pAsInfo), 0);
     tree->setBool("General.A_gen", true);
     EXPECT_EQ(OnProcess(pAsInfo), 0);
