@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Tarvo.h"
+#include "UpdatableRegistry.h"
 
 VeskInstance& VeskInstance::shared() {
     static VeskInstance* const instance = create();
@@ -10,6 +11,9 @@ VeskInstance& VeskInstance::shared() {
 }
 
 VeskInstance* VeskInstance::create() {
+    // The application object's parameters leave the registry when it is deleted, at the latest
+    // by this instance's exit-time destructor: made first, the registry is destroyed after it.
+    UpdatableRegistry::instance();
     alignas(VeskInstance) static unsigned char storage[sizeof(VeskInstance)];
     static StaticDestructorRecord record;
     VeskInstance* instance = new (storage) VeskInstance();
@@ -21,15 +25,17 @@ VeskInstance* VeskInstance::create() {
 }
 
 void VeskInstance::install(std::unique_ptr<Vesk> vesk) {
-    std::unique_ptr<Vesk> previous;
-    {
-        ScopedMutexLock lock(myGuard);
-        previous = std::move(myVesk);
-        myVesk = std::move(vesk);
+    if (myGuard == nullptr) {
+        myGuard = std::make_unique<SharedLocalMutex>();
     }
+    ScopedMutexLock lock(*myGuard);
+    myVesk = std::move(vesk);
 }
 
 void VeskInstance::destroy() {
-    ScopedMutexLock lock(myGuard);
+    if (myGuard == nullptr) {
+        return;
+    }
+    ScopedMutexLock lock(*myGuard);
     myVesk.reset();
 }

@@ -18,7 +18,8 @@ class VeskInstance {
     VeskInstance(const VeskInstance&) = delete;
     VeskInstance& operator=(const VeskInstance&) = delete;
 
-    // Makes `vesk` the application object (an earlier one is deleted). Initial task.
+    // Makes `vesk` the application object (an earlier one is deleted). Initial task. Throws
+    // std::runtime_error when the guard cannot be made.
     void install(std::unique_ptr<Vesk> vesk);
     // Deletes the application object under the guard; none is left. Initial task.
     void destroy();
@@ -30,7 +31,10 @@ class VeskInstance {
     // it did. Any task (the screens on the display task).
     template <typename Use>
     bool use(Use&& use) {
-        ScopedMutexLock lock(myGuard);
+        if (myGuard == nullptr) {
+            return false;  // nothing was ever installed
+        }
+        ScopedMutexLock lock(*myGuard);
         if (myVesk == nullptr) {
             return false;
         }
@@ -43,6 +47,8 @@ class VeskInstance {
     ~VeskInstance() = default;
     static VeskInstance* create();
 
-    SharedLocalMutex myGuard;
+    // Made by the first install, before any screen exists: the guard lives in the kernel of
+    // the address space that runs the program.
+    std::unique_ptr<SharedLocalMutex> myGuard;
     std::unique_ptr<Vesk> myVesk;
 };
