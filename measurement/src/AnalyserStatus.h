@@ -8,6 +8,14 @@
 #include "Status.h"
 #include "Vesk_AccessClasses.h"
 
+// The state of an analyser for the display, a set of bits; 0 means unknown.
+enum DeviceState : unsigned int {
+    kDeviceReady = 1,
+    kDeviceAlarm = 2,
+    kDeviceWarning = 4,
+    kDeviceRevision = 8,
+};
+
 // The sulfur analyser (polarity 0x4000). Bits: 0 / 1 / 2 device alarm / warning / revision
 // input usable and not 0, 14 (active low) unweighted averages, 15 input failure, 16 zero flow.
 class SulfurStatus : public PublishedStatus {

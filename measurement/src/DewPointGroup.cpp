@@ -68,11 +68,7 @@ const Quantity kQuantities[DewPointGroup::kHostCount] = {
 #undef DEW_POINT_MEANS
 #undef DEW_POINT_COMMON
 
-// State-mask bits and the analyser word's classes.
-constexpr unsigned int kReadyMask = 1;
-constexpr unsigned int kAlarmMask = 2;
-constexpr unsigned int kWarningMask = 4;
-constexpr unsigned int kRevisionMask = 8;
+// The analyser word's classes.
 constexpr uint32_t kAlarmWordBits = 0x1e0;
 constexpr uint32_t kWarningWordBits = 0x1e00;
 constexpr uint32_t kRevisionWordBit = 0x2000;
@@ -180,22 +176,14 @@ void DewPointGroup::restore(Buff* buffer) {
 
 void DewPointGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
                            bool& collectiveInputFailure) {
-    bool alarm = false;
-    bool warning = false;
-    bool generalInputFailure = false;
-    bool inputFailure = false;
-    bool sensorFailure = false;
-    bool unweightedAverage = false;
+    ProcessFlags flags;
     for (MeasurementBase* host : myHosts.inOrder()) {
-        host->process(&alarm, &warning, &generalInputFailure, &inputFailure, &sensorFailure,
-                      &unweightedAverage);
+        flags.process(*host);
     }
-    node_io::writeBool(myAlarmOutput, alarm);
-    node_io::writeBool(myInputFailureOutput, inputFailure);
-    collectiveAlarm = collectiveAlarm || alarm || generalInputFailure;
-    collectiveWarning = collectiveWarning || warning;
-    collectiveInputFailure = collectiveInputFailure || generalInputFailure;
-    myStatus.update(unweightedAverage);
+    node_io::writeBool(myAlarmOutput, flags.alarm);
+    node_io::writeBool(myInputFailureOutput, flags.inputFailure);
+    flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
+    myStatus.update(flags.unweightedAverage);
 }
 
 void DewPointGroup::save(Buff& buffer) {
@@ -205,26 +193,26 @@ void DewPointGroup::save(Buff& buffer) {
 }
 
 unsigned int DewPointGroup::deviceStateMask() const {
-    unsigned int mask = kReadyMask;
+    unsigned int mask = kDeviceReady;
     uint32_t word = 0;
     if (!analyser_input::readUsableWord(myAnalyserStatus, &word)) {
         mask = 0;
     } else {
         if ((word & kAlarmWordBits) != 0) {
-            mask = kAlarmMask;
+            mask = kDeviceAlarm;
         }
         if ((word & kWarningWordBits) != 0) {
-            mask = (mask & ~kReadyMask) | kWarningMask;
+            mask = (mask & ~kDeviceReady) | kDeviceWarning;
         }
         if ((word & kRevisionWordBit) != 0) {
-            mask = (mask & ~kReadyMask) | kRevisionMask;
+            mask = (mask & ~kDeviceReady) | kDeviceRevision;
         }
     }
     if (FbDo_IsInUse(myAnalyserAlarm) != 0 && isUsable(node_io::status(myAnalyserAlarm))) {
         if (node_io::readBool(myAnalyserAlarm)) {
-            mask = (mask & ~kReadyMask) | kAlarmMask;
+            mask = (mask & ~kDeviceReady) | kDeviceAlarm;
         } else if (mask == 0) {
-            mask = kReadyMask;
+            mask = kDeviceReady;
         }
     }
     return mask;

@@ -171,26 +171,18 @@ void OxygenGroup::save(Buff& buffer) {
 
 void OxygenGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
-    bool alarm = false;
-    bool warning = false;
-    bool generalInputFailure = false;
-    bool inputFailure = false;
-    bool sensorFailure = false;
-    bool unweightedAverage = false;
+    ProcessFlags flags;
     for (MeasurementBase* host : {bestValueHost.get(), averageHost.get(), lifeTimeHost.get()}) {
-        host->process(&alarm, &warning, &generalInputFailure, &inputFailure, &sensorFailure,
-                      &unweightedAverage);
+        flags.process(*host);
     }
-    node_io::writeBool(myAlarm, alarm);
-    node_io::writeBool(myWarning, warning);
-    node_io::writeBool(myInputFailureAlarm, inputFailure);
+    node_io::writeBool(myAlarm, flags.alarm);
+    node_io::writeBool(myWarning, flags.warning);
+    node_io::writeBool(myInputFailureAlarm, flags.inputFailure);
     if (!singleSensor) {
-        node_io::writeBool(mySensorFailureAlarm, sensorFailure);
+        node_io::writeBool(mySensorFailureAlarm, flags.sensorFailure);
     }
-    status->update(unweightedAverage);
-    collectiveAlarm = collectiveAlarm || alarm || generalInputFailure;
-    collectiveWarning = collectiveWarning || warning;
-    collectiveInputFailure = collectiveInputFailure || generalInputFailure;
+    status->update(flags.unweightedAverage);
+    flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
 bool OxygenGroup::isFirstSensorInUse() const {

@@ -54,12 +54,6 @@ const Quantity kQuantities[SulfurGroup::kHostCount] = {
 
 #undef SULFUR_QUANTITY
 
-// State-mask bits of a device input: alarm, warning, revision; and the mask of "ready".
-constexpr unsigned int kReadyMask = 1;
-constexpr unsigned int kAlarmMask = 2;
-constexpr unsigned int kWarningMask = 4;
-constexpr unsigned int kRevisionMask = 8;
-
 // Fetches a node of the quantity with its check text "<owner>.get<prefix><token>()".
 template <typename Node>
 Node fetch(const Vesk_Sulfur& owner, const char* ownerText, Node (Vesk_Sulfur::*getter)() const,
@@ -159,22 +153,14 @@ void SulfurGroup::restore(Buff* buffer) {
 
 void SulfurGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
-    bool alarm = false;
-    bool warning = false;
-    bool generalInputFailure = false;
-    bool inputFailure = false;
-    bool sensorFailure = false;
-    bool unweightedAverage = false;
+    ProcessFlags flags;
     for (Host& host : myHosts) {
-        host.process(&alarm, &warning, &generalInputFailure, &inputFailure, &sensorFailure,
-                     &unweightedAverage);
+        flags.process(host);
     }
-    node_io::writeBool(myAlarmOutput, alarm);
-    node_io::writeBool(myInputFailureOutput, inputFailure);
-    myStatus.update(unweightedAverage);
-    collectiveAlarm = collectiveAlarm || alarm || generalInputFailure;
-    collectiveWarning = collectiveWarning || warning;
-    collectiveInputFailure = collectiveInputFailure || generalInputFailure;
+    node_io::writeBool(myAlarmOutput, flags.alarm);
+    node_io::writeBool(myInputFailureOutput, flags.inputFailure);
+    myStatus.update(flags.unweightedAverage);
+    flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
 void SulfurGroup::save(Buff& buffer) {
@@ -188,9 +174,9 @@ unsigned int SulfurGroup::deviceStateMask() const {
         FbDoNode node;
         unsigned int mask;
     };
-    const DeviceInput inputs[] = {{myDeviceAlarm, kAlarmMask},
-                                  {myDeviceWarning, kWarningMask},
-                                  {myDeviceRevision, kRevisionMask}};
+    const DeviceInput inputs[] = {{myDeviceAlarm, kDeviceAlarm},
+                                  {myDeviceWarning, kDeviceWarning},
+                                  {myDeviceRevision, kDeviceRevision}};
     unsigned int mask = 0;
     bool allKnown = true;
     for (const DeviceInput& input : inputs) {
@@ -201,5 +187,5 @@ unsigned int SulfurGroup::deviceStateMask() const {
             mask |= input.mask;
         }
     }
-    return (mask == 0 && allKnown) ? kReadyMask : mask;
+    return (mask == 0 && allKnown) ? kDeviceReady : mask;
 }

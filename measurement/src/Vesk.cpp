@@ -47,12 +47,6 @@ const char* const kStateTextKeys[] = {"DS_unknown_LR", "DS_ready_LR", "DS_alarm_
 constexpr char16_t kMissingText[] = u"???";
 constexpr char16_t kSeparator[] = u", ";
 
-// State-mask bits.
-constexpr unsigned int kReadyMask = 1;
-constexpr unsigned int kAlarmMask = 2;
-constexpr unsigned int kWarningMask = 4;
-constexpr unsigned int kRevisionMask = 8;
-
 // The working directory, or "" when it cannot be told.
 std::string currentDirectory() {
     char path[4096];
@@ -204,12 +198,12 @@ std::u16string Vesk::composeDeviceStateText(unsigned int mask) const {
     TARVO_TRACE(Tarvo_GetTraceSelector(), kStateTextTrace, TraceFormat(kTraceArgInt, kTraceArgInt),
                 mask, language);
     const auto& texts = myStateTexts[language];
-    if ((mask & kReadyMask) != 0) {
+    if ((mask & kDeviceReady) != 0) {
         return texts[kReady];
     }
     std::u16string result;
     const std::pair<unsigned int, StateText> parts[] = {
-        {kAlarmMask, kAlarm}, {kWarningMask, kWarning}, {kRevisionMask, kRevision}};
+        {kDeviceAlarm, kAlarm}, {kDeviceWarning, kWarning}, {kDeviceRevision, kRevision}};
     for (const auto& [bit, text] : parts) {
         if ((mask & bit) != 0) {
             result += result.empty() ? u"" : kSeparator;

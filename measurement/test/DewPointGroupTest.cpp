@@ -168,27 +168,7 @@ TEST_F(DewPointGroupTest, StatusWordLatchesAtTheHour) {
 }
 
 TEST_F(DewPointGroupTest, SavedStatesComeBackInHostOrder) {
-    auto group = make();
-    group->restore(nullptr);
-    for (size_t i = 0; i < kTokens.size(); ++i) {
-        tree->setDouble("DPs.Imp_" + kTokens[i], 2.0 * (i + 1));
-    }
-    cycle(*group);
-    ManagedBuff saved(DewPointGroup::kHostCount * 64);
-    group->save(saved);
-    EXPECT_EQ(saved.offset(), DewPointGroup::kHostCount * 64);
-    for (size_t i = 0; i < kTokens.size(); ++i) {
-        saved.setPosition(static_cast<uint32_t>(i * 64 + 16));
-        EXPECT_DOUBLE_EQ(saved.readValue<double>(), 2.0 * (i + 1)) << kTokens[i];
-    }
-    auto restarted = make();
-    saved.rewind();
-    restarted->restore(&saved);
-    setAll("DPs", "Imp_", kTokens, 0.0);
-    cycle(*restarted);
-    for (size_t i = 0; i < kTokens.size(); ++i) {
-        EXPECT_DOUBLE_EQ(tree->doubleValue("DPs.ChA_" + kTokens[i]), 1.0 * (i + 1)) << kTokens[i];
-    }
+    expectSavedStatesInHostOrder([this] { return make(); }, "DPs", kTokens);
 }
 
 TEST_F(DewPointGroupTest, DestructionIsTraced) {
@@ -200,29 +180,22 @@ TEST_F(DewPointGroupTest, DestructionIsTraced) {
 }
 
 TEST(DewPointGroupNodes, AMissingNodeStopsTheConstruction) {
-    struct Case {
-        const char* parent;
-        const char* name;
-        const char* check;
-    };
-    const std::vector<Case> cases = {
-        {"DPs", "A_dp", "dewPointsNode.getA_dp()"},
-        {"DPs", "Imp_DSdp", "dewPointsNode.getImp_DSdp( )"},
-        {"DPs", "Imp_DSadp", "dewPointsNode.getImp_DSadp()"},
-        {"DPs", "UA_thdp", "myDewPointsNode.getUA_thdp()"},
-        {"DPs", "LAL_pdps2", "myDewPointsNode.getLAL_pdps2()"},
-        {"DPs", "CV_hwdp3", "myDewPointsNode.getCV_hwdp3()"},
-        {"DPs", "LhStatus_dp", "myDewPointsNode.getLhStatus_dp()"},
-        {"General", "StartUp_Delay", "myGeneralNode.getStartUp_Delay()"},
-        {"General", "Imp_Qn", "myGeneralNode.getImp_Qn()"},
-    };
-    for (const Case& c : cases) {
-        auto tree = TreeFixture::treeWithout(c.parent, c.name);
-        Vesk_Root root(tree->root());
-        const size_t members = UpdatableRegistry::instance().memberCount();
-        expectMissingNode([&] { DewPointGroup group(root.getGeneral(), root.getDPs()); }, c.check);
-        EXPECT_EQ(UpdatableRegistry::instance().memberCount(), members) << c.check;
-    }
+    expectEachMissingNodeStops(
+        {
+            {"DPs", "A_dp", "dewPointsNode.getA_dp()"},
+            {"DPs", "Imp_DSdp", "dewPointsNode.getImp_DSdp( )"},
+            {"DPs", "Imp_DSadp", "dewPointsNode.getImp_DSadp()"},
+            {"DPs", "UA_thdp", "myDewPointsNode.getUA_thdp()"},
+            {"DPs", "LAL_pdps2", "myDewPointsNode.getLAL_pdps2()"},
+            {"DPs", "CV_hwdp3", "myDewPointsNode.getCV_hwdp3()"},
+            {"DPs", "LhStatus_dp", "myDewPointsNode.getLhStatus_dp()"},
+            {"General", "StartUp_Delay", "myGeneralNode.getStartUp_Delay()"},
+            {"General", "Imp_Qn", "myGeneralNode.getImp_Qn()"},
+        },
+        [](host::HostTree& tree, const MissingNode&) {
+            Vesk_Root root(tree.root());
+            DewPointGroup group(root.getGeneral(), root.getDPs());
+        });
 }
 
 }  // namespace

@@ -172,31 +172,7 @@ TEST_F(SulfurGroupTest, TriggerSetAtStartIsNotAnHourEnd) {
 }
 
 TEST_F(SulfurGroupTest, SavedStatesComeBackInHostOrder) {
-    auto group = make();
-    group->restore(nullptr);
-    for (size_t i = 0; i < kTokens.size(); ++i) {
-        tree->setDouble("Sulfur.Imp_" + kTokens[i], 10.0 * (i + 1));
-    }
-    cycle(*group);
-    ManagedBuff saved(SulfurGroup::kHostCount * 64);
-    group->save(saved);
-    EXPECT_EQ(saved.offset(), SulfurGroup::kHostCount * 64);
-
-    // The bytes of host i are its own: its plain sum stands at offset 16 of its state.
-    for (size_t i = 0; i < kTokens.size(); ++i) {
-        saved.setPosition(static_cast<uint32_t>(i * 64 + 16));
-        EXPECT_DOUBLE_EQ(saved.readValue<double>(), 10.0 * (i + 1)) << kTokens[i];
-    }
-
-    auto restarted = make();
-    saved.rewind();
-    restarted->restore(&saved);
-    setAll("Sulfur", "Imp_", kTokens, 0.0);
-    cycle(*restarted);
-    for (size_t i = 0; i < kTokens.size(); ++i) {
-        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_" + kTokens[i]), 5.0 * (i + 1))
-            << kTokens[i];
-    }
+    expectSavedStatesInHostOrder([this] { return make(); }, "Sulfur", kTokens);
 }
 
 TEST_F(SulfurGroupTest, DestructionIsTraced) {
@@ -208,29 +184,21 @@ TEST_F(SulfurGroupTest, DestructionIsTraced) {
 }
 
 TEST(SulfurGroupNodes, AMissingNodeStopsTheConstruction) {
-    struct Case {
-        const char* parent;
-        const char* name;
-        const char* check;
-    };
-    const std::vector<Case> cases = {
-        {"Sulfur", "A_S", "mySulfurNode.getA_S()"},
-        {"Sulfur", "Imp_DR", "mySulfurNode.getImp_DR()"},
-        {"Sulfur", "UW_Merc", "sulfurNode.getUW_Merc()"},
-        {"Sulfur", "UA_EM", "mySulfurNode.getUA_EM()"},
-        {"Sulfur", "LdA_COS", "mySulfurNode.getLdA_COS()"},
-        {"Sulfur", "CStatus_S", "mySulfurNode.getCStatus_S()"},
-        {"General", "PowerOn_Delay", "myGeneralNode.getPowerOn_Delay()"},
-        {"General", "TrigAvg_Day", "myGeneralNode.getTrigAvg_Day()"},
-    };
-    for (const Case& c : cases) {
-        auto tree = TreeFixture::treeWithout(c.parent, c.name);
-        Vesk_Root root(tree->root());
-        const size_t members = UpdatableRegistry::instance().memberCount();
-        expectMissingNode([&] { SulfurGroup group(root.getGeneral(), root.getSulfur()); }, c.check);
-        // Every parameter object of the hosts built so far is gone again.
-        EXPECT_EQ(UpdatableRegistry::instance().memberCount(), members) << c.check;
-    }
+    expectEachMissingNodeStops(
+        {
+            {"Sulfur", "A_S", "mySulfurNode.getA_S()"},
+            {"Sulfur", "Imp_DR", "mySulfurNode.getImp_DR()"},
+            {"Sulfur", "UW_Merc", "sulfurNode.getUW_Merc()"},
+            {"Sulfur", "UA_EM", "mySulfurNode.getUA_EM()"},
+            {"Sulfur", "LdA_COS", "mySulfurNode.getLdA_COS()"},
+            {"Sulfur", "CStatus_S", "mySulfurNode.getCStatus_S()"},
+            {"General", "PowerOn_Delay", "myGeneralNode.getPowerOn_Delay()"},
+            {"General", "TrigAvg_Day", "myGeneralNode.getTrigAvg_Day()"},
+        },
+        [](host::HostTree& tree, const MissingNode&) {
+            Vesk_Root root(tree.root());
+            SulfurGroup group(root.getGeneral(), root.getSulfur());
+        });
 }
 
 }  // namespace

@@ -20,14 +20,7 @@
 #include "UpdatableRegistry.h"
 
 // The six process flags of one cycle.
-struct Flags {
-    bool alarm = false;
-    bool warning = false;
-    bool generalInputFailure = false;
-    bool inputFailure = false;
-    bool sensorFailure = false;
-    bool unweightedAverage = false;
-};
+using Flags = ProcessFlags;
 
 class TreeFixture : public ::testing::Test {
   protected:
@@ -98,8 +91,7 @@ class TreeFixture : public ::testing::Test {
     // Runs one cycle of `host` with cleared flags and returns them.
     static Flags cycle(MeasurementBase& host) {
         Flags f;
-        host.process(&f.alarm, &f.warning, &f.generalInputFailure, &f.inputFailure,
-                     &f.sensorFailure, &f.unweightedAverage);
+        f.process(host);
         return f;
     }
 

@@ -15,6 +15,7 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
+#include "ScratchDirectory.h"
 #include "Tarvo.h"
 #include "TreeFixture.h"
 #include "UpdatableRegistry.h"
@@ -36,12 +37,6 @@ class VeskHooksTest : public ::testing::Test {
         pAsInfo->pTheTree = tree->tree();
         host::setInstanceIndex(1);
         host::setTraceLevel(5);
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory = ::testing::TempDir() + test->test_suite_name() + "." + test->name();
-        mkdir(directory.c_str(), 0700);
-        char previous[4096];
-        previousDirectory = getcwd(previous, sizeof(previous)) != nullptr ? previous : "";
-        EXPECT_EQ(chdir(directory.c_str()), 0);
         // Limits above every input (all 0), so that nothing is raised unless a test raises it.
         for (const char* q : {"Merc", "HC", "TS", "H2S", "COS", "MM", "EM"}) {
             tree->setDouble(std::string("Sulfur.UAL_") + q, 1000.0);
@@ -61,9 +56,6 @@ class VeskHooksTest : public ::testing::Test {
     ~VeskHooksTest() override {
         VeskInstance::shared().destroy();
         pAsInfo->pTheTree = nullptr;
-        std::remove(kFile);
-        EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
-        rmdir(directory.c_str());
         host::setInstanceIndex(std::nullopt);
         host::resetTraceSettings();
     }
@@ -80,8 +72,7 @@ class VeskHooksTest : public ::testing::Test {
 
     std::unique_ptr<host::HostTree> tree;
     AsInfo* pAsInfo = nullptr;
-    std::string directory;
-    std::string previousDirectory;
+    ScratchDirectory scratch;
 };
 
 TEST_F(VeskHooksTest, DefaultSetFillsTheProgramsSlots) {

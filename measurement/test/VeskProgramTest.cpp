@@ -16,6 +16,7 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
+#include "ScratchDirectory.h"
 #include "SimSystemManager.h"
 #include "Tarvo.h"
 #include "Vesk_AccessClasses.h"
@@ -36,22 +37,12 @@ class VeskProgramTest : public ::testing::Test {
         host::resetTraceSettings();
         host::useVirtualTime();
         host::setTreeModelFile(VESK_MODEL_FILE);
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory = ::testing::TempDir() + test->test_suite_name() + "." + test->name();
-        mkdir(directory.c_str(), 0700);
-        char previous[4096];
-        previousDirectory = getcwd(previous, sizeof(previous)) != nullptr ? previous : "";
-        ASSERT_EQ(chdir(directory.c_str()), 0);
-        std::remove(kFile);
     }
     void TearDown() override {
         manager.reset();
         SysManRegisterDefaultHooks(nullptr);
         host::resetFramework();
         host::resetTraceSettings();
-        std::remove(kFile);
-        EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
-        rmdir(directory.c_str());
     }
 
     // Starts the simulation and the program's initial task; waits for its registration.
@@ -73,8 +64,7 @@ class VeskProgramTest : public ::testing::Test {
     static int returned;
     std::unique_ptr<sim::SystemManager> manager;
     Task task = nullptr;
-    std::string directory;
-    std::string previousDirectory;
+    ScratchDirectory scratch;
 };
 
 int VeskProgramTest::returned = -1;

@@ -15,6 +15,7 @@
 #include "HostFramework.h"
 #include "HostKernel.h"
 #include "HostTrace.h"
+#include "ScratchDirectory.h"
 #include "Vesk.h"
 
 namespace {
@@ -31,19 +32,9 @@ class VeskTest : public GroupFixture {
     VeskTest() {
         Sysmanlib_AsInfo_Setup(addressSpace(), 0);
         host::setInstanceIndex(1);
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        directory = ::testing::TempDir() + test->test_suite_name() + "." + test->name();
-        mkdir(directory.c_str(), 0700);
-        char previous[4096];
-        previousDirectory = getcwd(previous, sizeof(previous)) != nullptr ? previous : "";
-        EXPECT_EQ(chdir(directory.c_str()), 0);
-        std::remove(kFile);
         quietLimits();
     }
     ~VeskTest() override {
-        std::remove((directory + "/" + kFile).c_str());
-        EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
-        rmdir(directory.c_str());
         host::setInstanceIndex(std::nullopt);
         host::setLanguage(std::nullopt);
         host::resetTraceSettings();
@@ -85,8 +76,8 @@ class VeskTest : public GroupFixture {
     }
 
     static constexpr const char* kFile = "VeskDataI01.bin";
-    std::string directory;
-    std::string previousDirectory;
+    ScratchDirectory scratch;
+    const std::string& directory = scratch.path();
 };
 
 TEST_F(VeskTest, FileNameCarriesTheInstanceIndexWithTwoDigitsAtLeast) {
@@ -348,26 +339,19 @@ TEST_F(VeskTest, FurtherDewPointSensorsFollowTheCountNode) {
 }
 
 TEST_F(VeskTest, AMissingNodeStopsTheConstruction) {
-    struct Case {
-        const char* parent;
-        const char* name;
-        const char* check;
-    };
-    const std::vector<Case> cases = {
-        {"", "General", "myVeskNode.getGeneral()"},
-        {"General", "A_IFc", "myGeneralNode.getA_IFc()"},
-        {"General", "W_gen", "myGeneralNode.getW_gen()"},
-        {"", "Sulfur", "myVeskNode.getSulfur()"},
-        {"", "DPs", "myVeskNode.getDPs()"},
-        {"", "Oxygen", "myVeskNode.getOxygen()"},
-        {"DPs", "UA_thdp", "myDewPointsNode.getUA_thdp()"},
-    };
-    for (const Case& c : cases) {
-        tree = treeWithout(c.parent, c.name);
-        const size_t members = UpdatableRegistry::instance().memberCount();
-        expectMissingNode([&] { make(); }, c.check);
-        EXPECT_EQ(UpdatableRegistry::instance().memberCount(), members) << c.check;
-    }
+    expectEachMissingNodeStops(
+        {
+            {"", "General", "myVeskNode.getGeneral()"},
+            {"General", "A_IFc", "myGeneralNode.getA_IFc()"},
+            {"General", "W_gen", "myGeneralNode.getW_gen()"},
+            {"", "Sulfur", "myVeskNode.getSulfur()"},
+            {"", "DPs", "myVeskNode.getDPs()"},
+            {"", "Oxygen", "myVeskNode.getOxygen()"},
+            {"DPs", "UA_thdp", "myDewPointsNode.getUA_thdp()"},
+        },
+        [](host::HostTree& missing, const MissingNode&) {
+            Vesk vesk(missing.root(), addressSpace());
+        });
 }
 
 TEST_F(VeskTest, DestructionIsTracedBeforeTheGroups) {
