@@ -40,6 +40,7 @@ class VeskProgramTest : public ::testing::Test {
     }
     void TearDown() override {
         manager.reset();
+        host::dropAddressSpaceTree();
         SysManRegisterDefaultHooks(nullptr);
         host::resetFramework();
         host::resetTraceSettings();
