@@ -175,6 +175,17 @@ TEST_F(VeskHooksTest, StartAndProcessLeaveAMissingObjectAlone) {
     EXPECT_FALSE(exists(kFile));
 }
 
+TEST_F(VeskHooksTest, StartWithoutTreeAccessLoadsNothing) {
+    ASSERT_EQ(OnFbDO(pAsInfo), 0);
+    ASSERT_EQ(OnCreate(pAsInfo), 0);
+    ASSERT_EQ(FbDo_BeginTreeAccess(tree->tree()), 0);
+    host::TraceCapture traces;
+    EXPECT_EQ(OnStart(pAsInfo), 1);
+    EXPECT_TRUE(traces.contains(0x100b3));
+    EXPECT_EQ(VeskInstance::shared().get()->dataFileName(), "");  // no load was tried
+    EXPECT_EQ(FbDo_EndTreeAccess(tree->tree()), 0);
+}
+
 TEST_F(VeskHooksTest, ProcessWithoutTreeAccessRunsNothing) {
     startUp();
     ASSERT_EQ(FbDo_BeginTreeAccess(tree->tree()), 0);
