@@ -129,6 +129,9 @@ int VeskProgramMain() {
             Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName() : "unknown AS";
         Tarvo_FatalReport(name, error.what(), kSourcePath);
     } catch (...) {
+        if (IsTaskEnding()) {
+            throw;  // the kernel ends the task: not a failure of the program
+        }
         const char* name =
             Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName() : "unknown AS";
         Tarvo_FatalReport(name, "unknown", kSourcePath);

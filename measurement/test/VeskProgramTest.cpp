@@ -90,6 +90,10 @@ TEST_F(VeskProgramTest, RunsItsHooksFromRegistrationToShutdown) {
     ASSERT_TRUE(manager->shutdown());
     EXPECT_FALSE(manager->stopped());
 
+    // Ending the simulation ends the program's task: no failure of the program.
+    manager.reset();
+    EXPECT_TRUE(host::fatalReports().empty());
+
     std::ifstream file(kFile, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
