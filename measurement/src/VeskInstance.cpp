@@ -25,9 +25,7 @@ VeskInstance* VeskInstance::create() {
 }
 
 void VeskInstance::install(std::unique_ptr<Vesk> vesk) {
-    if (myGuard == nullptr) {
-        myGuard = std::make_unique<SharedLocalMutex>();
-    }
+    myGuard = std::make_unique<SharedLocalMutex>();
     ScopedMutexLock lock(*myGuard);
     myVesk = std::move(vesk);
 }

@@ -18,8 +18,10 @@ class VeskInstance {
     VeskInstance(const VeskInstance&) = delete;
     VeskInstance& operator=(const VeskInstance&) = delete;
 
-    // Makes `vesk` the application object (an earlier one is deleted). Initial task. Throws
-    // std::runtime_error when the guard cannot be made.
+    // Makes `vesk` the application object (an earlier one, left by a run of the program that
+    // ended without its shutdown, is deleted) under a guard made anew: the create hook runs
+    // once a run, before any screen exists. Initial task. Throws std::runtime_error when the
+    // guard cannot be made.
     void install(std::unique_ptr<Vesk> vesk);
     // Deletes the application object under the guard; none is left. Initial task.
     void destroy();
@@ -47,8 +49,7 @@ class VeskInstance {
     ~VeskInstance() = default;
     static VeskInstance* create();
 
-    // Made by the first install, before any screen exists: the guard lives in the kernel of
-    // the address space that runs the program.
+    // Made by each install: the guard belongs to the kernel of the run that installed.
     std::unique_ptr<SharedLocalMutex> myGuard;
     std::unique_ptr<Vesk> myVesk;
 };

@@ -122,6 +122,7 @@ const SysManHookTable& VeskDefaultHooks() {
 
 int VeskProgramMain() {
     try {
+        UpdatableRegistry::instance().startRun();
         SysManRegisterDefaultHooks(&kHooks);
         SysManStartDefault(kCodeImage, &kCodeImage[3], kRelease, kStartTable, 0);
     } catch (const std::exception& error) {

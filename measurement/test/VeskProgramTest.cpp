@@ -27,8 +27,6 @@ namespace {
 
 constexpr const char* kFile = "VeskDataI07.bin";
 
-// As on the device, the program runs once in a process (its parameter registry and application
-// object live as long as the process): ctest runs each test in a process of its own.
 class VeskProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -98,6 +96,30 @@ TEST_F(VeskProgramTest, RunsItsHooksFromRegistrationToShutdown) {
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes.size(), 1416u);
+}
+
+TEST_F(VeskProgramTest, ASecondRunInTheProcessContinuesTheAveragesOfTheFirst) {
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    FbDo_WriteDouble(root().getSulfur().getImp_MM(), 9.0, nullptr);
+    ASSERT_TRUE(manager->trigger(43, 0));
+    ASSERT_TRUE(manager->shutdown());
+
+    // The address space ends and starts again with the same files and a tree made anew.
+    manager.reset();
+    host::resetFramework();
+    host::dropAddressSpaceTree();
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    Vesk_Sulfur sulfur = root().getSulfur();
+    EXPECT_DOUBLE_EQ(FbDo_ReadDouble(sulfur.getChA_MM(), 0.0, nullptr, 0), 0.0);
+    FbDo_WriteDouble(sulfur.getImp_MM(), 3.0, nullptr);
+    ASSERT_TRUE(manager->trigger(43, 0));
+    EXPECT_DOUBLE_EQ(FbDo_ReadDouble(sulfur.getChA_MM(), 0.0, nullptr, 0), 6.0);  // (9 + 3) / 2
+    ASSERT_TRUE(manager->shutdown());
+    EXPECT_TRUE(host::fatalReports().empty());
 }
 
 TEST_F(VeskProgramTest, AnExceptionLeavingTheClientIsReportedAsFatal) {
