@@ -4,7 +4,10 @@
 One class per structure or choice node, named <model name>_<path> (the root: <model name>_Root),
 holding the node and giving one getter per named child: `get` + the child's name, which fetches
 the child by its fixed index with FbDo_GetChild (choice nodes: their alternatives with
-FbDo_GetChoiceNode). The header also gives GetRootNodeOfTree, which asserts "pTheTree".
+FbDo_GetChoiceNode). A getter returns the child's own type: the class of a subtree, or for a
+leaf the handle type of its kind and use (`DoubleInputNode`, `BoolOutputNode`, `TriggerNode`,
+...), so that a part built from the wrong kind of node does not compile. The header also gives
+GetRootNodeOfTree, which asserts "pTheTree", and a checkNotNull that keeps the handle's type.
 The host loads the same model files as the tree definition (docs/tree-model.md).
 """
 
@@ -14,9 +17,13 @@ import re
 import sys
 
 MEMBERS = {"name", "kind", "index", "number", "value", "status", "inUse", "children", "selected",
-           "alternatives", "source", "valueKind", "attributes", "comment"}
-KINDS = {"structure", "double", "integer", "unsigned", "bool", "word", "text", "trigger",
-         "choice", "import"}
+           "alternatives", "source", "valueKind", "attributes", "access", "comment"}
+# Kind -> the word that starts its handle type's name.
+KINDS = {"structure": "Structure", "double": "Double", "integer": "Integer",
+         "unsigned": "Unsigned", "bool": "Bool", "word": "Word", "text": "Text",
+         "trigger": "Trigger", "choice": "Choice", "import": "Import"}
+# Use of a leaf ("access") -> the word it adds to the handle type's name.
+ACCESSES = {"": "", "input": "Input", "output": "Output", "parameter": "Parameter"}
 
 
 class ModelError(Exception):
@@ -42,6 +49,9 @@ class Node:
         self.kind = spec.get("kind", "structure")
         if self.kind not in KINDS:
             raise ModelError(f"{where}: unknown kind \"{self.kind}\"")
+        self.access = spec.get("access", "")
+        if self.access not in ACCESSES or (self.access and self.kind in ("structure", "choice")):
+            raise ModelError(f"{where}: \"access\" of a value node is input, output or parameter")
         self.index = index
         self.path = path
         self.children = []  # (index, Node)
@@ -91,9 +101,14 @@ class Node:
         return self.kind in ("structure", "choice") and any(node.name for _, node in members)
 
     def walk(self):
-        yield self
+        """Every node below this one, then this one: a subtree's class comes before its user."""
         for _, child in self.children + self.alternatives:
             yield from child.walk()
+        yield self
+
+    def handle_type(self):
+        """The type of the handle a getter of this leaf returns."""
+        return f"{KINDS[self.kind]}{ACCESSES[self.access]}Node"
 
 
 def load_model(path):
@@ -116,12 +131,41 @@ def class_name(model_name, node):
     return re.sub(r"_+", "_", f"{model_name}_{re.sub(r'[^A-Za-z0-9_]', '_', node.path)}")
 
 
-def getter(node, owner_kind):
+def getter(model_name, node, owner_kind):
     what = "alternative" if owner_kind == "choice" else "child"
     fetch = "FbDo_GetChoiceNode" if owner_kind == "choice" else "FbDo_GetChild"
-    return (f"    // {node.kind}, {what} {node.index}\n"
-            f"    FbDoNode get{identifier(node.name)}() const "
+    result = class_name(model_name, node) if node.has_class() else node.handle_type()
+    use = f" {node.access}" if node.access else ""
+    return (f"    // {node.kind}{use}, {what} {node.index}\n"
+            f"    {result} get{identifier(node.name)}() const "
             f"{{ return {fetch}(myNode, {node.index}); }}\n")
+
+
+def node_types():
+    """The leaf handle types, shared by every generated header (defined once per program)."""
+    lines = ["#ifndef ACCESS_CLASSES_NODE_TYPES\n", "#define ACCESS_CLASSES_NODE_TYPES\n", "\n",
+             "// A node handle of one kind and use. It is made from and used as an FbDoNode, but\n",
+             "// one handle type never turns into another, so a part that asks for a double input\n",
+             "// cannot be handed a bool output.\n",
+             "template <typename Kind>\n", "class TypedNode {\n", "  public:\n",
+             "    TypedNode(FbDoNode handle = nullptr) : myNode(handle) {}\n",
+             "    FbDoNode node() const { return myNode; }\n",
+             "    operator FbDoNode() const { return myNode; }\n", "\n", "  private:\n",
+             "    FbDoNode myNode;\n", "};\n", "\n"]
+    for kind in KINDS.values():
+        for access in ACCESSES.values():
+            if access and kind in ("Structure", "Choice"):
+                continue
+            lines.append(f"struct {kind}{access}Kind;\n"
+                         f"using {kind}{access}Node = TypedNode<{kind}{access}Kind>;\n")
+    lines += ["\n",
+              "// checkNotNull (util/Helper.h) for a typed handle or an access class: the same\n",
+              "// check and text, and the handle keeps its type.\n",
+              "template <typename Node, typename = decltype(std::declval<const Node&>().node())>\n",
+              "Node checkNotNull(Node handle, const std::string& expression) {\n",
+              "    checkNotNull(handle.node(), expression);\n", "    return handle;\n", "}\n",
+              "\n", "#endif  // ACCESS_CLASSES_NODE_TYPES\n", "\n"]
+    return "".join(lines)
 
 
 def emit_class(model_name, node):
@@ -135,7 +179,7 @@ def emit_class(model_name, node):
              "    operator FbDoNode() const { return myNode; }\n",
              "\n"]
     members = node.alternatives if node.kind == "choice" else node.children
-    lines += [getter(child, node.kind) for _, child in members if child.name]
+    lines += [getter(model_name, child, node.kind) for _, child in members if child.name]
     lines += ["\n", "  private:\n", "    FbDoNode myNode;\n", "};\n", "\n"]
     return "".join(lines)
 
@@ -145,7 +189,9 @@ def generate(header_name, models, sources):
            "do not edit.\n",
            "// Typed access to the parameter tree: each getter fetches a child by its fixed "
            "index.\n",
-           "#pragma once\n", "\n", "#include \"FbDo.h\"\n", "#include \"Tarvo.h\"\n", "\n"]
+           "#pragma once\n", "\n", "#include <string>\n", "#include <utility>\n", "\n",
+           "#include \"FbDo.h\"\n", "#include \"Tarvo.h\"\n", "#include \"util/Helper.h\"\n", "\n"]
+    out.append(node_types())
     out.append("// The root node of a tree (its first word); asserts \"pTheTree\".\n")
     out += ["inline FbDoNode GetRootNodeOfTree(FbDoTree* pTheTree) {\n",
             "    if (pTheTree == nullptr) {\n",

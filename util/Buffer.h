@@ -81,7 +81,7 @@ class Buff {
                                      uint32_t n) const;
     // Throws std::range_error with this header's path, `line` and "no more space left in buffer".
     [[noreturn]] static void failNoSpace(int line) {
-        throw std::range_error(std::string(__FILE__) + ":" + std::to_string(line) +
+        throw std::range_error(std::string("util/Buffer.h:") + std::to_string(line) +
                                " no more space left in buffer");
     }
 

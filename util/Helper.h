@@ -3,7 +3,7 @@
 //
 // Both programs pass every node getter's result through checkNotNull together with the getter
 // call's source text, so that a node missing from the parameter tree stops the construction
-// with a text such as ".../util/Helper.h:25 myGeneralNode.getA_gen() is NULL".
+// with a text such as "util/Helper.h:25 myGeneralNode.getA_gen() is NULL".
 #pragma once
 
 #include <sstream>
@@ -11,7 +11,7 @@
 #include <string>
 
 // Returns `pointer` unchanged. When it is null, throws std::invalid_argument whose text is this
-// header's path as the compiler records it, ":25 ", `expression` and " is NULL", with nothing
+// header's path in the repository, "util/Helper.h:25 ", `expression` and " is NULL", with nothing
 // else. `expression` is the caller's source text of the checked call, blanks included. The
 // text is built only on the failure path. Any task; keeps no state.
 template <typename T>
@@ -22,6 +22,6 @@ T* checkNotNull(T* pointer, const std::string& expression) {
     std::ostringstream text;
     // The text carries the number of the line below (25): the place the message has always
     // named. Keep the statement on that line.
-    text << __FILE__ << ":" << __LINE__ << " " << expression << " is NULL";
+    text << "util/Helper.h:" << __LINE__ << " " << expression << " is NULL";
     throw std::invalid_argument(text.str());
 }

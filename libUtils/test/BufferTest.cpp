@@ -228,9 +228,9 @@ TEST_F(BufferTest, ValuesAreStoredLittleEndianByteByByte) {
 TEST_F(BufferTest, ShortReadAndWriteOfValuesLeaveThePosition) {
     buffer.setPosition(5);  // 3 bytes left
     std::string text = thrownText<std::range_error>([&] { buffer.readValue<uint32_t>(); });
-    EXPECT_TRUE(endsWith(text, "util/Buffer.h:277 no more space left in buffer")) << text;
+    EXPECT_EQ(text, "util/Buffer.h:277 no more space left in buffer");
     text = thrownText<std::range_error>([&] { buffer.writeValue<uint32_t>(1); });
-    EXPECT_TRUE(endsWith(text, "util/Buffer.h:239 no more space left in buffer")) << text;
+    EXPECT_EQ(text, "util/Buffer.h:239 no more space left in buffer");
     EXPECT_EQ(buffer.offset(), 5u);
 }
 

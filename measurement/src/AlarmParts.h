@@ -9,12 +9,13 @@
 
 #include "FbDo.h"
 #include "Parameter.h"
+#include "Vesk_AccessClasses.h"
 
 // The switch-on delay and the latched decision shared by both alarm kinds.
 class AlarmBase {
   public:
     // `switchOnDelay` is StartUp_Delay (in units of 60 cycles); `resetNode` is Imp_zeroQn.
-    AlarmBase(const UnsignedParameter& switchOnDelay, FbDoNode resetNode)
+    AlarmBase(const UnsignedParameter& switchOnDelay, BoolInputNode resetNode)
         : mySwitchOnDelay(switchOnDelay), myResetNode(resetNode) {}
 
     // Advances the delay counter; sets `alarm` while the last decision raised an alarm.
@@ -41,8 +42,8 @@ class AlarmBase {
 // Upper limit (UAL_) with its alarm output (UA_). A NaN mean or limit never reaches the limit.
 class UpperAlarm : public AlarmBase {
   public:
-    UpperAlarm(const DoubleParameter& upperLimit, FbDoNode upperOutput,
-               const UnsignedParameter& switchOnDelay, FbDoNode resetNode)
+    UpperAlarm(const DoubleParameter& upperLimit, BoolOutputNode upperOutput,
+               const UnsignedParameter& switchOnDelay, BoolInputNode resetNode)
         : AlarmBase(switchOnDelay, resetNode),
           myUpperLimit(upperLimit),
           myUpperOutput(upperOutput) {}
@@ -63,9 +64,9 @@ class UpperAlarm : public AlarmBase {
 // Upper (UAL_/UA_) and lower (LAL_/LA_) limits; either half can latch the alarm.
 class UpperAndLowerAlarm : public AlarmBase {
   public:
-    UpperAndLowerAlarm(const DoubleParameter& upperLimit, FbDoNode upperOutput,
-                       const DoubleParameter& lowerLimit, FbDoNode lowerOutput,
-                       const UnsignedParameter& switchOnDelay, FbDoNode resetNode)
+    UpperAndLowerAlarm(const DoubleParameter& upperLimit, BoolOutputNode upperOutput,
+                       const DoubleParameter& lowerLimit, BoolOutputNode lowerOutput,
+                       const UnsignedParameter& switchOnDelay, BoolInputNode resetNode)
         : AlarmBase(switchOnDelay, resetNode),
           myUpperLimit(upperLimit),
           myUpperOutput(upperOutput),

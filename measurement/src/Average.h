@@ -13,34 +13,31 @@
 #include "NodeIo.h"
 #include "Parameter.h"
 #include "StartUpPhase.h"
+#include "TarvoTrace.h"
 #include "ValueStatus.h"
+#include "Vesk_AccessClasses.h"
 #include "util/Buffer.h"
 
 // The nodes an average reads and writes: the General node's triggers and flow inputs, and the
 // quantity's four mean outputs.
 struct AverageNodes {
-    FbDoNode hourTrigger;  // TrigAvg_Hour
-    FbDoNode dayTrigger;   // TrigAvg_Day
-    FbDoNode flow;         // Imp_Qn: the weight of each value
-    FbDoNode zeroFlow;     // Imp_zeroQn
-    FbDoNode currentHour;  // ChA_
-    FbDoNode currentDay;   // CdA_
-    FbDoNode lastHour;     // LhA_
-    FbDoNode lastDay;      // LdA_
+    TriggerNode hourTrigger;       // TrigAvg_Hour
+    TriggerNode dayTrigger;        // TrigAvg_Day
+    DoubleInputNode flow;          // Imp_Qn: the weight of each value
+    BoolInputNode zeroFlow;        // Imp_zeroQn
+    DoubleOutputNode currentHour;  // ChA_
+    DoubleOutputNode currentDay;   // CdA_
+    DoubleOutputNode lastHour;     // LhA_
+    DoubleOutputNode lastDay;      // LdA_
 };
 
 template <typename Alarm>
 class Average {
   public:
     // `name` is the quantity's name (kept for diagnosis); `startUpDelay` is PowerOn_Delay.
-    Average(const std::string& name, const Alarm& alarm, FbDoNode hourTrigger, FbDoNode dayTrigger,
-            FbDoNode flow, FbDoNode zeroFlow, FbDoNode currentHour, FbDoNode currentDay,
-            FbDoNode lastHour, FbDoNode lastDay, const UnsignedParameter& startUpDelay)
-        : myAlarm(alarm),
-          myName(name),
-          myNodes{hourTrigger, dayTrigger, flow,     zeroFlow,
-                  currentHour, currentDay, lastHour, lastDay},
-          myStartUp(startUpDelay) {}
+    Average(const std::string& name, const Alarm& alarm, const AverageNodes& nodes,
+            const UnsignedParameter& startUpDelay)
+        : myAlarm(alarm), myName(name), myNodes(nodes), myStartUp(startUpDelay) {}
 
     // One cycle on the value and status the input part read: accumulates a countable value,
     // publishes both running means, ends the hour and the day when their triggers fire (the
@@ -51,12 +48,22 @@ class Average {
                  bool* unweightedAverage);
 
     // Re-reads the latched alarm, arms the triggers with their current values and, with a
-    // buffer, reads the 64-byte saved state (a short buffer leaves both periods empty).
+    // buffer, reads the 64-byte saved state (a short buffer leaves both periods empty). A
+    // period whose sums cannot be a period (a sum that is no finite number, an infinite weight
+    // sum, a count that is not a whole number from 0 up) starts empty and is traced; the other
+    // period still restores.
     void restore(Buff* buffer);
     // Appends the 64-byte saved state: eight doubles, little-endian.
     void save(Buff& buffer) const;
 
   private:
+    // Trace file 8: the averages. A saved hour / day that cannot be a period (name, the sums).
+    static constexpr uint32_t kRestoredHourRejected = TraceId(8, 0, 3);
+    static constexpr uint32_t kRestoredDayRejected = TraceId(8, 1, 3);
+
+    // The period restored from its saved sums; an empty one (traced) when they cannot be one.
+    AverageAccumulator restoredPeriod(const AverageAccumulator& saved,
+                                      uint32_t rejectedTrace) const;
     // The weight of this cycle's value (flow signal, or 0.0 while unweighted); sets the flags.
     double flowWeight(bool zeroFlow, bool* generalInputFailure, bool* unweightedAverage);
     // Empties the weighting of both periods.
@@ -190,20 +197,40 @@ void Average<Alarm>::restore(Buff* buffer) {
     if (buffer == nullptr) {
         return;
     }
+    AverageAccumulator saved[2];
     try {
-        for (AverageAccumulator* period : {&myHour, &myDay}) {
-            period->weightedSum = buffer->readValue<double>();
-            period->weightSum = buffer->readValue<double>();
-            period->plainSum = buffer->readValue<double>();
-            period->count = buffer->readValue<double>();
-        }
-        for (FbDoNode last : {myNodes.lastHour, myNodes.lastDay}) {
-            node_io::writeDouble(last, FbDo_ReadLiveDouble(last), node_io::status(last));
+        for (AverageAccumulator& period : saved) {
+            period.weightedSum = buffer->readValue<double>();
+            period.weightSum = buffer->readValue<double>();
+            period.plainSum = buffer->readValue<double>();
+            period.count = buffer->readValue<double>();
         }
     } catch (const std::exception&) {
         myHour.clear();
         myDay.clear();
+        return;
     }
+    myHour = restoredPeriod(saved[0], kRestoredHourRejected);
+    myDay = restoredPeriod(saved[1], kRestoredDayRejected);
+    for (FbDoNode last : {myNodes.lastHour.node(), myNodes.lastDay.node()}) {
+        node_io::writeDouble(last, FbDo_ReadLiveDouble(last), node_io::status(last));
+    }
+}
+
+template <typename Alarm>
+AverageAccumulator Average<Alarm>::restoredPeriod(const AverageAccumulator& saved,
+                                                  uint32_t rejectedTrace) const {
+    if (!saved.isRestorable()) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), rejectedTrace,
+                    TraceFormat(kTraceArgText, kTraceArgDouble, kTraceArgDouble, kTraceArgDouble,
+                                kTraceArgDouble),
+                    myName.c_str(), saved.weightedSum, saved.weightSum, saved.plainSum,
+                    saved.count);
+        return AverageAccumulator();
+    }
+    AverageAccumulator period = saved;
+    period.settleRestored();
+    return period;
 }
 
 template <typename Alarm>

@@ -39,6 +39,26 @@ struct AverageAccumulator {
         }
         return count > 0.0 ? plainSum / count : 0.0;
     }
+    // True when the four sums can stand as a saved period: a NaN count (no value yet) always
+    // can; otherwise both sums are finite, the weight sum is NaN (no weighting yet) or finite,
+    // and the count is a finite whole number not below 0. Negative sums and weights can be
+    // legitimate (dew points below zero, negative flows).
+    bool isRestorable() const {
+        if (std::isnan(count)) {
+            return true;
+        }
+        return std::isfinite(weightedSum) && std::isfinite(plainSum) && !std::isinf(weightSum) &&
+               std::isfinite(count) && count >= 0.0 && count == std::floor(count);
+    }
+    // A restorable period in the form the cycle expects: a NaN count empties it, a NaN weight
+    // sum empties its weighting.
+    void settleRestored() {
+        if (std::isnan(count)) {
+            clear();
+        } else if (std::isnan(weightSum)) {
+            clearWeighting();
+        }
+    }
     // True when the period holds values but its mean is not flow-weighted: its weights summed
     // to exactly zero, or its weighting was dropped since the last value.
     bool isUnweighted() const {

@@ -15,8 +15,8 @@ const char* onOff(bool on) {
 
 }  // namespace
 
-BestValue::BestValue(FbDoNode valueOutput, FbDoNode revisionOutput, ItemSignal<int>* revisionList,
-                     MemberSlot<void(bool)>* changeRecord)
+BestValue::BestValue(DoubleOutputNode valueOutput, BoolOutputNode revisionOutput,
+                     ItemSignal<int>* revisionList, MemberSlot<void(bool)>* changeRecord)
     : myValueOutput(valueOutput),
       myRevisionOutput(revisionOutput),
       myRevisionList(revisionList),

@@ -11,6 +11,7 @@
 #include "MemberSlot.h"
 #include "NodeIo.h"
 #include "Tarvo.h"
+#include "Vesk_AccessClasses.h"
 #include "libUtils/ConcurrencyHelper.h"
 
 class Buff;
@@ -18,8 +19,8 @@ class Buff;
 class BestValue {
   public:
     // Registers setRevision in `revisionList`; `changeRecord` is told every change of state.
-    BestValue(FbDoNode valueOutput, FbDoNode revisionOutput, ItemSignal<int>* revisionList,
-              MemberSlot<void(bool)>* changeRecord);
+    BestValue(DoubleOutputNode valueOutput, BoolOutputNode revisionOutput,
+              ItemSignal<int>* revisionList, MemberSlot<void(bool)>* changeRecord);
     // The copy takes the state, a mutex of its own, and registers itself.
     BestValue(const BestValue& other);
     BestValue& operator=(const BestValue&) = delete;

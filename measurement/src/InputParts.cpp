@@ -27,7 +27,8 @@ void publish(FbDoNode input, FbDoNode output, double value, uint32_t status) {
 
 }  // namespace
 
-SimpleInput::SimpleInput(FbDoNode input, FbDoNode output, const UnsignedParameter& startUpDelay)
+SimpleInput::SimpleInput(DoubleInputNode input, DoubleOutputNode output,
+                         const UnsignedParameter& startUpDelay)
     : myStartUp(startUpDelay), myInput(input), myOutput(output) {}
 
 void SimpleInput::process(bool* alarm, bool*, bool* inputFailure, bool*) {
@@ -61,9 +62,9 @@ bool UpperWarning::evaluate(double value) {
     return warning;
 }
 
-InputWithUpperWarning::InputWithUpperWarning(FbDoNode input, FbDoNode output,
+InputWithUpperWarning::InputWithUpperWarning(DoubleInputNode input, DoubleOutputNode output,
                                              const DoubleParameter& warningLimit,
-                                             FbDoNode warningOutput, FbDoNode resetNode,
+                                             BoolOutputNode warningOutput, BoolInputNode resetNode,
                                              const UnsignedParameter& startUpDelay)
     : SimpleInput(input, output, startUpDelay), myWarning(warningLimit, warningOutput, resetNode) {}
 
@@ -76,9 +77,10 @@ void InputWithUpperWarning::process(bool* alarm, bool* warning, bool* inputFailu
 }
 
 TwofoldInputWithUpperWarning::TwofoldInputWithUpperWarning(
-    FbDoNode sensor1Input, FbDoNode sensor2Input, FbDoNode sensor1Output, FbDoNode sensor2Output,
-    const DoubleParameter& warningLimit, FbDoNode warningOutput, FbDoNode resetNode,
-    MemberSlot<bool()>* sensorQuery, const UnsignedParameter& startUpDelay)
+    DoubleInputNode sensor1Input, DoubleInputNode sensor2Input, DoubleOutputNode sensor1Output,
+    DoubleOutputNode sensor2Output, const DoubleParameter& warningLimit,
+    BoolOutputNode warningOutput, BoolInputNode resetNode, MemberSlot<bool()>* sensorQuery,
+    const UnsignedParameter& startUpDelay)
     : mySensor1Input(sensor1Input),
       mySensor2Input(sensor2Input),
       mySensor1Output(sensor1Output),

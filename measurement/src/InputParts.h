@@ -13,12 +13,14 @@
 #include "MemberSlot.h"
 #include "Parameter.h"
 #include "StartUpPhase.h"
+#include "Vesk_AccessClasses.h"
 
 // One input and one current-value output, with input-failure detection after the start-up
 // phase. Sets only `alarm` and `inputFailure` (to true).
 class SimpleInput {
   public:
-    SimpleInput(FbDoNode input, FbDoNode output, const UnsignedParameter& startUpDelay);
+    SimpleInput(DoubleInputNode input, DoubleOutputNode output,
+                const UnsignedParameter& startUpDelay);
 
     // Reads the input (even when not in use), raises `alarm` and `inputFailure` for an unusable
     // status that lacks OOU once the start-up phase is over, and writes value and status (or
@@ -40,7 +42,7 @@ class SimpleInput {
 // debounced over five differing samples.
 class UpperWarning {
   public:
-    UpperWarning(const DoubleParameter& limit, FbDoNode output, FbDoNode resetNode)
+    UpperWarning(const DoubleParameter& limit, BoolOutputNode output, BoolInputNode resetNode)
         : myLimit(limit), myOutput(output), myResetNode(resetNode) {}
 
     // Writes and returns the debounced warning for `value` (at or above the limit; a NaN never
@@ -60,9 +62,9 @@ class UpperWarning {
 // SimpleInput plus an upper warning on its value; also sets `warning` (to true).
 class InputWithUpperWarning : public SimpleInput {
   public:
-    InputWithUpperWarning(FbDoNode input, FbDoNode output, const DoubleParameter& warningLimit,
-                          FbDoNode warningOutput, FbDoNode resetNode,
-                          const UnsignedParameter& startUpDelay);
+    InputWithUpperWarning(DoubleInputNode input, DoubleOutputNode output,
+                          const DoubleParameter& warningLimit, BoolOutputNode warningOutput,
+                          BoolInputNode resetNode, const UnsignedParameter& startUpDelay);
 
     void process(bool* alarm, bool* warning, bool* inputFailure, bool* sensorFailure);
 
@@ -77,10 +79,10 @@ class TwofoldInputWithUpperWarning {
   public:
     // Publishes (this, isFirstSensorInUse) in `sensorQuery`, as does every copy, so the
     // record names the object constructed last.
-    TwofoldInputWithUpperWarning(FbDoNode sensor1Input, FbDoNode sensor2Input,
-                                 FbDoNode sensor1Output, FbDoNode sensor2Output,
-                                 const DoubleParameter& warningLimit, FbDoNode warningOutput,
-                                 FbDoNode resetNode, MemberSlot<bool()>* sensorQuery,
+    TwofoldInputWithUpperWarning(DoubleInputNode sensor1Input, DoubleInputNode sensor2Input,
+                                 DoubleOutputNode sensor1Output, DoubleOutputNode sensor2Output,
+                                 const DoubleParameter& warningLimit, BoolOutputNode warningOutput,
+                                 BoolInputNode resetNode, MemberSlot<bool()>* sensorQuery,
                                  const UnsignedParameter& startUpDelay);
     TwofoldInputWithUpperWarning(const TwofoldInputWithUpperWarning& other);
     TwofoldInputWithUpperWarning& operator=(const TwofoldInputWithUpperWarning&) = delete;
@@ -115,7 +117,8 @@ class TwofoldInputWithUpperWarning {
 // Reads the current value and status of a node the program writes itself; no output, no flags.
 class SimpleInputBasedOnLiveValue {
   public:
-    explicit SimpleInputBasedOnLiveValue(FbDoNode node) : myNode(node) {}
+    // `node` is an output the program wrote earlier in the cycle (the best value).
+    explicit SimpleInputBasedOnLiveValue(DoubleOutputNode node) : myNode(node) {}
 
     void process(bool* alarm, bool* warning, bool* inputFailure, bool* sensorFailure);
 

@@ -24,3 +24,28 @@ class MeasurementBase {
     MeasurementBase(const MeasurementBase&) = default;
     MeasurementBase& operator=(const MeasurementBase&) = default;
 };
+
+// The six flags of one group cycle, clear at the start; the group's hosts set them.
+struct ProcessFlags {
+    bool alarm = false;
+    bool warning = false;
+    bool generalInputFailure = false;
+    bool inputFailure = false;
+    bool sensorFailure = false;
+    bool unweightedAverage = false;
+
+    // One cycle of `host` with these flags.
+    void process(MeasurementBase& host) {
+        host.process(&alarm, &warning, &generalInputFailure, &inputFailure, &sensorFailure,
+                     &unweightedAverage);
+    }
+    // Raises the caller's collective alarm on alarm or general input failure, its collective
+    // warning on warning and its collective input failure on general input failure; clears
+    // none of them.
+    void raiseCollective(bool& collectiveAlarm, bool& collectiveWarning,
+                         bool& collectiveInputFailure) const {
+        collectiveAlarm = collectiveAlarm || alarm || generalInputFailure;
+        collectiveWarning = collectiveWarning || warning;
+        collectiveInputFailure = collectiveInputFailure || generalInputFailure;
+    }
+};

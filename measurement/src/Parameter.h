@@ -7,6 +7,7 @@
 
 #include "FbDo.h"
 #include "UpdatableRegistry.h"
+#include "Vesk_AccessClasses.h"
 
 // What the registry can refresh.
 class Updatable {
@@ -31,6 +32,10 @@ inline double readNode(FbDoNode node, double defaultValue, DOC_Double_64_P) {
     return FbDo_ReadDouble(node, defaultValue, nullptr, 0);
 }
 
+// The handle type of a parameter node of each data-object class.
+inline UnsignedParameterNode nodeType(DOC_Uint_32_P);
+inline DoubleParameterNode nodeType(DOC_Double_64_P);
+
 }  // namespace parameter_detail
 
 // The cached value of one parameter node (never null) with a default used while the node is
@@ -39,8 +44,10 @@ inline double readNode(FbDoNode node, double defaultValue, DOC_Double_64_P) {
 template <typename DataObjectClass, typename Value>
 class Parameter : public Updatable {
   public:
+    using Node = decltype(parameter_detail::nodeType(DataObjectClass()));
+
     // Starts with the node's current value (valid) or the default (not valid).
-    Parameter(FbDoNode node, Value defaultValue)
+    Parameter(Node node, Value defaultValue)
         : myNode(node), myDefault(defaultValue), value(defaultValue) {
         update();
         UpdatableRegistry::instance().add(this);

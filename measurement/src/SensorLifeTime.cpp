@@ -26,7 +26,7 @@ void clearStatus(FbDoNode node) {
 }  // namespace
 
 LifeTimeBase::LifeTimeBase(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                           FbDoNode warningOutput, FbDoNode trigger)
+                           BoolOutputNode warningOutput, TriggerNode trigger)
     : myPreset(preset),
       myWarningLimit(warningLimit),
       myWarningOutput(warningOutput),
@@ -71,8 +71,8 @@ void LifeTimeBase::resetNode(FbDoNode node) {
 }
 
 SensorLifeTime::SensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                               FbDoNode lifeTime, FbDoNode warningOutput, FbDoNode trigger,
-                               ItemSignal<void>* resetList)
+                               DoubleOutputNode lifeTime, BoolOutputNode warningOutput,
+                               TriggerNode trigger, ItemSignal<void>* resetList)
     : LifeTimeBase(preset, warningLimit, warningOutput, trigger),
       myLifeTime(lifeTime),
       myResetList(resetList) {
@@ -117,8 +117,8 @@ void SensorLifeTime::restore(Buff*) {
 
 TwofoldSensorLifeTime::TwofoldSensorLifeTime(const DoubleParameter& preset,
                                              const DoubleParameter& warningLimit,
-                                             FbDoNode lifeTime1, FbDoNode lifeTime2,
-                                             FbDoNode warningOutput, FbDoNode trigger,
+                                             DoubleOutputNode lifeTime1, DoubleOutputNode lifeTime2,
+                                             BoolOutputNode warningOutput, TriggerNode trigger,
                                              ItemSignal<void>* resetList1,
                                              ItemSignal<void>* resetList2)
     : LifeTimeBase(preset, warningLimit, warningOutput, trigger),

@@ -8,6 +8,7 @@
 #include "FbDo.h"
 #include "ItemSignal.h"
 #include "Parameter.h"
+#include "Vesk_AccessClasses.h"
 #include "libUtils/ConcurrencyHelper.h"
 
 class Buff;
@@ -17,7 +18,7 @@ class Buff;
 class LifeTimeBase {
   public:
     LifeTimeBase(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                 FbDoNode warningOutput, FbDoNode trigger);
+                 BoolOutputNode warningOutput, TriggerNode trigger);
     // A copy gets a mutex of its own.
     LifeTimeBase(const LifeTimeBase& other);
     LifeTimeBase& operator=(const LifeTimeBase&) = delete;
@@ -57,7 +58,7 @@ class LifeTimeBase {
 class SensorLifeTime : public LifeTimeBase {
   public:
     SensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                   FbDoNode lifeTime, FbDoNode warningOutput, FbDoNode trigger,
+                   DoubleOutputNode lifeTime, BoolOutputNode warningOutput, TriggerNode trigger,
                    ItemSignal<void>* resetList);
     SensorLifeTime(const SensorLifeTime& other);
     ~SensorLifeTime();
@@ -85,9 +86,9 @@ class SensorLifeTime : public LifeTimeBase {
 class TwofoldSensorLifeTime : public LifeTimeBase {
   public:
     TwofoldSensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                          FbDoNode lifeTime1, FbDoNode lifeTime2, FbDoNode warningOutput,
-                          FbDoNode trigger, ItemSignal<void>* resetList1,
-                          ItemSignal<void>* resetList2);
+                          DoubleOutputNode lifeTime1, DoubleOutputNode lifeTime2,
+                          BoolOutputNode warningOutput, TriggerNode trigger,
+                          ItemSignal<void>* resetList1, ItemSignal<void>* resetList2);
     TwofoldSensorLifeTime(const TwofoldSensorLifeTime& other);
     ~TwofoldSensorLifeTime();
 

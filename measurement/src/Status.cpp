@@ -7,6 +7,9 @@
 
 namespace {
 
+// The source path that failure texts name, relative to the repository.
+constexpr char kSourcePath[] = "measurement/src/Status.cpp";
+
 // Bits of the oxygen status word; bit 14 rests at 1 and an event clears it.
 constexpr uint32_t kOxygenPolarity = 0x4000;
 constexpr uint32_t kAlarmBit = 0;
@@ -22,7 +25,7 @@ constexpr uint32_t kZeroFlowBit = 16;
 
 void Status::set(uint32_t bit) {
     if (bit > 31) {
-        throw std::runtime_error(std::string(__FILE__) +
+        throw std::runtime_error(std::string(kSourcePath) +
                                  ":39 invalid parameter: " + std::to_string(bit));
     }
     const uint32_t mask = 1u << bit;
@@ -50,10 +53,11 @@ void PublishedStatus::publish() {
     FbDo_WriteLiveOutput(myLiveOutput, get(), nullptr);
 }
 
-OxygenStatus::OxygenStatus(FbDoNode trigger, FbDoNode liveOutput, FbDoNode latchedOutput,
-                           FbDoNode alarmOutput, FbDoNode warningOutput, FbDoNode revisionOutput,
+OxygenStatus::OxygenStatus(TriggerNode trigger, WordOutputNode liveOutput,
+                           WordOutputNode latchedOutput, BoolOutputNode alarmOutput,
+                           BoolOutputNode warningOutput, BoolOutputNode revisionOutput,
                            ItemSignal<void>* resetSignal1, ItemSignal<void>* resetSignal2,
-                           FbDoNode inputFailureOutput, FbDoNode zeroFlowInput)
+                           BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput)
     : PublishedStatus(kOxygenPolarity, trigger, liveOutput, latchedOutput),
       myAlarmOutput(alarmOutput),
       myWarningOutput(warningOutput),

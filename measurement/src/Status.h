@@ -6,6 +6,7 @@
 
 #include "FbDo.h"
 #include "ItemSignal.h"
+#include "Vesk_AccessClasses.h"
 #include "libUtils/ConcurrencyHelper.h"
 
 // An event word in which each bit has a resting level given by the polarity (1 = active-low).
@@ -31,8 +32,8 @@ class Status {
 // of the finished period on a latched output whenever the trigger node fires. Initial task.
 class PublishedStatus : public Status {
   public:
-    PublishedStatus(uint32_t polarity, FbDoNode trigger, FbDoNode liveOutput,
-                    FbDoNode latchedOutput)
+    PublishedStatus(uint32_t polarity, TriggerNode trigger, WordOutputNode liveOutput,
+                    WordOutputNode latchedOutput)
         : Status(polarity),
           myTrigger(trigger),
           myLiveOutput(liveOutput),
@@ -59,10 +60,11 @@ class PublishedStatus : public Status {
 class OxygenStatus : public PublishedStatus {
   public:
     // Connects requestReset1 / requestReset2 to the group's two reset signals.
-    OxygenStatus(FbDoNode trigger, FbDoNode liveOutput, FbDoNode latchedOutput,
-                 FbDoNode alarmOutput, FbDoNode warningOutput, FbDoNode revisionOutput,
-                 ItemSignal<void>* resetSignal1, ItemSignal<void>* resetSignal2,
-                 FbDoNode inputFailureOutput, FbDoNode zeroFlowInput);
+    OxygenStatus(TriggerNode trigger, WordOutputNode liveOutput, WordOutputNode latchedOutput,
+                 BoolOutputNode alarmOutput, BoolOutputNode warningOutput,
+                 BoolOutputNode revisionOutput, ItemSignal<void>* resetSignal1,
+                 ItemSignal<void>* resetSignal2, BoolOutputNode inputFailureOutput,
+                 BoolInputNode zeroFlowInput);
     OxygenStatus(const OxygenStatus&) = delete;
     OxygenStatus& operator=(const OxygenStatus&) = delete;
     // Disconnects from the reset signals.

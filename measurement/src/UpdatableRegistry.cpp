@@ -50,15 +50,20 @@ void UpdatableRegistry::remove(Updatable* member) {
     traceCount(kRemovedTrace, myMembers.size());
 }
 
+void UpdatableRegistry::startRun() {
+    myMutex = std::make_unique<SharedLocalMutex>();
+    myChanged = false;
+}
+
 void UpdatableRegistry::markChanged() {
-    ScopedMutexLock lock(myMutex);
+    ScopedMutexLock lock(*myMutex);
     myChanged = true;
 }
 
 bool UpdatableRegistry::updateAllIfChanged() {
     bool changed = false;
     {
-        ScopedMutexLock lock(myMutex);
+        ScopedMutexLock lock(*myMutex);
         changed = myChanged;
         myChanged = false;
     }

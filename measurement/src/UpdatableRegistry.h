@@ -2,6 +2,7 @@
 // the cycle re-reads every member once at its start.
 #pragma once
 
+#include <memory>
 #include <set>
 
 #include "libUtils/ConcurrencyHelper.h"
@@ -26,6 +27,12 @@ class UpdatableRegistry {
     void add(Updatable* member);
     void remove(Updatable* member);
 
+    // Makes the lock of the changed flag anew and clears the flag: a run of the program starts
+    // here, before any other task can mark a change (the kernel objects of an earlier run in
+    // the same process are gone). Initial task. Throws std::runtime_error when the mutex
+    // cannot be made.
+    void startRun();
+
     // Marks the tree changed (framework task).
     void markChanged();
     // When a change was marked since the last call: clears the mark, updates every member once
@@ -41,6 +48,6 @@ class UpdatableRegistry {
     static UpdatableRegistry* create();
 
     std::set<Updatable*> myMembers;
-    SharedLocalMutex myMutex;
+    std::unique_ptr<SharedLocalMutex> myMutex = std::make_unique<SharedLocalMutex>();
     bool myChanged = false;
 };

@@ -36,11 +36,8 @@ class AverageTest : public TreeFixture {
                                     unsignedParameter("General.PowerOn_Delay"));
         UpperAlarm alarm(doubleParameter("Sulfur.UAL_H2S"), node("Sulfur.UA_H2S"),
                          unsignedParameter("General.StartUp_Delay"), node("General.Imp_zeroQn"));
-        Average<UpperAlarm> average(
-            "Sulfur_H2S", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("Sulfur.ChA_H2S"),
-            node("Sulfur.CdA_H2S"), node("Sulfur.LhA_H2S"), node("Sulfur.LdA_H2S"),
-            unsignedParameter("General.PowerOn_Delay"));
+        Average<UpperAlarm> average("Sulfur_H2S", alarm, averageNodes("Sulfur", "H2S"),
+                                    unsignedParameter("General.PowerOn_Delay"));
         return std::make_unique<SulfurHost>(input, average);
     }
 
@@ -336,6 +333,82 @@ TEST_F(AverageTest, ShortSavedStateRestartsEmpty) {
     EXPECT_DOUBLE_EQ(hourMean(), 30.0);
 }
 
+// Restores a saved hour of the four given sums beside a good day and saves again: a period that
+// cannot be one starts empty (traced) while the other period restores.
+TEST_F(AverageTest, RestoredSumsAreCheckedPeriodByPeriod) {
+    struct Case {
+        const char* name;
+        std::array<double, 4> hour;  // weighted sum, weight sum, plain sum, count
+        std::array<double, 4> restored;
+        bool rejected;
+    };
+    const std::array<double, 4> kEmpty = {0.0, kNaN, 0.0, kNaN};
+    const std::vector<Case> cases = {
+        {"good", {60.0, 3.0, 20.0, 1.0}, {60.0, 3.0, 20.0, 1.0}, false},
+        {"dew points below zero, negative flow",
+         {-20.0, -2.0, -30.0, 3.0},
+         {-20.0, -2.0, -30.0, 3.0},
+         false},
+        {"empty marker", {0.0, kNaN, 0.0, kNaN}, kEmpty, false},
+        {"count NaN empties the period", {5.0, 1.0, 5.0, kNaN}, kEmpty, false},
+        {"weight sum NaN: weighting empty", {7.0, kNaN, 12.0, 2.0}, {0.0, kNaN, 12.0, 2.0}, false},
+        {"weighted sum NaN", {kNaN, 2.0, 20.0, 2.0}, kEmpty, true},
+        {"plain sum infinite", {20.0, 2.0, kInf, 2.0}, kEmpty, true},
+        {"weighted sum infinite", {-kInf, 2.0, 20.0, 2.0}, kEmpty, true},
+        {"weight sum infinite", {20.0, kInf, 20.0, 2.0}, kEmpty, true},
+        {"count infinite", {20.0, 2.0, 20.0, kInf}, kEmpty, true},
+        {"count negative", {20.0, 2.0, 20.0, -1.0}, kEmpty, true},
+        {"count not whole", {20.0, 2.0, 20.0, 2.5}, kEmpty, true},
+    };
+    const std::array<double, 4> day = {70.0, 4.0, 30.0, 2.0};
+    host::setTraceLevel(3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManagedBuff saved(64);
+        for (double value : c.hour) {
+            saved.writeValue(value);
+        }
+        for (double value : day) {
+            saved.writeValue(value);
+        }
+        saved.rewind();
+        host::TraceCapture traces;
+        auto restarted = makeHost();
+        restarted->restore(&saved);
+        EXPECT_EQ(traces.contains(0x80003), c.rejected);
+        EXPECT_FALSE(traces.contains(0x80013));
+
+        ManagedBuff again(64);
+        restarted->save(again);
+        again.rewind();
+        for (size_t i = 0; i < 8; ++i) {
+            const double expected = i < 4 ? c.restored[i] : day[i - 4];
+            const double value = again.readValue<double>();
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(value)) << "double " << i;
+            } else {
+                EXPECT_EQ(value, expected) << "double " << i;
+            }
+        }
+    }
+    host::resetTraceSettings();
+}
+
+TEST_F(AverageTest, ARejectedHourPublishesAFreshMeanWithItsStatus) {
+    ManagedBuff saved(64);
+    for (double value : {kNaN, 2.0, 20.0, 2.0, 70.0, 4.0, 30.0, 2.0}) {
+        saved.writeValue(value);
+    }
+    saved.rewind();
+    auto restarted = makeHost();
+    restarted->restore(&saved);
+    feed(40.0, 1.0);
+    cycle(*restarted);
+    EXPECT_DOUBLE_EQ(hourMean(), 40.0);
+    EXPECT_EQ(hourStatus(), 0u);
+    EXPECT_DOUBLE_EQ(dayMean(), 22.0);  // (70 + 40) / 5
+}
+
 TEST_F(AverageTest, FullRestoreRewritesTheLastMeans) {
     ManagedBuff saved(64);
     host->save(saved);
@@ -367,11 +440,8 @@ class UpperAndLowerAverageTest : public TreeFixture {
                                  doubleParameter("DPs.LAL_tdps"), node("DPs.LA_tdps"),
                                  unsignedParameter("General.StartUp_Delay"),
                                  node("General.Imp_zeroQn"));
-        Average<UpperAndLowerAlarm> average(
-            "DP_SensorTemp", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("DPs.ChA_tdps"),
-            node("DPs.CdA_tdps"), node("DPs.LhA_tdps"), node("DPs.LdA_tdps"),
-            unsignedParameter("General.PowerOn_Delay"));
+        Average<UpperAndLowerAlarm> average("DP_SensorTemp", alarm, averageNodes("DPs", "tdps"),
+                                            unsignedParameter("General.PowerOn_Delay"));
         host = std::make_unique<DewPointHost>(input, average);
     }
 
@@ -409,11 +479,8 @@ class OxygenAverageTest : public TreeFixture {
         SimpleInputBasedOnLiveValue input(node("Oxygen.SNo1.CV_O2BV"));
         UpperAlarm alarm(doubleParameter("Oxygen.SNo1.UAL_O2"), node("Oxygen.SNo1.UA_O2"),
                          unsignedParameter("General.StartUp_Delay"), node("General.Imp_zeroQn"));
-        Average<UpperAlarm> average(
-            "O2", alarm, node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-            node("General.Imp_Qn"), node("General.Imp_zeroQn"), node("Oxygen.SNo1.ChA_O2"),
-            node("Oxygen.SNo1.CdA_O2"), node("Oxygen.SNo1.LhA_O2"), node("Oxygen.SNo1.LdA_O2"),
-            unsignedParameter("General.PowerOn_Delay"));
+        Average<UpperAlarm> average("O2", alarm, averageNodes("Oxygen.SNo1", "O2"),
+                                    unsignedParameter("General.PowerOn_Delay"));
         return std::make_unique<OxygenAverageHost>(input, average);
     }
 };

@@ -12,9 +12,10 @@ class OxygenStatusTest : public TreeFixture {
   protected:
     OxygenStatus make() {
         return OxygenStatus(node("General.TrigAvg_Hour"), node("Oxygen.SNo2.CStatus_O2"),
-                            node("Oxygen.SNo2.LhStatus_O2"), node("Oxygen.SNo2.A_O2"),
-                            node("Oxygen.SNo2.W_O2"), node("Oxygen.SNo2.Rev_O2"), &reset1, &reset2,
-                            node("Oxygen.SNo2.A_IFO2"), node("General.Imp_zeroQn"));
+                            node("Oxygen.SNo2.LhStatus_O2"), node("Oxygen.SNo2.myAlarm"),
+                            node("Oxygen.SNo2.myWarning"), node("Oxygen.SNo2.Rev_O2"), &reset1,
+                            &reset2, node("Oxygen.SNo2.myInputFailureAlarm"),
+                            node("General.Imp_zeroQn"));
     }
     uint32_t live() const { return tree->wordValue("Oxygen.SNo2.CStatus_O2"); }
     uint32_t latched() const { return tree->wordValue("Oxygen.SNo2.LhStatus_O2"); }
@@ -32,10 +33,10 @@ TEST_F(OxygenStatusTest, EventsOfOneCycle) {
     };
     const std::vector<Case> cases = {
         {"idle", nullptr, false, 0x4000},
-        {"alarm", "Oxygen.SNo2.A_O2", false, 0x4001},
-        {"warning", "Oxygen.SNo2.W_O2", false, 0x4002},
+        {"alarm", "Oxygen.SNo2.myAlarm", false, 0x4001},
+        {"warning", "Oxygen.SNo2.myWarning", false, 0x4002},
         {"revision", "Oxygen.SNo2.Rev_O2", false, 0x4004},
-        {"input failure", "Oxygen.SNo2.A_IFO2", false, 0xC000},
+        {"input failure", "Oxygen.SNo2.myInputFailureAlarm", false, 0xC000},
         {"zero flow", "General.Imp_zeroQn", false, 0x14000},
         {"unweighted", nullptr, true, 0x0},
     };

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "AsInfo.h"
+#include "Average.h"
 #include "FbDo.h"
 #include "HostTree.h"
 #include "MeasurementBase.h"
@@ -16,14 +20,7 @@
 #include "UpdatableRegistry.h"
 
 // The six process flags of one cycle.
-struct Flags {
-    bool alarm = false;
-    bool warning = false;
-    bool generalInputFailure = false;
-    bool inputFailure = false;
-    bool sensorFailure = false;
-    bool unweightedAverage = false;
-};
+using Flags = ProcessFlags;
 
 class TreeFixture : public ::testing::Test {
   protected:
@@ -41,6 +38,51 @@ class TreeFixture : public ::testing::Test {
 
     FbDoNode node(const std::string& path) const { return tree->at(path); }
 
+  public:
+    // The program's tree model without the node `name` (a leaf or a subtree) below the node
+    // named by the last part of the dotted `parent` path ("General", "Oxygen.SNo2"; "" for the
+    // root): the way tests build a tree that lacks a node. The model holds each leaf on a line
+    // of its own and closes each subtree's children on a line starting with "]".
+    static std::unique_ptr<host::HostTree> treeWithout(const std::string& parent,
+                                                       const std::string& name) {
+        std::ifstream file(VESK_MODEL_FILE);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);) {
+            lines.push_back(line);
+        }
+        const std::string owner = parent.substr(parent.rfind('.') + 1);
+        size_t at = 0;
+        while (!owner.empty() && at < lines.size() && !hasName(lines[at], owner)) {
+            ++at;
+        }
+        while (at < lines.size() && !hasName(lines[at], name)) {
+            ++at;
+        }
+        if (at == lines.size()) {
+            throw std::invalid_argument("no node " + name + " below " + parent);
+        }
+        // A subtree spans the lines up to the one that closes its children.
+        size_t last = at;
+        for (int depth = 0;; ++last) {
+            depth += lines[last].back() == '[' ? 1 : 0;
+            depth -= lines[last].find_first_not_of(' ') == lines[last].find(']') ? 1 : 0;
+            if (depth == 0) {
+                break;
+            }
+        }
+        if (lines[last].back() != ',' && at > 0 && lines[at - 1].back() == ',') {
+            lines[at - 1].pop_back();  // the removed node was the last child
+        }
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                    lines.begin() + static_cast<std::ptrdiff_t>(last + 1));
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line + "\n";
+        }
+        return host::HostTree::fromJson(text);
+    }
+
+  protected:
     void setInput(const std::string& path, double value, uint32_t status = 0) {
         tree->setDouble(path, value);
         tree->setStatus(path, status);
@@ -49,8 +91,7 @@ class TreeFixture : public ::testing::Test {
     // Runs one cycle of `host` with cleared flags and returns them.
     static Flags cycle(MeasurementBase& host) {
         Flags f;
-        host.process(&f.alarm, &f.warning, &f.generalInputFailure, &f.inputFailure,
-                     &f.sensorFailure, &f.unweightedAverage);
+        f.process(host);
         return f;
     }
 
@@ -69,6 +110,16 @@ class TreeFixture : public ::testing::Test {
         return cycleWithTrigger(*tree, host, "General.TrigAvg_Day");
     }
 
+    // The nodes of the average of `quantity` in the group node `group` ("Sulfur", "DPs",
+    // "Oxygen.SNo1"): the General node's triggers and flow inputs and the four mean outputs.
+    AverageNodes averageNodes(const std::string& group, const std::string& quantity) const {
+        const std::string prefix = group + ".";
+        return AverageNodes{node("General.TrigAvg_Hour"),     node("General.TrigAvg_Day"),
+                            node("General.Imp_Qn"),           node("General.Imp_zeroQn"),
+                            node(prefix + "ChA_" + quantity), node(prefix + "CdA_" + quantity),
+                            node(prefix + "LhA_" + quantity), node(prefix + "LdA_" + quantity)};
+    }
+
     UnsignedParameter unsignedParameter(const std::string& path) const {
         return UnsignedParameter(node(path), 0);
     }
@@ -77,4 +128,9 @@ class TreeFixture : public ::testing::Test {
     }
 
     std::unique_ptr<host::HostTree> tree;
+
+  private:
+    static bool hasName(const std::string& line, const std::string& name) {
+        return line.find("\"name\": \"" + name + "\"") != std::string::npos;
+    }
 };

@@ -13,7 +13,9 @@
 //   HostKernel.h). Time values are relative intervals unless a comment says otherwise.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "KernelTypes.h"
 
@@ -28,6 +30,10 @@ const char* KernelErrorName(Error code);
 // The calling task's handle. The handle stays valid for the task's life; tasks of the host that
 // the kernel did not create (the process's first thread) get one on their first call.
 Task CurrentTask(void);
+
+// True while the kernel is ending the calling task (its blocking calls then unwind it): a
+// handler that catches every exception lets that unwinding pass on. False otherwise.
+bool IsTaskEnding();
 
 // Creates a halted task that will run `entry` once RunTask starts it. `name` (may be null: "")
 // is kept for GetTaskName, `priority` (0 lowest, 255 highest) and `stackSize` (bytes, 0 for the
@@ -242,4 +248,14 @@ namespace basiclib {
 // The basic library's sleep: blocks the calling task for `seconds` on the address space's time
 // source and returns 0. (Named apart from the C library's ::sleep, which sleeps in real time.)
 unsigned int sleep(unsigned int seconds);
+
+// The basic library's stream file calls, as the C library's: fopen gives null on failure,
+// fwrite the count of items written, fflush and fclose EOF on failure (fclose releases the
+// stream in any case), rename non-zero on failure (and renames nothing). Any task. On the host
+// an injected failure (failNextCall with the call's name) makes the call fail without effect.
+std::FILE* fopen(const char* path, const char* mode);
+std::size_t fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* stream);
+int fflush(std::FILE* stream);
+int fclose(std::FILE* stream);
+int rename(const char* from, const char* to);
 }  // namespace basiclib

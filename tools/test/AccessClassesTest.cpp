@@ -1,6 +1,10 @@
 // Generated access classes against the tree the host builds from the same model file.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
 #include "FbDo/FbDoStorage.h"  // its general GetRootNodeOfTree gives way to the generated one
 #include "Fixture_AccessClasses.h"
 #include "HostFramework.h"
@@ -40,6 +44,39 @@ TEST_F(AccessClassesTest, ChoiceGettersGiveTheAlternatives) {
     EXPECT_EQ(oxygen.getSNo2(), tree->find("Oxygen.SNo2"));
     EXPECT_EQ(Fixture_Oxygen_SNo1(oxygen.getSNo1()).getCV_O2(), tree->find("Oxygen.SNo1.CV_O2"));
     EXPECT_EQ(Fixture_Oxygen_SNo2(oxygen.getSNo2()).getCV_O2S(), tree->find("Oxygen.SNo2.CV_O2S"));
+}
+
+// Each getter returns the type of its node: a subtree's class, or the handle of its leaf kind
+// and use. Handles convert to and from FbDoNode but never into one another, so a part built
+// from the wrong kind of node does not compile.
+static_assert(std::is_same<decltype(Fixture_Root().getGeneral()), Fixture_General>::value);
+static_assert(std::is_same<decltype(Fixture_Oxygen().getSNo2()), Fixture_Oxygen_SNo2>::value);
+static_assert(std::is_same<decltype(Fixture_General().getImp_Qn()), DoubleInputNode>::value);
+static_assert(std::is_same<decltype(Fixture_General().getA_gen()), BoolOutputNode>::value);
+static_assert(std::is_same<decltype(Fixture_General().getTrigAvg_Hour()), TriggerNode>::value);
+static_assert(std::is_same<decltype(Fixture_Sulfur().getImp_DA()), WordInputNode>::value);
+static_assert(std::is_same<decltype(Fixture_Sulfur_Group().getDeep()), TextNode>::value);
+static_assert(!std::is_convertible<BoolOutputNode, DoubleInputNode>::value);
+static_assert(!std::is_convertible<DoubleInputNode, DoubleOutputNode>::value);
+static_assert(!std::is_convertible<Fixture_General, DoubleInputNode>::value);
+static_assert(!std::is_convertible<TriggerNode, BoolInputNode>::value);
+static_assert(std::is_convertible<DoubleInputNode, FbDoNode>::value);
+static_assert(std::is_convertible<FbDoNode, DoubleInputNode>::value);
+
+TEST_F(AccessClassesTest, TypedNullCheckKeepsTheTypeAndNamesAMissingNode) {
+    Fixture_General general = checkNotNull(root.getGeneral(), "root.getGeneral()");
+    DoubleInputNode flow = checkNotNull(general.getImp_Qn(), "general.getImp_Qn()");
+    EXPECT_EQ(flow, tree->find("General.Imp_Qn"));
+    Fixture_Sulfur_Group group;  // no node
+    try {
+        checkNotNull(group.getDeep(), "group.getDeep()");
+        FAIL() << "no exception";
+    } catch (const std::invalid_argument& error) {
+        const std::string text = error.what();
+        const std::string tail = ":25 group.getDeep() is NULL";
+        ASSERT_GE(text.size(), tail.size());
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    }
 }
 
 TEST_F(AccessClassesTest, AMissingNodeGivesNullGetters) {

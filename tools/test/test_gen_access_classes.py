@@ -32,8 +32,8 @@ class GeneratorTest(unittest.TestCase):
             {"name": "General", "children": [
                 {"name": "A", "kind": "bool"}, {"index": "0x10", "name": "B", "kind": "word"}]}]}})
         self.assertEqual(code, 0)
-        self.assertIn("FbDoNode getGeneral() const { return FbDo_GetChild(myNode, 3); }", text)
-        self.assertIn("FbDoNode getB() const { return FbDo_GetChild(myNode, 16); }", text)
+        self.assertIn("T_General getGeneral() const { return FbDo_GetChild(myNode, 3); }", text)
+        self.assertIn("WordNode getB() const { return FbDo_GetChild(myNode, 16); }", text)
         self.assertIn("class T_General {", text)
         self.assertIn("class T_2 {", text)  # the unnamed node's named child has a getter
         self.assertNotIn("get2", text)
@@ -45,8 +45,36 @@ class GeneratorTest(unittest.TestCase):
             {"name": "Oxygen", "kind": "choice", "alternatives": [
                 None, {"name": "SNo2", "children": [{"name": "CV", "kind": "double"}]}]}]}})
         self.assertEqual(code, 0)
-        self.assertIn("FbDoNode getSNo2() const { return FbDo_GetChoiceNode(myNode, 1); }", text)
+        self.assertIn("T_Oxygen_SNo2 getSNo2() const { return FbDo_GetChoiceNode(myNode, 1); }",
+                      text)
         self.assertIn("class T_Oxygen_SNo2 {", text)
+
+    def test_leaf_getters_return_the_handle_type_of_kind_and_use(self):
+        code, text = self.run_generator({"name": "T", "root": {"children": [
+            {"name": "G", "children": [
+                {"name": "In", "kind": "double", "access": "input"},
+                {"name": "Out", "kind": "bool", "access": "output"},
+                {"name": "Limit", "kind": "unsigned", "access": "parameter"},
+                {"name": "Trig", "kind": "trigger"},
+                {"name": "Word", "kind": "word", "access": "output"},
+                {"name": "Empty"}]}]}})
+        self.assertEqual(code, 0)
+        for expected in ("DoubleInputNode getIn()", "BoolOutputNode getOut()",
+                         "UnsignedParameterNode getLimit()", "TriggerNode getTrig()",
+                         "WordOutputNode getWord()", "StructureNode getEmpty()"):
+            self.assertIn(expected, text)
+        # Every handle type is declared once, inside the guard two headers share.
+        self.assertEqual(text.count("using DoubleInputNode = TypedNode<DoubleInputKind>;"), 1)
+        self.assertLess(text.index("#ifndef ACCESS_CLASSES_NODE_TYPES"),
+                        text.index("using DoubleInputNode"))
+
+    def test_a_subtree_class_comes_before_the_class_that_returns_it(self):
+        code, text = self.run_generator({"name": "T", "root": {"children": [
+            {"name": "A", "children": [{"name": "B", "children": [{"name": "x"}]}]}]}})
+        self.assertEqual(code, 0)
+        self.assertLess(text.index("class T_A_B {"), text.index("class T_A {"))
+        self.assertLess(text.index("class T_A {"), text.index("class T_Root {"))
+        self.assertIn("T_A_B getB() const", text)
 
     def test_several_models_share_one_header(self):
         first = {"name": "Default", "root": {"children": [{"name": "Var", "children": [
@@ -67,6 +95,10 @@ class GeneratorTest(unittest.TestCase):
             ({"name": "T", "root": {"children": [{"name": "a.b"}]}}, "without \".\""),
             ({"name": "T", "root": {"children": [{"name": "a"}, {"index": 0}]}}, "index 0"),
             ({"name": "T", "root": {"children": [{"index": "0xzz"}]}}, "bad child index"),
+            ({"name": "T", "root": {"children": [{"name": "a", "kind": "double",
+                                                  "access": "inout"}]}}, "\"access\""),
+            ({"name": "T", "root": {"children": [{"name": "a", "access": "input"}]}},
+             "\"access\" of a value node"),
             ({"name": "T", "root": {"children": [
                 {"name": "A_B", "children": [{"name": "x"}]},
                 {"name": "A", "children": [{"name": "B", "children": [{"name": "y"}]}]}]}},

@@ -33,8 +33,8 @@ constexpr size_t kMaxDepth = 64;
 
 // Members a node may have; any other is a mistake in the model.
 constexpr const char* kNodeMembers[] = {
-    "name",     "kind",     "index",        "number", "value",     "status",     "inUse",
-    "children", "selected", "alternatives", "source", "valueKind", "attributes", "comment"};
+    "name",     "kind",         "index",  "number",    "value",      "status", "inUse",  "children",
+    "selected", "alternatives", "source", "valueKind", "attributes", "access", "comment"};
 
 void checkMembers(const json& spec, const std::string& where) {
     for (const auto& member : spec.items()) {

@@ -1,0 +1,55 @@
+// The sulfur analyser: seven sulfur quantities, each an input with upper warning averaged with
+// an upper alarm, the group's alarm and input-failure outputs, the analyser's status word and
+// its state for the display. Built, restored, cycled and saved on the initial task; the state
+// mask is also asked from the display task.
+#pragma once
+
+#include <vector>
+
+#include "AlarmParts.h"
+#include "AnalyserStatus.h"
+#include "Average.h"
+#include "InputParts.h"
+#include "MeasurementHost.h"
+#include "Vesk_AccessClasses.h"
+
+class Buff;
+
+class SulfurGroup {
+  public:
+    using Host = MeasurementHost<InputWithUpperWarning, Average<UpperAlarm>>;
+    static constexpr std::size_t kHostCount = 7;
+
+    // Fetches and null-checks every node (std::invalid_argument names the missing one; what
+    // was built is destroyed again) and builds the hosts in the order Merc, HC, TS, H2S, COS,
+    // MM, EM, then the status object.
+    SulfurGroup(Vesk_General generalNode, Vesk_Sulfur sulfurNode);
+    SulfurGroup(const SulfurGroup&) = delete;
+    SulfurGroup& operator=(const SulfurGroup&) = delete;
+    // Traces, then destroys the hosts in reverse order.
+    ~SulfurGroup();
+
+    // Restores the seven hosts from the data-set buffer (null: none), then arms the status
+    // word's hour trigger.
+    void restore(Buff* buffer);
+    // One cycle: runs the hosts, writes A_S and A_IFS, updates the status word and ORs its
+    // flags into the caller's collective alarm, warning and input failure (never clears them).
+    void update(bool& collectiveAlarm, bool& collectiveWarning, bool& collectiveInputFailure);
+    // Appends the seven hosts' saved states.
+    void save(Buff& buffer);
+
+    // The analyser's state: 1 ready, 2 alarm, 4 warning, 8 revision (bits), 0 unknown. Reads
+    // only the device inputs; any task.
+    unsigned int deviceStateMask() const;
+
+  private:
+    Vesk_General myGeneralNode;
+    Vesk_Sulfur mySulfurNode;
+    BoolOutputNode myAlarmOutput;
+    BoolOutputNode myInputFailureOutput;
+    WordInputNode myDeviceAlarm;
+    WordInputNode myDeviceWarning;
+    WordInputNode myDeviceRevision;
+    std::vector<Host> myHosts;
+    SulfurStatus myStatus;
+};

@@ -1,0 +1,222 @@
+#include "Vesk.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+
+#include "DataSetFile.h"
+#include "NodeIo.h"
+#include "Tarvo.h"
+#include "TarvoText.h"
+#include "TarvoTrace.h"
+#include "util/Buffer.h"
+
+namespace {
+
+// The source path that failure texts name, relative to the repository.
+constexpr char kSourcePath[] = "measurement/src/Vesk.cpp";
+
+// Trace file 3: the application object.
+constexpr uint32_t kFile = 3;
+constexpr uint32_t kDestroyedTrace = TraceId(kFile, 0, 7);
+constexpr uint32_t kLoadTrace = TraceId(kFile, 1, 7);
+constexpr uint32_t kMagicTrace = TraceId(kFile, 2, 3);           // expected, read
+constexpr uint32_t kVersionTrace = TraceId(kFile, 3, 4);         // expected, read
+constexpr uint32_t kNotReadTrace = TraceId(kFile, 4, 5);         // name, reason
+constexpr uint32_t kNotRemovedTrace = TraceId(kFile, 5, 5);      // name
+constexpr uint32_t kMissingTextTrace = TraceId(kFile, 6, 3);     // -
+constexpr uint32_t kFurtherSensorsTrace = TraceId(kFile, 7, 7);  // count
+constexpr uint32_t kStateTextTrace = TraceId(kFile, 8, 7);       // mask, language
+
+// The parts of the data-set file's name, built once at program start.
+const std::string kDataFilePrefix = "VeskDataI";
+const std::string kDataFileSuffix = ".bin";
+
+// The root's child that leads to the count of further dew-point sensors, and its child.
+constexpr uint32_t kFurtherSensorsParent = 3;
+constexpr uint32_t kFurtherSensorsCount = 3;
+
+// Dictionary keys of the state texts, in the order of Vesk::StateText.
+const char* const kStateTextKeys[] = {"DS_unknown_LR", "DS_ready_LR", "DS_alarm_LR",
+                                      "DS_warning_LR", "DS_revision_LR"};
+constexpr char16_t kMissingText[] = u"???";
+constexpr char16_t kSeparator[] = u", ";
+
+// The working directory, or "" when it cannot be told.
+std::string currentDirectory() {
+    char path[4096];
+    return getcwd(path, sizeof(path)) != nullptr ? std::string(path) : std::string();
+}
+
+}  // namespace
+
+Vesk::Vesk(Vesk_Root root, AsInfo* asInfo)
+    : pAsInfo(asInfo),
+      myVeskNode(root),
+      myGeneralNode(checkNotNull(myVeskNode.getGeneral(), "myVeskNode.getGeneral()")),
+      myCollectiveAlarm(checkNotNull(myGeneralNode.getA_gen(), "myGeneralNode.getA_gen()")),
+      myCollectiveWarning(checkNotNull(myGeneralNode.getW_gen(), "myGeneralNode.getW_gen()")),
+      myCollectiveInputFailure(checkNotNull(myGeneralNode.getA_IFc(), "myGeneralNode.getA_IFc()")),
+      mySulfurGroup(myGeneralNode, checkNotNull(myVeskNode.getSulfur(), "myVeskNode.getSulfur()")),
+      myDewPointGroup(myGeneralNode, checkNotNull(myVeskNode.getDPs(), "myVeskNode.getDPs()")),
+      myOxygenGroup(myGeneralNode, checkNotNull(myVeskNode.getOxygen(), "myVeskNode.getOxygen()")) {
+    // Until the texts are looked up, every state reads "???".
+    for (auto& language : myStateTexts) {
+        for (const char16_t*& text : language) {
+            text = kMissingText;
+        }
+    }
+}
+
+Vesk::~Vesk() {
+    TARVO_TRACE(Tarvo_GetTraceSelector(), kDestroyedTrace, 0);
+    // The members go in reverse order: oxygen, dew point, sulfur.
+}
+
+std::string Vesk::dataFilePath() const {
+    return myDataFileDirectory.empty() ? myDataFileName
+                                       : myDataFileDirectory + "/" + myDataFileName;
+}
+
+void Vesk::loadDataFile() {
+    TARVO_TRACE(Tarvo_GetTraceSelector(), kLoadTrace, 0);
+    const uint32_t index = Sysmanlib_AsInfo_GetInstanceIndex();
+    if (index == 0) {
+        throw std::runtime_error(std::string(kSourcePath) +
+                                 ":59 Failed to obtain index of tarvo instance");
+    }
+    std::ostringstream name;
+    name << kDataFilePrefix << std::setw(2) << std::setfill('0') << index << kDataFileSuffix;
+    myDataFileName = name.str();
+    if (myDataFileDirectory.empty()) {
+        myDataFileDirectory = currentDirectory();
+    }
+
+    std::unique_ptr<ManagedBuff> buffer;
+    try {
+        buffer = std::make_unique<ManagedBuff>(kDataSetSize);
+        readDataFile(*buffer);
+    } catch (const std::exception& error) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kNotReadTrace,
+                    TraceFormat(kTraceArgText, kTraceArgText), myDataFileName.c_str(),
+                    error.what());
+        buffer.reset();
+        if (std::remove(dataFilePath().c_str()) != 0) {
+            TARVO_TRACE(Tarvo_GetTraceSelector(), kNotRemovedTrace, TraceFormat(kTraceArgText),
+                        myDataFileName.c_str());
+        }
+    }
+    mySulfurGroup.restore(buffer.get());
+    myDewPointGroup.restore(buffer.get());
+    myOxygenGroup.restore(buffer.get());
+    buffer.reset();
+    lookUpStateTexts();
+}
+
+void Vesk::readDataFile(Buff& buffer) const {
+    std::ifstream stream;
+    stream.exceptions(std::ios::eofbit | std::ios::failbit | std::ios::badbit);
+    stream.open(dataFilePath(), std::ios::in | std::ios::binary);
+    stream.read(reinterpret_cast<char*>(buffer.data()), kDataSetSize);
+    const uint32_t magic = buffer.readValue<uint32_t>();
+    if (magic != kDataSetMagic) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kMagicTrace, TraceFormat(kTraceArgInt, kTraceArgInt),
+                    kDataSetMagic, magic);
+        throw std::runtime_error("File magic mismatch");
+    }
+    const uint32_t version = buffer.readValue<uint32_t>();
+    if (version != kDataSetVersion) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kVersionTrace,
+                    TraceFormat(kTraceArgInt, kTraceArgInt), kDataSetVersion, version);
+        throw std::runtime_error("File version mismatch");
+    }
+    stream.close();
+}
+
+void Vesk::lookUpStateTexts() {
+    const ServiceClient* dictionary = textDictionaryOf(pAsInfo);
+    for (int text = kUnknown; text < kStateTextCount; ++text) {
+        for (uint32_t language = 0; language < 2; ++language) {
+            myStateTexts[language][text] =
+                Tarvo_LookupText(dictionary, kStateTextKeys[text], language);
+        }
+    }
+    for (auto& language : myStateTexts) {
+        for (const char16_t*& text : language) {
+            if (text == nullptr) {
+                TARVO_TRACE(Tarvo_GetTraceSelector(), kMissingTextTrace, 0);
+                text = kMissingText;
+            }
+        }
+    }
+}
+
+void Vesk::update() {
+    bool alarm = false;
+    bool warning = false;
+    bool inputFailure = false;
+    mySulfurGroup.update(alarm, warning, inputFailure);
+    myDewPointGroup.update(alarm, warning, inputFailure);
+    myOxygenGroup.update(alarm, warning, inputFailure);
+    node_io::writeBool(myCollectiveAlarm, alarm);
+    node_io::writeBool(myCollectiveWarning, warning);
+    node_io::writeBool(myCollectiveInputFailure, inputFailure);
+}
+
+void Vesk::saveDataFile() {
+    if (myDataFileName.empty()) {
+        throw std::runtime_error("data-set file not written: its name is not known");
+    }
+    ManagedBuff buffer(kDataSetSize);
+    buffer.writeValue(kDataSetMagic);
+    buffer.writeValue(kDataSetVersion);
+    mySulfurGroup.save(buffer);
+    myDewPointGroup.save(buffer);
+    myOxygenGroup.save(buffer);
+    if (buffer.offset() != kDataSetSize) {
+        throw std::runtime_error("data-set file not written: the groups saved " +
+                                 std::to_string(buffer.offset()) + " bytes");
+    }
+    data_set_file::writeAtomically(dataFilePath(), buffer.data(), kDataSetSize);
+}
+
+std::u16string Vesk::sulfurDeviceStateText() const {
+    return composeDeviceStateText(mySulfurGroup.deviceStateMask());
+}
+
+std::u16string Vesk::dewPointDeviceStateText() const {
+    return composeDeviceStateText(myDewPointGroup.deviceStateMask());
+}
+
+std::u16string Vesk::composeDeviceStateText(unsigned int mask) const {
+    const uint32_t language = Sysmanlib_AsInfo_GetLanguage() != 0 ? 1 : 0;
+    TARVO_TRACE(Tarvo_GetTraceSelector(), kStateTextTrace, TraceFormat(kTraceArgInt, kTraceArgInt),
+                mask, language);
+    const auto& texts = myStateTexts[language];
+    if ((mask & kDeviceReady) != 0) {
+        return texts[kReady];
+    }
+    std::u16string result;
+    const std::pair<unsigned int, StateText> parts[] = {
+        {kDeviceAlarm, kAlarm}, {kDeviceWarning, kWarning}, {kDeviceRevision, kRevision}};
+    for (const auto& [bit, text] : parts) {
+        if ((mask & bit) != 0) {
+            result += result.empty() ? u"" : kSeparator;
+            result += texts[text];
+        }
+    }
+    return result.empty() ? std::u16string(texts[kUnknown]) : result;
+}
+
+bool Vesk::hasFurtherDewPointSensors() const {
+    FbDoNode parent = FbDo_GetChild(myVeskNode, kFurtherSensorsParent);
+    FbDoNode countNode = parent != nullptr ? FbDo_GetChild(parent, kFurtherSensorsCount) : nullptr;
+    const uint32_t count = countNode != nullptr ? FbDo_NodeCountQuery(countNode) : 0;
+    TARVO_TRACE(Tarvo_GetTraceSelector(), kFurtherSensorsTrace, TraceFormat(kTraceArgInt), count);
+    return count > 0;
+}

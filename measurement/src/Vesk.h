@@ -1,0 +1,90 @@
+// The application object of Vesk-Prog: owns the sulfur, dew-point and oxygen groups, runs their
+// cycle, publishes the device's collective alarm, warning and input failure, keeps the averages
+// across restarts in the data-set file and gives the display screens the analyser state texts.
+// Built, loaded, cycled, saved and destroyed on the initial task (the life-cycle hooks); the
+// state texts, hasFurtherDewPointSensors, oxygenGroup and asInfo are also used from the display
+// task and change nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "AsInfo.h"
+#include "DewPointGroup.h"
+#include "OxygenGroup.h"
+#include "SulfurGroup.h"
+#include "Vesk_AccessClasses.h"
+
+class Vesk {
+  public:
+    // Layout of the data-set file: magic, version, then the saved averages of the sulfur,
+    // dew-point and oxygen groups (64 bytes each), little-endian.
+    static constexpr uint32_t kDataSetMagic = 0x0FBAAAFE;
+    static constexpr uint32_t kDataSetVersion = 5;
+    static constexpr uint32_t kDataSetSize = 1416;
+
+    // Fetches and null-checks the General node and the collective outputs, then builds the
+    // groups from their nodes in the order sulfur, dew point, oxygen. A missing node throws
+    // std::invalid_argument (the check text names it) and nothing remains built.
+    Vesk(Vesk_Root root, AsInfo* pAsInfo);
+    Vesk(const Vesk&) = delete;
+    Vesk& operator=(const Vesk&) = delete;
+    // Traces, then destroys the oxygen, dew-point and sulfur groups in this order.
+    ~Vesk();
+
+    // Names the data-set file "VeskDataI<index, two digits at least>.bin" in the working
+    // directory of the first load (kept for every later save), reads it and restores the
+    // groups from it. A file that is missing, short, of another magic or version is traced and
+    // removed, and the groups start without saved state. Then looks up the analyser state
+    // texts ("???" for a missing one). Throws std::runtime_error when the address space has no
+    // instance index. Start hook, inside the tree access.
+    void loadDataFile();
+    // One cycle of the three groups; writes the collective outputs. Cycle hook.
+    void update();
+    // Writes the groups' saved averages to the data-set file through a temporary file, so a
+    // failure leaves the previous file whole. Throws std::runtime_error on any failure
+    // (std::range_error from the buffer). Shutdown hook.
+    void saveDataFile();
+
+    // The state texts of the analysers in the display's current language: the ready text
+    // alone, else the alarm, warning and revision texts that apply joined by ", ", else the
+    // unknown text. Display task.
+    std::u16string sulfurDeviceStateText() const;
+    std::u16string dewPointDeviceStateText() const;
+    std::u16string composeDeviceStateText(unsigned int mask) const;
+    // True when the count of further dew-point sensors (child 3 of the root's child 3) is
+    // above 0; false when either node is missing. Display task.
+    bool hasFurtherDewPointSensors() const;
+
+    OxygenGroup& oxygenGroup() { return myOxygenGroup; }
+    const OxygenGroup& oxygenGroup() const { return myOxygenGroup; }
+    AsInfo* asInfo() const { return pAsInfo; }
+
+    // The data-set file's name and the directory fixed at the first load ("" before).
+    const std::string& dataFileName() const { return myDataFileName; }
+    const std::string& dataFileDirectory() const { return myDataFileDirectory; }
+
+  private:
+    // State texts: unknown, ready, alarm, warning, revision.
+    enum StateText { kUnknown, kReady, kAlarm, kWarning, kRevision, kStateTextCount };
+
+    // The file's path: the fixed directory and the name.
+    std::string dataFilePath() const;
+    // Reads and checks the file into `buffer` (positioned after the header); throws on any
+    // failure.
+    void readDataFile(Buff& buffer) const;
+    void lookUpStateTexts();
+
+    std::string myDataFileName;
+    std::string myDataFileDirectory;
+    const char16_t* myStateTexts[2][kStateTextCount] = {};
+    AsInfo* pAsInfo;
+    Vesk_Root myVeskNode;
+    Vesk_General myGeneralNode;
+    BoolOutputNode myCollectiveAlarm;
+    BoolOutputNode myCollectiveWarning;
+    BoolOutputNode myCollectiveInputFailure;
+    SulfurGroup mySulfurGroup;
+    DewPointGroup myDewPointGroup;
+    OxygenGroup myOxygenGroup;
+};

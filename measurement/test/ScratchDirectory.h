@@ -1,0 +1,53 @@
+// A working directory of the running test alone: ctest runs tests in parallel processes, and
+// the data-set file is written to the working directory.
+#pragma once
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+class ScratchDirectory {
+  public:
+    // Makes <temporary folder>/<suite>.<test> and enters it.
+    ScratchDirectory() {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        myPath = ::testing::TempDir() + test->test_suite_name() + "." + test->name();
+        mkdir(myPath.c_str(), 0700);
+        char previous[4096];
+        myPrevious = getcwd(previous, sizeof(previous)) != nullptr ? previous : "";
+        EXPECT_EQ(chdir(myPath.c_str()), 0);
+        removeFiles();
+    }
+    // Enters the previous directory again and removes this one with its files.
+    ~ScratchDirectory() {
+        EXPECT_EQ(chdir(myPrevious.c_str()), 0);
+        removeFiles();
+        rmdir(myPath.c_str());
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::string& path() const { return myPath; }
+
+  private:
+    void removeFiles() const {
+        DIR* folder = opendir(myPath.c_str());
+        if (folder == nullptr) {
+            return;
+        }
+        while (const dirent* entry = readdir(folder)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                std::remove((myPath + "/" + name).c_str());
+            }
+        }
+        closedir(folder);
+    }
+
+    std::string myPath;
+    std::string myPrevious;
+};

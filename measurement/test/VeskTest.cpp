@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GroupFixture.h"
+#include "HostFramework.h"
+#include "HostKernel.h"
+#include "HostTrace.h"
+#include "ScratchDirectory.h"
+#include "Vesk.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const std::vector<std::string> kSulfurTokens = {"Merc", "HC", "TS", "H2S", "COS", "MM", "EM"};
+const std::vector<std::string> kDewPointTokens = {"tdps",  "tdps2", "tdps3", "pdps",
+                                                  "pdps2", "pdps3", "hcdtp"};  // with lower limits
+
+// The application object over the program's tree, in a working directory of the test's own.
+class VeskTest : public GroupFixture {
+  protected:
+    VeskTest() {
+        Sysmanlib_AsInfo_Setup(addressSpace(), 0);
+        host::setInstanceIndex(1);
+        quietLimits();
+    }
+    ~VeskTest() override {
+        host::setInstanceIndex(std::nullopt);
+        host::setLanguage(std::nullopt);
+        host::resetTraceSettings();
+    }
+
+    // Limits that the inputs (all 0) do not reach.
+    void quietLimits() {
+        setAll("Sulfur", "UAL_", kSulfurTokens, 1000.0);
+        setAll("Sulfur", "UWL_", kSulfurTokens, 1000.0);
+        setAll("DPs", "UAL_", kDewPointTokens, 1000.0);
+        setAll("DPs", "LAL_", kDewPointTokens, -1000.0);
+        for (const std::string alternative : {"Oxygen.SNo1.", "Oxygen.SNo2."}) {
+            tree->setDouble(alternative + "UWL_O2", 1000.0);
+            tree->setDouble(alternative + "UAL_O2", 1000.0);
+            tree->setDouble(alternative + "LWL_LT", -1.0);
+        }
+    }
+    std::unique_ptr<Vesk> make() { return std::make_unique<Vesk>(tree->root(), addressSpace()); }
+
+    static Bytes read(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    static void write(const std::string& path, const Bytes& bytes) {
+        std::ofstream file(path, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+    static bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+    // A data-set file saved after one cycle with the H2S input at `value`.
+    Bytes savedFile(double value) {
+        tree->setDouble("Sulfur.Imp_H2S", value);
+        auto vesk = make();
+        vesk->loadDataFile();
+        vesk->update();
+        vesk->saveDataFile();
+        return read(kFile);
+    }
+
+    static constexpr const char* kFile = "VeskDataI01.bin";
+    ScratchDirectory scratch;
+    const std::string& directory = scratch.path();
+};
+
+TEST_F(VeskTest, FileNameCarriesTheInstanceIndexWithTwoDigitsAtLeast) {
+    for (const auto& [index, name] : std::vector<std::pair<uint8_t, std::string>>{
+             {1, "VeskDataI01.bin"}, {12, "VeskDataI12.bin"}, {123, "VeskDataI123.bin"}}) {
+        host::setInstanceIndex(index);
+        auto vesk = make();
+        vesk->loadDataFile();
+        EXPECT_EQ(vesk->dataFileName(), name);
+        vesk->saveDataFile();
+        EXPECT_EQ(read(name).size(), Vesk::kDataSetSize) << name;
+        std::remove(name.c_str());
+    }
+}
+
+TEST_F(VeskTest, NoInstanceIndexFailsTheLoadAndTheSave) {
+    host::setInstanceIndex(0);
+    auto vesk = make();
+    try {
+        vesk->loadDataFile();
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(),
+                     "measurement/src/Vesk.cpp:59 Failed to obtain index of tarvo instance");
+    }
+    EXPECT_EQ(vesk->dataFileName(), "");
+    EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+    EXPECT_FALSE(exists(kFile));
+}
+
+TEST_F(VeskTest, SavedFileHasTheLayoutOfTheDataSet) {
+    const Bytes file = savedFile(7.0);
+    ASSERT_EQ(file.size(), 1416u);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 8),
+              (Bytes{0xFE, 0xAA, 0xBA, 0x0F, 0x05, 0x00, 0x00, 0x00}));
+    // H2S is the fourth sulfur host: its state starts at 8 + 3 * 64; its hour's plain sum is
+    // the third double, little-endian.
+    double plainSum = 0.0;
+    const size_t at = 8 + 3 * 64 + 16;
+    uint64_t bits = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        bits |= static_cast<uint64_t>(file[at + i]) << (8 * i);
+    }
+    std::memcpy(&plainSum, &bits, sizeof(plainSum));
+    EXPECT_DOUBLE_EQ(plainSum, 7.0);
+}
+
+TEST_F(VeskTest, ARestartContinuesTheAveragesFromTheFile) {
+    write(kFile, savedFile(7.0));
+    tree->setDouble("Sulfur.Imp_H2S", 3.0);
+    tree->setDouble("DPs.Imp_twdp", 3.0);
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 5.0);  // (7 + 3) / 2
+    EXPECT_DOUBLE_EQ(tree->doubleValue("DPs.ChA_twdp"), 1.5);    // (0 + 3) / 2
+    EXPECT_EQ(read(kFile).size(), 1416u);                        // the file stays
+}
+
+TEST_F(VeskTest, ABadFileIsRemovedAndTheGroupsStartEmpty) {
+    const Bytes good = savedFile(7.0);
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        bool accepted;
+    };
+    Bytes shortFile(good.begin(), good.end() - 1);
+    Bytes swappedMagic = good;
+    std::swap(swappedMagic[0], swappedMagic[3]);
+    std::swap(swappedMagic[1], swappedMagic[2]);
+    Bytes version4 = good;
+    version4[4] = 4;
+    Bytes version6 = good;
+    version6[4] = 6;
+    Bytes longer = good;
+    longer.insert(longer.end(), {1, 2, 3});
+    const std::vector<Case> cases = {{"1415 bytes", shortFile, false},
+                                     {"magic in the wrong byte order", swappedMagic, false},
+                                     {"version 4", version4, false},
+                                     {"version 6", version6, false},
+                                     {"extra bytes", longer, true}};
+    host::setTraceLevel(5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(kFile, c.bytes);
+        tree->setDouble("Sulfur.Imp_H2S", 3.0);
+        host::TraceCapture traces;
+        auto vesk = make();
+        vesk->loadDataFile();
+        vesk->update();
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), c.accepted ? 5.0 : 3.0);
+        EXPECT_EQ(exists(kFile), c.accepted);
+        EXPECT_EQ(traces.contains(0x30045), !c.accepted);
+        vesk->saveDataFile();
+        EXPECT_EQ(read(kFile).size(), 1416u);  // extra bytes go with the next save
+    }
+}
+
+TEST_F(VeskTest, WrongMagicAndVersionAreTracedWithBothValues) {
+    Bytes file = savedFile(1.0);
+    file[4] = 6;
+    write(kFile, file);
+    host::setTraceLevel(5);
+    host::TraceCapture traces;
+    make()->loadDataFile();
+    ASSERT_EQ(traces.withId(0x30034).size(), 1u);
+    EXPECT_EQ(traces.withId(0x30034)[0].intArg(0), 5);
+    EXPECT_EQ(traces.withId(0x30034)[0].intArg(1), 6);
+    const auto notRead = traces.withId(0x30045);
+    ASSERT_EQ(notRead.size(), 1u);
+    EXPECT_EQ(notRead[0].textArg(0), kFile);
+    EXPECT_EQ(notRead[0].textArg(1), "File version mismatch");
+
+    file[4] = 5;
+    file[0] = 0;
+    write(kFile, file);
+    traces.clear();
+    make()->loadDataFile();
+    ASSERT_EQ(traces.withId(0x30023).size(), 1u);
+    EXPECT_EQ(static_cast<uint32_t>(traces.withId(0x30023)[0].intArg(0)), 0x0FBAAAFEu);
+    EXPECT_EQ(static_cast<uint32_t>(traces.withId(0x30023)[0].intArg(1)), 0x0FBAAA00u);
+}
+
+TEST_F(VeskTest, NoFileIsTracedAndTheStartGoesOn) {
+    host::setTraceLevel(5);
+    host::TraceCapture traces;
+    auto vesk = make();
+    vesk->loadDataFile();
+    EXPECT_TRUE(traces.contains(0x30045));
+    ASSERT_EQ(traces.withId(0x30055).size(), 1u);  // nothing to remove
+    EXPECT_EQ(traces.withId(0x30055)[0].textArg(0), kFile);
+    vesk->update();
+    vesk->saveDataFile();
+    EXPECT_EQ(read(kFile).size(), 1416u);
+}
+
+TEST_F(VeskTest, AFailedWriteLeavesThePreviousFileWholeAndLoadable) {
+    const Bytes previous = savedFile(7.0);
+    for (const char* step : {"fopen", "fwrite", "fflush", "fclose", "rename"}) {
+        SCOPED_TRACE(step);
+        tree->setDouble("Sulfur.Imp_H2S", 100.0);
+        auto vesk = make();
+        vesk->loadDataFile();
+        vesk->update();
+        host::failNextCall(step, ObjectIsNotValid);
+        EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+        EXPECT_EQ(read(kFile), previous);
+        EXPECT_FALSE(exists(std::string(kFile) + ".new"));
+        write(kFile, previous);  // the load above moved on; the file itself was not touched
+    }
+    tree->setDouble("Sulfur.Imp_H2S", 3.0);
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 5.0);
+}
+
+TEST_F(VeskTest, TheDirectoryIsFixedAtTheFirstLoad) {
+    auto vesk = make();
+    vesk->loadDataFile();
+    const std::string elsewhere = directory + "/elsewhere";
+    mkdir(elsewhere.c_str(), 0700);
+    ASSERT_EQ(chdir(elsewhere.c_str()), 0);
+    vesk->saveDataFile();
+    EXPECT_FALSE(exists(kFile));
+    EXPECT_TRUE(exists(directory + "/" + kFile));
+    ASSERT_EQ(chdir(directory.c_str()), 0);
+    rmdir(elsewhere.c_str());
+}
+
+TEST_F(VeskTest, CollectiveOutputsAreWrittenEveryCycle) {
+    struct Case {
+        const char* name;
+        std::function<void(host::HostTree&)> setUp;
+        bool alarm, warning, inputFailure;
+    };
+    const std::vector<Case> cases = {
+        {"nothing raised", [](host::HostTree&) {}, false, false, false},
+        {"flow unusable", [](host::HostTree& t) { t.setStatus("General.Imp_Qn", 0x8); }, true,
+         false, true},
+        {"sulfur warning", [](host::HostTree& t) { t.setDouble("Sulfur.UWL_TS", -1.0); }, false,
+         true, false},
+        {"dew-point input failed", [](host::HostTree& t) { t.setStatus("DPs.Imp_hcdtp", 0x4); },
+         true, false, false},
+        {"oxygen revision", [](host::HostTree&) {}, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        quietLimits();
+        c.setUp(*tree);
+        for (const char* output : {"General.A_gen", "General.W_gen", "General.A_IFc"}) {
+            tree->setBool(output, true);  // written even when nothing is raised
+        }
+        auto vesk = make();
+        vesk->loadDataFile();
+        if (std::string(c.name) == "oxygen revision") {
+            vesk->oxygenGroup().setRevision(1);
+        }
+        for (int i = 0; i < 6; ++i) {  // the upper warning's debounce
+            vesk->update();
+        }
+        EXPECT_EQ(tree->boolValue("General.A_gen"), c.alarm);
+        EXPECT_EQ(tree->boolValue("General.W_gen"), c.warning);
+        EXPECT_EQ(tree->boolValue("General.A_IFc"), c.inputFailure);
+    }
+}
+
+TEST_F(VeskTest, StateTextsInBothLanguages) {
+    // The dictionary has no warning text.
+    ASSERT_EQ(host::setTextDictionary(R"({
+        "DS_unknown_LR": ["unknown", "unbekannt"], "DS_ready_LR": ["ready", "bereit"],
+        "DS_alarm_LR": ["alarm", "Alarm"], "DS_revision_LR": ["revision", "Revision"]})"),
+              "");
+    host::setTraceLevel(3);
+    host::TraceCapture traces;
+    auto vesk = make();
+    vesk->loadDataFile();
+    EXPECT_EQ(traces.withId(0x30063).size(), 2u);  // the warning text of both languages
+    struct Case {
+        unsigned int mask;
+        uint8_t language;
+        std::u16string text;
+    };
+    const std::vector<Case> cases = {
+        {0, 0, u"unknown"},
+        {1, 0, u"ready"},
+        {3, 0, u"ready"},
+        {2, 0, u"alarm"},
+        {6, 0, u"alarm, ???"},
+        {14, 0, u"alarm, ???, revision"},
+        {12, 0, u"???, revision"},
+        {8, 0, u"revision"},
+        {16, 0, u"unknown"},
+        {4, 1, u"???"},
+        {10, 1, u"Alarm, Revision"},
+        {0, 1, u"unbekannt"},
+    };
+    for (const Case& c : cases) {
+        host::setLanguage(c.language);
+        EXPECT_EQ(vesk->composeDeviceStateText(c.mask), c.text) << c.mask << " " << +c.language;
+    }
+    host::setLanguage(0);
+    tree->setUnsigned("Sulfur.Imp_DA", 1);
+    tree->setUnsigned("DPs.Imp_DSdp", 0x2000);
+    EXPECT_EQ(vesk->sulfurDeviceStateText(), u"alarm");
+    EXPECT_EQ(vesk->dewPointDeviceStateText(), u"revision");
+}
+
+TEST_F(VeskTest, FurtherDewPointSensorsFollowTheCountNode) {
+    EXPECT_TRUE(make()->hasFurtherDewPointSensors());  // two preprocessing lines
+    for (const auto& [parent, name] :
+         std::vector<std::pair<std::string, std::string>>{{"", "Lines"}, {"Lines", "Line_1"}}) {
+        tree = treeWithout(parent, name);
+        quietLimits();
+        const bool expected = name == "Line_1";  // one line left
+        EXPECT_EQ(make()->hasFurtherDewPointSensors(), expected) << name;
+    }
+}
+
+TEST_F(VeskTest, AMissingNodeStopsTheConstruction) {
+    expectEachMissingNodeStops(
+        {
+            {"", "General", "myVeskNode.getGeneral()"},
+            {"General", "A_IFc", "myGeneralNode.getA_IFc()"},
+            {"General", "W_gen", "myGeneralNode.getW_gen()"},
+            {"", "Sulfur", "myVeskNode.getSulfur()"},
+            {"", "DPs", "myVeskNode.getDPs()"},
+            {"", "Oxygen", "myVeskNode.getOxygen()"},
+            {"DPs", "UA_thdp", "myDewPointsNode.getUA_thdp()"},
+        },
+        [](host::HostTree& missing, const MissingNode&) {
+            Vesk vesk(missing.root(), addressSpace());
+        });
+}
+
+TEST_F(VeskTest, DestructionIsTracedBeforeTheGroups) {
+    for (uint32_t id : {0x30007u, 0x90007u, 0xa0007u, 0xb0007u}) {
+        host::enableTrace(id);
+    }
+    host::TraceCapture traces;
+    make().reset();
+    std::vector<uint32_t> order;
+    for (const host::TraceRecord& record : traces.records()) {
+        order.push_back(record.id);
+    }
+    EXPECT_EQ(order, (std::vector<uint32_t>{0x30007, 0xb0007, 0xa0007, 0x90007}));
+}
+
+}  // namespace
