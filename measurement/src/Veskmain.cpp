@@ -130,7 +130,7 @@ int VeskProgramMain() {
             Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName() : "unknown AS";
         Tarvo_FatalReport(name, error.what(), kSourcePath);
     } catch (...) {
-        if (IsTaskEnding()) {
+        if (TaskIsEnding() != 0) {
             throw;  // the kernel ends the task: not a failure of the program
         }
         const char* name =

@@ -31,10 +31,6 @@ const char* KernelErrorName(Error code);
 // the kernel did not create (the process's first thread) get one on their first call.
 Task CurrentTask(void);
 
-// True while the kernel is ending the calling task (its blocking calls then unwind it): a
-// handler that catches every exception lets that unwinding pass on. False otherwise.
-bool IsTaskEnding();
-
 // Creates a halted task that will run `entry` once RunTask starts it. `name` (may be null: "")
 // is kept for GetTaskName, `priority` (0 lowest, 255 highest) and `stackSize` (bytes, 0 for the
 // default) are kept; the host schedules every task alike. Stores the handle in `*task`.

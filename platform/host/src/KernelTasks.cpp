@@ -86,16 +86,6 @@ Error HaltTask(Task task) {
     return Success;
 }
 
-bool IsTaskEnding() {
-    TaskRecord* self = host::kernel::kernelTaskOfThisThread();
-    if (self == nullptr) {
-        return false;
-    }
-    host::kernel::Kernel& kernel = host::kernel::Kernel::instance();
-    host::kernel::Lock lock(kernel.mutex);
-    return self->endRequested;
-}
-
 void exitTask(Error code) {
     host::kernel::TaskRecord* self = host::kernel::kernelTaskOfThisThread();
     if (self == nullptr) {
