@@ -3,7 +3,8 @@
 //
 //   {
 //     "comment": "...",                        free text, ignored
-//     "program": "test",                       program to run (ProgramRegistry.h)
+//     "program": "test",                       program to run (ProgramRegistry.h); default:
+//                                              the executable's own (its table's first)
 //     "selfInfo": { "mode": 3, "asName": "DemoAS", "parPrefix": "Demo", "parDir": "par",
 //                   "basePath": "data/", "parText": "...", "traceSelector": 0,
 //                   "language": 0, "instance": 1 },
@@ -153,8 +154,8 @@ struct Step {
 
 struct Scenario {
     std::string file = "scenario";  // names the scenario in messages
-    std::string program = "test";
-    SelfInfoSettings self;   // basePath as written; the runner gives the work folder
+    std::string program;            // "": the first program of the executable's table
+    SelfInfoSettings self;          // basePath as written; the runner gives the work folder
     std::string baseFolder;  // the base path resolved against the scenario's folder ("" none)
     uint32_t answerCode = kSysManAnswerAccepted;
     std::string taste;

@@ -447,7 +447,10 @@ int RunResult::exitCode() const {
 }
 
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
-    const std::string name = settings.program.empty() ? scenario.program : settings.program;
+    std::string name = settings.program.empty() ? scenario.program : settings.program;
+    if (name.empty() && !settings.programs.empty()) {
+        name = settings.programs.front().name;
+    }
     const ProgramMain entry = findProgram(settings.programs, name);
     if (entry == nullptr) {
         throw ScenarioError(scenario.file + ": \"program\": unknown program \"" + name +

@@ -374,6 +374,12 @@ TEST_F(ScenarioRunnerTest, ProgramsAreChosenByNameFromTheRunnersTable) {
     settings.program = "test";
     EXPECT_EQ(sim::runScenario(scenario, settings).exitCode(), sim::kExitPassed);
     EXPECT_EQ(otherStarts.load(), 1) << "the command line's choice wins";
+    // A scenario that names no program runs the first of the table: the executable's own.
+    settings.program.clear();
+    std::swap(settings.programs.front(), settings.programs.back());
+    EXPECT_EQ(sim::runScenario(scenarioWith(R"({ "command": "cycle" })"), settings).exitCode(),
+              sim::kExitPassed);
+    EXPECT_EQ(otherStarts.load(), 2);
 }
 
 // A program with a hook set of its own: the test hooks without the process hook.
@@ -454,6 +460,43 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
     }
     for (const std::string& file : {badFile, eventFile, displayFile}) {
         std::remove(file.c_str());
+    }
+}
+
+// A program's own binary: without a scenario it runs its demo scenario; with one, that one.
+// Messages carry the binary's name.
+TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
+    const std::vector<sim::Program> programs = sim::defaultPrograms();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string demo;
+        int exitCode;
+        std::string message;
+        std::string printed;
+    } cases[] = {
+        {{}, kExample, sim::kExitPassed, "", "Demo.Restored"},
+        {{"--csv"}, kExample, sim::kExitPassed, "", "step,time,command,Demo.Out"},
+        {{"/nonexistent.json"}, kExample, sim::kExitBadInput, "Demo-Prog: /nonexistent.json", ""},
+        {{}, "/nonexistent-demo.json", sim::kExitBadInput, "Demo-Prog: /nonexistent-demo.json", ""},
+        {{}, "", sim::kExitBadInput, "scenario is required", ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> words{"/some/where/Demo-Prog"};
+        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        SCOPED_TRACE(c.demo + (words.size() > 1 ? " " + words[1] : ""));
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int code =
+            sim::runnerMain(static_cast<int>(argv.size()), argv.data(), programs, c.demo);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, c.exitCode);
+        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+        EXPECT_NE(out.find(c.printed), std::string::npos) << out;
     }
 }
 

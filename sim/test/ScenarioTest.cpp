@@ -14,7 +14,7 @@ TEST(ScenarioTest, DefaultsAndFilesRelativeToTheScenario) {
     const sim::Scenario scenario = parseScenario(
         R"({ "tree": "t.json", "dictionary": "/abs/d.json", "selfInfo": { "basePath": "d/" } })",
         "/scenarios");
-    EXPECT_EQ(scenario.program, "test");
+    EXPECT_EQ(scenario.program, "") << "the executable's own program";
     EXPECT_EQ(scenario.self.mode, 3u);
     EXPECT_EQ(scenario.answerCode, 22u);
     EXPECT_EQ(scenario.treeFile, "/scenarios/t.json");
