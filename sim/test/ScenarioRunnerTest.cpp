@@ -451,6 +451,30 @@ TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
     }
 }
 
+struct CommandLineRun {
+    int code;
+    std::string out;
+    std::string errors;
+};
+
+// runnerMain of the test address space with `executable` and `arguments` as its command line.
+CommandLineRun runCommandLine(const std::string& executable,
+                              const std::vector<std::string>& arguments,
+                              const std::string& demoScenario = "") {
+    std::vector<std::string> words{executable};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int code = sim::runnerMain(static_cast<int>(argv.size()), argv.data(),
+                                     sim::defaultPrograms(), demoScenario);
+    std::string out = ::testing::internal::GetCapturedStdout();
+    return CommandLineRun{code, std::move(out), ::testing::internal::GetCapturedStderr()};
+}
+
 // The runner's exit codes: one line on stderr names what is wrong with bad input.
 TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
     const std::string badFile =
@@ -490,22 +514,11 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         {{kExample, "--unknown"}, sim::kExitBadInput, ""},
         {{}, sim::kExitBadInput, ""},
     };
-    const std::vector<sim::Program> programs = sim::defaultPrograms();
     for (const auto& c : cases) {
-        std::vector<std::string> words{"scenario_runner"};
-        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
-        }
-        SCOPED_TRACE(words.size() > 1 ? words[1] : "");
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const int code = sim::runnerMain(static_cast<int>(argv.size()), argv.data(), programs);
-        ::testing::internal::GetCapturedStdout();
-        const std::string errors = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(code, c.exitCode);
-        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+        SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments[0]);
+        const CommandLineRun run = runCommandLine("scenario_runner", c.arguments);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
     }
     for (const std::string& file : {badFile, eventFile, displayFile, displayStateFile}) {
         std::remove(file.c_str());
@@ -515,7 +528,6 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
 // A program's own binary: without a scenario it runs its demo scenario; with one, that one.
 // Messages carry the binary's name.
 TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
-    const std::vector<sim::Program> programs = sim::defaultPrograms();
     const struct {
         std::vector<std::string> arguments;
         std::string demo;
@@ -530,22 +542,11 @@ TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
         {{}, "", sim::kExitBadInput, "scenario is required", ""},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> words{"/some/where/Demo-Prog"};
-        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
-        }
-        SCOPED_TRACE(c.demo + (words.size() > 1 ? " " + words[1] : ""));
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const int code =
-            sim::runnerMain(static_cast<int>(argv.size()), argv.data(), programs, c.demo);
-        const std::string out = ::testing::internal::GetCapturedStdout();
-        const std::string errors = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(code, c.exitCode);
-        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
-        EXPECT_NE(out.find(c.printed), std::string::npos) << out;
+        SCOPED_TRACE(c.demo + (c.arguments.empty() ? "" : " " + c.arguments[0]));
+        const CommandLineRun run = runCommandLine("/some/where/Demo-Prog", c.arguments, c.demo);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;
     }
 }
 
