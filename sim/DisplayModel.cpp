@@ -174,41 +174,50 @@ std::vector<uint32_t> DisplayModel::itemIds() const {
     return ids;
 }
 
-std::string DisplayModel::dump() const {
+std::string DisplayModel::line(uint32_t itemId) const {
+    const DisplayItemState* state = item(itemId);
+    if (state == nullptr) {
+        return std::string();
+    }
     std::ostringstream out;
-    for (const auto& [id, state] : myItems) {
-        out << id;
-        if (state.isList) {
-            out << " list entries=[";
-            for (size_t i = 0; i < state.entries.size(); ++i) {
-                out << (i > 0 ? "," : "") << quoted(utf8(state.entries[i]));
-            }
-            out << "]";
+    out << itemId;
+    if (state->isList) {
+        out << " list entries=[";
+        for (size_t i = 0; i < state->entries.size(); ++i) {
+            out << (i > 0 ? "," : "") << quoted(utf8(state->entries[i]));
         }
-        if (state.boundParameter) {
-            out << " bind=" << quoted(*state.boundParameter);
-        }
-        if (state.text) {
-            out << " text=" << quoted(utf8(*state.text));
-        }
-        if (state.languageTextKey) {
-            out << " languageKey=" << quoted(*state.languageTextKey);
-        }
-        if (state.textKey) {
-            out << " key=" << quoted(*state.textKey);
-        }
-        if (state.selection) {
-            out << " selection=" << *state.selection;
-        }
-        if (state.hidden) {
-            out << " hidden=" << (*state.hidden ? 1 : 0);
-        }
-        if (state.enabled) {
-            out << " enabled=" << (*state.enabled ? 1 : 0);
-        }
-        out << '\n';
+        out << "]";
+    }
+    if (state->boundParameter) {
+        out << " bind=" << quoted(*state->boundParameter);
+    }
+    if (state->text) {
+        out << " text=" << quoted(utf8(*state->text));
+    }
+    if (state->languageTextKey) {
+        out << " languageKey=" << quoted(*state->languageTextKey);
+    }
+    if (state->textKey) {
+        out << " key=" << quoted(*state->textKey);
+    }
+    if (state->selection) {
+        out << " selection=" << *state->selection;
+    }
+    if (state->hidden) {
+        out << " hidden=" << (*state->hidden ? 1 : 0);
+    }
+    if (state->enabled) {
+        out << " enabled=" << (*state->enabled ? 1 : 0);
     }
     return out.str();
+}
+
+std::string DisplayModel::dump() const {
+    std::string out;
+    for (const auto& entry : myItems) {
+        out += line(entry.first) + '\n';
+    }
+    return out;
 }
 
 }  // namespace sim

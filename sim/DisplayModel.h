@@ -42,6 +42,9 @@ class DisplayModel {
     // Ids of the items that received anything, ascending.
     std::vector<uint32_t> itemIds() const;
 
+    // The line of `itemId` as dump() writes it (without its newline); "" when nothing was sent
+    // to it.
+    std::string line(uint32_t itemId) const;
     // One line per item, ascending by id, with the fields that were sent, for example
     //   64101 list entries=["Pressure","(G1)  CH4"] selection=0
     //   64202 bind="Src.PP1_L1"

@@ -9,13 +9,32 @@
 
 namespace sim {
 
-int runnerMain(int argc, char** argv, const std::vector<Program>& programs) {
+namespace {
+
+// The executable's name for messages: the last component of argv[0].
+std::string executableName(int argc, char** argv) {
+    const std::string path = argc > 0 && argv[0] != nullptr ? argv[0] : "scenario_runner";
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
+               const std::string& demoScenario) {
     CLI::App app{"Runs a program through a scenario against the simulated system manager"};
-    std::string scenarioFile;
+    std::string scenarioFile = demoScenario;
     RunSettings settings;
     settings.programs = programs;
     bool csv = false;
-    app.add_option("scenario", scenarioFile, "scenario file (JSON)")->required();
+    CLI::Option* scenarioOption = app.add_option(
+        "scenario", scenarioFile,
+        demoScenario.empty()
+            ? "scenario file (JSON)"
+            : "scenario file (JSON); without one the demo scenario " + demoScenario + " runs");
+    if (demoScenario.empty()) {
+        scenarioOption->required();
+    }
     app.add_option("--program", settings.program,
                    "program to run instead of the scenario's (" + programNames(programs) + ")");
     app.add_flag("--csv", csv, "print the tables as CSV");
@@ -34,7 +53,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs) {
         printRunResult(scenario, result, std::cout, csv);
         return result.exitCode();
     } catch (const std::exception& error) {
-        std::cerr << "scenario_runner: " << error.what() << '\n';
+        std::cerr << executableName(argc, argv) << ": " << error.what() << '\n';
         return kExitBadInput;
     }
 }

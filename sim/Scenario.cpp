@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "HostService.h"
+#include "HostTree.h"
 #include "ScenarioFields.h"
 #include "SysManProtocol.h"
 #include "WorkFolder.h"
@@ -245,8 +246,7 @@ DisplayInjection readDisplay(const JsonFields& fields) {
         injection.payload =
             host::u32Payload(static_cast<uint32_t>(fields.whole("u32", kMaxU32, 0)));
     } else if (fields.has("text")) {
-        const std::string text = fields.text("text");
-        injection.payload = host::text16Payload(std::u16string(text.begin(), text.end()));
+        injection.payload = host::text16Payload(host::treeTextFromUtf8(fields.text("text")));
     }
     return injection;
 }
@@ -288,6 +288,73 @@ EventPattern readEventPattern(const JsonFields& fields) {
         pattern.text = fields.text("text");
     }
     return pattern;
+}
+
+// An item id written as an object key: decimal digits, 0 to 2^32-1.
+uint32_t itemIdOf(const JsonFields& fields, const std::string& key) {
+    const bool digits =
+        !key.empty() && key.size() <= 10 &&
+        std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || std::stoull(key) > kMaxU32) {
+        fields.fail("", "is not an item id (0 to 2^32-1)");
+    }
+    return static_cast<uint32_t>(std::stoull(key));
+}
+
+std::vector<std::u16string> textList(const JsonFields& fields, const char* key) {
+    const json& list = fields.at(key);
+    if (!list.is_array() ||
+        !std::all_of(list.begin(), list.end(), [](const json& text) { return text.is_string(); })) {
+        fields.fail(key, "must be an array of texts");
+    }
+    std::vector<std::u16string> texts;
+    for (const json& text : list) {
+        texts.push_back(host::treeTextFromUtf8(text.get<std::string>()));
+    }
+    return texts;
+}
+
+DisplayItemExpectation readDisplayItem(const JsonFields& fields, const std::string& key) {
+    fields.allowOnly({"bind", "text", "languageKey", "key", "list", "entries", "selection",
+                      "hidden", "enabled"});
+    DisplayItemExpectation expectation;
+    expectation.itemId = itemIdOf(fields, key);
+    if (fields.has("bind")) {
+        expectation.boundParameter = fields.text("bind");
+    }
+    if (fields.has("text")) {
+        expectation.text = host::treeTextFromUtf8(fields.text("text"));
+    }
+    if (fields.has("languageKey")) {
+        expectation.languageTextKey = fields.text("languageKey");
+    }
+    if (fields.has("key")) {
+        expectation.textKey = fields.text("key");
+    }
+    if (fields.has("list")) {
+        expectation.isList = fields.flag("list", false);
+    }
+    if (fields.has("entries")) {
+        expectation.entries = textList(fields, "entries");
+    }
+    if (fields.has("selection")) {
+        expectation.selection = static_cast<int32_t>(
+            fields.signedWhole("selection", -1, std::numeric_limits<int32_t>::max(), 0));
+    }
+    if (fields.has("hidden")) {
+        expectation.hidden = fields.flag("hidden", false);
+    }
+    if (fields.has("enabled")) {
+        expectation.enabled = fields.flag("enabled", false);
+    }
+    if (!fields.has("bind") && !fields.has("text") && !fields.has("languageKey") &&
+        !fields.has("key") && !fields.has("list") && !fields.has("entries") &&
+        !fields.has("selection") && !fields.has("hidden") && !fields.has("enabled")) {
+        fields.fail("",
+                    "checks nothing (give bind, text, languageKey, key, list, entries, "
+                    "selection, hidden or enabled)");
+    }
+    return expectation;
 }
 
 DisplayPattern readDisplayPattern(const JsonFields& fields) {
@@ -410,14 +477,15 @@ class StepReader {
 
     Step read(const json& object, size_t number) {
         const JsonFields fields(object, myScenario.file, "step " + std::to_string(number));
-        fields.allowOnly({"comment", "phase", "write", "set", "display", "advance", "command",
-                          "code", "argument", "cycleData", "service", "expect", "events",
-                          "displaySent", "files"});
+        fields.allowOnly({"comment", "phase", "write", "set", "displayContext", "display",
+                          "advance", "command", "code", "argument", "cycleData", "service",
+                          "expect", "events", "displaySent", "displayState", "files"});
         Step step;
         step.number = number;
         step.phase = readPhase(fields, myScenario.startUpStates);
         step.write = readFileContents(fields, "write", myFolder);
         step.inputs = readNamedObjects<InputSetting>(fields, "set", readSetting);
+        readDisplayContext(fields, step);
         step.display = readDisplays(fields);
         step.advanceSeconds = fields.number("advance", 0.0, kMaxAdvanceSeconds, 0.0);
         myTotalSeconds += step.advanceSeconds;
@@ -436,12 +504,29 @@ class StepReader {
         step.expectations = readNamedObjects<Expectation>(fields, "expect", readExpectation);
         step.events = readSequence<EventPattern>(fields, "events", readEventPattern);
         step.displaySent = readSequence<DisplayPattern>(fields, "displaySent", readDisplayPattern);
+        step.displayState =
+            readNamedObjects<DisplayItemExpectation>(fields, "displayState", readDisplayItem);
         step.files = readFileChecks(fields);
         checkOrder(fields, step);
         return step;
     }
 
   private:
+    // A text, or null for no context.
+    static void readDisplayContext(const JsonFields& fields, Step& step) {
+        if (!fields.has("displayContext")) {
+            return;
+        }
+        const json& context = fields.at("displayContext");
+        if (!context.is_string() && !context.is_null()) {
+            fields.fail("displayContext", "must be a text or null (no context)");
+        }
+        step.setsDisplayContext = true;
+        if (context.is_string()) {
+            step.displayContext = context.get<std::string>();
+        }
+    }
+
     static std::vector<DisplayInjection> readDisplays(const JsonFields& fields) {
         std::vector<DisplayInjection> displays;
         if (!fields.has("display")) {
@@ -469,7 +554,8 @@ class StepReader {
             if (step.phase.kind != PhaseKind::Run) {
                 fields.fail("command", "a restart belongs to the run phase");
             }
-            if (!step.expectations.empty() || !step.displaySent.empty()) {
+            if (!step.expectations.empty() || !step.displaySent.empty() ||
+                !step.displayState.empty()) {
                 fields.fail("command", "a restart step checks only events and files");
             }
             myRank = 0;

@@ -3,7 +3,8 @@
 //
 //   {
 //     "comment": "...",                        free text, ignored
-//     "program": "test",                       program to run (ProgramRegistry.h)
+//     "program": "test",                       program to run (ProgramRegistry.h); default:
+//                                              the executable's own (its table's first)
 //     "selfInfo": { "mode": 3, "asName": "DemoAS", "parPrefix": "Demo", "parDir": "par",
 //                   "basePath": "data/", "parText": "...", "traceSelector": 0,
 //                   "language": 0, "instance": 1 },
@@ -16,21 +17,23 @@
 //     "outputs": ["Demo.Out"],                 parameters recorded after every cycle
 //     "files": { "par/param.new": { "text": "x" } },   laid out before the first start
 //     "keepFiles": false,                      true: work in the base path itself
-//     "steps": [ { "phase": "run", "write": {...}, "set": {...}, "display": [...],
+//     "steps": [ { "phase": "run", "write": {...}, "set": {...},
+//                  "displayContext": "Calorant.I1.PP.PP_1", "display": [...],
 //                  "advance": 1.5, "command": "cycle", "code": 48, "argument": 1,
 //                  "cycleData": [7], "service": { "name": "S", "activityId": 7,
 //                  "connections": 2 },
 //                  "expect": {...}, "events": {...}, "displaySent": {...},
+//                  "displayState": { "2000": { "languageKey": "SGERG_LR" } },
 //                  "files": {...} } ],
 //     "shutdown": true                         send the shutdown command at the end
 //   }
 //
 // Every path is relative to the scenario file's folder; the files of "files", "write" and the
 // step checks are relative to the base path the program is given. Each step does, in this
-// order: write files, set parameters (delivering the changes), deliver display commands,
-// advance time, send the command, check the expectations. Its phase places it in the start-up:
-// "registered" (before state 0), a state code of the start-up (after that state), or "run"
-// (after RUN, the default). A "restart" command ends the life; the steps after it belong to
+// order: write files, set parameters (delivering the changes), set the display context, deliver
+// display commands, advance time, send the command, check the expectations. Its phase places it in
+// the start-up: "registered" (before state 0), a state code of the start-up (after that state), or
+// "run" (after RUN, the default). A "restart" command ends the life; the steps after it belong to
 // the next life, which starts in the same process with the same base path and files.
 #pragma once
 
@@ -116,6 +119,20 @@ struct SequenceExpectation {
     bool empty() const { return inOrder.empty() && absent.empty(); }
 };
 
+// Expectation on one item of the display model after the step; each given field must hold.
+struct DisplayItemExpectation {
+    uint32_t itemId = 0;
+    std::optional<std::string> boundParameter;           // "bind"
+    std::optional<std::u16string> text;                  // "text"
+    std::optional<std::string> languageTextKey;          // "languageKey"
+    std::optional<std::string> textKey;                  // "key"
+    std::optional<bool> isList;                          // "list"
+    std::optional<std::vector<std::u16string>> entries;  // "entries"
+    std::optional<int32_t> selection;                    // "selection" (-1: no entry)
+    std::optional<bool> hidden;                          // "hidden"
+    std::optional<bool> enabled;                         // "enabled"
+};
+
 struct FileContent {
     std::string path;  // relative to the base path
     std::vector<uint8_t> bytes;
@@ -142,19 +159,24 @@ struct Step {
     Phase phase;
     std::vector<FileContent> write;
     std::vector<InputSetting> inputs;
+    // The display context of the page shown, set before the display commands when
+    // setsDisplayContext (std::nullopt: none).
+    bool setsDisplayContext = false;
+    std::optional<std::string> displayContext;
     std::vector<DisplayInjection> display;
     double advanceSeconds = 0.0;
     std::optional<ScenarioCommand> command;
     std::vector<Expectation> expectations;
     SequenceExpectation<EventPattern> events;
     SequenceExpectation<DisplayPattern> displaySent;
+    std::vector<DisplayItemExpectation> displayState;
     std::vector<FileCheck> files;
 };
 
 struct Scenario {
     std::string file = "scenario";  // names the scenario in messages
-    std::string program = "test";
-    SelfInfoSettings self;   // basePath as written; the runner gives the work folder
+    std::string program;            // "": the first program of the executable's table
+    SelfInfoSettings self;          // basePath as written; the runner gives the work folder
     std::string baseFolder;  // the base path resolved against the scenario's folder ("" none)
     uint32_t answerCode = kSysManAnswerAccepted;
     std::string taste;

@@ -155,6 +155,65 @@ bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
     return holds;
 }
 
+std::string quotedUtf8(const std::u16string& text) {
+    return "\"" + host::utf8FromTreeText(text) + "\"";
+}
+
+// The expected fields in the form of the display model's lines.
+std::string describe(const DisplayItemExpectation& expectation) {
+    std::string text = "display item " + std::to_string(expectation.itemId);
+    if (expectation.isList) {
+        text += std::string(" list=") + (*expectation.isList ? "1" : "0");
+    }
+    if (expectation.entries) {
+        text += " entries=[";
+        for (size_t i = 0; i < expectation.entries->size(); ++i) {
+            text += (i > 0 ? "," : "") + quotedUtf8((*expectation.entries)[i]);
+        }
+        text += "]";
+    }
+    if (expectation.boundParameter) {
+        text += " bind=\"" + *expectation.boundParameter + "\"";
+    }
+    if (expectation.text) {
+        text += " text=" + quotedUtf8(*expectation.text);
+    }
+    if (expectation.languageTextKey) {
+        text += " languageKey=\"" + *expectation.languageTextKey + "\"";
+    }
+    if (expectation.textKey) {
+        text += " key=\"" + *expectation.textKey + "\"";
+    }
+    if (expectation.selection) {
+        text += " selection=" + std::to_string(*expectation.selection);
+    }
+    if (expectation.hidden) {
+        text += std::string(" hidden=") + (*expectation.hidden ? "1" : "0");
+    }
+    if (expectation.enabled) {
+        text += std::string(" enabled=") + (*expectation.enabled ? "1" : "0");
+    }
+    return text;
+}
+
+// An unset field of the state never equals an expected value.
+template <typename T>
+bool fieldHolds(const std::optional<T>& expected, const std::optional<T>& found) {
+    return !expected || found == expected;
+}
+
+bool itemHolds(const DisplayItemExpectation& expectation, const DisplayItemState& state) {
+    return fieldHolds(expectation.boundParameter, state.boundParameter) &&
+           fieldHolds(expectation.text, state.text) &&
+           fieldHolds(expectation.languageTextKey, state.languageTextKey) &&
+           fieldHolds(expectation.textKey, state.textKey) &&
+           (!expectation.isList || *expectation.isList == state.isList) &&
+           (!expectation.entries || *expectation.entries == state.entries) &&
+           fieldHolds(expectation.selection, state.selection) &&
+           fieldHolds(expectation.hidden, state.hidden) &&
+           fieldHolds(expectation.enabled, state.enabled);
+}
+
 }  // namespace
 
 std::string formatValue(double value) {
@@ -215,6 +274,16 @@ std::vector<CheckResult> checkDisplay(size_t step,
                                       const SequenceExpectation<DisplayPattern>& expectation,
                                       const std::vector<host::SentCommand>& sent) {
     return checkSequence(step, "display", expectation, sent);
+}
+
+CheckResult checkDisplayItem(size_t step, const DisplayItemExpectation& expectation,
+                             const DisplayModel& display) {
+    const DisplayItemState* state = display.item(expectation.itemId);
+    if (state == nullptr) {
+        return CheckResult{step, describe(expectation), "nothing sent to it", false};
+    }
+    return CheckResult{step, describe(expectation), display.line(expectation.itemId),
+                       itemHolds(expectation, *state)};
 }
 
 CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check) {

@@ -1,12 +1,13 @@
 // The checks of a scenario step: parameters of the address space's tree, the events of the
-// simulated system manager, the records the display peer received, and files of the work
-// folder. Each check gives one result line.
+// simulated system manager, the records the display peer received and the display they left,
+// and files of the work folder. Each check gives one result line.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "DisplayModel.h"
 #include "HostService.h"
 #include "Scenario.h"
 #include "SimEvents.h"
@@ -44,6 +45,10 @@ std::vector<CheckResult> checkEvents(size_t step,
 std::vector<CheckResult> checkDisplay(size_t step,
                                       const SequenceExpectation<DisplayPattern>& expectation,
                                       const std::vector<host::SentCommand>& sent);
+
+// Checks every field of `expectation` against the display model.
+CheckResult checkDisplayItem(size_t step, const DisplayItemExpectation& expectation,
+                             const DisplayModel& display);
 
 // Checks a file below `basePath` (ending in "/").
 CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check);

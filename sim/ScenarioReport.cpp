@@ -92,6 +92,12 @@ void printRunResult(const Scenario& scenario, const RunResult& result, std::ostr
             out << sent << '\n';
         }
     }
+    for (size_t life = 0; life < result.displayStates.size(); ++life) {
+        if (!result.displayStates[life].empty()) {
+            out << "\ndisplay state at the end of life " << life + 1 << ":\n"
+                << result.displayStates[life];
+        }
+    }
     if (!result.checks.empty()) {
         out << '\n';
         printChecks(result, out);

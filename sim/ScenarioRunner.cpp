@@ -198,6 +198,7 @@ class Run {
                                            std::to_string(sent.commandCode) + " " +
                                            hexText(sent.payload));
         }
+        myResult.displayStates.push_back(myDisplay->model().dump());
         myClock = host::currentTime();
         myManager.reset();
         myDisplay.reset();
@@ -264,6 +265,9 @@ class Run {
     bool performStep(const Step& step) {
         myFolder.layOut(step.write, "step " + std::to_string(step.number) + ": \"write\"");
         setParameters(step);
+        if (step.setsDisplayContext) {
+            myDisplay->setContext(step.displayContext);
+        }
         for (const DisplayInjection& injection : step.display) {
             myDisplay->deliver(injection.itemId, injection.commandCode, injection.payload);
         }
@@ -283,6 +287,10 @@ class Run {
         }
         for (const Expectation& expectation : step.expectations) {
             myResult.checks.push_back(checkParameter(step.number, expectation));
+        }
+        for (const DisplayItemExpectation& expectation : step.displayState) {
+            myResult.checks.push_back(
+                checkDisplayItem(step.number, expectation, myDisplay->model()));
         }
         checkSequences(step);
         checkFiles(step);
@@ -447,7 +455,10 @@ int RunResult::exitCode() const {
 }
 
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
-    const std::string name = settings.program.empty() ? scenario.program : settings.program;
+    std::string name = settings.program.empty() ? scenario.program : settings.program;
+    if (name.empty() && !settings.programs.empty()) {
+        name = settings.programs.front().name;
+    }
     const ProgramMain entry = findProgram(settings.programs, name);
     if (entry == nullptr) {
         throw ScenarioError(scenario.file + ": \"program\": unknown program \"" + name +

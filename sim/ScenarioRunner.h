@@ -33,7 +33,9 @@ struct RunResult {
     std::vector<CycleRow> rows;
     std::vector<CheckResult> checks;
     std::vector<std::string> displaySent;  // "item code payload-bytes" of each sent record
-    size_t lives = 0;                      // lives started
+    // The display each life left, one DisplayModel::dump a life.
+    std::vector<std::string> displayStates;
+    size_t lives = 0;  // lives started
     bool fatalStop = false;
     bool completed = false;  // the run reached its end (shutdown answered, when asked for)
     std::string failure;     // why it did not complete, "" when it did
@@ -58,8 +60,9 @@ struct RunSettings {
 // log, a step that sets parameters before the program has its tree.
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings = {});
 
-// Prints the events and the cycle table (aligned columns, or CSV), the display records, then
-// the checks. Repeated supervision armings print as one line with their count.
+// Prints the events and the cycle table (aligned columns, or CSV), the display records, the
+// display state at the end of each life, then the checks. Repeated supervision armings print as
+// one line with their count.
 void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv);
 
 }  // namespace sim

@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "CalcBlock.h"
-#include "CalorantDisplayPort.h"
 #include "Kernel.h"
+#include "PEG.h"
 #include "ProgramContext.h"
 #include "ProgramHooks.h"
 #include "Tarvo.h"
@@ -22,7 +22,7 @@ const ComponentStartFunction kStartTable[] = {Tarvo_Component1Init,
                                               Tarvo_Component2Init,
                                               Tarvo_Component3Init,
                                               Tarvo_Component4Init,
-                                              CalorantDisplayInitComponent,
+                                              PEG_initComponent,
                                               Tarvo_Component6Init,
                                               nullptr};
 

@@ -10,6 +10,6 @@
 // exception). Returns 0. Initial task.
 int CalorantProgramMain();
 
-// The program's component start table: five framework components and, fifth, the display
-// client's entry (CalorantDisplayPort); null-terminated.
+// The program's component start table: framework components at positions 1 to 4 and 6, the
+// display-service client's PEG_initComponent fifth; null-terminated.
 const ComponentStartFunction* CalorantStartTable();

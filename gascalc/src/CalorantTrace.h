@@ -28,8 +28,6 @@ constexpr uint32_t kTraceNoTaste = 0xF01D3;
 constexpr uint32_t kTracePreprocessingSkipped = 0xF01E3;
 // The framework gave no taste name; the Default layout is used (level 3).
 constexpr uint32_t kTraceNoTasteName = 0xF01F3;
-// A display component entry or start without a connected display port (level 3).
-constexpr uint32_t kTraceNoDisplayPort = 0xF0203;
 
 // Binding.
 constexpr uint32_t kTraceElementHandleZero = 0xF0085;    // name

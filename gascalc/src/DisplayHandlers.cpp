@@ -1,7 +1,6 @@
 #include "DisplayHandlers.h"
 
 #include "CalcBlock.h"
-#include "CalorantDisplayPort.h"
 #include "CalorantTrace.h"
 #include "ProgramContext.h"
 #include "Taste.h"
@@ -36,20 +35,6 @@ constexpr int32_t kCO2InputMethods[] = {4, 6, 8, 9, 11, 13, 20, 22};
 constexpr int32_t kH2InputMethods[] = {6, 7, 11, 12, 20, 21, 22, 23};
 constexpr int32_t kN2InputMethods[] = {5, 7, 8, 10, 12, 13, 21, 23};
 
-uint32_t readWord(const void* record, uint32_t offset) {
-    const auto* bytes = static_cast<const uint8_t*>(record) + offset;
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-uint32_t itemId(const void* record) {
-    return readWord(record, 0);
-}
-
-uint32_t commandCode(const void* record) {
-    return readWord(record, 4);
-}
-
 template <size_t N>
 bool isOneOf(int32_t method, const int32_t (&methods)[N]) {
     for (int32_t listed : methods) {
@@ -64,10 +49,10 @@ bool isSgergMethod(int32_t method) {
     return (method >= 4 && method <= 13) || (method >= 20 && method <= 23);
 }
 
-void showGroups(void* serviceObject, uint32_t constant, uint32_t sgerg, uint32_t aga8) {
-    CalorantSetHidden(serviceObject, kItemConstant, constant);
-    CalorantSetHidden(serviceObject, kItemSgerg, sgerg);
-    CalorantSetHidden(serviceObject, kItemAga8, aga8);
+void showGroups(ServiceObject* pService, uint32_t constant, uint32_t sgerg, uint32_t aga8) {
+    PEG_setHidden(pService, kItemConstant, constant);
+    PEG_setHidden(pService, kItemSgerg, sgerg);
+    PEG_setHidden(pService, kItemAga8, aga8);
 }
 
 // A ZM1 density input line is shown when its input is in use and its state is good.
@@ -88,14 +73,12 @@ int OnPegEvent(ServiceObject* pService, const PEGCommand* pCommand) {
         (tree != nullptr && HandlePreprocessingDisplayEvent(tree, pCommand) != 0)) {
         return 0;
     }
-    void* serviceObject = pService;
-    const void* record = pCommand->bytes();
-    switch (itemId(record) / kItemGroupSize) {
+    switch (pCommand->itemId() / kItemGroupSize) {
         case kPreprocessingEntryGroup:
-            ShowPreprocessingEntry(serviceObject, record);
+            ShowPreprocessingEntry(pService, pCommand);
             break;
         case kCalcMethodGroup:
-            ShowCalcMethod(serviceObject, record);
+            ShowCalcMethod(pService, pCommand);
             break;
         default:
             break;
@@ -103,50 +86,46 @@ int OnPegEvent(ServiceObject* pService, const PEGCommand* pCommand) {
     return 0;
 }
 
-int ShowPreprocessingEntry(void* serviceObject, const void* record) {
-    if (commandCode(record) == kCommandOpen) {
+int ShowPreprocessingEntry(ServiceObject* pService, const PEGCommand* pCommand) {
+    if (pCommand != nullptr && pCommand->commandCode() == kCommandOpen) {
         FbDoTree* tree = ProgramContext::tree;
         const uint32_t groups = tree != nullptr ? GetNumberOfPPGroups(tree) : 0;
-        CalorantSetHidden(serviceObject, kItemPreprocessingEntry, groups == 0 ? kHidden : kShown);
+        PEG_setHidden(pService, kItemPreprocessingEntry, groups == 0 ? kHidden : kShown);
     }
     return 0;
 }
 
-int ShowCalcMethod(void* serviceObject, const void* record) {
-    const uint32_t code = commandCode(record);
+int ShowCalcMethod(ServiceObject* pService, const PEGCommand* pCommand) {
+    const uint32_t code = pCommand != nullptr ? pCommand->commandCode() : 0;
     if (code != kCommandOpen && code != kCommandOpenAgain && code != kCommandRefresh) {
         return 0;
     }
     const int32_t method = calcBlock.methodParameters.calcMethod.Load();
     if (method == 2 || method == 3) {
-        showGroups(serviceObject, kHidden, kHidden, kShown);
-        CalorantSetLanguageTextKey(serviceObject, kItemLabel, "AGA8_DC92_LR");
+        showGroups(pService, kHidden, kHidden, kShown);
+        PEG_setLanguageTextKey(pService, kItemLabel, "AGA8_DC92_LR");
     } else if (isSgergMethod(method)) {
-        showGroups(serviceObject, kHidden, kShown, kHidden);
-        ShowSgergInputs(serviceObject, method);
-        CalorantSetLanguageTextKey(serviceObject, kItemLabel, "SGERG_LR");
+        showGroups(pService, kHidden, kShown, kHidden);
+        ShowSgergInputs(pService, method);
+        PEG_setLanguageTextKey(pService, kItemLabel, "SGERG_LR");
     } else if (method == kCalcMethodConstant) {
-        showGroups(serviceObject, kShown, kHidden, kHidden);
-        CalorantSetLanguageTextKey(serviceObject, kItemLabel, "C_CONST_LR");
+        showGroups(pService, kShown, kHidden, kHidden);
+        PEG_setLanguageTextKey(pService, kItemLabel, "C_CONST_LR");
     } else if (method <= kCalcMethodFirst || method > kCalcMethodLast) {
         CALORANT_TRACE(kTraceMethodNotShown, TraceFormat(kTraceArgInt), method);
     }
     return 0;
 }
 
-void ShowSgergInputs(void* serviceObject, int32_t method) {
+void ShowSgergInputs(ServiceObject* pService, int32_t method) {
     const Taste* taste = ProgramContext::myTaste;
     if (taste != nullptr && taste->kind() == kTasteZM1) {
         const FbDoNode rhob = taste->getRhobZM1();
         for (uint32_t child = 0; child < 2; ++child) {
-            CalorantSetHidden(serviceObject, kItemDensityInputs[child],
-                              densityInputVisibility(rhob, child));
+            PEG_setHidden(pService, kItemDensityInputs[child], densityInputVisibility(rhob, child));
         }
     }
-    CalorantSetHidden(serviceObject, kItemCO2Input,
-                      isOneOf(method, kCO2InputMethods) ? kShown : kHidden);
-    CalorantSetHidden(serviceObject, kItemH2Input,
-                      isOneOf(method, kH2InputMethods) ? kShown : kHidden);
-    CalorantSetHidden(serviceObject, kItemN2Input,
-                      isOneOf(method, kN2InputMethods) ? kShown : kHidden);
+    PEG_setHidden(pService, kItemCO2Input, isOneOf(method, kCO2InputMethods) ? kShown : kHidden);
+    PEG_setHidden(pService, kItemH2Input, isOneOf(method, kH2InputMethods) ? kShown : kHidden);
+    PEG_setHidden(pService, kItemN2Input, isOneOf(method, kN2InputMethods) ? kShown : kHidden);
 }

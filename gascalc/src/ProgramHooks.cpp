@@ -6,12 +6,12 @@
 #include "Aga8Calculator12.h"
 #include "CalcBlock.h"
 #include "CalcCycle.h"
-#include "CalorantDisplayPort.h"
 #include "CalorantTrace.h"
 #include "Calorant_AccessClasses.h"
 #include "ComponentPropertyTables.h"
 #include "FbDo/FbDoStorage.h"
 #include "LayoutBindings.h"
+#include "PEG.h"
 #include "ProgramContext.h"
 #include "Sysmanlib.h"
 #include "Taste.h"
@@ -152,7 +152,7 @@ int OnServicesStart(AsInfo* pAsInfo) {
 
 int OnServicesTaskSetup(AsInfo* pAsInfo) {
     Tarvo_ReportError(Tarvo_Component4TaskSetup(pAsInfo), pAsInfo);
-    const int result = CalorantDisplayStart(pAsInfo);
+    const int result = PEG_start(pAsInfo);
     Tarvo_ReportError(result, pAsInfo);
     return result;
 }

@@ -1,70 +1,76 @@
-// The display handlers through a recording display port: the preprocessing entry, the method
-// label and the items shown or hidden per "CalcMethod", in the Default and ZM1 layouts.
+// The display handlers against the simulated display service: the preprocessing entry, the
+// method label and the items shown or hidden per "CalcMethod", in the Default and ZM1 layouts.
+// The commands reach the display through the client of the service object that came with the
+// command record, as the display-service client hands it over.
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "CalcBlock.h"
-#include "CalorantDisplayPort.h"
 #include "CalorantFixture.h"
 #include "CalorantTrace.h"
 #include "DisplayHandlers.h"
 #include "HostKernel.h"
+#include "HostService.h"
+#include "Kernel.h"
+#include "SimDisplayService.h"
 
 namespace {
 
 using calorant_test::CalorantFixture;
 using calorant_test::forgetProgram;
 
-// One command sent to the display: 39 (hidden value) or 19 (key).
+// One record the display received: item, code and payload bytes.
 struct Sent {
-    uint32_t command;
     uint32_t item;
-    uint32_t value;
-    std::string key;
+    uint32_t command;
+    std::vector<uint8_t> payload;
     bool operator==(const Sent& other) const {
-        return command == other.command && item == other.item && value == other.value &&
-               key == other.key;
+        return item == other.item && command == other.command && payload == other.payload;
     }
 };
 
-std::ostream& operator<<(std::ostream& out, const Sent& sent) {
-    return out << "{" << sent.command << ", " << sent.item << ", " << sent.value << ", \""
-               << sent.key << "\"}";
+void PrintTo(const Sent& sent, std::ostream* out) {
+    *out << "{item " << sent.item << ", code " << sent.command << ", payload";
+    for (uint8_t byte : sent.payload) {
+        *out << ' ' << static_cast<int>(byte);
+    }
+    *out << "}";
 }
 
-std::vector<Sent> sent;
-void* sentThrough = nullptr;
-
-void recordHidden(void* serviceObject, uint32_t item, uint32_t value) {
-    sentThrough = serviceObject;
-    sent.push_back({39, item, value, ""});
-}
-void recordKey(void* serviceObject, uint32_t item, const char* key) {
-    sentThrough = serviceObject;
-    sent.push_back({19, item, 0, key});
-}
-
+// Command 39 with the 4-byte value (1 hidden, 0 shown).
 Sent hidden(uint32_t item, uint32_t value) {
-    return {39, item, value, ""};
+    return {item, 39, host::u32Payload(value)};
 }
+
+// Command 19 to the label item with the key and its NUL.
 Sent label(const char* key) {
-    return {19, 2000, 0, key};
+    std::vector<uint8_t> bytes(key, key + std::strlen(key) + 1);
+    return {2000, 19, bytes};
 }
 
 class DisplayTest : public CalorantFixture {
   protected:
     void SetUp() override {
         CalorantFixture::SetUp();
-        sent.clear();
-        sentThrough = nullptr;
-        ConnectCalorantDisplayPort({nullptr, nullptr, recordHidden, recordKey});
+        ASSERT_EQ(CreateConnection(&service.hConnection1, &service.hConnection2), Success);
+        std::strcpy(service.szName, "ZUB_PEG_Service");
+        client = std::make_unique<ServiceClient>(asInfo.get(), &service);
+        service.pClient = client.get();
+        ASSERT_EQ(client->open(), Success);
     }
     void TearDown() override {
-        ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
+        client.reset();
+        closeKernelObject(service.hConnection1);
+        closeKernelObject(service.hConnection2);
         CalorantFixture::TearDown();
     }
 
-    // Delivers a record at an odd address, as the display service may hand it over.
-    void deliver(uint32_t item, uint32_t command) {
+    // Delivers a record at an odd address, as the display service may hand it over, with the
+    // service object `through` (the connected one by default).
+    void deliver(uint32_t item, uint32_t command, ServiceObject* through = nullptr) {
         uint8_t bytes[1 + 16] = {};
         uint8_t* record = bytes + 1;
         for (int i = 0; i < 4; ++i) {
@@ -72,33 +78,60 @@ class DisplayTest : public CalorantFixture {
             record[4 + i] = static_cast<uint8_t>(command >> (8 * i));
         }
         const PEGCommand pegCommand(record, 16);
-        EXPECT_EQ(OnPegEvent(&service, &pegCommand), 0);
+        EXPECT_EQ(OnPegEvent(through != nullptr ? through : &service, &pegCommand), 0);
+    }
+
+    // What reached the display since the previous call, oldest first.
+    std::vector<Sent> sent() {
+        const std::vector<host::SentCommand> all = display.sent();
+        std::vector<Sent> recent;
+        for (size_t i = mySeen; i < all.size(); ++i) {
+            recent.push_back({all[i].itemId, all[i].commandCode, all[i].payload});
+        }
+        mySeen = all.size();
+        return recent;
     }
 
     void useMethod(int32_t method) {
-        sent.clear();
+        sent();
         calcBlock.methodParameters.calcMethod.Store(method);
     }
 
+    // Whether the display shows item `id` hidden (std::nullopt: never set).
+    std::optional<bool> hiddenOnDisplay(uint32_t id) {
+        const sim::DisplayItemState* state = display.model().item(id);
+        return state != nullptr ? state->hidden : std::nullopt;
+    }
+
+    std::optional<std::string> labelOnDisplay() {
+        const sim::DisplayItemState* state = display.model().item(2000);
+        return state != nullptr ? state->languageTextKey : std::nullopt;
+    }
+
+    sim::DisplayService display;
     ServiceObject service{};  // the service object the commands come with
+    std::unique_ptr<ServiceClient> client;
+
+  private:
+    size_t mySeen = 0;
 };
 
 TEST_F(DisplayTest, PreprocessingEntryShownOnlyWithGroupsAndOnlyOnOpen) {
     ASSERT_EQ(startLayout("Default"), 0);
     deliver(1000, 2);
-    EXPECT_EQ(sent, std::vector<Sent>{hidden(1701, 0)});
-    EXPECT_EQ(sentThrough, &service);
-    sent.clear();
+    EXPECT_EQ(sent(), std::vector<Sent>{hidden(1701, 0)});
+    EXPECT_EQ(hiddenOnDisplay(1701), false);
     deliver(1000, 3);
-    EXPECT_TRUE(sent.empty());
+    EXPECT_TRUE(sent().empty());
     forgetProgram();
     host::dropAddressSpaceTree();
     // A tree without preprocessing groups: its preprocessing object could not be built.
     host::failNextCall("CreateLocalMutex", ResourceNotAvailable);
     ASSERT_EQ(startLayout("Default"), 0);
-    sent.clear();
+    sent();
     deliver(1999, 2);
-    EXPECT_EQ(sent, std::vector<Sent>{hidden(1701, 1)});
+    EXPECT_EQ(sent(), std::vector<Sent>{hidden(1701, 1)});
+    EXPECT_EQ(hiddenOnDisplay(1701), true);
 }
 
 TEST_F(DisplayTest, MethodLabelAndItemsPerCalcMethod) {
@@ -144,10 +177,40 @@ TEST_F(DisplayTest, MethodLabelAndItemsPerCalcMethod) {
         for (uint32_t command : {2u, 3u, 7u}) {
             useMethod(c.method);
             deliver(2050, command);
-            EXPECT_EQ(sent, c.expected) << "command " << command;
+            EXPECT_EQ(sent(), c.expected) << "command " << command;
         }
     }
     EXPECT_FALSE(traces.contains(calorant::kTraceMethodNotShown));
+}
+
+// What the display shows after a method, and that the codes without a label of their own
+// leave the label and the three method groups as the previous method set them.
+TEST_F(DisplayTest, DisplayKeepsTheLastLabelForCodesWithoutOne) {
+    ASSERT_EQ(startLayout("Default"), 0);
+    const struct {
+        int32_t method;
+        const char* label;
+        bool constantHidden, sgergHidden, aga8Hidden;
+    } shown[] = {
+        {17, "C_CONST_LR", false, true, true},  {14, "C_CONST_LR", false, true, true},
+        {3, "AGA8_DC92_LR", true, true, false}, {19, "AGA8_DC92_LR", true, true, false},
+        {0, "AGA8_DC92_LR", true, true, false}, {21, "SGERG_LR", true, false, true},
+        {16, "SGERG_LR", true, false, true},
+    };
+    for (const auto& c : shown) {
+        SCOPED_TRACE("CalcMethod " + std::to_string(c.method));
+        useMethod(c.method);
+        deliver(2000, 7);
+        EXPECT_EQ(labelOnDisplay(), c.label);
+        EXPECT_EQ(hiddenOnDisplay(2100), c.constantHidden);
+        EXPECT_EQ(hiddenOnDisplay(2200), c.sgergHidden);
+        EXPECT_EQ(hiddenOnDisplay(2300), c.aga8Hidden);
+    }
+    // Method 21 (hydrogen and nitrogen inputs) left its input lines on the display.
+    EXPECT_EQ(hiddenOnDisplay(2240), true);
+    EXPECT_EQ(hiddenOnDisplay(2250), false);
+    EXPECT_EQ(hiddenOnDisplay(2260), false);
+    EXPECT_EQ(display.model().item(2220), nullptr) << "not the ZM1 layout";
 }
 
 TEST_F(DisplayTest, RejectedCodesAreTracedAndSendNothing) {
@@ -156,7 +219,7 @@ TEST_F(DisplayTest, RejectedCodesAreTracedAndSendNothing) {
         useMethod(method);
         traces.clear();
         deliver(2000, 7);
-        EXPECT_TRUE(sent.empty()) << method;
+        EXPECT_TRUE(sent().empty()) << method;
         const auto rejected = traces.withId(calorant::kTraceMethodNotShown);
         ASSERT_EQ(rejected.size(), 1u) << method;
         EXPECT_EQ(rejected[0].intArg(0), method);
@@ -170,10 +233,25 @@ TEST_F(DisplayTest, OtherItemsAndCommandsAreIgnored) {
     deliver(999, 2);
     deliver(3000, 2);
     deliver(1000, 7);
-    EXPECT_TRUE(sent.empty());
+    EXPECT_TRUE(sent().empty());
     // A record of the preprocessing page goes to the page only.
     deliver(64005, 2);
-    EXPECT_TRUE(sent.empty());
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(display.model().itemIds().empty());
+}
+
+// The answers go through the service object of the command: one without a client sends
+// nothing, whatever other client the address space has.
+TEST_F(DisplayTest, AnswersGoThroughTheServiceObjectOfTheCommand) {
+    ASSERT_EQ(startLayout("Default"), 0);
+    asInfo->pDisplayService = &service;
+    useMethod(2);
+    ServiceObject withoutClient{};
+    deliver(2000, 2, &withoutClient);
+    deliver(1000, 2, &withoutClient);
+    EXPECT_TRUE(sent().empty());
+    deliver(2000, 2);
+    EXPECT_EQ(sent().size(), 4u);
 }
 
 TEST_F(DisplayTest, ZM1DensityInputLinesFollowTheirInputs) {
@@ -184,17 +262,23 @@ TEST_F(DisplayTest, ZM1DensityInputLinesFollowTheirInputs) {
     const std::vector<Sent> expected = {hidden(2100, 1), hidden(2200, 0), hidden(2300, 1),
                                         hidden(2220, 0), hidden(2230, 1), hidden(2240, 0),
                                         hidden(2250, 1), hidden(2260, 1), label("SGERG_LR")};
-    EXPECT_EQ(sent, expected);
+    EXPECT_EQ(sent(), expected);
+    EXPECT_EQ(hiddenOnDisplay(2220), false);
+    EXPECT_EQ(hiddenOnDisplay(2230), true);
 }
 
 TEST_F(DisplayTest, WithoutTreeOrTasteTheHandlersStillAnswer) {
     useMethod(9);
     deliver(1000, 2);
-    EXPECT_EQ(sent, std::vector<Sent>{hidden(1701, 1)});
+    EXPECT_EQ(sent(), std::vector<Sent>{hidden(1701, 1)});
     useMethod(2);
     deliver(2000, 2);
-    EXPECT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent().size(), 4u);
     EXPECT_EQ(OnPegEvent(&service, nullptr), 0);
+    const uint8_t shortRecord[8] = {0xD0, 0x07, 0, 0, 2, 0, 0, 0};
+    const PEGCommand incomplete(shortRecord, sizeof(shortRecord));
+    EXPECT_EQ(OnPegEvent(&service, &incomplete), 0);
+    EXPECT_TRUE(sent().empty()) << "a record shorter than its header reaches no handler";
 }
 
 }  // namespace

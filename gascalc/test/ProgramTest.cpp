@@ -1,16 +1,16 @@
 // The whole program on the host: Calorant-Prog started by its entry against the simulated system
-// manager on virtual time, through its start-up, RUN, cycles, a tree change and shutdown, in
-// each layout.
+// manager and display service on virtual time, through its start-up, RUN, cycles, a tree change,
+// display commands and shutdown, in each layout.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "CalcBlock.h"
-#include "CalorantDisplayPort.h"
 #include "CalorantFixture.h"
 #include "CalorantProgram.h"
 #include "CalorantTrace.h"
 #include "HostKernel.h"
+#include "PEG.h"
 #include "ProgramHooks.h"
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
@@ -41,8 +41,8 @@ class ProgramRun : public ::testing::Test {
 
     void TearDown() override {
         manager.reset();
+        display.reset();
         SysManRegisterDefaultHooks(nullptr);
-        ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
         calorant_test::forgetProgram();
         host::dropAddressSpaceTree();
         host::setTreeModelJson("");
@@ -53,6 +53,7 @@ class ProgramRun : public ::testing::Test {
     bool start(const std::string& taste) {
         host::setTreeModelFile(calorant_test::modelFileOf(taste));
         host::setTasteName(taste);
+        display = std::make_unique<sim::DisplayService>();
         manager = std::make_unique<sim::SystemManager>(sim::SystemManagerOptions{});
         Task task = host::spawnTask("Calorant", [] { CalorantProgramMain(); });
         manager->watchTask(task);
@@ -61,6 +62,8 @@ class ProgramRun : public ::testing::Test {
 
     size_t count(uint32_t id) const { return traces.withId(id).size(); }
 
+    // The display peer outlives the address space, whose client leaves it when it ends.
+    std::unique_ptr<sim::DisplayService> display;
     std::unique_ptr<sim::SystemManager> manager;
     host::TraceCapture traces;
 };
@@ -110,6 +113,75 @@ INSTANTIATE_TEST_SUITE_P(Layouts, ProgramTest,
                          ::testing::Values(LayoutCase{"Default", 104}, LayoutCase{"ZM1", 64},
                                            LayoutCase{"BM1", 95}),
                          [](const auto& paramInfo) { return std::string(paramInfo.param.taste); });
+
+const sim::DisplayItemState& shown(sim::DisplayService& display, uint32_t id) {
+    static const sim::DisplayItemState kNothing;
+    const sim::DisplayItemState* state = display.model().item(id);
+    return state != nullptr ? *state : kNothing;
+}
+
+// The display path of the running program: the client started in the task set-up, commands
+// from the display service answered by the method label of the last reload, the preprocessing
+// entry and the preprocessing page of the layout's tree.
+TEST_P(ProgramTest, DisplayShowsTheMethodOfTheLastReloadAndThePreprocessingPage) {
+    const LayoutCase& layout = GetParam();
+    ASSERT_TRUE(start(layout.taste));
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    ASSERT_TRUE(display->connected());
+    const std::vector<host::SentCommand> atStart = display->sent();
+    ASSERT_EQ(atStart.size(), 1u) << "the client's start command";
+    EXPECT_EQ(atStart[0].itemId, 0u);
+    EXPECT_EQ(atStart[0].commandCode, 1u);
+
+    // Before the first reload the method code is 0: traced, nothing shown.
+    EXPECT_EQ(display->deliver(2000, 2), 0);
+    EXPECT_EQ(display->sent().size(), 1u);
+    EXPECT_EQ(count(kTraceMethodNotShown), 1u);
+
+    // The first cycle reads "CalcMethod" 2 (AGA8-92 DETAIL) from the tree.
+    ASSERT_TRUE(manager->trigger(kCycleCommand, 0));
+    EXPECT_EQ(display->deliver(2000, 2), 0);
+    EXPECT_EQ(shown(*display, 2000).languageTextKey, "AGA8_DC92_LR");
+    EXPECT_EQ(shown(*display, 2300).hidden, false);
+    EXPECT_EQ(shown(*display, 2200).hidden, true);
+
+    // A change to 9 shows at the next refresh, after the cycle that reloads it.
+    const std::string method = std::string(layout.taste) == "ZM1" ? "7" : "8";
+    host::addressSpaceTree()->changeUnsigned(method + ".CalcMethod", 9);
+    EXPECT_EQ(host::addressSpaceTree()->deliverChanges(), 1u);
+    EXPECT_EQ(display->deliver(2050, 7), 0);
+    EXPECT_EQ(shown(*display, 2000).languageTextKey, "AGA8_DC92_LR") << "not reloaded yet";
+    ASSERT_TRUE(manager->trigger(kCycleCommand, 0));
+    EXPECT_EQ(display->deliver(2050, 7), 0);
+    EXPECT_EQ(shown(*display, 2000).languageTextKey, "SGERG_LR");
+    const struct {
+        uint32_t item;
+        bool hidden;
+    } items[] = {{2100, true},  {2200, false}, {2300, true},
+                 {2240, false}, {2250, true},  {2260, true}};
+    for (const auto& item : items) {
+        EXPECT_EQ(shown(*display, item.item).hidden, item.hidden) << item.item;
+    }
+    const bool zm1 = std::string(layout.taste) == "ZM1";
+    EXPECT_EQ(shown(*display, 2220).hidden.has_value(), zm1);
+    EXPECT_EQ(shown(*display, 2230).hidden.has_value(), zm1);
+
+    // Every layout has preprocessing lines: the entry is shown and the page lists them.
+    EXPECT_EQ(display->deliver(1000, 2), 0);
+    EXPECT_EQ(shown(*display, 1701).hidden, false);
+    EXPECT_EQ(display->deliver(64000, 2), 0);
+    const sim::DisplayItemState& list = shown(*display, 64101);
+    EXPECT_TRUE(list.isList);
+    ASSERT_EQ(list.entries.size(), 18u);
+    EXPECT_EQ(list.entries[0], u"Pressure");
+    EXPECT_EQ(list.selection, 0);
+    EXPECT_EQ(shown(*display, 64202).boundParameter, "Lines.L1_1");
+    EXPECT_EQ(shown(*display, 64205).text, u"in use");
+
+    ASSERT_TRUE(manager->shutdown());
+    EXPECT_TRUE(manager->events(sim::EventKind::FatalStop).empty());
+}
 
 // A taste without a selected kind, as storage that was never constructed holds it.
 class UnselectedTaste : public Taste {};
@@ -166,44 +238,9 @@ TEST(ProgramHookTableTest, StartTableHasSixEntriesWithTheDisplayClientFifth) {
     const ComponentStartFunction* table = CalorantStartTable();
     EXPECT_EQ(table[0], Tarvo_Component1Init);
     EXPECT_EQ(table[3], Tarvo_Component4Init);
-    EXPECT_EQ(table[4], CalorantDisplayInitComponent);
+    EXPECT_EQ(table[4], PEG_initComponent);
     EXPECT_EQ(table[5], Tarvo_Component6Init);
     EXPECT_EQ(table[6], nullptr);
-}
-
-// A display port that records its calls.
-int portEntries = 0;
-int portStarts = 0;
-int recordEntry(AsInfo*, const char** ppServiceName, void*) {
-    ++portEntries;
-    if (ppServiceName != nullptr) {
-        *ppServiceName = "ZUB_PEG_Service";
-    }
-    return 0;
-}
-int recordStart(AsInfo*) {
-    ++portStarts;
-    return 7;
-}
-
-TEST(DisplayPortTest, CallsGoToTheConnectedClientOrDoNothing) {
-    host::resetTraceSettings();
-    host::setTraceLevel(15);
-    host::TraceCapture traces;
-    AsInfo block{};
-    const char* service = nullptr;
-    EXPECT_EQ(CalorantDisplayInitComponent(&block, &service, nullptr), 0);
-    EXPECT_EQ(service, nullptr);
-    EXPECT_EQ(CalorantDisplayStart(&block), 0);
-    EXPECT_EQ(traces.withId(kTraceNoDisplayPort).size(), 2u);
-    ConnectCalorantDisplayPort({recordEntry, recordStart, nullptr, nullptr});
-    EXPECT_EQ(CalorantDisplayInitComponent(&block, &service, nullptr), 0);
-    EXPECT_STREQ(service, "ZUB_PEG_Service");
-    EXPECT_EQ(CalorantDisplayStart(&block), 7);
-    EXPECT_EQ(portEntries, 1);
-    EXPECT_EQ(portStarts, 1);
-    ConnectCalorantDisplayPort({nullptr, nullptr, nullptr, nullptr});
-    host::resetTraceSettings();
 }
 
 }  // namespace

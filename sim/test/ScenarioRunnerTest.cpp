@@ -77,6 +77,39 @@ TEST_F(ScenarioRunnerTest, ExampleRunsThroughTwoLivesAndMeetsItsExpectations) {
     EXPECT_NE(csv.find("3,1.000,cycle,2.5,0x8,1,0x0"), std::string::npos) << csv;
 }
 
+// The display model through the test address space, whose display client answers each record
+// with a selection (29) of the record's code: item states hold and fail by each field, and the
+// display each life left is printed.
+TEST_F(ScenarioRunnerTest, DisplayStateIsCheckedAndPrintedPerLife) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "display": [ { "item": 100, "code": 2 }, { "item": 7, "code": 5 } ],
+             "displayState": { "100": { "selection": 2 }, "7": { "selection": 5 } } },
+           { "display": [ { "item": 100, "code": 9 } ],
+             "displayState": { "100": { "selection": 9 } } },
+           { "command": "restart" },
+           { "display": [ { "item": 300, "code": 1 } ],
+             "displayState": { "300": { "selection": 1 } } })");
+    const sim::RunResult result = runCompleted(scenario);
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+    EXPECT_EQ(result.checks.size(), 4u);
+    ASSERT_EQ(result.displayStates.size(), 2u);
+    EXPECT_EQ(result.displayStates[0], "7 selection=5\n100 selection=9\n");
+    EXPECT_EQ(result.displayStates[1], "300 selection=1\n") << "a new display each life";
+    const std::string text = printed(scenario, result, false);
+    EXPECT_NE(text.find("display state at the end of life 1:\n7 selection=5\n100 selection=9\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("display state at the end of life 2:\n300 selection=1\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("ok     step 2 display item 100 selection=9, got 100 selection=9"),
+              std::string::npos)
+        << text;
+    // Nothing shown: no display state printed.
+    const sim::Scenario quiet = scenarioWith(R"({ "command": "cycle" })");
+    EXPECT_EQ(printed(quiet, runCompleted(quiet), false).find("display state"), std::string::npos);
+}
+
 TEST_F(ScenarioRunnerTest, EachFailedExpectationGivesExitCodeOne) {
     const struct {
         const char* steps;
@@ -104,6 +137,17 @@ TEST_F(ScenarioRunnerTest, EachFailedExpectationGivesExitCodeOne) {
         {R"({ "display": [ { "item": 100, "code": 2, "u32": 7 } ],
               "displaySent": { "absent": [ { "payload": "02000000" } ] } })",
          "display absent: record payload 02000000 / 1 found"},
+        {R"({ "display": [ { "item": 100, "code": 2 } ],
+              "displayState": { "100": { "selection": 3 } } })",
+         "display item 100 selection=3 / 100 selection=2"},
+        {R"({ "display": [ { "item": 100, "code": 2 } ],
+              "displayState": { "100": { "selection": 2, "hidden": false } } })",
+         "display item 100 selection=2 hidden=0 / 100 selection=2"},
+        {R"({ "display": [ { "item": 100, "code": 2 } ],
+              "displayState": { "100": { "list": true } } })",
+         "display item 100 list=1 / 100 selection=2"},
+        {R"({ "displayState": { "100": { "text": "x" } } })",
+         "display item 100 text=\"x\" / nothing sent to it"},
         {R"({ "write": { "a.bin": { "hex": "010203" } },
               "files": { "a.bin": { "size": 3, "offset": 1, "bytes": "0203" } } },
             { "files": { "a.bin": { "offset": 2, "bytes": "0304" } } })",
@@ -374,6 +418,12 @@ TEST_F(ScenarioRunnerTest, ProgramsAreChosenByNameFromTheRunnersTable) {
     settings.program = "test";
     EXPECT_EQ(sim::runScenario(scenario, settings).exitCode(), sim::kExitPassed);
     EXPECT_EQ(otherStarts.load(), 1) << "the command line's choice wins";
+    // A scenario that names no program runs the first of the table: the executable's own.
+    settings.program.clear();
+    std::swap(settings.programs.front(), settings.programs.back());
+    EXPECT_EQ(sim::runScenario(scenarioWith(R"({ "command": "cycle" })"), settings).exitCode(),
+              sim::kExitPassed);
+    EXPECT_EQ(otherStarts.load(), 2);
 }
 
 // A program with a hook set of its own: the test hooks without the process hook.
@@ -401,6 +451,30 @@ TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
     }
 }
 
+struct CommandLineRun {
+    int code;
+    std::string out;
+    std::string errors;
+};
+
+// runnerMain of the test address space with `executable` and `arguments` as its command line.
+CommandLineRun runCommandLine(const std::string& executable,
+                              const std::vector<std::string>& arguments,
+                              const std::string& demoScenario = "") {
+    std::vector<std::string> words{executable};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int code = sim::runnerMain(static_cast<int>(argv.size()), argv.data(),
+                                     sim::defaultPrograms(), demoScenario);
+    std::string out = ::testing::internal::GetCapturedStdout();
+    return CommandLineRun{code, std::move(out), ::testing::internal::GetCapturedStderr()};
+}
+
 // The runner's exit codes: one line on stderr names what is wrong with bad input.
 TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
     const std::string badFile =
@@ -412,6 +486,7 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
     const std::string tree = "\"" + kExampleFolder + "/tree.json\"";
     const std::string eventFile = base + "_event.json";
     const std::string displayFile = base + "_display.json";
+    const std::string displayStateFile = base + "_display_state.json";
     {
         std::ofstream(eventFile) << R"({ "tree": )" << tree
                                  << R"(, "steps": [ { "command": "process",
@@ -419,6 +494,9 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         std::ofstream(displayFile)
             << R"({ "tree": )" << tree << R"(, "steps": [ { "display": [ { "item": 1, "code": 2 } ],
             "displaySent": { "inOrder": [ { "item": 1, "code": 28 } ] } } ] })";
+        std::ofstream(displayStateFile)
+            << R"({ "tree": )" << tree << R"(, "steps": [ { "display": [ { "item": 1, "code": 2 } ],
+            "displayState": { "1": { "hidden": true } } } ] })";
     }
     const struct {
         std::vector<std::string> arguments;
@@ -428,6 +506,7 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         {{kExample}, sim::kExitPassed, ""},
         {{eventFile}, sim::kExitExpectationFailed, ""},
         {{displayFile}, sim::kExitExpectationFailed, ""},
+        {{displayStateFile}, sim::kExitExpectationFailed, ""},
         {{badFile}, sim::kExitBadInput, badFile + ": step 1: \"comand\": unknown key\n"},
         {{"/nonexistent.json"}, sim::kExitBadInput, "/nonexistent.json: cannot read"},
         {{kExample, "--program", "none"}, sim::kExitBadInput, "unknown program \"none\""},
@@ -435,25 +514,39 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         {{kExample, "--unknown"}, sim::kExitBadInput, ""},
         {{}, sim::kExitBadInput, ""},
     };
-    const std::vector<sim::Program> programs = sim::defaultPrograms();
     for (const auto& c : cases) {
-        std::vector<std::string> words{"scenario_runner"};
-        words.insert(words.end(), c.arguments.begin(), c.arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) {
-            argv.push_back(word.data());
-        }
-        SCOPED_TRACE(words.size() > 1 ? words[1] : "");
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        const int code = sim::runnerMain(static_cast<int>(argv.size()), argv.data(), programs);
-        ::testing::internal::GetCapturedStdout();
-        const std::string errors = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(code, c.exitCode);
-        EXPECT_NE(errors.find(c.message), std::string::npos) << errors;
+        SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments[0]);
+        const CommandLineRun run = runCommandLine("scenario_runner", c.arguments);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
     }
-    for (const std::string& file : {badFile, eventFile, displayFile}) {
+    for (const std::string& file : {badFile, eventFile, displayFile, displayStateFile}) {
         std::remove(file.c_str());
+    }
+}
+
+// A program's own binary: without a scenario it runs its demo scenario; with one, that one.
+// Messages carry the binary's name.
+TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string demo;
+        int exitCode;
+        std::string message;
+        std::string printed;
+    } cases[] = {
+        {{}, kExample, sim::kExitPassed, "", "Demo.Restored"},
+        {{"--csv"}, kExample, sim::kExitPassed, "", "step,time,command,Demo.Out"},
+        {{"/nonexistent.json"}, kExample, sim::kExitBadInput, "Demo-Prog: /nonexistent.json", ""},
+        {{}, "/nonexistent-demo.json", sim::kExitBadInput, "Demo-Prog: /nonexistent-demo.json", ""},
+        {{}, "", sim::kExitBadInput, "scenario is required", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.demo + (c.arguments.empty() ? "" : " " + c.arguments[0]));
+        const CommandLineRun run = runCommandLine("/some/where/Demo-Prog", c.arguments, c.demo);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;
     }
 }
 

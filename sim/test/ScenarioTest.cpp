@@ -14,7 +14,7 @@ TEST(ScenarioTest, DefaultsAndFilesRelativeToTheScenario) {
     const sim::Scenario scenario = parseScenario(
         R"({ "tree": "t.json", "dictionary": "/abs/d.json", "selfInfo": { "basePath": "d/" } })",
         "/scenarios");
-    EXPECT_EQ(scenario.program, "test");
+    EXPECT_EQ(scenario.program, "") << "the executable's own program";
     EXPECT_EQ(scenario.self.mode, 3u);
     EXPECT_EQ(scenario.answerCode, 22u);
     EXPECT_EQ(scenario.treeFile, "/scenarios/t.json");
@@ -125,6 +125,50 @@ TEST(ScenarioTest, StepSettingsDisplayTimeFilesAndExpectations) {
     EXPECT_EQ(step.files[1].offset, 2u);
 }
 
+TEST(ScenarioTest, DisplayContextAndDisplayStateExpectations) {
+    const sim::Scenario scenario = parseScenario(R"({ "steps": [
+        { "displayContext": "Calorant.I1.PP.PP_5", "display": [ { "item": 64000, "code": 3 } ],
+          "displayState": {
+            "64101": { "list": true, "entries": ["Pressure", "\u00b0C"], "selection": -1 },
+            "64202": { "bind": "Lines.L1_1" }, "64205": { "text": "in use" },
+            "2000": { "languageKey": "SGERG_LR", "hidden": false, "enabled": true },
+            "4294967295": { "key": "" } } },
+        { "displayContext": null }, {} ] })",
+                                                 "");
+    const sim::Step& first = scenario.steps.at(0);
+    EXPECT_TRUE(first.setsDisplayContext);
+    EXPECT_EQ(first.displayContext, "Calorant.I1.PP.PP_5");
+    ASSERT_EQ(first.displayState.size(), 5u);
+    // Ordered by the key's text, as JSON objects are read.
+    const sim::DisplayItemExpectation& label = first.displayState[0];
+    EXPECT_EQ(label.itemId, 2000u);
+    EXPECT_EQ(label.languageTextKey, "SGERG_LR");
+    EXPECT_EQ(label.hidden, false);
+    EXPECT_EQ(label.enabled, true);
+    EXPECT_FALSE(label.boundParameter || label.text || label.textKey || label.isList ||
+                 label.entries || label.selection);
+    EXPECT_EQ(first.displayState[1].itemId, 4294967295u);
+    EXPECT_EQ(first.displayState[1].textKey, "");
+    const sim::DisplayItemExpectation& list = first.displayState[2];
+    EXPECT_EQ(list.itemId, 64101u);
+    EXPECT_EQ(list.isList, true);
+    EXPECT_EQ(list.entries, (std::vector<std::u16string>{u"Pressure", u"\u00b0C"}));
+    EXPECT_EQ(list.selection, -1);
+    EXPECT_EQ(first.displayState[3].boundParameter, "Lines.L1_1");
+    EXPECT_EQ(first.displayState[4].text, u"in use");
+    EXPECT_TRUE(scenario.steps[1].setsDisplayContext);
+    EXPECT_EQ(scenario.steps[1].displayContext, std::nullopt) << "null: no context";
+    EXPECT_FALSE(scenario.steps[2].setsDisplayContext);
+}
+
+TEST(ScenarioTest, DisplayTextsAreReadAsUtf8) {
+    const sim::Scenario scenario = parseScenario(
+        R"({ "steps": [ { "display": [ { "item": 3, "code": 29, "text": "\u00b0C" } ] } ] })", "");
+    EXPECT_EQ(scenario.steps.at(0).display.at(0).payload,
+              (std::vector<uint8_t>{0xb0, 0, 'C', 0, 0, 0}))
+        << "one UTF-16 character for the two UTF-8 bytes of the degree sign";
+}
+
 TEST(ScenarioTest, PhasesFollowTheStartUpOfEachLife) {
     const sim::Scenario scenario = parseScenario(R"({ "startUp": [3, 4, 6, 11], "steps": [
         { "phase": "registered" }, { "phase": 0 }, { "phase": 1 }, { "phase": 4 },
@@ -218,6 +262,50 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
         {R"({ "steps": [ { "phase": 8, "command": "restart" } ] })",
          "step 1: \"command\": a restart belongs to the run phase"},
         {R"({ "steps": [ { "command": "restart", "expect": { "A": { "value": 1 } } } ] })",
+         "step 1: \"command\": a restart step checks only events and files"},
+        {R"({ "steps": [ { "displayContext": 5 } ] })",
+         "step 1: \"displayContext\": must be a text or null"},
+        {R"({ "steps": [ { "displayState": [] } ] })",
+         "step 1: displayState: must be a JSON object"},
+        {R"({ "steps": [ { "displayState": { "abc": { "hidden": true } } } ] })",
+         "step 1: displayState \"abc\": is not an item id"},
+        {R"({ "steps": [ { "displayState": { "-1": { "hidden": true } } } ] })",
+         "displayState \"-1\": is not an item id"},
+        {R"({ "steps": [ { "displayState": { "4294967296": { "hidden": true } } } ] })",
+         "displayState \"4294967296\": is not an item id"},
+        {R"({ "steps": [ { "displayState": { "1e3": { "hidden": true } } } ] })",
+         "displayState \"1e3\": is not an item id"},
+        {R"({ "steps": [ { "displayState": { "": { "hidden": true } } } ] })",
+         "displayState \"\": is not an item id"},
+        {R"({ "steps": [ { "displayState": { "2000": { "hiden": true } } } ] })",
+         "step 1: displayState \"2000\": \"hiden\": unknown key"},
+        {R"({ "steps": [ { "displayState": { "2000": {} } } ] })",
+         "displayState \"2000\": checks nothing"},
+        {R"({ "steps": [ { "displayState": { "2000": { "hidden": 1 } } } ] })",
+         "displayState \"2000\": \"hidden\": must be true or false"},
+        {R"({ "steps": [ { "displayState": { "2000": { "enabled": "yes" } } } ] })",
+         "displayState \"2000\": \"enabled\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "list": null } } } ] })",
+         "displayState \"2000\": \"list\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "selection": -2 } } } ] })",
+         "displayState \"2000\": \"selection\": must be a whole number from -1"},
+        {R"({ "steps": [ { "displayState": { "2000": { "selection": 2147483648 } } } ] })",
+         "displayState \"2000\": \"selection\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "selection": 0.5 } } } ] })",
+         "displayState \"2000\": \"selection\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "entries": "a" } } } ] })",
+         "displayState \"2000\": \"entries\": must be an array of texts"},
+        {R"({ "steps": [ { "displayState": { "2000": { "entries": ["a", 1] } } } ] })",
+         "\"entries\": must be an array of texts"},
+        {R"({ "steps": [ { "displayState": { "2000": { "bind": 7 } } } ] })",
+         "displayState \"2000\": \"bind\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "text": false } } } ] })",
+         "displayState \"2000\": \"text\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "languageKey": [] } } } ] })",
+         "displayState \"2000\": \"languageKey\""},
+        {R"({ "steps": [ { "displayState": { "2000": { "key": 1 } } } ] })",
+         "displayState \"2000\": \"key\""},
+        {R"({ "steps": [ { "command": "restart", "displayState": { "1": { "hidden": true } } } ] })",
          "step 1: \"command\": a restart step checks only events and files"},
         {R"({ "startUp": [3, 12] })", "\"startUp\": must list distinct state codes"},
         {R"({ "startUp": [3, 3] })", "\"startUp\": must list distinct"},
