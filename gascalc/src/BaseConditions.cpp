@@ -5,6 +5,7 @@
 #include "ComponentPropertyTables.h"
 #include "GasInputChecks.h"
 #include "Iso6976.h"
+#include "NodeReads.h"
 #include "ProgramContext.h"
 #include "StatusBits.h"
 #include "Taste.h"
@@ -24,11 +25,6 @@ constexpr uint32_t kAirMolarMassChild = 0;
 constexpr uint32_t kGasMolarMassChild = 1;
 
 constexpr uint32_t kTraceAirFailed = 0x70063;
-
-int32_t readSet(FbDoNode node) {
-    return FbDo_ReadInteger(node, 0, FbDo_FindLeaf(node, kFbDoLeafValue),
-                            FbDo_FindLeaf(node, kFbDoLeafStatus), nullptr, 0);
-}
 
 RefConditionSet asSet(int32_t set) {
     return static_cast<RefConditionSet>(set);
@@ -101,8 +97,10 @@ void SetupBaseConditions() {
     if (taste == nullptr) {
         CALORANT_TRACE(calorant::kTraceNoTaste, TraceFormat());
     }
-    setFromRefSet(records.result, taste != nullptr ? readSet(taste->getBase1RefCond()) : 0);
-    setFromRefSet(records.source, taste != nullptr ? readSet(taste->getSourceRefCond()) : 0);
+    setFromRefSet(records.result,
+                  taste != nullptr ? ReadIntegerParameter(taste->getBase1RefCond()) : 0);
+    setFromRefSet(records.source,
+                  taste != nullptr ? ReadIntegerParameter(taste->getSourceRefCond()) : 0);
     fillAirData(method);
     fillAirData(records.result);
     fillAirData(records.source);

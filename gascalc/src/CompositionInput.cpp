@@ -6,6 +6,7 @@
 #include "CalcCycle.h"
 #include "CalorantTrace.h"
 #include "GasInputChecks.h"
+#include "NodeReads.h"
 #include "ProgramContext.h"
 #include "StatusBits.h"
 #include "Taste.h"
@@ -81,11 +82,6 @@ const CompLayout* compLayout(FbDoNode* comp) {
         default:
             return nullptr;
     }
-}
-
-uint32_t readUnsignedValue(FbDoNode node) {
-    return FbDo_ReadUnsigned(node, 0, FbDo_FindLeaf(node, kFbDoLeafValue),
-                             FbDo_FindLeaf(node, kFbDoLeafStatus), nullptr, 0);
 }
 
 // A share, component or sum that is not a positive finite number counts as 0.0.
@@ -316,7 +312,7 @@ void ReadCompositionParameters() {
             if (layout->inputChild[k] != kNoChild) {
                 const FbDoNode input =
                     FbDo_GetChild(comp, static_cast<uint32_t>(layout->inputChild[k]));
-                settings.normalise[k] = readUnsignedValue(FbDo_GetChild(input, 1)) != 0 ? 1 : 0;
+                settings.normalise[k] = ReadUnsignedParameter(FbDo_GetChild(input, 1)) != 0 ? 1 : 0;
             }
         }
         if (layout == &kDefaultComp) {

@@ -6,6 +6,7 @@
 #include "CalcCycle.h"
 #include "CalorantTrace.h"
 #include "GasInputChecks.h"
+#include "NodeReads.h"
 #include "ProgramContext.h"
 #include "StatusBits.h"
 #include "Taste.h"
@@ -109,9 +110,7 @@ void SetupIso6976Step() {}
 void SetupAga8ZStep() {
     const Taste* taste = ProgramContext::myTaste;
     const FbDoNode option = taste != nullptr ? taste->getCalcMethodOption() : nullptr;
-    calcBlock.aga8Results.rangeCheck =
-        FbDo_ReadUnsigned(option, 0, FbDo_FindLeaf(option, kFbDoLeafValue),
-                          FbDo_FindLeaf(option, kFbDoLeafStatus), nullptr, 0);
+    calcBlock.aga8Results.rangeCheck = ReadUnsignedParameter(option);
 }
 
 void Iso6976Step() {

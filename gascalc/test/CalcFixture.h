@@ -78,6 +78,12 @@ class CalcFixture : public CalorantFixture {
         tree().deliverChanges();
     }
 
+    // Takes a parameter in or out of use as a tree change (the next cycle reloads).
+    void setInUse(const std::string& path, bool inUse) {
+        tree().setInUse(path, inUse);
+        tree().markChanged();
+        tree().deliverChanges();
+    }
     void setInput(const std::string& path, double value, uint32_t status = 0) {
         tree().setDouble(path, value);
         tree().setStatus(path, status);

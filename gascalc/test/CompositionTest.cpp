@@ -151,9 +151,7 @@ TEST_F(CompositionTest, NegativeTotalIsPublishedAsZeroAndInvalid) {
 
 TEST_F(CompositionTest, ComponentOutOfUseIsZeroWithNotInUse) {
     startCalc("Default");
-    tree().setInUse("Comp.CO2.Imp", false);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Comp.CO2.Imp", false);
     setAnalysis({{"CH4", 90.0}, {"N2", 5.0}, {"CO2", 5.0}});
     cycle();
     EXPECT_EQ(calcBlock.composition.settings.active[kCO2], 0);
@@ -165,9 +163,7 @@ TEST_F(CompositionTest, ComponentOutOfUseIsZeroWithNotInUse) {
 
 TEST_F(CompositionTest, MethaneOutOfUsePassesTheAnalysisThrough) {
     startCalc("Default");
-    tree().setInUse("Comp.CH4.Imp", false);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Comp.CH4.Imp", false);
     setAnalysis({{"N2", 30.0}, {"CO2", 10.0}});
     setComponent("C2H6", 5.0, status::kInit);
     cycle();

@@ -124,9 +124,7 @@ TEST_F(EventMessagesTest, ComponentMessagesAndTheCalculationFailure) {
 
 TEST_F(EventMessagesTest, MethodNeedingAComponentOutOfUseFails) {
     startGas1("Default");
-    tree().setInUse("Comp.N2.Imp", false);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Comp.N2.Imp", false);
     setMethods(5, 4);  // SGERG-88 variant 1 takes N2
     setComponent("N2", 0.3, status::kAboveLimit);
     cycle();
@@ -140,9 +138,7 @@ TEST_F(EventMessagesTest, CompositionUsedWhileOutOfUseFailsInEveryLayout) {
         calorant_test::forgetProgram();
         host::dropAddressSpaceTree();
         startGas1(taste);
-        tree().setInUse("Comp.CH4.Imp", false);
-        tree().markChanged();
-        tree().deliverChanges();
+        setInUse("Comp.CH4.Imp", false);
         setMethods(2, 1);
         cycle();
         EXPECT_TRUE(std::string(taste) == "ZM1" ? tree().boolValue("Events.Mesg_CL_failure")

@@ -9,11 +9,6 @@ using calorant_test::CalcFixture;
 
 class ImportedValuesTest : public CalcFixture {
   protected:
-    void outOfUse(const std::string& path) {
-        tree().setInUse(path, false);
-        tree().markChanged();
-        tree().deliverChanges();
-    }
     double sourceAirDensity() const { return calcBlock.baseConditions.source.airDensity; }
 };
 
@@ -47,7 +42,7 @@ TEST_F(ImportedValuesTest, InputsOutOfUseOrNotPositive) {
     startCalc("Default");
     // Base density only.
     setInput("Source.Rhob.rhob_imp", 0.8);
-    outOfUse("Source.Rhob.d_imp");
+    setInUse("Source.Rhob.d_imp", false);
     cycle();
     EXPECT_NEAR(value("Source.Rhob.d_from_rhob"), 0.8 / sourceAirDensity(), 1e-15);
     for (const char* path : {"Source.Rhob.rhob_from_d", "Base1.d"}) {
@@ -56,9 +51,7 @@ TEST_F(ImportedValuesTest, InputsOutOfUseOrNotPositive) {
     }
     EXPECT_EQ(statusOf("Base1.rhob"), 0u);
     // A negative relative density is taken as 0.0, and all that stems from it is invalid.
-    tree().setInUse("Source.Rhob.d_imp", true);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Source.Rhob.d_imp", true);
     setInput("Source.Rhob.d_imp", -0.1);
     cycle();
     EXPECT_EQ(value("Base1.d"), 0.0);
@@ -66,8 +59,8 @@ TEST_F(ImportedValuesTest, InputsOutOfUseOrNotPositive) {
     EXPECT_EQ(statusOf("Source.Rhob.rhob_from_d"), status::kInvalid);
     EXPECT_EQ(statusOf("Base1.rhob"), 0u);
     // Neither input in use.
-    outOfUse("Source.Rhob.rhob_imp");
-    outOfUse("Source.Rhob.d_imp");
+    setInUse("Source.Rhob.rhob_imp", false);
+    setInUse("Source.Rhob.d_imp", false);
     cycle();
     for (const char* path :
          {"Source.Rhob.rhob_from_d", "Source.Rhob.d_from_rhob", "Base1.rhob", "Base1.d"}) {
@@ -101,7 +94,7 @@ TEST_F(ImportedValuesTest, HeatingValuesAndTheDerivedInferiorWobbeIndex) {
     EXPECT_EQ(value("Base1.Wi"), 0.0);
     EXPECT_EQ(statusOf("Base1.Wi"), status::kInvalid);
     // Inputs not in use: 0.0 with "not in use" at the result set.
-    outOfUse("Source.HVHM.HsM_imp");
+    setInUse("Source.HVHM.HsM_imp", false);
     cycle();
     EXPECT_EQ(value("Base1.HsM"), 0.0);
     EXPECT_EQ(statusOf("Base1.HsM"), status::kNotInUse);

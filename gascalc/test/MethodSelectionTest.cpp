@@ -233,9 +233,7 @@ TEST_F(MethodSelectionTest, UnusableInputsDiscardTheResultAndBadOnesMarkIt) {
     EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
     // An input the method needs that is not in use discards the result: Z 1.0.
     setComponent("CO2", 0.6);
-    tree().setInUse("Source.HVHM.HsV_imp", false);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Source.HVHM.HsV_imp", false);
     cycle();
     EXPECT_EQ(value("MeasCond.Zm"), 1.0);
     EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);

@@ -96,9 +96,7 @@ TEST_F(ResultStepsTest, AnalysisOutOfUseOrFailedIsNotPublishedAsGood) {
     EXPECT_EQ(value("Source.Iso6976.HsV"), 0.0);
     EXPECT_EQ(statusOf("Source.Iso6976.HsV"), status::kInvalid);
     // Methane out of use: everything 0.0 with "not in use".
-    tree().setInUse("Comp.CH4.Imp", false);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Comp.CH4.Imp", false);
     cycle();
     for (const char* path : {"Source.Iso6976.rhob", "Source.Iso6976.Wi", "Source.Aga8Mode0.Z",
                              "Source.Aga8Mode1.rho"}) {

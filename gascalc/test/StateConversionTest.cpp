@@ -111,9 +111,7 @@ TEST_F(StateConversionTest, DetailConversionFactorAndMeasuringDensity) {
     EXPECT_NEAR(value("MeasCond.rhom"), 0.75 * value("Base1.C"), 1e-12);
     EXPECT_EQ(statusOf("MeasCond.rhom"), 0u);
     // A base density not in use: the measuring density is not in use either.
-    tree().setInUse("Source.Rhob.rhob_imp", false);
-    tree().markChanged();
-    tree().deliverChanges();
+    setInUse("Source.Rhob.rhob_imp", false);
     cycle();
     EXPECT_NE(statusOf("MeasCond.rhom") & status::kNotInUse, 0u);
 }
