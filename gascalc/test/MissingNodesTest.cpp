@@ -1,6 +1,9 @@
 // Layouts that lack nodes the steps read or write: each step traces what it misses, skips it and
 // the rest of the cycle goes on.
+#include <memory>
+
 #include "CalcFixture.h"
+#include "CalorantTrace.h"
 #include "StatusBits.h"
 
 namespace {
@@ -67,6 +70,25 @@ TEST_F(MissingNodesTest, MessagesTheLayoutLacksAreSkipped) {
     EXPECT_EQ(tree().find("Events.Mesg_p_max_warn"), nullptr);
     EXPECT_EQ(tree().find("Events.Mesg_C_failure"), nullptr);
     EXPECT_EQ(tree().find("Events.Mesg_CL_failure"), nullptr);
+}
+
+TEST_F(MissingNodesTest, CycleWithoutTheCalculatorSkipsItsUpdateAndItsMethodFails) {
+    startCalc("Default");
+    setAnalysis(ValidationGas1());
+    setMeasuring(60.0, 16.85);
+    setMethods(19, 18);
+    // As when the Run hook got no storage for it.
+    std::unique_ptr<Aga8Calculator12> calculator(calcBlock.aga8Calculator12);
+    calcBlock.aga8Calculator12 = nullptr;
+    cycle();
+    EXPECT_TRUE(traces.contains(calorant::kTraceNoCalculator));
+    EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+    EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+    EXPECT_EQ(value("Base1.Zb"), 1.0);
+    // The other methods are not affected.
+    setMethods(2, 1);
+    cycle();
+    EXPECT_NEAR(value("MeasCond.Zm"), 0.88006, 2e-5);
 }
 
 }  // namespace
