@@ -197,27 +197,35 @@ TEST_F(CompositionTest, C6PlusSplitOverC6ToC10) {
     EXPECT_NE(calcBlock.composition.gas.status[kC7H16] & status::kInit, 0u);
 }
 
-TEST_F(CompositionTest, C6ModeWithoutSharesOrUnknownDoesNotSplit) {
+TEST_F(CompositionTest, C6ModeWithoutUsableSharesOrUnknownDoesNotSplit) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
         int mode;
-        double share;
+        double c6Share;
+        double c7Share;
         bool traced;
-    } cases[] = {{2, 0.0, false}, {1, 50.0, false}, {7, 50.0, true}};
+    } cases[] = {{2, 0.0, 0.0, false},
+                 {1, 50.0, 50.0, false},
+                 {7, 50.0, 50.0, true},
+                 // A share that is not a number counts as 0: C6 keeps the whole C6+ value.
+                 {2, 50.0, nan, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
         calorant_test::forgetProgram();
         host::dropAddressSpaceTree();
         traces.clear();
         startCalc("Default", [&c](nlohmann::json& model) {
-            nlohmann::json& c6 = calorant_test::modelNode(model, {6, 10});
-            c6["children"][2]["value"] = c.mode;
-            c6["children"][3]["value"] = c.share;
-            c6["children"][4]["value"] = c.share;
+            calorant_test::modelNode(model, {6, 10})["children"][2]["value"] = c.mode;
         });
+        tree().setDouble("Comp.C6H14.C6Share", c.c6Share);
+        tree().setDouble("Comp.C6H14.C7Share", c.c7Share);
+        tree().markChanged();
+        tree().deliverChanges();
         setAnalysis({{"CH4", 99.8}, {"C6H14", 0.2}});
         cycle();
         EXPECT_NEAR(value("Comp.ExpC6H14"), 0.2, kTight);
         EXPECT_EQ(value("Comp.ExpC7H16"), 0.0);
+        EXPECT_NEAR(value("Comp.ExpCH4"), 99.8, kTight);
         EXPECT_EQ(traces.contains(0x80031), c.traced);
     }
 }
