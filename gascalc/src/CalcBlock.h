@@ -9,10 +9,17 @@
 
 #include "Aga8Calculator12.h"
 #include "Aga8Detail1994.h"
+#include "BaseConditions.h"
+#include "CompositionInput.h"
+#include "ExtendedOutputs.h"
 #include "FbDo.h"
+#include "ImportedValues.h"
 #include "MethodParameters.h"
+#include "MethodSelection.h"
 #include "OptionalOutputs.h"
+#include "ResultSteps.h"
 #include "SharedWord.h"
+#include "StateConversion.h"
 
 // The limit objects of the measuring-condition imports, in the order of their words.
 enum LimitObject : uint32_t {
@@ -34,6 +41,18 @@ struct CalcBlock {
     MethodParameters methodParameters;
     // Handles of the optional output nodes, bound at every reload.
     OptionalOutputHandles optionalOutputs;
+    BaseConditionRecords baseConditions;
+    CompositionRecords composition;
+    // Range flags of the gas's AGA8 evaluations; the composition input reads them a cycle later.
+    Aga8RangeFlags aga8RangeFlags;
+    Iso6976Records iso6976;
+    Aga8ResultRecords aga8Results;
+    ImportedValueRecords imported;
+    // Inputs the selected methods used in this cycle, and the calculation-failure word.
+    InputUseMarks useMarks;
+    Aga8x12Results aga8x12;
+    StateConversionRecords conversion;
+    ExtendedOutputRecords extended;
     // Parameter object of the AGA8 DETAIL implementation in the 1994 report structure.
     Aga8Detail1994Data aga8Detail1994;
     // The 12-component calculator made by the Run hook; null before, or when it got no storage.

@@ -1,10 +1,40 @@
 #include "CalcCycle.h"
 
+#include "BaseConditions.h"
 #include "CalcBlock.h"
 #include "CalorantTrace.h"
+#include "CompositionInput.h"
+#include "EventMessages.h"
+#include "ImportedValues.h"
 #include "MethodParameters.h"
 #include "OptionalOutputs.h"
 #include "ProgramContext.h"
+#include "ResultSteps.h"
+#include "StateConversion.h"
+#include "StatusBits.h"
+#include "Taste.h"
+
+namespace {
+
+// The 12-component calculator's per-cycle load and solve at the source conditions; its node
+// exists in the Default layout only (null elsewhere, which the calculator accepts).
+void UpdateAga8Calculator12() {
+    Aga8Calculator12* calculator = calcBlock.aga8Calculator12;
+    if (calculator == nullptr) {
+        CALORANT_TRACE(calorant::kTraceNoCalculator, TraceFormat());
+        return;
+    }
+    const NormalisedComposition& normalised = calcBlock.composition.normalised;
+    const bool bad = IsValueUnusable(normalised.status) != 0 || status::IsBad(normalised.status);
+    const Taste* taste = ProgramContext::myTaste;
+    const FbDoNode node =
+        taste != nullptr && taste->kind() != kTasteNone ? taste->getSourceAga8Calc12() : nullptr;
+    const BaseConditionRecord& source = calcBlock.baseConditions.source;
+    calculator->update(normalised.value, source.basePressure, source.baseTemperature, node,
+                       bad ? 1 : 0);
+}
+
+}  // namespace
 
 void RunCalcCycle() {
     const uint32_t changes = calcBlock.parameterChanges.Load();
@@ -15,10 +45,25 @@ void RunCalcCycle() {
         calcBlock.parameterChangesHandled.Store(changes);
         ReloadStepParameters();
     }
+    BasePropertiesStep();
+    CompositionStep();
+    Iso6976Step();
+    Aga8ZStep();
+    UpdateAga8Calculator12();
+    ConvertDensityInputs();
+    ConvertHeatingValueInputs();
+    ConversionFactorStep();
+    WriteEventsStep();
 }
 
 void ReloadStepParameters() {
     BindOptionalOutputs();
+    SetupBaseConditions();
+    ReadCompositionParameters();
+    SetupIso6976Step();
+    SetupAga8ZStep();
+    SetupDensityInputs();
+    SetupHeatingValueInputs();
     ReadMethodParameters();
 }
 

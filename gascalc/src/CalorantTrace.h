@@ -57,6 +57,8 @@ constexpr uint32_t kTraceUncheckedNodeMissing = 0xF0213;
 
 // Cycle.
 constexpr uint32_t kTraceReload = 0xE0107;  // level 7
+// A cycle without the 12-component calculator (the Run hook got no storage): level 3.
+constexpr uint32_t kTraceNoCalculator = 0xE0113;
 
 // The selector byte of the program's own trace points.
 inline uint32_t TraceSelector() {

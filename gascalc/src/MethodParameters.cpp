@@ -2,6 +2,7 @@
 
 #include "CalcBlock.h"
 #include "CalorantTrace.h"
+#include "NodeReads.h"
 #include "ProgramContext.h"
 #include "Taste.h"
 
@@ -9,16 +10,6 @@ namespace {
 
 constexpr double kDefaultRatio = 1.0;
 constexpr uint32_t kConstantK2Child = 2;
-
-int32_t readInteger(FbDoNode node) {
-    return FbDo_ReadInteger(node, 0, FbDo_FindLeaf(node, kFbDoLeafValue),
-                            FbDo_FindLeaf(node, kFbDoLeafStatus), nullptr, 0);
-}
-
-uint32_t readUnsigned(FbDoNode node) {
-    return FbDo_ReadUnsigned(node, 0, FbDo_FindLeaf(node, kFbDoLeafValue),
-                             FbDo_FindLeaf(node, kFbDoLeafStatus), nullptr, 0);
-}
 
 }  // namespace
 
@@ -29,9 +20,9 @@ void ReadMethodParameters() {
         return;
     }
     MethodParameters& parameters = calcBlock.methodParameters;
-    parameters.calcMethod.Store(readInteger(taste->getCalcMethod()));
-    parameters.measCalcMethod = readInteger(taste->getMeasCalcMethod());
-    parameters.option = readUnsigned(taste->getCalcMethodOption());
+    parameters.calcMethod.Store(ReadIntegerParameter(taste->getCalcMethod()));
+    parameters.measCalcMethod = ReadIntegerParameter(taste->getMeasCalcMethod());
+    parameters.option = ReadUnsignedParameter(taste->getCalcMethodOption());
     parameters.constantK1 = FbDo_ReadDouble(taste->getBase1Const(), kDefaultRatio, nullptr, 0);
     const FbDoNode optionalBase = calcBlock.optionalOutputs.optionalBaseOutput;
     if (optionalBase != nullptr) {

@@ -1,0 +1,49 @@
+// The conversion of the gas from its measuring state to base conditions, once a cycle: the
+// measuring pressure and temperature with their defaults, Zm by MeasCalcMethod, Zb of both base
+// states by "CalcMethod", K = Zm / Zb, the conversion factors C, the measuring density, the
+// properties at the second base state, and the extended values when their node is bound.
+#pragma once
+
+#include <cstdint>
+
+#include "MethodSelection.h"
+
+struct MeasuringConditionsInput {
+    double p;  // bar absolute, as read
+    double t;  // degC, as read
+    uint32_t statusP, statusT;
+    double pWork;  // bar
+    double TWork;  // K
+};
+
+struct MeasStateCalc {
+    double p;     // bar, after the default rule
+    double t;     // degC, after the default rule
+    double rhom;  // kg/m3
+    ZResult zResult;
+    uint32_t statusP, statusT, statusRhom, statusZ;
+};
+
+// Base density, relative density, HsV, HiV, HsM, HiM, Ws, Wi at the second base state.
+constexpr int kSecondBaseValues = 8;
+struct SecondBaseProperties {
+    double value[kSecondBaseValues];
+    uint32_t status[kSecondBaseValues];
+};
+
+struct StateConversionRecords {
+    MeasuringConditionsInput input;
+    MeasStateCalc meas;
+    StateCalc state[2];  // ResultConditions, OptionalBaseConditions
+    SecondBaseProperties secondBase;
+};
+
+// The per-cycle step (after the heating-value conversion, before the messages).
+void ConversionFactorStep();
+
+// One base state: Zb by "CalcMethod" (or the constant), K, C and their status words.
+void CalcStateConversion(double pm, double Tm, double constantK, BaseConditionRecord& record,
+                         StateCalc& state);
+
+// Whether the constant method is in force (MeasCalcMethod 16 or "CalcMethod" 17).
+bool ConstantMethodInForce();

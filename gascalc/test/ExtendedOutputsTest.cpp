@@ -1,0 +1,107 @@
+// The extended values at the measuring state (speed of sound, isentropic exponent, cp/cv) by
+// the method family of "CalcMethod", with their status words.
+#include "CalcFixture.h"
+#include "StatusBits.h"
+
+namespace {
+
+using calorant_test::CalcFixture;
+using calorant_test::ValidationGas1;
+
+class ExtendedOutputsTest : public CalcFixture {
+  protected:
+    // Gas 1 at 60 bar and 290 K; source and result at 20 degC and 1.01325 bar (set 4), the
+    // base state of the SGERG-88 form on the base density, whose density is imported as the
+    // ISO 6976 step computes it.
+    void startGas1(const std::string& taste) {
+        startCalc(taste, [](nlohmann::json& model) {
+            calorant_test::modelNode(model, {7, 0})["value"] = 4;
+            calorant_test::modelNode(model, {10, 0})["value"] = 4;
+        });
+        setAnalysis(ValidationGas1());
+        setMeasuring(60.0, 16.85);
+        cycle();
+        setInput("Source.Rhob.rhob_imp", value("Source.Iso6976.rhob"));
+        tree().setSelectedChoice("ExtendedOutput", 1);
+        tree().markChanged();
+        tree().deliverChanges();
+    }
+    double speedOfSound() { return value("ExtendedOutput.On.SpeedOfSound"); }
+    double kappa() { return value("ExtendedOutput.On.Kappa"); }
+    double cpcv() { return value("ExtendedOutput.On.CpCv"); }
+    std::vector<uint32_t> statuses() {
+        return {statusOf("ExtendedOutput.On.SpeedOfSound"), statusOf("ExtendedOutput.On.Kappa"),
+                statusOf("ExtendedOutput.On.CpCv")};
+    }
+};
+
+TEST_F(ExtendedOutputsTest, BothDetailStructuresAndTheCalculatorAgree) {
+    startGas1("Default");
+    setMethods(3, 2);  // DETAIL thermodynamic properties
+    cycle();
+    EXPECT_EQ(statuses(), std::vector<uint32_t>(3, 0u));
+    const double w = speedOfSound();
+    const double k = kappa();
+    const double ratio = cpcv();
+    // Natural gas at 60 bar and 17 degC: about 400 m/s, kappa about 1.3 and above 1.
+    EXPECT_GT(w, 350.0);
+    EXPECT_LT(w, 450.0);
+    EXPECT_GT(ratio, k);
+    // The 1994 report structure with the AGA Report No. 10 properties: the same equation.
+    setMethods(2, 1);
+    cycle();
+    EXPECT_EQ(statuses(), std::vector<uint32_t>(3, 0u));
+    EXPECT_NEAR(speedOfSound(), w, 0.05);
+    EXPECT_NEAR(kappa(), k, 1e-4);
+    EXPECT_NEAR(cpcv(), ratio, 1e-4);
+    // The 12-component calculator, from the measuring state's own solve.
+    setMethods(19, 18);
+    cycle();
+    EXPECT_NEAR(speedOfSound(), w, 0.5);
+    EXPECT_NEAR(kappa(), k, 2e-3);
+    EXPECT_EQ(statuses(), (std::vector<uint32_t>{0u, 0u, status::kNotInUse}));
+    // And with its own solve when the measuring state uses another method.
+    setMethods(19, 1);
+    cycle();
+    EXPECT_NEAR(speedOfSound(), w, 0.5);
+    // SGERG-88 correlations: isentropic exponent and speed of sound within 2 %.
+    setMethods(18, 17);
+    cycle();
+    EXPECT_NEAR(speedOfSound(), w, 0.02 * w);
+    EXPECT_NEAR(kappa(), k, 0.02 * k);
+    EXPECT_EQ(statuses(), (std::vector<uint32_t>{0u, 0u, status::kNotInUse}));
+}
+
+TEST_F(ExtendedOutputsTest, MethodsWithoutExtendedValuesKeepTheLastOnesNotInUse) {
+    startGas1("BM1");
+    setMethods(3, 2);
+    cycle();
+    const double w = speedOfSound();
+    ASSERT_GT(w, 0.0);
+    setMethods(5, 4);
+    cycle();
+    EXPECT_EQ(speedOfSound(), w);
+    EXPECT_EQ(statuses(), std::vector<uint32_t>(3, status::kNotInUse));
+    // A bad measuring pressure marks the speed of sound only.
+    setMethods(3, 2);
+    setInput("MeasCond.p_imp", 60.0, status::kInit);
+    cycle();
+    EXPECT_EQ(statuses(), (std::vector<uint32_t>{status::kInvalid, 0u, 0u}));
+    // A bad analysis marks all three.
+    setInput("MeasCond.p_imp", 60.0);
+    setComponent("N2", 0.3, status::kInit);
+    cycle();
+    EXPECT_EQ(statuses(), std::vector<uint32_t>(3, status::kInvalid));
+}
+
+TEST_F(ExtendedOutputsTest, NothingWithoutTheNode) {
+    startCalc("Default");
+    setAnalysis(ValidationGas1());
+    setMethods(3, 2);
+    cycle();
+    EXPECT_EQ(calcBlock.optionalOutputs.extendedOutput, nullptr);
+    EXPECT_EQ(calcBlock.extended.values.value[0], 0.0);
+    EXPECT_EQ(calcBlock.extended.aga8.valid, 0);
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// The method codes and their methods: every "CalcMethod" and MeasCalcMethod code reaches its
+// method with the inputs it needs, those inputs are marked and tested, and rejected codes,
+// failing methods and unusable inputs give Z 1.0 with their status.
+#include <cstring>
+
+#include "CalcFixture.h"
+#include "MethodSelection.h"
+#include "StatusBits.h"
+
+namespace {
+
+using calorant_test::CalcFixture;
+using calorant_test::ValidationGas1;
+
+// The validation gas 1 state of the AGA8-92 DETAIL data: 60 bar, 290 K, Z = 0.88006 (to 1e-5).
+constexpr double kGas1Pressure = 60.0;
+constexpr double kGas1Temperature = 290.0;
+constexpr double kGas1Z = 0.88006;
+
+TEST(IsValueUnusable, InitAlwaysFaultFlagsOnlyWithoutLevel) {
+    const struct {
+        uint32_t word;
+        int32_t unusable;
+    } cases[] = {
+        {0x0, 0},   {0x2, 1},    {0x02000002, 1}, {0x1, 1},        {0x01000001, 0}, {0x4, 1},
+        {0x8, 1},   {0x80, 1},   {0x1000, 1},     {0x07001000, 0}, {0x100, 0},      {0x200, 0},
+        {0x400, 0}, {0x4000, 0}, {0x8000, 0},     {0x10, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsValueUnusable(c.word), c.unusable) << std::hex << c.word;
+    }
+}
+
+TEST(MethodCodes, BothTablesNumberTheSameMethods) {
+    // "CalcMethod" 1 to 23 and MeasCalcMethod 1 to 22; the constant (17, 16) has no index.
+    for (int32_t code = -1; code <= 25; ++code) {
+        int32_t expected = -1;
+        if (code >= 1 && code <= 16) {
+            expected = code - 1;
+        } else if (code >= 18 && code <= 23) {
+            expected = code - 2;
+        }
+        EXPECT_EQ(MethodIndexOfCalcMethod(code), expected) << code;
+        const int32_t meas = MethodIndexOfMeasCalcMethod(code - 1);
+        // MeasCalcMethod numbers the same methods one lower; it has no code for index 0.
+        EXPECT_EQ(meas, code == 1 ? -1 : expected) << code - 1;
+    }
+}
+
+class MethodSelectionTest : public CalcFixture {
+  protected:
+    // Default layout with gas 1 at its validation state; the imported heating value and
+    // densities are those the ISO 6976 step computes for the gas at set 5, the reference of
+    // the methods, so that every method describes the same gas.
+    void startGas1(const std::string& taste = "Default") {
+        startCalc(taste, [](nlohmann::json& model) {
+            calorant_test::modelNode(model, {7, 0})["value"] = 5;
+        });
+        setAnalysis(ValidationGas1());
+        setMeasuring(kGas1Pressure, kGas1Temperature - 273.15);
+        cycle();
+        setInput("Source.HVHM.HsV_imp", value("Source.Iso6976.HsV"));
+        setInput("Source.Rhob.rhob_imp", value("Source.Iso6976.rhob"));
+        setInput("Source.Rhob.d_imp", value("Source.Iso6976.d"));
+        cycle();
+    }
+};
+
+TEST_F(MethodSelectionTest, EveryCodeReachesItsMethodForTheValidationGas) {
+    // Method families and how close each comes to the DETAIL value of the validation gas.
+    constexpr double kAga8 = 2e-5;       // the validation tolerance of the data, and rounding
+    constexpr double kSgerg = 1.5e-3;    // SGERG-88 against DETAIL for pipeline gas (0.15 %)
+    constexpr double kNx19 = 1.5e-2;     // AGA NX-19 (1.5 %)
+    constexpr double kNx19Rho = 2.5e-2;  // AGA NX-19 on the base density (2.5 %)
+    // The result set: 1 (0 degC), or 4 (20 degC) for the SGERG-88 form whose base density
+    // refers to 20 degC.
+    const struct {
+        int32_t calcMethod;
+        double tolerance;
+        uint32_t resultSet;
+    } cases[] = {{2, kAga8, 1},   {3, kAga8, 1},     {4, kSgerg, 1},  {5, kSgerg, 1},
+                 {6, kSgerg, 1},  {7, kSgerg, 1},    {8, kSgerg, 1},  {9, kSgerg, 1},
+                 {10, kSgerg, 1}, {11, kSgerg, 1},   {12, kSgerg, 1}, {13, kSgerg, 1},
+                 {14, kNx19, 1},  {15, kNx19Rho, 1}, {16, kNx19, 1},  {18, kSgerg, 4},
+                 {19, kAga8, 1},  {20, kSgerg, 1},   {21, kSgerg, 1}, {22, kSgerg, 1},
+                 {23, kSgerg, 1}};
+    startGas1();
+    // DETAIL's Zb at both result sets.
+    double zbDetail[5] = {};
+    for (uint32_t set : {4u, 1u}) {
+        changeCode("Base1.RefCond", set);
+        setMethods(2, 1);
+        cycle();
+        zbDetail[set] = value("Base1.Zb");
+    }
+    EXPECT_LT(zbDetail[1], zbDetail[4]);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calcMethod);
+        traces.clear();
+        changeCode("Base1.RefCond", c.resultSet);
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        cycle();
+        EXPECT_FALSE(traces.contains(0xd0003));
+        EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, c.tolerance);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+        EXPECT_NEAR(value("Base1.Zb"), zbDetail[c.resultSet], c.tolerance / 10);
+        EXPECT_EQ(statusOf("Base1.Zb"), 0u);
+        EXPECT_NEAR(value("Base1.K"), value("MeasCond.Zm") / value("Base1.Zb"), 1e-12);
+        EXPECT_EQ(statusOf("Base1.C"), 0u);
+        EXPECT_FALSE(message("Mesg_CL_failure"));
+        EXPECT_FALSE(message("Mesg_C_failure"));
+    }
+    // "CalcMethod" 1: the summation-factor Z at the base state (no measuring-state code).
+    changeCode("Base1.RefCond", 1);
+    setMethods(1, 1);
+    cycle();
+    EXPECT_NEAR(value("Base1.Zb"), zbDetail[1], 2e-4);
+    EXPECT_EQ(statusOf("Base1.Zb"), 0u);
+}
+
+TEST_F(MethodSelectionTest, EachMethodMarksExactlyTheInputsItUses) {
+    enum { H = 1, B = 2, R = 4, C = 8, Y = 16, N = 32, X = 64 };  // HsV, rhob, d, CO2, H2, N2, comp
+    const uint32_t expected[kMethodIndexCount] = {X,
+                                                  X,
+                                                  X,
+                                                  H | B | C,
+                                                  H | B | N,
+                                                  H | B | C | Y,
+                                                  H | B | Y | N,
+                                                  H | B | C | N,
+                                                  H | R | C,
+                                                  H | R | N,
+                                                  H | R | C | Y,
+                                                  H | R | Y | N,
+                                                  H | R | C | N,
+                                                  R | C | N,
+                                                  B | C | N,
+                                                  H | R | C | N,
+                                                  B | C | N,
+                                                  X,
+                                                  H | B | C | Y,
+                                                  H | B | Y | N,
+                                                  H | R | C | Y,
+                                                  H | R | Y | N};
+    startGas1();
+    for (int32_t index = 0; index < kMethodIndexCount; ++index) {
+        SCOPED_TRACE(index);
+        std::memset(&calcBlock.useMarks, 0, sizeof(calcBlock.useMarks));
+        ZResult zResult = {};
+        const int32_t ok = CalcZByMethodIndex(index, kGas1Pressure, kGas1Temperature, zResult, 0,
+                                              &calcBlock.baseConditions.result);
+        const InputUseMarks& marks = calcBlock.useMarks;
+        const uint32_t got = (marks.heatingValue ? H : 0) | (marks.baseDensity ? B : 0) |
+                             (marks.relativeDensity ? R : 0) | (marks.component[kCO2] ? C : 0) |
+                             (marks.component[kH2] ? Y : 0) | (marks.component[kN2] ? N : 0) |
+                             (marks.composition ? X : 0);
+        EXPECT_EQ(got, expected[index]);
+        EXPECT_EQ(marks.calculationFailed, 0u);
+        // Gas 1 carries no hydrogen: H2 is in use with 0 mol-%, so every method succeeds.
+        EXPECT_EQ(ok, 1);
+        EXPECT_EQ(zResult.notFullyValid, 0);
+    }
+    // Index 0 without a base record, and an index beyond the table, fail.
+    ZResult zResult = {};
+    EXPECT_EQ(CalcZByMethodIndex(0, 60.0, 290.0, zResult, 0, nullptr), 0);
+    EXPECT_EQ(zResult.Z, 1.0);
+    EXPECT_EQ(CalcZByMethodIndex(kMethodIndexCount, 60.0, 290.0, zResult, 0, nullptr), 0);
+    EXPECT_EQ(zResult.notFullyValid, 1);
+    EXPECT_TRUE(traces.contains(0xd0003));
+}
+
+TEST_F(MethodSelectionTest, RejectedCodesGiveZOneAndFallBackToTheConstant) {
+    const struct {
+        int32_t calcMethod;
+        int32_t measCalcMethod;
+        bool zbRejected;
+        bool zmRejected;
+    } cases[] = {{0, 1, true, false},
+                 {24, 1, true, false},
+                 {-3, 1, true, false},
+                 {2, 0, false, true},
+                 {2, 23, false, true}};
+    startGas1();
+    change("Base1.ZmZb_on_error", 0.9);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calcMethod * 100 + c.measCalcMethod);
+        traces.clear();
+        setMethods(c.calcMethod, c.measCalcMethod);
+        cycle();
+        EXPECT_EQ(traces.contains(0xd0083), c.zbRejected);
+        EXPECT_EQ(traces.contains(0xd0093), c.zmRejected);
+        if (c.zbRejected) {
+            EXPECT_EQ(value("Base1.Zb"), 1.0);
+            EXPECT_EQ(statusOf("Base1.Zb"), status::kInvalid);
+        }
+        if (c.zmRejected) {
+            EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+            EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        }
+        // K falls back to the constant; C is still computed with it.
+        EXPECT_EQ(value("Base1.K"), 0.9);
+        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
+        EXPECT_EQ(statusOf("Base1.C"), status::kInvalid);
+        EXPECT_NEAR(value("Base1.C"), (kGas1Pressure / 1.01325) * (273.15 / kGas1Temperature) / 0.9,
+                    1e-9);
+        EXPECT_TRUE(message("Mesg_C_failure"));
+    }
+}
+
+TEST_F(MethodSelectionTest, UnusableInputsDiscardTheResultAndBadOnesMarkIt) {
+    startGas1();
+    // A bad component (INIT) makes the analysis bad: the composition methods keep their Z but
+    // mark it, and the component's failure raises the calculation failure.
+    setComponent("C2H6", 1.8, status::kInit);
+    for (int32_t code : {2, 3, 19}) {
+        SCOPED_TRACE(code);
+        setMethods(code, code - 1);
+        cycle();
+        EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1e-4);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 1);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.notFullyValid, 1);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        EXPECT_TRUE(message("Mesg_CL_failure"));
+    }
+    // CO2 with a fault flag vouched for by a LOP level: SGERG-88 variant 0 keeps its Z, marked.
+    setComponent("C2H6", 1.8);
+    setComponent("CO2", 0.6, status::kNotInUse | 0x01000000);
+    setMethods(4, 3);
+    cycle();
+    EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1.5e-3);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 1);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.notFullyValid, 1);
+    EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+    // An input the method needs that is not in use discards the result: Z 1.0.
+    setComponent("CO2", 0.6);
+    setInUse("Source.HVHM.HsV_imp", false);
+    cycle();
+    EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
+    EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+    // DETAIL does not need it.
+    setMethods(2, 1);
+    cycle();
+    EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 2e-5);
+    EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+}
+
+TEST_F(MethodSelectionTest, CalculatorResultsAreAskedForOnlyAtTheMeasuringState) {
+    startGas1();
+    setMethods(2, 18);
+    cycle();
+    EXPECT_NE(calcBlock.aga8x12.reducedDensity, 0.0);
+    calcBlock.aga8x12 = Aga8x12Results{0.0, 0.0};
+    setMethods(19, 1);
+    cycle();
+    EXPECT_EQ(calcBlock.aga8x12.reducedDensity, 0.0);
+    EXPECT_NEAR(value("Base1.Zb"), calcBlock.conversion.state[0].zResult.Z, 0.0);
+}
+
+}  // namespace
