@@ -25,6 +25,35 @@ std::string eventText(const Event& event) {
            formatSeconds(event.lastTime, 3);
 }
 
+// A status word as the aligned table shows it (CSV keeps the bare hexadecimal value): its
+// hexadecimal value, then the names of its set flags (bits 0-11) and its non-zero fields (SET,
+// OVR, NEW, LOP), so that a reader need not decode it.
+std::string describeStatus(uint32_t status) {
+    static const char* const kFlagNames[12] = {"OOU",    "INIT",    "NOT_AVAIL", "OOS",
+                                               "HIDDEN", "NOT_ACK", "LOCKED",    "OOO",
+                                               "OLL",    "OUL",     "OOC",       "TEST"};
+    struct Field {
+        const char* name;
+        uint32_t shift;
+        uint32_t mask;
+    };
+    static const Field kFields[4] = {
+        {"SET", 16, 0x3}, {"OVR", 18, 0x3}, {"NEW", 20, 0x7}, {"LOP", 24, 0x7}};
+    std::string text = formatStatus(status);
+    for (uint32_t bit = 0; bit < 12; ++bit) {
+        if ((status & (1u << bit)) != 0) {
+            text += std::string(" ") + kFlagNames[bit];
+        }
+    }
+    for (const Field& field : kFields) {
+        const uint32_t value = (status >> field.shift) & field.mask;
+        if (value != 0) {
+            text += std::string(" ") + field.name + ":" + std::to_string(value);
+        }
+    }
+    return text;
+}
+
 void printEvents(const RunResult& result, std::ostream& out, bool csv) {
     out << (csv ? "time,event,value,detail,text\n"
                 : "time      event              value       detail  text\n");
@@ -66,7 +95,9 @@ void printRows(const Scenario& scenario, const RunResult& result, std::ostream& 
                                        row.command};
         for (const OutputValue& output : row.outputs) {
             cells.push_back(output.found ? formatValue(output.value) : "-");
-            cells.push_back(output.found ? formatStatus(output.status) : "-");
+            cells.push_back(!output.found ? "-"
+                            : csv         ? formatStatus(output.status)
+                                          : describeStatus(output.status));
         }
         printCells(cells, out, csv);
     }
