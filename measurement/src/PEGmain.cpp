@@ -132,36 +132,46 @@ void RevisionComboBox::showRevisionState() {
 
 // ---- Oxygen screens ---------------------------------------------------------------------------
 
+OxygenValueLine::OxygenValueLine(uint32_t itemId, bool singleSensor, const std::string& prefix)
+    : mySingleSensor(singleSensor), myPrefix(prefix), myLine(itemId) {}
+
+void OxygenValueLine::bind() {
+    if (!mySingleSensor) {
+        myFirstSensorInUse = firstSensorInUse(myFirstSensorInUse);
+    }
+    bindLine(myLine, myPrefix, oxygenValueName(mySingleSensor, myFirstSensorInUse));
+}
+
+void OxygenValueLine::followSensorInUse() {
+    if (mySingleSensor) {
+        return;
+    }
+    const bool first = firstSensorInUse(myFirstSensorInUse);
+    if (first != myFirstSensorInUse) {
+        myFirstSensorInUse = first;
+        bindLine(myLine, myPrefix, oxygenValueName(false, first));
+    }
+}
+
 OverviewDisplay::OverviewDisplay(bool singleSensor, const std::string& prefix)
-    : View(100), mySingleSensor(singleSensor), myPrefix(prefix), myValueLine(110) {}
+    : View(100), myValueLine(110, singleSensor, prefix) {}
 
 OverviewDisplay::~OverviewDisplay() = default;
 
 bool OverviewDisplay::command2Hook() {
     TARVO_TRACE(selector(), kOverviewBindTrace, 0);
-    if (!mySingleSensor) {
-        myFirstSensorInUse = firstSensorInUse(myFirstSensorInUse);
-    }
-    bindLine(myValueLine, myPrefix, oxygenValueName(mySingleSensor, myFirstSensorInUse));
+    myValueLine.bind();
     return true;
 }
 
 bool OverviewDisplay::command7Hook() {
-    if (!mySingleSensor) {
-        const bool first = firstSensorInUse(myFirstSensorInUse);
-        if (first != myFirstSensorInUse) {
-            myFirstSensorInUse = first;
-            bindLine(myValueLine, myPrefix, oxygenValueName(false, first));
-        }
-    }
+    myValueLine.followSensorInUse();
     return true;
 }
 
 OxygenDisplay::OxygenDisplay(bool singleSensor, const std::string& prefix)
     : View(200),
-      mySingleSensor(singleSensor),
-      myPrefix(prefix),
-      myValueLine(210),
+      myValueLine(210, singleSensor, prefix),
       myCurrentHourLine(220),
       myLastHourLine(230),
       myCurrentDayLine(240),
@@ -170,25 +180,17 @@ OxygenDisplay::OxygenDisplay(bool singleSensor, const std::string& prefix)
 OxygenDisplay::~OxygenDisplay() = default;
 
 bool OxygenDisplay::command2Hook() {
-    bindLine(myCurrentHourLine, myPrefix, "ChA_O2");
-    bindLine(myLastHourLine, myPrefix, "LhA_O2");
-    bindLine(myCurrentDayLine, myPrefix, "CdA_O2");
-    bindLine(myLastDayLine, myPrefix, "LdA_O2");
-    if (!mySingleSensor) {
-        myFirstSensorInUse = firstSensorInUse(myFirstSensorInUse);
-    }
-    bindLine(myValueLine, myPrefix, oxygenValueName(mySingleSensor, myFirstSensorInUse));
+    const std::string& prefix = myValueLine.prefix();
+    bindLine(myCurrentHourLine, prefix, "ChA_O2");
+    bindLine(myLastHourLine, prefix, "LhA_O2");
+    bindLine(myCurrentDayLine, prefix, "CdA_O2");
+    bindLine(myLastDayLine, prefix, "LdA_O2");
+    myValueLine.bind();
     return true;
 }
 
 bool OxygenDisplay::command7Hook() {
-    if (!mySingleSensor) {
-        const bool first = firstSensorInUse(myFirstSensorInUse);
-        if (first != myFirstSensorInUse) {
-            myFirstSensorInUse = first;
-            bindLine(myValueLine, myPrefix, oxygenValueName(false, first));
-        }
-    }
+    myValueLine.followSensorInUse();
     return true;
 }
 

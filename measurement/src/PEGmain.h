@@ -66,22 +66,40 @@ class RevisionComboBox : public Combo {
     std::atomic<uint8_t> myRevisionState{0};
 };
 
+// The line of the oxygen value: with one sensor bound to its value, with two to the value of
+// the sensor in use, which it asks the oxygen group for (the last answer is kept; sensor 1 until
+// the first).
+class OxygenValueLine {
+  public:
+    OxygenValueLine(uint32_t itemId, bool singleSensor, const std::string& prefix);
+
+    // Asks for the sensor in use (two sensors) and binds the line.
+    void bind();
+    // Two sensors: binds the line again when the sensor in use changed.
+    void followSensorInUse();
+
+    const std::string& prefix() const { return myPrefix; }
+
+  private:
+    bool mySingleSensor;
+    bool myFirstSensorInUse = true;
+    std::string myPrefix;
+    UserLine myLine;
+};
+
 // Screen 100: the oxygen value of the sensor in use.
 class OverviewDisplay : public View {
   public:
     OverviewDisplay(bool singleSensor, const std::string& prefix);
     ~OverviewDisplay() override;
 
-    // Binds 110 (traced); with two sensors first asks which sensor is in use.
+    // Binds 110 (traced).
     bool command2Hook() override;
-    // Two sensors: binds 110 again when the sensor in use changed.
+    // Binds 110 again when the sensor in use changed.
     bool command7Hook() override;
 
   private:
-    bool mySingleSensor;
-    bool myFirstSensorInUse = true;
-    std::string myPrefix;
-    UserLine myValueLine;
+    OxygenValueLine myValueLine;
 };
 
 // Screen 200: the oxygen value and its hourly and daily means.
@@ -96,10 +114,7 @@ class OxygenDisplay : public View {
     bool command7Hook() override;
 
   private:
-    bool mySingleSensor;
-    bool myFirstSensorInUse = true;
-    std::string myPrefix;
-    UserLine myValueLine;
+    OxygenValueLine myValueLine;
     UserLine myCurrentHourLine;
     UserLine myLastHourLine;
     UserLine myCurrentDayLine;
