@@ -24,13 +24,17 @@ PEGDispatcher& PEGDispatcher::instance() {
     return *dispatcher;
 }
 
+void PEGDispatcher::renewLock() {
+    myMutex = std::make_unique<SharedLocalMutex>();
+}
+
 void PEGDispatcher::registerItem(PEGItem* item) {
     if (item == nullptr) {
         throw std::runtime_error("PEGDispatcher::registerItem item to register in NULL");
     }
     bool inserted = false;
     {
-        ScopedMutexLock hold(myMutex);
+        ScopedMutexLock hold(*myMutex);
         inserted = myItems.emplace(item->id(), item).second;
     }
     if (!inserted) {
@@ -42,7 +46,7 @@ void PEGDispatcher::deregisterItem(PEGItem* item) {
     if (item == nullptr) {
         throw std::runtime_error("PEGDispatcher::deregisterItem item to unregister in NULL");
     }
-    ScopedMutexLock hold(myMutex);
+    ScopedMutexLock hold(*myMutex);
     auto entry = myItems.find(item->id());
     if (entry != myItems.end() && entry->second == item) {
         myItems.erase(entry);
@@ -66,7 +70,7 @@ uint32_t PEGDispatcher::dispatchCommand(ServiceObject* pService, const PEGComman
 }
 
 PEGItem* PEGDispatcher::find(uint32_t itemId) const {
-    ScopedMutexLock hold(myMutex);
+    ScopedMutexLock hold(*myMutex);
     auto entry = myItems.find(itemId);
     return entry != myItems.end() ? entry->second : nullptr;
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "PEGCommand.h"
 #include "ServiceClient.h"
@@ -26,10 +27,14 @@ class PEGDispatcher {
   public:
     // The dispatcher, created on first use and never destroyed, so items that deregister while
     // the program exits still find it. Throws std::runtime_error when its mutex cannot be made.
-    // The mutex is made once, for the life of the address space: a host test process that
-    // resets the kernel (which closes every kernel object) must not use the dispatcher after
-    // such a reset.
+    // The mutex is made with the dispatcher: a host process that resets the kernel (which
+    // closes every kernel object) calls renewLock before it uses the dispatcher again.
     static PEGDispatcher& instance();
+
+    // Makes the lock anew, for a host process that runs the address space again after a
+    // kernel reset. Initial task, while no command is dispatched and no item registers or
+    // deregisters. Throws std::runtime_error when the mutex cannot be made (the old is kept).
+    void renewLock();
 
     PEGDispatcher(const PEGDispatcher&) = delete;
     PEGDispatcher& operator=(const PEGDispatcher&) = delete;
@@ -54,5 +59,5 @@ class PEGDispatcher {
     PEGDispatcher() = default;
 
     std::map<uint32_t, PEGItem*> myItems;
-    mutable SharedLocalMutex myMutex;
+    std::unique_ptr<SharedLocalMutex> myMutex = std::make_unique<SharedLocalMutex>();
 };

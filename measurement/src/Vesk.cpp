@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <memory>
@@ -53,6 +54,31 @@ std::string currentDirectory() {
     return getcwd(path, sizeof(path)) != nullptr ? std::string(path) : std::string();
 }
 
+// The address space's directory of file access: the base path its self-information names (the
+// device runs the address space there; a relative one is taken from the working directory),
+// else the working directory; "" when neither can be told. Without trailing "/" or "/.".
+std::string fileAccessDirectory(const AsInfo* pAsInfo) {
+    const char* base = pAsInfo != nullptr ? pAsInfo->selfInfo.szBasePath : "";
+    std::string directory(
+        base, pAsInfo != nullptr ? strnlen(base, sizeof(SelfInformation::szBasePath)) : 0);
+    if (directory.empty() || directory[0] != '/') {
+        const std::string working = currentDirectory();
+        if (working.empty()) {
+            return working;
+        }
+        directory = directory.empty() ? working : working + "/" + directory;
+    }
+    for (;;) {
+        if (directory.size() > 1 && directory.back() == '/') {
+            directory.pop_back();
+        } else if (directory.size() > 2 && directory.compare(directory.size() - 2, 2, "/.") == 0) {
+            directory.resize(directory.size() - 2);
+        } else {
+            return directory;
+        }
+    }
+}
+
 }  // namespace
 
 Vesk::Vesk(Vesk_Root root, AsInfo* asInfo)
@@ -94,7 +120,7 @@ void Vesk::loadDataFile() {
     name << kDataFilePrefix << std::setw(2) << std::setfill('0') << index << kDataFileSuffix;
     myDataFileName = name.str();
     if (myDataFileDirectory.empty()) {
-        myDataFileDirectory = currentDirectory();
+        myDataFileDirectory = fileAccessDirectory(pAsInfo);
     }
 
     std::unique_ptr<ManagedBuff> buffer;

@@ -32,8 +32,9 @@ class Vesk {
     // Traces, then destroys the oxygen, dew-point and sulfur groups in this order.
     ~Vesk();
 
-    // Names the data-set file "VeskDataI<index, two digits at least>.bin" in the working
-    // directory of the first load (kept for every later save), reads it and restores the
+    // Names the data-set file "VeskDataI<index, two digits at least>.bin" in the address
+    // space's directory of file access (the base path of its self-information, else the working
+    // directory) as found at the first load (kept for every later save), reads it and restores the
     // groups from it. A file that is missing, short, of another magic or version is traced and
     // removed, and the groups start without saved state. Then looks up the analyser state
     // texts ("???" for a missing one). Throws std::runtime_error when the address space has no

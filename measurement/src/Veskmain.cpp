@@ -1,11 +1,14 @@
 #include "Veskmain.h"
 
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <stdexcept>
 
 #include "FbDo.h"
 #include "FbDo/FbDoStorage.h"
+#include "PEG.h"
+#include "PEGmain.h"
 #include "Tarvo.h"
 #include "TarvoTrace.h"
 #include "UpdatableRegistry.h"
@@ -65,18 +68,13 @@ constexpr uint32_t kPreprocessingGroupNode = 3;
 // in the marker word.
 const uint32_t kCodeImage[] = {0x5645534B, 0x2D50524F, 0x47000000, 0x600DBEEF};
 
-// The component start table: the framework's components; the display-service client is not
-// part of this build.
-const ComponentStartFunction kStartTable[] = {Tarvo_Component1Init,
-                                              Tarvo_Component2Init,
-                                              Tarvo_Component3Init,
-                                              Tarvo_Component4Init,
-                                              Tarvo_Component5Init,
-                                              Tarvo_Component6Init,
-                                              nullptr};
+// The component start table: the framework's components and the display-service client.
+const ComponentStartFunction kStartTable[] = {
+    Tarvo_Component1Init, Tarvo_Component2Init, Tarvo_Component3Init, Tarvo_Component4Init,
+    PEG_initComponent,    Tarvo_Component5Init, Tarvo_Component6Init, nullptr};
 
-// The address space's tree, from the create hook on.
-FbDoTree* pTheFbDoTree = nullptr;
+// The address space's tree, from the create hook on; the display task reads it too.
+std::atomic<FbDoTree*> pTheFbDoTree{nullptr};
 
 uint8_t selector() {
     return Tarvo_GetTraceSelector();
@@ -115,6 +113,10 @@ const SysManHookTable kHooks = [] {
 }();
 
 }  // namespace
+
+FbDoTree* VeskTree() {
+    return pTheFbDoTree;
+}
 
 const SysManHookTable& VeskDefaultHooks() {
     return kHooks;
@@ -211,8 +213,8 @@ int OnServicesStart(AsInfo* pAsInfo) {
 }
 
 int OnServicesTaskSetup(AsInfo* pAsInfo) {
-    // The display-service client starts here once the program links one.
-    const int result = Tarvo_Component4TaskSetup(pAsInfo);
+    Tarvo_ReportError(Tarvo_Component4TaskSetup(pAsInfo), pAsInfo);
+    const int result = PEG_start(pAsInfo);
     Tarvo_ReportError(result, pAsInfo);
     return result;
 }
@@ -233,7 +235,7 @@ int OnStart(AsInfo* pAsInfo) {
         if (vesk != nullptr) {
             vesk->loadDataFile();
         }
-        // The screens are built here, after the load, once the program links them.
+        initPEG();
     } catch (const std::exception& error) {
         TARVO_TRACE(selector(), kStartExceptionTrace, TraceFormat(kTraceArgText), error.what());
         endTreeAccess(kStartAccessNotEndedTrace);

@@ -5,12 +5,16 @@
 #include <cstdint>
 
 #include "AsInfo.h"
+#include "FbDo.h"
 
 // The body of the program's main: registers the default hook set, hands the initial task to
 // the system-manager client, and reports whatever exception escapes it as fatal (with the
 // address-space name, or "unknown AS" before one is registered; "unknown" for an exception of
 // no standard type). Returns 0 in every case.
 int VeskProgramMain();
+
+// The address space's tree as the create hook cached it; null before. Any task.
+FbDoTree* VeskTree();
 
 // The hook set of the program (slots 3 to 19 of the client's table).
 const SysManHookTable& VeskDefaultHooks();

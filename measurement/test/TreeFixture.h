@@ -41,10 +41,15 @@ class TreeFixture : public ::testing::Test {
   public:
     // The program's tree model without the node `name` (a leaf or a subtree) below the node
     // named by the last part of the dotted `parent` path ("General", "Oxygen.SNo2"; "" for the
-    // root): the way tests build a tree that lacks a node. The model holds each leaf on a line
-    // of its own and closes each subtree's children on a line starting with "]".
+    // root): the way tests build a tree that lacks a node.
     static std::unique_ptr<host::HostTree> treeWithout(const std::string& parent,
                                                        const std::string& name) {
+        return host::HostTree::fromJson(modelWithout(parent, name));
+    }
+
+    // The text of that model. The model holds each leaf on a line of its own and closes each
+    // subtree's children on a line starting with "]".
+    static std::string modelWithout(const std::string& parent, const std::string& name) {
         std::ifstream file(VESK_MODEL_FILE);
         std::vector<std::string> lines;
         for (std::string line; std::getline(file, line);) {
@@ -79,7 +84,7 @@ class TreeFixture : public ::testing::Test {
         for (const std::string& line : lines) {
             text += line + "\n";
         }
-        return host::HostTree::fromJson(text);
+        return text;
     }
 
   protected:

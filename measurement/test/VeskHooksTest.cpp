@@ -15,6 +15,8 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
+#include "PEGDispatcher.h"
+#include "PEGmain.h"
 #include "ScratchDirectory.h"
 #include "Tarvo.h"
 #include "TreeFixture.h"
@@ -161,12 +163,20 @@ TEST_F(VeskHooksTest, AFailedLoadEndsTheTreeAccessAndFailsTheStart) {
     EXPECT_TRUE(accessIsFree());
 }
 
-TEST_F(VeskHooksTest, StartAndProcessLeaveAMissingObjectAlone) {
+TEST_F(VeskHooksTest, StartFailsWithoutObjectAndTheCycleLeavesTheMissingObjectAlone) {
     tree = TreeFixture::treeWithout("", "Oxygen");
     pAsInfo->pTheTree = tree->tree();
     ASSERT_EQ(OnFbDO(pAsInfo), 0);
     EXPECT_EQ(OnCreate(pAsInfo), 1);
-    EXPECT_EQ(OnStart(pAsInfo), 0);
+    host::TraceCapture traces;
+    const DisplaySet* screens = theDisplaySet;  // of an earlier test in this process, if any
+    // Nothing is loaded, and the screens refuse to be built without the application object.
+    EXPECT_EQ(OnStart(pAsInfo), 1);
+    const auto failed = traces.withId(0x100c3);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].textArg(0), "initPEG called but global Vesk instance is NULL");
+    EXPECT_EQ(theDisplaySet, screens);
+    EXPECT_TRUE(accessIsFree());
     tree->setBool("General.A_gen", true);
     EXPECT_EQ(OnProcess(pAsInfo), 0);
     EXPECT_TRUE(tree->boolValue("General.A_gen"));  // no cycle of the application
@@ -243,6 +253,39 @@ TEST_F(VeskHooksTest, TheScreensFindNoObjectAfterTheShutdown) {
     EXPECT_TRUE(further);
     EXPECT_EQ(OnShutdown(pAsInfo), 0);
     EXPECT_FALSE(VeskInstance::shared().use([](Vesk& vesk) { vesk.oxygenGroup().setRevision(1); }));
+}
+
+TEST_F(VeskHooksTest, ScreensThatCannotBeBuiltLeaveNoItemAndNoRevisionSlot) {
+    ASSERT_EQ(OnFbDO(pAsInfo), 0);
+    ASSERT_EQ(OnCreate(pAsInfo), 0);
+    host::setInstanceIndex(0);
+    try {
+        initPEG();
+        ADD_FAILURE() << "initPEG built screens without instance index";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(),
+                     "measurement/src/PEGmain.cpp:256 Sysmanlib_AsInfo_GetInstanceIndex failed");
+    }
+    EXPECT_EQ(theDisplaySet, nullptr);
+    // The oxygen screens built before the dew-point screen failed are gone with their items,
+    // and the oxygen group no longer names their revision box.
+    for (uint32_t id : {100u, 113u, 200u, 253u, 300u, 330u, 360u, 400u, 410u, 443u, 900u, 905u}) {
+        EXPECT_EQ(PEGDispatcher::instance().find(id), nullptr) << id;
+    }
+    EXPECT_TRUE(VeskInstance::shared().get()->oxygenGroup().revisionDisplaySlot.empty());
+}
+
+TEST_F(VeskHooksTest, ASecondStartReplacesTheScreensOfTheFirst) {
+    startUp();
+    const DisplaySet* first = theDisplaySet;
+    ASSERT_NE(first, nullptr);
+    initPEG();
+    ASSERT_NE(theDisplaySet, nullptr);
+    RevisionComboBox& box = theDisplaySet->oxygenRevision.revisionBox();
+    EXPECT_EQ(PEGDispatcher::instance().find(410), &box);
+    EXPECT_EQ(VeskInstance::shared().get()->oxygenGroup().revisionDisplaySlot,
+              makeMemberSlot(&box, &RevisionComboBox::setRevisionState));
+    EXPECT_EQ(theDisplaySet->dewPointInputs.prefix(), "#Vesk.I01.DPs.");
 }
 
 }  // namespace

@@ -16,7 +16,9 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
+#include "PEGmain.h"
 #include "ScratchDirectory.h"
+#include "SimDisplayService.h"
 #include "SimSystemManager.h"
 #include "Tarvo.h"
 #include "Vesk_AccessClasses.h"
@@ -38,6 +40,7 @@ class VeskProgramTest : public ::testing::Test {
     }
     void TearDown() override {
         manager.reset();
+        display.reset();
         host::dropAddressSpaceTree();
         SysManRegisterDefaultHooks(nullptr);
         host::resetFramework();
@@ -49,6 +52,10 @@ class VeskProgramTest : public ::testing::Test {
         sim::SystemManagerOptions options;
         options.self.asName = "VeskAS";
         options.self.instance = 7;
+        display.reset();
+        if (withDisplay) {
+            display = std::make_unique<sim::DisplayService>();
+        }
         manager = std::make_unique<sim::SystemManager>(options);
         task = host::spawnTask("Vesk", [] { returned = VeskProgramMain(); });
         manager->watchTask(task);
@@ -61,6 +68,8 @@ class VeskProgramTest : public ::testing::Test {
     }
 
     static int returned;
+    bool withDisplay = true;  // the display service is offered
+    std::unique_ptr<sim::DisplayService> display;
     std::unique_ptr<sim::SystemManager> manager;
     Task task = nullptr;
     ScratchDirectory scratch;
@@ -120,6 +129,16 @@ TEST_F(VeskProgramTest, ASecondRunInTheProcessContinuesTheAveragesOfTheFirst) {
     EXPECT_DOUBLE_EQ(FbDo_ReadDouble(sulfur.getChA_MM(), 0.0, nullptr, 0), 6.0);  // (9 + 3) / 2
     ASSERT_TRUE(manager->shutdown());
     EXPECT_TRUE(host::fatalReports().empty());
+}
+
+TEST_F(VeskProgramTest, WithoutTheDisplayServiceTheStartUpStops) {
+    withDisplay = false;
+    host::setFatalStopAction(host::FatalStopAction::Park);
+    const DisplaySet* screens = theDisplaySet;  // of an earlier test in this process, if any
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(manager->startUp());
+    EXPECT_TRUE(manager->stopped());
+    EXPECT_EQ(theDisplaySet, screens);  // the start hook never ran
 }
 
 TEST_F(VeskProgramTest, AnExceptionLeavingTheClientIsReportedAsFatal) {

@@ -248,6 +248,38 @@ TEST_F(VeskTest, TheDirectoryIsFixedAtTheFirstLoad) {
     rmdir(elsewhere.c_str());
 }
 
+TEST_F(VeskTest, TheFileLivesInTheBasePathOfTheAddressSpace) {
+    mkdir((directory + "/base").c_str(), 0700);
+    // Table: base path of the self-information -> the directory of the file.
+    const std::pair<std::string, std::string> cases[] = {
+        {"", directory},
+        {"./", directory},
+        {"base", directory + "/base"},
+        {"base/", directory + "/base"},
+        {directory + "/base/", directory + "/base"},
+        {directory + "/base/.", directory + "/base"},
+    };
+    char(&basePath)[sizeof(SelfInformation::szBasePath)] = addressSpace()->selfInfo.szBasePath;
+    for (const auto& [base, expected] : cases) {
+        std::snprintf(basePath, sizeof(basePath), "%s", base.c_str());
+        auto vesk = make();
+        vesk->loadDataFile();
+        EXPECT_EQ(vesk->dataFileDirectory(), expected) << base;
+        vesk->saveDataFile();
+        EXPECT_TRUE(exists(expected + "/" + kFile)) << base;
+        std::remove((expected + "/" + kFile).c_str());
+    }
+    // A base path that fills its field whole (no terminator) is taken up to the field's end.
+    std::memset(basePath, 'x', sizeof(basePath));
+    basePath[0] = '/';
+    EXPECT_EQ(make()->dataFileDirectory(), "");  // fixed only by the load
+    auto vesk = make();
+    vesk->loadDataFile();
+    EXPECT_EQ(vesk->dataFileDirectory(), "/" + std::string(sizeof(basePath) - 1, 'x'));
+    basePath[0] = '\0';
+    rmdir((directory + "/base").c_str());
+}
+
 TEST_F(VeskTest, CollectiveOutputsAreWrittenEveryCycle) {
     struct Case {
         const char* name;
