@@ -4,6 +4,7 @@
 #include "CalorantTrace.h"
 #include "Iso6976.h"
 #include "Nx19.h"
+#include "RefSetConversion.h"
 #include "Sgerg88Checked.h"
 #include "Sgerg88SecondForm.h"
 #include "Sgerg88Variant.h"
@@ -70,14 +71,26 @@ InputState inputState(int input) {
     }
 }
 
+// The base-density forms of NX-19 mod and SGERG-88 take a base density at 20 degC and
+// 1.01325 bar whatever the result conditions are (their coefficients are those of the relative
+// density forms with the air density of that state).
+constexpr RefConditionSet kBaseDensityMethodSet = 4;
+
 // The values the methods take.
 struct MethodValues {
     double hs;               // HsV at set 5
     double derivedRelative;  // relative density derived from the base density, set 5
     double relative;         // relative-density input at set 5
-    double baseDensity;      // base density at the result conditions
     double co2, h2, n2;
 };
+
+// The imported base density of the result conditions, converted to the methods' own state.
+double baseDensityForMethods() {
+    const RefConditionSet resultSet =
+        static_cast<RefConditionSet>(calcBlock.baseConditions.result.set);
+    return ConvertDensityBetweenSets2(calcBlock.imported.densityOutputs.value[kOutBaseDensity],
+                                      resultSet, kBaseDensityMethodSet);
+}
 
 MethodValues methodValues() {
     const ImportedValueRecords& imported = calcBlock.imported;
@@ -85,7 +98,6 @@ MethodValues methodValues() {
     return {imported.heatingAtMethodReference.value[0],
             imported.densityAtMethodReference.value[kRefRelativeFromDensity],
             imported.densityAtMethodReference.value[kRefRelativeDensity],
-            imported.densityOutputs.value[kOutBaseDensity],
             value[kCO2],
             value[kH2],
             value[kN2]};
@@ -159,16 +171,18 @@ int32_t runMethod(int32_t index, double p, double T, ZResult& zResult, int32_t o
             return Nx19Z(v.relative, v.co2, v.n2, p, T, &Z);
         case 14:
             marks[kInBaseDensity] = marks[kInCO2] = marks[kInN2] = 1;
-            return Nx19VariantZ(v.baseDensity, v.co2, v.n2, p, T, &Z);
+            return Nx19VariantZ(baseDensityForMethods(), v.co2, v.n2, p, T, &Z);
         case 15:
             marks[kInHeatingValue] = marks[kInRelativeDensity] = marks[kInCO2] = marks[kInN2] = 1;
             return Nx19ModZ(v.hs, v.relative, v.co2, v.n2, p, T, &Z, &unused[0], &unused[1],
                             &unused[2], 1) != 0
                        ? 1
                        : 0;
-        case 16:
+        case 16: {
             marks[kInBaseDensity] = marks[kInCO2] = marks[kInN2] = 1;
-            return SgergZ(&v.baseDensity, &v.co2, &v.n2, &p, &T, &Z);
+            const double rho = baseDensityForMethods();
+            return SgergZ(&rho, &v.co2, &v.n2, &p, &T, &Z);
+        }
         case kMethodIndexCalculator12:
             marks[kInComposition] = 1;
             return runCalculator12(p, T, zResult, option);
