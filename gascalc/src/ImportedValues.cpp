@@ -29,7 +29,7 @@ constexpr Converter kHeatingConverters[5] = {
     ConvertHeatingValueBetweenSets5};
 
 const Taste* activeTaste() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     return taste != nullptr && taste->kind() != kTasteNone ? taste : nullptr;
 }
 

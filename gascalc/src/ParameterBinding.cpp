@@ -131,13 +131,13 @@ void ResolveAlias(NodeVarTable& table, const char* attribute, const std::string&
 
 int BindLayout(const LayoutBindingSpec& spec) {
     CALORANT_TRACE(spec.entryTrace, TraceFormat());
-    if (ProgramContext::tree == nullptr) {
+    if (ProgramContext::tree.Load() == nullptr) {
         CALORANT_TRACE(spec.noTreeTrace, TraceFormat());
         return 1;
     }
     lookUpLimitObjects();
     try {
-        const Taste* taste = ProgramContext::myTaste;
+        const Taste* taste = ProgramContext::myTaste.Load();
         FbDoNode root =
             checkNotNull(taste != nullptr ? (taste->*spec.root)() : nullptr, spec.rootText);
         NodeVarTable table(FbDo_NodeHandle(taste->getVar()));
