@@ -4,7 +4,6 @@
 #include "CalorantTrace.h"
 #include "Iso6976.h"
 #include "Nx19.h"
-#include "RefSetConversion.h"
 #include "Sgerg88Checked.h"
 #include "Sgerg88SecondForm.h"
 #include "Sgerg88Variant.h"
@@ -71,11 +70,6 @@ InputState inputState(int input) {
     }
 }
 
-// The base-density forms of NX-19 mod and SGERG-88 take a base density at 20 degC and
-// 1.01325 bar whatever the result conditions are (their coefficients are those of the relative
-// density forms with the air density of that state).
-constexpr RefConditionSet kBaseDensityMethodSet = 4;
-
 // The values the methods take.
 struct MethodValues {
     double hs;               // HsV at set 5
@@ -83,14 +77,6 @@ struct MethodValues {
     double relative;         // relative-density input at set 5
     double co2, h2, n2;
 };
-
-// The imported base density of the result conditions, converted to the methods' own state.
-double baseDensityForMethods() {
-    const RefConditionSet resultSet =
-        static_cast<RefConditionSet>(calcBlock.baseConditions.result.set);
-    return ConvertDensityBetweenSets2(calcBlock.imported.densityOutputs.value[kOutBaseDensity],
-                                      resultSet, kBaseDensityMethodSet);
-}
 
 MethodValues methodValues() {
     const ImportedValueRecords& imported = calcBlock.imported;
@@ -171,7 +157,7 @@ int32_t runMethod(int32_t index, double p, double T, ZResult& zResult, int32_t o
             return Nx19Z(v.relative, v.co2, v.n2, p, T, &Z);
         case 14:
             marks[kInBaseDensity] = marks[kInCO2] = marks[kInN2] = 1;
-            return Nx19VariantZ(baseDensityForMethods(), v.co2, v.n2, p, T, &Z);
+            return Nx19VariantZ(BaseDensityAt20C(), v.co2, v.n2, p, T, &Z);
         case 15:
             marks[kInHeatingValue] = marks[kInRelativeDensity] = marks[kInCO2] = marks[kInN2] = 1;
             return Nx19ModZ(v.hs, v.relative, v.co2, v.n2, p, T, &Z, &unused[0], &unused[1],
@@ -180,7 +166,7 @@ int32_t runMethod(int32_t index, double p, double T, ZResult& zResult, int32_t o
                        : 0;
         case 16: {
             marks[kInBaseDensity] = marks[kInCO2] = marks[kInN2] = 1;
-            const double rho = baseDensityForMethods();
+            const double rho = BaseDensityAt20C();
             return SgergZ(&rho, &v.co2, &v.n2, &p, &T, &Z);
         }
         case kMethodIndexCalculator12:
