@@ -41,7 +41,7 @@ class CalorantSetUp {
              OnProcess(myAsInfo.get()) == 0;  // the first cycle reloads
     }
     ~CalorantSetUp() {
-        delete ProgramContext::myTaste;
+        delete ProgramContext::myTaste.Load();
         delete calcBlock.aga8Calculator12;
         ProgramContext::Clear();
         ClearCalcBlock();

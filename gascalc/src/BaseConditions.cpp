@@ -93,7 +93,7 @@ void SetupBaseConditions() {
     method.baseTemperature = RefBaseTemperature(asSet(kMethodReferenceSet));
     method.basePressure = kStandardPressure;
     method.useIso6976Z = 1;
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr) {
         CALORANT_TRACE(calorant::kTraceNoTaste, TraceFormat());
     }
@@ -117,7 +117,7 @@ void BasePropertiesStep() {
     const BaseConditionRecord& result = records.result;
     const double molarMass =
         MolarMassOfMixture(calcBlock.composition.normalised.value, asSet(result.set));
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste != nullptr) {
         const FbDoNode properties = taste->getPropertiesOutput();
         if (properties != nullptr) {

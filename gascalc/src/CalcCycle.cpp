@@ -26,7 +26,7 @@ void UpdateAga8Calculator12() {
     }
     const NormalisedComposition& normalised = calcBlock.composition.normalised;
     const bool bad = IsValueUnusable(normalised.status) != 0 || status::IsBad(normalised.status);
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     const FbDoNode node =
         taste != nullptr && taste->kind() != kTasteNone ? taste->getSourceAga8Calc12() : nullptr;
     const BaseConditionRecord& source = calcBlock.baseConditions.source;
@@ -68,5 +68,5 @@ void ReloadStepParameters() {
 }
 
 void FinishTreeCycle() {
-    FbDo_CommitPreprocessing(ProgramContext::tree);
+    FbDo_CommitPreprocessing(ProgramContext::tree.Load());
 }

@@ -64,7 +64,7 @@ constexpr int kLopShift = 24;
 
 // The active layout's Comp table and node; null table without a taste or for another kind.
 const CompLayout* compLayout(FbDoNode* comp) {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     *comp = nullptr;
     if (taste == nullptr) {
         return nullptr;

@@ -68,7 +68,7 @@ uint32_t densityInputVisibility(FbDoNode rhob, uint32_t child) {
 int OnPegEvent(ServiceObject* pService, const PEGCommand* pCommand) {
     // Without a tree (a failed FbDO hook) there is no preprocessing page, whose entry points
     // would stop the address space on the missing tree.
-    FbDoTree* tree = ProgramContext::tree;
+    FbDoTree* tree = ProgramContext::tree.Load();
     if (pCommand == nullptr || !pCommand->complete() ||
         (tree != nullptr && HandlePreprocessingDisplayEvent(tree, pCommand) != 0)) {
         return 0;
@@ -88,7 +88,7 @@ int OnPegEvent(ServiceObject* pService, const PEGCommand* pCommand) {
 
 int ShowPreprocessingEntry(ServiceObject* pService, const PEGCommand* pCommand) {
     if (pCommand != nullptr && pCommand->commandCode() == kCommandOpen) {
-        FbDoTree* tree = ProgramContext::tree;
+        FbDoTree* tree = ProgramContext::tree.Load();
         const uint32_t groups = tree != nullptr ? GetNumberOfPPGroups(tree) : 0;
         PEG_setHidden(pService, kItemPreprocessingEntry, groups == 0 ? kHidden : kShown);
     }
@@ -118,7 +118,7 @@ int ShowCalcMethod(ServiceObject* pService, const PEGCommand* pCommand) {
 }
 
 void ShowSgergInputs(ServiceObject* pService, int32_t method) {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste != nullptr && taste->kind() == kTasteZM1) {
         const FbDoNode rhob = taste->getRhobZM1();
         for (uint32_t child = 0; child < 2; ++child) {

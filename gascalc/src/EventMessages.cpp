@@ -164,7 +164,7 @@ void writeEvents(FbDoNode events, const EventsLayout& layout) {
 }  // namespace
 
 void WriteEventsStep() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr) {
         return;
     }

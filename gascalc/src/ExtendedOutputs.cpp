@@ -2,6 +2,7 @@
 
 #include "CalcBlock.h"
 #include "GasInputChecks.h"
+#include "ImportedValues.h"
 #include "Sgerg88SecondForm.h"
 #include "StatusBits.h"
 
@@ -73,7 +74,7 @@ void calcExtPropsAga8(bool newLayout) {
 
 void calcExtPropsSgerg() {
     ExtendedValues& values = calcBlock.extended.values;
-    const double rho = calcBlock.imported.densityOutputs.value[kOutBaseDensity];
+    const double rho = BaseDensityAt20C();
     const double* composition = calcBlock.composition.normalised.value;
     const double co2 = composition[kCO2];
     const double n2 = composition[kN2];

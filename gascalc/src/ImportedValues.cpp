@@ -29,7 +29,7 @@ constexpr Converter kHeatingConverters[5] = {
     ConvertHeatingValueBetweenSets5};
 
 const Taste* activeTaste() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     return taste != nullptr && taste->kind() != kTasteNone ? taste : nullptr;
 }
 
@@ -63,6 +63,8 @@ RefConditionSet resultSet() {
     return static_cast<RefConditionSet>(calcBlock.baseConditions.result.set);
 }
 constexpr RefConditionSet kMethodSet = static_cast<RefConditionSet>(kMethodReferenceSet);
+// Metering at 20 degC and 1.01325 bar.
+constexpr RefConditionSet kSet20C = 4;
 
 void readDensityInputs() {
     ImportedValueRecords& imported = calcBlock.imported;
@@ -326,4 +328,9 @@ void ConvertHeatingValueInputs() {
         }
     }
     writeHeatingValueOutputs();
+}
+
+double BaseDensityAt20C() {
+    return ConvertDensityBetweenSets2(calcBlock.imported.densityOutputs.value[kOutBaseDensity],
+                                      resultSet(), kSet20C);
 }

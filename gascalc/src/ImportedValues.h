@@ -52,3 +52,9 @@ void SetupHeatingValueInputs();
 // Cycle: the conversions, written to the Rhob node and Base1.
 void ConvertDensityInputs();
 void ConvertHeatingValueInputs();
+
+// The imported base density of the result conditions converted to 20 degC and 1.01325 bar, the
+// state that the base-density forms of NX-19 mod and SGERG-88 (and the SGERG-88 extended
+// values) describe the gas by: their coefficients are those of the relative-density forms with
+// the air density of that state. Read after ConvertDensityInputs of the cycle.
+double BaseDensityAt20C();

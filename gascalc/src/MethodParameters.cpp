@@ -14,7 +14,7 @@ constexpr uint32_t kConstantK2Child = 2;
 }  // namespace
 
 void ReadMethodParameters() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr) {
         CALORANT_TRACE(calorant::kTraceNoTaste, TraceFormat());
         return;

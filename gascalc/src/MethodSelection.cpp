@@ -75,7 +75,6 @@ struct MethodValues {
     double hs;               // HsV at set 5
     double derivedRelative;  // relative density derived from the base density, set 5
     double relative;         // relative-density input at set 5
-    double baseDensity;      // base density at the result conditions
     double co2, h2, n2;
 };
 
@@ -85,7 +84,6 @@ MethodValues methodValues() {
     return {imported.heatingAtMethodReference.value[0],
             imported.densityAtMethodReference.value[kRefRelativeFromDensity],
             imported.densityAtMethodReference.value[kRefRelativeDensity],
-            imported.densityOutputs.value[kOutBaseDensity],
             value[kCO2],
             value[kH2],
             value[kN2]};
@@ -159,16 +157,18 @@ int32_t runMethod(int32_t index, double p, double T, ZResult& zResult, int32_t o
             return Nx19Z(v.relative, v.co2, v.n2, p, T, &Z);
         case 14:
             marks[kInBaseDensity] = marks[kInCO2] = marks[kInN2] = 1;
-            return Nx19VariantZ(v.baseDensity, v.co2, v.n2, p, T, &Z);
+            return Nx19VariantZ(BaseDensityAt20C(), v.co2, v.n2, p, T, &Z);
         case 15:
             marks[kInHeatingValue] = marks[kInRelativeDensity] = marks[kInCO2] = marks[kInN2] = 1;
             return Nx19ModZ(v.hs, v.relative, v.co2, v.n2, p, T, &Z, &unused[0], &unused[1],
                             &unused[2], 1) != 0
                        ? 1
                        : 0;
-        case 16:
+        case 16: {
             marks[kInBaseDensity] = marks[kInCO2] = marks[kInN2] = 1;
-            return SgergZ(&v.baseDensity, &v.co2, &v.n2, &p, &T, &Z);
+            const double rho = BaseDensityAt20C();
+            return SgergZ(&rho, &v.co2, &v.n2, &p, &T, &Z);
+        }
         case kMethodIndexCalculator12:
             marks[kInComposition] = 1;
             return runCalculator12(p, T, zResult, option);

@@ -38,7 +38,7 @@ FbDoNode bindOne(FbDoNode node, const OptionalOutputTraces& traces) {
 
 void BindOptionalOutputs() {
     OptionalOutputHandles& handles = calcBlock.optionalOutputs;
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr) {
         CALORANT_TRACE(calorant::kTraceNoTaste, TraceFormat());
         handles = OptionalOutputHandles{nullptr, nullptr};

@@ -129,23 +129,23 @@ void ResolveAlias(NodeVarTable& table, const char* attribute, const std::string&
     AddVarChild(table, name, *slot, 0);
 }
 
-int BindLayout(const LayoutBindingSpec& spec) {
-    CALORANT_TRACE(spec.entryTrace, TraceFormat());
-    if (ProgramContext::tree == nullptr) {
-        CALORANT_TRACE(spec.noTreeTrace, TraceFormat());
+int BindLayout(const LayoutBindingPlan& plan) {
+    CALORANT_TRACE(plan.entryTrace, TraceFormat());
+    if (ProgramContext::tree.Load() == nullptr) {
+        CALORANT_TRACE(plan.noTreeTrace, TraceFormat());
         return 1;
     }
     lookUpLimitObjects();
     try {
-        const Taste* taste = ProgramContext::myTaste;
+        const Taste* taste = ProgramContext::myTaste.Load();
         FbDoNode root =
-            checkNotNull(taste != nullptr ? (taste->*spec.root)() : nullptr, spec.rootText);
+            checkNotNull(taste != nullptr ? (taste->*plan.root)() : nullptr, plan.rootText);
         NodeVarTable table(FbDo_NodeHandle(taste->getVar()));
-        spec.bindRows(table, root);
+        plan.bindRows(table, root);
         nameTableCommit(table);
         return 0;
     } catch (const std::exception& failure) {
-        CALORANT_TRACE(spec.failedTrace, TraceFormat(kTraceArgText), failure.what());
+        CALORANT_TRACE(plan.failedTrace, TraceFormat(kTraceArgText), failure.what());
         return 1;
     }
 }

@@ -27,7 +27,7 @@ void ResolveAlias(NodeVarTable& table, const char* attribute, const std::string&
                   const char* path, FbDoAlias* slot, FbDoNode node);
 
 // The trace points and the root of one layout's run.
-struct LayoutBindingSpec {
+struct LayoutBindingPlan {
     uint32_t entryTrace;
     uint32_t noTreeTrace;
     uint32_t failedTrace;
@@ -40,7 +40,7 @@ struct LayoutBindingSpec {
 // The common run: entry trace; no tree: trace, 1; the ten limit lookups; then, guarded against
 // std::exception (traced with its text, result 1, nothing committed): the root check, the table
 // over the Var node, the layout's rows, the commit. Returns 0 when the table was committed.
-int BindLayout(const LayoutBindingSpec& spec);
+int BindLayout(const LayoutBindingPlan& plan);
 
 // Binding steps the layouts share.
 // Fetches root child `index` through the null check with `text`.

@@ -10,10 +10,12 @@
 class Taste;
 
 struct ProgramContext {
-    // The single taste; null until the FbDO hook made it (and when it could not).
-    static Taste* myTaste;
-    // The address space's tree (a copy of AsInfo::pTheTree); null until the FbDO hook ran.
-    static FbDoTree* tree;
+    // The single taste; null until the FbDO hook made it (and when it could not). The display
+    // task reads it.
+    static SharedPointer<Taste> myTaste;
+    // The address space's tree (a copy of AsInfo::pTheTree); null until the FbDO hook ran. The
+    // display task reads it.
+    static SharedPointer<FbDoTree> tree;
     // Tree changes counted, and the count for which the preprocessing was last restarted.
     static SharedCounter treeChanges;
     static SharedCounter treeChangesHandled;

@@ -109,8 +109,8 @@ int OnFbDO(AsInfo* pAsInfo) {
         traceFailure(kTraceTreeStartFailed, result);
     }
     Tarvo_ReportError(result, pAsInfo);
-    ProgramContext::tree = GetFbDoTree(pAsInfo);
-    if (ProgramContext::tree == nullptr) {
+    ProgramContext::tree.Store(GetFbDoTree(pAsInfo));
+    if (ProgramContext::tree.Load() == nullptr) {
         CALORANT_TRACE(kTraceNoTree, TraceFormat(kTraceArgText), Sysmanlib_AsInfo_GetName());
         return 1;
     }
@@ -128,7 +128,7 @@ int OnFbDO(AsInfo* pAsInfo) {
     calcBlock.parameterChanges.Increment();
     ProgramContext::treeChanges.Increment();
     Tarvo_FbDoPrepare(pAsInfo);
-    ProgramContext::myTaste = Taste::Create(tasteName(pAsInfo));
+    ProgramContext::myTaste.Store(Taste::Create(tasteName(pAsInfo)));
     Tarvo_SetPhase("Calorant FbDO end");
     return 0;
 }
@@ -163,7 +163,7 @@ int OnTaskSetup(AsInfo* /*pAsInfo*/) {
 }
 
 int OnTasteSetup(AsInfo* pAsInfo) {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr) {
         CALORANT_TRACE(kTraceNoTaste, TraceFormat());
         return 1;

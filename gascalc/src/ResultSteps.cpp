@@ -69,7 +69,7 @@ void writeAga8Result(FbDoNode node, const Aga8Result& result) {
 }
 
 void writeAga8Results() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr || taste->kind() == kTasteNone) {
         return;
     }
@@ -108,13 +108,13 @@ void LumpForAga8(double* composition) {
 void SetupIso6976Step() {}
 
 void SetupAga8ZStep() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     const FbDoNode option = taste != nullptr ? taste->getCalcMethodOption() : nullptr;
     calcBlock.aga8Results.rangeCheck = ReadUnsignedParameter(option);
 }
 
 void Iso6976Step() {
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr || taste->kind() == kTasteNone) {
         return;
     }

@@ -1,6 +1,7 @@
-// A 32-bit word of the program's globals that one task writes and another reads (the change
-// counters, the method code the display reads). It stays a plain word in memory, so the records
-// that hold it can be cleared to zero as a whole; every access is atomic.
+// A 32-bit word or a pointer of the program's globals that one task writes and another reads
+// (the change counters, the method code, the taste and the tree the display reads). Each stays a
+// plain word in memory, so the records that hold it can be cleared to zero as a whole; every
+// access is atomic.
 #pragma once
 
 #include <cstdint>
@@ -17,3 +18,13 @@ struct SharedWord {
 };
 
 using SharedCounter = SharedWord<uint32_t>;
+
+// A pointer published by one task and read by another: the object is complete before Store, and
+// a task that Loads it sees it complete.
+template <typename T>
+struct SharedPointer {
+    T* value;
+
+    T* Load() const { return __atomic_load_n(&value, __ATOMIC_ACQUIRE); }
+    void Store(T* next) { __atomic_store_n(&value, next, __ATOMIC_RELEASE); }
+};

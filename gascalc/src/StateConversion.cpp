@@ -39,7 +39,7 @@ constexpr uint32_t kTraceState[2] = {0xd00e7, 0xd00f7};
 void resetUseMarks() {
     InputUseMarks& marks = calcBlock.useMarks;
     std::memset(&marks, 0, sizeof(marks));
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     const bool preset =
         taste != nullptr && (taste->kind() == kTasteDefault || taste->kind() == kTasteBM1);
     marks.heatingValue = preset ? 1 : 0;
@@ -48,7 +48,7 @@ void resetUseMarks() {
 
 void readMeasuringConditions() {
     MeasuringConditionsInput& input = calcBlock.conversion.input;
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     const FbDoNode meas =
         taste != nullptr && taste->kind() != kTasteNone ? taste->getMeasCond() : nullptr;
     input.p = FbDo_ReadDouble(FbDo_GetChild(meas, kMeasPressureChild), kStandardPressure,
@@ -201,7 +201,7 @@ void writeConversionOutputs() {
     const StateConversionRecords& records = calcBlock.conversion;
     const MeasStateCalc& meas = records.meas;
     const StateCalc& first = records.state[0];
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     if (taste != nullptr && taste->kind() != kTasteNone) {
         const FbDoNode measCond = taste->getMeasCond();
         writeDouble(FbDo_GetChild(measCond, kMeasOutputChild), meas.p, meas.statusP);

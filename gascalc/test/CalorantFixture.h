@@ -76,7 +76,7 @@ inline void removeModelNode(nlohmann::json& model, const std::vector<int>& paren
 // Frees what the hooks made (the program itself keeps it for the life of the address space) and
 // clears the program's globals and block.
 inline void forgetProgram() {
-    delete ProgramContext::myTaste;
+    delete ProgramContext::myTaste.Load();
     delete calcBlock.aga8Calculator12;
     ProgramContext::Clear();
     ClearCalcBlock();

@@ -43,12 +43,12 @@ TEST_F(CycleTest, FbDoSetsUpTreeTastePreprocessingAndTheFirstChange) {
         forgetProgram();
         host::dropAddressSpaceTree();
         ASSERT_EQ(startLayout(c.taste), 0);
-        EXPECT_EQ(ProgramContext::tree, asInfo->pTheTree);
+        EXPECT_EQ(ProgramContext::tree.Load(), asInfo->pTheTree);
         EXPECT_EQ(ProgramContext::pAsInfo, asInfo.get());
-        ASSERT_NE(ProgramContext::myTaste, nullptr);
-        EXPECT_EQ(ProgramContext::myTaste->kind(), c.kind);
+        ASSERT_NE(ProgramContext::myTaste.Load(), nullptr);
+        EXPECT_EQ(ProgramContext::myTaste.Load()->kind(), c.kind);
         EXPECT_TRUE(ProgramContext::preprocessingReady);
-        EXPECT_EQ(GetNumberOfPPGroups(ProgramContext::tree), c.groups);
+        EXPECT_EQ(GetNumberOfPPGroups(ProgramContext::tree.Load()), c.groups);
         EXPECT_EQ(calcBlock.parameterChanges.Load(), 1u);
         EXPECT_EQ(ProgramContext::treeChanges.Load(), 1u);
     }
@@ -63,7 +63,7 @@ TEST_F(CycleTest, FbDoWithoutTreeFailsWithoutCallbackOrTaste) {
     // No model: the tree start fails, is traced and reported, and no tree exists.
     host::setTasteName("BM1");
     EXPECT_EQ(OnFbDO(asInfo.get()), 1);
-    EXPECT_EQ(ProgramContext::myTaste, nullptr);
+    EXPECT_EQ(ProgramContext::myTaste.Load(), nullptr);
     EXPECT_EQ(calcBlock.parameterChanges.Load(), 0u);
     EXPECT_TRUE(traces.contains(kTraceTreeStartFailed));
     ASSERT_TRUE(traces.contains(kTraceNoTree));
@@ -82,9 +82,9 @@ TEST_F(CycleTest, FailedPreprocessingSetUpIsRememberedAndSkippedEachCycle) {
     host::failNextCall("CreateLocalMutex", ResourceNotAvailable);
     ASSERT_EQ(startLayout("Default"), 0);
     ASSERT_FALSE(ProgramContext::preprocessingReady);
-    EXPECT_EQ(GetNumberOfPPGroups(ProgramContext::tree), 0u);
+    EXPECT_EQ(GetNumberOfPPGroups(ProgramContext::tree.Load()), 0u);
     EXPECT_TRUE(traces.contains(kTracePreprocessingFailed));
-    EXPECT_NE(ProgramContext::myTaste, nullptr);
+    EXPECT_NE(ProgramContext::myTaste.Load(), nullptr);
     EXPECT_EQ(cycle(), 0);
     EXPECT_EQ(cycle(), 0);
     EXPECT_EQ(traces.withId(kTracePreprocessingSkipped).size(), 2u);
@@ -136,21 +136,21 @@ TEST_F(CycleTest, EachCycleCommitsThePreprocessingAndEachFinishedGroup) {
     FinishTreeCycle();
     EXPECT_EQ(tree().commitCount(), before + 10);
     // The tree access is free again after the cycle.
-    EXPECT_EQ(FbDo_BeginTreeAccess(ProgramContext::tree), 0);
-    EXPECT_EQ(FbDo_EndTreeAccess(ProgramContext::tree), 0);
+    EXPECT_EQ(FbDo_BeginTreeAccess(ProgramContext::tree.Load()), 0);
+    EXPECT_EQ(FbDo_EndTreeAccess(ProgramContext::tree.Load()), 0);
 }
 
 TEST_F(CycleTest, TreeAccessIsClosedWhenAnExceptionLeavesTheCycle) {
     ASSERT_EQ(bindLayout("Default"), 0);
     // A taste without a selected kind makes the reload's accessors throw.
     class Unselected : public Taste {};
-    Taste* selected = ProgramContext::myTaste;
+    Taste* selected = ProgramContext::myTaste.Load();
     Unselected unselected;
-    ProgramContext::myTaste = &unselected;
+    ProgramContext::myTaste.Store(&unselected);
     EXPECT_THROW(cycle(), std::runtime_error);
-    ProgramContext::myTaste = selected;
-    EXPECT_EQ(FbDo_BeginTreeAccess(ProgramContext::tree), 0);
-    EXPECT_EQ(FbDo_EndTreeAccess(ProgramContext::tree), 0);
+    ProgramContext::myTaste.Store(selected);
+    EXPECT_EQ(FbDo_BeginTreeAccess(ProgramContext::tree.Load()), 0);
+    EXPECT_EQ(FbDo_EndTreeAccess(ProgramContext::tree.Load()), 0);
 }
 
 TEST_F(CycleTest, MethodParametersAreReadAtTheReloadPerLayout) {

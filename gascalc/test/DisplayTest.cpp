@@ -15,7 +15,9 @@
 #include "HostKernel.h"
 #include "HostService.h"
 #include "Kernel.h"
+#include "ProgramContext.h"
 #include "SimDisplayService.h"
+#include "Taste.h"
 
 namespace {
 
@@ -265,6 +267,60 @@ TEST_F(DisplayTest, ZM1DensityInputLinesFollowTheirInputs) {
     EXPECT_EQ(sent(), expected);
     EXPECT_EQ(hiddenOnDisplay(2220), false);
     EXPECT_EQ(hiddenOnDisplay(2230), true);
+}
+
+// The display task's side of the test below: open the preprocessing entry and the method page
+// (which reads the taste in ZM1) again and again, then say so.
+ServiceObject* gDisplayService = nullptr;
+Semaphore gDisplayDone;
+constexpr int kDisplayRounds = 300;
+
+void openPagesFromTheDisplayTask() {
+    for (int round = 0; round < kDisplayRounds; ++round) {
+        for (uint32_t item : {1000u, 2000u}) {
+            uint8_t record[16] = {};
+            for (int i = 0; i < 4; ++i) {
+                record[i] = static_cast<uint8_t>(item >> (8 * i));
+            }
+            record[4] = 2;
+            const PEGCommand command(record, sizeof(record));
+            OnPegEvent(gDisplayService, &command);
+        }
+    }
+    ReleaseSemaphore(gDisplayDone);
+}
+
+TEST_F(DisplayTest, TreeAndTasteArePublishedSafelyToTheDisplayTask) {
+    // The FbDO hook publishes the tree and the taste on the initial task while the display task
+    // may already read them (a race the tsan run reports when they are plain pointers).
+    ASSERT_EQ(startLayout("ZM1"), 0);
+    useMethod(9);
+    Taste* const taste = ProgramContext::myTaste.Load();
+    FbDoTree* const tree = ProgramContext::tree.Load();
+    ASSERT_NE(taste, nullptr);
+    ASSERT_NE(tree, nullptr);
+    ProgramContext::myTaste.Store(nullptr);
+    ProgramContext::tree.Store(nullptr);
+    gDisplayService = &service;
+    ASSERT_EQ(CreateSemaphore(0, &gDisplayDone), Success);
+    Task task = 0;
+    ASSERT_EQ(createTask("display", 8, 0, &openPagesFromTheDisplayTask, &task), Success);
+    ASSERT_EQ(RunTask(task), Success);
+    for (int round = 0; round < kDisplayRounds; ++round) {
+        ProgramContext::tree.Store(round % 2 != 0 ? tree : nullptr);
+        ProgramContext::myTaste.Store(round % 2 != 0 ? taste : nullptr);
+    }
+    ProgramContext::tree.Store(tree);
+    ProgramContext::myTaste.Store(taste);
+    ASSERT_EQ(WaitForSemaphore(gDisplayDone), Success);
+    CloseSemaphore(gDisplayDone);
+    // With both in place the ZM1 method page shows its density input lines again.
+    sent();
+    deliver(2000, 2);
+    const std::vector<Sent> page = sent();
+    ASSERT_EQ(page.size(), 9u);
+    EXPECT_EQ(page[3], hidden(2220, 0));
+    EXPECT_EQ(page[4], hidden(2230, 0));
 }
 
 TEST_F(DisplayTest, WithoutTreeOrTasteTheHandlersStillAnswer) {

@@ -197,12 +197,12 @@ TEST_F(ProgramRun, ExceptionLeavingACycleIsReportedAndTheTreeAccessFreed) {
     ASSERT_TRUE(manager->startUp());
     ASSERT_TRUE(manager->run());
     static UnselectedTaste unselected;
-    Taste* selected = ProgramContext::myTaste;
-    ProgramContext::myTaste = &unselected;
+    Taste* selected = ProgramContext::myTaste.Load();
+    ProgramContext::myTaste.Store(&unselected);
     // The entry returns after its report: the address space has stopped.
     EXPECT_FALSE(manager->trigger(kCycleCommand, 0));
     EXPECT_TRUE(manager->stopped());
-    ProgramContext::myTaste = selected;
+    ProgramContext::myTaste.Store(selected);
     const std::vector<host::FatalReport> reports = host::fatalReports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].asName, "TestAS");

@@ -141,7 +141,7 @@ class TasteLayoutTest : public CalorantFixture,
 TEST_P(TasteLayoutTest, EveryAccessorGivesTheNodeOfItsRoleOrNull) {
     const auto [name, column] = GetParam();
     ASSERT_EQ(startLayout(name), 0);
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     ASSERT_NE(taste, nullptr);
     for (const AccessorCase& accessor : kAccessors) {
         SCOPED_TRACE(accessor.accessor);
@@ -158,7 +158,7 @@ TEST_P(TasteLayoutTest, AMissingIntermediateNodeGivesNullWithoutTouchingFurther)
     ASSERT_EQ(
         startLayout(name, [&](nlohmann::json& model) { removeModelNode(model, {}, sourceChild); }),
         0);
-    const Taste* taste = ProgramContext::myTaste;
+    const Taste* taste = ProgramContext::myTaste.Load();
     ASSERT_NE(taste, nullptr);
     EXPECT_EQ(taste->getHVHM_HsV(), nullptr);
     EXPECT_EQ(taste->getSourceRefCond(), nullptr);
@@ -180,7 +180,7 @@ void expectGroupsAgree(const Taste& taste, const Root& root) {
 
 TEST_F(CalorantFixture, GeneratedAccessClassesAndTasteAgree) {
     ASSERT_EQ(startLayout("Default"), 0);
-    const Taste& taste = *ProgramContext::myTaste;
+    const Taste& taste = *ProgramContext::myTaste.Load();
     const Calorant_Root root(GetRootNodeOfTree(asInfo->pTheTree));
     expectGroupsAgree(taste, root);
     EXPECT_EQ(taste.getCompDefault(), root.getComp());
@@ -194,20 +194,20 @@ TEST_F(CalorantFixture, GeneratedAccessClassesAndTasteAgree) {
 
     ASSERT_EQ(startLayout("ZM1"), 0);
     const CalorantZM1_Root zm1(GetRootNodeOfTree(asInfo->pTheTree));
-    expectGroupsAgree(*ProgramContext::myTaste, zm1);
-    EXPECT_EQ(ProgramContext::myTaste->getCompZM1(), zm1.getComp());
-    EXPECT_EQ(ProgramContext::myTaste->getBase1ZM1(), zm1.getBase1());
-    EXPECT_EQ(ProgramContext::myTaste->getEventsZM1(), zm1.getEvents());
+    expectGroupsAgree(*ProgramContext::myTaste.Load(), zm1);
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getCompZM1(), zm1.getComp());
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getBase1ZM1(), zm1.getBase1());
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getEventsZM1(), zm1.getEvents());
     forgetProgram();
     host::dropAddressSpaceTree();
 
     ASSERT_EQ(startLayout("BM1"), 0);
     const CalorantBM1_Root bm1(GetRootNodeOfTree(asInfo->pTheTree));
-    expectGroupsAgree(*ProgramContext::myTaste, bm1);
-    EXPECT_EQ(ProgramContext::myTaste->getCompBM1(), bm1.getComp());
-    EXPECT_EQ(ProgramContext::myTaste->getBase1BM1(), bm1.getBase1());
-    EXPECT_EQ(ProgramContext::myTaste->getEventsBM1(), bm1.getEvents());
-    EXPECT_EQ(ProgramContext::myTaste->getExtendedOutput(), bm1.getExtendedOutput());
+    expectGroupsAgree(*ProgramContext::myTaste.Load(), bm1);
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getCompBM1(), bm1.getComp());
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getBase1BM1(), bm1.getBase1());
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getEventsBM1(), bm1.getEvents());
+    EXPECT_EQ(ProgramContext::myTaste.Load()->getExtendedOutput(), bm1.getExtendedOutput());
 }
 
 TEST(TasteKindTest, TasteWithoutTreeRootAnswersNullForEveryPath) {
