@@ -125,6 +125,102 @@ TEST_F(VeskTest, SavedFileHasTheLayoutOfTheDataSet) {
     EXPECT_DOUBLE_EQ(plainSum, 7.0);
 }
 
+// The 22 saved averages of the file in their order: the seven sulfur quantities, the fourteen
+// dew-point quantities, then the averaged oxygen value; each with its input and its running hour.
+struct SavedSlot {
+    std::string input;
+    std::string currentHour;
+};
+std::vector<SavedSlot> savedSlotsInFileOrder() {
+    std::vector<SavedSlot> slots;
+    for (const char* token : {"Merc", "HC", "TS", "H2S", "COS", "MM", "EM"}) {
+        slots.push_back({std::string("Sulfur.Imp_") + token, std::string("Sulfur.ChA_") + token});
+    }
+    for (const char* token : {"tdps", "tdps2", "tdps3", "pdps", "pdps2", "pdps3", "twdp", "twdp2",
+                              "twdp3", "hwdp", "hwdp2", "hwdp3", "hcdtp", "thdp"}) {
+        slots.push_back({std::string("DPs.Imp_") + token, std::string("DPs.ChA_") + token});
+    }
+    slots.push_back({"Oxygen.SNo1.Imp_O2", "Oxygen.SNo1.ChA_O2"});
+    return slots;
+}
+
+// A little-endian double of the file at `offset`, and its inverse.
+double doubleAt(const Bytes& file, size_t offset) {
+    uint64_t bits = 0;
+    for (size_t i = 0; i < 8; ++i) {
+        bits |= static_cast<uint64_t>(file.at(offset + i)) << (8 * i);
+    }
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof(value));
+    return value;
+}
+void putDouble(Bytes& file, size_t offset, double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    for (size_t i = 0; i < 8; ++i) {
+        file.at(offset + i) = static_cast<uint8_t>(bits >> (8 * i));
+    }
+}
+
+// Each average is saved in its own 64 bytes at 8 + 64 x its place: the sulfur block from byte 8,
+// the dew-point block from byte 456, the oxygen average at byte 1352. Every input carries a value
+// of its own, so a host saved in another's place shows.
+TEST_F(VeskTest, EveryAverageIsSavedInItsPlaceOfTheFile) {
+    const std::vector<SavedSlot> slots = savedSlotsInFileOrder();
+    ASSERT_EQ(8 + slots.size() * 64, Vesk::kDataSetSize);
+    for (size_t k = 0; k < slots.size(); ++k) {
+        tree->setDouble(slots[k].input, 0.25 * static_cast<double>(k + 1));
+    }
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    vesk->saveDataFile();
+    const Bytes file = read(kFile);
+    ASSERT_EQ(file.size(), Vesk::kDataSetSize);
+    for (size_t k = 0; k < slots.size(); ++k) {
+        SCOPED_TRACE(slots[k].input);
+        const size_t at = 8 + 64 * k;
+        const double value = 0.25 * static_cast<double>(k + 1);
+        EXPECT_EQ(doubleAt(file, at + 16), value);  // hour plain sum
+        EXPECT_EQ(doubleAt(file, at + 24), 1.0);    // hour count
+        EXPECT_EQ(doubleAt(file, at + 48), value);  // day plain sum
+        EXPECT_EQ(doubleAt(file, at + 56), 1.0);    // day count
+    }
+}
+
+// A file laid out by hand: each average reads its own 64 bytes. Its hour holds one value of
+// weight 1 (a weighted sum equal to the value), so one more cycle at value 0 and weight 0 keeps
+// that value as the running hour whether the flow is in use or not.
+TEST_F(VeskTest, EveryAverageIsRestoredFromItsPlaceOfTheFile) {
+    const std::vector<SavedSlot> slots = savedSlotsInFileOrder();
+    Bytes file(Vesk::kDataSetSize, 0);
+    file[0] = 0xFE;
+    file[1] = 0xAA;
+    file[2] = 0xBA;
+    file[3] = 0x0F;
+    file[4] = 0x05;
+    for (size_t k = 0; k < slots.size(); ++k) {
+        const size_t at = 8 + 64 * k;
+        const double value = 0.25 * static_cast<double>(k + 1);
+        for (size_t period : {0u, 32u}) {
+            putDouble(file, at + period, value);       // weighted sum
+            putDouble(file, at + period + 8, 1.0);     // weight sum
+            putDouble(file, at + period + 16, value);  // plain sum
+            putDouble(file, at + period + 24, 1.0);    // count
+        }
+        tree->setDouble(slots[k].input, 0.0);
+    }
+    tree->setDouble("General.Imp_Qn", 0.0);
+    write(kFile, file);
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    for (size_t k = 0; k < slots.size(); ++k) {
+        EXPECT_DOUBLE_EQ(tree->doubleValue(slots[k].currentHour), 0.25 * static_cast<double>(k + 1))
+            << slots[k].currentHour;
+    }
+}
+
 TEST_F(VeskTest, ARestartContinuesTheAveragesFromTheFile) {
     write(kFile, savedFile(7.0));
     tree->setDouble("Sulfur.Imp_H2S", 3.0);
