@@ -1,5 +1,6 @@
-// A working directory of the running test alone: ctest runs tests in parallel processes, and
-// the data-set file is written to the working directory.
+// A working directory of the running test alone: ctest runs tests in parallel processes (and
+// several builds may run the same test at once), and the data-set file is written to the
+// working directory.
 #pragma once
 
 #include <dirent.h>
@@ -12,10 +13,11 @@
 
 class ScratchDirectory {
   public:
-    // Makes <temporary folder>/<suite>.<test> and enters it.
+    // Makes <temporary folder>/<suite>.<test>.<process id> and enters it.
     ScratchDirectory() {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        myPath = ::testing::TempDir() + test->test_suite_name() + "." + test->name();
+        myPath = ::testing::TempDir() + test->test_suite_name() + "." + test->name() + "." +
+                 std::to_string(getpid());
         mkdir(myPath.c_str(), 0700);
         char previous[4096];
         myPrevious = getcwd(previous, sizeof(previous)) != nullptr ? previous : "";
