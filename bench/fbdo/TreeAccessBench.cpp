@@ -65,6 +65,28 @@ void BM_WriteDouble(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteDouble);
 
+// A steady output: the value and status the node already holds, as most cycle writes are.
+void BM_WriteHeldDouble(benchmark::State& state) {
+    auto tree = host::HostTree::fromJson(kModel);
+    FbDoNode output = tree->at("Out");
+    runWithoutAllocation(state, [&] {
+        const uint32_t status = 0x80;
+        benchmark::DoNotOptimize(FbDo_WriteDouble(output, 12.5, &status));
+    });
+}
+BENCHMARK(BM_WriteHeldDouble);
+
+void BM_GetChildAndLeaves(benchmark::State& state) {
+    auto tree = host::HostTree::fromJson(kModel);
+    FbDoNode root = GetRootNodeOfTree(tree->tree());
+    runWithoutAllocation(state, [&] {
+        FbDoNode alarm = FbDo_GetChild(FbDo_GetChild(root, 0), 4);
+        benchmark::DoNotOptimize(FbDo_GetLeaf(alarm, kFbDoLeafValue));
+        benchmark::DoNotOptimize(FbDo_GetLeaf(alarm, kFbDoLeafStatus));
+    });
+}
+BENCHMARK(BM_GetChildAndLeaves);
+
 // One measurement's share of a cycle: in-use checks, reads with status, a trigger, an
 // unsigned parameter, writes of value, bool and status word, inside the tree access.
 void BM_MeasurementCycle(benchmark::State& state) {

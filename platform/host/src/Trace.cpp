@@ -14,10 +14,16 @@
 namespace host {
 namespace {
 
-struct TraceState {
-    std::mutex mutex;
+// What the check of every trace point reads. Constant-initialized and trivially destroyed: usable
+// before and after every other static, and read without an initialization guard.
+struct TraceLevels {
     std::atomic<uint32_t> maxLevel{3};
     std::atomic<bool> hasOverrides{false};  // any per-point setting: take the slow path
+};
+TraceLevels levels;
+
+struct TraceState {
+    std::mutex mutex;
     std::set<uint32_t> enabled;
     std::set<uint32_t> disabled;
     std::ofstream file;
@@ -79,29 +85,29 @@ std::string narrow(const std::u16string& text) {
 
 void setTraceLevel(uint32_t maxLevel) {
     std::lock_guard<std::mutex> lock(state().mutex);
-    state().maxLevel = maxLevel;
+    levels.maxLevel = maxLevel;
 }
 
 void enableTrace(uint32_t id) {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().disabled.erase(id);
     state().enabled.insert(id);
-    state().hasOverrides = true;
+    levels.hasOverrides = true;
 }
 
 void disableTrace(uint32_t id) {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().enabled.erase(id);
     state().disabled.insert(id);
-    state().hasOverrides = true;
+    levels.hasOverrides = true;
 }
 
 void resetTraceSettings() {
     std::lock_guard<std::mutex> lock(state().mutex);
-    state().maxLevel = 3;
+    levels.maxLevel = 3;
     state().enabled.clear();
     state().disabled.clear();
-    state().hasOverrides = false;
+    levels.hasOverrides = false;
 }
 
 void setTraceLogFile(const std::string& path) {
@@ -179,11 +185,11 @@ void Tarvo_SetTraceSelector(uint8_t selector) {
 }
 
 int Tarvo_TraceEnabled(uint32_t /*selector*/, uint32_t id) {
-    host::TraceState& s = host::state();
-    bool levelEnabled = (id & 0xFu) <= s.maxLevel.load(std::memory_order_relaxed);
-    if (!s.hasOverrides.load(std::memory_order_acquire)) {
+    const bool levelEnabled = (id & 0xFu) <= host::levels.maxLevel.load(std::memory_order_relaxed);
+    if (!host::levels.hasOverrides.load(std::memory_order_acquire)) {
         return levelEnabled ? 1 : 0;
     }
+    host::TraceState& s = host::state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.disabled.count(id) != 0) {
         return 0;

@@ -7,7 +7,7 @@
 
 namespace host {
 
-using detail::NodeLock;
+using detail::NodeSequence;
 using detail::treeNode;
 
 namespace {
@@ -29,7 +29,7 @@ std::string readFile(const std::string& path) {
 // Sets a value node's own value and (optionally) marks nothing else.
 template <typename SetValue>
 void setOwnValue(TreeNode* node, SetValue setValue) {
-    std::lock_guard<NodeLock> guard(node->lock);
+    std::lock_guard<NodeSequence> guard(node->sequence);
     setValue(*node);
 }
 
@@ -152,7 +152,9 @@ void HostTree::setStatus(const NodeRef& ref, uint32_t status) {
     if (!node->hasLeaves()) {
         refuse(node, "has no status");
     }
-    setOwnValue(node, [status](TreeNode& target) { target.status = status; });
+    setOwnValue(node, [status](TreeNode& target) {
+        target.status.store(status, std::memory_order_release);
+    });
 }
 
 void HostTree::setInUse(const NodeRef& ref, bool inUse) {
@@ -164,7 +166,7 @@ void HostTree::setSelectedChoice(const NodeRef& ref, uint32_t selection) {
     if (node->kind() != kFbDoChoice) {
         refuse(node, "is no choice");
     }
-    setOwnValue(node, [selection](TreeNode& target) { target.selection = selection; });
+    node->selection.store(selection, std::memory_order_release);
 }
 
 double HostTree::doubleValue(const NodeRef& ref) const {
@@ -192,7 +194,7 @@ std::u16string HostTree::textValue(const NodeRef& ref) const {
     if (data->valueKind != kFbDoText) {
         refuse(treeNode(at(ref)), "is no text");
     }
-    std::lock_guard<NodeLock> guard(data->lock);
+    std::lock_guard<NodeSequence> guard(data->sequence);
     return data->text;
 }
 

@@ -39,22 +39,49 @@ struct FbDoTreeData {
 
 namespace host::detail {
 
-// Short mutual exclusion of one node's value, status and text. Readers and writers hold it
-// for a copy only, so it spins (yielding) instead of sleeping.
-class NodeLock {
+// Guards one node's value, status and text. Writers (and readers of the text) hold it
+// exclusively for a copy only, so it spins (yielding) instead of sleeping; readers of the
+// numeric fields take no lock: they copy between readBegin and readValid and copy again when a
+// writer overlapped. The guarded numeric fields are atomics stored with release and loaded
+// with acquire order, so a copy that saw any store of a writer also sees that writer's stamp.
+class NodeSequence {
   public:
     void lock() {
-        while (myFlag.test_and_set(std::memory_order_acquire)) {
+        uint32_t stamp = myStamp.load(std::memory_order_relaxed);
+        for (;;) {
+            if ((stamp & 1u) == 0 &&
+                myStamp.compare_exchange_weak(stamp, stamp + 1, std::memory_order_acquire,
+                                              std::memory_order_relaxed)) {
+                return;
+            }
             std::this_thread::yield();
+            stamp = myStamp.load(std::memory_order_relaxed);
         }
     }
-    void unlock() { myFlag.clear(std::memory_order_release); }
+    // Only the holder changes an odd stamp, so a plain store releases it.
+    void unlock() {
+        myStamp.store(myStamp.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    }
+
+    // The stamp before a copy: waits while a writer holds the node.
+    uint32_t readBegin() const {
+        uint32_t stamp = myStamp.load(std::memory_order_acquire);
+        while ((stamp & 1u) != 0) {
+            std::this_thread::yield();
+            stamp = myStamp.load(std::memory_order_acquire);
+        }
+        return stamp;
+    }
+    // True when no writer overlapped the copy that began with `stamp`.
+    bool readValid(uint32_t stamp) const {
+        return myStamp.load(std::memory_order_relaxed) == stamp;
+    }
 
   private:
-    std::atomic_flag myFlag = ATOMIC_FLAG_INIT;
+    std::atomic<uint32_t> myStamp{0};
 };
 
-// What one read takes from a node under its lock.
+// What one read takes from a node in one consistent copy.
 struct Sample {
     FbDoNodeKind kind;  // kind of the value (an import's source kind, or its own value kind)
     bool inUse;         // the node (and, for an import, its source) is in use
@@ -67,8 +94,15 @@ struct Sample {
 // Conversions between the value kinds; never undefined (NaN becomes 0, out of range saturates).
 uint32_t wordFromDouble(double value, FbDoNodeKind kind);
 double doubleFromWord(uint32_t word, FbDoNodeKind kind);
-bool isWordKind(FbDoNodeKind kind);
-bool isValueKind(FbDoNodeKind kind);  // value kinds incl. text, not import
+
+inline bool isWordKind(FbDoNodeKind kind) {
+    return kind == kFbDoInteger || kind == kFbDoUnsigned || kind == kFbDoBool ||
+           kind == kFbDoWord || kind == kFbDoTrigger;
+}
+// Value kinds incl. text, not import.
+inline bool isValueKind(FbDoNodeKind kind) {
+    return kind == kFbDoDouble || kind == kFbDoText || isWordKind(kind);
+}
 
 // UTF-8 to UTF-16 and back (throw std::runtime_error on malformed UTF-8).
 std::u16string utf16FromUtf8(const std::string& text);
@@ -76,34 +110,35 @@ std::string utf8FromUtf16(const std::u16string& text);
 
 }  // namespace host::detail
 
-// One node of a host tree.
-struct TreeNode : FbDoNodeObject {
+// One node of a host tree. What navigation, reads and writes touch comes first, in the
+// node's own cache line; the rest (names, links, attributes, text) follows.
+struct alignas(64) TreeNode : FbDoNodeObject {
+    FbDoNodeKind valueKind = kFbDoStructure;      // kind of the stored value (imports: own value)
+    bool valueLeaves = false;                     // has leaves 19 and 20 (value and import nodes)
+    bool isAlternative = false;                   // an alternative of a choice node, not a child
+    mutable host::detail::NodeSequence sequence;  // guards the values below and the text
+    std::atomic<uint32_t> status{0};
+    std::atomic<double> number64{0.0};
+    std::atomic<uint32_t> word{0};
+    std::atomic<bool> inUse{true};
+    TreeNode* source = nullptr;       // import: the node it reads, null: unconnected
+    std::vector<TreeNode*> children;  // by index; null in gaps
+
     host::HostTree::State* tree = nullptr;
     TreeNode* parent = nullptr;
-    bool isAlternative = false;  // an alternative of a choice node, not a child
-    uint32_t index = 0;          // child index (alternative number for alternatives)
+    uint32_t index = 0;  // child index (alternative number for alternatives)
     uint32_t number = 0;
     uint32_t handle = 0;
+    std::atomic<uint32_t> selection{0};  // choice nodes
     std::string name;
-    std::string path;                 // parameter name
-    std::vector<TreeNode*> children;  // by index; null in gaps
+    std::string path;  // parameter name
     TreeNode* alternatives[2] = {nullptr, nullptr};
-    FbDoNodeKind valueKind = kFbDoStructure;  // kind of the stored value (imports: own value)
-    TreeNode* source = nullptr;               // import: the node it reads, null: unconnected
     std::map<std::string, TreeNode*> attributes;
     FbDoLeafObject leaves[3] = {};  // 15, 19, 20; owner null where the node has no such leaf
-
-    // Guarded by lock:
-    mutable host::detail::NodeLock lock;
-    double number64 = 0.0;
-    uint32_t word = 0;
-    uint32_t status = 0;
-    uint32_t selection = 0;
-    std::u16string text;
-    std::atomic<bool> inUse{true};
+    std::u16string text;            // guarded by sequence, held exclusively
 
     FbDoNodeKind kind() const { return static_cast<FbDoNodeKind>(nodeKind); }
-    bool hasLeaves() const { return leaves[1].owner != nullptr; }
+    bool hasLeaves() const { return valueLeaves; }
 };
 
 // State of one host tree.
@@ -141,7 +176,26 @@ inline TreeNode* treeNode(FbDoNode node) {
 }
 
 // Takes a consistent sample of the value a read of `node` gives (an import reads its source).
-Sample sampleOf(const TreeNode* node);
+inline Sample sampleOf(const TreeNode* node) {
+    bool inUse = true;
+    const TreeNode* data = node;
+    while (data->kind() == kFbDoImport && data->source != nullptr) {
+        inUse = inUse && data->inUse.load(std::memory_order_acquire);
+        data = data->source;
+    }
+    Sample sample{};
+    sample.kind = data->valueKind;
+    sample.readable = isValueKind(data->valueKind);
+    uint32_t stamp = 0;
+    do {
+        stamp = data->sequence.readBegin();
+        sample.inUse = inUse && data->inUse.load(std::memory_order_acquire);
+        sample.number = data->number64.load(std::memory_order_acquire);
+        sample.word = data->word.load(std::memory_order_acquire);
+        sample.status = data->status.load(std::memory_order_acquire);
+    } while (!data->sequence.readValid(stamp));
+    return sample;
+}
 
 // The node whose value a read of `node` gives: the end of an import's source chain.
 const TreeNode* dataNodeOf(const TreeNode* node);

@@ -253,6 +253,7 @@ class ModelBuilder {
 
     static void setUpLeaves(TreeNode& node) {
         const bool valueNode = isValueKind(node.kind()) || node.kind() == kFbDoImport;
+        node.valueLeaves = valueNode;
         if (valueNode) {
             node.leaves[1] = {&node, kFbDoLeafValue};
             node.leaves[2] = {&node, kFbDoLeafStatus};

@@ -1,10 +1,11 @@
 // Navigation, node queries, reads, writes and triggers of the host parameter tree.
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "TreeInternal.h"
 
-using host::detail::NodeLock;
+using host::detail::NodeSequence;
 using host::detail::Sample;
 using host::detail::treeNode;
 
@@ -55,9 +56,39 @@ uint32_t wordOf(const Sample& sample) {
                                       : sample.word;
 }
 
-// Writes the own value of a value or import node under its lock; `status` may be null.
-template <typename SetValue>
-int writeNode(FbDoNode node, const uint32_t* status, SetValue setValue) {
+// What a write stores in a node: `number` in a double node, `word` in a node of another kind.
+struct StoredValue {
+    double number;
+    uint32_t word;
+};
+
+bool sameBits(double a, double b) {
+    uint64_t left = 0;
+    uint64_t right = 0;
+    std::memcpy(&left, &a, sizeof left);
+    std::memcpy(&right, &b, sizeof right);
+    return left == right;
+}
+
+// True when a consistent copy of the node shows the value (and, unless null, the status) a
+// write would store: such a write changes nothing and is complete without taking the node.
+bool holdsAlready(const TreeNode& target, const StoredValue& value, const uint32_t* status) {
+    const bool isDouble = target.valueKind == kFbDoDouble;
+    bool same = false;
+    uint32_t stamp = 0;
+    do {
+        stamp = target.sequence.readBegin();
+        same = (isDouble ? sameBits(target.number64.load(std::memory_order_acquire), value.number)
+                         : target.word.load(std::memory_order_acquire) == value.word) &&
+               (status == nullptr || target.status.load(std::memory_order_acquire) == *status);
+    } while (!target.sequence.readValid(stamp));
+    return same;
+}
+
+// Writes the own value of a value or import node; `convert` gives the value to store for the
+// node's value kind, `status` may be null.
+template <typename Convert>
+int writeNode(FbDoNode node, const uint32_t* status, Convert convert) {
     if (node == nullptr) {
         return IllegalParameter;
     }
@@ -66,10 +97,18 @@ int writeNode(FbDoNode node, const uint32_t* status, SetValue setValue) {
         !target->hasLeaves()) {
         return IllegalParameter;
     }
-    std::lock_guard<NodeLock> guard(target->lock);
-    setValue(*target);
+    const StoredValue value = convert(target->valueKind);
+    if (holdsAlready(*target, value, status)) {
+        return Success;
+    }
+    std::lock_guard<NodeSequence> guard(target->sequence);
+    if (target->valueKind == kFbDoDouble) {
+        target->number64.store(value.number, std::memory_order_release);
+    } else {
+        target->word.store(value.word, std::memory_order_release);
+    }
     if (status != nullptr) {
-        target->status = *status;
+        target->status.store(*status, std::memory_order_release);
     }
     return Success;
 }
@@ -116,12 +155,15 @@ FbDoLeaf FbDo_FindLeaf(FbDoNode node, uint32_t leaf) {
     if (node == nullptr) {
         return nullptr;
     }
+    // Decided on the node's first cache line; the leaf objects are only addressed.
     TreeNode* owner = treeNode(node);
-    FbDoLeafObject* found = leaf == kFbDoLeafDataReference ? &owner->leaves[0]
-                            : leaf == kFbDoLeafValue       ? &owner->leaves[1]
-                            : leaf == kFbDoLeafStatus      ? &owner->leaves[2]
-                                                           : nullptr;
-    return found != nullptr && found->owner != nullptr ? found : nullptr;
+    if (leaf == kFbDoLeafDataReference) {
+        return owner->kind() == kFbDoImport ? &owner->leaves[0] : nullptr;
+    }
+    if (leaf != kFbDoLeafValue && leaf != kFbDoLeafStatus) {
+        return nullptr;
+    }
+    return owner->hasLeaves() ? &owner->leaves[leaf == kFbDoLeafValue ? 1 : 2] : nullptr;
 }
 
 FbDoLeaf FbDo_GetLeaf(FbDoNode node, uint32_t leaf) {
@@ -142,9 +184,7 @@ uint32_t FbDo_SelectedChoice(FbDoNode node) {
     if (node == nullptr || node->nodeKind != kFbDoChoice) {
         return 0;
     }
-    const TreeNode* choice = treeNode(node);
-    std::lock_guard<NodeLock> guard(choice->lock);
-    return choice->selection;
+    return treeNode(node)->selection.load(std::memory_order_acquire);
 }
 
 uint32_t FbDo_GetChoice(FbDoNode node) {
@@ -317,16 +357,17 @@ int FbDo_ReadText(FbDoNode node, std::u16string* text, const char16_t* defaultTe
     if (node != nullptr) {
         const TreeNode* data = host::detail::dataNodeOf(treeNode(node));
         const bool inUse = chainInUse(treeNode(node));
-        std::lock_guard<NodeLock> guard(data->lock);
+        std::lock_guard<NodeSequence> guard(data->sequence);
+        const uint32_t own = data->status.load(std::memory_order_relaxed);
         if (data->valueKind == kFbDoText && inUse) {
             *text = data->text;
             if (status != nullptr) {
-                *status = data->status;
+                *status = own;
             }
             return Success;
         }
         if (status != nullptr) {
-            *status = data->status | kFbDoStatusNotInUse;
+            *status = own | kFbDoStatusNotInUse;
         }
     } else if (status != nullptr) {
         *status = kFbDoStatusNotInUse;
@@ -356,12 +397,9 @@ uint32_t FbDo_LeafStatus(FbDoLeaf statusLeaf) {
 // ---- Writes ----
 
 int FbDo_WriteDouble(FbDoNode node, double value, const uint32_t* status) {
-    return writeNode(node, status, [value](TreeNode& target) {
-        if (target.valueKind == kFbDoDouble) {
-            target.number64 = value;
-        } else {
-            target.word = host::detail::wordFromDouble(value, target.valueKind);
-        }
+    return writeNode(node, status, [value](FbDoNodeKind kind) {
+        return kind == kFbDoDouble ? StoredValue{value, 0}
+                                   : StoredValue{0.0, host::detail::wordFromDouble(value, kind)};
     });
 }
 
@@ -371,14 +409,12 @@ int FbDo_WriteBool(FbDoNode node, uint32_t value, FbDoLeaf /*valueLeaf*/, FbDoLe
 }
 
 int FbDo_WriteLiveOutput(FbDoNode node, uint32_t word, const uint32_t* status) {
-    return writeNode(node, status, [word](TreeNode& target) {
-        if (target.valueKind == kFbDoDouble) {
-            target.number64 = static_cast<double>(word);
-        } else if (target.valueKind == kFbDoBool || target.valueKind == kFbDoTrigger) {
-            target.word = word != 0 ? 1 : 0;
-        } else {
-            target.word = word;
+    return writeNode(node, status, [word](FbDoNodeKind kind) {
+        if (kind == kFbDoDouble) {
+            return StoredValue{static_cast<double>(word), 0};
         }
+        const bool isBool = kind == kFbDoBool || kind == kFbDoTrigger;
+        return StoredValue{0.0, isBool ? (word != 0 ? 1u : 0u) : word};
     });
 }
 
@@ -387,8 +423,8 @@ int FbDo_SetLeafStatus(FbDoLeaf statusLeaf, uint32_t status) {
     if (owner == nullptr) {
         return IllegalParameter;
     }
-    std::lock_guard<NodeLock> guard(owner->lock);
-    owner->status = status;
+    std::lock_guard<NodeSequence> guard(owner->sequence);
+    owner->status.store(status, std::memory_order_release);
     return Success;
 }
 

@@ -1,4 +1,4 @@
-// Value conversions, text encodings and consistent samples of host tree nodes.
+// Value conversions and text encodings of host tree nodes.
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -6,15 +6,6 @@
 #include "TreeInternal.h"
 
 namespace host::detail {
-
-bool isWordKind(FbDoNodeKind kind) {
-    return kind == kFbDoInteger || kind == kFbDoUnsigned || kind == kFbDoBool ||
-           kind == kFbDoWord || kind == kFbDoTrigger;
-}
-
-bool isValueKind(FbDoNodeKind kind) {
-    return kind == kFbDoDouble || kind == kFbDoText || isWordKind(kind);
-}
 
 uint32_t wordFromDouble(double value, FbDoNodeKind kind) {
     if (std::isnan(value)) {
@@ -45,24 +36,6 @@ const TreeNode* dataNodeOf(const TreeNode* node) {
         node = node->source;  // the model loader rejects loops
     }
     return node;
-}
-
-Sample sampleOf(const TreeNode* node) {
-    bool inUse = true;
-    const TreeNode* data = node;
-    while (data->kind() == kFbDoImport && data->source != nullptr) {
-        inUse = inUse && data->inUse.load(std::memory_order_acquire);
-        data = data->source;
-    }
-    Sample sample{};
-    sample.kind = data->valueKind;
-    sample.readable = isValueKind(data->valueKind);
-    std::lock_guard<NodeLock> guard(data->lock);
-    sample.inUse = inUse && data->inUse.load(std::memory_order_acquire);
-    sample.number = data->number64;
-    sample.word = data->word;
-    sample.status = data->status;
-    return sample;
 }
 
 std::u16string utf16FromUtf8(const std::string& text) {

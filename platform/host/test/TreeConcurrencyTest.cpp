@@ -56,6 +56,28 @@ TEST_F(TreeConcurrencyTest, ValueAndStatusAreReadTogether) {
     EXPECT_EQ(mixed[2] + mixed[3], 0);
 }
 
+TEST_F(TreeConcurrencyTest, RepeatedWritesOfFewPairsKeepEachPairWhole) {
+    // Writers cycle through three value and status pairs, so most writes repeat what the node
+    // already holds while others change it; readers must see one whole pair every time.
+    FbDoNode node = tree->at("D");
+    const uint32_t first = 1;
+    ASSERT_EQ(FbDo_WriteDouble(node, 1.0, &first), 0);
+    std::vector<int> mixed(4, 0);
+    runOnTasks(4, [&](int task) {
+        for (int round = 0; round < kRounds; ++round) {
+            if (task < 2) {
+                const uint32_t status = static_cast<uint32_t>(1 + (round / (task + 2)) % 3);
+                FbDo_WriteDouble(node, static_cast<double>(status), &status);
+            } else {
+                uint32_t status = 0;
+                const double value = FbDo_ReadDouble(node, -1.0, &status, 0);
+                mixed[task] += value != static_cast<double>(status) ? 1 : 0;
+            }
+        }
+    });
+    EXPECT_EQ(mixed[2] + mixed[3], 0);
+}
+
 TEST_F(TreeConcurrencyTest, NodeReadsAndWritesGoOnDuringATreeAccess) {
     ASSERT_EQ(FbDo_BeginTreeAccess(tree->tree()), Success);
     FbDoNode output = tree->at("General.A_gen");

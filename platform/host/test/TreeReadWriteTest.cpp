@@ -95,6 +95,29 @@ TEST_F(TreeReadWriteTest, WriteWithNullStatusKeepsTheStatus) {
     EXPECT_EQ(tree->status("General.A_gen"), 1u);
 }
 
+TEST_F(TreeReadWriteTest, WriteOfTheHeldValueStillSetsItsStatusAndExactBits) {
+    // D holds 2.5 with status 0x400: the same value with another status changes the status.
+    const uint32_t good = 0;
+    ASSERT_EQ(FbDo_WriteDouble(node("D"), 2.5, &good), 0);
+    EXPECT_EQ(tree->status("D"), 0u);
+    // -0.0 compares equal to 0.0 but is another value: its sign bit is kept either way.
+    ASSERT_EQ(FbDo_WriteDouble(node("D"), 0.0, &good), 0);
+    ASSERT_EQ(FbDo_WriteDouble(node("D"), -0.0, &good), 0);
+    EXPECT_TRUE(std::signbit(tree->doubleValue("D")));
+    ASSERT_EQ(FbDo_WriteDouble(node("D"), 0.0, &good), 0);
+    EXPECT_FALSE(std::signbit(tree->doubleValue("D")));
+    // NaN compares unequal to itself: a repeated NaN with a new status sets that status.
+    const uint32_t invalid = 0x400;
+    ASSERT_EQ(FbDo_WriteDouble(node("D"), kNaN, &good), 0);
+    ASSERT_EQ(FbDo_WriteDouble(node("D"), kNaN, &invalid), 0);
+    EXPECT_TRUE(std::isnan(tree->doubleValue("D")));
+    EXPECT_EQ(tree->status("D"), 0x400u);
+    // The same for word nodes: the held word with a new status.
+    ASSERT_EQ(FbDo_WriteLiveOutput(node("General.W"), 0xdeadbeefu, &invalid), 0);
+    EXPECT_EQ(tree->wordValue("General.W"), 0xdeadbeefu);
+    EXPECT_EQ(tree->status("General.W"), 0x400u);
+}
+
 TEST_F(TreeReadWriteTest, WritesConvertToTheNodeKindWithoutOverflow) {
     struct Case {
         const char* path;
