@@ -13,9 +13,10 @@
 
 class PEGItem;
 
-// The service object that came with the latest dispatched command; null until the first.
-// Written by PEGDispatcher::dispatchCommand on the display client task; read by every item
-// sender on any task (an atomic word, so no lock is needed to read it).
+// The service object that came with the latest dispatched command of this life; null until the
+// first. Written by PEGDispatcher::dispatchCommand on the display client task (and set to null
+// by PEGDispatcher::beginLife before the client task exists); read by every item sender on any
+// task (an atomic word, so no lock is needed to read it).
 extern std::atomic<ServiceObject*> currentPEGClient;
 
 // One dispatcher for the address space. Its maps are guarded by a local mutex held only while
@@ -26,8 +27,10 @@ extern std::atomic<ServiceObject*> currentPEGClient;
 // Building. An item registers in its base constructor, before its derived parts exist. Items
 // are therefore built inside a BuildScope: what registers while a scope is open is parked and
 // published only when the last open scope ends, and meanwhile every command is answered 1 as
-// for an id without item. No command can then reach an item under construction, nor one that
-// the scope destroys.
+// for an id without item. No command that arrives meanwhile reaches an item under
+// construction or one that the scope destroys. A command already in a handler when the scope
+// opens is not waited for: destroy in a scope only items that no command can be handling (the
+// screens of an earlier life, which beginLife has forgotten).
 class PEGDispatcher {
   public:
     // Holds the dispatcher in its building state for the scope's length (see above). Scopes may
