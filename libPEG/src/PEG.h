@@ -41,7 +41,10 @@ int PEG_initComponent(AsInfo* pAsInfo, const char** ppServiceName, void* pServic
 // null creates the client task (16384-byte stack, named after the service); pointing to 0
 // creates a task named "PEG_StartupTask" and writes its handle back; pointing to a task uses
 // that task. Task, activity and open failures are traced or reported, never thrown. Returns 0;
-// nothing is created for a null block or service object.
+// nothing is created for a null block or service object. Creating the client begins the
+// display side's life (PEGDispatcher::beginLife; a lock that cannot be made is reported as
+// ResourceNotAvailable, 138): this is the address space's one display client, created before
+// the screens are built.
 int PEG_connect(AsInfo* pAsInfo, ServiceObject* pService, Task* pTask);
 
 // Starts the client of pAsInfo->pDisplayService: sends command 1 to item 0 and starts the

@@ -1,9 +1,11 @@
 // The component entry, the client's creation and start, and the hand-over of incoming records.
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "Kernel.h"
 #include "PEG.h"
+#include "PEGDispatcher.h"
 #include "PEGTrace.h"
 #include "Tarvo.h"
 
@@ -47,6 +49,14 @@ int PEG_connect(AsInfo* pAsInfo, ServiceObject* pService, Task* pTask) {
         Tarvo_ReportError(ServiceNotAvailable, pAsInfo);
     }
     pAsInfo->pDisplayService = pService;
+    // The display side of this life begins: no client task runs yet, so nothing is dispatched.
+    try {
+        PEGDispatcher::instance().beginLife();
+    } catch (const std::exception&) {
+        // The mutex wrapper has traced why; every later dispatch fails the same way and is
+        // answered by the program's display entry.
+        Tarvo_ReportError(ResourceNotAvailable, pAsInfo);
+    }
     pService->pClient = new PEG_Lib(pAsInfo, pService, pTask);
     return 0;
 }

@@ -24,8 +24,41 @@ PEGDispatcher& PEGDispatcher::instance() {
     return *dispatcher;
 }
 
-void PEGDispatcher::renewLock() {
+PEGDispatcher::BuildScope::BuildScope() {
+    PEGDispatcher::instance().openScope();
+}
+
+PEGDispatcher::BuildScope::~BuildScope() {
+    try {
+        PEGDispatcher::instance().closeScope();
+    } catch (...) {
+        // A mutex failure is traced by its wrapper; a destructor throws nothing.
+    }
+}
+
+void PEGDispatcher::beginLife() {
     myMutex = std::make_unique<SharedLocalMutex>();
+    myItems.clear();
+    myParked.clear();
+    myOpenScopes = 0;
+    currentPEGClient = nullptr;
+}
+
+void PEGDispatcher::openScope() {
+    ScopedMutexLock hold(*myMutex);
+    ++myOpenScopes;
+}
+
+void PEGDispatcher::closeScope() {
+    ScopedMutexLock hold(*myMutex);
+    if (myOpenScopes > 0 && --myOpenScopes == 0) {
+        // Moves every parked entry: registration refuses an id taken in either map.
+        myItems.merge(myParked);
+    }
+}
+
+bool PEGDispatcher::isTaken(uint32_t itemId) const {
+    return myItems.count(itemId) != 0 || myParked.count(itemId) != 0;
 }
 
 void PEGDispatcher::registerItem(PEGItem* item) {
@@ -35,7 +68,10 @@ void PEGDispatcher::registerItem(PEGItem* item) {
     bool inserted = false;
     {
         ScopedMutexLock hold(*myMutex);
-        inserted = myItems.emplace(item->id(), item).second;
+        if (!isTaken(item->id())) {
+            (myOpenScopes > 0 ? myParked : myItems).emplace(item->id(), item);
+            inserted = true;
+        }
     }
     if (!inserted) {
         TARVO_TRACE(kTraceSelector, kTraceDuplicateId, TraceFormat(kTraceArgInt), item->id());
@@ -47,9 +83,11 @@ void PEGDispatcher::deregisterItem(PEGItem* item) {
         throw std::runtime_error("PEGDispatcher::deregisterItem item to unregister in NULL");
     }
     ScopedMutexLock hold(*myMutex);
-    auto entry = myItems.find(item->id());
-    if (entry != myItems.end() && entry->second == item) {
-        myItems.erase(entry);
+    for (auto* items : {&myItems, &myParked}) {
+        auto entry = items->find(item->id());
+        if (entry != items->end() && entry->second == item) {
+            items->erase(entry);
+        }
     }
 }
 
@@ -71,6 +109,9 @@ uint32_t PEGDispatcher::dispatchCommand(ServiceObject* pService, const PEGComman
 
 PEGItem* PEGDispatcher::find(uint32_t itemId) const {
     ScopedMutexLock hold(*myMutex);
+    if (myOpenScopes > 0) {
+        return nullptr;
+    }
     auto entry = myItems.find(itemId);
     return entry != myItems.end() ? entry->second : nullptr;
 }

@@ -10,10 +10,9 @@
 class PEGItem {
   public:
     // Stores the id and registers the item with PEGDispatcher (an id that is taken stays with
-    // the first item). Initial task, while the screens are built. The item can receive commands
-    // from then on, also while a derived class is still being constructed: nothing guards that
-    // start-up window, so a derived item's handlers must not rely on members that its
-    // constructor has not yet made when the display client already runs.
+    // the first item). Initial task, while the screens are built. Build items that the display
+    // client may address inside a PEGDispatcher::BuildScope: outside one the item can receive
+    // commands at once, before its derived parts exist.
     explicit PEGItem(uint32_t itemId);
     // Deregisters the item (its id only when the id is still this item's). Destroy an item
     // only while no command for it can be dispatched (the handler would run on a dead item).

@@ -2,6 +2,7 @@
 // handlers and the item senders.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -121,6 +122,83 @@ TEST_F(DispatcherTest, DestroyedItemLeavesTheDispatcher) {
         EXPECT_EQ(PEGDispatcher::instance().find(601), &item);
     }
     EXPECT_EQ(PEGDispatcher::instance().find(601), nullptr);
+}
+
+TEST_F(DispatcherTest, ItemsBuiltInAScopeAreReachedOnlyWhenTheOutermostScopeEnds) {
+    ProbeItem before(800);
+    auto outer = std::make_unique<PEGDispatcher::BuildScope>();
+    ProbeItem first(801);
+    {
+        const PEGDispatcher::BuildScope inner;
+        const ProbeItem second(802);
+    }
+    ProbeItem third(803);
+    { const PEGDispatcher::BuildScope inner; }
+    // Still building: no command reaches an item, whether built before or inside the scope.
+    for (uint32_t id : {800u, 801u, 803u}) {
+        host::TraceCapture capture;
+        EXPECT_EQ(PEGDispatcher::instance().find(id), nullptr) << id;
+        EXPECT_EQ(dispatch(&service, id, 4), 1u) << id;
+        ASSERT_EQ(capture.withId(TraceId(0x38, 1, 6)).size(), 1u) << id;
+        EXPECT_EQ(capture.withId(TraceId(0x38, 1, 6))[0].intArg(0), static_cast<int>(id));
+    }
+    EXPECT_EQ(currentPEGClient.load(), &service) << "the command's service is kept all the same";
+    EXPECT_TRUE(before.handled.empty());
+    EXPECT_TRUE(first.handled.empty());
+    EXPECT_TRUE(third.handled.empty());
+
+    outer.reset();
+    EXPECT_EQ(PEGDispatcher::instance().find(802), nullptr) << "destroyed while parked";
+    for (ProbeItem* item : {&before, &first, &third}) {
+        EXPECT_EQ(PEGDispatcher::instance().find(item->id()), item) << item->id();
+        EXPECT_EQ(dispatch(&service, item->id(), 4), 1u) << item->id();
+        EXPECT_EQ(item->handled, std::vector<uint32_t>{4}) << item->id();
+    }
+}
+
+TEST_F(DispatcherTest, ARebuildInAScopeReplacesTheItemsAndRefusesTakenIds) {
+    auto old = std::make_unique<ProbeItem>(810);
+    ProbeItem kept(811);
+    std::unique_ptr<ProbeItem> rebuilt;
+    std::unique_ptr<ProbeItem> parkedTwin;
+    std::unique_ptr<ProbeItem> publishedTwin;
+    host::TraceCapture capture;
+    {
+        const PEGDispatcher::BuildScope building;
+        old.reset();
+        rebuilt = std::make_unique<ProbeItem>(810);
+        parkedTwin = std::make_unique<ProbeItem>(810);
+        publishedTwin = std::make_unique<ProbeItem>(811);
+        EXPECT_EQ(capture.withId(TraceId(0x38, 2, 3)).size(), 2u) << "both duplicates traced";
+        parkedTwin.reset();  // its id is the rebuilt item's: nothing is removed
+    }
+    EXPECT_EQ(PEGDispatcher::instance().find(810), rebuilt.get());
+    EXPECT_EQ(PEGDispatcher::instance().find(811), &kept);
+    EXPECT_EQ(dispatch(&service, 810, 18), 1u);
+    EXPECT_EQ(rebuilt->handled, std::vector<uint32_t>{18});
+}
+
+TEST_F(DispatcherTest, ANewLifeForgetsTheItemsScopesAndServiceOfTheEarlierOne) {
+    auto earlier = std::make_unique<ProbeItem>(820);
+    auto scope = std::make_unique<PEGDispatcher::BuildScope>();
+    ProbeItem parked(821);
+    dispatch(&service, 820, 4);
+    ASSERT_EQ(currentPEGClient.load(), &service);
+
+    PEGDispatcher::instance().beginLife();
+    EXPECT_EQ(currentPEGClient.load(), nullptr) << "nothing is sent through the old service";
+    EXPECT_EQ(PEGDispatcher::instance().find(820), nullptr);
+    EXPECT_EQ(PEGDispatcher::instance().find(821), nullptr);
+
+    // This life's items register and are reached at once: the earlier scope is gone too.
+    ProbeItem current(820);
+    earlier.reset();  // the earlier life's item no longer owns its id
+    scope.reset();    // nor publishes anything when its scope ends
+    EXPECT_EQ(PEGDispatcher::instance().find(820), &current);
+    EXPECT_EQ(PEGDispatcher::instance().find(821), nullptr);
+    EXPECT_EQ(dispatch(&service, 820, 4), 1u);
+    EXPECT_EQ(current.handled, std::vector<uint32_t>{4});
+    EXPECT_TRUE(parked.handled.empty());
 }
 
 TEST_F(DispatcherTest, NullArgumentsThrowWithTheirTexts) {

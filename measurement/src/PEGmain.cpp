@@ -396,14 +396,12 @@ void initPEG() {
     if (!withVesk([&](Vesk& vesk) { singleSensor = vesk.oxygenGroup().isSingleSensor(); })) {
         throw std::runtime_error("initPEG called but global Vesk instance is NULL");
     }
-    if (theDisplaySet != nullptr) {
-        // An earlier run of the program in this process (a restart on the host): its kernel
-        // objects are gone, so the dispatcher's lock is made anew before the old screens
-        // deregister their items.
-        PEGDispatcher::instance().renewLock();
-        delete theDisplaySet;
-        theDisplaySet = nullptr;
-    }
+    // The display client already runs: until the scope ends it answers every command as one
+    // for no item, so no command meets a screen that is half built or being deleted.
+    const PEGDispatcher::BuildScope building;
+    // The screens of an earlier run of the program in this process (a restart on the host).
+    delete theDisplaySet;
+    theDisplaySet = nullptr;
     theDisplaySet = new DisplaySet(singleSensor);
 }
 

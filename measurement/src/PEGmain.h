@@ -239,9 +239,10 @@ struct DisplaySet {
 extern DisplaySet* theDisplaySet;
 
 // Builds the screens for the application object's oxygen configuration (start hook). A set of
-// an earlier run of the program in this process is destroyed first. Throws std::runtime_error
-// "initPEG called but global Vesk instance is NULL" without application object; an exception
-// while building leaves no screen and theDisplaySet null.
+// an earlier run of the program in this process is destroyed first. Both happen inside a
+// PEGDispatcher::BuildScope: the display client reaches no screen until all are built. Throws
+// std::runtime_error "initPEG called but global Vesk instance is NULL" without application object;
+// an exception while building leaves no screen and theDisplaySet null.
 void initPEG();
 
 // The dew-point context prefix of the address-space instance `index` (1-based).
