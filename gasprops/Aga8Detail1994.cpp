@@ -27,9 +27,10 @@ constexpr double kMPaPerPascal = 1.0e-6;
 struct DensityGroups {
     int count;
     int groupOfTerm[kAga8Terms];
-    int b[kAga8Terms];      // per group
-    int k[kAga8Terms];      // per group; 0 where c = 0
-    double ck[kAga8Terms];  // per group: c k
+    int b[kAga8Terms];          // per group
+    int k[kAga8Terms];          // per group; 0 where c = 0
+    double bValue[kAga8Terms];  // per group: b as a double
+    double ck[kAga8Terms];      // per group: c k
 };
 
 constexpr DensityGroups MakeDensityGroups() {
@@ -44,6 +45,7 @@ constexpr DensityGroups MakeDensityGroups() {
         if (g == groups.count) {
             groups.b[g] = t.b;
             groups.k[g] = k;
+            groups.bValue[g] = t.b;
             groups.ck[g] = t.c * t.k;
             ++groups.count;
         }
@@ -362,18 +364,16 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     for (int k = 1; k < 5; ++k) {
         data.expD[k] = std::exp(-data.Dpow[k]);
     }
-    for (int g = 0; g < kGroups.count; ++g) {
-        const int k = kGroups.k[g];
-        data.groupDensityPart[g] =
-            (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) * data.Dpow[kGroups.b[g]] * data.expD[k];
-    }
 }
 
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare) {
     double sum = 0.0;
     for (int g = 0; g < kGroups.count; ++g) {
-        sum += groupCoefficients[g] * data.groupDensityPart[g];
+        const int k = kGroups.k[g];
+        const double part = (kGroups.bValue[g] - kGroups.ck[g] * data.Dpow[k]) *
+                            data.Dpow[kGroups.b[g]] * data.expD[k];
+        sum += groupCoefficients[g] * part;
     }
     return sum - data.reducedDensity * virialShare;
 }

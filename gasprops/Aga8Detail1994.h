@@ -56,9 +56,6 @@ struct Aga8Detail1994Data {
     double reducedDensity;
     double Dpow[10];
     double expD[5];
-    // The density part (b - c k D^k) D^b exp(-c D^k) of each group of terms 13 to 58 that share
-    // their density exponents.
-    double groupDensityPart[kAga8Terms];
 
     // Component list: methane and nitrogen always, then every other component whose fraction is
     // not zero, ascending.
