@@ -110,6 +110,15 @@ double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
     return data.d2ZdT2;
 }
 
+void TemperatureDerivatives(Aga8Detail1994Data& data, double rho) {
+    double first = 0.0;
+    double second = 0.0;
+    GroupedDensitySums(data, {data.groupFirst, data.sumFirstVirial},
+                       {data.groupSecond, data.sumSecondVirial}, first, second);
+    data.dZdT = rho * data.dBdT + first / data.T;
+    data.d2ZdT2 = rho * data.d2BdT2 + second / (data.T * data.T);
+}
+
 double IdealGasHeatCapacity(const Aga8Detail1994Data& data) {
     const double T = data.result.flowingTemperature;
     double sum = 0.0;
@@ -148,9 +157,8 @@ void Aga10HeatCapacities(Aga8Detail1994Data& data) {
         for (double sign : {1.0, -1.0}) {
             const double rho = Df * (1.0 + sign * kGaussNodes[k]) / 2.0;
             ReducedDensityPowers(data, rho);
-            const double first = ZTemperatureDerivative(data, rho);
-            const double second = ZSecondTemperatureDerivative(data, rho);
-            sum += kGaussWeights[k] * (2.0 * first + T * second) / rho;
+            TemperatureDerivatives(data, rho);
+            sum += kGaussWeights[k] * (2.0 * data.dZdT + T * data.d2ZdT2) / rho;
         }
     }
     const double integral = sum * Df / 2.0;

@@ -378,6 +378,21 @@ double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoef
     return sum - data.reducedDensity * virialShare;
 }
 
+void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
+                        const GroupedSum& second, double& firstSum, double& secondSum) {
+    double sum1 = 0.0;
+    double sum2 = 0.0;
+    for (int g = 0; g < kGroups.count; ++g) {
+        const int k = kGroups.k[g];
+        const double part = (kGroups.bValue[g] - kGroups.ck[g] * data.Dpow[k]) *
+                            data.Dpow[kGroups.b[g]] * data.expD[k];
+        sum1 += first.groupCoefficients[g] * part;
+        sum2 += second.groupCoefficients[g] * part;
+    }
+    firstSum = sum1 - data.reducedDensity * first.virialShare;
+    secondSum = sum2 - data.reducedDensity * second.virialShare;
+}
+
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
     ReducedDensityPowers(data, rho);
     data.Z = 1.0 + data.B * rho + GroupedDensitySum(data, data.groupCstar, data.sumCstarVirial);

@@ -203,6 +203,15 @@ double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
 // current reduced-density values.
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare);
+// The coefficients of one grouped sum: per group, and the share of the terms 13 to 18.
+struct GroupedSum {
+    const double* groupCoefficients;
+    double virialShare;
+};
+// GroupedDensitySum for two coefficient sets in one pass over the groups; each sum is formed in
+// the same order as there.
+void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
+                        const GroupedSum& second, double& firstSum, double& secondSum);
 double FifthPower(double x);
 // Gives T^-u from the half-power tables of T ((sqrt T)^k and (1/sqrt T)^k, k = 0 to 46), u a
 // multiple of 0.5.
