@@ -56,6 +56,33 @@ constexpr DensityGroups MakeDensityGroups() {
 
 constexpr DensityGroups kGroups = MakeDensityGroups();
 
+// How far the half-power tables of a temperature are read by the terms first to last - 1: up to
+// (sqrt T)^up for the exponents u_n below zero, (1/sqrt T)^down for those above.
+struct HalfPowerReach {
+    int up;
+    int down;
+};
+
+constexpr HalfPowerReach ReachOfTerms(int first, int last) {
+    HalfPowerReach reach{};
+    for (int n = first; n < last; ++n) {
+        const int index = static_cast<int>(2.0 * kAga8DetailTerms[n].u);
+        if (index > reach.down) {
+            reach.down = index;
+        }
+        if (-index > reach.up) {
+            reach.up = -index;
+        }
+    }
+    return reach;
+}
+
+constexpr HalfPowerReach kVirialReach = ReachOfTerms(0, kAga8VirialTerms);
+constexpr HalfPowerReach kDensityTermReach = ReachOfTerms(kFirstDensityTerm, kAga8Terms);
+static_assert(kDensityTermReach.down < kAga8HalfPowers && kDensityTermReach.up < kAga8HalfPowers &&
+                  kVirialReach.down < kAga8HalfPowers && kVirialReach.up < kAga8HalfPowers,
+              "half-power tables too short");
+
 // The product B*_nij of the switch factors of virial term n (index `term`) for the components
 // a and b, whose G_ij is Gpair.
 double SwitchProduct(int term, const Aga8DetailComponent& a, const Aga8DetailComponent& b,
@@ -285,18 +312,21 @@ void MixtureParameters(Aga8Detail1994Data& data) {
     data.G = G;
     data.Q2 = Q * Q;
     data.F = F;
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        data.termFactor[n] = data.a[n] * DensityTermSwitch(data, n);
+    }
 }
 
 void TemperaturePowers(Aga8Detail1994Data& data) {
     const double root = std::sqrt(data.T);
-    FillHalfPowers(root, data.Tpow);
-    FillHalfPowers(1.0 / root, data.TpowInverse);
+    FillHalfPowers(root, data.Tpow, kVirialReach.up);
+    FillHalfPowers(1.0 / root, data.TpowInverse, kVirialReach.down);
 }
 
 void ReducedTemperaturePowers(Aga8Detail1994Data& data) {
     const double root = std::sqrt(data.Tr);
-    FillHalfPowers(root, data.Trpow);
-    FillHalfPowers(1.0 / root, data.TrpowInverse);
+    FillHalfPowers(root, data.Trpow, kDensityTermReach.up);
+    FillHalfPowers(1.0 / root, data.TrpowInverse, kDensityTermReach.down);
 }
 
 void VirialCoefficient(Aga8Detail1994Data& data) {
@@ -334,8 +364,7 @@ void TemperatureTerms(Aga8Detail1994Data& data) {
     data.sumCstarVirial = data.sumFirstVirial = data.sumSecondVirial = 0.0;
     for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
         const double u = data.u[n];
-        const double C =
-            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.TrpowInverse, u);
+        const double C = data.termFactor[n] * InversePower(data.Trpow, data.TrpowInverse, u);
         const double first = -u * C;
         const double second = u * (u + 1.0) * C;
         const int g = kGroups.groupOfTerm[n];

@@ -135,13 +135,17 @@ struct Aga8Detail1994Data {
 
     // Mixture parameters.
     double U, K3, G, Q2, F;
+    // a_n times the switch (G, Q2, F or 1) of each density term n = 13 to 58 (index n - 1) for
+    // these parameters: C*_n is this times Tr^-u_n.
+    double termFactor[kAga8Terms];
 
     // Density solve.
     double rho;  // mol/dm3
     double rhoLow, rhoHigh, pLow, pHigh;
 
     // Power caches: (sqrt T)^k and (1/sqrt T)^k of the state's T; the reduced temperature
-    // Tr = T/U of the next group and (sqrt Tr)^k, (1/sqrt Tr)^k.
+    // Tr = T/U of the next group and (sqrt Tr)^k, (1/sqrt Tr)^k. Each table is filled as far as
+    // the terms' exponents reach.
     double Tpow[kAga8HalfPowers];
     double TpowInverse[kAga8HalfPowers];
     double Tr;
