@@ -55,7 +55,8 @@ double Aga8ZAtDensity(const Aga8DensityTerms& terms, double D) {
     for (int g = 0; g < t.densityGroupCount; ++g) {
         const int b = t.groupB[g];
         const int k = t.groupK[g];
-        sum += terms.group[g] * (b - k * p.pow[k]) * p.pow[b] * p.expK[k];
+        sum += terms.group[g] * (t.groupBValue[g] - t.groupKValue[g] * p.pow[k]) * p.pow[b] *
+               p.expK[k];
     }
     return 1.0 + terms.B * D - p.rho * terms.sumCt13to18 + sum;
 }
@@ -70,9 +71,10 @@ void Aga8DensityDerivatives(const Aga8DensityTerms& terms, double D, double& fir
         const int b = t.groupB[g];
         const int k = t.groupK[g];
         const double h = terms.group[g] * p.pow[b] * p.expK[k];
-        const double e = b - k * p.pow[k];
+        const double kValue = t.groupKValue[g];
+        const double e = t.groupBValue[g] - kValue * p.pow[k];
         sum1 += e * h;
-        sum2 += h * (e * e - e - k * k * p.pow[k]);
+        sum2 += h * (e * e - e - kValue * kValue * p.pow[k]);
     }
     first = terms.B * D - p.rho * terms.sumCt13to18 + sum1;
     second = sum2;

@@ -38,6 +38,8 @@ struct Aga8SetupTables {
     int8_t densityGroupOfTerm[kAga8Terms];
     int8_t groupB[kAga8Terms];
     int8_t groupK[kAga8Terms];
+    double groupBValue[kAga8Terms];  // groupB and groupK as doubles, for the density functions
+    double groupKValue[kAga8Terms];
     // Ideal-gas coefficients, adjusted: n0_1 - ln(d0), n0_3 - 1; theta_4..theta_7 in K.
     double idealN0[kAga8Components][7];
     double idealTheta[kAga8Components][4];

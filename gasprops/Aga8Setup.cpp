@@ -95,6 +95,8 @@ void SetDensityGroups(Aga8SetupTables& t) {
         if (group == t.densityGroupCount) {
             t.groupB[group] = static_cast<int8_t>(term.b);
             t.groupK[group] = static_cast<int8_t>(term.k);
+            t.groupBValue[group] = term.b;
+            t.groupKValue[group] = term.k;
             ++t.densityGroupCount;
         }
         t.densityGroupOfTerm[n] = static_cast<int8_t>(group);
