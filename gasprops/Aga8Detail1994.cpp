@@ -23,34 +23,46 @@ constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
 
 // Terms 13 to 58 grouped by their density exponents: within a group the density part
-// (b - c k D^k) D^b exp(-c D^k) is the same, so Z needs it once per group.
+// (b - c k D^k) D^b exp(-c D^k) is the same, so Z needs it once per group. The groups are ordered
+// by k (0 where c = 0), then by b, so that each exp(-D^k) multiplies the sum of its groups once.
+constexpr int kExponentials = 5;  // k = 0 (no exponential) to 4
+constexpr int kDensityPowers = 10;
+
 struct DensityGroups {
     int count;
     int groupOfTerm[kAga8Terms];
-    int b[kAga8Terms];          // per group
-    int k[kAga8Terms];          // per group; 0 where c = 0
-    double bValue[kAga8Terms];  // per group: b as a double
-    double ck[kAga8Terms];      // per group: c k
+    int firstOfK[kExponentials + 1];  // groups firstOfK[k] to firstOfK[k + 1] - 1 have that k
+    int b[kAga8Terms];                // per group
+    double bValue[kAga8Terms];        // per group: b as a double
+    double ck[kAga8Terms];            // per group: c k
 };
+
+constexpr int ExponentOfTerm(const Aga8DetailTerm& t) {
+    return t.c != 0 ? t.k : 0;
+}
 
 constexpr DensityGroups MakeDensityGroups() {
     DensityGroups groups{};
-    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const Aga8DetailTerm& t = kAga8DetailTerms[n];
-        const int k = t.c != 0 ? t.k : 0;
-        int g = 0;
-        while (g < groups.count && !(groups.b[g] == t.b && groups.k[g] == k)) {
-            ++g;
+    for (int k = 0; k < kExponentials; ++k) {
+        groups.firstOfK[k] = groups.count;
+        for (int b = 0; b < kDensityPowers; ++b) {
+            bool used = false;
+            for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+                const Aga8DetailTerm& t = kAga8DetailTerms[n];
+                if (t.b == b && ExponentOfTerm(t) == k) {
+                    groups.groupOfTerm[n] = groups.count;
+                    used = true;
+                }
+            }
+            if (used) {
+                groups.b[groups.count] = b;
+                groups.bValue[groups.count] = b;
+                groups.ck[groups.count] = k;
+                ++groups.count;
+            }
         }
-        if (g == groups.count) {
-            groups.b[g] = t.b;
-            groups.k[g] = k;
-            groups.bValue[g] = t.b;
-            groups.ck[g] = t.c * t.k;
-            ++groups.count;
-        }
-        groups.groupOfTerm[n] = g;
     }
+    groups.firstOfK[kExponentials] = groups.count;
     return groups;
 }
 
@@ -386,11 +398,11 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     const double D = data.K3 * rho;
     data.reducedDensity = D;
     data.Dpow[0] = 1.0;
-    for (int k = 1; k < 10; ++k) {
+    for (int k = 1; k < kDensityPowers; ++k) {
         data.Dpow[k] = data.Dpow[k - 1] * D;
     }
     data.expD[0] = 1.0;
-    for (int k = 1; k < 5; ++k) {
+    for (int k = 1; k < kExponentials; ++k) {
         data.expD[k] = std::exp(-data.Dpow[k]);
     }
 }
@@ -398,11 +410,14 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare) {
     double sum = 0.0;
-    for (int g = 0; g < kGroups.count; ++g) {
-        const int k = kGroups.k[g];
-        const double part = (kGroups.bValue[g] - kGroups.ck[g] * data.Dpow[k]) *
-                            data.Dpow[kGroups.b[g]] * data.expD[k];
-        sum += groupCoefficients[g] * part;
+    for (int k = 0; k < kExponentials; ++k) {
+        const double Dk = data.Dpow[k];
+        double sumOfK = 0.0;
+        for (int g = kGroups.firstOfK[k]; g < kGroups.firstOfK[k + 1]; ++g) {
+            sumOfK += groupCoefficients[g] * (kGroups.bValue[g] - kGroups.ck[g] * Dk) *
+                      data.Dpow[kGroups.b[g]];
+        }
+        sum += sumOfK * data.expD[k];
     }
     return sum - data.reducedDensity * virialShare;
 }
@@ -411,12 +426,17 @@ void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
                         const GroupedSum& second, double& firstSum, double& secondSum) {
     double sum1 = 0.0;
     double sum2 = 0.0;
-    for (int g = 0; g < kGroups.count; ++g) {
-        const int k = kGroups.k[g];
-        const double part = (kGroups.bValue[g] - kGroups.ck[g] * data.Dpow[k]) *
-                            data.Dpow[kGroups.b[g]] * data.expD[k];
-        sum1 += first.groupCoefficients[g] * part;
-        sum2 += second.groupCoefficients[g] * part;
+    for (int k = 0; k < kExponentials; ++k) {
+        const double Dk = data.Dpow[k];
+        double sum1OfK = 0.0;
+        double sum2OfK = 0.0;
+        for (int g = kGroups.firstOfK[k]; g < kGroups.firstOfK[k + 1]; ++g) {
+            const double part = (kGroups.bValue[g] - kGroups.ck[g] * Dk) * data.Dpow[kGroups.b[g]];
+            sum1OfK += first.groupCoefficients[g] * part;
+            sum2OfK += second.groupCoefficients[g] * part;
+        }
+        sum1 += sum1OfK * data.expD[k];
+        sum2 += sum2OfK * data.expD[k];
     }
     firstSum = sum1 - data.reducedDensity * first.virialShare;
     secondSum = sum2 - data.reducedDensity * second.virialShare;
