@@ -596,7 +596,11 @@ bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, doub
         Aga8Detail1994Init(data);
     }
     Aga8Detail1994Result& r = data.result;
-    if (!IsWholeComposition(percent, kN)) {
+    // The percentages of the last stored composition were checked and converted already.
+    const bool samePercentages =
+        data.percentagesStored != 0 &&
+        std::memcmp(percent, data.storedPercentages, sizeof data.storedPercentages) == 0;
+    if (!samePercentages && !IsWholeComposition(percent, kN)) {
         r.status = kAga8Detail1994BadComposition;
         r.Zb = r.Zf = r.Df = r.flowingMassDensity = 0.0;
         return false;
@@ -605,8 +609,12 @@ bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, doub
     r.baseTemperature = Tb;
     r.flowingPressure = pf * kPascalPerBar;
     r.flowingTemperature = Tf;
-    for (int i = 0; i < kN; ++i) {
-        r.x[i] = percent[i] / 100.0;
+    if (!samePercentages) {
+        for (int i = 0; i < kN; ++i) {
+            r.x[i] = percent[i] / 100.0;
+        }
+        std::memcpy(data.storedPercentages, percent, sizeof data.storedPercentages);
+        data.percentagesStored = 1;
     }
     return true;
 }
@@ -622,6 +630,7 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
     data.cachedZb = 0.0;
     data.cachedBaseStatus = kAga8Detail1994Ok;
     data.Tr = 0.0;
+    data.percentagesStored = 0;
     data.termsValid = 0;
     data.idealCpValid = 0;
     std::memset(data.xList, 0, sizeof data.xList);

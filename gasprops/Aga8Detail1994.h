@@ -66,6 +66,10 @@ struct Aga8Detail1994Data {
     // been made, and the base state of the last base-state solve with its outcome.
     uint8_t characterised;
     double characterisedFractions[kAga8Components];
+    // The mole percentages last stored in the result record (checked and converted), while
+    // percentagesStored is set.
+    uint8_t percentagesStored;
+    double storedPercentages[kAga8Components];
     double cachedBasePressure;     // Pa
     double cachedBaseTemperature;  // K
     double cachedZb;
