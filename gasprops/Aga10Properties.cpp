@@ -145,6 +145,7 @@ void Aga10HeatCapacities(Aga8Detail1994Data& data) {
         data.idealCpValid = 1;
     }
     const double cp0 = data.idealCp;
+    TemperatureDerivativeTerms(data);
     // dZ/dT at Df first, while the solve's last evaluation (at Df) is current; the values of Df
     // are brought back after the integral instead of being computed again.
     if (data.reducedDensity != data.K3 * Df) {

@@ -371,27 +371,45 @@ void TemperatureTerms(Aga8Detail1994Data& data) {
         ReducedTemperaturePowers(data);
     }
     for (int g = 0; g < kGroups.count; ++g) {
-        data.groupCstar[g] = data.groupFirst[g] = data.groupSecond[g] = 0.0;
+        data.groupCstar[g] = 0.0;
     }
-    data.sumCstarVirial = data.sumFirstVirial = data.sumSecondVirial = 0.0;
+    data.sumCstarVirial = 0.0;
     for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const double u = data.u[n];
-        const double C = data.termFactor[n] * InversePower(data.Trpow, data.TrpowInverse, u);
-        const double first = -u * C;
-        const double second = u * (u + 1.0) * C;
-        const int g = kGroups.groupOfTerm[n];
+        const double C =
+            data.termFactor[n] * InversePower(data.Trpow, data.TrpowInverse, data.u[n]);
         data.Cstar[n] = C;
-        data.groupCstar[g] += C;
-        data.groupFirst[g] += first;
-        data.groupSecond[g] += second;
+        data.groupCstar[kGroups.groupOfTerm[n]] += C;
         if (n < kAga8VirialTerms) {
             data.sumCstarVirial += C;
-            data.sumFirstVirial += first;
-            data.sumSecondVirial += second;
         }
     }
     data.termsT = data.T;
     data.termsValid = 1;
+    data.derivativeTermsValid = 0;
+}
+
+void TemperatureDerivativeTerms(Aga8Detail1994Data& data) {
+    if (data.derivativeTermsValid != 0) {
+        return;
+    }
+    for (int g = 0; g < kGroups.count; ++g) {
+        data.groupFirst[g] = data.groupSecond[g] = 0.0;
+    }
+    data.sumFirstVirial = data.sumSecondVirial = 0.0;
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        const double u = data.u[n];
+        const double C = data.Cstar[n];
+        const double first = -u * C;
+        const double second = u * (u + 1.0) * C;
+        const int g = kGroups.groupOfTerm[n];
+        data.groupFirst[g] += first;
+        data.groupSecond[g] += second;
+        if (n < kAga8VirialTerms) {
+            data.sumFirstVirial += first;
+            data.sumSecondVirial += second;
+        }
+    }
+    data.derivativeTermsValid = 1;
 }
 
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
@@ -560,6 +578,7 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
         LoadComponentParameters(data);
         MixtureParameters(data);
         data.termsValid = 0;
+        data.derivativeTermsValid = 0;
         data.idealCpValid = 0;
     }
     if (changed || r.basePressure != data.cachedBasePressure ||
@@ -632,6 +651,7 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
     data.Tr = 0.0;
     data.percentagesStored = 0;
     data.termsValid = 0;
+    data.derivativeTermsValid = 0;
     data.idealCpValid = 0;
     std::memset(data.xList, 0, sizeof data.xList);
     aga8detail1994::LoadEquationTables(data);

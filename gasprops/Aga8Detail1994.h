@@ -128,12 +128,14 @@ struct Aga8Detail1994Data {
     double virialTerms[kAga8VirialTerms];
     double groupCstar[kAga8Terms];
     double sumCstarVirial;
-    // The same sums of -u_n C*_n and u_n (u_n + 1) C*_n, for the temperature derivatives of Z
-    // (AGA Report No. 10 step).
+    // The same sums of -u_n C*_n and u_n (u_n + 1) C*_n, for the temperature derivatives of Z,
+    // formed from C*_n by the AGA Report No. 10 step (TemperatureDerivativeTerms); they belong to
+    // the current temperature terms while derivativeTermsValid is set.
     double groupFirst[kAga8Terms];
     double sumFirstVirial;
     double groupSecond[kAga8Terms];
     double sumSecondVirial;
+    uint8_t derivativeTermsValid;
     double termsT;
     uint8_t termsValid;
 
@@ -197,6 +199,10 @@ bool CompositionChanged(Aga8Detail1994Data& data);
 void LoadComponentParameters(Aga8Detail1994Data& data);
 void MixtureParameters(Aga8Detail1994Data& data);
 void TemperatureTerms(Aga8Detail1994Data& data);
+// The sums of the temperature derivatives of C*_n per group (groupFirst, groupSecond) and over
+// n = 13 to 18, from the C*_n of the last TemperatureTerms, when they are not yet formed for
+// them; the property step calls it.
+void TemperatureDerivativeTerms(Aga8Detail1994Data& data);
 void VirialCoefficient(Aga8Detail1994Data& data);
 void TemperaturePowers(Aga8Detail1994Data& data);
 void ReducedTemperaturePowers(Aga8Detail1994Data& data);
