@@ -68,6 +68,38 @@ constexpr DensityGroups MakeDensityGroups() {
 
 constexpr DensityGroups kGroups = MakeDensityGroups();
 
+// Sum over the groups with exponential exp(-D^K) of coefficient times (b - c k D^K) D^b, in group
+// order; the group range and exponents are constants, so the loop is laid out in full.
+template <int K>
+double SumOfExponential(const double* groupCoefficients, const double* Dpow) {
+    constexpr int first = kGroups.firstOfK[K];
+    constexpr int last = kGroups.firstOfK[K + 1];
+    const double Dk = Dpow[K];
+    double sum = 0.0;
+    for (int g = first; g < last; ++g) {
+        sum += groupCoefficients[g] * (kGroups.bValue[g] - kGroups.ck[g] * Dk) * Dpow[kGroups.b[g]];
+    }
+    return sum;
+}
+
+// SumOfExponential for two coefficient sets at once, each times exp(-D^K) added to its sum.
+template <int K>
+void AddSumsOfExponential(const Aga8Detail1994Data& data, const GroupedSum& first,
+                          const GroupedSum& second, double& sum1, double& sum2) {
+    constexpr int firstGroup = kGroups.firstOfK[K];
+    constexpr int lastGroup = kGroups.firstOfK[K + 1];
+    const double Dk = data.Dpow[K];
+    double sum1OfK = 0.0;
+    double sum2OfK = 0.0;
+    for (int g = firstGroup; g < lastGroup; ++g) {
+        const double part = (kGroups.bValue[g] - kGroups.ck[g] * Dk) * data.Dpow[kGroups.b[g]];
+        sum1OfK += first.groupCoefficients[g] * part;
+        sum2OfK += second.groupCoefficients[g] * part;
+    }
+    sum1 += sum1OfK * data.expD[K];
+    sum2 += sum2OfK * data.expD[K];
+}
+
 // How far the half-power tables of a temperature are read by the terms first to last - 1: up to
 // (sqrt T)^up for the exponents u_n below zero, (1/sqrt T)^down for those above.
 struct HalfPowerReach {
@@ -428,15 +460,11 @@ void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare) {
     double sum = 0.0;
-    for (int k = 0; k < kExponentials; ++k) {
-        const double Dk = data.Dpow[k];
-        double sumOfK = 0.0;
-        for (int g = kGroups.firstOfK[k]; g < kGroups.firstOfK[k + 1]; ++g) {
-            sumOfK += groupCoefficients[g] * (kGroups.bValue[g] - kGroups.ck[g] * Dk) *
-                      data.Dpow[kGroups.b[g]];
-        }
-        sum += sumOfK * data.expD[k];
-    }
+    sum += SumOfExponential<0>(groupCoefficients, data.Dpow) * data.expD[0];
+    sum += SumOfExponential<1>(groupCoefficients, data.Dpow) * data.expD[1];
+    sum += SumOfExponential<2>(groupCoefficients, data.Dpow) * data.expD[2];
+    sum += SumOfExponential<3>(groupCoefficients, data.Dpow) * data.expD[3];
+    sum += SumOfExponential<4>(groupCoefficients, data.Dpow) * data.expD[4];
     return sum - data.reducedDensity * virialShare;
 }
 
@@ -444,18 +472,11 @@ void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
                         const GroupedSum& second, double& firstSum, double& secondSum) {
     double sum1 = 0.0;
     double sum2 = 0.0;
-    for (int k = 0; k < kExponentials; ++k) {
-        const double Dk = data.Dpow[k];
-        double sum1OfK = 0.0;
-        double sum2OfK = 0.0;
-        for (int g = kGroups.firstOfK[k]; g < kGroups.firstOfK[k + 1]; ++g) {
-            const double part = (kGroups.bValue[g] - kGroups.ck[g] * Dk) * data.Dpow[kGroups.b[g]];
-            sum1OfK += first.groupCoefficients[g] * part;
-            sum2OfK += second.groupCoefficients[g] * part;
-        }
-        sum1 += sum1OfK * data.expD[k];
-        sum2 += sum2OfK * data.expD[k];
-    }
+    AddSumsOfExponential<0>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<1>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<2>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<3>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<4>(data, first, second, sum1, sum2);
     firstSum = sum1 - data.reducedDensity * first.virialShare;
     secondSum = sum2 - data.reducedDensity * second.virialShare;
 }
