@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int kMaxB = 10;  // rho^0 to rho^9
-constexpr int kMaxK = 5;   // exp(-rho^1) to exp(-rho^4)
+constexpr int kMaxB = kAga8DensityPowers;        // rho^0 to rho^9
+constexpr int kMaxK = kAga8DensityExponentials;  // exp(-rho^1) to exp(-rho^4)
 
 struct DensityPowers {
     double rho;
@@ -52,11 +52,14 @@ double Aga8ZAtDensity(const Aga8DensityTerms& terms, double D) {
     const Aga8SetupTables& t = gAga8Setup;
     const DensityPowers p = PowersAt(terms.K3, D);
     double sum = 0.0;
-    for (int g = 0; g < t.densityGroupCount; ++g) {
-        const int b = t.groupB[g];
-        const int k = t.groupK[g];
-        sum += terms.group[g] * (t.groupBValue[g] - t.groupKValue[g] * p.pow[k]) * p.pow[b] *
-               p.expK[k];
+    for (int k = 0; k < kMaxK; ++k) {
+        const double rhoK = p.pow[k];
+        double sumOfK = 0.0;
+        for (int g = t.groupFirstOfK[k]; g < t.groupFirstOfK[k + 1]; ++g) {
+            sumOfK +=
+                terms.group[g] * (t.groupBValue[g] - t.groupKValue[g] * rhoK) * p.pow[t.groupB[g]];
+        }
+        sum += sumOfK * p.expK[k];
     }
     return 1.0 + terms.B * D - p.rho * terms.sumCt13to18 + sum;
 }
