@@ -19,13 +19,15 @@ struct DensityPowers {
 DensityPowers PowersAt(double K3, double D) {
     DensityPowers p;
     p.rho = K3 * D;
+    // The exponentials need the first four powers only: they start before the higher powers.
     p.pow[0] = 1.0;
-    for (int k = 1; k < kMaxB; ++k) {
-        p.pow[k] = p.pow[k - 1] * p.rho;
-    }
     p.expK[0] = 1.0;
     for (int k = 1; k < kMaxK; ++k) {
+        p.pow[k] = p.pow[k - 1] * p.rho;
         p.expK[k] = std::exp(-p.pow[k]);
+    }
+    for (int k = kMaxK; k < kMaxB; ++k) {
+        p.pow[k] = p.pow[k - 1] * p.rho;
     }
     return p;
 }

@@ -447,13 +447,15 @@ void TemperatureDerivativeTerms(Aga8Detail1994Data& data) {
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     const double D = data.K3 * rho;
     data.reducedDensity = D;
+    // The exponentials need the first four powers only: they start before the higher powers.
     data.Dpow[0] = 1.0;
-    for (int k = 1; k < kDensityPowers; ++k) {
-        data.Dpow[k] = data.Dpow[k - 1] * D;
-    }
     data.expD[0] = 1.0;
     for (int k = 1; k < kExponentials; ++k) {
+        data.Dpow[k] = data.Dpow[k - 1] * D;
         data.expD[k] = std::exp(-data.Dpow[k]);
+    }
+    for (int k = kExponentials; k < kDensityPowers; ++k) {
+        data.Dpow[k] = data.Dpow[k - 1] * D;
     }
 }
 
