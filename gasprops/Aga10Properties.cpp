@@ -7,13 +7,11 @@
 #include "GasInputChecks.h"
 #include "tables/aga10_ideal_gas_cp.h"
 #include "tables/aga8_detail_constants.h"
-#include "tables/aga8_detail_table4_terms.h"
 
 namespace aga8detail1994 {
 
 namespace {
 
-constexpr int kFirstDensityTerm = 12;  // index of term n = 13
 constexpr double kJoulePerCalorie = 4.184;
 constexpr double kPascalPerBar = 100000.0;
 
@@ -80,20 +78,8 @@ double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
             own.expD[k] = std::exp(-own.Dpow[k]);
         }
     }
-    const double* Dpow = own.Dpow;
-    const double* expD = own.expD;
-    double derivative = 0.0;
-    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const Aga8DetailTerm& t = kAga8DetailTerms[n];
-        const double Dk = t.c != 0 ? Dpow[t.k] : 0.0;
-        const double e = t.c != 0 ? expD[t.k] : 1.0;
-        const double inner = t.b - t.c * t.k * Dk;
-        double term = Dpow[t.b - 1] * e * (inner * inner - t.c * t.k * t.k * Dk);
-        if (n < kAga8VirialTerms) {
-            term -= 1.0;
-        }
-        derivative += data.Cstar[n] * term;
-    }
+    const double derivative =
+        GroupedDensityDerivativeSum(own.Dpow, own.expD, data.groupCstar, data.sumCstarVirial);
     data.dZdrho = data.B + data.K3 * derivative;
     return data.dZdrho;
 }

@@ -483,6 +483,22 @@ void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
     secondSum = sum2 - data.reducedDensity * second.virialShare;
 }
 
+double GroupedDensityDerivativeSum(const double* Dpow, const double* expD,
+                                   const double* groupCoefficients, double virialShare) {
+    double sum = 0.0;
+    for (int k = 0; k < kExponentials; ++k) {
+        const double Dk = Dpow[k];
+        double sumOfK = 0.0;
+        for (int g = kGroups.firstOfK[k]; g < kGroups.firstOfK[k + 1]; ++g) {
+            const double inner = kGroups.bValue[g] - kGroups.ck[g] * Dk;
+            sumOfK += groupCoefficients[g] * Dpow[kGroups.b[g] - 1] *
+                      (inner * inner - kGroups.ck[g] * k * Dk);
+        }
+        sum += sumOfK * expD[k];
+    }
+    return sum - virialShare;
+}
+
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
     ReducedDensityPowers(data, rho);
     data.Z = 1.0 + data.B * rho + GroupedDensitySum(data, data.groupCstar, data.sumCstarVirial);

@@ -217,6 +217,11 @@ double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
 // current reduced-density values.
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare);
+// Sum over the groups of terms 13 to 58 of coefficient[g] times the derivative with respect to D
+// of the group's D times density part, D^(b-1) exp(-c D^k) ((b - c k D^k)^2 - c k^2 D^k), minus
+// virialShare (the terms 13 to 18), for the given reduced-density powers and exponentials.
+double GroupedDensityDerivativeSum(const double* Dpow, const double* expD,
+                                   const double* groupCoefficients, double virialShare);
 // The coefficients of one grouped sum: per group, and the share of the terms 13 to 18.
 struct GroupedSum {
     const double* groupCoefficients;
