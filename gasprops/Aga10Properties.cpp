@@ -1,18 +1,17 @@
 #include "Aga10Properties.h"
 
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 
 #include "GasInputChecks.h"
 #include "tables/aga10_ideal_gas_cp.h"
 #include "tables/aga8_detail_constants.h"
-#include "tables/aga8_detail_table4_terms.h"
 
 namespace aga8detail1994 {
 
 namespace {
 
-constexpr int kFirstDensityTerm = 12;  // index of term n = 13
 constexpr double kJoulePerCalorie = 4.184;
 constexpr double kPascalPerBar = 100000.0;
 
@@ -21,6 +20,27 @@ constexpr double kGaussNodes[5] = {0.1488743389816312, 0.4333953941292472, 0.679
                                    0.8650633666889845, 0.9739065285171717};
 constexpr double kGaussWeights[5] = {0.2955242247147529, 0.2692667193099963, 0.2190863625159820,
                                      0.1494513491505806, 0.0666713443086881};
+
+// The reduced-density values of one density (D, its powers and exponentials), kept while the
+// object's values serve other densities.
+struct ReducedDensityValues {
+    double D;
+    double Dpow[10];
+    double expD[5];
+
+    static ReducedDensityValues Of(const Aga8Detail1994Data& data) {
+        ReducedDensityValues values{};
+        values.D = data.reducedDensity;
+        std::memcpy(values.Dpow, data.Dpow, sizeof values.Dpow);
+        std::memcpy(values.expD, data.expD, sizeof values.expD);
+        return values;
+    }
+    void restore(Aga8Detail1994Data& data) const {
+        data.reducedDensity = D;
+        std::memcpy(data.Dpow, Dpow, sizeof Dpow);
+        std::memcpy(data.expD, expD, sizeof expD);
+    }
+};
 
 // coefficient ((theta/T)/sinh(theta/T))^2; 0 for an absent term (coefficient 0).
 double SinhTerm(double coefficient, double theta, double T) {
@@ -45,29 +65,21 @@ double CoshTerm(double coefficient, double theta, double T) {
 }  // namespace
 
 double ZDensityDerivative(Aga8Detail1994Data& data, double rho) {
-    const double D = data.K3 * rho;
-    double Dpow[10];
-    Dpow[0] = 1.0;
-    for (int k = 1; k < 10; ++k) {
-        Dpow[k] = Dpow[k - 1] * D;
-    }
-    double expD[5];
-    expD[0] = 1.0;
-    for (int k = 1; k < 5; ++k) {
-        expD[k] = std::exp(-Dpow[k]);
-    }
-    double derivative = 0.0;
-    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const Aga8DetailTerm& t = kAga8DetailTerms[n];
-        const double Dk = t.c != 0 ? Dpow[t.k] : 0.0;
-        const double e = t.c != 0 ? expD[t.k] : 1.0;
-        const double inner = t.b - t.c * t.k * Dk;
-        double term = Dpow[t.b - 1] * e * (inner * inner - t.c * t.k * t.k * Dk);
-        if (n < kAga8VirialTerms) {
-            term -= 1.0;
+    ReducedDensityValues own = ReducedDensityValues::Of(data);
+    if (own.D != data.K3 * rho) {
+        // Another density is current: the object's values stay as they are.
+        own.D = data.K3 * rho;
+        own.Dpow[0] = 1.0;
+        for (int k = 1; k < 10; ++k) {
+            own.Dpow[k] = own.Dpow[k - 1] * own.D;
         }
-        derivative += data.Cstar[n] * term;
+        own.expD[0] = 1.0;
+        for (int k = 1; k < 5; ++k) {
+            own.expD[k] = std::exp(-own.Dpow[k]);
+        }
     }
+    const double derivative =
+        GroupedDensityDerivativeSum(own.Dpow, own.expD, data.groupCstar, data.sumCstarVirial);
     data.dZdrho = data.B + data.K3 * derivative;
     return data.dZdrho;
 }
@@ -82,6 +94,15 @@ double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho) {
     const double sum = GroupedDensitySum(data, data.groupSecond, data.sumSecondVirial);
     data.d2ZdT2 = rho * data.d2BdT2 + sum / (data.T * data.T);
     return data.d2ZdT2;
+}
+
+void TemperatureDerivatives(Aga8Detail1994Data& data, double rho) {
+    double first = 0.0;
+    double second = 0.0;
+    GroupedDensitySums(data, {data.groupFirst, data.sumFirstVirial},
+                       {data.groupSecond, data.sumSecondVirial}, first, second);
+    data.dZdT = rho * data.dBdT + first / data.T;
+    data.d2ZdT2 = rho * data.d2BdT2 + second / (data.T * data.T);
 }
 
 double IdealGasHeatCapacity(const Aga8Detail1994Data& data) {
@@ -110,19 +131,26 @@ void Aga10HeatCapacities(Aga8Detail1994Data& data) {
         data.idealCpValid = 1;
     }
     const double cp0 = data.idealCp;
+    TemperatureDerivativeTerms(data);
+    // dZ/dT at Df first, while the solve's last evaluation (at Df) is current; the values of Df
+    // are brought back after the integral instead of being computed again.
+    if (data.reducedDensity != data.K3 * Df) {
+        ReducedDensityPowers(data, Df);
+    }
+    const double dZdT = ZTemperatureDerivative(data, Df);
+    const ReducedDensityValues atDf = ReducedDensityValues::Of(data);
     double sum = 0.0;
     for (int k = 0; k < 5; ++k) {
         for (double sign : {1.0, -1.0}) {
             const double rho = Df * (1.0 + sign * kGaussNodes[k]) / 2.0;
             ReducedDensityPowers(data, rho);
-            const double first = ZTemperatureDerivative(data, rho);
-            const double second = ZSecondTemperatureDerivative(data, rho);
-            sum += kGaussWeights[k] * (2.0 * first + T * second) / rho;
+            TemperatureDerivatives(data, rho);
+            sum += kGaussWeights[k] * (2.0 * data.dZdT + T * data.d2ZdT2) / rho;
         }
     }
     const double integral = sum * Df / 2.0;
-    ReducedDensityPowers(data, Df);
-    const double dZdT = ZTemperatureDerivative(data, Df);
+    atDf.restore(data);
+    data.dZdT = dZdT;
     const double R = kAga8GasConstant;
     const double cv = cp0 - R * (1.0 + T * integral);
     const double numerator = r.Zf + T * dZdT;

@@ -17,6 +17,8 @@ double ZDensityDerivative(Aga8Detail1994Data& data, double rho);
 // be current (ReducedDensityPowers). Stored in data.dZdT and data.d2ZdT2.
 double ZTemperatureDerivative(Aga8Detail1994Data& data, double rho);
 double ZSecondTemperatureDerivative(Aga8Detail1994Data& data, double rho);
+// Both of them in one pass over the density terms, with the same results.
+void TemperatureDerivatives(Aga8Detail1994Data& data, double rho);
 
 // Molar ideal-gas cp0 (J/(mol K)) of the result record's composition at the flowing
 // temperature; components whose fraction is not above zero are left out.

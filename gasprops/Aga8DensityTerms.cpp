@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int kMaxB = 10;  // rho^0 to rho^9
-constexpr int kMaxK = 5;   // exp(-rho^1) to exp(-rho^4)
+constexpr int kMaxB = kAga8DensityPowers;        // rho^0 to rho^9
+constexpr int kMaxK = kAga8DensityExponentials;  // exp(-rho^1) to exp(-rho^4)
 
 struct DensityPowers {
     double rho;
@@ -19,13 +19,15 @@ struct DensityPowers {
 DensityPowers PowersAt(double K3, double D) {
     DensityPowers p;
     p.rho = K3 * D;
+    // The exponentials need the first four powers only: they start before the higher powers.
     p.pow[0] = 1.0;
-    for (int k = 1; k < kMaxB; ++k) {
-        p.pow[k] = p.pow[k - 1] * p.rho;
-    }
     p.expK[0] = 1.0;
     for (int k = 1; k < kMaxK; ++k) {
+        p.pow[k] = p.pow[k - 1] * p.rho;
         p.expK[k] = std::exp(-p.pow[k]);
+    }
+    for (int k = kMaxK; k < kMaxB; ++k) {
+        p.pow[k] = p.pow[k - 1] * p.rho;
     }
     return p;
 }
@@ -52,10 +54,14 @@ double Aga8ZAtDensity(const Aga8DensityTerms& terms, double D) {
     const Aga8SetupTables& t = gAga8Setup;
     const DensityPowers p = PowersAt(terms.K3, D);
     double sum = 0.0;
-    for (int g = 0; g < t.densityGroupCount; ++g) {
-        const int b = t.groupB[g];
-        const int k = t.groupK[g];
-        sum += terms.group[g] * (b - k * p.pow[k]) * p.pow[b] * p.expK[k];
+    for (int k = 0; k < kMaxK; ++k) {
+        const double rhoK = p.pow[k];
+        double sumOfK = 0.0;
+        for (int g = t.groupFirstOfK[k]; g < t.groupFirstOfK[k + 1]; ++g) {
+            sumOfK +=
+                terms.group[g] * (t.groupBValue[g] - t.groupKValue[g] * rhoK) * p.pow[t.groupB[g]];
+        }
+        sum += sumOfK * p.expK[k];
     }
     return 1.0 + terms.B * D - p.rho * terms.sumCt13to18 + sum;
 }
@@ -70,9 +76,10 @@ void Aga8DensityDerivatives(const Aga8DensityTerms& terms, double D, double& fir
         const int b = t.groupB[g];
         const int k = t.groupK[g];
         const double h = terms.group[g] * p.pow[b] * p.expK[k];
-        const double e = b - k * p.pow[k];
+        const double kValue = t.groupKValue[g];
+        const double e = t.groupBValue[g] - kValue * p.pow[k];
         sum1 += e * h;
-        sum2 += h * (e * e - e - k * k * p.pow[k]);
+        sum2 += h * (e * e - e - kValue * kValue * p.pow[k]);
     }
     first = terms.B * D - p.rho * terms.sumCt13to18 + sum1;
     second = sum2;

@@ -23,36 +23,109 @@ constexpr double kPascalPerBar = 100000.0;
 constexpr double kMPaPerPascal = 1.0e-6;
 
 // Terms 13 to 58 grouped by their density exponents: within a group the density part
-// (b - c k D^k) D^b exp(-c D^k) is the same, so Z needs it once per group.
+// (b - c k D^k) D^b exp(-c D^k) is the same, so Z needs it once per group. The groups are ordered
+// by k (0 where c = 0), then by b, so that each exp(-D^k) multiplies the sum of its groups once.
+constexpr int kExponentials = 5;  // k = 0 (no exponential) to 4
+constexpr int kDensityPowers = 10;
+
 struct DensityGroups {
     int count;
     int groupOfTerm[kAga8Terms];
-    int b[kAga8Terms];      // per group
-    int k[kAga8Terms];      // per group; 0 where c = 0
-    double ck[kAga8Terms];  // per group: c k
+    int firstOfK[kExponentials + 1];  // groups firstOfK[k] to firstOfK[k + 1] - 1 have that k
+    int b[kAga8Terms];                // per group
+    double bValue[kAga8Terms];        // per group: b as a double
+    double ck[kAga8Terms];            // per group: c k
 };
+
+constexpr int ExponentOfTerm(const Aga8DetailTerm& t) {
+    return t.c != 0 ? t.k : 0;
+}
 
 constexpr DensityGroups MakeDensityGroups() {
     DensityGroups groups{};
-    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const Aga8DetailTerm& t = kAga8DetailTerms[n];
-        const int k = t.c != 0 ? t.k : 0;
-        int g = 0;
-        while (g < groups.count && !(groups.b[g] == t.b && groups.k[g] == k)) {
-            ++g;
+    for (int k = 0; k < kExponentials; ++k) {
+        groups.firstOfK[k] = groups.count;
+        for (int b = 0; b < kDensityPowers; ++b) {
+            bool used = false;
+            for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+                const Aga8DetailTerm& t = kAga8DetailTerms[n];
+                if (t.b == b && ExponentOfTerm(t) == k) {
+                    groups.groupOfTerm[n] = groups.count;
+                    used = true;
+                }
+            }
+            if (used) {
+                groups.b[groups.count] = b;
+                groups.bValue[groups.count] = b;
+                groups.ck[groups.count] = k;
+                ++groups.count;
+            }
         }
-        if (g == groups.count) {
-            groups.b[g] = t.b;
-            groups.k[g] = k;
-            groups.ck[g] = t.c * t.k;
-            ++groups.count;
-        }
-        groups.groupOfTerm[n] = g;
     }
+    groups.firstOfK[kExponentials] = groups.count;
     return groups;
 }
 
 constexpr DensityGroups kGroups = MakeDensityGroups();
+
+// Sum over the groups with exponential exp(-D^K) of coefficient times (b - c k D^K) D^b, in group
+// order; the group range and exponents are constants, so the loop is laid out in full.
+template <int K>
+double SumOfExponential(const double* groupCoefficients, const double* Dpow) {
+    constexpr int first = kGroups.firstOfK[K];
+    constexpr int last = kGroups.firstOfK[K + 1];
+    const double Dk = Dpow[K];
+    double sum = 0.0;
+    for (int g = first; g < last; ++g) {
+        sum += groupCoefficients[g] * (kGroups.bValue[g] - kGroups.ck[g] * Dk) * Dpow[kGroups.b[g]];
+    }
+    return sum;
+}
+
+// SumOfExponential for two coefficient sets at once, each times exp(-D^K) added to its sum.
+template <int K>
+void AddSumsOfExponential(const Aga8Detail1994Data& data, const GroupedSum& first,
+                          const GroupedSum& second, double& sum1, double& sum2) {
+    constexpr int firstGroup = kGroups.firstOfK[K];
+    constexpr int lastGroup = kGroups.firstOfK[K + 1];
+    const double Dk = data.Dpow[K];
+    double sum1OfK = 0.0;
+    double sum2OfK = 0.0;
+    for (int g = firstGroup; g < lastGroup; ++g) {
+        const double part = (kGroups.bValue[g] - kGroups.ck[g] * Dk) * data.Dpow[kGroups.b[g]];
+        sum1OfK += first.groupCoefficients[g] * part;
+        sum2OfK += second.groupCoefficients[g] * part;
+    }
+    sum1 += sum1OfK * data.expD[K];
+    sum2 += sum2OfK * data.expD[K];
+}
+
+// How far the half-power tables of a temperature are read by the terms first to last - 1: up to
+// (sqrt T)^up for the exponents u_n below zero, (1/sqrt T)^down for those above.
+struct HalfPowerReach {
+    int up;
+    int down;
+};
+
+constexpr HalfPowerReach ReachOfTerms(int first, int last) {
+    HalfPowerReach reach{};
+    for (int n = first; n < last; ++n) {
+        const int index = static_cast<int>(2.0 * kAga8DetailTerms[n].u);
+        if (index > reach.down) {
+            reach.down = index;
+        }
+        if (-index > reach.up) {
+            reach.up = -index;
+        }
+    }
+    return reach;
+}
+
+constexpr HalfPowerReach kVirialReach = ReachOfTerms(0, kAga8VirialTerms);
+constexpr HalfPowerReach kDensityTermReach = ReachOfTerms(kFirstDensityTerm, kAga8Terms);
+static_assert(kDensityTermReach.down < kAga8HalfPowers && kDensityTermReach.up < kAga8HalfPowers &&
+                  kVirialReach.down < kAga8HalfPowers && kVirialReach.up < kAga8HalfPowers,
+              "half-power tables too short");
 
 // The product B*_nij of the switch factors of virial term n (index `term`) for the components
 // a and b, whose G_ij is Gpair.
@@ -283,18 +356,21 @@ void MixtureParameters(Aga8Detail1994Data& data) {
     data.G = G;
     data.Q2 = Q * Q;
     data.F = F;
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        data.termFactor[n] = data.a[n] * DensityTermSwitch(data, n);
+    }
 }
 
 void TemperaturePowers(Aga8Detail1994Data& data) {
     const double root = std::sqrt(data.T);
-    FillHalfPowers(root, data.Tpow);
-    FillHalfPowers(1.0 / root, data.TpowInverse);
+    FillHalfPowers(root, data.Tpow, kVirialReach.up);
+    FillHalfPowers(1.0 / root, data.TpowInverse, kVirialReach.down);
 }
 
 void ReducedTemperaturePowers(Aga8Detail1994Data& data) {
     const double root = std::sqrt(data.Tr);
-    FillHalfPowers(root, data.Trpow);
-    FillHalfPowers(1.0 / root, data.TrpowInverse);
+    FillHalfPowers(root, data.Trpow, kDensityTermReach.up);
+    FillHalfPowers(1.0 / root, data.TrpowInverse, kDensityTermReach.down);
 }
 
 void VirialCoefficient(Aga8Detail1994Data& data) {
@@ -327,55 +403,100 @@ void TemperatureTerms(Aga8Detail1994Data& data) {
         ReducedTemperaturePowers(data);
     }
     for (int g = 0; g < kGroups.count; ++g) {
-        data.groupCstar[g] = data.groupFirst[g] = data.groupSecond[g] = 0.0;
+        data.groupCstar[g] = 0.0;
     }
-    data.sumCstarVirial = data.sumFirstVirial = data.sumSecondVirial = 0.0;
+    data.sumCstarVirial = 0.0;
     for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
-        const double u = data.u[n];
         const double C =
-            data.a[n] * DensityTermSwitch(data, n) * InversePower(data.Trpow, data.TrpowInverse, u);
-        const double first = -u * C;
-        const double second = u * (u + 1.0) * C;
-        const int g = kGroups.groupOfTerm[n];
+            data.termFactor[n] * InversePower(data.Trpow, data.TrpowInverse, data.u[n]);
         data.Cstar[n] = C;
-        data.groupCstar[g] += C;
-        data.groupFirst[g] += first;
-        data.groupSecond[g] += second;
+        data.groupCstar[kGroups.groupOfTerm[n]] += C;
         if (n < kAga8VirialTerms) {
             data.sumCstarVirial += C;
-            data.sumFirstVirial += first;
-            data.sumSecondVirial += second;
         }
     }
     data.termsT = data.T;
     data.termsValid = 1;
+    data.derivativeTermsValid = 0;
+}
+
+void TemperatureDerivativeTerms(Aga8Detail1994Data& data) {
+    if (data.derivativeTermsValid != 0) {
+        return;
+    }
+    for (int g = 0; g < kGroups.count; ++g) {
+        data.groupFirst[g] = data.groupSecond[g] = 0.0;
+    }
+    data.sumFirstVirial = data.sumSecondVirial = 0.0;
+    for (int n = kFirstDensityTerm; n < kAga8Terms; ++n) {
+        const double u = data.u[n];
+        const double C = data.Cstar[n];
+        const double first = -u * C;
+        const double second = u * (u + 1.0) * C;
+        const int g = kGroups.groupOfTerm[n];
+        data.groupFirst[g] += first;
+        data.groupSecond[g] += second;
+        if (n < kAga8VirialTerms) {
+            data.sumFirstVirial += first;
+            data.sumSecondVirial += second;
+        }
+    }
+    data.derivativeTermsValid = 1;
 }
 
 void ReducedDensityPowers(Aga8Detail1994Data& data, double rho) {
     const double D = data.K3 * rho;
     data.reducedDensity = D;
+    // The exponentials need the first four powers only: they start before the higher powers.
     data.Dpow[0] = 1.0;
-    for (int k = 1; k < 10; ++k) {
-        data.Dpow[k] = data.Dpow[k - 1] * D;
-    }
     data.expD[0] = 1.0;
-    for (int k = 1; k < 5; ++k) {
+    for (int k = 1; k < kExponentials; ++k) {
+        data.Dpow[k] = data.Dpow[k - 1] * D;
         data.expD[k] = std::exp(-data.Dpow[k]);
     }
-    for (int g = 0; g < kGroups.count; ++g) {
-        const int k = kGroups.k[g];
-        data.groupDensityPart[g] =
-            (kGroups.b[g] - kGroups.ck[g] * data.Dpow[k]) * data.Dpow[kGroups.b[g]] * data.expD[k];
+    for (int k = kExponentials; k < kDensityPowers; ++k) {
+        data.Dpow[k] = data.Dpow[k - 1] * D;
     }
 }
 
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare) {
     double sum = 0.0;
-    for (int g = 0; g < kGroups.count; ++g) {
-        sum += groupCoefficients[g] * data.groupDensityPart[g];
-    }
+    sum += SumOfExponential<0>(groupCoefficients, data.Dpow) * data.expD[0];
+    sum += SumOfExponential<1>(groupCoefficients, data.Dpow) * data.expD[1];
+    sum += SumOfExponential<2>(groupCoefficients, data.Dpow) * data.expD[2];
+    sum += SumOfExponential<3>(groupCoefficients, data.Dpow) * data.expD[3];
+    sum += SumOfExponential<4>(groupCoefficients, data.Dpow) * data.expD[4];
     return sum - data.reducedDensity * virialShare;
+}
+
+void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
+                        const GroupedSum& second, double& firstSum, double& secondSum) {
+    double sum1 = 0.0;
+    double sum2 = 0.0;
+    AddSumsOfExponential<0>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<1>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<2>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<3>(data, first, second, sum1, sum2);
+    AddSumsOfExponential<4>(data, first, second, sum1, sum2);
+    firstSum = sum1 - data.reducedDensity * first.virialShare;
+    secondSum = sum2 - data.reducedDensity * second.virialShare;
+}
+
+double GroupedDensityDerivativeSum(const double* Dpow, const double* expD,
+                                   const double* groupCoefficients, double virialShare) {
+    double sum = 0.0;
+    for (int k = 0; k < kExponentials; ++k) {
+        const double Dk = Dpow[k];
+        double sumOfK = 0.0;
+        for (int g = kGroups.firstOfK[k]; g < kGroups.firstOfK[k + 1]; ++g) {
+            const double inner = kGroups.bValue[g] - kGroups.ck[g] * Dk;
+            sumOfK += groupCoefficients[g] * Dpow[kGroups.b[g] - 1] *
+                      (inner * inner - kGroups.ck[g] * k * Dk);
+        }
+        sum += sumOfK * expD[k];
+    }
+    return sum - virialShare;
 }
 
 double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho) {
@@ -496,6 +617,7 @@ void Aga8Detail1994Solve(Aga8Detail1994Data& data) {
         LoadComponentParameters(data);
         MixtureParameters(data);
         data.termsValid = 0;
+        data.derivativeTermsValid = 0;
         data.idealCpValid = 0;
     }
     if (changed || r.basePressure != data.cachedBasePressure ||
@@ -532,7 +654,11 @@ bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, doub
         Aga8Detail1994Init(data);
     }
     Aga8Detail1994Result& r = data.result;
-    if (!IsWholeComposition(percent, kN)) {
+    // The percentages of the last stored composition were checked and converted already.
+    const bool samePercentages =
+        data.percentagesStored != 0 &&
+        std::memcmp(percent, data.storedPercentages, sizeof data.storedPercentages) == 0;
+    if (!samePercentages && !IsWholeComposition(percent, kN)) {
         r.status = kAga8Detail1994BadComposition;
         r.Zb = r.Zf = r.Df = r.flowingMassDensity = 0.0;
         return false;
@@ -541,8 +667,12 @@ bool StoreInputs(Aga8Detail1994Data& data, double pb, double Tb, double pf, doub
     r.baseTemperature = Tb;
     r.flowingPressure = pf * kPascalPerBar;
     r.flowingTemperature = Tf;
-    for (int i = 0; i < kN; ++i) {
-        r.x[i] = percent[i] / 100.0;
+    if (!samePercentages) {
+        for (int i = 0; i < kN; ++i) {
+            r.x[i] = percent[i] / 100.0;
+        }
+        std::memcpy(data.storedPercentages, percent, sizeof data.storedPercentages);
+        data.percentagesStored = 1;
     }
     return true;
 }
@@ -558,7 +688,9 @@ int32_t Aga8Detail1994Init(Aga8Detail1994Data& data) {
     data.cachedZb = 0.0;
     data.cachedBaseStatus = kAga8Detail1994Ok;
     data.Tr = 0.0;
+    data.percentagesStored = 0;
     data.termsValid = 0;
+    data.derivativeTermsValid = 0;
     data.idealCpValid = 0;
     std::memset(data.xList, 0, sizeof data.xList);
     aga8detail1994::LoadEquationTables(data);

@@ -56,9 +56,6 @@ struct Aga8Detail1994Data {
     double reducedDensity;
     double Dpow[10];
     double expD[5];
-    // The density part (b - c k D^k) D^b exp(-c D^k) of each group of terms 13 to 58 that share
-    // their density exponents.
-    double groupDensityPart[kAga8Terms];
 
     // Component list: methane and nitrogen always, then every other component whose fraction is
     // not zero, ascending.
@@ -69,6 +66,10 @@ struct Aga8Detail1994Data {
     // been made, and the base state of the last base-state solve with its outcome.
     uint8_t characterised;
     double characterisedFractions[kAga8Components];
+    // The mole percentages last stored in the result record (checked and converted), while
+    // percentagesStored is set.
+    uint8_t percentagesStored;
+    double storedPercentages[kAga8Components];
     double cachedBasePressure;     // Pa
     double cachedBaseTemperature;  // K
     double cachedZb;
@@ -127,24 +128,30 @@ struct Aga8Detail1994Data {
     double virialTerms[kAga8VirialTerms];
     double groupCstar[kAga8Terms];
     double sumCstarVirial;
-    // The same sums of -u_n C*_n and u_n (u_n + 1) C*_n, for the temperature derivatives of Z
-    // (AGA Report No. 10 step).
+    // The same sums of -u_n C*_n and u_n (u_n + 1) C*_n, for the temperature derivatives of Z,
+    // formed from C*_n by the AGA Report No. 10 step (TemperatureDerivativeTerms); they belong to
+    // the current temperature terms while derivativeTermsValid is set.
     double groupFirst[kAga8Terms];
     double sumFirstVirial;
     double groupSecond[kAga8Terms];
     double sumSecondVirial;
+    uint8_t derivativeTermsValid;
     double termsT;
     uint8_t termsValid;
 
     // Mixture parameters.
     double U, K3, G, Q2, F;
+    // a_n times the switch (G, Q2, F or 1) of each density term n = 13 to 58 (index n - 1) for
+    // these parameters: C*_n is this times Tr^-u_n.
+    double termFactor[kAga8Terms];
 
     // Density solve.
     double rho;  // mol/dm3
     double rhoLow, rhoHigh, pLow, pHigh;
 
     // Power caches: (sqrt T)^k and (1/sqrt T)^k of the state's T; the reduced temperature
-    // Tr = T/U of the next group and (sqrt Tr)^k, (1/sqrt Tr)^k.
+    // Tr = T/U of the next group and (sqrt Tr)^k, (1/sqrt Tr)^k. Each table is filled as far as
+    // the terms' exponents reach.
     double Tpow[kAga8HalfPowers];
     double TpowInverse[kAga8HalfPowers];
     double Tr;
@@ -192,6 +199,10 @@ bool CompositionChanged(Aga8Detail1994Data& data);
 void LoadComponentParameters(Aga8Detail1994Data& data);
 void MixtureParameters(Aga8Detail1994Data& data);
 void TemperatureTerms(Aga8Detail1994Data& data);
+// The sums of the temperature derivatives of C*_n per group (groupFirst, groupSecond) and over
+// n = 13 to 18, from the C*_n of the last TemperatureTerms, when they are not yet formed for
+// them; the property step calls it.
+void TemperatureDerivativeTerms(Aga8Detail1994Data& data);
 void VirialCoefficient(Aga8Detail1994Data& data);
 void TemperaturePowers(Aga8Detail1994Data& data);
 void ReducedTemperaturePowers(Aga8Detail1994Data& data);
@@ -206,6 +217,20 @@ double CompressibilityAtDensity(Aga8Detail1994Data& data, double rho);
 // current reduced-density values.
 double GroupedDensitySum(const Aga8Detail1994Data& data, const double* groupCoefficients,
                          double virialShare);
+// Sum over the groups of terms 13 to 58 of coefficient[g] times the derivative with respect to D
+// of the group's D times density part, D^(b-1) exp(-c D^k) ((b - c k D^k)^2 - c k^2 D^k), minus
+// virialShare (the terms 13 to 18), for the given reduced-density powers and exponentials.
+double GroupedDensityDerivativeSum(const double* Dpow, const double* expD,
+                                   const double* groupCoefficients, double virialShare);
+// The coefficients of one grouped sum: per group, and the share of the terms 13 to 18.
+struct GroupedSum {
+    const double* groupCoefficients;
+    double virialShare;
+};
+// GroupedDensitySum for two coefficient sets in one pass over the groups; each sum is formed in
+// the same order as there.
+void GroupedDensitySums(const Aga8Detail1994Data& data, const GroupedSum& first,
+                        const GroupedSum& second, double& firstSum, double& secondSum);
 double FifthPower(double x);
 // Gives T^-u from the half-power tables of T ((sqrt T)^k and (1/sqrt T)^k, k = 0 to 46), u a
 // multiple of 0.5.

@@ -20,3 +20,11 @@ inline void FillHalfPowers(double root, double (&powers)[kAga8HalfPowers]) {
         powers[k] = powers[k - 1] * root;
     }
 }
+
+// The same values for k = 0 to last only (last below kAga8HalfPowers); the rest is left as it is.
+inline void FillHalfPowers(double root, double (&powers)[kAga8HalfPowers], int last) {
+    powers[0] = 1.0;
+    for (int k = 1; k <= last; ++k) {
+        powers[k] = powers[k - 1] * root;
+    }
+}

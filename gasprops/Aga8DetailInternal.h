@@ -8,6 +8,8 @@
 
 // Index of term 13, the first term with a C*_n coefficient (terms 13 to 18 also have a B part).
 inline constexpr int kAga8FirstCTerm = 12;
+inline constexpr int kAga8DensityPowers = 10;       // density exponents b_n: 0 to 9
+inline constexpr int kAga8DensityExponentials = 5;  // exponents k_n: 0 (none) to 4
 
 // Read-only after Aga8Setup. Pair tables are indexed (i, j); only i <= j is read.
 struct Aga8SetupTables {
@@ -33,11 +35,15 @@ struct Aga8SetupTables {
     double Ki25[kAga8Components];  // K_i^2.5
     int16_t twoU[kAga8Terms];      // 2 u_n: index into the tables of half powers
     // Terms 13 to 58 grouped by their density exponents (b_n, k_n): at a fixed temperature the
-    // density function of a group is one term with the summed coefficient.
+    // density function of a group is one term with the summed coefficient. The groups are ordered
+    // by k, then b: groups groupFirstOfK[k] to groupFirstOfK[k + 1] - 1 share exp(-D^k).
     int densityGroupCount;
+    int groupFirstOfK[kAga8DensityExponentials + 1];
     int8_t densityGroupOfTerm[kAga8Terms];
     int8_t groupB[kAga8Terms];
     int8_t groupK[kAga8Terms];
+    double groupBValue[kAga8Terms];  // groupB and groupK as doubles, for the density functions
+    double groupKValue[kAga8Terms];
     // Ideal-gas coefficients, adjusted: n0_1 - ln(d0), n0_3 - 1; theta_4..theta_7 in K.
     double idealN0[kAga8Components][7];
     double idealTheta[kAga8Components][4];

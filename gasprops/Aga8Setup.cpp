@@ -85,20 +85,27 @@ void SetPairVirialTable(Aga8SetupTables& t) {
 
 void SetDensityGroups(Aga8SetupTables& t) {
     t.densityGroupCount = 0;
-    for (int n = kAga8FirstCTerm; n < kAga8Terms; ++n) {
-        const Aga8DetailTerm& term = kAga8DetailTerms[n];
-        int group = 0;
-        while (group < t.densityGroupCount &&
-               !(t.groupB[group] == term.b && t.groupK[group] == term.k)) {
-            ++group;
+    for (int k = 0; k < kAga8DensityExponentials; ++k) {
+        t.groupFirstOfK[k] = t.densityGroupCount;
+        for (int b = 0; b < kAga8DensityPowers; ++b) {
+            const int group = t.densityGroupCount;
+            bool used = false;
+            for (int n = kAga8FirstCTerm; n < kAga8Terms; ++n) {
+                if (kAga8DetailTerms[n].b == b && kAga8DetailTerms[n].k == k) {
+                    t.densityGroupOfTerm[n] = static_cast<int8_t>(group);
+                    used = true;
+                }
+            }
+            if (used) {
+                t.groupB[group] = static_cast<int8_t>(b);
+                t.groupK[group] = static_cast<int8_t>(k);
+                t.groupBValue[group] = b;
+                t.groupKValue[group] = k;
+                ++t.densityGroupCount;
+            }
         }
-        if (group == t.densityGroupCount) {
-            t.groupB[group] = static_cast<int8_t>(term.b);
-            t.groupK[group] = static_cast<int8_t>(term.k);
-            ++t.densityGroupCount;
-        }
-        t.densityGroupOfTerm[n] = static_cast<int8_t>(group);
     }
+    t.groupFirstOfK[kAga8DensityExponentials] = t.densityGroupCount;
 }
 
 void SetIdealGasCoefficients(Aga8SetupTables& t) {

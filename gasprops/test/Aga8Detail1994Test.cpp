@@ -81,6 +81,27 @@ TEST_F(Aga8Detail1994Test, FractionsAreUsedAsTheyComeWithinOneMolePercentOfTheWh
     }
 }
 
+TEST_F(Aga8Detail1994Test, RepeatedCompositionsAreCheckedAndConvertedOnce) {
+    Composition21 bad = kExampleGas21;
+    bad[0] *= 2.0;
+    const double Zf = run(50.0, 288.15, kExampleGas21).Zf;
+    // A refused composition is never taken as the stored one, however often it comes.
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_EQ(run(50.0, 288.15, bad).status, kAga8Detail1994BadComposition) << call;
+        EXPECT_EQ(data->result.x[0], kExampleGas21[0] / 100.0) << call;
+    }
+    // The stored fractions are those of the repeated composition, not of the refused one.
+    const auto& r = run(50.0, 288.15, kExampleGas21);
+    EXPECT_EQ(r.status, kAga8Detail1994Ok);
+    EXPECT_EQ(r.Zf, Zf);
+    for (int i = 0; i < kAga8Components; ++i) {
+        EXPECT_EQ(r.x[i], kExampleGas21[i] / 100.0) << i;
+    }
+    // Init forgets the stored composition; the same gas then gives the same result.
+    Aga8Detail1994Init(*data);
+    EXPECT_EQ(run(50.0, 288.15, kExampleGas21).Zf, Zf);
+}
+
 TEST_F(Aga8Detail1994Test, FailureStatuses) {
     // Pure propane at 20 bar and 300 K is liquid: the pressure stops rising.
     Composition21 propane{};
