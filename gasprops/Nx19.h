@@ -22,10 +22,13 @@ double Nx19Factor(double p, double t, double G, double Mc, double Mn);
 // 1 when lo <= x < hi, else 0.
 int Nx19InRange(double x, double lo, double hi);
 
-// Z of the gas of base density rho (kg/m3); failure as Nx19Z, with rho in place of G.
+// Z of the gas of base density rho (kg/m3 at 20 degC and 1.01325 bar: its coefficients are the
+// relative-density form's with rho = 1.2045 G, 1.2045 kg/m3 being air at that state); failure
+// as Nx19Z, with rho in place of G.
 int Nx19VariantZ(double rho, double CO2, double N2, double p, double T, double* Z);
 
-// NX-19 mod on base density; p in bar, t in degC. Returns Z limited to 0.1 .. 1.0, or 0.0 when
+// NX-19 mod on base density rho (kg/m3 at 20 degC and 1.01325 bar, as Nx19VariantZ); p in bar,
+// t in degC. Returns Z limited to 0.1 .. 1.0, or 0.0 when
 // p is not above zero, the reduced state lies outside the correlation's domain (a reduced
 // temperature at or below 0.84, where the deviation function has no real value) or the
 // correlation gives a Z that is not above zero (pressures far beyond its range).
