@@ -182,8 +182,11 @@ int OnTasteSetup(AsInfo* pAsInfo) {
 
 int OnRun(AsInfo* /*pAsInfo*/) {
     Tarvo_SetPhase("Calorant Run");
+    // Without storage there is no calculator (the cycle then skips it): the storage is asked
+    // for once, here.
     void* storage = ::operator new(sizeof(Aga8Calculator12), std::nothrow);
-    calcBlock.aga8Calculator12 = Aga8Calculator12::Construct(storage);
+    calcBlock.aga8Calculator12 =
+        storage != nullptr ? Aga8Calculator12::Construct(storage) : nullptr;
     return 0;
 }
 
