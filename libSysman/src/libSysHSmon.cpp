@@ -70,18 +70,28 @@ void addChecksum(uint32_t* checksum, uint32_t value) {
     checksumUpdate(checksum, &value, sizeof(value));
 }
 
+// True when `path` (its links followed) names a regular file. Only those are checksummed: a pipe
+// or a device would block the task in its open or feed it without end, a link loop has no file.
+bool isRegularFile(const char* path) {
+    struct stat status;
+    return stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 // ---- Directory checksum -------------------------------------------------------------------------
 
-bool isDirectory(const char* path) {
+// True when `path` names a directory that a change into it would enter: one that exists and may
+// be searched (its "." can be looked up). Otherwise false, errno telling why (ENOENT, ENOTDIR,
+// EACCES for a directory that may be read but not searched, ...).
+bool canEnter(const char* path) {
+    const size_t length = std::strlen(path);
+    if (length == 0) {
+        errno = ENOENT;
+        return false;
+    }
+    char inside[kDirectorySize + 2];
+    std::snprintf(inside, sizeof(inside), "%s%s.", path, path[length - 1] == '/' ? "" : "/");
     struct stat status;
-    if (stat(path, &status) != 0) {
-        return false;
-    }
-    if (!S_ISDIR(status.st_mode)) {
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
+    return stat(inside, &status) == 0;
 }
 
 // The parameter directory as one path: where a change into szBasePath and then into szParDir
@@ -89,7 +99,7 @@ bool isDirectory(const char* path) {
 bool parameterDirectory(const AsInfo* pAsInfo, char (&path)[kDirectorySize]) {
     const BasePath base(pAsInfo->selfInfo.szBasePath);
     const ParDir dir(pAsInfo->selfInfo.szParDir);
-    if (!isDirectory(base.c_str())) {
+    if (!canEnter(base.c_str())) {
         TARVO_TRACE(0, kTraceBasePathNotEntered, TraceFormat(kTraceArgText, kTraceArgInt),
                     base.c_str(), errno);
         return false;
@@ -101,7 +111,7 @@ bool parameterDirectory(const AsInfo* pAsInfo, char (&path)[kDirectorySize]) {
         std::snprintf(path, sizeof(path), "%s%s%s", base.c_str(), joiner, dir.c_str());
     }
     errno = ENOENT;  // an empty directory name enters nothing
-    if (dir.size() == 0 || !isDirectory(path)) {
+    if (dir.size() == 0 || !canEnter(path)) {
         TARVO_TRACE(0, kTraceParDirNotEntered, TraceFormat(kTraceArgText, kTraceArgInt), path,
                     errno);
         return false;
@@ -120,11 +130,6 @@ bool isOwnParameterFile(const char* name, const ParPrefix& prefix) {
         }
     }
     return false;
-}
-
-bool isRegularFile(const char* path) {
-    struct stat status;
-    return stat(path, &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // Adds one entry of the parameter directory to `running`; false (traced) when the checksum of a
@@ -220,7 +225,7 @@ bool addListedFile(const char* name, const BasePath& base, const ParPrefix& pref
         return false;
     }
     uint32_t fileChecksum = 0;
-    if (Tarvo_FileChecksum(path, &fileChecksum) != Success) {
+    if (!isRegularFile(path) || Tarvo_FileChecksum(path, &fileChecksum) != Success) {
         TARVO_TRACE(0, kTraceListedFileFailed, TraceFormat(kTraceArgText, kTraceArgText),
                     prefix.c_str(), path);
         return false;
@@ -411,7 +416,7 @@ void HSmonFilesTxtChecksum(AsInfo* pAsInfo, uint32_t* pChecksum) {
     checksumInit(&running);
     char path[kPathSize];
     std::snprintf(path, sizeof(path), "%s%s", base.c_str(), kListName);
-    if (!Tarvo_FilePresent(path)) {
+    if (!Tarvo_FilePresent(path) || !isRegularFile(path)) {
         TARVO_TRACE(0, kTraceListMissing, TraceFormat(kTraceArgText, kTraceArgText), prefix.c_str(),
                     path);
         return;

@@ -27,8 +27,9 @@ void HSmonTask(void);
 // the order the directory lists them: each file's name, then its 4-byte checksum. Files of the
 // program's own parameters (szParPrefix followed by a name ending in .par, .bpa, .bpc, .npf,
 // .nbp, .par.spf, .bpa.spf or .bpc.spf) and everything that is not a regular file are left out.
-// The directory is read by full path; the working directory is never changed. When the walk
-// cannot be completed (traced), `*pChecksum` is the initial value 0. The health task.
+// The directory is read by full path; the working directory is never changed, but the base path
+// and the directory must each be one that a change of directory could enter (searchable). When
+// the walk cannot be completed (traced), `*pChecksum` is the initial value 0. The health task.
 void HSmonDirChecksum(AsInfo* pAsInfo, uint32_t* pChecksum);
 
 // The checksum over the 4-byte checksums of the files that "<szBasePath>files.txt" lists, in the
@@ -36,8 +37,10 @@ void HSmonDirChecksum(AsInfo* pAsInfo, uint32_t* pChecksum);
 // cut off, it is longer than one character and begins with "+": the rest is appended to
 // szBasePath. A line with more than 254 characters before its trailing ones is too long: a file
 // line then stops the list like a name too long for the path, any other such line is ignored
-// whole. On any stop (traced) `*pChecksum` is 0; when the base path leaves no room for the list's
-// name it is not touched. The health task.
+// whole. Only regular files are read: a list or a listed path that is anything else (missing, a
+// directory, a pipe, a device, a link loop) is never opened and is refused as a missing one. On
+// any stop (traced) `*pChecksum` is 0; when the base path leaves no room for the list's name it
+// is not touched. The health task.
 void HSmonFilesTxtChecksum(AsInfo* pAsInfo, uint32_t* pChecksum);
 
 // Reports a pass that has ended since the last report: the directory checksum when it is the

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -187,6 +190,58 @@ TEST_F(HealthChecksumTest, DirectoryThatCannotBeEnteredIsTracedAndGivesTheInitia
     }
 }
 
+TEST_F(HealthChecksumTest, DirectoryThatMayBeReadButNotSearchedIsNotEntered) {
+    write(base / "par" / "notes.txt", "hello");
+    fs::permissions(base / "par",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // The child reports what it saw; permissions bind only a user other than root.
+    EXPECT_EXIT(
+        {
+            healthtest::dropRootPrivileges();
+            host::TraceCapture capture;
+            const uint32_t sum = dirChecksum();
+            const std::vector<host::TraceRecord> traces =
+                capture.withId(hsmon::kTraceParDirNotEntered);
+            std::fprintf(stderr, "sum=%u traced=%zu path=%s code=%d files=%d\n", sum, traces.size(),
+                         traces.empty() ? "" : traces[0].textArg(0).c_str(),
+                         traces.empty() ? 0 : traces[0].intArg(1),
+                         capture.contains(hsmon::kTraceDirFile) ? 1 : 0);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "sum=0 traced=1 path=" + base.string() + "/par code=" + std::to_string(EACCES) +
+            " files=0");
+    fs::permissions(base / "par", fs::perms::owner_all);
+}
+
+TEST_F(HealthChecksumTest, FileChecksumFailingMidwayLeavesTheInitialValue) {
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt"};
+    for (const std::string& name : names) {
+        write(base / "par" / name, "contents of " + name);
+    }
+    // The file the walk reaches last cannot be read: the others were added before it failed.
+    std::vector<std::string> walkOrder;
+    for (const fs::directory_entry& entry : fs::directory_iterator(base / "par")) {
+        walkOrder.push_back(entry.path().filename().string());
+    }
+    ASSERT_EQ(walkOrder.size(), names.size());
+    fs::permissions(base / "par" / walkOrder.back(), fs::perms::none);
+    EXPECT_EXIT(
+        {
+            healthtest::dropRootPrivileges();
+            host::TraceCapture capture;
+            const uint32_t sum = dirChecksum();
+            const std::vector<host::TraceRecord> failed =
+                capture.withId(hsmon::kTraceDirFileFailed);
+            std::fprintf(stderr, "sum=%u failed=%zu name=%s added=%zu\n", sum, failed.size(),
+                         failed.empty() ? "" : failed[0].textArg(1).c_str(),
+                         capture.withId(hsmon::kTraceDirFile).size());
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "sum=0 failed=1 name=" + walkOrder.back() + " added=" + std::to_string(names.size() - 1));
+}
+
 TEST_F(HealthChecksumTest, UnterminatedFieldsAreReadWithinTheirBounds) {
     write(base / "par" / "notes.txt", "hello");
     // A prefix that fills its field whole: only the 32 bytes of the field are the prefix.
@@ -269,6 +324,30 @@ TEST_F(FilesTxtTest, LinesNameFilesAsTheFormatSays) {
     }
 }
 
+TEST_F(FilesTxtTest, FileLineOf254CharactersIsReadAndOneOf255IsTooLong) {
+    // A name of 253 or 254 characters fits a path only after an empty base path, which makes the
+    // list and its files relative to the working directory.
+    const fs::path before = fs::current_path();
+    fs::current_path(base);
+    setField(info->selfInfo.szBasePath, "");
+    const std::string name253(253, 'n');
+    const std::string name254(254, 'm');
+    write(base / name253, "alpha");
+    write(base / name254, "beta");
+
+    write(base / "files.txt", "+" + name253 + "\n");
+    host::TraceCapture capture;
+    EXPECT_EQ(listChecksum(), listChecksumOf({"alpha"})) << "a line of 254 characters";
+    EXPECT_EQ(capture.withId(hsmon::kTraceListedFile).size(), 1u);
+
+    write(base / "files.txt", "+" + name254 + "\n");
+    capture.clear();
+    EXPECT_EQ(listChecksum(), 0u) << "a line of 255 characters";
+    EXPECT_EQ(capture.withId(hsmon::kTraceListedPathTooLong).size(), 1u);
+    EXPECT_FALSE(capture.contains(hsmon::kTraceListedFile));
+    fs::current_path(before);
+}
+
 TEST_F(FilesTxtTest, OnlyTheListedFilesChecksumsCountNotTheirNames) {
     write(base / "other.bin", "alpha");  // same contents as a.bin, another name
     write(base / "files.txt", "+a.bin\n");
@@ -280,6 +359,10 @@ TEST_F(FilesTxtTest, OnlyTheListedFilesChecksumsCountNotTheirNames) {
 }
 
 TEST_F(FilesTxtTest, StopsLeaveTheChecksumAtItsInitialValue) {
+    const healthtest::RealTimeLimit limit(60);
+    healthtest::makeFifo(base / "pipe");
+    healthtest::makeDeviceLink(base / "zero");
+    healthtest::makeLinkLoop(base / "loop");
     const std::string overLongFileLine = "+" + std::string(300, 'n');
     struct StopCase {
         const char* what;
@@ -291,6 +374,11 @@ TEST_F(FilesTxtTest, StopsLeaveTheChecksumAtItsInitialValue) {
         {"a listed file is missing", "+a.bin\n+missing.bin\n+b c.bin\n",
          hsmon::kTraceListedFileFailed, root() + "missing.bin"},
         {"a listed name is a directory", "+.\n", hsmon::kTraceListedFileFailed, root() + "."},
+        {"a listed FIFO", "+a.bin\n+pipe\n+b c.bin\n", hsmon::kTraceListedFileFailed,
+         root() + "pipe"},
+        {"a listed link to a device", "+a.bin\n+zero\n", hsmon::kTraceListedFileFailed,
+         root() + "zero"},
+        {"a listed link loop", "+loop\n", hsmon::kTraceListedFileFailed, root() + "loop"},
         {"a listed name that is too long for the path", "+" + std::string(250, 'n') + "\n",
          hsmon::kTraceListedPathTooLong, root()},
         {"an over-long file line", overLongFileLine + "\n+a.bin\n", hsmon::kTraceListedPathTooLong,
@@ -320,6 +408,15 @@ TEST_F(FilesTxtTest, MissingListOrUnusableBasePathIsTraced) {
     capture.clear();
     EXPECT_EQ(listChecksum(), 0u);
     EXPECT_TRUE(capture.contains(hsmon::kTraceListMissing));
+
+    fs::remove(base / "files.txt");
+    {
+        const healthtest::RealTimeLimit limit(60);
+        healthtest::makeFifo(base / "files.txt");  // nor is a FIFO: it is never opened
+        capture.clear();
+        EXPECT_EQ(listChecksum(), 0u);
+        EXPECT_TRUE(capture.contains(hsmon::kTraceListMissing));
+    }
 
     // A base path that leaves no room for "files.txt" in 256 bytes: nothing is started.
     const std::string longBase(246, 'b');
