@@ -38,9 +38,9 @@ AsInfo* Sysmanlib_AsInfo_GetCurrent();
 // the name is not terminated inside its field. Never null.
 const char* Sysmanlib_AsInfo_GetName();
 
-// Display language: 0 the first language, 1 the second. Taken from the registered block's
-// self-information (nLanguage, any non-zero value is 1) unless the host overrides it; 0 when
-// no block is registered.
+// Display language: 0 the first language, any other value the second (callers that look texts
+// up pass 1 for it). Taken as it stands from the registered block's self-information
+// (nLanguage) unless the host overrides it; 0 when no block is registered.
 int Sysmanlib_AsInfo_GetLanguage();
 
 // 1-based instance index of the address space (nInstance of the self-information unless the

@@ -16,8 +16,9 @@ inline const ServiceClient* textDictionaryOf(const AsInfo* pAsInfo) {
     return static_cast<const ServiceObject*>(pAsInfo->pTextService)->pClient;
 }
 
-// The UTF-16 text of `key` in `language` (0 first, non-zero second), NUL-terminated, or null
-// when the dictionary or the key is missing. The text stays valid for the life of the address
+// The UTF-16 text of `key` in `language` (0 first, 1 second), NUL-terminated, or null when the
+// dictionary or the key is missing or the language is neither 0 nor 1 (a caller maps any
+// non-zero language setting to 1). The text stays valid for the life of the address
 // space. Any task.
 const char16_t* Tarvo_LookupText(const ServiceClient* textDictionary, const char* key,
                                  uint32_t language);

@@ -46,6 +46,9 @@ void setAccessRights(uint32_t grantedMask);
 
 // Context path of the page the display shows; std::nullopt: none (the default).
 void setDisplayContext(std::optional<std::string> context);
+// True while the calling task holds a context text from Tarvo_DisplayContext that it has not
+// given back with Tarvo_ReleaseDisplayContext.
+bool displayContextHeld();
 
 // The service object connected to the framework component `component` (1 to 6), or null.
 void* componentService(int component);

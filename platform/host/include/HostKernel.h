@@ -86,6 +86,17 @@ struct TaskInfo {
 // What the kernel knows of a task. ObjectIsNotValid (and `*info` untouched) for a bad handle.
 Error describeTask(Task task, TaskInfo* info);
 
+// What the kernel knows of an activity: as CreateActivity made it.
+struct ActivityInfo {
+    Task owner = nullptr;  // the task it belongs to (its creation handle)
+    uint32_t priority = 0;
+    uint32_t flags = 0;
+    uint32_t id = 0;
+};
+
+// ObjectIsNotValid (and `*info` untouched) for a bad handle.
+Error describeActivity(Activity activity, ActivityInfo* info);
+
 // The address space's error handler: called on the failing task when an exception escapes the
 // entry function of a task enrolled with installTaskErrorHandler, with the exception's text
 // ("unknown" for a non-standard one). The task then ends. Without a handler, or for a task not

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "KernelTypes.h"
+
 namespace host {
 
 // One command the client sent.
@@ -71,5 +73,9 @@ class ServicePeer {
     struct Endpoint;
     std::shared_ptr<Endpoint> myEndpoint;
 };
+
+// The priority Tarvo_StartServiceTask was given for the service task `task` (one made by
+// Tarvo_CreateTask); std::nullopt while it has not been started or for any other task.
+std::optional<uint32_t> serviceTaskStartPriority(Task task);
 
 }  // namespace host

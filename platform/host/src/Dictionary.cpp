@@ -148,7 +148,7 @@ bool isTextDictionary(const ServiceClient* client) {
 const std::u16string* lookupText(const ServiceClient* dictionary, const char* key,
                                  uint32_t language) {
     DictionaryState& s = state();
-    if (!isTextDictionary(dictionary) || key == nullptr) {
+    if (!isTextDictionary(dictionary) || key == nullptr || language > 1) {
         return nullptr;
     }
     std::lock_guard<std::mutex> lock(s.mutex);
@@ -157,7 +157,7 @@ const std::u16string* lookupText(const ServiceClient* dictionary, const char* ke
     if (found == table.end()) {
         return nullptr;
     }
-    return &found->second[language != 0 ? 1 : 0];
+    return &found->second[language];
 }
 
 }  // namespace detail

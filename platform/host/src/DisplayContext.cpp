@@ -27,6 +27,10 @@ std::optional<std::string>& lentContext() {
 
 }  // namespace
 
+bool displayContextHeld() {
+    return lentContext().has_value();
+}
+
 void setDisplayContext(std::optional<std::string> context) {
     std::lock_guard<std::mutex> lock(contextState().mutex);
     contextState().context = std::move(context);

@@ -80,10 +80,10 @@ int Sysmanlib_AsInfo_GetLanguage() {
     host::Registry& r = host::registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     if (r.language) {
-        return *r.language != 0 ? 1 : 0;
+        return *r.language;
     }
     AsInfo* block = r.current.load();
-    return (block != nullptr && block->selfInfo.nLanguage != 0) ? 1 : 0;
+    return block != nullptr ? block->selfInfo.nLanguage : 0;
 }
 
 uint32_t Sysmanlib_AsInfo_GetInstanceIndex() {

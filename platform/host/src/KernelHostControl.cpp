@@ -8,6 +8,7 @@ namespace host {
 using kernel::Kernel;
 using kernel::Lock;
 using kernel::TaskPhase;
+using kernel::ActivityObject;
 using kernel::TaskRecord;
 
 Task spawnTask(const char* name, std::function<void()> body, uint32_t priority) {
@@ -55,6 +56,23 @@ Error describeTask(Task task, TaskInfo* info) {
     info->errorHandlerInstalled = record->errorHandlerInstalled;
     info->state = stateOf(*record);
     info->exitCode = record->exitCode;
+    return Success;
+}
+
+Error describeActivity(Activity activity, ActivityInfo* info) {
+    Kernel& kernel = Kernel::instance();
+    Lock lock(kernel.mutex);
+    std::shared_ptr<ActivityObject> record;
+    if (Error error = kernel.find(activity, kernel::Kind::Activity, record)) {
+        return error;
+    }
+    if (info == nullptr) {
+        return IllegalParameter;
+    }
+    info->owner = record->owner != nullptr ? record->owner->primaryHandle : nullptr;
+    info->priority = record->priority;
+    info->flags = record->flags;
+    info->id = record->id;
     return Success;
 }
 

@@ -41,6 +41,7 @@ struct ServiceTask {
     Semaphore records = nullptr;  // one count for each record to deliver
     AsInfo* owner = nullptr;
     bool started = false;
+    uint32_t startPriority = 0;  // given to Tarvo_StartServiceTask
     bool stopping = false;
     bool ended = false;
     std::vector<ServiceClient*> clients;

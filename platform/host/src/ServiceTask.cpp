@@ -143,7 +143,7 @@ Error Tarvo_CreateTask(AsInfo* pAsInfo, uint32_t stackSize, Task* pTask, const c
     return Success;
 }
 
-Error Tarvo_StartServiceTask(AsInfo* pAsInfo, Task task, uint32_t /*priority*/) {
+Error Tarvo_StartServiceTask(AsInfo* pAsInfo, Task task, uint32_t priority) {
     if (pAsInfo == nullptr) {
         return IllegalParameter;
     }
@@ -165,9 +165,23 @@ Error Tarvo_StartServiceTask(AsInfo* pAsInfo, Task task, uint32_t /*priority*/) 
             }
         }
         serviceTask->started = true;
+        serviceTask->startPriority = priority;
     }
     for (size_t i = 0; i < pending; ++i) {
         ReleaseSemaphore(serviceTask->records);
     }
     return RunTask(task);
 }
+
+namespace host {
+
+std::optional<uint32_t> serviceTaskStartPriority(Task task) {
+    std::lock_guard<std::mutex> lock(detail::services().mutex);
+    auto found = detail::services().tasks.find(task);
+    if (found == detail::services().tasks.end() || !found->second->started) {
+        return std::nullopt;
+    }
+    return found->second->startPriority;
+}
+
+}  // namespace host

@@ -20,8 +20,8 @@ TEST_F(DictionaryTest, LooksUpBothLanguages) {
     EXPECT_EQ(std::u16string(Tarvo_LookupText(dictionary, "DS_ready_LR", 0)), u"bereit");
     EXPECT_EQ(std::u16string(Tarvo_LookupText(dictionary, "DS_ready_LR", 1)), u"ready");
     EXPECT_EQ(std::u16string(Tarvo_FindText(dictionary, "DS_ready_LR", 1, 0)), u"ready");
-    // Any non-zero language is the second one.
-    EXPECT_EQ(std::u16string(Tarvo_LookupText(dictionary, "DS_ready_LR", 5)), u"ready");
+    // The caller maps a language setting to 0 or 1: there is no third language.
+    EXPECT_EQ(Tarvo_LookupText(dictionary, "DS_ready_LR", 2), nullptr);
 }
 
 TEST_F(DictionaryTest, TextsAreUtf16WithSurrogatePairs) {

@@ -22,7 +22,7 @@ TEST_F(AsInfoRegistryTest, RegisteredBlockGivesNameLanguageAndInstance) {
     EXPECT_NE(Sysmanlib_AsInfo_IsRegistered(), 0);
     EXPECT_EQ(Sysmanlib_AsInfo_Registered(), 1);
     EXPECT_STREQ(Sysmanlib_AsInfo_GetName(), "Vesk");
-    EXPECT_EQ(Sysmanlib_AsInfo_GetLanguage(), 1);  // any non-zero language byte is the second
+    EXPECT_EQ(Sysmanlib_AsInfo_GetLanguage(), 3);  // as set: any non-zero value is the second
     EXPECT_EQ(Sysmanlib_AsInfo_GetInstanceIndex(), 2u);
 }
 
