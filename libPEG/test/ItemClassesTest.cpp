@@ -152,9 +152,10 @@ TEST_F(ItemClassesTest, ComboStoresTheSelectionCallsItsHookThenEmits) {
     EXPECT_EQ(combo.selectedIndex(), -1);
 
     LoggingCombo derived(411, log);
+    derived.selectionSignal.connect(makeMemberSlot(&receiver, &Receiver::selected));
     log.clear();
     EXPECT_EQ(dispatch(411, 29, words({3})), 0u) << "the hook's answer";
-    EXPECT_EQ(log, std::vector<std::string>{"hook 3"});
+    EXPECT_EQ(log, (std::vector<std::string>{"hook 3", "selected 3"})) << "the hook first";
     EXPECT_EQ(derived.selectedIndex(), 3);
 }
 
@@ -178,21 +179,25 @@ TEST_F(ItemClassesTest, ComboSenders) {
               (std::vector<Sent>{{413, 26, wide(u"entry")}, {413, 28, {}}, {413, 29, words({4})}}));
 }
 
-// A prompt whose hook keeps what it saw.
+// A prompt whose hook keeps what it saw and notes its call in a log.
 class RecordingPrompt : public PromptT<std::u16string> {
   public:
-    using PromptT::PromptT;
+    RecordingPrompt(uint32_t itemId, std::vector<std::string>& log) : PromptT(itemId), myLog(log) {}
     bool valueChanged(const std::u16string& text) override {
         seen.push_back(text);
+        myLog.push_back("hook");
         return answer;
     }
     std::vector<std::u16string> seen;
     bool answer = true;
+
+  private:
+    std::vector<std::string>& myLog;
 };
 
 TEST_F(ItemClassesTest, PromptHandsTheTextToItsHookAndEveryReceiverAsOneString) {
     std::vector<std::string> log;
-    RecordingPrompt prompt(911);
+    RecordingPrompt prompt(911, log);
     Receiver first(log);
     Receiver second(log);
     prompt.valueSignal.connect(makeMemberSlot(&first, &Receiver::text));
@@ -201,6 +206,8 @@ TEST_F(ItemClassesTest, PromptHandsTheTextToItsHookAndEveryReceiverAsOneString) 
 
     EXPECT_EQ(dispatch(911, 29, wide(u"12.5")), 1u);
     EXPECT_EQ(prompt.seen, std::vector<std::u16string>{u"12.5"});
+    EXPECT_EQ(log, (std::vector<std::string>{"hook", "text of 4", "text of 4"}))
+        << "the hook first, then each receiver";
     ASSERT_EQ(first.texts.size(), 1u);
     ASSERT_EQ(second.texts.size(), 1u);
     EXPECT_EQ(first.texts[0], second.texts[0]) << "both receivers see the same string object";

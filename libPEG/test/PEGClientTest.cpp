@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 
 #include "HostFramework.h"
@@ -14,13 +15,16 @@ namespace {
 
 using pegtest::DisplayServiceTest;
 
-bool reported(int32_t code) {
+size_t reportCount(int32_t code) {
+    size_t count = 0;
     for (const host::Report& report : host::reports()) {
-        if (report.code == code) {
-            return true;
-        }
+        count += report.code == code ? 1 : 0;
     }
-    return false;
+    return count;
+}
+
+bool reported(int32_t code) {
+    return reportCount(code) != 0;
 }
 
 std::string taskName(Task task) {
@@ -50,6 +54,11 @@ TEST_F(ComponentTest, ServiceObjectGetsExactlyOneClient) {
     const Task task = static_cast<PEG_Lib*>(first)->task();
     ASSERT_NE(task, nullptr);
     EXPECT_EQ(taskName(task), "ZUB_PEG_Service");
+    host::ActivityInfo activity;
+    ASSERT_EQ(host::describeActivity(service.hActivity, &activity), Success);
+    EXPECT_TRUE(host::sameObject(activity.owner, task)) << "the activity runs on the client task";
+    EXPECT_EQ(activity.priority, 128u);
+    EXPECT_EQ(activity.id, 100u) << "the service's activity id";
 
     EXPECT_EQ(PEG_initComponent(block.get(), nullptr, &service), 0);
     EXPECT_EQ(service.pClient, first);
@@ -57,10 +66,65 @@ TEST_F(ComponentTest, ServiceObjectGetsExactlyOneClient) {
 }
 
 TEST_F(ComponentTest, MissingConnectionIsReportedAndTheClientMadeAllTheSame) {
-    service.hConnection2 = nullptr;
-    connect();
-    EXPECT_NE(service.pClient, nullptr);
-    EXPECT_TRUE(reported(ServiceNotAvailable));
+    const Connection first = service.hConnection1;
+    const Connection second = service.hConnection2;
+    // A missing connection is reported when the client is made, and again by its open.
+    struct Case {
+        const char* what;
+        Connection connection1;
+        Connection connection2;
+        size_t reports;
+    };
+    const Case cases[] = {
+        {"both present", first, second, 0},
+        {"first missing", nullptr, second, 2},
+        {"second missing", first, nullptr, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host::resetFramework();
+        delete service.pClient;
+        service.hConnection1 = c.connection1;
+        service.hConnection2 = c.connection2;
+        connect();
+        EXPECT_NE(service.pClient, nullptr);
+        EXPECT_EQ(reportCount(ServiceNotAvailable), c.reports);
+    }
+    service.hConnection1 = first;
+    service.hConnection2 = second;
+}
+
+TEST_F(ComponentTest, FailedTaskCreationOrEnrolmentIsTracedAndTheClientMadeAllTheSame) {
+    std::strcpy(block->selfInfo.szParPrefix, "Vesk");
+    Task noTask = nullptr;
+    struct Case {
+        const char* what;
+        Task* taskHandle;  // PEG_connect's task-handle pointer
+        const char* failingCall;
+        Error code;
+        uint32_t tracePoint;
+    };
+    const Case cases[] = {
+        {"client task not created", nullptr, "createTask", ResourceNotAvailable, 4},
+        {"client task not enrolled", nullptr, "installTaskErrorHandler", ObjectIsNotValid, 4},
+        {"start-up task not created", &noTask, "createTask", ResourceNotAvailable, 3},
+        {"start-up task not enrolled", &noTask, "installTaskErrorHandler", ObjectIsNotValid, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        delete service.pClient;
+        noTask = nullptr;
+        host::TraceCapture capture;
+        host::failNextCall(c.failingCall, c.code);
+        ASSERT_EQ(PEG_connect(block.get(), &service, c.taskHandle), 0);
+        EXPECT_NE(service.pClient, nullptr);
+        const auto traced = capture.withId(TraceId(0x36, c.tracePoint, 1));
+        ASSERT_EQ(traced.size(), 1u);
+        EXPECT_EQ(traced[0].textArg(0), "Vesk");
+        EXPECT_EQ(traced[0].intArg(1), c.code);
+        EXPECT_EQ(traced[0].textArg(2), KernelErrorName(c.code));
+        EXPECT_FALSE(capture.contains(TraceId(0x36, 7 - c.tracePoint, 1))) << "not the other point";
+    }
 }
 
 TEST_F(ComponentTest, StartupTaskHandleIsWrittenBackAndAGivenTaskKept) {
@@ -104,6 +168,7 @@ TEST_F(ComponentTest, StartSendsCommand1ToItem0AndRecordsReachTheDisplayEntry) {
     const uint64_t early = peer.push(host::makeServiceRecord(100, 2));  // waits for the start
     EXPECT_EQ(PEG_start(block.get()), Success);
     EXPECT_EQ(pegtest::sentBy(peer), (std::vector<pegtest::Sent>{{0, 1, {}}}));
+    EXPECT_EQ(host::serviceTaskStartPriority(static_cast<PEG_Lib*>(service.pClient)->task()), 135u);
     EXPECT_EQ(peer.waitHandled(early), 102);
     EXPECT_EQ(peer.waitHandled(peer.push(host::makeServiceRecord(64101, 29, {1, 0, 0, 0}))), 64130);
     EXPECT_EQ(calls, 2);
@@ -130,7 +195,9 @@ TEST_F(ComponentTest, FailedStartCommandIsTracedReportedAndTheTaskStartedAnyway)
     detached.pClient = nullptr;
     PEG_Lib unopened(block.get(), &detached, nullptr);  // AlreadyOwned: the service has a client
     host::TraceCapture capture;
+    EXPECT_EQ(host::serviceTaskStartPriority(unopened.task()), std::nullopt);
     EXPECT_EQ(unopened.start(), ServiceNotAvailable);
+    EXPECT_EQ(host::serviceTaskStartPriority(unopened.task()), 135u) << "started all the same";
     EXPECT_TRUE(capture.contains(TraceId(0x36, 6, 1)));
     EXPECT_TRUE(reported(ServiceNotAvailable));
     EXPECT_TRUE(reported(AlreadyOwned)) << "the open's failure is reported at construction";

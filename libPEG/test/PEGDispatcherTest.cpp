@@ -86,21 +86,38 @@ TEST_F(DispatcherTest, CodesReachTheirHandlersAndUnhandledCodesAnswerZero) {
     EXPECT_EQ(item.word, 41u) << "code 29's handler gets the record";
 }
 
-TEST_F(DispatcherTest, DefaultHandlersTraceTheirSlotAndAnswerOne) {
+// The handler each code reaches, told by the slot its default handler traces: codes 1 to 17 the
+// handlers of slots 1 to 17, code 58 slot 18, codes 18 to 52 slots 19 to 53; no other code has
+// one. Every code up to 60 is tried, so two codes whose handlers were swapped are caught.
+TEST_F(DispatcherTest, EveryCodeReachesItsOwnHandlerWhoseDefaultTracesItsSlot) {
     PEGItem item(501);
-    struct Case {
-        uint32_t code;
-        uint32_t slot;
-        uint32_t level;
+    const auto slotOf = [](uint32_t code) -> uint32_t {
+        if (code >= 1 && code <= 17) {
+            return code;
+        }
+        if (code == 58) {
+            return 18;
+        }
+        if (code >= 18 && code <= 52) {
+            return code + 1;
+        }
+        return 0;  // none
     };
-    const Case cases[] = {{1, 1, 6},   {7, 7, 7},   {17, 17, 6}, {58, 18, 6},
-                          {18, 19, 6}, {29, 30, 6}, {52, 53, 6}};
-    for (const Case& c : cases) {
+    for (uint32_t code = 0; code <= 60; ++code) {
+        SCOPED_TRACE(code);
         host::TraceCapture capture;
-        EXPECT_EQ(dispatch(&service, 501, c.code), 1u) << c.code;
-        const auto traced = capture.withId(TraceId(0x39, c.slot, c.level));
-        ASSERT_EQ(traced.size(), 1u) << c.code;
-        EXPECT_EQ(traced[0].intArg(0), 501);
+        const uint32_t slot = slotOf(code);
+        EXPECT_EQ(dispatch(&service, 501, code), slot != 0 ? 1u : 0u);
+        std::vector<uint32_t> tracedSlots;
+        for (const host::TraceRecord& record : capture.records()) {
+            if ((record.id >> 16) == 0x39 && ((record.id >> 4) & 0xFFF) != 0) {
+                tracedSlots.push_back((record.id >> 4) & 0xFFF);
+                EXPECT_EQ(record.id & 0xF, code == 7 ? 7u : 6u) << "the level";
+                EXPECT_EQ(record.intArg(0), 501);
+            }
+        }
+        EXPECT_EQ(tracedSlots, slot != 0 ? std::vector<uint32_t>{slot} : std::vector<uint32_t>{});
+        EXPECT_EQ(capture.contains(TraceId(0x39, 0, 3)), slot == 0) << "an unhandled code";
     }
 }
 

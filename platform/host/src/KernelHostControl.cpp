@@ -5,10 +5,10 @@
 
 namespace host {
 
+using kernel::ActivityObject;
 using kernel::Kernel;
 using kernel::Lock;
 using kernel::TaskPhase;
-using kernel::ActivityObject;
 using kernel::TaskRecord;
 
 Task spawnTask(const char* name, std::function<void()> body, uint32_t priority) {
