@@ -21,12 +21,15 @@ const std::string kTree = std::string(PP_TEST_DATA_DIR) + "/calorant-tree.json";
 // change.
 std::atomic<bool> refreshRequested{false};
 
-pegtest::DisplayProgram pageProgram(const std::string& treeFile) {
+// `refreshAtStart` false: the object is refreshed only when the test requests it.
+pegtest::DisplayProgram pageProgram(const std::string& treeFile, bool refreshAtStart = true) {
     pegtest::DisplayProgram program;
     program.treeFile = treeFile;
     program.onTree = [](AsInfo* pAsInfo) { return CreatePreprocessing(pAsInfo->pTheTree, 3, 4); };
-    program.onStart = [](AsInfo* pAsInfo) {
-        return pAsInfo->pTheTree != nullptr ? RefreshPreprocessing(pAsInfo, pAsInfo->pTheTree) : 0;
+    program.onStart = [refreshAtStart](AsInfo* pAsInfo) {
+        return pAsInfo->pTheTree != nullptr && refreshAtStart
+                   ? RefreshPreprocessing(pAsInfo, pAsInfo->pTheTree)
+                   : 0;
     };
     program.onCycle = [](AsInfo* pAsInfo) {
         if (pAsInfo->pTheTree == nullptr) {
@@ -126,6 +129,22 @@ TEST(PPDisplayPageEndToEnd, ListsTheLinesShowsTheSelectedLinesLevelsAndFollowsCh
               std::string::npos)
         << state.str();
     EXPECT_NE(state.str().find("64205 text=\"in use\""), std::string::npos) << state.str();
+}
+
+TEST(PPDisplayPageEndToEnd, NothingIsSentBeforeTheObjectsFirstRefresh) {
+    DisplayAddressSpace space(pageProgram(kTree, false));
+    ASSERT_TRUE(space.started());
+    sim::DisplayService& display = space.display();
+    const size_t sentAtStart = display.sent().size();
+    EXPECT_EQ(display.deliver(64000, 2), 1) << "the page's record all the same";
+    EXPECT_EQ(display.injectValue(64101, 29, 1), 1);
+    EXPECT_EQ(display.sent().size(), sentAtStart) << "the page has no service object yet";
+
+    refreshRequested = true;
+    ASSERT_TRUE(space.cycle());
+    EXPECT_EQ(display.deliver(64000, 7), 1);
+    EXPECT_EQ(item(display, 64101).entries.size(), 7u) << "the refresh gave it one";
+    EXPECT_EQ(item(display, 64101).selection, 1);
 }
 
 TEST(PPDisplayPageEndToEnd, CommandsWithoutATreeAreAnsweredZeroAndTheProgramGoesOn) {

@@ -218,6 +218,9 @@ TEST_F(DisplayPage, OpeningFromAContextSelectsItsLine) {
         EXPECT_EQ(object().displayPage().selectedLine, c.selected) << c.context;
         EXPECT_EQ(sentTo(64101, 64101).back(), selectEntry(static_cast<uint32_t>(c.selected)))
             << c.context;
+        if (c.context[0] != '\0') {
+            EXPECT_FALSE(host::displayContextHeld()) << c.context << ": the text given back";
+        }
     }
     // Command 3 starts from the current selection: a context naming no line keeps it.
     handle(64101, 29, host::u32Payload(4));
@@ -227,6 +230,15 @@ TEST_F(DisplayPage, OpeningFromAContextSelectsItsLine) {
     host::setDisplayContext(std::nullopt);
     handle(64000, 3);
     EXPECT_EQ(object().displayPage().selectedLine, 4);
+}
+
+TEST_F(DisplayPage, NoSelectionIsSentToTheBoxAsMinusOneAndShowsNoRows) {
+    host::setDisplayContext(std::nullopt);
+    EXPECT_EQ(handle(64000, 3), 1u);
+    EXPECT_EQ(object().displayPage().selectedLine, -1);
+    ASSERT_EQ(sentTo(64101, 64101).size(), 9u) << "clear, seven entries, selection";
+    EXPECT_EQ(sentTo(64101, 64101).back(), selectEntry(0xFFFFFFFFu));
+    EXPECT_TRUE(sentTo(64200, 64999).empty());
 }
 
 TEST_F(DisplayPage, LabelsComeFromTheDictionaryInTheLanguageAndMissingKeysKeepThem) {
@@ -253,6 +265,11 @@ TEST_F(DisplayPage, LabelsComeFromTheDictionaryInTheLanguageAndMissingKeysKeepTh
     EXPECT_EQ(object().groupMark(true, 4), u"[4|{0}]  ");
     EXPECT_EQ(object().groupMark(true, 1234567890), u"[123456789|{0}]  ") << "at most 9 digits";
     EXPECT_EQ(object().defaultLineText(7), u"Linie 7") << "no {PP}: a blank and the number";
+
+    host::setLanguage(2);  // any setting but 0 is the second language
+    handle(64000, 3);
+    EXPECT_EQ(object().groupMark(true, 0), u"Group  ");
+    EXPECT_EQ(object().defaultLineText(7), u"Line 7{PP}");
 }
 
 TEST_F(DisplayPage, UnnamedLineGetsTheLineLabelWithItsNumber) {
@@ -307,6 +324,34 @@ TEST_F(LevelRows, MarksAndStatusOfEachLevel) {
     for (const Row& row : rows) {
         EXPECT_EQ(marksOf(row.level), row.marks) << row.level;
         EXPECT_EQ(statusOf(row.level), row.status) << row.level;
+    }
+}
+
+TEST_F(LevelRows, WarningTextFollowsTheFlagTextAndLowerWarningComesFirst) {
+    tree.setParameter("PP.PP_1.LoWarnLim", 8.0);
+    ASSERT_EQ(0, tree.refresh());
+    handle(64000, 2);
+    // Level 3's value against the warning limits 8 and 15; a source flagged bad is not checked
+    // against them, so its own warning flags stand.
+    struct Case {
+        double value;
+        uint32_t flags;
+        std::u16string status;
+    };
+    const Case cases[] = {
+        {5.0, 0, u"LWL"},
+        {20.0, 0, u"UWL"},
+        {12.0, 0, u""},
+        {12.0, kStatusOLL | kStatusLowerWarning | kStatusUpperWarning, u"OLL LWL"},
+        {12.0, kStatusOOC | kStatusUpperWarning, u"OOC UWL"},
+        {12.0, kStatusOUL, u"OUL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        SCOPED_TRACE(c.flags);
+        setLevels({{10.0, 0}, {10.0, 0}, {c.value, c.flags}, {10.0, 0}, {10.0, 0}, {10.0, 0}});
+        EXPECT_EQ(statusOf(1), u"in use");
+        EXPECT_EQ(statusOf(3), c.status);
     }
 }
 
