@@ -105,6 +105,38 @@ TEST_F(CompositionTest, AnalysisBelowOneMolPercentIsReplacedByMethane) {
     }
 }
 
+TEST_F(CompositionTest, AnalysisWhoseSumOverflowsIsReplacedByMethane) {
+    const double huge = std::numeric_limits<double>::max();
+    startCalc("Default");
+    const struct {
+        const char* name;
+        std::map<std::string, double> gas;
+    } cases[] = {
+        {"two components of 1e308", {{"CH4", 1e308}, {"N2", 1e308}}},
+        {"every component at the largest number", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setAnalysis(c.gas);
+        if (c.gas.empty()) {
+            for (const char* name : kInputNames) {
+                setComponent(name, huge);
+            }
+        }
+        cycle();
+        EXPECT_EQ(value("Comp.Total"), 0.0);
+        EXPECT_EQ(statusOf("Comp.Total"), status::kInvalid);
+        EXPECT_EQ(value("Comp.ExpCH4"), 100.0);
+        EXPECT_EQ(statusOf("Comp.ExpCH4"), status::kInvalid);
+        for (double fraction : normalised().value) {
+            EXPECT_TRUE(fraction == 0.0 || fraction == 100.0) << fraction;
+        }
+        for (uint32_t word : normalised().outStatus) {
+            EXPECT_EQ(word, status::kInvalid);
+        }
+    }
+}
+
 TEST_F(CompositionTest, BadOrImpossibleComponentMarksTheWholeAnalysis) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {

@@ -2,6 +2,7 @@
 // their defaults, the constant method, K and C with their status words, the measuring density
 // and the properties at the second base state.
 #include <cmath>
+#include <limits>
 
 #include "CalcFixture.h"
 #include "StatusBits.h"
@@ -60,6 +61,34 @@ TEST_F(StateConversionTest, ConstantMethodUsesTheConstantsOfBothStates) {
                     conversionFactor(60.0, 290.0, 1.01325, 288.15, 0.8), 1e-9);
         EXPECT_FALSE(message("Mesg_C_failure"));
     }
+}
+
+TEST_F(StateConversionTest, ConstantMethodFactorThatCannotBeFormedIsMarked) {
+    const double huge = std::numeric_limits<double>::max();
+    const struct {
+        const char* name;
+        double p, t;
+    } cases[] = {
+        {"pressure at the largest number: C overflows", huge, 16.85},
+        {"temperature at the largest number: p T K overflows", 60.0, huge},
+    };
+    startGas1();
+    setMethods(17, 16);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setMeasuring(c.p, c.t);
+        cycle();
+        EXPECT_EQ(value("Base1.C"), 1.0);
+        EXPECT_EQ(statusOf("Base1.C"), status::kInvalid);
+        EXPECT_EQ(value("MeasCond.rhom"), 0.75);
+        EXPECT_EQ(statusOf("MeasCond.rhom"), status::kInvalid);
+    }
+    // A measuring state that gives a factor keeps it unmarked.
+    setMeasuring(60.0, 16.85);
+    cycle();
+    EXPECT_NEAR(value("Base1.C"), conversionFactor(60.0, 290.0, 1.01325, 273.15, 1.0), 1e-9);
+    EXPECT_EQ(statusOf("Base1.C"), 0u);
+    EXPECT_EQ(statusOf("MeasCond.rhom"), 0u);
 }
 
 TEST_F(StateConversionTest, MeasuringConditionsOutOfRangeTakeTheirDefaults) {
@@ -129,6 +158,8 @@ TEST_F(StateConversionTest, NonPositiveKGivesFactorOneAndDefaultDensity) {
 
 TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     startGas1();
+    setInput("Source.HVHM.HsM_imp", 55.4);
+    setInput("Source.HVHM.HiM_imp", 49.9);
     setMethods(2, 1);
     // The second state at the result state's own conditions: C1 equals C2 and the properties
     // are copied unchanged.
@@ -154,6 +185,12 @@ TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     EXPECT_NEAR(value("OptionalBaseOutput.On.Ws"),
                 value("OptionalBaseOutput.On.HsV") / std::sqrt(d), 1e-12);
     EXPECT_EQ(statusOf("OptionalBaseOutput.On.HsV"), 0u);
+    // Per-kilogram values do not depend on the metering state: carried over unchanged.
+    EXPECT_EQ(value("OptionalBaseOutput.On.HsM"), value("Base1.HsM"));
+    EXPECT_NEAR(value("Base1.HsM"), 55.4, 1e-12);
+    EXPECT_EQ(value("OptionalBaseOutput.On.HiM"), value("Base1.HiM"));
+    EXPECT_EQ(statusOf("OptionalBaseOutput.On.HsM"), 0u);
+    EXPECT_EQ(statusOf("OptionalBaseOutput.On.HiM"), 0u);
     // Inferior values are not imported in this gas: 0.0 marked.
     EXPECT_EQ(value("OptionalBaseOutput.On.Wi"), 0.0);
     EXPECT_NE(statusOf("OptionalBaseOutput.On.Wi") & status::kInvalid, 0u);
