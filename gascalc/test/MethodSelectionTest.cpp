@@ -226,23 +226,81 @@ TEST_F(MethodSelectionTest, RejectedCodesGiveZOneAndFallBackToTheConstant) {
     }
 }
 
+TEST_F(MethodSelectionTest, InputUnusableAsReadMakesTheMethodFail) {
+    // Each input the method uses, marked where it was read: INIT always, a fault flag without a
+    // LOP level. SGERG-88 with the relative density (22/21) and with the derived one (20/19).
+    const struct {
+        const char* name;
+        const char* path;
+        double value;
+        uint32_t status;
+        int32_t calcMethod;
+    } cases[] = {
+        {"HsV INIT", "Source.HVHM.HsV_imp", 0.0, status::kInit, 22},
+        {"HsV out of service", "Source.HVHM.HsV_imp", 0.0, 0x8, 22},
+        {"HsV not available", "Source.HVHM.HsV_imp", 0.0, 0x4, 22},
+        {"d INIT", "Source.Rhob.d_imp", 0.0, status::kInit, 22},
+        {"d out of order", "Source.Rhob.d_imp", 0.0, 0x80, 22},
+        {"CO2 INIT", "Comp.CO2.Imp", 0.6, status::kInit, 22},
+        {"H2 INIT", "Comp.H2.Imp", 0.0, status::kInit, 22},
+        {"N2 bit 12", "Comp.N2.Imp", 0.3, 0x1000, 23},
+        {"rhob INIT", "Source.Rhob.rhob_imp", 0.0, status::kInit, 20},
+        {"rhob out of service", "Source.Rhob.rhob_imp", 0.0, 0x8, 20},
+    };
+    startGas1();
+    change("Base1.ZmZb_on_error", 0.9);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double good = c.value != 0.0 ? c.value : value(c.path);
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        setInput(c.path, good);
+        cycle();
+        // The good input: the method's own result.
+        EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1.5e-3);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+        EXPECT_NE(value("Base1.K"), 0.9);
+        setInput(c.path, good, c.status);
+        cycle();
+        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        EXPECT_EQ(value("Base1.Zb"), 1.0);
+        EXPECT_EQ(value("Base1.K"), 0.9);
+        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
+        EXPECT_EQ(statusOf("Base1.C"), status::kInvalid);
+        setInput(c.path, good);
+    }
+}
+
 TEST_F(MethodSelectionTest, UnusableInputsDiscardTheResultAndBadOnesMarkIt) {
     startGas1();
-    // A bad component (INIT) makes the analysis bad: the composition methods keep their Z but
-    // mark it, and the component's failure raises the calculation failure.
+    change("Base1.ZmZb_on_error", 0.9);
+    // A component marked INIT where it was read makes every composition method fail: Z 1.0,
+    // K the configured substitute, and the component's failure raises the calculation failure.
     setComponent("C2H6", 1.8, status::kInit);
     for (int32_t code : {2, 3, 19}) {
         SCOPED_TRACE(code);
         setMethods(code, code - 1);
         cycle();
-        EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1e-4);
-        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 1);
-        EXPECT_EQ(calcBlock.conversion.meas.zResult.notFullyValid, 1);
+        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
         EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        EXPECT_EQ(value("Base1.Zb"), 1.0);
+        EXPECT_EQ(value("Base1.K"), 0.9);
+        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
         EXPECT_TRUE(message("Mesg_CL_failure"));
     }
+    // The same fault flag vouched for by a LOP level leaves the result in place, marked.
+    setComponent("C2H6", 1.8, status::kNotInUse | 0x02000000);
+    setMethods(2, 1);
+    cycle();
+    EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1e-4);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 1);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.notFullyValid, 1);
+    EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
     // CO2 with a fault flag vouched for by a LOP level: SGERG-88 variant 0 keeps its Z, marked.
     setComponent("C2H6", 1.8);
+    change("Base1.ZmZb_on_error", 1.0);
     setComponent("CO2", 0.6, status::kNotInUse | 0x01000000);
     setMethods(4, 3);
     cycle();
