@@ -106,6 +106,86 @@ TEST_F(MethodSelectionTest, EveryCodeReachesItsMethodForTheValidationGas) {
     EXPECT_EQ(statusOf("Base1.Zb"), 0u);
 }
 
+TEST_F(MethodSelectionTest, EachCodeFailsExactlyOnTheInputsItsMethodUses) {
+    // The inputs of each method (HsV, base density, relative density, CO2, H2, N2, and the
+    // analysis as a whole, here through C2H6): one marked INIT where it was read fails the
+    // method at every state when the method uses it, and leaves Z in place when it does not.
+    enum : unsigned { HsV = 1, Rhob = 2, D = 4, CO2 = 8, H2 = 16, N2 = 32, Gas = 64 };
+    const struct {
+        const char* path;
+        double good;
+        unsigned input;
+    } inputs[] = {{"Source.HVHM.HsV_imp", 0.0, HsV}, {"Source.Rhob.rhob_imp", 0.0, Rhob},
+                  {"Source.Rhob.d_imp", 0.0, D},     {"Comp.CO2.Imp", 0.6, CO2},
+                  {"Comp.H2.Imp", 0.0, H2},          {"Comp.N2.Imp", 0.3, N2},
+                  {"Comp.C2H6.Imp", 1.8, Gas}};
+    constexpr unsigned kAnalysis = CO2 | H2 | N2 | Gas;
+    // Variant 4 of SGERG-88 (codes 8 and 13) takes HsV for its range check only: its value does
+    // not reach Z.
+    constexpr unsigned kHsVRangeOnly = 128;
+    const struct {
+        int32_t calcMethod;
+        unsigned uses;
+    } cases[] = {{2, kAnalysis},
+                 {3, kAnalysis},
+                 {4, HsV | Rhob | CO2},
+                 {5, HsV | Rhob | N2},
+                 {6, HsV | Rhob | CO2 | H2},
+                 {7, HsV | Rhob | H2 | N2},
+                 {8, HsV | Rhob | CO2 | N2 | kHsVRangeOnly},
+                 {9, HsV | D | CO2},
+                 {10, HsV | D | N2},
+                 {11, HsV | D | CO2 | H2},
+                 {12, HsV | D | H2 | N2},
+                 {13, HsV | D | CO2 | N2 | kHsVRangeOnly},
+                 {14, D | CO2 | N2},
+                 {15, Rhob | CO2 | N2},
+                 {16, HsV | D | CO2 | N2},
+                 {18, Rhob | CO2 | N2},
+                 {19, kAnalysis},
+                 {20, HsV | Rhob | CO2 | H2},
+                 {21, HsV | Rhob | H2 | N2},
+                 {22, HsV | D | CO2 | H2},
+                 {23, HsV | D | H2 | N2}};
+    startGas1();
+    double good[sizeof(inputs) / sizeof(inputs[0])];
+    for (size_t i = 0; i < sizeof(inputs) / sizeof(inputs[0]); ++i) {
+        good[i] = inputs[i].good != 0.0 ? inputs[i].good : value(inputs[i].path);
+    }
+    for (const auto& c : cases) {
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        cycle();
+        const double zm = value("MeasCond.Zm");
+        for (size_t i = 0; i < sizeof(inputs) / sizeof(inputs[0]); ++i) {
+            if ((inputs[i].input & (HsV | Rhob | D)) != 0) {
+                // The value reaches Z only when the method takes it.
+                SCOPED_TRACE(testing::Message() << "CalcMethod " << c.calcMethod << ", "
+                                                << inputs[i].path << " 5 % higher");
+                setInput(inputs[i].path, good[i] * 1.05);
+                cycle();
+                const bool reachesZ = (c.uses & inputs[i].input) != 0 &&
+                                      !(inputs[i].input == HsV && (c.uses & kHsVRangeOnly) != 0);
+                EXPECT_EQ(value("MeasCond.Zm") != zm, reachesZ);
+                setInput(inputs[i].path, good[i]);
+            }
+            SCOPED_TRACE(testing::Message()
+                         << "CalcMethod " << c.calcMethod << ", " << inputs[i].path << " INIT");
+            setInput(inputs[i].path, good[i], status::kInit);
+            cycle();
+            const bool used = (c.uses & inputs[i].input) != 0;
+            EXPECT_EQ(calcBlock.conversion.meas.zResult.success, used ? 0 : 1);
+            EXPECT_EQ(calcBlock.conversion.state[0].zResult.success, used ? 0 : 1);
+            if (used) {
+                EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+                EXPECT_EQ(value("Base1.Zb"), 1.0);
+            } else {
+                EXPECT_NE(value("MeasCond.Zm"), 1.0);
+            }
+            setInput(inputs[i].path, good[i]);
+        }
+    }
+}
+
 TEST_F(MethodSelectionTest, BaseDensityMethodsDoNotDependOnTheResultSet) {
     // NX-19 mod and SGERG-88 on the base density describe the gas by its density at 20 degC and
     // 1.01325 bar; the result set only states where the imported density is published. At 0, 15

@@ -123,6 +123,9 @@ TEST_F(StateConversionTest, MeasuringConditionsOutOfRangeTakeTheirDefaults) {
         const bool invalid = (c.pExpected | c.tExpected) != 0;
         EXPECT_EQ(statusOf("MeasCond.Zm"), invalid ? status::kInvalid : 0u);
         EXPECT_EQ(statusOf("Base1.C"), invalid ? status::kInvalid : 0u);
+        // Zb is computed at the base state alone; K follows Zm's status.
+        EXPECT_EQ(statusOf("Base1.Zb"), 0u);
+        EXPECT_EQ(statusOf("Base1.K"), invalid ? status::kInvalid : 0u);
         EXPECT_EQ(message("Mesg_C_failure"), invalid);
     }
 }
@@ -139,6 +142,12 @@ TEST_F(StateConversionTest, DetailConversionFactorAndMeasuringDensity) {
     // The base density at the result set (the import is at set 1 too) times C.
     EXPECT_NEAR(value("MeasCond.rhom"), 0.75 * value("Base1.C"), 1e-12);
     EXPECT_EQ(statusOf("MeasCond.rhom"), 0u);
+    // A base density above its limit: the measuring density is invalid, the factor is not.
+    setInput("Source.Rhob.rhob_imp", 0.75, status::kAboveLimit);
+    cycle();
+    EXPECT_EQ(statusOf("MeasCond.rhom"), status::kInvalid);
+    EXPECT_EQ(statusOf("Base1.C"), 0u);
+    setInput("Source.Rhob.rhob_imp", 0.75);
     // A base density not in use: the measuring density is not in use either.
     setInUse("Source.Rhob.rhob_imp", false);
     cycle();
@@ -178,6 +187,8 @@ TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     const double ratio = value("Base1.C") / value("OptionalBaseOutput.On.C");
     EXPECT_NEAR(ratio, 273.15 / 288.15, 2e-3);  // ideal gas, within the real-gas correction
     EXPECT_NEAR(value("OptionalBaseOutput.On.rhob"), value("Base1.rhob") * ratio, 1e-12);
+    // The measuring density stays that of the result state.
+    EXPECT_NEAR(value("MeasCond.rhom"), value("Base1.rhob") * value("Base1.C"), 1e-12);
     const double d =
         value("OptionalBaseOutput.On.rhob") / calcBlock.baseConditions.optionalBase.airDensity;
     EXPECT_NEAR(value("OptionalBaseOutput.On.d"), d, 1e-12);
