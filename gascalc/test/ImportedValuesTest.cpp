@@ -102,18 +102,23 @@ TEST_F(ImportedValuesTest, HeatingValuesAndTheDerivedInferiorWobbeIndex) {
     EXPECT_EQ(statusOf("Base1.HsM"), status::kNotInUse);
 }
 
-TEST_F(ImportedValuesTest, HeatingValueNotPositiveIsInvalidAtBothSets) {
+TEST_F(ImportedValuesTest, HeatingValueNotPositiveOrFlaggedIsInvalidAtBothSets) {
     startCalc("Default", [](nlohmann::json& model) {
         calorant_test::modelNode(model, {7, 0})["value"] = 5;  // source at the method set
     });
     const char* names[kHeatingValues] = {"HsV", "HiV", "HsM", "HiM", "Ws", "Wi"};
     const double good[kHeatingValues] = {40.0, 36.0, 55.0, 50.0, 50.0, 45.0};
     for (int bad = 0; bad < kHeatingValues; ++bad) {
-        for (const double badValue : {-40.0, 0.0}) {
-            SCOPED_TRACE(std::string(names[bad]) + " " + std::to_string(badValue));
+        const struct {
+            double value;
+            uint32_t status;
+        } faults[] = {{-40.0, 0u}, {0.0, 0u}, {good[bad], 0x8}};
+        for (const auto& fault : faults) {
+            SCOPED_TRACE(std::string(names[bad]) + " " + std::to_string(fault.value) + " status " +
+                         std::to_string(fault.status));
             for (int i = 0; i < kHeatingValues; ++i) {
                 setInput(std::string("Source.HVHM.") + names[i] + "_imp",
-                         i == bad ? badValue : good[i]);
+                         i == bad ? fault.value : good[i], i == bad ? fault.status : 0u);
             }
             cycle();
             if (bad != 5) {
