@@ -186,6 +186,36 @@ TEST_F(MethodSelectionTest, EachCodeFailsExactlyOnTheInputsItsMethodUses) {
     }
 }
 
+TEST_F(MethodSelectionTest, Nx19CodesGiveThePublishedValuesOfTheirForms) {
+    // AGA NX-19 and its variants at 60 bar and 0 degC with 0.6 mol-% CO2 and 0.9 mol-% N2, as
+    // the method's description gives them (rounded to six decimals): on G = 0.581 0.852999; on
+    // the base density 0.79 kg/m3 (20 degC) 0.805917; NX-19 mod on Hs = 45.0 MJ/m3 and d = 0.62
+    // 0.817082 with the high-Hs correction (0.829631 without).
+    const struct {
+        int32_t calcMethod;
+        uint32_t set;  // of the imports and the results
+        double hs, d, rhob;
+        double z;
+    } cases[] = {{14, 5, 40.0, 0.581, 0.75, 0.852999},
+                 {15, 4, 40.0, 0.62, 0.79, 0.805917},
+                 {16, 5, 45.0, 0.62, 0.75, 0.817082}};
+    startCalc("Default");
+    setAnalysis({{"CH4", 98.5}, {"CO2", 0.6}, {"N2", 0.9}});
+    setMeasuring(60.0, 0.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calcMethod);
+        changeCode("Source.RefCond", c.set);
+        changeCode("Base1.RefCond", c.set);
+        setInput("Source.HVHM.HsV_imp", c.hs);
+        setInput("Source.Rhob.d_imp", c.d);
+        setInput("Source.Rhob.rhob_imp", c.rhob);
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        cycle();
+        EXPECT_NEAR(value("MeasCond.Zm"), c.z, 1e-6);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+    }
+}
+
 TEST_F(MethodSelectionTest, BaseDensityMethodsDoNotDependOnTheResultSet) {
     // NX-19 mod and SGERG-88 on the base density describe the gas by its density at 20 degC and
     // 1.01325 bar; the result set only states where the imported density is published. At 0, 15
