@@ -63,6 +63,21 @@ TEST_F(StateConversionTest, ConstantMethodUsesTheConstantsOfBothStates) {
     }
 }
 
+TEST_F(StateConversionTest, ConstantRatioOutOfUseIsOne) {
+    startGas1();
+    bindOptionalBase(15.0, 1.01325);
+    change("Base1.ZmZb_on_error", 0.85);
+    setMethods(17, 16);
+    cycle();
+    EXPECT_EQ(value("Base1.K"), 0.85);
+    EXPECT_EQ(value("OptionalBaseOutput.On.K"), 0.8);
+    setInUse("Base1.ZmZb_on_error", false);
+    setInUse("OptionalBaseOutput.On.ZmZb_on_error", false);
+    cycle();
+    EXPECT_EQ(value("Base1.K"), 1.0);
+    EXPECT_EQ(value("OptionalBaseOutput.On.K"), 1.0);
+}
+
 TEST_F(StateConversionTest, ConstantMethodFactorThatCannotBeFormedIsMarked) {
     const double huge = std::numeric_limits<double>::max();
     const struct {
