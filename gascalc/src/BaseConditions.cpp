@@ -25,13 +25,20 @@ constexpr uint32_t kAirMolarMassChild = 0;
 constexpr uint32_t kGasMolarMassChild = 1;
 
 constexpr uint32_t kTraceAirFailed = 0x70063;
+// Level 3, with the set index as read.
+constexpr uint32_t kTraceResultSetUnknown = 0x70073;
+constexpr uint32_t kTraceSourceSetUnknown = 0x70083;
 
 RefConditionSet asSet(int32_t set) {
     return static_cast<RefConditionSet>(set);
 }
 
-void setFromRefSet(BaseConditionRecord& record, int32_t set) {
+void setFromRefSet(BaseConditionRecord& record, int32_t set, uint32_t traceUnknown) {
     record.set = set;
+    record.setUnknown = set < 1 || set > static_cast<int32_t>(kRefConditionSetCount) ? 1 : 0;
+    if (record.setUnknown != 0) {
+        CALORANT_TRACE(traceUnknown, TraceFormat(kTraceArgInt), set);
+    }
     record.baseTemperature = RefBaseTemperature(asSet(set));
     record.basePressure = RefBasePressure(asSet(set));
     record.useIso6976Z = 1;
@@ -98,9 +105,11 @@ void SetupBaseConditions() {
         CALORANT_TRACE(calorant::kTraceNoTaste, TraceFormat());
     }
     setFromRefSet(records.result,
-                  taste != nullptr ? ReadIntegerParameter(taste->getBase1RefCond()) : 0);
+                  taste != nullptr ? ReadIntegerParameter(taste->getBase1RefCond()) : 0,
+                  kTraceResultSetUnknown);
     setFromRefSet(records.source,
-                  taste != nullptr ? ReadIntegerParameter(taste->getSourceRefCond()) : 0);
+                  taste != nullptr ? ReadIntegerParameter(taste->getSourceRefCond()) : 0,
+                  kTraceSourceSetUnknown);
     fillAirData(method);
     fillAirData(records.result);
     fillAirData(records.source);
@@ -117,22 +126,26 @@ void BasePropertiesStep() {
     const BaseConditionRecord& result = records.result;
     const double molarMass =
         MolarMassOfMixture(calcBlock.composition.normalised.value, asSet(result.set));
+    const uint32_t resultStatus = status::InvalidIf(result.setUnknown != 0);
     const Taste* taste = ProgramContext::myTaste.Load();
     if (taste != nullptr) {
         const FbDoNode properties = taste->getPropertiesOutput();
         if (properties != nullptr) {
-            writeDouble(FbDo_GetChild(properties, kAirMolarMassChild), result.airMolarMass, 0);
+            writeDouble(FbDo_GetChild(properties, kAirMolarMassChild), result.airMolarMass,
+                        resultStatus);
             // Before the first ISO 6976 evaluation the gas molar mass has no valid status yet.
             const uint32_t gasStatus =
-                calcBlock.iso6976.evaluated != 0 ? calcBlock.iso6976.status : status::kInvalid;
+                (calcBlock.iso6976.evaluated != 0 ? calcBlock.iso6976.status : status::kInvalid) |
+                resultStatus;
             writeDouble(FbDo_GetChild(properties, kGasMolarMassChild), molarMass, gasStatus);
         }
-        writeDouble(taste->getBase1AirZ(), result.airZ, 0);
-        writeDouble(taste->getBase1AirDensity(), result.airDensity, 0);
+        writeDouble(taste->getBase1AirZ(), result.airZ, resultStatus);
+        writeDouble(taste->getBase1AirDensity(), result.airDensity, resultStatus);
     }
     const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
     if (optional != nullptr) {
-        const uint32_t s = status::InvalidIf(records.optionalBaseInvalid != 0);
+        const uint32_t s = status::InvalidIf(records.optionalBaseInvalid != 0 ||
+                                             records.optionalBase.setUnknown != 0);
         writeDouble(FbDo_GetChild(optional, kOptionalAirZChild), records.optionalBase.airZ, s);
         writeDouble(FbDo_GetChild(optional, kOptionalAirDensityChild),
                     records.optionalBase.airDensity, s);

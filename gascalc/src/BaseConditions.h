@@ -18,6 +18,7 @@ struct BaseConditionRecord {
     double gasConstant;    // kJ/(mol K)
     Aga8State aga8;        // AGA8 cache of evaluations at these conditions
     uint32_t useIso6976Z;  // 1: method code 1 uses the summation-factor method here
+    uint32_t setUnknown;   // 1: the set is outside 1 to 17 and its fallback values are in use
 };
 
 struct BaseConditionRecords {
@@ -39,7 +40,8 @@ constexpr double kZeroCelsius = 273.15;        // K
 // Reload (after BindOptionalOutputs): fills the four records from the layout's set indices and,
 // when the optional output is bound, from its base temperature (degC) and pressure (bar); a
 // temperature below 200 K or a pressure below 0.1 bar (or either not a finite number) is replaced
-// by 273.15 K and 1.01325 bar and marked invalid.
+// by 273.15 K and 1.01325 bar and marked invalid. A set index outside 1 to 17 keeps the fallback
+// values of the set functions; its record is marked (setUnknown) and the index traced.
 void SetupBaseConditions();
 
 // Cycle, first step: writes the molar masses of air and gas (Default), the air properties of the

@@ -199,8 +199,9 @@ void substituteMethane(NormalisedComposition& normalised) {
     for (double value : normalised.value) {
         sum += value;
     }
-    // Not "sum >= 1.0" also takes a sum that is not a number.
-    if (!(sum >= 1.0)) {
+    // Not "sum >= 1.0" also takes a sum that is not a number; a sum that overflows cannot be
+    // normalised either.
+    if (!(sum >= 1.0) || !std::isfinite(sum)) {
         normalised.status |= status::kInvalid;
         std::memset(normalised.value, 0, sizeof(normalised.value));
         normalised.value[kCH4] = 100.0;

@@ -72,6 +72,16 @@ void calcExtPropsAga8(bool newLayout) {
     }
 }
 
+// Whether the inputs of the base-density form (base density, CO2, N2) are in use and valid.
+bool sgergInputsValid() {
+    constexpr uint32_t kUnusable = status::kInvalid | status::kNotInUse;
+    const ImportedValueRecords& imported = calcBlock.imported;
+    const uint32_t* components = calcBlock.composition.normalised.outStatus;
+    return imported.densityActive[0] != 0 &&
+           ((imported.densityOutputs.status[kOutBaseDensity] | components[kCO2] | components[kN2]) &
+            kUnusable) == 0;
+}
+
 void calcExtPropsSgerg() {
     ExtendedValues& values = calcBlock.extended.values;
     const double rho = BaseDensityAt20C();
@@ -87,7 +97,7 @@ void calcExtPropsSgerg() {
         ok = (meas.statusZ & status::kInvalid) == 0;
     } else {
         ok = SgergZ(&rho, &co2, &n2, &input.pWork, &input.TWork, &z) != 0 &&
-             !measuringConditionsInvalid();
+             !measuringConditionsInvalid() && sgergInputsValid();
     }
     bool ok2 = false;
     if (SgergExtProperty1(&rho, &n2, &input.pWork, &input.TWork,

@@ -131,14 +131,18 @@ void convertDensityPass(bool& badDensity, bool& badRelative) {
     if (imported.densityActive[1] != 0) {
         outputs.value[kOutDensityFromRelative] = d * airDensity;
     }
-    const bool relativeBad = badRelative || status::IsBad(imported.densityStatus[1]);
-    const bool densityBad = badDensity || status::IsBad(imported.densityStatus[0]);
+    const BaseConditionRecords& conditions = calcBlock.baseConditions;
+    const bool sourceUnknown = conditions.source.setUnknown != 0;
+    const bool resultUnknown = conditions.result.setUnknown != 0;
+    const bool relativeBad =
+        badRelative || sourceUnknown || status::IsBad(imported.densityStatus[1]);
+    const bool densityBad = badDensity || sourceUnknown || status::IsBad(imported.densityStatus[0]);
     setInvalid(outputs.status[kOutDensityFromRelative], relativeBad);
-    setInvalid(outputs.status[kOutRelativeDensity], relativeBad);
+    setInvalid(outputs.status[kOutRelativeDensity], relativeBad || resultUnknown);
     setInvalid(reference.status[kRefRelativeDensity], relativeBad);
     setInvalid(reference.status[kRefDensityFromRelative], relativeBad);
     setInvalid(outputs.status[kOutRelativeFromDensity], densityBad);
-    setInvalid(outputs.status[kOutBaseDensity], densityBad);
+    setInvalid(outputs.status[kOutBaseDensity], densityBad || resultUnknown);
     setInvalid(reference.status[kRefBaseDensity], densityBad);
     setInvalid(reference.status[kRefRelativeFromDensity], densityBad);
     const RefConditionSet from = sourceSet();
@@ -205,14 +209,19 @@ void readHeatingValueInputs() {
     }
 }
 
+// A heating value that is flagged, not a positive number, or given at an unknown set is not a
+// valid input.
+bool heatingInputBad(int i) {
+    const ImportedValueRecords& imported = calcBlock.imported;
+    return status::IsBad(imported.heatingStatus[i]) ||
+           !IsPositiveFinite(imported.heatingValue[i]) ||
+           calcBlock.baseConditions.source.setUnknown != 0;
+}
+
 // The inferior Wobbe index from the converted values of `set`: HiV x Ws / HsV.
 void deriveInferiorWobbe(ValueSet6& values) {
-    const uint32_t* input = calcBlock.imported.heatingStatus;
-    bool bad = true;
     const bool hsPositive = IsPositiveFinite(values.value[0]);
-    if (hsPositive && !status::IsBad(input[1]) && !status::IsBad(input[0])) {
-        bad = status::IsBad(input[4]);
-    }
+    const bool bad = !hsPositive || heatingInputBad(0) || heatingInputBad(1) || heatingInputBad(4);
     values.status[kInferiorWobbe] |= status::InvalidIf(bad);
     values.value[kInferiorWobbe] =
         hsPositive ? values.value[1] * values.value[4] / values.value[0] : 0.0;
@@ -295,13 +304,12 @@ void ConvertHeatingValueInputs() {
     }
     if (imported.heatingActive[kInferiorWobbe] != 0 && from == kMethodSet) {
         reference.value[kInferiorWobbe] = imported.heatingValue[kInferiorWobbe];
-        reference.status[kInferiorWobbe] =
-            status::InvalidIf(status::IsBad(imported.heatingStatus[kInferiorWobbe]));
+        reference.status[kInferiorWobbe] = status::InvalidIf(heatingInputBad(kInferiorWobbe));
     } else {
         deriveInferiorWobbe(reference);
     }
     for (int i = 0; i < kInferiorWobbe; ++i) {
-        reference.status[i] |= status::InvalidIf(status::IsBad(imported.heatingStatus[i]));
+        reference.status[i] |= status::InvalidIf(heatingInputBad(i));
     }
     for (int i = 0; i < kInferiorWobbe; ++i) {
         result.value[i] = kHeatingConverters[i](imported.heatingValue[i], from, resultSet());
@@ -312,8 +320,7 @@ void ConvertHeatingValueInputs() {
         result.status[kInferiorWobbe] = status::kNotInUse;
     } else if (from == resultSet()) {
         result.value[kInferiorWobbe] = imported.heatingValue[kInferiorWobbe];
-        result.status[kInferiorWobbe] =
-            status::InvalidIf(status::IsBad(imported.heatingStatus[kInferiorWobbe]));
+        result.status[kInferiorWobbe] = status::InvalidIf(heatingInputBad(kInferiorWobbe));
     } else {
         deriveInferiorWobbe(result);
     }
@@ -324,7 +331,12 @@ void ConvertHeatingValueInputs() {
             result.value[i] = 0.0;
             result.status[i] = status::kNotInUse;
         } else {
-            result.status[i] = status::InvalidIf(status::IsBad(imported.heatingStatus[i]));
+            result.status[i] = status::InvalidIf(heatingInputBad(i));
+        }
+    }
+    if (calcBlock.baseConditions.result.setUnknown != 0) {
+        for (uint32_t& word : result.status) {
+            word |= (word & status::kNotInUse) != 0 ? 0u : status::kInvalid;
         }
     }
     writeHeatingValueOutputs();

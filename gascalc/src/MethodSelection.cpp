@@ -34,10 +34,32 @@ enum MethodInput : int {
     kMethodInputCount
 };
 
+// An input as the method sees it: its active flag, the status word of the value the method
+// takes (derived words carry only 0x1, 0x400 and the LOP field), and whether the value was
+// already unusable where it was read (INIT, or a fault flag without a LOP level).
 struct InputState {
     uint32_t active;
     uint32_t status;
+    int32_t unusableAsRead;
 };
+
+// Whether any component in use was unusable as read.
+int32_t compositionUnusableAsRead() {
+    const CompositionRecords& composition = calcBlock.composition;
+    for (int k = 0; k < kComponentCount; ++k) {
+        if (composition.settings.active[k] != 0 &&
+            IsValueUnusable(composition.gas.status[k]) != 0) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+InputState componentState(int k) {
+    const CompositionRecords& composition = calcBlock.composition;
+    return {composition.settings.active[k], composition.normalised.outStatus[k],
+            IsValueUnusable(composition.gas.status[k])};
+}
 
 // SGERG-88 variants 0 to 4 by the contents they take: CO2; N2; CO2 and H2; H2 and N2; CO2 and N2.
 constexpr bool kVariantUses[5][3] = {  // CO2, H2, N2
@@ -52,21 +74,25 @@ InputState inputState(int input) {
     const CompositionRecords& composition = calcBlock.composition;
     switch (input) {
         case kInHeatingValue:
-            return {imported.heatingActive[0], imported.heatingAtMethodReference.status[0]};
+            return {imported.heatingActive[0], imported.heatingAtMethodReference.status[0],
+                    IsValueUnusable(imported.heatingStatus[0])};
         case kInBaseDensity:
             return {imported.densityActive[0],
-                    imported.densityAtMethodReference.status[kRefBaseDensity]};
+                    imported.densityAtMethodReference.status[kRefBaseDensity],
+                    IsValueUnusable(imported.densityStatus[0])};
         case kInRelativeDensity:
             return {imported.densityActive[1],
-                    imported.densityAtMethodReference.status[kRefRelativeDensity]};
+                    imported.densityAtMethodReference.status[kRefRelativeDensity],
+                    IsValueUnusable(imported.densityStatus[1])};
         case kInCO2:
-            return {composition.settings.active[kCO2], composition.normalised.outStatus[kCO2]};
+            return componentState(kCO2);
         case kInH2:
-            return {composition.settings.active[kH2], composition.normalised.outStatus[kH2]};
+            return componentState(kH2);
         case kInN2:
-            return {composition.settings.active[kN2], composition.normalised.outStatus[kN2]};
+            return componentState(kN2);
         default:
-            return {composition.settings.compositionActive, composition.normalised.status};
+            return {composition.settings.compositionActive, composition.normalised.status,
+                    compositionUnusableAsRead()};
     }
 }
 
@@ -201,6 +227,10 @@ void addMarks(const uint32_t* marks) {
     use.composition |= marks[kInComposition];
 }
 
+int32_t isUnusable(const InputState& input) {
+    return (IsValueUnusable(input.status) != 0 || input.unusableAsRead != 0) ? 1 : 0;
+}
+
 void traceNotFullyValid(int32_t index, int32_t ok, int32_t usable, int32_t good,
                         const uint32_t* marks, const InputState* inputs) {
     const uint32_t seven = TraceFormat(kTraceArgInt, kTraceArgInt, kTraceArgInt, kTraceArgInt,
@@ -215,7 +245,7 @@ void traceNotFullyValid(int32_t index, int32_t ok, int32_t usable, int32_t good,
     uint32_t unusable[kMethodInputCount];
     uint32_t goodStatus[kMethodInputCount];
     for (int i = 0; i < kMethodInputCount; ++i) {
-        unusable[i] = static_cast<uint32_t>(IsValueUnusable(inputs[i].status));
+        unusable[i] = static_cast<uint32_t>(isUnusable(inputs[i]));
         goodStatus[i] = status::IsBad(inputs[i].status) ? 0 : 1;
     }
     CALORANT_TRACE(kTraceUnusable, seven, unusable[0], unusable[1], unusable[2], unusable[3],
@@ -274,7 +304,7 @@ int32_t CalcZByMethodIndex(int32_t index, double p, double T, ZResult& zResult, 
     for (int i = 0; i < kMethodInputCount; ++i) {
         inputs[i] = inputState(i);
         if (marks[i] != 0) {
-            usable &= (inputs[i].active != 0 && IsValueUnusable(inputs[i].status) == 0) ? 1 : 0;
+            usable &= (inputs[i].active != 0 && isUnusable(inputs[i]) == 0) ? 1 : 0;
         }
     }
     int32_t good = 1;

@@ -126,8 +126,9 @@ void Iso6976Step() {
     const CompositionRecords& composition = calcBlock.composition;
     iso.status = 0;
     if (composition.settings.compositionActive != 0) {
-        iso.status |= status::InvalidIf(status::IsBad(composition.normalised.status));
         const BaseConditionRecord& source = calcBlock.baseConditions.source;
+        iso.status |= status::InvalidIf(status::IsBad(composition.normalised.status) ||
+                                        source.setUnknown != 0);
         Iso6976Properties(iso.result, composition.normalised.value, source.basePressure,
                           source.baseTemperature, source.airDensity, source.airZ,
                           static_cast<RefConditionSet>(source.set));

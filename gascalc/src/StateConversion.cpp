@@ -175,9 +175,10 @@ void convertSecondBaseProperties() {
                 second.value[1] = 0.0;
                 second.status[1] |= status::kInvalid;
             }
-            for (int i = 2; i <= 5; ++i) {
-                second.value[i] *= ratio;
-            }
+            // Per volume the values follow the metering state; per mass they do not, and both
+            // states share one combustion reference: HsM and HiM carry over unchanged.
+            second.value[2] *= ratio;
+            second.value[3] *= ratio;
             wobbe(second, 6, 2);
             wobbe(second, 7, 3);
             CALORANT_TRACE(kTraceSecondBase, TraceFormat());
@@ -256,10 +257,16 @@ void CalcStateConversion(double pm, double Tm, double constantK, BaseConditionRe
                        state.kValid == 1;
     state.statusK = status::InvalidIf(!kGood);
     state.kOk = kGood ? 1 : 0;
+    // Base conditions taken from the fallback of an unknown set describe no configured state.
+    state.statusZ |= status::InvalidIf(record.setUnknown != 0);
+    state.statusK |= status::InvalidIf(record.setUnknown != 0);
+    // A factor that overflows, or cannot be formed, is replaced by 1.0 and marked invalid.
     const double denominator = record.basePressure * Tm * state.K;
-    state.C = IsPositiveFinite(denominator) ? (pm * record.baseTemperature) / denominator : 1.0;
-    state.statusC =
-        status::InvalidIf(((state.statusK | state.statusZ | meas.statusZ) & status::kInvalid) != 0);
+    const double c = (pm * record.baseTemperature) / denominator;
+    const bool cComputed = IsPositiveFinite(denominator) && IsPositiveFinite(c);
+    state.C = cComputed ? c : 1.0;
+    state.statusC = status::InvalidIf(
+        !cComputed || ((state.statusK | state.statusZ | meas.statusZ) & status::kInvalid) != 0);
     state.p = record.basePressure;
     state.t = record.baseTemperature - kZeroCelsius;
 }

@@ -55,6 +55,48 @@ TEST_F(BaseConditionsTest, ResultConditionsFollowTheSetOfEachLayout) {
     }
 }
 
+TEST_F(BaseConditionsTest, UnknownSetKeepsTheFallbackAndMarksWhatUsesIt) {
+    const uint32_t unknownSets[] = {0, 18, 255, 0xffffffffu};
+    for (const bool resultSet : {true, false}) {
+        for (const uint32_t set : unknownSets) {
+            SCOPED_TRACE(std::string(resultSet ? "Base1" : "Source") + " set " +
+                         std::to_string(set));
+            calorant_test::forgetProgram();
+            host::dropAddressSpaceTree();
+            startCalc("Default");
+            setMethods(2, 1);
+            setAnalysis(ValidationGas1());
+            setMeasuring(60.0, 16.85);
+            setInput("Source.Rhob.rhob_imp", 0.75);
+            setInput("Source.HVHM.HsV_imp", 40.0);
+            traces.clear();
+            changeCode(resultSet ? "Base1.RefCond" : "Source.RefCond", set);
+            cycle();
+            const std::vector<host::TraceRecord> traced =
+                traces.withId(resultSet ? 0x70073 : 0x70083);
+            ASSERT_EQ(traced.size(), 1u);
+            EXPECT_EQ(static_cast<uint32_t>(traced[0].intArg(0)), set);
+            cycle();
+            // The fallback conditions of the set functions stay: 0 degC and 1.01325 bar.
+            const BaseConditionRecord& record =
+                resultSet ? calcBlock.baseConditions.result : calcBlock.baseConditions.source;
+            EXPECT_EQ(record.baseTemperature, 273.15);
+            EXPECT_EQ(record.basePressure, 1.01325);
+            // What stems from the unknown set is marked, what does not is left alone.
+            const char* fromResult[] = {"Base1.C",    "Base1.Zb",         "Base1.K",
+                                        "Base1.AirZ", "Base1.AirDensity", "PropertiesOutput.M_air"};
+            for (const char* path : fromResult) {
+                EXPECT_EQ(statusOf(path), resultSet ? status::kInvalid : 0u) << path;
+            }
+            for (const char* path : {"Base1.HsV", "Base1.rhob", "MeasCond.rhom"}) {
+                EXPECT_EQ(statusOf(path), status::kInvalid) << path;
+            }
+            EXPECT_EQ(statusOf("Source.Iso6976.HsV"), resultSet ? 0u : status::kInvalid);
+            EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+        }
+    }
+}
+
 TEST_F(BaseConditionsTest, MolarMassesOfAirAndGas) {
     startCalc("Default");
     changeCode("Base1.RefCond", 9);

@@ -105,6 +105,38 @@ TEST_F(CompositionTest, AnalysisBelowOneMolPercentIsReplacedByMethane) {
     }
 }
 
+TEST_F(CompositionTest, AnalysisWhoseSumOverflowsIsReplacedByMethane) {
+    const double huge = std::numeric_limits<double>::max();
+    startCalc("Default");
+    const struct {
+        const char* name;
+        std::map<std::string, double> gas;
+    } cases[] = {
+        {"two components of 1e308", {{"CH4", 1e308}, {"N2", 1e308}}},
+        {"every component at the largest number", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setAnalysis(c.gas);
+        if (c.gas.empty()) {
+            for (const char* name : kInputNames) {
+                setComponent(name, huge);
+            }
+        }
+        cycle();
+        EXPECT_EQ(value("Comp.Total"), 0.0);
+        EXPECT_EQ(statusOf("Comp.Total"), status::kInvalid);
+        EXPECT_EQ(value("Comp.ExpCH4"), 100.0);
+        EXPECT_EQ(statusOf("Comp.ExpCH4"), status::kInvalid);
+        for (double fraction : normalised().value) {
+            EXPECT_TRUE(fraction == 0.0 || fraction == 100.0) << fraction;
+        }
+        for (uint32_t word : normalised().outStatus) {
+            EXPECT_EQ(word, status::kInvalid);
+        }
+    }
+}
+
 TEST_F(CompositionTest, BadOrImpossibleComponentMarksTheWholeAnalysis) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
@@ -244,6 +276,54 @@ TEST_F(CompositionTest, Aga8RangeFlagsMarkComponentsACycleLater) {
     cycle();
     EXPECT_EQ(statusOf("Comp.ExpN2"), status::kInvalid);
     EXPECT_EQ(statusOf("Comp.ExpCH4"), 0u);
+}
+
+TEST_F(CompositionTest, LumpedComponentsTakeTheRangeFlagOfTheirAga8Component) {
+    // Components outside the AGA8 order count as the component they are lumped into:
+    // neo-pentane and benzene as n-pentane (pentanes, at most 0.5 mol-%), cyclohexane and
+    // toluene as n-hexane (0.1 mol-%), methylcyclohexane as n-heptane (0.05 mol-%). One of
+    // them at 1 mol-% marks exactly the components of its group, a cycle later, and only while
+    // an AGA8 method is in use.
+    const char* const lumped[] = {"neoC5H12", "Benzene", "Cyclohexane", "Toluene",
+                                  "Methylcyclohexane"};
+    const int group[] = {13, 13, 14, 14, 15};
+    startCalc("Default");
+    change("8.CalcMethodOption", 1);
+    for (size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(lumped[i]);
+        setMethods(2, 1);
+        setAnalysis({{"CH4", 99.0}, {lumped[i], 1.0}});
+        cycle();
+        cycle();
+        for (size_t j = 0; j < 5; ++j) {
+            EXPECT_EQ(statusOf(std::string("Comp.Exp") + lumped[j]),
+                      group[j] == group[i] ? status::kInvalid : 0u)
+                << lumped[j];
+        }
+        EXPECT_EQ(statusOf("Comp.ExpCH4"), 0u);
+        setMethods(4, 3);
+        cycle();
+        EXPECT_EQ(statusOf(std::string("Comp.Exp") + lumped[i]), 0u);
+    }
+}
+
+TEST_F(CompositionTest, TotalTakesTheSumFlagOnlyWhileAnAga8MethodIsInUse) {
+    startCalc("Default");
+    setAnalysis(calorant_test::ValidationGas1());
+    const struct {
+        int32_t calcMethod;
+        bool flagged;
+    } cases[] = {{2, true}, {3, true}, {4, false}, {19, false}, {22, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calcMethod);
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        cycle();
+        // The sum flag of the last AGA8 evaluation, read by the next cycle's total.
+        calcBlock.aga8RangeFlags.flags[kAga8SumFlag] = 1;
+        cycle();
+        EXPECT_EQ(statusOf("Comp.Total"), c.flagged ? status::kInvalid : 0u);
+        calcBlock.aga8RangeFlags.flags[kAga8SumFlag] = 0;
+    }
 }
 
 }  // namespace

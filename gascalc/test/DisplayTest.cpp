@@ -267,6 +267,16 @@ TEST_F(DisplayTest, ZM1DensityInputLinesFollowTheirInputs) {
     EXPECT_EQ(sent(), expected);
     EXPECT_EQ(hiddenOnDisplay(2220), false);
     EXPECT_EQ(hiddenOnDisplay(2230), true);
+    // An input in use whose state is not good hides its line as well.
+    for (const uint32_t state : {0x2u, 0x8u, 0x400u}) {
+        SCOPED_TRACE(state);
+        tree().setStatus("PP.PP_4.Out", state);  // the line that feeds the import
+        deliver(2050, 7);
+        EXPECT_EQ(hiddenOnDisplay(2220), true);
+    }
+    tree().setStatus("PP.PP_4.Out", 0);
+    deliver(2050, 7);
+    EXPECT_EQ(hiddenOnDisplay(2220), false);
 }
 
 // The display task's side of the test below: open the preprocessing entry and the method page

@@ -122,6 +122,45 @@ TEST_F(EventMessagesTest, ComponentMessagesAndTheCalculationFailure) {
     }
 }
 
+TEST_F(EventMessagesTest, EveryLimitAndWarningMessageOfTheNamedComponents) {
+    // The four messages of N2, CO2 and H2 (min, max, min_warn, max_warn), each raised by its own
+    // status bit alone while the composition is used.
+    const struct {
+        uint32_t status;
+        std::vector<bool> messages;
+    } cases[] = {{status::kBelowLimit, {true, false, false, false}},
+                 {status::kAboveLimit, {false, true, false, false}},
+                 {status::kBelowWarning, {false, false, true, false}},
+                 {status::kAboveWarning, {false, false, false, true}}};
+    const std::map<std::string, double> gas = ValidationGas1();
+    for (const char* taste : {"Default", "BM1"}) {
+        calorant_test::forgetProgram();
+        host::dropAddressSpaceTree();
+        startGas1(taste);
+        setMethods(2, 1);
+        for (const char* component : {"N2", "CO2", "H2"}) {
+            const auto found = gas.find(component);
+            const double amount = found == gas.end() ? 0.0 : found->second;
+            for (const auto& c : cases) {
+                SCOPED_TRACE(std::string(taste) + " " + component + " status " +
+                             std::to_string(c.status));
+                setComponent(component, amount, c.status);
+                cycle();
+                for (const char* other : {"N2", "CO2", "H2"}) {
+                    const std::string stem = std::string("Mesg_") + other;
+                    const std::vector<bool> raised = {
+                        message(stem + "_min"), message(stem + "_max"), message(stem + "_min_warn"),
+                        message(stem + "_max_warn")};
+                    EXPECT_EQ(raised, other == std::string(component) ? c.messages
+                                                                      : std::vector<bool>(4, false))
+                        << other;
+                }
+                setComponent(component, amount);
+            }
+        }
+    }
+}
+
 TEST_F(EventMessagesTest, MethodNeedingAComponentOutOfUseFails) {
     startGas1("Default");
     setInUse("Comp.N2.Imp", false);

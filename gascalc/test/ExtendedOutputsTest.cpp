@@ -101,6 +101,43 @@ TEST_F(ExtendedOutputsTest, SgergValuesDoNotDependOnTheResultSet) {
     }
 }
 
+TEST_F(ExtendedOutputsTest, SgergValuesAreInvalidWhenAnInputIsUnusable) {
+    // Inputs of the base-density form: the base density, CO2 and N2. Whichever method gives Zm
+    // (the form itself by MeasCalcMethod 17, or DETAIL), an unusable one fails both values.
+    const struct {
+        const char* name;
+        const char* path;
+        uint32_t status;
+    } cases[] = {
+        {"base density out of service", "Source.Rhob.rhob_imp", 0x8},
+        {"base density INIT", "Source.Rhob.rhob_imp", status::kInit},
+        {"N2 INIT", "Comp.N2.Imp", status::kInit},
+        {"CO2 out of order", "Comp.CO2.Imp", 0x80},
+    };
+    startGas1("Default");
+    for (const int32_t measCalcMethod : {17, 1}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << "MeasCalcMethod " << measCalcMethod << ", " << c.name);
+            setMethods(18, measCalcMethod);
+            const double good = value(c.path);
+            cycle();
+            EXPECT_EQ(statuses(), (std::vector<uint32_t>{0u, 0u, status::kNotInUse}));
+            setInput(c.path, good, c.status);
+            cycle();
+            EXPECT_EQ(statuses(), (std::vector<uint32_t>{status::kInvalid, status::kInvalid,
+                                                         status::kNotInUse}));
+            setInput(c.path, good);
+        }
+    }
+    // The base density out of use fails them too.
+    setMethods(18, 1);
+    setInUse("Source.Rhob.rhob_imp", false);
+    cycle();
+    EXPECT_EQ(statuses(),
+              (std::vector<uint32_t>{status::kInvalid, status::kInvalid, status::kNotInUse}));
+}
+
 TEST_F(ExtendedOutputsTest, MethodsWithoutExtendedValuesKeepTheLastOnesNotInUse) {
     startGas1("BM1");
     setMethods(3, 2);

@@ -1,5 +1,7 @@
 // The imported densities and heating values converted to the method reference set and the
 // result set, with the values derived from each other and their status words.
+#include <string>
+
 #include "CalcFixture.h"
 #include "StatusBits.h"
 
@@ -98,6 +100,39 @@ TEST_F(ImportedValuesTest, HeatingValuesAndTheDerivedInferiorWobbeIndex) {
     cycle();
     EXPECT_EQ(value("Base1.HsM"), 0.0);
     EXPECT_EQ(statusOf("Base1.HsM"), status::kNotInUse);
+}
+
+TEST_F(ImportedValuesTest, HeatingValueNotPositiveOrFlaggedIsInvalidAtBothSets) {
+    startCalc("Default", [](nlohmann::json& model) {
+        calorant_test::modelNode(model, {7, 0})["value"] = 5;  // source at the method set
+    });
+    const char* names[kHeatingValues] = {"HsV", "HiV", "HsM", "HiM", "Ws", "Wi"};
+    const double good[kHeatingValues] = {40.0, 36.0, 55.0, 50.0, 50.0, 45.0};
+    for (int bad = 0; bad < kHeatingValues; ++bad) {
+        const struct {
+            double value;
+            uint32_t status;
+        } faults[] = {{-40.0, 0u}, {0.0, 0u}, {good[bad], 0x8}};
+        for (const auto& fault : faults) {
+            SCOPED_TRACE(std::string(names[bad]) + " " + std::to_string(fault.value) + " status " +
+                         std::to_string(fault.status));
+            for (int i = 0; i < kHeatingValues; ++i) {
+                setInput(std::string("Source.HVHM.") + names[i] + "_imp",
+                         i == bad ? fault.value : good[i], i == bad ? fault.status : 0u);
+            }
+            cycle();
+            if (bad != 5) {
+                EXPECT_NE(statusOf(std::string("Base1.") + names[bad]) & status::kInvalid, 0u);
+            }
+            EXPECT_NE(calcBlock.imported.heatingAtMethodReference.status[bad] & status::kInvalid,
+                      0u);
+            // At the result set the inferior Wobbe index is derived from HsV, HiV and Ws, at the
+            // method set (the source) it is the input itself.
+            const bool wiBad = bad == 0 || bad == 1 || bad == 4;
+            EXPECT_EQ(statusOf("Base1.Wi"), wiBad ? status::kInvalid : 0u);
+            EXPECT_EQ(statusOf("Base1.HsM"), bad == 2 ? status::kInvalid : 0u);
+        }
+    }
 }
 
 TEST_F(ImportedValuesTest, ZM1AndBM1PublishOnlyTheSuperiorValue) {

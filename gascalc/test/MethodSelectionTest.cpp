@@ -106,6 +106,116 @@ TEST_F(MethodSelectionTest, EveryCodeReachesItsMethodForTheValidationGas) {
     EXPECT_EQ(statusOf("Base1.Zb"), 0u);
 }
 
+TEST_F(MethodSelectionTest, EachCodeFailsExactlyOnTheInputsItsMethodUses) {
+    // The inputs of each method (HsV, base density, relative density, CO2, H2, N2, and the
+    // analysis as a whole, here through C2H6): one marked INIT where it was read fails the
+    // method at every state when the method uses it, and leaves Z in place when it does not.
+    enum : unsigned { HsV = 1, Rhob = 2, D = 4, CO2 = 8, H2 = 16, N2 = 32, Gas = 64 };
+    const struct {
+        const char* path;
+        double good;
+        unsigned input;
+    } inputs[] = {{"Source.HVHM.HsV_imp", 0.0, HsV}, {"Source.Rhob.rhob_imp", 0.0, Rhob},
+                  {"Source.Rhob.d_imp", 0.0, D},     {"Comp.CO2.Imp", 0.6, CO2},
+                  {"Comp.H2.Imp", 0.0, H2},          {"Comp.N2.Imp", 0.3, N2},
+                  {"Comp.C2H6.Imp", 1.8, Gas}};
+    constexpr unsigned kAnalysis = CO2 | H2 | N2 | Gas;
+    // Variant 4 of SGERG-88 (codes 8 and 13) takes HsV for its range check only: its value does
+    // not reach Z.
+    constexpr unsigned kHsVRangeOnly = 128;
+    const struct {
+        int32_t calcMethod;
+        unsigned uses;
+    } cases[] = {{2, kAnalysis},
+                 {3, kAnalysis},
+                 {4, HsV | Rhob | CO2},
+                 {5, HsV | Rhob | N2},
+                 {6, HsV | Rhob | CO2 | H2},
+                 {7, HsV | Rhob | H2 | N2},
+                 {8, HsV | Rhob | CO2 | N2 | kHsVRangeOnly},
+                 {9, HsV | D | CO2},
+                 {10, HsV | D | N2},
+                 {11, HsV | D | CO2 | H2},
+                 {12, HsV | D | H2 | N2},
+                 {13, HsV | D | CO2 | N2 | kHsVRangeOnly},
+                 {14, D | CO2 | N2},
+                 {15, Rhob | CO2 | N2},
+                 {16, HsV | D | CO2 | N2},
+                 {18, Rhob | CO2 | N2},
+                 {19, kAnalysis},
+                 {20, HsV | Rhob | CO2 | H2},
+                 {21, HsV | Rhob | H2 | N2},
+                 {22, HsV | D | CO2 | H2},
+                 {23, HsV | D | H2 | N2}};
+    startGas1();
+    double good[sizeof(inputs) / sizeof(inputs[0])];
+    for (size_t i = 0; i < sizeof(inputs) / sizeof(inputs[0]); ++i) {
+        good[i] = inputs[i].good != 0.0 ? inputs[i].good : value(inputs[i].path);
+    }
+    for (const auto& c : cases) {
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        cycle();
+        const double zm = value("MeasCond.Zm");
+        for (size_t i = 0; i < sizeof(inputs) / sizeof(inputs[0]); ++i) {
+            if ((inputs[i].input & (HsV | Rhob | D)) != 0) {
+                // The value reaches Z only when the method takes it.
+                SCOPED_TRACE(testing::Message() << "CalcMethod " << c.calcMethod << ", "
+                                                << inputs[i].path << " 5 % higher");
+                setInput(inputs[i].path, good[i] * 1.05);
+                cycle();
+                const bool reachesZ = (c.uses & inputs[i].input) != 0 &&
+                                      !(inputs[i].input == HsV && (c.uses & kHsVRangeOnly) != 0);
+                EXPECT_EQ(value("MeasCond.Zm") != zm, reachesZ);
+                setInput(inputs[i].path, good[i]);
+            }
+            SCOPED_TRACE(testing::Message()
+                         << "CalcMethod " << c.calcMethod << ", " << inputs[i].path << " INIT");
+            setInput(inputs[i].path, good[i], status::kInit);
+            cycle();
+            const bool used = (c.uses & inputs[i].input) != 0;
+            EXPECT_EQ(calcBlock.conversion.meas.zResult.success, used ? 0 : 1);
+            EXPECT_EQ(calcBlock.conversion.state[0].zResult.success, used ? 0 : 1);
+            if (used) {
+                EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+                EXPECT_EQ(value("Base1.Zb"), 1.0);
+            } else {
+                EXPECT_NE(value("MeasCond.Zm"), 1.0);
+            }
+            setInput(inputs[i].path, good[i]);
+        }
+    }
+}
+
+TEST_F(MethodSelectionTest, Nx19CodesGiveThePublishedValuesOfTheirForms) {
+    // AGA NX-19 and its variants at 60 bar and 0 degC with 0.6 mol-% CO2 and 0.9 mol-% N2, as
+    // the method's description gives them (rounded to six decimals): on G = 0.581 0.852999; on
+    // the base density 0.79 kg/m3 (20 degC) 0.805917; NX-19 mod on Hs = 45.0 MJ/m3 and d = 0.62
+    // 0.817082 with the high-Hs correction (0.829631 without).
+    const struct {
+        int32_t calcMethod;
+        uint32_t set;  // of the imports and the results
+        double hs, d, rhob;
+        double z;
+    } cases[] = {{14, 5, 40.0, 0.581, 0.75, 0.852999},
+                 {15, 4, 40.0, 0.62, 0.79, 0.805917},
+                 {16, 5, 45.0, 0.62, 0.75, 0.817082}};
+    startCalc("Default");
+    setAnalysis({{"CH4", 98.5}, {"CO2", 0.6}, {"N2", 0.9}});
+    setMeasuring(60.0, 0.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calcMethod);
+        changeCode("Source.RefCond", c.set);
+        changeCode("Base1.RefCond", c.set);
+        setInput("Source.HVHM.HsV_imp", c.hs);
+        setInput("Source.Rhob.d_imp", c.d);
+        setInput("Source.Rhob.rhob_imp", c.rhob);
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        cycle();
+        EXPECT_NEAR(value("MeasCond.Zm"), c.z, 1e-6);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+    }
+}
+
 TEST_F(MethodSelectionTest, BaseDensityMethodsDoNotDependOnTheResultSet) {
     // NX-19 mod and SGERG-88 on the base density describe the gas by its density at 20 degC and
     // 1.01325 bar; the result set only states where the imported density is published. At 0, 15
@@ -226,23 +336,81 @@ TEST_F(MethodSelectionTest, RejectedCodesGiveZOneAndFallBackToTheConstant) {
     }
 }
 
+TEST_F(MethodSelectionTest, InputUnusableAsReadMakesTheMethodFail) {
+    // Each input the method uses, marked where it was read: INIT always, a fault flag without a
+    // LOP level. SGERG-88 with the relative density (22/21) and with the derived one (20/19).
+    const struct {
+        const char* name;
+        const char* path;
+        double value;
+        uint32_t status;
+        int32_t calcMethod;
+    } cases[] = {
+        {"HsV INIT", "Source.HVHM.HsV_imp", 0.0, status::kInit, 22},
+        {"HsV out of service", "Source.HVHM.HsV_imp", 0.0, 0x8, 22},
+        {"HsV not available", "Source.HVHM.HsV_imp", 0.0, 0x4, 22},
+        {"d INIT", "Source.Rhob.d_imp", 0.0, status::kInit, 22},
+        {"d out of order", "Source.Rhob.d_imp", 0.0, 0x80, 22},
+        {"CO2 INIT", "Comp.CO2.Imp", 0.6, status::kInit, 22},
+        {"H2 INIT", "Comp.H2.Imp", 0.0, status::kInit, 22},
+        {"N2 bit 12", "Comp.N2.Imp", 0.3, 0x1000, 23},
+        {"rhob INIT", "Source.Rhob.rhob_imp", 0.0, status::kInit, 20},
+        {"rhob out of service", "Source.Rhob.rhob_imp", 0.0, 0x8, 20},
+    };
+    startGas1();
+    change("Base1.ZmZb_on_error", 0.9);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double good = c.value != 0.0 ? c.value : value(c.path);
+        setMethods(c.calcMethod, c.calcMethod - 1);
+        setInput(c.path, good);
+        cycle();
+        // The good input: the method's own result.
+        EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1.5e-3);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), 0u);
+        EXPECT_NE(value("Base1.K"), 0.9);
+        setInput(c.path, good, c.status);
+        cycle();
+        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        EXPECT_EQ(value("Base1.Zb"), 1.0);
+        EXPECT_EQ(value("Base1.K"), 0.9);
+        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
+        EXPECT_EQ(statusOf("Base1.C"), status::kInvalid);
+        setInput(c.path, good);
+    }
+}
+
 TEST_F(MethodSelectionTest, UnusableInputsDiscardTheResultAndBadOnesMarkIt) {
     startGas1();
-    // A bad component (INIT) makes the analysis bad: the composition methods keep their Z but
-    // mark it, and the component's failure raises the calculation failure.
+    change("Base1.ZmZb_on_error", 0.9);
+    // A component marked INIT where it was read makes every composition method fail: Z 1.0,
+    // K the configured substitute, and the component's failure raises the calculation failure.
     setComponent("C2H6", 1.8, status::kInit);
     for (int32_t code : {2, 3, 19}) {
         SCOPED_TRACE(code);
         setMethods(code, code - 1);
         cycle();
-        EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1e-4);
-        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 1);
-        EXPECT_EQ(calcBlock.conversion.meas.zResult.notFullyValid, 1);
+        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
         EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        EXPECT_EQ(value("Base1.Zb"), 1.0);
+        EXPECT_EQ(value("Base1.K"), 0.9);
+        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
         EXPECT_TRUE(message("Mesg_CL_failure"));
     }
+    // The same fault flag vouched for by a LOP level leaves the result in place, marked.
+    setComponent("C2H6", 1.8, status::kNotInUse | 0x02000000);
+    setMethods(2, 1);
+    cycle();
+    EXPECT_NEAR(value("MeasCond.Zm"), kGas1Z, 1e-4);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 1);
+    EXPECT_EQ(calcBlock.conversion.meas.zResult.notFullyValid, 1);
+    EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
     // CO2 with a fault flag vouched for by a LOP level: SGERG-88 variant 0 keeps its Z, marked.
     setComponent("C2H6", 1.8);
+    change("Base1.ZmZb_on_error", 1.0);
     setComponent("CO2", 0.6, status::kNotInUse | 0x01000000);
     setMethods(4, 3);
     cycle();

@@ -106,6 +106,29 @@ TEST_F(ResultStepsTest, AnalysisOutOfUseOrFailedIsNotPublishedAsGood) {
     }
 }
 
+TEST_F(ResultStepsTest, CalculatorResultsCarryTheAnalysisFault) {
+    // The 12-component calculator publishes its Z and density at the source conditions; an
+    // analysis with a bad input marks both, a good one leaves them unmarked.
+    startCalc("Default");
+    const struct {
+        const char* name;
+        uint32_t co2Status;
+        uint32_t expected;
+    } cases[] = {{"good", 0u, 0u},
+                 {"CO2 above its limit", status::kAboveLimit, status::kInvalid},
+                 {"CO2 INIT", status::kInit, status::kInvalid},
+                 {"CO2 warning only", status::kAboveWarning, 0u}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setAnalysis(kIsoExample1);
+        setComponent("CO2", 1.5414, c.co2Status);
+        cycle();
+        EXPECT_NEAR(value("Source.Aga8Calc12.Z"), value("Source.Aga8Mode0.Z"), 1e-4);
+        EXPECT_EQ(statusOf("Source.Aga8Calc12.Z"), c.expected);
+        EXPECT_EQ(statusOf("Source.Aga8Calc12.rho"), c.expected);
+    }
+}
+
 TEST_F(ResultStepsTest, ZM1HasNoResultNodesButKeepsTheRangeFlagsCurrent) {
     startCalc("ZM1");
     setMethods(2, 1);

@@ -2,6 +2,7 @@
 // their defaults, the constant method, K and C with their status words, the measuring density
 // and the properties at the second base state.
 #include <cmath>
+#include <limits>
 
 #include "CalcFixture.h"
 #include "StatusBits.h"
@@ -62,6 +63,49 @@ TEST_F(StateConversionTest, ConstantMethodUsesTheConstantsOfBothStates) {
     }
 }
 
+TEST_F(StateConversionTest, ConstantRatioOutOfUseIsOne) {
+    startGas1();
+    bindOptionalBase(15.0, 1.01325);
+    change("Base1.ZmZb_on_error", 0.85);
+    setMethods(17, 16);
+    cycle();
+    EXPECT_EQ(value("Base1.K"), 0.85);
+    EXPECT_EQ(value("OptionalBaseOutput.On.K"), 0.8);
+    setInUse("Base1.ZmZb_on_error", false);
+    setInUse("OptionalBaseOutput.On.ZmZb_on_error", false);
+    cycle();
+    EXPECT_EQ(value("Base1.K"), 1.0);
+    EXPECT_EQ(value("OptionalBaseOutput.On.K"), 1.0);
+}
+
+TEST_F(StateConversionTest, ConstantMethodFactorThatCannotBeFormedIsMarked) {
+    const double huge = std::numeric_limits<double>::max();
+    const struct {
+        const char* name;
+        double p, t;
+    } cases[] = {
+        {"pressure at the largest number: C overflows", huge, 16.85},
+        {"temperature at the largest number: p T K overflows", 60.0, huge},
+    };
+    startGas1();
+    setMethods(17, 16);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setMeasuring(c.p, c.t);
+        cycle();
+        EXPECT_EQ(value("Base1.C"), 1.0);
+        EXPECT_EQ(statusOf("Base1.C"), status::kInvalid);
+        EXPECT_EQ(value("MeasCond.rhom"), 0.75);
+        EXPECT_EQ(statusOf("MeasCond.rhom"), status::kInvalid);
+    }
+    // A measuring state that gives a factor keeps it unmarked.
+    setMeasuring(60.0, 16.85);
+    cycle();
+    EXPECT_NEAR(value("Base1.C"), conversionFactor(60.0, 290.0, 1.01325, 273.15, 1.0), 1e-9);
+    EXPECT_EQ(statusOf("Base1.C"), 0u);
+    EXPECT_EQ(statusOf("MeasCond.rhom"), 0u);
+}
+
 TEST_F(StateConversionTest, MeasuringConditionsOutOfRangeTakeTheirDefaults) {
     const struct {
         const char* name;
@@ -94,6 +138,9 @@ TEST_F(StateConversionTest, MeasuringConditionsOutOfRangeTakeTheirDefaults) {
         const bool invalid = (c.pExpected | c.tExpected) != 0;
         EXPECT_EQ(statusOf("MeasCond.Zm"), invalid ? status::kInvalid : 0u);
         EXPECT_EQ(statusOf("Base1.C"), invalid ? status::kInvalid : 0u);
+        // Zb is computed at the base state alone; K follows Zm's status.
+        EXPECT_EQ(statusOf("Base1.Zb"), 0u);
+        EXPECT_EQ(statusOf("Base1.K"), invalid ? status::kInvalid : 0u);
         EXPECT_EQ(message("Mesg_C_failure"), invalid);
     }
 }
@@ -110,6 +157,12 @@ TEST_F(StateConversionTest, DetailConversionFactorAndMeasuringDensity) {
     // The base density at the result set (the import is at set 1 too) times C.
     EXPECT_NEAR(value("MeasCond.rhom"), 0.75 * value("Base1.C"), 1e-12);
     EXPECT_EQ(statusOf("MeasCond.rhom"), 0u);
+    // A base density above its limit: the measuring density is invalid, the factor is not.
+    setInput("Source.Rhob.rhob_imp", 0.75, status::kAboveLimit);
+    cycle();
+    EXPECT_EQ(statusOf("MeasCond.rhom"), status::kInvalid);
+    EXPECT_EQ(statusOf("Base1.C"), 0u);
+    setInput("Source.Rhob.rhob_imp", 0.75);
     // A base density not in use: the measuring density is not in use either.
     setInUse("Source.Rhob.rhob_imp", false);
     cycle();
@@ -129,6 +182,8 @@ TEST_F(StateConversionTest, NonPositiveKGivesFactorOneAndDefaultDensity) {
 
 TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     startGas1();
+    setInput("Source.HVHM.HsM_imp", 55.4);
+    setInput("Source.HVHM.HiM_imp", 49.9);
     setMethods(2, 1);
     // The second state at the result state's own conditions: C1 equals C2 and the properties
     // are copied unchanged.
@@ -147,6 +202,8 @@ TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     const double ratio = value("Base1.C") / value("OptionalBaseOutput.On.C");
     EXPECT_NEAR(ratio, 273.15 / 288.15, 2e-3);  // ideal gas, within the real-gas correction
     EXPECT_NEAR(value("OptionalBaseOutput.On.rhob"), value("Base1.rhob") * ratio, 1e-12);
+    // The measuring density stays that of the result state.
+    EXPECT_NEAR(value("MeasCond.rhom"), value("Base1.rhob") * value("Base1.C"), 1e-12);
     const double d =
         value("OptionalBaseOutput.On.rhob") / calcBlock.baseConditions.optionalBase.airDensity;
     EXPECT_NEAR(value("OptionalBaseOutput.On.d"), d, 1e-12);
@@ -154,6 +211,12 @@ TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     EXPECT_NEAR(value("OptionalBaseOutput.On.Ws"),
                 value("OptionalBaseOutput.On.HsV") / std::sqrt(d), 1e-12);
     EXPECT_EQ(statusOf("OptionalBaseOutput.On.HsV"), 0u);
+    // Per-kilogram values do not depend on the metering state: carried over unchanged.
+    EXPECT_EQ(value("OptionalBaseOutput.On.HsM"), value("Base1.HsM"));
+    EXPECT_NEAR(value("Base1.HsM"), 55.4, 1e-12);
+    EXPECT_EQ(value("OptionalBaseOutput.On.HiM"), value("Base1.HiM"));
+    EXPECT_EQ(statusOf("OptionalBaseOutput.On.HsM"), 0u);
+    EXPECT_EQ(statusOf("OptionalBaseOutput.On.HiM"), 0u);
     // Inferior values are not imported in this gas: 0.0 marked.
     EXPECT_EQ(value("OptionalBaseOutput.On.Wi"), 0.0);
     EXPECT_NE(statusOf("OptionalBaseOutput.On.Wi") & status::kInvalid, 0u);
