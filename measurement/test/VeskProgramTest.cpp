@@ -104,7 +104,7 @@ TEST_F(VeskProgramTest, RunsItsHooksFromRegistrationToShutdown) {
     std::ifstream file(kFile, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes.size(), 1416u);
+    EXPECT_EQ(bytes.size(), 1420u);
 }
 
 TEST_F(VeskProgramTest, ASecondRunInTheProcessContinuesTheAveragesOfTheFirst) {
