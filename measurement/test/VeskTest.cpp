@@ -474,6 +474,78 @@ TEST_F(VeskTest, AStaleTemporaryFileDoesNotBlockTheSave) {
     EXPECT_NO_THROW(vesk->saveDataFile());
 }
 
+// Runs one cycle of `vesk` in which the trigger at `path` fires.
+void cycleEnding(host::HostTree& tree, Vesk& vesk, const char* path) {
+    tree.setBool(path, true);
+    vesk.update();
+    tree.setBool(path, false);
+}
+
+// The hour and the day end save the averages: a life that ends without a shutdown (the object
+// is dropped unsaved) leaves the file of its last period end, so the next start continues the
+// running periods and never counts the sums of a closed period again.
+TEST_F(VeskTest, APeriodEndSavesSoAnUncleanStopCountsNothingTwice) {
+    write(kFile, savedFile(100.0));  // hour and day: 100
+    for (const char* trigger : {"General.TrigAvg_Hour", "General.TrigAvg_Day"}) {
+        SCOPED_TRACE(trigger);
+        const Bytes before = read(kFile);
+        tree->setDouble("Sulfur.Imp_H2S", 1.0);
+        {
+            auto vesk = make();
+            vesk->loadDataFile();
+            vesk->update();
+            EXPECT_EQ(read(kFile), before);  // no period ended: nothing saved
+            cycleEnding(*tree, *vesk, trigger);
+            vesk->update();  // after the last save: lost with the unclean stop
+        }
+        auto next = make();
+        next->loadDataFile();
+        next->update();
+        const bool hourEnded = std::string(trigger) == "General.TrigAvg_Hour";
+        // The period that ended starts from the new value; the other one goes on with the three
+        // values up to the save.
+        const double ended = 1.0;
+        const double running = (100.0 + 1.0 + 1.0 + 1.0) / 4.0;
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), hourEnded ? ended : running);
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), hourEnded ? running : ended);
+        write(kFile, before);
+    }
+}
+
+// When the save at a period's end fails, the file of the periods it closed is gone all the
+// same: the next start begins empty rather than count them again. The failure is traced.
+TEST_F(VeskTest, AFailedSaveAtAPeriodEndLeavesNoStaleFile) {
+    write(kFile, savedFile(100.0));
+    tree->setDouble("Sulfur.Imp_H2S", 1.0);
+    host::setTraceLevel(3);
+    host::TraceCapture traces;
+    {
+        auto vesk = make();
+        vesk->loadDataFile();
+        host::failNextFileCall("fopen", ENOSPC);
+        cycleEnding(*tree, *vesk, "General.TrigAvg_Day");
+    }
+    ASSERT_EQ(traces.withId(0x30093).size(), 1u);
+    EXPECT_NE(traces.withId(0x30093)[0].textArg(0).find(std::strerror(ENOSPC)), std::string::npos);
+    EXPECT_FALSE(exists(kFile));
+    auto next = make();
+    next->loadDataFile();
+    next->update();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), 1.0);
+}
+
+// A trigger already set at the load does not count as a period end: nothing is saved.
+TEST_F(VeskTest, ATriggerSetAtTheLoadSavesNothing) {
+    const Bytes before = savedFile(100.0);
+    tree->setBool("General.TrigAvg_Hour", true);
+    tree->setBool("General.TrigAvg_Day", true);
+    tree->setDouble("Sulfur.Imp_H2S", 1.0);
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    EXPECT_EQ(read(kFile), before);
+}
+
 TEST_F(VeskTest, TheDirectoryIsFixedAtTheFirstLoad) {
     auto vesk = make();
     vesk->loadDataFile();
