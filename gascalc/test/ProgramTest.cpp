@@ -3,6 +3,7 @@
 // display commands and shutdown, in each layout.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "CalcBlock.h"
@@ -15,6 +16,8 @@
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
 #include "Sysmanlib.h"
+#include "Tarvo.h"
+#include "TarvoFiles.h"
 #include "libSysman.h"
 
 namespace {
@@ -111,6 +114,29 @@ TEST_P(ProgramTest, StartsBindsItsLayoutAndRunsCycles) {
     // Ending the address space is no failure of the program: nothing is reported.
     manager.reset();
     EXPECT_TRUE(host::fatalReports().empty());
+}
+
+// The health monitor checksums the program's own code: the executable's code segment, from its
+// start up to and with the marker word that ends it, which holds the program's entry.
+TEST_F(ProgramRun, TheHealthMonitorChecksumsTheProgramsCode) {
+    ASSERT_TRUE(start("Default"));
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    const void* codeStart = nullptr;
+    const void* codeEnd = nullptr;
+    ASSERT_EQ(Tarvo_GetCodeRange(&codeStart, &codeEnd), Success);
+    const AsInfo* block = Sysmanlib_AsInfo_GetCurrent();
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->pCodeStart, codeStart);
+    ASSERT_EQ(block->pCodeStart + block->nCodeLength,
+              static_cast<const uint8_t*>(codeEnd) + sizeof(uint32_t));
+    uint32_t lastWord = 0;
+    std::memcpy(&lastWord, codeEnd, sizeof(lastWord));
+    EXPECT_EQ(lastWord, kCodeEndMarker);
+    const auto entry = reinterpret_cast<uintptr_t>(&CalorantProgramMain);
+    EXPECT_GE(entry, reinterpret_cast<uintptr_t>(block->pCodeStart));
+    EXPECT_LT(entry, reinterpret_cast<uintptr_t>(codeEnd));
+    ASSERT_TRUE(manager->shutdown());
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ProgramTest,

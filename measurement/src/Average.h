@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "AverageAccumulator.h"
 #include "FbDo.h"
@@ -123,11 +124,18 @@ void Average<Alarm>::process(const Input& input, bool* alarm, bool*, bool* gener
 
     const double weight = flowWeight(zeroFlow, generalInputFailure, unweightedAverage);
     const double value = input.getValue();
-    if (countable && std::isfinite(value)) {
-        myDayStatus &= ~kStatusOutOfOrder;
-        myDay.add(value, weight);
-        myHourStatus &= ~kStatusOutOfOrder;
-        myHour.add(value, weight);
+    if (countable) {
+        const std::pair<AverageAccumulator*, uint32_t*> periods[] = {{&myDay, &myDayStatus},
+                                                                     {&myHour, &myHourStatus}};
+        for (const auto& [period, status] : periods) {
+            const AverageAccumulator::Added added = period->add(value, weight);
+            if (added != AverageAccumulator::Added::kNotCounted) {
+                *status &= ~kStatusOutOfOrder;
+            }
+            if (added == AverageAccumulator::Added::kUnweighted) {
+                *unweightedAverage = true;
+            }
+        }
     }
 
     const double hourMean = myHour.mean();
@@ -179,13 +187,9 @@ double Average<Alarm>::flowWeight(bool zeroFlow, bool* generalInputFailure,
         *generalInputFailure = *generalInputFailure || !myStartUp.isPending();
         return 0.0;
     }
-    const double weight = FbDo_ReadDoubleWithStatus(myNodes.flow, 0.0, nullptr, nullptr, 0);
-    if (!std::isfinite(weight)) {
-        // A flow that is no number weighs nothing: the value still counts unweighted.
-        *unweightedAverage = true;
-        return 0.0;
-    }
-    return weight;
+    // A flow that cannot weigh (no number, negative, too small) is refused when the value is
+    // added: the value then counts unweighted.
+    return FbDo_ReadDoubleWithStatus(myNodes.flow, 0.0, nullptr, nullptr, 0);
 }
 
 template <typename Alarm>

@@ -1,15 +1,37 @@
-// Whole-file writes that never leave a half-written file behind.
+// Whole-file reads and writes of the data-set file: a write never leaves a half-written file
+// behind and reaches the medium before it counts as done; a read tells a file whose content is
+// bad from one that could not be read.
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace data_set_file {
 
+// A file whose content cannot be a data set (too short, or failing a check of its content).
+// Such a file may be removed; any other read failure leaves the file alone.
+class BadContent : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads up to `capacity` bytes of `path` into `data` and gives how many were read; throws
+// BadContent when the file holds fewer than `minimum` bytes, std::runtime_error naming the
+// step and the operating system's reason when it cannot be opened or read. Initial task.
+std::size_t read(const std::string& path, uint8_t* data, std::size_t minimum, std::size_t capacity);
+
 // Writes `size` bytes at `data` to `path` through a temporary file in the same directory
-// ("<path>.new"): created, written, flushed, closed, then renamed over `path`. A failure of any
-// step removes the temporary file, leaves a file already at `path` as it was and throws
-// std::runtime_error naming the step and the path. Initial task.
+// ("<path>.new"): a stale temporary file (or empty directory) of that name is cleared, then the
+// temporary file is created, written, flushed, forced to the medium, closed and renamed over
+// `path`, and the directory is forced to the medium. A failure of any step before the rename
+// removes the temporary file and leaves a file already at `path` as it was; every failure
+// throws std::runtime_error naming the step, the path and the operating system's reason.
+// Initial task.
 void writeAtomically(const std::string& path, const uint8_t* data, std::size_t size);
+
+// Removes `path`; throws std::runtime_error with the operating system's reason when the file
+// exists and cannot be removed. Forces the directory to the medium. Initial task.
+void remove(const std::string& path);
 
 }  // namespace data_set_file

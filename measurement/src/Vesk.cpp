@@ -4,15 +4,16 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iomanip>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 
 #include "DataSetFile.h"
+#include "GeneralNodeFetch.h"
 #include "NodeIo.h"
 #include "Tarvo.h"
+#include "TarvoFiles.h"
 #include "TarvoText.h"
 #include "TarvoTrace.h"
 #include "util/Buffer.h"
@@ -26,13 +27,14 @@ constexpr char kSourcePath[] = "measurement/src/Vesk.cpp";
 constexpr uint32_t kFile = 3;
 constexpr uint32_t kDestroyedTrace = TraceId(kFile, 0, 7);
 constexpr uint32_t kLoadTrace = TraceId(kFile, 1, 7);
-constexpr uint32_t kMagicTrace = TraceId(kFile, 2, 3);           // expected, read
-constexpr uint32_t kVersionTrace = TraceId(kFile, 3, 4);         // expected, read
-constexpr uint32_t kNotReadTrace = TraceId(kFile, 4, 5);         // name, reason
-constexpr uint32_t kNotRemovedTrace = TraceId(kFile, 5, 5);      // name
-constexpr uint32_t kMissingTextTrace = TraceId(kFile, 6, 3);     // -
-constexpr uint32_t kFurtherSensorsTrace = TraceId(kFile, 7, 7);  // count
-constexpr uint32_t kStateTextTrace = TraceId(kFile, 8, 7);       // mask, language
+constexpr uint32_t kMagicTrace = TraceId(kFile, 2, 3);             // expected, read
+constexpr uint32_t kVersionTrace = TraceId(kFile, 3, 4);           // expected, read
+constexpr uint32_t kNotReadTrace = TraceId(kFile, 4, 5);           // name, reason
+constexpr uint32_t kNotRemovedTrace = TraceId(kFile, 5, 5);        // name
+constexpr uint32_t kMissingTextTrace = TraceId(kFile, 6, 3);       // -
+constexpr uint32_t kFurtherSensorsTrace = TraceId(kFile, 7, 7);    // count
+constexpr uint32_t kStateTextTrace = TraceId(kFile, 8, 7);         // mask, language
+constexpr uint32_t kPeriodSaveFailedTrace = TraceId(kFile, 9, 3);  // reason
 
 // The parts of the data-set file's name, built once at program start.
 const std::string kDataFilePrefix = "VeskDataI";
@@ -90,7 +92,9 @@ Vesk::Vesk(Vesk_Root root, AsInfo* asInfo)
       myCollectiveInputFailure(checkNotNull(myGeneralNode.getA_IFc(), "myGeneralNode.getA_IFc()")),
       mySulfurGroup(myGeneralNode, checkNotNull(myVeskNode.getSulfur(), "myVeskNode.getSulfur()")),
       myDewPointGroup(myGeneralNode, checkNotNull(myVeskNode.getDPs(), "myVeskNode.getDPs()")),
-      myOxygenGroup(myGeneralNode, checkNotNull(myVeskNode.getOxygen(), "myVeskNode.getOxygen()")) {
+      myOxygenGroup(myGeneralNode, checkNotNull(myVeskNode.getOxygen(), "myVeskNode.getOxygen()")),
+      myHourTrigger(GeneralNodeFetch(myGeneralNode).hourTrigger()),
+      myDayTrigger(GeneralNodeFetch(myGeneralNode).dayTrigger()) {
     // Until the texts are looked up, every state reads "???".
     for (auto& language : myStateTexts) {
         for (const char16_t*& text : language) {
@@ -123,19 +127,26 @@ void Vesk::loadDataFile() {
         myDataFileDirectory = fileAccessDirectory(pAsInfo);
     }
 
+    // The triggers as the averages arm theirs: one already set does not end a period.
+    myHourTriggerState = node_io::readBool(myHourTrigger) ? 1 : 0;
+    myDayTriggerState = node_io::readBool(myDayTrigger) ? 1 : 0;
+
     std::unique_ptr<ManagedBuff> buffer;
     try {
         buffer = std::make_unique<ManagedBuff>(kDataSetSize);
         readDataFile(*buffer);
-    } catch (const std::exception& error) {
+    } catch (const data_set_file::BadContent& error) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kNotReadTrace,
                     TraceFormat(kTraceArgText, kTraceArgText), myDataFileName.c_str(),
                     error.what());
         buffer.reset();
-        if (std::remove(dataFilePath().c_str()) != 0) {
-            TARVO_TRACE(Tarvo_GetTraceSelector(), kNotRemovedTrace, TraceFormat(kTraceArgText),
-                        myDataFileName.c_str());
-        }
+        removeBadFile();
+    } catch (const std::exception& error) {
+        // Not read (missing, or a fault of the system): the file stays for a later start.
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kNotReadTrace,
+                    TraceFormat(kTraceArgText, kTraceArgText), myDataFileName.c_str(),
+                    error.what());
+        buffer.reset();
     }
     mySulfurGroup.restore(buffer.get());
     myDewPointGroup.restore(buffer.get());
@@ -145,23 +156,51 @@ void Vesk::loadDataFile() {
 }
 
 void Vesk::readDataFile(Buff& buffer) const {
-    std::ifstream stream;
-    stream.exceptions(std::ios::eofbit | std::ios::failbit | std::ios::badbit);
-    stream.open(dataFilePath(), std::ios::in | std::ios::binary);
-    stream.read(reinterpret_cast<char*>(buffer.data()), kDataSetSize);
+    uint8_t file[kDataSetFileSize];
+    const std::size_t size =
+        data_set_file::read(dataFilePath(), file, kDataSetSize, kDataSetFileSize);
+    std::memcpy(buffer.data(), file, kDataSetSize);
     const uint32_t magic = buffer.readValue<uint32_t>();
     if (magic != kDataSetMagic) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kMagicTrace, TraceFormat(kTraceArgInt, kTraceArgInt),
                     kDataSetMagic, magic);
-        throw std::runtime_error("File magic mismatch");
+        throw data_set_file::BadContent("File magic mismatch");
     }
     const uint32_t version = buffer.readValue<uint32_t>();
-    if (version != kDataSetVersion) {
+    if (version != kDataSetVersion && version != kUncheckedDataSetVersion) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kVersionTrace,
                     TraceFormat(kTraceArgInt, kTraceArgInt), kDataSetVersion, version);
-        throw std::runtime_error("File version mismatch");
+        throw data_set_file::BadContent("File version mismatch");
     }
-    stream.close();
+    checkChecksum(version, file, size);
+}
+
+void Vesk::checkChecksum(uint32_t version, const uint8_t* file, std::size_t size) {
+    if (version == kUncheckedDataSetVersion) {
+        return;  // written before files carried a checksum
+    }
+    if (size < kDataSetFileSize) {
+        throw data_set_file::BadContent("File checksum missing");
+    }
+    uint32_t checksum = 0;
+    checksumInit(&checksum);
+    checksumUpdate(&checksum, file, kDataSetSize);
+    uint32_t stored = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        stored |= static_cast<uint32_t>(file[kDataSetSize + i]) << (8 * i);
+    }
+    if (stored != checksum) {
+        throw data_set_file::BadContent("File checksum mismatch");
+    }
+}
+
+void Vesk::removeBadFile() {
+    try {
+        data_set_file::remove(dataFilePath());
+    } catch (const std::exception&) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kNotRemovedTrace, TraceFormat(kTraceArgText),
+                    myDataFileName.c_str());
+    }
 }
 
 void Vesk::lookUpStateTexts() {
@@ -183,6 +222,15 @@ void Vesk::lookUpStateTexts() {
 }
 
 void Vesk::update() {
+    const bool periodEnd = periodEnds() && !myDataFileName.empty();
+    if (periodEnd) {
+        try {
+            data_set_file::remove(dataFilePath());
+        } catch (const std::exception& error) {
+            TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace,
+                        TraceFormat(kTraceArgText), error.what());
+        }
+    }
     bool alarm = false;
     bool warning = false;
     bool inputFailure = false;
@@ -192,6 +240,20 @@ void Vesk::update() {
     node_io::writeBool(myCollectiveAlarm, alarm);
     node_io::writeBool(myCollectiveWarning, warning);
     node_io::writeBool(myCollectiveInputFailure, inputFailure);
+    if (periodEnd) {
+        try {
+            saveDataFile();
+        } catch (const std::exception& error) {
+            TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace,
+                        TraceFormat(kTraceArgText), error.what());
+        }
+    }
+}
+
+bool Vesk::periodEnds() {
+    const bool hourEnds = node_io::triggerFired(myHourTrigger, &myHourTriggerState);
+    const bool dayEnds = node_io::triggerFired(myDayTrigger, &myDayTriggerState);
+    return hourEnds || dayEnds;
 }
 
 void Vesk::saveDataFile() {
@@ -208,7 +270,15 @@ void Vesk::saveDataFile() {
         throw std::runtime_error("data-set file not written: the groups saved " +
                                  std::to_string(buffer.offset()) + " bytes");
     }
-    data_set_file::writeAtomically(dataFilePath(), buffer.data(), kDataSetSize);
+    uint8_t file[kDataSetFileSize];
+    std::memcpy(file, buffer.data(), kDataSetSize);
+    uint32_t checksum = 0;
+    checksumInit(&checksum);
+    checksumUpdate(&checksum, file, kDataSetSize);
+    for (std::size_t i = 0; i < 4; ++i) {
+        file[kDataSetSize + i] = static_cast<uint8_t>(checksum >> (8 * i));
+    }
+    data_set_file::writeAtomically(dataFilePath(), file, kDataSetFileSize);
 }
 
 std::u16string Vesk::sulfurDeviceStateText() const {

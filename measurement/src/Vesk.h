@@ -18,10 +18,14 @@
 class Vesk {
   public:
     // Layout of the data-set file: magic, version, then the saved averages of the sulfur,
-    // dew-point and oxygen groups (64 bytes each), little-endian.
+    // dew-point and oxygen groups (64 bytes each), little-endian: kDataSetSize bytes. Files of
+    // the current version follow them with the CRC-32 (TarvoFiles.h) of those bytes; files of
+    // the earlier version, without it, still load.
     static constexpr uint32_t kDataSetMagic = 0x0FBAAAFE;
-    static constexpr uint32_t kDataSetVersion = 5;
+    static constexpr uint32_t kDataSetVersion = 6;
+    static constexpr uint32_t kUncheckedDataSetVersion = 5;
     static constexpr uint32_t kDataSetSize = 1416;
+    static constexpr uint32_t kDataSetFileSize = kDataSetSize + 4;
 
     // Fetches and null-checks the General node and the collective outputs, then builds the
     // groups from their nodes in the order sulfur, dew point, oxygen. A missing node throws
@@ -35,16 +39,21 @@ class Vesk {
     // Names the data-set file "VeskDataI<index, two digits at least>.bin" in the address
     // space's directory of file access (the base path of its self-information, else the working
     // directory) as found at the first load (kept for every later save), reads it and restores the
-    // groups from it. A file that is missing, short, of another magic or version is traced and
-    // removed, and the groups start without saved state. Then looks up the analyser state
-    // texts ("???" for a missing one). Throws std::runtime_error when the address space has no
-    // instance index. Start hook, inside the tree access.
+    // groups from it. A file whose content is bad (short, of another magic or version, failing
+    // its checksum) is traced and removed; a file that cannot be opened or read is traced with
+    // the operating system's reason and kept; either way the groups start without saved state.
+    // Arms the watch of the hour and day triggers. Then looks up the analyser state texts ("???"
+    // for a missing one). Throws std::runtime_error when the address space has no instance
+    // index. Start hook, inside the tree access.
     void loadDataFile();
-    // One cycle of the three groups; writes the collective outputs. Cycle hook.
+    // One cycle of the three groups; writes the collective outputs. In a cycle in which the
+    // hour or the day ends, the saved file is removed before the groups close their periods
+    // (its sums would otherwise be counted again after an unclean stop) and the averages are
+    // saved anew after them; a failure of either is traced, not thrown. Cycle hook.
     void update();
     // Writes the groups' saved averages to the data-set file through a temporary file, so a
     // failure leaves the previous file whole. Throws std::runtime_error on any failure
-    // (std::range_error from the buffer). Shutdown hook.
+    // (std::range_error from the buffer). Shutdown hook, and update at a period's end.
     void saveDataFile();
 
     // The state texts of the analysers in the display's current language: the ready text
@@ -71,9 +80,15 @@ class Vesk {
 
     // The file's path: the fixed directory and the name.
     std::string dataFilePath() const;
-    // Reads and checks the file into `buffer` (positioned after the header); throws on any
-    // failure.
+    // Reads and checks the file into `buffer` (positioned after the header); throws
+    // data_set_file::BadContent for a bad content, std::runtime_error when it cannot be read.
     void readDataFile(Buff& buffer) const;
+    // The file's bytes after its version: checks the checksum of a file of the current version.
+    static void checkChecksum(uint32_t version, const uint8_t* file, std::size_t size);
+    // Removes a file whose content is bad; traces a failure.
+    void removeBadFile();
+    // True when the hour or the day trigger fired since the last cycle (both are looked at).
+    bool periodEnds();
     void lookUpStateTexts();
 
     std::string myDataFileName;
@@ -88,4 +103,8 @@ class Vesk {
     SulfurGroup mySulfurGroup;
     DewPointGroup myDewPointGroup;
     OxygenGroup myOxygenGroup;
+    TriggerNode myHourTrigger;
+    TriggerNode myDayTrigger;
+    uint32_t myHourTriggerState = 0;
+    uint32_t myDayTriggerState = 0;
 };

@@ -10,6 +10,7 @@
 #include "PEG.h"
 #include "PEGmain.h"
 #include "Tarvo.h"
+#include "TarvoFiles.h"
 #include "TarvoTrace.h"
 #include "UpdatableRegistry.h"
 #include "Vesk.h"
@@ -62,11 +63,6 @@ constexpr char kRelease[] = "Release_03-08-C";
 // The root child that holds the preprocessing group node.
 constexpr int32_t kNoPPNodes = -1;
 constexpr uint32_t kPreprocessingGroupNode = 3;
-
-// The program's code as the health monitor checksums it. On the host the program is no single
-// code section it could name, so this image stands in for it; like the device's code it ends
-// in the marker word.
-const uint32_t kCodeImage[] = {0x5645534B, 0x2D50524F, 0x47000000, 0x600DBEEF};
 
 // The component start table: the framework's components and the display-service client.
 const ComponentStartFunction kStartTable[] = {
@@ -125,8 +121,12 @@ const SysManHookTable& VeskDefaultHooks() {
 int VeskProgramMain() {
     try {
         UpdatableRegistry::instance().startRun();
+        // The code range ends in the marker word; without one no health monitor runs.
+        const void* codeStart = nullptr;
+        const void* codeEnd = nullptr;
+        Tarvo_GetCodeRange(&codeStart, &codeEnd);
         SysManRegisterDefaultHooks(&kHooks);
-        SysManStartDefault(kCodeImage, &kCodeImage[3], kRelease, kStartTable, 0);
+        SysManStartDefault(codeStart, codeEnd, kRelease, kStartTable, 0);
     } catch (const std::exception& error) {
         const char* name =
             Sysmanlib_AsInfo_GetCurrent() != nullptr ? Sysmanlib_AsInfo_GetName() : "unknown AS";

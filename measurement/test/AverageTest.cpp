@@ -157,6 +157,47 @@ TEST_F(AverageTest, NonFiniteValuesAndFlowsAreNotCounted) {
     EXPECT_FALSE(std::isnan(dayMean()));
 }
 
+// A published mean is finite and lies within the range of the values it counted: a weight that
+// is negative, too small to weigh or would overflow the weighted sums weighs nothing (the cycle
+// is flagged unweighted); a value that would overflow the plain sum is not counted, as a value
+// that is no number.
+TEST_F(AverageTest, MeansStayWithinTheRangeOfTheirSamples) {
+    constexpr double kHuge = 1.7e308;  // twice of it overflows
+    struct Sample {
+        double value;
+        double flow;
+        bool unweighted;  // the cycle is flagged unweighted
+    };
+    struct Case {
+        const char* name;
+        std::vector<Sample> samples;
+        double mean;  // of both periods after the last sample
+    };
+    const std::vector<Case> cases = {
+        {"negative flow", {{2.0, 1000.0, false}, {12.0, -999.0, true}}, 2.0},
+        {"subnormal flow", {{0.3, 5e-324, true}}, 0.3},
+        {"subnormal flow beside a normal one", {{0.3, 1.0, false}, {0.9, 5e-324, true}}, 0.3},
+        {"huge samples overflow the plain sum",
+         {{kHuge, 1.0, false}, {kHuge, 1.0, false}, {-kHuge, 1.0, false}},
+         0.0},
+        {"huge negative samples", {{-kHuge, 1.0, false}, {-kHuge, 1.0, false}}, -kHuge},
+        {"huge flow overflows the weighted sum", {{2.0, kHuge, true}, {4.0, kHuge, true}}, 3.0},
+        {"huge flow overflows the weight sum", {{0.5, kHuge, false}, {0.5, kHuge, true}}, 0.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto average = makeHost();
+        for (const Sample& sample : c.samples) {
+            feed(sample.value, sample.flow);
+            EXPECT_EQ(cycle(*average).unweightedAverage, sample.unweighted) << sample.value;
+        }
+        for (double mean : {hourMean(), dayMean()}) {
+            EXPECT_TRUE(std::isfinite(mean));
+            EXPECT_NEAR(mean, c.mean, std::fabs(c.mean) * 1e-12 + 1e-12);
+        }
+    }
+}
+
 TEST_F(AverageTest, StatusOfTheMeansThroughAPeriod) {
     struct Step {
         const char* name;
@@ -345,10 +386,8 @@ TEST_F(AverageTest, RestoredSumsAreCheckedPeriodByPeriod) {
     const std::array<double, 4> kEmpty = {0.0, kNaN, 0.0, kNaN};
     const std::vector<Case> cases = {
         {"good", {60.0, 3.0, 20.0, 1.0}, {60.0, 3.0, 20.0, 1.0}, false},
-        {"dew points below zero, negative flow",
-         {-20.0, -2.0, -30.0, 3.0},
-         {-20.0, -2.0, -30.0, 3.0},
-         false},
+        {"dew points below zero", {-20.0, 2.0, -30.0, 3.0}, {-20.0, 2.0, -30.0, 3.0}, false},
+        {"negative weight sum", {-20.0, -2.0, -30.0, 3.0}, kEmpty, true},
         {"empty marker", {0.0, kNaN, 0.0, kNaN}, kEmpty, false},
         {"count NaN empties the period", {5.0, 1.0, 5.0, kNaN}, kEmpty, false},
         {"weight sum NaN: weighting empty", {7.0, kNaN, 12.0, 2.0}, {0.0, kNaN, 12.0, 2.0}, false},

@@ -98,6 +98,36 @@ TEST_F(OxygenGroupTest, ChoiceSelectsTheSensorLayout) {
     }
 }
 
+// The restore arms the status word's trigger: one already set at start does not latch the
+// hour's word in the first cycle, with one sensor or two.
+TEST_F(OxygenGroupTest, TriggerSetAtStartIsNotAnHourEnd) {
+    for (uint32_t choice : {0u, 1u}) {
+        const std::string latched =
+            choice == 0 ? "Oxygen.SNo1.LhStatus_O2" : "Oxygen.SNo2.LhStatus_O2";
+        SCOPED_TRACE(latched);
+        resetTree();
+        tree->setBool("General.TrigAvg_Hour", true);
+        tree->setUnsigned(latched, 0x1234);
+        auto group = make(choice);
+        cycle(*group);
+        EXPECT_EQ(tree->wordValue(latched), 0x1234u);
+    }
+}
+
+// With one sensor the group has no sensor-failure node and never writes through its null
+// handle, whatever the sensor does.
+TEST_F(OxygenGroupTest, OneSensorWritesThroughNoMissingNode) {
+    auto group = make(0);
+    ASSERT_TRUE(group->isSingleSensor());
+    const uint64_t before = host::nullNodeWriteCount();
+    for (uint32_t status : {0u, 0x4u, 0x1u}) {
+        setInput("Oxygen.SNo1.Imp_O2", 2.5, status);
+        cycle(*group);
+        cycleEndingHour(*group);
+    }
+    EXPECT_EQ(host::nullNodeWriteCount(), before);
+}
+
 TEST_F(OxygenGroupTest, AChoiceOtherThanOneOrTwoSensorsIsRefused) {
     tree->setSelectedChoice("Oxygen", 2);
     Vesk_Root root(tree->root());

@@ -150,10 +150,13 @@ TEST_F(VeskHooksTest, CreateWithoutTreeOrWithAMissingNodeLeavesNoObject) {
     EXPECT_EQ(VeskInstance::shared().get(), nullptr);
 }
 
+// A start that fails ends the tree access and leaves the preprocessing as it was (no restart,
+// whose trace is 0x7a0037); the start that follows restarts it.
 TEST_F(VeskHooksTest, AFailedLoadEndsTheTreeAccessAndFailsTheStart) {
     ASSERT_EQ(OnFbDO(pAsInfo), 0);
     ASSERT_EQ(OnCreate(pAsInfo), 0);
     host::setInstanceIndex(0);
+    host::setTraceLevel(7);
     host::TraceCapture traces;
     EXPECT_EQ(OnStart(pAsInfo), 1);
     const auto failed = traces.withId(0x100c3);
@@ -161,6 +164,30 @@ TEST_F(VeskHooksTest, AFailedLoadEndsTheTreeAccessAndFailsTheStart) {
     EXPECT_EQ(failed[0].textArg(0),
               "measurement/src/Vesk.cpp:59 Failed to obtain index of tarvo instance");
     EXPECT_TRUE(accessIsFree());
+    EXPECT_FALSE(traces.contains(0x7a0037));
+
+    host::setInstanceIndex(1);
+    EXPECT_EQ(OnStart(pAsInfo), 0);
+    EXPECT_EQ(traces.withId(0x7a0037).size(), 1u);
+}
+
+// An exception from a group's update (here a lock of the oxygen group that fails: the cycle's
+// first two locks are the parameter registry's and the preprocessing's) is traced; the hook
+// ends the tree access and succeeds, and the next cycle runs whole.
+TEST_F(VeskHooksTest, AGroupUpdateThatThrowsLeavesTheCycleGoingOn) {
+    startUp();
+    host::failCallAfter("WaitForLocalMutex", 2, ObjectIsNotValid);
+    tree->setBool("General.A_gen", true);
+    tree->setDouble("Sulfur.Imp_TS", 8.0);
+    host::TraceCapture traces;
+    EXPECT_EQ(OnProcess(pAsInfo), 0);
+    ASSERT_EQ(traces.withId(0x10153).size(), 1u);
+    EXPECT_TRUE(accessIsFree());
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_TS"), 8.0);  // the sulfur group ran
+    EXPECT_TRUE(tree->boolValue("General.A_gen"));  // the collective outputs were not reached
+    EXPECT_EQ(OnProcess(pAsInfo), 0);
+    EXPECT_FALSE(tree->boolValue("General.A_gen"));
+    EXPECT_EQ(traces.withId(0x10153).size(), 1u);
 }
 
 TEST_F(VeskHooksTest, StartFailsWithoutObjectAndTheCycleLeavesTheMissingObjectAlone) {

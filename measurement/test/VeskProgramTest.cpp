@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
 #include "Tarvo.h"
+#include "TarvoFiles.h"
 #include "Vesk_AccessClasses.h"
 #include "Veskmain.h"
 #include "libSysman.h"
@@ -104,7 +106,30 @@ TEST_F(VeskProgramTest, RunsItsHooksFromRegistrationToShutdown) {
     std::ifstream file(kFile, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes.size(), 1416u);
+    EXPECT_EQ(bytes.size(), 1420u);
+}
+
+// The health monitor checksums the program's own code: the executable's code segment, from its
+// start up to and with the marker word that ends it, which holds the program's entry.
+TEST_F(VeskProgramTest, TheHealthMonitorChecksumsTheProgramsCode) {
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(manager->startUp());
+    ASSERT_TRUE(manager->run());
+    const void* codeStart = nullptr;
+    const void* codeEnd = nullptr;
+    ASSERT_EQ(Tarvo_GetCodeRange(&codeStart, &codeEnd), Success);
+    const AsInfo* block = Sysmanlib_AsInfo_GetCurrent();
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->pCodeStart, codeStart);
+    ASSERT_EQ(block->pCodeStart + block->nCodeLength,
+              static_cast<const uint8_t*>(codeEnd) + sizeof(uint32_t));
+    uint32_t lastWord = 0;
+    std::memcpy(&lastWord, codeEnd, sizeof(lastWord));
+    EXPECT_EQ(lastWord, kCodeEndMarker);
+    const auto entry = reinterpret_cast<uintptr_t>(&VeskProgramMain);
+    EXPECT_GE(entry, reinterpret_cast<uintptr_t>(block->pCodeStart));
+    EXPECT_LT(entry, reinterpret_cast<uintptr_t>(codeEnd));
+    ASSERT_TRUE(manager->shutdown());
 }
 
 TEST_F(VeskProgramTest, ASecondRunInTheProcessContinuesTheAveragesOfTheFirst) {

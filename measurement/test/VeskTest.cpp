@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "ScratchDirectory.h"
+#include "TarvoFiles.h"
 #include "Vesk.h"
 
 namespace {
@@ -88,7 +90,7 @@ TEST_F(VeskTest, FileNameCarriesTheInstanceIndexWithTwoDigitsAtLeast) {
         vesk->loadDataFile();
         EXPECT_EQ(vesk->dataFileName(), name);
         vesk->saveDataFile();
-        EXPECT_EQ(read(name).size(), Vesk::kDataSetSize) << name;
+        EXPECT_EQ(read(name).size(), Vesk::kDataSetFileSize) << name;
         std::remove(name.c_str());
     }
 }
@@ -110,9 +112,16 @@ TEST_F(VeskTest, NoInstanceIndexFailsTheLoadAndTheSave) {
 
 TEST_F(VeskTest, SavedFileHasTheLayoutOfTheDataSet) {
     const Bytes file = savedFile(7.0);
-    ASSERT_EQ(file.size(), 1416u);
+    ASSERT_EQ(file.size(), 1420u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 8),
-              (Bytes{0xFE, 0xAA, 0xBA, 0x0F, 0x05, 0x00, 0x00, 0x00}));
+              (Bytes{0xFE, 0xAA, 0xBA, 0x0F, 0x06, 0x00, 0x00, 0x00}));
+    // The CRC-32 of the first 1416 bytes follows them, little-endian.
+    uint32_t checksum = 0;
+    checksumInit(&checksum);
+    checksumUpdate(&checksum, file.data(), 1416);
+    EXPECT_EQ(Bytes(file.begin() + 1416, file.end()),
+              (Bytes{static_cast<uint8_t>(checksum), static_cast<uint8_t>(checksum >> 8),
+                     static_cast<uint8_t>(checksum >> 16), static_cast<uint8_t>(checksum >> 24)}));
     // H2S is the fourth sulfur host: its state starts at 8 + 3 * 64; its hour's plain sum is
     // the third double, little-endian.
     double plainSum = 0.0;
@@ -176,7 +185,7 @@ TEST_F(VeskTest, EveryAverageIsSavedInItsPlaceOfTheFile) {
     vesk->update();
     vesk->saveDataFile();
     const Bytes file = read(kFile);
-    ASSERT_EQ(file.size(), Vesk::kDataSetSize);
+    ASSERT_EQ(file.size(), Vesk::kDataSetFileSize);
     for (size_t k = 0; k < slots.size(); ++k) {
         SCOPED_TRACE(slots[k].input);
         const size_t at = 8 + 64 * k;
@@ -230,9 +239,11 @@ TEST_F(VeskTest, ARestartContinuesTheAveragesFromTheFile) {
     vesk->update();
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 5.0);  // (7 + 3) / 2
     EXPECT_DOUBLE_EQ(tree->doubleValue("DPs.ChA_twdp"), 1.5);    // (0 + 3) / 2
-    EXPECT_EQ(read(kFile).size(), 1416u);                        // the file stays
+    EXPECT_EQ(read(kFile).size(), 1420u);                        // the file stays
 }
 
+// A file whose content is bad is removed and the groups start empty; a good file of either
+// version loads and stays. A file of the earlier version is the 1416 bytes without checksum.
 TEST_F(VeskTest, ABadFileIsRemovedAndTheGroupsStartEmpty) {
     const Bytes good = savedFile(7.0);
     struct Case {
@@ -240,21 +251,32 @@ TEST_F(VeskTest, ABadFileIsRemovedAndTheGroupsStartEmpty) {
         Bytes bytes;
         bool accepted;
     };
-    Bytes shortFile(good.begin(), good.end() - 1);
+    auto changed = [&good](size_t at, uint8_t value) {
+        Bytes bytes = good;
+        bytes.at(at) = value;
+        return bytes;
+    };
     Bytes swappedMagic = good;
     std::swap(swappedMagic[0], swappedMagic[3]);
     std::swap(swappedMagic[1], swappedMagic[2]);
-    Bytes version4 = good;
-    version4[4] = 4;
-    Bytes version6 = good;
-    version6[4] = 6;
     Bytes longer = good;
     longer.insert(longer.end(), {1, 2, 3});
-    const std::vector<Case> cases = {{"1415 bytes", shortFile, false},
-                                     {"magic in the wrong byte order", swappedMagic, false},
-                                     {"version 4", version4, false},
-                                     {"version 6", version6, false},
-                                     {"extra bytes", longer, true}};
+    Bytes unchecked(good.begin(), good.begin() + 1416);
+    unchecked[4] = 5;
+    Bytes uncheckedLonger = unchecked;
+    uncheckedLonger.insert(uncheckedLonger.end(), {1, 2, 3});
+    const std::vector<Case> cases = {
+        {"1415 bytes", Bytes(good.begin(), good.end() - 5), false},
+        {"checksum cut short", Bytes(good.begin(), good.end() - 1), false},
+        {"magic in the wrong byte order", swappedMagic, false},
+        {"version 4", changed(4, 4), false},
+        {"version 7", changed(4, 7), false},
+        {"a sum changed", changed(8 + 3 * 64 + 16, good[8 + 3 * 64 + 16] ^ 0x01), false},
+        {"checksum changed", changed(1417, good[1417] ^ 0x80), false},
+        {"extra bytes", longer, true},
+        {"earlier version", unchecked, true},
+        {"earlier version, extra bytes", uncheckedLonger, true},
+        {"earlier version, 1415 bytes", Bytes(unchecked.begin(), unchecked.end() - 1), false}};
     host::setTraceLevel(5);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -268,26 +290,26 @@ TEST_F(VeskTest, ABadFileIsRemovedAndTheGroupsStartEmpty) {
         EXPECT_EQ(exists(kFile), c.accepted);
         EXPECT_EQ(traces.contains(0x30045), !c.accepted);
         vesk->saveDataFile();
-        EXPECT_EQ(read(kFile).size(), 1416u);  // extra bytes go with the next save
+        EXPECT_EQ(read(kFile).size(), 1420u);  // extra bytes go with the next save
     }
 }
 
 TEST_F(VeskTest, WrongMagicAndVersionAreTracedWithBothValues) {
     Bytes file = savedFile(1.0);
-    file[4] = 6;
+    file[4] = 7;
     write(kFile, file);
     host::setTraceLevel(5);
     host::TraceCapture traces;
     make()->loadDataFile();
     ASSERT_EQ(traces.withId(0x30034).size(), 1u);
-    EXPECT_EQ(traces.withId(0x30034)[0].intArg(0), 5);
-    EXPECT_EQ(traces.withId(0x30034)[0].intArg(1), 6);
+    EXPECT_EQ(traces.withId(0x30034)[0].intArg(0), 6);
+    EXPECT_EQ(traces.withId(0x30034)[0].intArg(1), 7);
     const auto notRead = traces.withId(0x30045);
     ASSERT_EQ(notRead.size(), 1u);
     EXPECT_EQ(notRead[0].textArg(0), kFile);
     EXPECT_EQ(notRead[0].textArg(1), "File version mismatch");
 
-    file[4] = 5;
+    file[4] = 6;
     file[0] = 0;
     write(kFile, file);
     traces.clear();
@@ -297,29 +319,102 @@ TEST_F(VeskTest, WrongMagicAndVersionAreTracedWithBothValues) {
     EXPECT_EQ(static_cast<uint32_t>(traces.withId(0x30023)[0].intArg(1)), 0x0FBAAA00u);
 }
 
-TEST_F(VeskTest, NoFileIsTracedAndTheStartGoesOn) {
+// Every single-byte change of a saved file (each byte inverted in turn) is rejected by the
+// checksum or the header: no changed sum is restored, so every published mean is the one of
+// the new value alone.
+TEST_F(VeskTest, EveryByteFlipOfTheFileIsRejected) {
+    for (const SavedSlot& slot : savedSlotsInFileOrder()) {
+        tree->setDouble(slot.input, 4.0);
+    }
+    tree->setDouble("General.Imp_Qn", 2.0);
+    const Bytes good = savedFile(4.0);
+    ASSERT_EQ(good.size(), Vesk::kDataSetFileSize);
+    for (const SavedSlot& slot : savedSlotsInFileOrder()) {
+        tree->setDouble(slot.input, 1.0);
+    }
+    size_t restored = 0;
+    for (size_t at = 0; at < good.size(); ++at) {
+        Bytes flipped = good;
+        flipped[at] ^= 0xFF;
+        write(kFile, flipped);
+        auto vesk = make();
+        vesk->loadDataFile();
+        vesk->update();
+        for (const SavedSlot& slot : savedSlotsInFileOrder()) {
+            if (tree->doubleValue(slot.currentHour) != 1.0) {
+                ++restored;
+                ADD_FAILURE() << "byte " << at << ": " << slot.currentHour << " = "
+                              << tree->doubleValue(slot.currentHour);
+            }
+        }
+        EXPECT_FALSE(exists(kFile)) << "byte " << at;
+    }
+    EXPECT_EQ(restored, 0u);
+}
+
+TEST_F(VeskTest, NoFileIsTracedWithTheReasonAndTheStartGoesOn) {
     host::setTraceLevel(5);
     host::TraceCapture traces;
     auto vesk = make();
     vesk->loadDataFile();
-    EXPECT_TRUE(traces.contains(0x30045));
-    ASSERT_EQ(traces.withId(0x30055).size(), 1u);  // nothing to remove
-    EXPECT_EQ(traces.withId(0x30055)[0].textArg(0), kFile);
+    ASSERT_EQ(traces.withId(0x30045).size(), 1u);
+    EXPECT_EQ(traces.withId(0x30045)[0].textArg(1),
+              "open " + directory + "/" + kFile + ": " + std::strerror(ENOENT));
+    EXPECT_FALSE(traces.contains(0x30055));  // nothing to remove
     vesk->update();
     vesk->saveDataFile();
-    EXPECT_EQ(read(kFile).size(), 1416u);
+    EXPECT_EQ(read(kFile).size(), 1420u);
 }
 
+// A file that cannot be opened or read for a fault of the system is kept whole: the start goes
+// on with empty averages, the trace names the operating system's reason, and the next start
+// restores the file.
+TEST_F(VeskTest, AReadErrorKeepsTheFile) {
+    const Bytes good = savedFile(7.0);
+    host::setTraceLevel(5);
+    for (const char* call : {"fopen", "fread"}) {
+        for (int errorNumber : {EMFILE, ENFILE, EIO, EACCES}) {
+            SCOPED_TRACE(std::string(call) + " " + std::strerror(errorNumber));
+            write(kFile, good);
+            tree->setDouble("Sulfur.Imp_H2S", 3.0);
+            host::TraceCapture traces;
+            host::failNextFileCall(call, errorNumber);
+            auto vesk = make();
+            vesk->loadDataFile();
+            vesk->update();
+            EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 3.0);
+            EXPECT_EQ(read(kFile), good);
+            ASSERT_EQ(traces.withId(0x30045).size(), 1u);
+            const std::string reason = traces.withId(0x30045)[0].textArg(1);
+            EXPECT_NE(reason.find(std::strerror(errorNumber)), std::string::npos) << reason;
+            EXPECT_FALSE(traces.contains(0x30055));
+
+            auto next = make();
+            next->loadDataFile();
+            next->update();
+            EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 5.0);
+        }
+    }
+}
+
+// Each step of the save up to the rename, forcing the new file to the medium included, leaves
+// the previous file whole when it fails; the failure names the step and the reason.
 TEST_F(VeskTest, AFailedWriteLeavesThePreviousFileWholeAndLoadable) {
     const Bytes previous = savedFile(7.0);
-    for (const char* step : {"fopen", "fwrite", "fflush", "fclose", "rename"}) {
+    for (const char* step : {"fopen", "fwrite", "fflush", "fsync", "fclose", "rename"}) {
         SCOPED_TRACE(step);
         tree->setDouble("Sulfur.Imp_H2S", 100.0);
         auto vesk = make();
         vesk->loadDataFile();
         vesk->update();
-        host::failNextCall(step, ObjectIsNotValid);
-        EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+        host::failNextFileCall(step, ENOSPC);
+        try {
+            vesk->saveDataFile();
+            ADD_FAILURE() << "no exception";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(std::strerror(ENOSPC)), std::string::npos)
+                << error.what();
+        }
         EXPECT_EQ(read(kFile), previous);
         EXPECT_FALSE(exists(std::string(kFile) + ".new"));
         write(kFile, previous);  // the load above moved on; the file itself was not touched
@@ -329,6 +424,126 @@ TEST_F(VeskTest, AFailedWriteLeavesThePreviousFileWholeAndLoadable) {
     vesk->loadDataFile();
     vesk->update();
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 5.0);
+}
+
+// The directory is forced to the medium after the rename: its failure is reported, with the new
+// file already in place.
+TEST_F(VeskTest, TheDirectoryIsSyncedAfterTheRename) {
+    const Bytes previous = savedFile(7.0);
+    tree->setDouble("Sulfur.Imp_H2S", 100.0);
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    host::failNextFileCall("syncDirectory", EIO);
+    EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+    EXPECT_NE(read(kFile), previous);
+    EXPECT_EQ(read(kFile).size(), 1420u);
+}
+
+// A stale temporary file or empty directory of the temporary name is cleared and the save
+// succeeds; one that cannot be cleared fails that save with the reason and keeps the old file,
+// and the next save after it is gone succeeds.
+TEST_F(VeskTest, AStaleTemporaryFileDoesNotBlockTheSave) {
+    const Bytes previous = savedFile(7.0);
+    const std::string temporary = std::string(kFile) + ".new";
+    write(temporary, {1, 2, 3});
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    EXPECT_NO_THROW(vesk->saveDataFile());
+    EXPECT_EQ(read(kFile).size(), 1420u);
+    EXPECT_FALSE(exists(temporary));
+
+    ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+    EXPECT_NO_THROW(vesk->saveDataFile());
+    EXPECT_FALSE(exists(temporary));
+
+    write(kFile, previous);
+    ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+    write(temporary + "/x", {1});
+    try {
+        vesk->saveDataFile();
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find(temporary), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find(std::strerror(ENOTEMPTY)), std::string::npos)
+            << error.what();
+    }
+    EXPECT_EQ(read(kFile), previous);
+    std::remove((temporary + "/x").c_str());
+    EXPECT_NO_THROW(vesk->saveDataFile());
+}
+
+// Runs one cycle of `vesk` in which the trigger at `path` fires.
+void cycleEnding(host::HostTree& tree, Vesk& vesk, const char* path) {
+    tree.setBool(path, true);
+    vesk.update();
+    tree.setBool(path, false);
+}
+
+// The hour and the day end save the averages: a life that ends without a shutdown (the object
+// is dropped unsaved) leaves the file of its last period end, so the next start continues the
+// running periods and never counts the sums of a closed period again.
+TEST_F(VeskTest, APeriodEndSavesSoAnUncleanStopCountsNothingTwice) {
+    write(kFile, savedFile(100.0));  // hour and day: 100
+    for (const char* trigger : {"General.TrigAvg_Hour", "General.TrigAvg_Day"}) {
+        SCOPED_TRACE(trigger);
+        const Bytes before = read(kFile);
+        tree->setDouble("Sulfur.Imp_H2S", 1.0);
+        {
+            auto vesk = make();
+            vesk->loadDataFile();
+            vesk->update();
+            EXPECT_EQ(read(kFile), before);  // no period ended: nothing saved
+            cycleEnding(*tree, *vesk, trigger);
+            vesk->update();  // after the last save: lost with the unclean stop
+        }
+        auto next = make();
+        next->loadDataFile();
+        next->update();
+        const bool hourEnded = std::string(trigger) == "General.TrigAvg_Hour";
+        // The period that ended starts from the new value; the other one goes on with the three
+        // values up to the save.
+        const double ended = 1.0;
+        const double running = (100.0 + 1.0 + 1.0 + 1.0) / 4.0;
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), hourEnded ? ended : running);
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), hourEnded ? running : ended);
+        write(kFile, before);
+    }
+}
+
+// When the save at a period's end fails, the file of the periods it closed is gone all the
+// same: the next start begins empty rather than count them again. The failure is traced.
+TEST_F(VeskTest, AFailedSaveAtAPeriodEndLeavesNoStaleFile) {
+    write(kFile, savedFile(100.0));
+    tree->setDouble("Sulfur.Imp_H2S", 1.0);
+    host::setTraceLevel(3);
+    host::TraceCapture traces;
+    {
+        auto vesk = make();
+        vesk->loadDataFile();
+        host::failNextFileCall("fopen", ENOSPC);
+        cycleEnding(*tree, *vesk, "General.TrigAvg_Day");
+    }
+    ASSERT_EQ(traces.withId(0x30093).size(), 1u);
+    EXPECT_NE(traces.withId(0x30093)[0].textArg(0).find(std::strerror(ENOSPC)), std::string::npos);
+    EXPECT_FALSE(exists(kFile));
+    auto next = make();
+    next->loadDataFile();
+    next->update();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), 1.0);
+}
+
+// A trigger already set at the load does not count as a period end: nothing is saved.
+TEST_F(VeskTest, ATriggerSetAtTheLoadSavesNothing) {
+    const Bytes before = savedFile(100.0);
+    tree->setBool("General.TrigAvg_Hour", true);
+    tree->setBool("General.TrigAvg_Day", true);
+    tree->setDouble("Sulfur.Imp_H2S", 1.0);
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    EXPECT_EQ(read(kFile), before);
 }
 
 TEST_F(VeskTest, TheDirectoryIsFixedAtTheFirstLoad) {

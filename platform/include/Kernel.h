@@ -246,12 +246,23 @@ namespace basiclib {
 unsigned int sleep(unsigned int seconds);
 
 // The basic library's stream file calls, as the C library's: fopen gives null on failure,
-// fwrite the count of items written, fflush and fclose EOF on failure (fclose releases the
-// stream in any case), rename non-zero on failure (and renames nothing). Any task. On the host
-// an injected failure (failNextCall with the call's name) makes the call fail without effect.
+// fread and fwrite the count of items transferred (after a short fread, the stream's end-of-file
+// indicator tells a short file from a read error), fflush and fclose EOF on failure (fclose
+// releases the stream in any case), rename and remove non-zero on failure (and change nothing).
+// Each failure leaves the reason in errno. Any task. On the host an injected failure (failNextCall
+// with the call's name, or host::failNextFileCall to choose the errno) makes the call fail without
+// effect.
 std::FILE* fopen(const char* path, const char* mode);
+std::size_t fread(void* data, std::size_t size, std::size_t count, std::FILE* stream);
 std::size_t fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* stream);
 int fflush(std::FILE* stream);
 int fclose(std::FILE* stream);
 int rename(const char* from, const char* to);
+int remove(const char* path);
+// Forces what was written and flushed to the stream's file onto the medium. 0, or -1 with errno
+// (injection name "fsync").
+int fsync(std::FILE* stream);
+// Forces the entries of the directory `path` (names created, renamed or removed in it) onto the
+// medium. 0, or -1 with errno (injection name "syncDirectory").
+int syncDirectory(const char* path);
 }  // namespace basiclib

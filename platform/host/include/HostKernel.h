@@ -120,6 +120,11 @@ size_t openObjectCount();
 // return `code` without doing anything (basiclib::sleep, whose name is "sleep", then returns at
 // once with the seconds it did not sleep). One pending failure per name; deterministic.
 void failNextCall(const char* function, Error code);
+// The same for the call of `function` that follows `skipped` calls which still succeed.
+void failCallAfter(const char* function, unsigned skipped, Error code);
+// Makes the next call of the basic library's file call `function` ("fopen", "fread", "fsync",
+// ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno.
+void failNextFileCall(const char* function, int errorNumber);
 
 // Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),
 // waits until they have ended, closes every object and handle, clears resources, injected

@@ -132,4 +132,10 @@ std::string treeModelError();
 HostTree* addressSpaceTree();
 void dropAddressSpaceTree();
 
+// Writes (FbDo_WriteDouble, FbDo_WriteBool, FbDo_WriteLiveOutput) made through a null node
+// handle since the process started, in every tree. Such a write changes nothing and returns
+// IllegalParameter to its caller, as on the device; tests compare the count before and after
+// to see that a program made none. Any thread.
+uint64_t nullNodeWriteCount();
+
 }  // namespace host

@@ -1,24 +1,65 @@
 // The basic library's stream file calls: the C library's, each of which a test can make fail
-// once through the kernel's injected failures.
-#include <cstdio>
+// once through the kernel's injected failures, with the errno the failure leaves.
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "HostKernel.h"
 #include "Kernel.h"
 #include "KernelInternal.h"
 
 namespace {
 
-// Consumes an injected failure of `function`; true when one was pending.
+// The errno each pending injected file-call failure leaves (EIO when none was chosen).
+std::mutex errorNumbersMutex;
+std::map<std::string, int>& errorNumbers() {
+    static std::map<std::string, int> numbers;
+    return numbers;
+}
+
+// Consumes an injected failure of `function`; true when one was pending, and then errno holds
+// the failure's reason.
 bool failureInjected(const char* function) {
     host::kernel::KernelCall call(function);
-    return call.injected != Success;
+    if (call.injected == Success) {
+        return false;
+    }
+    int errorNumber = EIO;
+    {
+        std::lock_guard<std::mutex> lock(errorNumbersMutex);
+        const auto found = errorNumbers().find(function);
+        if (found != errorNumbers().end()) {
+            errorNumber = found->second;
+            errorNumbers().erase(found);
+        }
+    }
+    errno = errorNumber;
+    return true;
 }
 
 }  // namespace
+
+void host::failNextFileCall(const char* function, int errorNumber) {
+    {
+        std::lock_guard<std::mutex> lock(errorNumbersMutex);
+        errorNumbers()[function] = errorNumber;
+    }
+    failNextCall(function, IllegalParameter);
+}
 
 namespace basiclib {
 
 std::FILE* fopen(const char* path, const char* mode) {
     return failureInjected("fopen") ? nullptr : std::fopen(path, mode);
+}
+
+std::size_t fread(void* data, std::size_t size, std::size_t count, std::FILE* stream) {
+    return failureInjected("fread") ? 0 : std::fread(data, size, count, stream);
 }
 
 std::size_t fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* stream) {
@@ -31,12 +72,40 @@ int fflush(std::FILE* stream) {
 
 int fclose(std::FILE* stream) {
     const bool fail = failureInjected("fclose");
+    const int reason = errno;
     const int result = std::fclose(stream);
-    return fail ? EOF : result;
+    if (fail) {
+        errno = reason;
+        return EOF;
+    }
+    return result;
 }
 
 int rename(const char* from, const char* to) {
     return failureInjected("rename") ? -1 : std::rename(from, to);
+}
+
+int remove(const char* path) {
+    return failureInjected("remove") ? -1 : std::remove(path);
+}
+
+int fsync(std::FILE* stream) {
+    return failureInjected("fsync") ? -1 : ::fsync(fileno(stream));
+}
+
+int syncDirectory(const char* path) {
+    if (failureInjected("syncDirectory")) {
+        return -1;
+    }
+    const int directory = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0) {
+        return -1;
+    }
+    const int result = ::fsync(directory);
+    const int reason = errno;
+    ::close(directory);
+    errno = reason;
+    return result;
 }
 
 }  // namespace basiclib

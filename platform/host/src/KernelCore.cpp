@@ -190,7 +190,11 @@ Error Kernel::injectedFailure(const char* function) {
     if (found == injected_.end()) {
         return Success;
     }
-    Error code = found->second;
+    if (found->second.skipped > 0) {
+        --found->second.skipped;
+        return Success;
+    }
+    Error code = found->second.code;
     injected_.erase(found);
     return code;
 }

@@ -95,9 +95,13 @@ size_t openObjectCount() {
 }
 
 void failNextCall(const char* function, Error code) {
+    failCallAfter(function, 0, code);
+}
+
+void failCallAfter(const char* function, unsigned skipped, Error code) {
     Kernel& kernel = Kernel::instance();
     Lock lock(kernel.mutex);
-    kernel.injectFailure(function, code);
+    kernel.injectFailure(function, code, skipped);
 }
 
 void resetKernel() {

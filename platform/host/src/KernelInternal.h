@@ -228,7 +228,9 @@ class Kernel {
     // ---- Injected failures ----
     // The failure injected for `function`, consumed; Success when none.
     Error injectedFailure(const char* function);
-    void injectFailure(const char* function, Error code) { injected_[function] = code; }
+    void injectFailure(const char* function, Error code, unsigned skipped = 0) {
+        injected_[function] = InjectedFailure{code, skipped};
+    }
 
     // ---- Tasks ----
     TaskRecord& currentTask();  // adopts a thread the kernel did not create
@@ -320,7 +322,12 @@ class Kernel {
 
     std::unordered_map<uintptr_t, ObjectPtr> handles_;
     uintptr_t nextHandle_ = 0x1000;
-    std::map<std::string, Error> injected_;
+    // A pending failure: its code, and how many calls still succeed before it.
+    struct InjectedFailure {
+        Error code;
+        unsigned skipped;
+    };
+    std::map<std::string, InjectedFailure> injected_;
     uint64_t nextTaskSerial_ = 1;
     TaskRecord* unwindTurn_ = nullptr;  // the one task a reset lets unwind now
     uint64_t generation_ = 1;           // changes with every reset: adopted threads adopt again

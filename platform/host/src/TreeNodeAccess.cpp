@@ -1,4 +1,5 @@
 // Navigation, node queries, reads, writes and triggers of the host parameter tree.
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,6 +11,8 @@ using host::detail::Sample;
 using host::detail::treeNode;
 
 namespace {
+
+std::atomic<uint64_t> nullNodeWrites{0};
 
 TreeNode* leafOwner(FbDoLeaf leaf, uint32_t number) {
     return leaf != nullptr && leaf->number == number ? leaf->owner : nullptr;
@@ -90,6 +93,7 @@ bool holdsAlready(const TreeNode& target, const StoredValue& value, const uint32
 template <typename Convert>
 int writeNode(FbDoNode node, const uint32_t* status, Convert convert) {
     if (node == nullptr) {
+        nullNodeWrites.fetch_add(1, std::memory_order_relaxed);
         return IllegalParameter;
     }
     TreeNode* target = treeNode(node);
@@ -395,6 +399,10 @@ uint32_t FbDo_LeafStatus(FbDoLeaf statusLeaf) {
 }
 
 // ---- Writes ----
+
+uint64_t host::nullNodeWriteCount() {
+    return nullNodeWrites.load(std::memory_order_relaxed);
+}
 
 int FbDo_WriteDouble(FbDoNode node, double value, const uint32_t* status) {
     return writeNode(node, status, [value](FbDoNodeKind kind) {

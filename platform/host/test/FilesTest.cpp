@@ -1,8 +1,11 @@
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "FrameworkTestSupport.h"
+#include "HostKernel.h"
+#include "Kernel.h"
 #include "TempPath.h"
 
 namespace {
@@ -45,6 +48,65 @@ TEST(FilesTest, FileHasExtensionMatchesTheEndOfTheName) {
         EXPECT_EQ(fileHasExtension(c.name, c.extension) == 0, c.has)
             << (c.name ? c.name : "null") << " " << (c.extension ? c.extension : "null");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The basic library's file calls do what the C library's do, sync included, and an injected
+// failure fails the one call without effect, leaving the chosen errno.
+TEST(BasicFilesTest, InjectedFailuresLeaveTheirErrnoAndNoEffect) {
+    const std::string path = testTempPath("basic.bin");
+    std::FILE* out = basiclib::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(basiclib::fwrite("abc", 1, 3, out), 3u);
+    EXPECT_EQ(basiclib::fflush(out), 0);
+    EXPECT_EQ(basiclib::fsync(out), 0);
+    host::failNextFileCall("fsync", EIO);
+    EXPECT_EQ(basiclib::fsync(out), -1);
+    EXPECT_EQ(errno, EIO);
+    EXPECT_EQ(basiclib::fclose(out), 0);
+    EXPECT_EQ(basiclib::syncDirectory(::testing::TempDir().c_str()), 0);
+    host::failNextFileCall("syncDirectory", EACCES);
+    EXPECT_EQ(basiclib::syncDirectory(::testing::TempDir().c_str()), -1);
+    EXPECT_EQ(errno, EACCES);
+
+    host::failNextFileCall("fopen", EMFILE);
+    EXPECT_EQ(basiclib::fopen(path.c_str(), "rb"), nullptr);
+    EXPECT_EQ(errno, EMFILE);
+    std::FILE* in = basiclib::fopen(path.c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    char bytes[4] = {};
+    host::failNextFileCall("fread", ENFILE);
+    EXPECT_EQ(basiclib::fread(bytes, 1, 4, in), 0u);
+    EXPECT_EQ(errno, ENFILE);
+    EXPECT_EQ(std::feof(in), 0);  // a read error, not a short file
+    EXPECT_EQ(basiclib::fread(bytes, 1, 4, in), 3u);
+    EXPECT_NE(std::feof(in), 0);
+    EXPECT_EQ(std::string(bytes, 3), "abc");
+    std::fclose(in);
+
+    host::failNextFileCall("remove", EBUSY);
+    EXPECT_NE(basiclib::remove(path.c_str()), 0);
+    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(basiclib::remove(path.c_str()), 0);
+    EXPECT_NE(basiclib::remove(path.c_str()), 0);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+// A failure injected after a count of calls lets that many succeed first.
+TEST(BasicFilesTest, AFailureAfterSkippedCallsHitsTheLaterCall) {
+    const std::string path = testTempPath("skipped.bin");
+    host::failCallAfter("fopen", 1, IllegalParameter);
+    std::FILE* first = basiclib::fopen(path.c_str(), "wb");
+    ASSERT_NE(first, nullptr);
+    std::fclose(first);
+    EXPECT_EQ(basiclib::fopen(path.c_str(), "rb"), nullptr);
+    std::FILE* third = basiclib::fopen(path.c_str(), "rb");
+    ASSERT_NE(third, nullptr);
+    std::fclose(third);
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -157,6 +157,18 @@ TEST_F(TreeReadWriteTest, NodesWithoutValueRefuseWrites) {
     EXPECT_THROW(tree->setText("D", u"x"), std::invalid_argument);
 }
 
+// A write through a null handle is refused as on the device, and counted for the tests; a
+// refused write through a node without a value is not such a write.
+TEST_F(TreeReadWriteTest, WritesThroughANullHandleAreCounted) {
+    const uint64_t before = host::nullNodeWriteCount();
+    EXPECT_NE(FbDo_WriteDouble(node("General"), 1.0, nullptr), 0);
+    EXPECT_EQ(host::nullNodeWriteCount(), before);
+    EXPECT_NE(FbDo_WriteDouble(nullptr, 1.0, nullptr), 0);
+    EXPECT_NE(FbDo_WriteBool(nullptr, 1, nullptr, nullptr, nullptr), 0);
+    EXPECT_NE(FbDo_WriteLiveOutput(nullptr, 1, nullptr), 0);
+    EXPECT_EQ(host::nullNodeWriteCount(), before + 3);
+}
+
 TEST_F(TreeReadWriteTest, TextsAreUtf16WithTheirDefault) {
     std::u16string text;
     uint32_t status = 5;
