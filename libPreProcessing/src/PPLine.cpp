@@ -94,7 +94,7 @@ void PPLine::bind(FbDoNode node, const LineLayout& layout) {
     hysteresisNode_ = FbDo_GetChild(node, layout.hysteresis);
     substituteNode_ = FbDo_GetChild(node, layout.substitute);
     substituteModeNode_ = FbDo_GetChild(node, layout.substituteMode);
-    outputNode_ = FbDo_GetChild(node, layout.output);
+    output_ = FindValueNode(FbDo_GetChild(node, layout.output));
     for (uint32_t i = 0; i < kLevelCount; ++i) {
         levels_[i] = std::make_unique<PPLevel>(i + 1, FbDo_GetChild(node, layout.firstLevel + i));
     }
@@ -206,7 +206,7 @@ uint32_t PPLine::writeOutput(uint32_t used, uint32_t policy, uint32_t selectorLe
     }
     TARVO_TRACE(kTraceSelector, kTraceBranch, TraceFormat(kTraceArgText16, kTraceArgInt), name_,
                 branch);
-    FbDo_WriteDouble(outputNode_, outputValue_, &outputStatus_);
+    FbDo_WriteDouble(output_.node, outputValue_, &outputStatus_);
     TARVO_TRACE(kTraceSelector, kTraceProcessResult,
                 TraceFormat(kTraceArgText16, kTraceArgDouble, kTraceArgDouble, kTraceArgInt,
                             kTraceArgInt, kTraceArgInt),
@@ -277,8 +277,7 @@ uint32_t PPLine::displayStatus(uint32_t level) const {
 }
 
 uint32_t PPLine::currentLevel() const {
-    const FbDoLeaf statusLeaf = FbDo_FindLeaf(outputNode_, kFbDoLeafStatus);
-    return statusLeaf != nullptr ? lopOf(FbDo_LeafStatus(statusLeaf)) : 0u;
+    return output_.status != nullptr ? lopOf(FbDo_LeafStatus(output_.status)) : 0u;
 }
 
 std::string PPLine::referenceText(uint32_t level) const {
@@ -287,7 +286,7 @@ std::string PPLine::referenceText(uint32_t level) const {
         text = levels_[level - 1]->referenceText();
     } else if (level == kSubstituteLevel) {
         if (useLastValue_) {
-            FbDo_ParameterName(outputNode_, &text, Sysmanlib_AsInfo_GetCurrent());
+            FbDo_ParameterName(output_.node, &text, Sysmanlib_AsInfo_GetCurrent());
         } else if (FbDo_IsInUse(substituteNode_) != 0) {
             FbDo_ParameterName(substituteNode_, &text, Sysmanlib_AsInfo_GetCurrent());
         }

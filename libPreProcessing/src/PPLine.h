@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FbDo.h"
+#include "FbDo/FbDoValueNode.h"
 #include "PPLevel.h"
 #include "PPStatus.h"
 
@@ -116,7 +117,7 @@ class PPLine {
     FbDoNode hysteresisNode_ = nullptr;
     FbDoNode substituteNode_ = nullptr;
     FbDoNode substituteModeNode_ = nullptr;
-    FbDoNode outputNode_ = nullptr;
+    FbDoValueNode output_ = {};  // the output node with its leaves, found with the nodes
 };
 
 }  // namespace PreProcessing
