@@ -134,6 +134,11 @@ void PPLine::updateLevels() {
     warningMask_ = 0;
     for (uint32_t i = 0; i < kLevelCount; ++i) {
         PPLevel& level = *levels_[i];
+        // A level that is not connected is neither good nor available and has no flags: it
+        // adds nothing.
+        if (!level.isActive()) {
+            continue;
+        }
         level.update(limits_);
         const uint32_t bit = levelBit(i + 1);
         combinedLevelStatus_ |= level.status();
@@ -230,9 +235,10 @@ uint32_t PPLine::substitute() {
 uint32_t PPLine::levelStatus(uint32_t used, bool strict, uint32_t selectorLevel) const {
     uint32_t status = 0;
     bool allBad = true;
+    const bool traced = Tarvo_TraceEnabled(kTraceSelector, kTraceLevelExamined) != 0;
     if (selectorLevel == 0) {
         for (uint32_t level = 1; level <= kLevelCount; ++level) {
-            addLevelStatus(level, allBad, status);
+            addLevelStatus(level, traced, allBad, status);
         }
     } else if (selectorLevel == kSubstituteLevel) {
         used = kSubstituteLevel;
@@ -240,7 +246,7 @@ uint32_t PPLine::levelStatus(uint32_t used, bool strict, uint32_t selectorLevel)
         status = kStatusOOO | (combinedLevelStatus_ & kWarningFlags);
         used = kSubstituteLevel;
     } else {
-        addLevelStatus(selectorLevel, allBad, status);
+        addLevelStatus(selectorLevel, traced, allBad, status);
     }
     if (!strict && !allBad) {
         status &= kWarningFlags;
@@ -251,11 +257,13 @@ uint32_t PPLine::levelStatus(uint32_t used, bool strict, uint32_t selectorLevel)
     return status;
 }
 
-void PPLine::addLevelStatus(uint32_t level, bool& allBad, uint32_t& status) const {
+void PPLine::addLevelStatus(uint32_t level, bool traced, bool& allBad, uint32_t& status) const {
     const PPLevel& source = *levels_[level - 1];
-    TARVO_TRACE(kTraceSelector, kTraceLevelExamined,
-                TraceFormat(kTraceArgText16, kTraceArgInt, kTraceArgInt), name_, level,
-                source.status());
+    if (traced) {
+        Tarvo_Trace(kTraceSelector, kTraceLevelExamined,
+                    TraceFormat(kTraceArgText16, kTraceArgInt, kTraceArgInt), name_, level,
+                    source.status());
+    }
     if (!source.isUsable()) {
         return;
     }

@@ -85,7 +85,8 @@ class PPLine {
     void bind(FbDoNode node, const LineLayout& layout);
     uint32_t substitute();
     uint32_t levelStatus(uint32_t used, bool strict, uint32_t selectorLevel) const;
-    void addLevelStatus(uint32_t level, bool& allBad, uint32_t& status) const;
+    // Adds level `level`'s flags to `status`; `traced`: whether the examined level is traced.
+    void addLevelStatus(uint32_t level, bool traced, bool& allBad, uint32_t& status) const;
     bool isReadyToUse(uint32_t level) const;
     uint32_t writeOutput(uint32_t used, uint32_t policy, uint32_t selectorLevel);
 
