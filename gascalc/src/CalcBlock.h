@@ -11,6 +11,7 @@
 #include "Aga8Detail1994.h"
 #include "BaseConditions.h"
 #include "CompositionInput.h"
+#include "EventMessages.h"
 #include "ExtendedOutputs.h"
 #include "FbDo.h"
 #include "ImportedValues.h"
@@ -50,6 +51,8 @@ struct CalcBlock {
     ImportedValueRecords imported;
     // Inputs the selected methods used in this cycle, and the calculation-failure word.
     InputUseMarks useMarks;
+    // The message nodes, found at every reload.
+    EventMessageNodes eventMessages;
     Aga8x12Results aga8x12;
     StateConversionRecords conversion;
     ExtendedOutputRecords extended;

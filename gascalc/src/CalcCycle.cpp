@@ -57,6 +57,11 @@ void RunCalcCycle() {
 }
 
 void ReloadStepParameters() {
+    Taste* taste = ProgramContext::myTaste.Load();
+    if (taste != nullptr) {
+        taste->findNodes();
+    }
+    FindEventMessageNodes();
     BindOptionalOutputs();
     SetupBaseConditions();
     ReadCompositionParameters();

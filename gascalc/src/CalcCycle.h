@@ -6,8 +6,8 @@
 // always reloads), then runs the calculation steps in their fixed order.
 void RunCalcCycle();
 
-// The set-up work of every step, in order: the optional output handles, then the method
-// parameters. Called by RunCalcCycle only.
+// The set-up work of every step, in order: the taste's role nodes and the message nodes, the
+// optional output handles, then the method parameters. Called by RunCalcCycle only.
 void ReloadStepParameters();
 
 // Publishes the group of outputs just written (FbDo_CommitPreprocessing of the program's tree;

@@ -77,25 +77,58 @@ constexpr EventsLayout kBM1Events = {0x60023,
                                       {14, {37, 38, -1, -1}},
                                       {7, {39, 40, 55, 56}}}};
 
+// True when every message child of `layout` has a place among the found message nodes.
+constexpr bool fitsMessageNodes(const EventsLayout& layout) {
+    bool fits = layout.conversionFailure < static_cast<int>(kEventMessageChildren) &&
+                layout.calculationFailure < static_cast<int>(kEventMessageChildren);
+    for (const VariableMessages& messages : layout.variable) {
+        for (int child : messages.child) {
+            fits = fits && child < static_cast<int>(kEventMessageChildren);
+        }
+    }
+    for (const ComponentMessages& messages : layout.component) {
+        for (int child : messages.child) {
+            fits = fits && child < static_cast<int>(kEventMessageChildren);
+        }
+    }
+    return fits;
+}
+static_assert(fitsMessageNodes(kDefaultEvents) && fitsMessageNodes(kZM1Events) &&
+                  fitsMessageNodes(kBM1Events),
+              "every message child is found at the reload");
+
+// The Events node of the taste's layout; null for another kind.
+FbDoNode eventsNodeOf(const Taste& taste) {
+    switch (taste.kind()) {
+        case kTasteDefault:
+            return taste.getEventsDefault();
+        case kTasteZM1:
+            return taste.getEventsZM1();
+        case kTasteBM1:
+            return taste.getEventsBM1();
+        default:
+            return nullptr;
+    }
+}
+
 // Writes one message; a message the layout lacks is skipped.
-void writeMessage(FbDoNode events, int child, uint32_t value) {
+void writeMessage(const EventMessageNodes& nodes, int child, uint32_t value) {
     if (child == kNoMessage) {
         return;
     }
-    const FbDoNode node = FbDo_GetChild(events, static_cast<uint32_t>(child));
-    if (node == nullptr) {
+    const FbDoValueNode& message = nodes.message[child];
+    if (message.node == nullptr) {
         return;
     }
-    FbDo_WriteBool(node, value, FbDo_GetLeaf(node, kFbDoLeafValue),
-                   FbDo_GetLeaf(node, kFbDoLeafStatus), nullptr);
+    WriteBoolValue(message, value, nullptr);
 }
 
 uint32_t bit(uint32_t word, uint32_t mask) {
     return (word & mask) != 0 ? 1 : 0;
 }
 
-void writeVariableMessages(FbDoNode events, const VariableMessages& messages, uint32_t enabled,
-                           uint32_t word) {
+void writeVariableMessages(const EventMessageNodes& nodes, const VariableMessages& messages,
+                           uint32_t enabled, uint32_t word) {
     const uint32_t s = enabled != 0 ? word : 0;
     const bool failure = (s & kFailureMask) != 0;
     const uint32_t values[5] = {failure ? 0 : bit(s, status::kBelowLimit),
@@ -103,11 +136,11 @@ void writeVariableMessages(FbDoNode events, const VariableMessages& messages, ui
                                 failure ? 0 : bit(s, status::kBelowWarning),
                                 failure ? 0 : bit(s, status::kAboveWarning)};
     for (int i = 0; i < 5; ++i) {
-        writeMessage(events, messages.child[i], values[i]);
+        writeMessage(nodes, messages.child[i], values[i]);
     }
 }
 
-void writeComponentMessages(FbDoNode events, const ComponentMessages& messages) {
+void writeComponentMessages(const EventMessageNodes& nodes, const ComponentMessages& messages) {
     const int k = messages.component;
     InputUseMarks& marks = calcBlock.useMarks;
     const CompositionRecords& composition = calcBlock.composition;
@@ -128,12 +161,13 @@ void writeComponentMessages(FbDoNode events, const ComponentMessages& messages) 
         failure ? 0 : bit(s, status::kBelowLimit), failure ? 0 : bit(s, status::kAboveLimit),
         failure ? 0 : bit(s, status::kBelowWarning), failure ? 0 : bit(s, status::kAboveWarning)};
     for (int i = 0; i < 4; ++i) {
-        writeMessage(events, messages.child[i], values[i]);
+        writeMessage(nodes, messages.child[i], values[i]);
     }
 }
 
-void writeEvents(FbDoNode events, const EventsLayout& layout) {
-    if (events == nullptr) {
+void writeEvents(const EventsLayout& layout) {
+    const EventMessageNodes& nodes = calcBlock.eventMessages;
+    if (nodes.events == nullptr) {
         CALORANT_TRACE(layout.traceMissing, TraceFormat());
         return;
     }
@@ -146,22 +180,31 @@ void writeEvents(FbDoNode events, const EventsLayout& layout) {
                                             imported.heatingStatus[0], imported.densityStatus[0],
                                             imported.densityStatus[1]};
     for (int v = 0; v < kVariableCount; ++v) {
-        writeVariableMessages(events, layout.variable[v], enabled[v], words[v]);
+        writeVariableMessages(nodes, layout.variable[v], enabled[v], words[v]);
     }
     const bool optionalBound = calcBlock.optionalOutputs.optionalBaseOutput != nullptr;
     const bool conversionFailed =
         conversion.state[0].statusC != 0 || (optionalBound && conversion.state[1].statusC != 0);
-    writeMessage(events, layout.conversionFailure, conversionFailed ? 1 : 0);
+    writeMessage(nodes, layout.conversionFailure, conversionFailed ? 1 : 0);
     for (int i = 0; i < layout.componentCount; ++i) {
-        writeComponentMessages(events, layout.component[i]);
+        writeComponentMessages(nodes, layout.component[i]);
     }
     if (marks.composition != 0 && calcBlock.composition.settings.compositionActive == 0) {
         marks.calculationFailed = 1;
     }
-    writeMessage(events, layout.calculationFailure, marks.calculationFailed);
+    writeMessage(nodes, layout.calculationFailure, marks.calculationFailed);
 }
 
 }  // namespace
+
+void FindEventMessageNodes() {
+    EventMessageNodes& nodes = calcBlock.eventMessages;
+    const Taste* taste = ProgramContext::myTaste.Load();
+    nodes.events = taste != nullptr ? eventsNodeOf(*taste) : nullptr;
+    for (uint32_t child = 0; child < kEventMessageChildren; ++child) {
+        nodes.message[child] = FindValueNode(FbDo_GetChild(nodes.events, child));
+    }
+}
 
 void WriteEventsStep() {
     const Taste* taste = ProgramContext::myTaste.Load();
@@ -170,13 +213,13 @@ void WriteEventsStep() {
     }
     switch (taste->kind()) {
         case kTasteDefault:
-            writeEvents(taste->getEventsDefault(), kDefaultEvents);
+            writeEvents(kDefaultEvents);
             break;
         case kTasteZM1:
-            writeEvents(taste->getEventsZM1(), kZM1Events);
+            writeEvents(kZM1Events);
             break;
         case kTasteBM1:
-            writeEvents(taste->getEventsBM1(), kBM1Events);
+            writeEvents(kBM1Events);
             break;
         default:
             break;

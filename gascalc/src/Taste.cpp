@@ -134,6 +134,23 @@ FbDoNode Taste::activeRoot() const {
 }
 
 FbDoNode Taste::node(TasteRole role) const {
+    if (myNodesFound.load(std::memory_order_acquire)) {
+        return myNodes[static_cast<size_t>(role)].load(std::memory_order_relaxed);
+    }
+    return walk(role);
+}
+
+void Taste::findNodes() {
+    if (myKind < kTasteDefault || myKind > kTasteBM1) {
+        return;
+    }
+    for (size_t role = 0; role < static_cast<size_t>(TasteRole::Count); ++role) {
+        myNodes[role].store(walk(static_cast<TasteRole>(role)), std::memory_order_relaxed);
+    }
+    myNodesFound.store(true, std::memory_order_release);
+}
+
+FbDoNode Taste::walk(TasteRole role) const {
     const TasteRoleEntry& entry = kRoles[static_cast<size_t>(role)];
     if (myKind < kTasteDefault || myKind > kTasteBM1) {
         throwNoTaste(entry.line);

@@ -2,10 +2,14 @@
 // and one accessor per node role that gives the node of that role in the active layout.
 //
 // All three layouts live in the same tree; they differ in how the root's children are numbered,
-// and ZM1 and BM1 lack some roles. Made once by the FbDO hook and never changed or freed; the
-// accessors only read the tree and may be called from any task.
+// and ZM1 and BM1 lack some roles. Made once by the FbDO hook and never freed. The calculation
+// cycle finds every role's node at each parameter reload; from the first reload on the accessors
+// give the nodes found then, before it they walk the tree. The accessors may be called from any
+// task.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -97,6 +101,10 @@ class Taste {
     // Throws std::runtime_error "src/Taste:<line> No taste selected" when the kind is not 1 to 3.
     FbDoNode node(TasteRole role) const;
 
+    // Walks the tree for the node of every role again and keeps them for the accessors. Called at
+    // every parameter reload, on the initial task. Does nothing when the kind is not 1 to 3.
+    void findNodes();
+
     FbDoNode getCompDefault() const { return node(TasteRole::CompDefault); }
     FbDoNode getCompZM1() const { return node(TasteRole::CompZM1); }
     FbDoNode getCompBM1() const { return node(TasteRole::CompBM1); }
@@ -152,8 +160,12 @@ class Taste {
 
   private:
     FbDoNode activeRoot() const;
+    FbDoNode walk(TasteRole role) const;
 
     TasteKind myKind = kTasteNone;
+    // The nodes of the last findNodes, by role; valid once myNodesFound is set.
+    std::atomic<FbDoNode> myNodes[static_cast<size_t>(TasteRole::Count)] = {};
+    std::atomic<bool> myNodesFound{false};
     FbDoNode myZM1Root = nullptr;
     FbDoNode myBM1Root = nullptr;
     FbDoNode myDefaultRoot = nullptr;

@@ -1,4 +1,5 @@
-// The taste: the layout chosen by exact name, and every accessor's node in each layout's tree.
+// The taste: the layout chosen by exact name, and every accessor's node in each layout's tree,
+// walked before the first reload and found at a reload.
 #include <stdexcept>
 
 #include "CalorantFixture.h"
@@ -55,6 +56,13 @@ TEST(TasteKindTest, EveryAccessorOfAnUnselectedTasteThrowsWithItsLine) {
     }
     EXPECT_THROW(taste.getVar(), std::runtime_error);
     EXPECT_THROW(taste.getCompDefault(), std::runtime_error);
+}
+
+TEST(TasteKindTest, FindingTheNodesOfAnUnselectedTasteLeavesItsAccessorsThrowing) {
+    UnselectedTaste taste;
+    taste.findNodes();
+    EXPECT_THROW(taste.getVar(), std::runtime_error);
+    EXPECT_THROW(taste.getEventsBM1(), std::runtime_error);
 }
 
 // Each accessor with its node path per layout ("" = the layout has no such node).
@@ -141,13 +149,18 @@ class TasteLayoutTest : public CalorantFixture,
 TEST_P(TasteLayoutTest, EveryAccessorGivesTheNodeOfItsRoleOrNull) {
     const auto [name, column] = GetParam();
     ASSERT_EQ(startLayout(name), 0);
-    const Taste* taste = ProgramContext::myTaste.Load();
+    Taste* taste = ProgramContext::myTaste.Load();
     ASSERT_NE(taste, nullptr);
-    for (const AccessorCase& accessor : kAccessors) {
-        SCOPED_TRACE(accessor.accessor);
-        const std::string path = accessor.paths[column];
-        const FbDoNode expected = path.empty() ? nullptr : node(path);
-        EXPECT_EQ((taste->*accessor.get)(), expected);
+    // Walked before the first reload, then the nodes the reload found.
+    for (const char* when : {"walked", "found"}) {
+        SCOPED_TRACE(when);
+        for (const AccessorCase& accessor : kAccessors) {
+            SCOPED_TRACE(accessor.accessor);
+            const std::string path = accessor.paths[column];
+            const FbDoNode expected = path.empty() ? nullptr : node(path);
+            EXPECT_EQ((taste->*accessor.get)(), expected);
+        }
+        taste->findNodes();
     }
 }
 
@@ -158,11 +171,15 @@ TEST_P(TasteLayoutTest, AMissingIntermediateNodeGivesNullWithoutTouchingFurther)
     ASSERT_EQ(
         startLayout(name, [&](nlohmann::json& model) { removeModelNode(model, {}, sourceChild); }),
         0);
-    const Taste* taste = ProgramContext::myTaste.Load();
+    Taste* taste = ProgramContext::myTaste.Load();
     ASSERT_NE(taste, nullptr);
-    EXPECT_EQ(taste->getHVHM_HsV(), nullptr);
-    EXPECT_EQ(taste->getSourceRefCond(), nullptr);
-    EXPECT_NE(taste->getMeasCond(), nullptr);
+    for (const char* when : {"walked", "found"}) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(taste->getHVHM_HsV(), nullptr);
+        EXPECT_EQ(taste->getSourceRefCond(), nullptr);
+        EXPECT_NE(taste->getMeasCond(), nullptr);
+        taste->findNodes();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, TasteLayoutTest,

@@ -76,10 +76,10 @@ void PPGroup::fetchOutputNodes(FbDoNode node, uint32_t levelOutput, uint32_t fir
                                uint32_t firstWarning, uint32_t substitute) {
     levelOutputNode_ = FbDo_GetChild(node, levelOutput);
     for (uint32_t i = 0; i < kLevelCount; ++i) {
-        alarmNodes_[i] = FbDo_GetChild(node, firstAlarm + i);
-        warningNodes_[i] = FbDo_GetChild(node, firstWarning + i);
+        alarmOutputs_[i] = FindValueNode(FbDo_GetChild(node, firstAlarm + i));
+        warningOutputs_[i] = FindValueNode(FbDo_GetChild(node, firstWarning + i));
     }
-    substituteOutputNode_ = FbDo_GetChild(node, substitute);
+    substituteOutput_ = FindValueNode(FbDo_GetChild(node, substitute));
 }
 
 uint32_t PPGroup::bindNode(FbDoNode ppNode, uint32_t nodeNumber) {
@@ -330,7 +330,7 @@ uint32_t PPGroup::processLines(uint32_t linePolicy) {
 void PPGroup::writeSubstituteOutput(uint32_t levelInUse) {
     const bool substituteInUse =
         (commonInUseMask_ & kAllLevelsMask) != 0 && levelInUse == kSubstituteLevel;
-    writeBoolOutput(substituteOutputNode_, substituteInUse, nullptr);
+    writeBoolOutput(substituteOutput_, substituteInUse, nullptr);
 }
 
 void PPGroup::writeRows() {
@@ -357,9 +357,9 @@ void PPGroup::writeRows() {
     for (uint32_t i = 0; i < kLevelCount; ++i) {
         const uint32_t bit = levelBit(i + 1);
         const uint32_t alarmStatus = (alarmNotInUse & bit) != 0 ? kStatusOOU : 0u;
-        writeBoolOutput(alarmNodes_[i], (alarmRow_ & bit) != 0, &alarmStatus);
+        writeBoolOutput(alarmOutputs_[i], (alarmRow_ & bit) != 0, &alarmStatus);
         const uint32_t warningStatus = (warningNotInUse & bit) != 0 ? kStatusOOU : 0u;
-        writeBoolOutput(warningNodes_[i], (warningRow_ & bit) != 0, &warningStatus);
+        writeBoolOutput(warningOutputs_[i], (warningRow_ & bit) != 0, &warningStatus);
     }
 }
 

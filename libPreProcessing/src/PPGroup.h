@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FbDo.h"
+#include "FbDo/FbDoValueNode.h"
 #include "PPLine.h"
 
 namespace PreProcessing {
@@ -107,9 +108,10 @@ class PPGroup {
     FbDoNode fallbackModeNode_ = nullptr;
     FbDoNode levelOutputNode_ = nullptr;
     FbDoNode selectorNode_ = nullptr;
-    FbDoNode alarmNodes_[kLevelCount] = {};
-    FbDoNode warningNodes_[kLevelCount] = {};
-    FbDoNode substituteOutputNode_ = nullptr;
+    // The bool outputs with their leaves, found with the nodes.
+    FbDoValueNode alarmOutputs_[kLevelCount] = {};
+    FbDoValueNode warningOutputs_[kLevelCount] = {};
+    FbDoValueNode substituteOutput_ = {};
 };
 
 }  // namespace PreProcessing

@@ -94,7 +94,7 @@ void PPLine::bind(FbDoNode node, const LineLayout& layout) {
     hysteresisNode_ = FbDo_GetChild(node, layout.hysteresis);
     substituteNode_ = FbDo_GetChild(node, layout.substitute);
     substituteModeNode_ = FbDo_GetChild(node, layout.substituteMode);
-    outputNode_ = FbDo_GetChild(node, layout.output);
+    output_ = FindValueNode(FbDo_GetChild(node, layout.output));
     for (uint32_t i = 0; i < kLevelCount; ++i) {
         levels_[i] = std::make_unique<PPLevel>(i + 1, FbDo_GetChild(node, layout.firstLevel + i));
     }
@@ -134,6 +134,11 @@ void PPLine::updateLevels() {
     warningMask_ = 0;
     for (uint32_t i = 0; i < kLevelCount; ++i) {
         PPLevel& level = *levels_[i];
+        // A level that is not connected is neither good nor available and has no flags: it
+        // adds nothing.
+        if (!level.isActive()) {
+            continue;
+        }
         level.update(limits_);
         const uint32_t bit = levelBit(i + 1);
         combinedLevelStatus_ |= level.status();
@@ -206,7 +211,7 @@ uint32_t PPLine::writeOutput(uint32_t used, uint32_t policy, uint32_t selectorLe
     }
     TARVO_TRACE(kTraceSelector, kTraceBranch, TraceFormat(kTraceArgText16, kTraceArgInt), name_,
                 branch);
-    FbDo_WriteDouble(outputNode_, outputValue_, &outputStatus_);
+    FbDo_WriteDouble(output_.node, outputValue_, &outputStatus_);
     TARVO_TRACE(kTraceSelector, kTraceProcessResult,
                 TraceFormat(kTraceArgText16, kTraceArgDouble, kTraceArgDouble, kTraceArgInt,
                             kTraceArgInt, kTraceArgInt),
@@ -230,9 +235,10 @@ uint32_t PPLine::substitute() {
 uint32_t PPLine::levelStatus(uint32_t used, bool strict, uint32_t selectorLevel) const {
     uint32_t status = 0;
     bool allBad = true;
+    const bool traced = Tarvo_TraceEnabled(kTraceSelector, kTraceLevelExamined) != 0;
     if (selectorLevel == 0) {
         for (uint32_t level = 1; level <= kLevelCount; ++level) {
-            addLevelStatus(level, allBad, status);
+            addLevelStatus(level, traced, allBad, status);
         }
     } else if (selectorLevel == kSubstituteLevel) {
         used = kSubstituteLevel;
@@ -240,7 +246,7 @@ uint32_t PPLine::levelStatus(uint32_t used, bool strict, uint32_t selectorLevel)
         status = kStatusOOO | (combinedLevelStatus_ & kWarningFlags);
         used = kSubstituteLevel;
     } else {
-        addLevelStatus(selectorLevel, allBad, status);
+        addLevelStatus(selectorLevel, traced, allBad, status);
     }
     if (!strict && !allBad) {
         status &= kWarningFlags;
@@ -251,11 +257,13 @@ uint32_t PPLine::levelStatus(uint32_t used, bool strict, uint32_t selectorLevel)
     return status;
 }
 
-void PPLine::addLevelStatus(uint32_t level, bool& allBad, uint32_t& status) const {
+void PPLine::addLevelStatus(uint32_t level, bool traced, bool& allBad, uint32_t& status) const {
     const PPLevel& source = *levels_[level - 1];
-    TARVO_TRACE(kTraceSelector, kTraceLevelExamined,
-                TraceFormat(kTraceArgText16, kTraceArgInt, kTraceArgInt), name_, level,
-                source.status());
+    if (traced) {
+        Tarvo_Trace(kTraceSelector, kTraceLevelExamined,
+                    TraceFormat(kTraceArgText16, kTraceArgInt, kTraceArgInt), name_, level,
+                    source.status());
+    }
     if (!source.isUsable()) {
         return;
     }
@@ -277,8 +285,7 @@ uint32_t PPLine::displayStatus(uint32_t level) const {
 }
 
 uint32_t PPLine::currentLevel() const {
-    const FbDoLeaf statusLeaf = FbDo_FindLeaf(outputNode_, kFbDoLeafStatus);
-    return statusLeaf != nullptr ? lopOf(FbDo_LeafStatus(statusLeaf)) : 0u;
+    return output_.status != nullptr ? lopOf(FbDo_LeafStatus(output_.status)) : 0u;
 }
 
 std::string PPLine::referenceText(uint32_t level) const {
@@ -287,7 +294,7 @@ std::string PPLine::referenceText(uint32_t level) const {
         text = levels_[level - 1]->referenceText();
     } else if (level == kSubstituteLevel) {
         if (useLastValue_) {
-            FbDo_ParameterName(outputNode_, &text, Sysmanlib_AsInfo_GetCurrent());
+            FbDo_ParameterName(output_.node, &text, Sysmanlib_AsInfo_GetCurrent());
         } else if (FbDo_IsInUse(substituteNode_) != 0) {
             FbDo_ParameterName(substituteNode_, &text, Sysmanlib_AsInfo_GetCurrent());
         }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FbDo.h"
+#include "FbDo/FbDoValueNode.h"
 #include "PPLevel.h"
 #include "PPStatus.h"
 
@@ -84,7 +85,8 @@ class PPLine {
     void bind(FbDoNode node, const LineLayout& layout);
     uint32_t substitute();
     uint32_t levelStatus(uint32_t used, bool strict, uint32_t selectorLevel) const;
-    void addLevelStatus(uint32_t level, bool& allBad, uint32_t& status) const;
+    // Adds level `level`'s flags to `status`; `traced`: whether the examined level is traced.
+    void addLevelStatus(uint32_t level, bool traced, bool& allBad, uint32_t& status) const;
     bool isReadyToUse(uint32_t level) const;
     uint32_t writeOutput(uint32_t used, uint32_t policy, uint32_t selectorLevel);
 
@@ -116,7 +118,7 @@ class PPLine {
     FbDoNode hysteresisNode_ = nullptr;
     FbDoNode substituteNode_ = nullptr;
     FbDoNode substituteModeNode_ = nullptr;
-    FbDoNode outputNode_ = nullptr;
+    FbDoValueNode output_ = {};  // the output node with its leaves, found with the nodes
 };
 
 }  // namespace PreProcessing

@@ -25,9 +25,4 @@ int32_t readIntegerParameter(FbDoNode node) {
                             FbDo_GetLeaf(node, kFbDoLeafStatus), nullptr, 0);
 }
 
-void writeBoolOutput(FbDoNode node, bool value, const uint32_t* status) {
-    FbDo_WriteBool(node, value ? 1u : 0u, FbDo_GetLeaf(node, kFbDoLeafValue),
-                   FbDo_GetLeaf(node, kFbDoLeafStatus), status);
-}
-
 }  // namespace PreProcessing

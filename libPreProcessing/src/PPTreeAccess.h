@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "FbDo.h"
+#include "FbDo/FbDoValueNode.h"
 
 namespace PreProcessing {
 
@@ -20,6 +21,8 @@ int32_t readIntegerParameter(FbDoNode node);
 
 // Writes a bool output through its value and status leaves; a null `status` keeps the node's
 // status word.
-void writeBoolOutput(FbDoNode node, bool value, const uint32_t* status);
+inline void writeBoolOutput(const FbDoValueNode& output, bool value, const uint32_t* status) {
+    WriteBoolValue(output, value ? 1u : 0u, status);
+}
 
 }  // namespace PreProcessing

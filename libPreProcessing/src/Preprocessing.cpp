@@ -85,11 +85,12 @@ uint32_t Preprocessing::addGroupNode(FbDoNode node, uint32_t nodeNumber) {
 void Preprocessing::writeOutputsOfEmptyGroup(FbDoNode node) {
     const uint32_t notInUse = PreProcessing::kStatusOOU;
     for (uint32_t child = kGroupFirstRowOutput; child <= kGroupLastRowOutput; ++child) {
-        PreProcessing::writeBoolOutput(FbDo_GetChild(node, child), false, &notInUse);
+        PreProcessing::writeBoolOutput(FindValueNode(FbDo_GetChild(node, child)), false, &notInUse);
     }
     const uint32_t good = 0;
     FbDo_WriteLiveOutput(FbDo_GetChild(node, kGroupLevelOutput), 0, &good);
-    PreProcessing::writeBoolOutput(FbDo_GetChild(node, kGroupSubstituteOutput), false, &good);
+    PreProcessing::writeBoolOutput(FindValueNode(FbDo_GetChild(node, kGroupSubstituteOutput)),
+                                   false, &good);
 }
 
 uint32_t Preprocessing::addGroupNodes(FbDoNode node) {
