@@ -1,6 +1,7 @@
 // Scenario runs of the test address space through its lives: phases, parameter changes,
 // service commands, restarts, files, and every kind of expectation with its exit code.
 #include <gtest/gtest.h>
+#include <cmath>
 
 #include <atomic>
 #include <filesystem>
@@ -66,7 +67,7 @@ TEST_F(ScenarioRunnerTest, ExampleRunsThroughTwoLivesAndMeetsItsExpectations) {
     EXPECT_EQ(result.exitCode(), sim::kExitPassed);
     EXPECT_EQ(result.lives, 2u);
     EXPECT_TRUE(failedChecks(result).empty()) << failedChecks(result).front();
-    EXPECT_EQ(result.checks.size(), 20u);
+    EXPECT_EQ(result.checks.size(), 22u);
     ASSERT_EQ(result.rows.size(), 5u) << "four cycles and the trigger 48 with sub-code 1";
     EXPECT_EQ(result.rows[1].outputs.at(0).value, 2.5);
     EXPECT_EQ(result.rows[1].outputs.at(0).status, 8u);
@@ -297,7 +298,7 @@ TEST_F(ScenarioRunnerTest, RestartFindsTheFilesOfTheFirstLife) {
           "command": "restart",
           "files": { "saved.txt": { "size": 2, "bytes": "360a" },
                      "par/param.new": { "exists": true } } },
-        { "phase": 11, "expect": { "Demo.Restored": { "value": 6 }, "Demo.In": { "value": 0.5 } } },
+        { "phase": 11, "expect": { "Demo.Restored": { "value": 6 } } },
         { "files": { "par/param.new": { "exists": false } },
           "events": { "inOrder": [ { "kind": "Command", "value": 21 } ] } })"));
     EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
@@ -311,6 +312,82 @@ TEST_F(ScenarioRunnerTest, RestartFindsTheFilesOfTheFirstLife) {
     }
     EXPECT_EQ(registrations, 2u);
     EXPECT_GE(lastTime, 5.0);
+}
+
+// A restart keeps every node's value, status and text, and the change callback of the next
+// life (not the ended one's) gets the changes; "freshTree" starts over from the model.
+TEST_F(ScenarioRunnerTest, RestartKeepsTheTreeUnlessAFreshOneIsAsked) {
+    const struct {
+        const char* freshTree;
+        const char* expectations;
+    } cases[] = {
+        {"false", R"("Demo.Out": { "value": 6, "status": 8 }, "Demo.Changes": { "value": 2 },
+                     "Demo.Label": { "text": "kept" })"},
+        {"true", R"("Demo.Out": { "value": 1, "status": 0 }, "Demo.Changes": { "value": 1 },
+                    "Demo.Label": { "text": "" })"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.freshTree);
+        const sim::RunResult result = runCompleted(scenarioWith(std::string(R"(
+            { "set": { "Demo.In": { "value": 3, "status": 8, "change": false },
+                       "Demo.Label": { "text": "kept" } },
+              "command": "cycle" },
+            { "command": "restart", "freshTree": )") + c.freshTree +
+                                                                R"( },
+            { "phase": 11, "set": { "Demo.Unit": { "choice": 1 } } },
+            { "command": "cycle", "expect": { )" + c.expectations +
+                                                                " } }"));
+        EXPECT_EQ(result.lives, 2u);
+        EXPECT_EQ(result.checks.size(), 3u);
+        EXPECT_TRUE(failedChecks(result).empty()) << failedChecks(result).front();
+    }
+}
+
+// NaN, the infinities and -0.0 reach the program as set; an expected NaN or infinity holds only
+// for the same non-finite value.
+TEST_F(ScenarioRunnerTest, NonFiniteInputsReachTheProgram) {
+    const struct {
+        const char* input;
+        const char* expected;
+        bool passes;
+    } cases[] = {
+        {R"("NaN")", R"("NaN")", true},
+        {R"("Infinity")", R"("Infinity")", true},
+        {R"("-Infinity")", R"("-Infinity")", true},
+        {R"("Infinity")", R"("-Infinity")", false},
+        {R"("NaN")", "0", false},
+        {"1", R"("NaN")", false},
+        {"-0.0", "0", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " " + c.expected);
+        const sim::RunResult result = runCompleted(
+            scenarioWith(std::string(R"({ "set": { "Demo.In": { "value": )") + c.input +
+                         R"( } }, "command": "cycle", "expect": { "Demo.Out": { "value": )" +
+                         c.expected + " } } }"));
+        ASSERT_EQ(result.checks.size(), 1u);
+        EXPECT_EQ(result.checks[0].passed, c.passes) << result.checks[0].actual;
+    }
+    const sim::RunResult negativeZero = runCompleted(
+        scenarioWith(R"({ "set": { "Demo.In": { "value": -0.0 } }, "command": "cycle" })"));
+    ASSERT_EQ(negativeZero.rows.size(), 1u);
+    EXPECT_TRUE(std::signbit(negativeZero.rows[0].outputs[0].value));
+}
+
+// The run's one check that no trace point at or below a level was written: the start-up's
+// points of level 5 fail it at 5 and pass it at 4.
+TEST_F(ScenarioRunnerTest, NoTraceUpToALevelIsCheckedOverTheWholeRun) {
+    for (const uint32_t level : {4u, 5u}) {
+        SCOPED_TRACE(level);
+        const sim::RunResult result = runCompleted(scenarioWith(
+            R"({ "command": "cycle" }, { "command": "restart" }, { "command": "cycle" })",
+            R"("noTraceUpToLevel": )" + std::to_string(level) + ","));
+        ASSERT_EQ(result.checks.size(), 1u);
+        EXPECT_EQ(result.checks[0].step, 3u);
+        EXPECT_EQ(result.checks[0].passed, level == 4u) << result.checks[0].actual;
+        EXPECT_NE(result.checks[0].expected.find("level " + std::to_string(level)),
+                  std::string::npos);
+    }
 }
 
 TEST_F(ScenarioRunnerTest, RestartAsTheLastStepStartsAndShutsDownTheNextLife) {

@@ -110,6 +110,12 @@ size_t openObjectCount();
 // once with the seconds it did not sleep). One pending failure per name; deterministic.
 void failNextCall(const char* function, Error code);
 
+// Ends every task made by createTask (their blocking calls unwind them) and waits until they
+// have ended; the other objects stay open. The end of an address space begins here: what its
+// memory held can then be released while the kernel objects behind it still exist, before
+// resetKernel closes them. Must not be called from a task made by createTask.
+void endAllTasks();
+
 // Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),
 // waits until they have ended, closes every object and handle, clears resources, injected
 // failures and the fault handler, and selects virtual time at 0. Must not be called from a task

@@ -82,6 +82,15 @@ void failNextCall(const char* function, Error code) {
     kernel.injectFailure(function, code);
 }
 
+void endAllTasks() {
+    if (kernel::kernelTaskOfThisThread() != nullptr) {
+        throw std::logic_error("endAllTasks called on a task the kernel created");
+    }
+    Kernel& kernel = Kernel::instance();
+    Lock lock(kernel.mutex);
+    kernel.endAllTasks(lock);
+}
+
 void resetKernel() {
     if (kernel::kernelTaskOfThisThread() != nullptr) {
         throw std::logic_error("resetKernel called on a task the kernel created");

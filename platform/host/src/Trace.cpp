@@ -28,6 +28,8 @@ struct TraceState {
     std::set<uint32_t> disabled;
     std::ofstream file;
     std::vector<TraceRecord>* capture = nullptr;
+    std::vector<TraceRecord>* watched = nullptr;  // of the active watch
+    uint32_t watchLevel = 0;
 };
 
 TraceState& state() {
@@ -174,6 +176,23 @@ void TraceCapture::clear() {
     state().capture->clear();
 }
 
+TraceWatch::TraceWatch(uint32_t maxLevel) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().watched = new std::vector<TraceRecord>();
+    state().watchLevel = maxLevel;
+}
+
+TraceWatch::~TraceWatch() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    delete state().watched;
+    state().watched = nullptr;
+}
+
+std::vector<TraceRecord> TraceWatch::records() const {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return *state().watched;
+}
+
 }  // namespace host
 
 uint8_t Tarvo_GetTraceSelector() {
@@ -207,6 +226,9 @@ void Tarvo_Trace(uint32_t selector, uint32_t id, uint32_t format, ...) {
     if (s.file.is_open()) {
         s.file << host::formatTrace(record) << '\n';
         s.file.flush();
+    }
+    if (s.watched != nullptr && (id & 0xFu) <= s.watchLevel) {
+        s.watched->push_back(record);
     }
     if (s.capture != nullptr) {
         s.capture->push_back(std::move(record));
