@@ -8,6 +8,7 @@
 #include "HostService.h"
 #include "HostTree.h"
 #include "ScenarioFields.h"
+#include "ServiceClient.h"
 #include "SysManProtocol.h"
 #include "WorkFolder.h"
 
@@ -247,6 +248,12 @@ DisplayInjection readDisplay(const JsonFields& fields) {
             host::u32Payload(static_cast<uint32_t>(fields.whole("u32", kMaxU32, 0)));
     } else if (fields.has("text")) {
         injection.payload = host::text16Payload(host::treeTextFromUtf8(fields.text("text")));
+    }
+    if (kServiceRecordHeader + injection.payload.size() > kServiceRecordMax) {
+        fields.fail("text", "makes a display record of " +
+                                std::to_string(kServiceRecordHeader + injection.payload.size()) +
+                                " bytes; a record holds at most " +
+                                std::to_string(kServiceRecordMax));
     }
     return injection;
 }

@@ -218,9 +218,9 @@ class Run {
                                  event.kind == EventKind::TaskFault;
         }
         for (const host::SentCommand& sent : myDisplay->sent()) {
-            myResult.displaySent.push_back(std::to_string(sent.itemId) + " " +
-                                           std::to_string(sent.commandCode) + " " +
-                                           hexText(sent.payload));
+            myResult.displaySent.push_back(
+                std::to_string(sent.itemId) + " " + std::to_string(sent.commandCode) + " " +
+                DisplayModel::payloadText(sent.commandCode, sent.payload));
         }
         myResult.displayStates.push_back(myDisplay->model().dump());
         myClock = host::currentTime();

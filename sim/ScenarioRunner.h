@@ -32,7 +32,8 @@ struct RunResult {
     std::vector<Event> events;  // of the system manager, every life in order
     std::vector<CycleRow> rows;
     std::vector<CheckResult> checks;
-    std::vector<std::string> displaySent;  // "item code payload-bytes" of each sent record
+    // "item code payload" of each sent record: texts quoted, other payloads in hexadecimal
+    std::vector<std::string> displaySent;
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
     size_t lives = 0;  // lives started

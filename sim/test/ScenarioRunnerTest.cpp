@@ -182,8 +182,41 @@ TEST_F(ScenarioRunnerTest, FatalStopEndsTheRunWithExitCodeTwo) {
         stops += event.kind == sim::EventKind::FatalStop && event.value == 77 ? 1 : 0;
     }
     EXPECT_EQ(stops, 1u);
-    EXPECT_NE(printed(scenario, result, false).find("fatal stop of the address space"),
-              std::string::npos);
+    const std::string report = printed(scenario, result, false);
+    EXPECT_NE(report.find("fatal stop of the address space\n  FATAL STOP: address space"),
+              std::string::npos)
+        << report;
+}
+
+// The aligned event table names commands and states beside their numbers; CSV keeps the text
+// column as recorded.
+TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
+    const sim::Scenario scenario = scenarioWith("");
+    sim::RunResult result;
+    const struct {
+        sim::EventKind kind;
+        uint32_t value;
+        uint32_t detail;
+        const char* line;
+    } cases[] = {
+        {sim::EventKind::Command, 5, 0, "Command            5           0       state\n"},
+        {sim::EventKind::Command, 21, 0, "Command            21          0       RUN\n"},
+        {sim::EventKind::Command, 40, 1, "Command            40          1       trigger\n"},
+        {sim::EventKind::Command, 99, 0, "Command            99          0       \n"},
+        {sim::EventKind::StateReply, 28, 17,
+         "StateReply         28          17      load parameters\n"},
+        {sim::EventKind::StateReply, 29, 6, "StateReply         29          6       \n"},
+        {sim::EventKind::TriggerProcessed, 14, 0,
+         "TriggerProcessed   14          0       running\n"},
+    };
+    for (const auto& c : cases) {
+        result.events.push_back(sim::Event{c.kind, 0.0, c.value, c.detail, "", 1, 0.0});
+    }
+    const std::string table = printed(scenario, result, false);
+    for (const auto& c : cases) {
+        EXPECT_NE(table.find(c.line), std::string::npos) << c.line << table;
+    }
+    EXPECT_NE(printed(scenario, result, true).find("Command,5,0,\"\"\n"), std::string::npos);
 }
 
 TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
