@@ -505,10 +505,10 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
             watch.emplace(*scenario.noTraceUpToLevel);
         }
         RunResult result = Run(scenario, settings, entry, folder).execute();
+        cleanUpHost();  // the tree's end counts too
         if (watch) {
             result.checks.push_back(checkNoTrace(scenario, *watch));
         }
-        cleanUpHost();
         return result;
     } catch (...) {
         cleanUpHost();
