@@ -488,6 +488,7 @@ class StepReader {
                           "freshTree", "expect", "events", "displaySent", "displayState", "files"});
         Step step;
         step.number = number;
+        step.comment = fields.text("comment");
         step.phase = readPhase(fields, myScenario.startUpStates);
         step.write = readFileContents(fields, "write", myFolder);
         step.inputs = readNamedObjects<InputSetting>(fields, "set", readSetting);

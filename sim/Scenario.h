@@ -157,7 +157,8 @@ struct Phase {
 };
 
 struct Step {
-    size_t number = 0;  // 1-based, in the file
+    size_t number = 0;    // 1-based, in the file
+    std::string comment;  // printed beside the step's row of the cycle table
     Phase phase;
     std::vector<FileContent> write;
     std::vector<InputSetting> inputs;

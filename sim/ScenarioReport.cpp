@@ -103,6 +103,9 @@ void printRows(const Scenario& scenario, const RunResult& result, std::ostream& 
         header.push_back(path);
         header.push_back(path + ".status");
     }
+    if (!csv) {
+        header.push_back("comment");  // what the step exercises
+    }
     printCells(header, out, csv);
     for (const CycleRow& row : result.rows) {
         std::vector<std::string> cells{std::to_string(row.step), formatSeconds(row.time, 3),
@@ -112,6 +115,9 @@ void printRows(const Scenario& scenario, const RunResult& result, std::ostream& 
             cells.push_back(!output.found ? "-"
                             : csv         ? formatStatus(output.status)
                                           : describeStatus(output.status));
+        }
+        if (!csv) {
+            cells.push_back(row.comment);
         }
         printCells(cells, out, csv);
     }

@@ -307,7 +307,7 @@ class Run {
             checkFiles(step);
             return ended;
         }
-        if (step.command && !sendCommand(step.number, *step.command)) {
+        if (step.command && !sendCommand(step.number, *step.command, step.comment)) {
             return false;
         }
         for (const Expectation& expectation : step.expectations) {
@@ -369,7 +369,7 @@ class Run {
         }
     }
 
-    bool sendCommand(size_t number, const ScenarioCommand& command) {
+    bool sendCommand(size_t number, const ScenarioCommand& command, const std::string& comment) {
         bool sent = false;
         if (command.code == kSysManCmdRun) {
             sent = myManager->run(command.cycleData);
@@ -382,7 +382,7 @@ class Run {
             sent = myManager->sendCommand(command.code, command.argument, command.cycleData);
         }
         if (sent && command.isCycle()) {
-            CycleRow row{number, seconds(host::currentTime()), command.name, {}};
+            CycleRow row{number, seconds(host::currentTime()), command.name, {}, comment};
             for (const std::string& path : myScenario.outputs) {
                 row.outputs.push_back(readOutput(path));
             }

@@ -26,6 +26,7 @@ struct CycleRow {
     double time;
     std::string command;
     std::vector<OutputValue> outputs;  // in the order of Scenario::outputs
+    std::string comment;               // of the step
 };
 
 struct RunResult {

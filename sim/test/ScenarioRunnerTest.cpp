@@ -219,6 +219,18 @@ TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
     EXPECT_NE(printed(scenario, result, true).find("Command,5,0,\"\"\n"), std::string::npos);
 }
 
+// Each row of the aligned cycle table ends with its step's comment; CSV keeps the values only.
+TEST_F(ScenarioRunnerTest, CycleRowsCarryTheirStepsComment) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "comment": "input 3 doubled", "set": { "Demo.In": { "value": 3 } },
+             "command": "cycle" })");
+    const sim::RunResult result = runCompleted(scenario);
+    const std::string table = printed(scenario, result, false);
+    EXPECT_NE(table.find(".status comment"), std::string::npos) << table;
+    EXPECT_NE(table.find("0x0          input 3 doubled \n"), std::string::npos) << table;
+    EXPECT_EQ(printed(scenario, result, true).find("input 3 doubled"), std::string::npos);
+}
+
 TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
     sim::Scenario scenario = scenarioWith("");
     scenario.answerCode = 21;
