@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "ScenarioChecks.h"
+
 namespace sim {
 namespace {
 
@@ -154,6 +156,20 @@ void DisplayModel::apply(const host::SentCommand& command) {
             break;
         default:
             break;
+    }
+}
+
+std::string DisplayModel::payloadText(uint32_t commandCode, const std::vector<uint8_t>& payload) {
+    switch (commandCode) {
+        case kCodeText:
+        case kCodeLanguageTextKey:
+        case kCodeTextKey:
+        case kCodeBind:
+            return quoted(narrow(payload));
+        case kCodeWideText:
+            return quoted(utf8(wide(payload)));
+        default:
+            return hexText(payload);
     }
 }
 

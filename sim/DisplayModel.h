@@ -53,6 +53,10 @@ class DisplayModel {
     // Texts are UTF-8 in double quotes (a quote or backslash escaped with a backslash).
     std::string dump() const;
 
+    // A record's payload as the display reads it: the quoted UTF-8 text of the text codes
+    // (18, 19, 26, 30, 37), the hexadecimal bytes of the others.
+    static std::string payloadText(uint32_t commandCode, const std::vector<uint8_t>& payload);
+
   private:
     std::map<uint32_t, DisplayItemState> myItems;
 };

@@ -15,7 +15,9 @@
 //   that each define it cannot share an executable. So each device program has its own
 //   binary, named after it, with a table of that one program and a default demo scenario that
 //   runs when the command line names none:
-//       gascalc/src/CalorantMain.cpp   Calorant-Prog   {"Calorant-Prog", CalorantProgramMain}
+//       gascalc/src/CalorantMain.cpp       Calorant-Prog   examples/calorant
+//       measurement/src/VeskProgRunner.cpp Vesk-Prog       examples/vesk
+//   Each hands its table and its demo scenario to runnerMain.
 //   The program's library makes the linker take its entry in (target_link_options
 //   `--undefined`), since the calling library is read after it. `scenario_runner`
 //   (RunnerMain.cpp) holds the test address space ("test"), which defines no such entry.

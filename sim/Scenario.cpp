@@ -8,6 +8,7 @@
 #include "HostService.h"
 #include "HostTree.h"
 #include "ScenarioFields.h"
+#include "ServiceClient.h"
 #include "SysManProtocol.h"
 #include "WorkFolder.h"
 
@@ -19,6 +20,7 @@ using nlohmann::json;
 constexpr uint64_t kMaxU32 = std::numeric_limits<uint32_t>::max();
 constexpr uint64_t kMaxU8 = std::numeric_limits<uint8_t>::max();
 constexpr uint32_t kHighestState = 18;
+constexpr uint64_t kMaxTraceLevel = 15;
 
 struct CommandName {
     const char* name;
@@ -219,8 +221,7 @@ InputSetting readSetting(const JsonFields& fields, const std::string& path) {
     InputSetting input;
     input.path = path;
     if (fields.has("value")) {
-        input.value = fields.number("value", -std::numeric_limits<double>::max(),
-                                    std::numeric_limits<double>::max(), 0.0);
+        input.value = fields.anyDouble("value");
     }
     if (fields.has("text")) {
         input.text = fields.text("text");
@@ -248,6 +249,12 @@ DisplayInjection readDisplay(const JsonFields& fields) {
     } else if (fields.has("text")) {
         injection.payload = host::text16Payload(host::treeTextFromUtf8(fields.text("text")));
     }
+    if (kServiceRecordHeader + injection.payload.size() > kServiceRecordMax) {
+        fields.fail("text", "makes a display record of " +
+                                std::to_string(kServiceRecordHeader + injection.payload.size()) +
+                                " bytes; a record holds at most " +
+                                std::to_string(kServiceRecordMax));
+    }
     return injection;
 }
 
@@ -256,8 +263,7 @@ Expectation readExpectation(const JsonFields& fields, const std::string& path) {
     Expectation expectation;
     expectation.path = path;
     if (fields.has("value")) {
-        expectation.value = fields.number("value", -std::numeric_limits<double>::max(),
-                                          std::numeric_limits<double>::max(), 0.0);
+        expectation.value = fields.anyDouble("value");
     }
     expectation.tolerance =
         fields.number("tolerance", 0.0, std::numeric_limits<double>::max(), 0.0);
@@ -479,9 +485,10 @@ class StepReader {
         const JsonFields fields(object, myScenario.file, "step " + std::to_string(number));
         fields.allowOnly({"comment", "phase", "write", "set", "displayContext", "display",
                           "advance", "command", "code", "argument", "cycleData", "service",
-                          "expect", "events", "displaySent", "displayState", "files"});
+                          "freshTree", "expect", "events", "displaySent", "displayState", "files"});
         Step step;
         step.number = number;
+        step.comment = fields.text("comment");
         step.phase = readPhase(fields, myScenario.startUpStates);
         step.write = readFileContents(fields, "write", myFolder);
         step.inputs = readNamedObjects<InputSetting>(fields, "set", readSetting);
@@ -495,11 +502,15 @@ class StepReader {
         if (fields.has("command")) {
             step.command = readCommand(fields);
         } else {
-            for (const char* key : {"code", "argument", "cycleData", "service"}) {
+            for (const char* key : {"code", "argument", "cycleData", "service", "freshTree"}) {
                 if (fields.has(key)) {
                     fields.fail(key, "belongs to a \"command\"");
                 }
             }
+        }
+        step.freshTree = fields.flag("freshTree", false);
+        if (fields.has("freshTree") && !step.command->isRestart()) {
+            fields.fail("freshTree", "belongs to a \"restart\"");
         }
         step.expectations = readNamedObjects<Expectation>(fields, "expect", readExpectation);
         step.events = readSequence<EventPattern>(fields, "events", readEventPattern);
@@ -603,7 +614,7 @@ Scenario readScenario(const json& document, const std::string& folder, const std
     const JsonFields root(document, file, "");
     root.allowOnly({"comment", "program", "selfInfo", "taste", "language", "instance", "tree",
                     "dictionary", "answerCode", "testProgram", "startUp", "runCycleData", "outputs",
-                    "files", "keepFiles", "steps", "shutdown"});
+                    "files", "keepFiles", "steps", "shutdown", "noTraceUpToLevel"});
     scenario.program = root.text("program", scenario.program);
     if (root.has("selfInfo")) {
         scenario.self = readSelfInfo(root.object("selfInfo"));
@@ -640,6 +651,10 @@ Scenario readScenario(const json& document, const std::string& folder, const std
     }
     readSteps(root, scenario, folder);
     scenario.shutdown = root.flag("shutdown", true);
+    if (root.has("noTraceUpToLevel")) {
+        scenario.noTraceUpToLevel =
+            static_cast<uint32_t>(root.whole("noTraceUpToLevel", kMaxTraceLevel, 0));
+    }
     return scenario;
 }
 

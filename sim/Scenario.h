@@ -21,11 +21,12 @@
 //                  "displayContext": "Calorant.I1.PP.PP_1", "display": [...],
 //                  "advance": 1.5, "command": "cycle", "code": 48, "argument": 1,
 //                  "cycleData": [7], "service": { "name": "S", "activityId": 7,
-//                  "connections": 2 },
+//                  "connections": 2 }, "freshTree": false,
 //                  "expect": {...}, "events": {...}, "displaySent": {...},
 //                  "displayState": { "2000": { "languageKey": "SGERG_LR" } },
 //                  "files": {...} } ],
-//     "shutdown": true                         send the shutdown command at the end
+//     "shutdown": true,                        send the shutdown command at the end
+//     "noTraceUpToLevel": 3                    no trace point of level 3 or below is written
 //   }
 //
 // Every path is relative to the scenario file's folder; the files of "files", "write" and the
@@ -34,7 +35,8 @@
 // display commands, advance time, send the command, check the expectations. Its phase places it in
 // the start-up: "registered" (before state 0), a state code of the start-up (after that state), or
 // "run" (after RUN, the default). A "restart" command ends the life; the steps after it belong to
-// the next life, which starts in the same process with the same base path and files.
+// the next life, which starts in the same process with the same base path and files, and with
+// the parameter tree the ended life left (values and statuses kept) unless "freshTree" is true.
 #pragma once
 
 #include <cstdint>
@@ -155,7 +157,8 @@ struct Phase {
 };
 
 struct Step {
-    size_t number = 0;  // 1-based, in the file
+    size_t number = 0;    // 1-based, in the file
+    std::string comment;  // printed beside the step's row of the cycle table
     Phase phase;
     std::vector<FileContent> write;
     std::vector<InputSetting> inputs;
@@ -166,6 +169,9 @@ struct Step {
     std::vector<DisplayInjection> display;
     double advanceSeconds = 0.0;
     std::optional<ScenarioCommand> command;
+    // A restart: the next life starts with a tree made afresh from the model (a device whose
+    // parameter store was wiped) instead of the tree the ended life left.
+    bool freshTree = false;
     std::vector<Expectation> expectations;
     SequenceExpectation<EventPattern> events;
     SequenceExpectation<DisplayPattern> displaySent;
@@ -192,6 +198,9 @@ struct Scenario {
     bool keepFiles = false;
     std::vector<Step> steps;
     bool shutdown = true;
+    // No trace point of this level or a lower one (the lower, the graver) may be written in any
+    // life of the run; checked once at the end.
+    std::optional<uint32_t> noTraceUpToLevel;
 };
 
 // Reads a scenario file; file names inside are taken relative to the file's folder. Throws

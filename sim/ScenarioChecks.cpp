@@ -115,6 +115,18 @@ std::string describe(const Expectation& expectation) {
     return text;
 }
 
+// A NaN expects a NaN and an infinity the same infinity; a finite value holds within the
+// tolerance.
+bool valueHolds(double found, double expected, double tolerance) {
+    if (std::isnan(expected)) {
+        return std::isnan(found);
+    }
+    if (std::isinf(expected)) {
+        return found == expected;
+    }
+    return std::fabs(found - expected) <= tolerance;
+}
+
 // Compares the fields `expectation` gives with the node; appends what was found to `actual`.
 bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
                     std::string& actual) {
@@ -126,7 +138,7 @@ bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
                               : std::string("no number");
         holds = found.found &&
                 (!expectation.value ||
-                 std::fabs(found.value - *expectation.value) <= expectation.tolerance) &&
+                 valueHolds(found.value, *expectation.value, expectation.tolerance)) &&
                 (!expectation.status || found.status == *expectation.status);
     }
     if (expectation.text) {
@@ -217,6 +229,12 @@ bool itemHolds(const DisplayItemExpectation& expectation, const DisplayItemState
 }  // namespace
 
 std::string formatValue(double value) {
+    if (std::isnan(value)) {
+        return "NaN";
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? "Infinity" : "-Infinity";
+    }
     std::ostringstream text;
     text << std::setprecision(9) << value;
     return text.str();

@@ -54,7 +54,7 @@ CheckResult checkDisplayItem(size_t step, const DisplayItemExpectation& expectat
 CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check);
 
 // Text helpers shared with the report.
-std::string formatValue(double value);      // 9 significant digits
+std::string formatValue(double value);      // 9 significant digits; "NaN", "Infinity"
 std::string formatStatus(uint32_t status);  // "0x..."
 std::string hexText(const std::vector<uint8_t>& bytes);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace sim {
 
@@ -123,6 +124,26 @@ double JsonFields::number(const char* key, double min, double max, double fallba
         fail(key, range.str());
     }
     return number;
+}
+
+double JsonFields::anyDouble(const char* key) const {
+    const json& value = at(key);
+    if (value.is_number()) {
+        return value.get<double>();
+    }
+    if (value.is_string()) {
+        const std::string& text = value.get_ref<const std::string&>();
+        if (text == "NaN") {
+            return std::numeric_limits<double>::quiet_NaN();
+        }
+        if (text == "Infinity") {
+            return std::numeric_limits<double>::infinity();
+        }
+        if (text == "-Infinity") {
+            return -std::numeric_limits<double>::infinity();
+        }
+    }
+    fail(key, "must be a number, \"NaN\", \"Infinity\" or \"-Infinity\"");
 }
 
 std::vector<uint8_t> JsonFields::hexBytes(const char* key) const {

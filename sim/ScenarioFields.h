@@ -41,6 +41,9 @@ class JsonFields {
     int64_t signedWhole(const char* key, int64_t min, int64_t max, int64_t fallback) const;
     // A finite number from `min` to `max`.
     double number(const char* key, double min, double max, double fallback) const;
+    // Any double, as the tree model writes one: a number (-0.0 keeps its sign), "NaN",
+    // "Infinity" or "-Infinity".
+    double anyDouble(const char* key) const;
     // Bytes written as hexadecimal text ("0a0b"); an error for odd length or other characters.
     std::vector<uint8_t> hexBytes(const char* key) const;
 

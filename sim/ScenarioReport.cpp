@@ -16,8 +16,22 @@ std::string formatSeconds(double value, int decimals) {
     return text.str();
 }
 
-// The event's text; merged armings add their count and the time of the last.
-std::string eventText(const Event& event) {
+// The event's text; merged armings add their count and the time of the last. The aligned table
+// names, beside the numbers, the command of a command and the state of a state reply or a
+// processed trigger.
+std::string eventText(const Event& event, bool csv) {
+    if (!csv && event.text.empty()) {
+        switch (event.kind) {
+            case EventKind::Command:
+                return commandName(event.value);
+            case EventKind::StateReply:
+                return stateName(event.detail);
+            case EventKind::TriggerProcessed:
+                return stateName(event.value);
+            default:
+                break;
+        }
+    }
     if (event.repeats <= 1) {
         return event.text;
     }
@@ -60,13 +74,13 @@ void printEvents(const RunResult& result, std::ostream& out, bool csv) {
     for (const Event& event : result.events) {
         if (csv) {
             out << formatSeconds(event.time, 6) << ',' << eventName(event.kind) << ','
-                << event.value << ',' << event.detail << ",\"" << eventText(event) << "\"\n";
+                << event.value << ',' << event.detail << ",\"" << eventText(event, csv) << "\"\n";
             continue;
         }
         char line[160];
         std::snprintf(line, sizeof(line), "%-9.3f %-18s %-11u %-7u ", event.time,
                       eventName(event.kind), event.value, event.detail);
-        out << line << eventText(event) << '\n';
+        out << line << eventText(event, csv) << '\n';
     }
 }
 
@@ -89,6 +103,9 @@ void printRows(const Scenario& scenario, const RunResult& result, std::ostream& 
         header.push_back(path);
         header.push_back(path + ".status");
     }
+    if (!csv) {
+        header.push_back("comment");  // what the step exercises
+    }
     printCells(header, out, csv);
     for (const CycleRow& row : result.rows) {
         std::vector<std::string> cells{std::to_string(row.step), formatSeconds(row.time, 3),
@@ -98,6 +115,9 @@ void printRows(const Scenario& scenario, const RunResult& result, std::ostream& 
             cells.push_back(!output.found ? "-"
                             : csv         ? formatStatus(output.status)
                                           : describeStatus(output.status));
+        }
+        if (!csv) {
+            cells.push_back(row.comment);
         }
         printCells(cells, out, csv);
     }
@@ -138,6 +158,11 @@ void printRunResult(const Scenario& scenario, const RunResult& result, std::ostr
     }
     if (result.fatalStop) {
         out << "fatal stop of the address space\n";
+        for (const Event& event : result.events) {
+            if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
+                out << "  " << event.text << '\n';
+            }
+        }
     }
 }
 

@@ -1,9 +1,11 @@
 #include "ScenarioRunner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "HostFramework.h"
@@ -120,6 +122,25 @@ void validateFiles(const Scenario& scenario) {
     }
 }
 
+// The level of the points written: the one asked for, and at least every level the scenario
+// checks for its absence.
+uint32_t traceLevel(const Scenario& scenario, const RunSettings& settings) {
+    return std::max(settings.traceLevel, scenario.noTraceUpToLevel.value_or(0));
+}
+
+// The check that no trace point of the scenario's level or below was written in the run.
+CheckResult checkNoTrace(const Scenario& scenario, const host::TraceWatch& watch) {
+    const std::vector<host::TraceRecord> found = watch.records();
+    std::string actual = std::to_string(found.size()) + " written";
+    if (!found.empty()) {
+        actual += ", the first: " + host::formatTrace(found.front());
+    }
+    return CheckResult{
+        scenario.steps.size(),
+        "no trace at level " + std::to_string(*scenario.noTraceUpToLevel) + " or below in the run",
+        actual, found.empty()};
+}
+
 class Run {
   public:
     Run(const Scenario& scenario, const RunSettings& settings, ProgramMain entry,
@@ -151,7 +172,7 @@ class Run {
         host::resetFramework();
         host::useVirtualTime(myClock);
         host::resetTraceSettings();
-        host::setTraceLevel(mySettings.traceLevel);
+        host::setTraceLevel(traceLevel(myScenario, mySettings));
         host::setTraceLogFile(mySettings.traceLog);
         host::setTasteName(myScenario.taste);
         host::setLanguage(myScenario.language);
@@ -159,7 +180,9 @@ class Run {
         if (!myScenario.dictionaryFile.empty()) {
             host::loadTextDictionary(myScenario.dictionaryFile);
         }
-        host::dropAddressSpaceTree();
+        if (myFreshTree) {
+            host::dropAddressSpaceTree();  // else the tree of the life before goes on
+        }
         host::setTreeModelFile(myScenario.treeFile);
         configureTestAddressSpace(myScenario.testProgram);
     }
@@ -182,7 +205,8 @@ class Run {
         ++myResult.lives;
     }
 
-    // Keeps what the life recorded and ends it: every task, the tree, the kernel.
+    // Keeps what the life recorded and ends it as the device ends an address space: its tasks,
+    // then what its memory held in the tree (the tree itself stays), then its kernel objects.
     void endLife() {
         if (!myManager) {
             return;
@@ -194,15 +218,16 @@ class Run {
                                  event.kind == EventKind::TaskFault;
         }
         for (const host::SentCommand& sent : myDisplay->sent()) {
-            myResult.displaySent.push_back(std::to_string(sent.itemId) + " " +
-                                           std::to_string(sent.commandCode) + " " +
-                                           hexText(sent.payload));
+            myResult.displaySent.push_back(
+                std::to_string(sent.itemId) + " " + std::to_string(sent.commandCode) + " " +
+                DisplayModel::payloadText(sent.commandCode, sent.payload));
         }
         myResult.displayStates.push_back(myDisplay->model().dump());
         myClock = host::currentTime();
+        host::endAllTasks();
+        host::keepAddressSpaceTree();
         myManager.reset();
         myDisplay.reset();
-        host::dropAddressSpaceTree();
     }
 
     // One life: the start-up with the steps of its phases, RUN, the steps of the run phase up
@@ -282,7 +307,7 @@ class Run {
             checkFiles(step);
             return ended;
         }
-        if (step.command && !sendCommand(step.number, *step.command)) {
+        if (step.command && !sendCommand(step.number, *step.command, step.comment)) {
             return false;
         }
         for (const Expectation& expectation : step.expectations) {
@@ -344,7 +369,7 @@ class Run {
         }
     }
 
-    bool sendCommand(size_t number, const ScenarioCommand& command) {
+    bool sendCommand(size_t number, const ScenarioCommand& command, const std::string& comment) {
         bool sent = false;
         if (command.code == kSysManCmdRun) {
             sent = myManager->run(command.cycleData);
@@ -357,7 +382,7 @@ class Run {
             sent = myManager->sendCommand(command.code, command.argument, command.cycleData);
         }
         if (sent && command.isCycle()) {
-            CycleRow row{number, seconds(host::currentTime()), command.name, {}};
+            CycleRow row{number, seconds(host::currentTime()), command.name, {}, comment};
             for (const std::string& path : myScenario.outputs) {
                 row.outputs.push_back(readOutput(path));
             }
@@ -373,6 +398,7 @@ class Run {
         myStepEvents = myManager->eventsFrom(myEventMark);
         myEventMark = 0;
         endLife();
+        myFreshTree = step.freshTree;
         if (!shutDown) {
             myFailure = "step " + std::to_string(step.number) + ": the shutdown did not complete";
         }
@@ -427,6 +453,7 @@ class Run {
     size_t myDisplayMark = 0;
     std::vector<Event> myStepEvents;  // recorded since the previous step
     bool myShutDown = false;
+    bool myFreshTree = true;  // the next life starts with a tree made from the model
     std::string myFailure;
 };
 
@@ -473,8 +500,15 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
                             folder.basePath() + "\" is too long for the self-information");
     }
     try {
+        std::optional<host::TraceWatch> watch;
+        if (scenario.noTraceUpToLevel) {
+            watch.emplace(*scenario.noTraceUpToLevel);
+        }
         RunResult result = Run(scenario, settings, entry, folder).execute();
-        cleanUpHost();
+        cleanUpHost();  // the tree's end counts too
+        if (watch) {
+            result.checks.push_back(checkNoTrace(scenario, *watch));
+        }
         return result;
     } catch (...) {
         cleanUpHost();

@@ -26,13 +26,15 @@ struct CycleRow {
     double time;
     std::string command;
     std::vector<OutputValue> outputs;  // in the order of Scenario::outputs
+    std::string comment;               // of the step
 };
 
 struct RunResult {
     std::vector<Event> events;  // of the system manager, every life in order
     std::vector<CycleRow> rows;
     std::vector<CheckResult> checks;
-    std::vector<std::string> displaySent;  // "item code payload-bytes" of each sent record
+    // "item code payload" of each sent record: texts quoted, other payloads in hexadecimal
+    std::vector<std::string> displaySent;
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
     size_t lives = 0;  // lives started

@@ -31,6 +31,12 @@ enum class EventKind {
 
 // Name of the kind ("StateReply", ...).
 const char* eventName(EventKind kind);
+// What a command code of the system manager asks for ("state", "RUN", "trigger", ...); "" for a
+// code without a name.
+const char* commandName(uint32_t code);
+// What the address space does in a state ("load parameters", "FbDO", "ready", ...); "" for a
+// state that only replies.
+const char* stateName(uint32_t state);
 // The kind of a name; false when no kind has it.
 bool eventKindFromName(const std::string& name, EventKind* kind);
 

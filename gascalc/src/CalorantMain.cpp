@@ -1,6 +1,8 @@
 // Calorant-Prog on the host: the program against the simulated system manager and display
-// service, driven by a scenario (docs/scenarios.md); without one it runs its demo scenario, the
-// Default layout's. The command line is the scenario runner's (RunnerCommandLine.h).
+// service, driven by a scenario (docs/scenarios.md); without one it runs its demo scenario
+// (examples/calorant). The command line is the scenario runner's (RunnerCommandLine.h).
+#include <iterator>
+
 #include "CalorantProgram.h"
 #include "RunnerCommandLine.h"
 

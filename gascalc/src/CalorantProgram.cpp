@@ -10,6 +10,7 @@
 #include "ProgramHooks.h"
 #include "Tarvo.h"
 #include "TarvoFiles.h"
+#include "Taste.h"
 #include "libSysman.h"
 
 namespace {
@@ -40,6 +41,10 @@ const ComponentStartFunction* CalorantStartTable() {
 
 int CalorantProgramMain() {
     Tarvo_SetPhase("Calorant Main");
+    // A run that ended in this process left its taste and calculator (the device frees them
+    // with the address space); every task of that run has ended, so they go now.
+    delete ProgramContext::myTaste.Load();
+    delete calcBlock.aga8Calculator12;
     ClearCalcBlock();
     ProgramContext::Clear();
     try {

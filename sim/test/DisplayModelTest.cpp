@@ -18,6 +18,29 @@ std::vector<uint8_t> narrowPayload(const char* text) {
     return std::vector<uint8_t>(text, text + std::strlen(text) + 1);
 }
 
+// The report prints the payload of every text code as its text, the others as bytes.
+TEST(DisplayModelTest, TextPayloadsPrintAsTextOthersAsBytes) {
+    const struct {
+        uint32_t code;
+        std::vector<uint8_t> payload;
+        std::string printed;
+    } cases[] = {
+        {18, narrowPayload("ready"), "\"ready\""},
+        {19, narrowPayload("SGERG_LR"), "\"SGERG_LR\""},
+        {26, host::text16Payload(u"12.5 \u00b0C"), "\"12.5 \u00b0C\""},
+        {26, {0x41, 0x00, 0x42, 0x00}, "\"AB\""},
+        {30, narrowPayload("DS_ready_LR"), "\"DS_ready_LR\""},
+        {37, narrowPayload("Src.P1"), "\"Src.P1\""},
+        {29, host::u32Payload(4), "04000000"},
+        {39, host::u32Payload(1), "01000000"},
+        {28, {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_EQ(sim::DisplayModel::payloadText(c.code, c.payload), c.printed);
+    }
+}
+
 TEST(DisplayModelTest, EachCommandSetsItsField) {
     sim::DisplayModel model;
     model.apply(SentCommand{5, 37, narrowPayload("Src.P1")});

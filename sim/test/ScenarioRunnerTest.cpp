@@ -1,6 +1,7 @@
 // Scenario runs of the test address space through its lives: phases, parameter changes,
 // service commands, restarts, files, and every kind of expectation with its exit code.
 #include <gtest/gtest.h>
+#include <cmath>
 
 #include <atomic>
 #include <filesystem>
@@ -66,7 +67,7 @@ TEST_F(ScenarioRunnerTest, ExampleRunsThroughTwoLivesAndMeetsItsExpectations) {
     EXPECT_EQ(result.exitCode(), sim::kExitPassed);
     EXPECT_EQ(result.lives, 2u);
     EXPECT_TRUE(failedChecks(result).empty()) << failedChecks(result).front();
-    EXPECT_EQ(result.checks.size(), 20u);
+    EXPECT_EQ(result.checks.size(), 22u);
     ASSERT_EQ(result.rows.size(), 5u) << "four cycles and the trigger 48 with sub-code 1";
     EXPECT_EQ(result.rows[1].outputs.at(0).value, 2.5);
     EXPECT_EQ(result.rows[1].outputs.at(0).status, 8u);
@@ -181,8 +182,53 @@ TEST_F(ScenarioRunnerTest, FatalStopEndsTheRunWithExitCodeTwo) {
         stops += event.kind == sim::EventKind::FatalStop && event.value == 77 ? 1 : 0;
     }
     EXPECT_EQ(stops, 1u);
-    EXPECT_NE(printed(scenario, result, false).find("fatal stop of the address space"),
-              std::string::npos);
+    const std::string report = printed(scenario, result, false);
+    EXPECT_NE(report.find("fatal stop of the address space\n  FATAL STOP: address space"),
+              std::string::npos)
+        << report;
+}
+
+// The aligned event table names commands and states beside their numbers; CSV keeps the text
+// column as recorded.
+TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
+    const sim::Scenario scenario = scenarioWith("");
+    sim::RunResult result;
+    const struct {
+        sim::EventKind kind;
+        uint32_t value;
+        uint32_t detail;
+        const char* line;
+    } cases[] = {
+        {sim::EventKind::Command, 5, 0, "Command            5           0       state\n"},
+        {sim::EventKind::Command, 21, 0, "Command            21          0       RUN\n"},
+        {sim::EventKind::Command, 40, 1, "Command            40          1       trigger\n"},
+        {sim::EventKind::Command, 99, 0, "Command            99          0       \n"},
+        {sim::EventKind::StateReply, 28, 17,
+         "StateReply         28          17      load parameters\n"},
+        {sim::EventKind::StateReply, 29, 6, "StateReply         29          6       \n"},
+        {sim::EventKind::TriggerProcessed, 14, 0,
+         "TriggerProcessed   14          0       running\n"},
+    };
+    for (const auto& c : cases) {
+        result.events.push_back(sim::Event{c.kind, 0.0, c.value, c.detail, "", 1, 0.0});
+    }
+    const std::string table = printed(scenario, result, false);
+    for (const auto& c : cases) {
+        EXPECT_NE(table.find(c.line), std::string::npos) << c.line << table;
+    }
+    EXPECT_NE(printed(scenario, result, true).find("Command,5,0,\"\"\n"), std::string::npos);
+}
+
+// Each row of the aligned cycle table ends with its step's comment; CSV keeps the values only.
+TEST_F(ScenarioRunnerTest, CycleRowsCarryTheirStepsComment) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "comment": "input 3 doubled", "set": { "Demo.In": { "value": 3 } },
+             "command": "cycle" })");
+    const sim::RunResult result = runCompleted(scenario);
+    const std::string table = printed(scenario, result, false);
+    EXPECT_NE(table.find(".status comment"), std::string::npos) << table;
+    EXPECT_NE(table.find("0x0          input 3 doubled \n"), std::string::npos) << table;
+    EXPECT_EQ(printed(scenario, result, true).find("input 3 doubled"), std::string::npos);
 }
 
 TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
@@ -297,7 +343,7 @@ TEST_F(ScenarioRunnerTest, RestartFindsTheFilesOfTheFirstLife) {
           "command": "restart",
           "files": { "saved.txt": { "size": 2, "bytes": "360a" },
                      "par/param.new": { "exists": true } } },
-        { "phase": 11, "expect": { "Demo.Restored": { "value": 6 }, "Demo.In": { "value": 0.5 } } },
+        { "phase": 11, "expect": { "Demo.Restored": { "value": 6 } } },
         { "files": { "par/param.new": { "exists": false } },
           "events": { "inOrder": [ { "kind": "Command", "value": 21 } ] } })"));
     EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
@@ -311,6 +357,82 @@ TEST_F(ScenarioRunnerTest, RestartFindsTheFilesOfTheFirstLife) {
     }
     EXPECT_EQ(registrations, 2u);
     EXPECT_GE(lastTime, 5.0);
+}
+
+// A restart keeps every node's value, status and text, and the change callback of the next
+// life (not the ended one's) gets the changes; "freshTree" starts over from the model.
+TEST_F(ScenarioRunnerTest, RestartKeepsTheTreeUnlessAFreshOneIsAsked) {
+    const struct {
+        const char* freshTree;
+        const char* expectations;
+    } cases[] = {
+        {"false", R"("Demo.Out": { "value": 6, "status": 8 }, "Demo.Changes": { "value": 2 },
+                     "Demo.Label": { "text": "kept" })"},
+        {"true", R"("Demo.Out": { "value": 1, "status": 0 }, "Demo.Changes": { "value": 1 },
+                    "Demo.Label": { "text": "" })"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.freshTree);
+        const sim::RunResult result = runCompleted(scenarioWith(std::string(R"(
+            { "set": { "Demo.In": { "value": 3, "status": 8, "change": false },
+                       "Demo.Label": { "text": "kept" } },
+              "command": "cycle" },
+            { "command": "restart", "freshTree": )") + c.freshTree +
+                                                                R"( },
+            { "phase": 11, "set": { "Demo.Unit": { "choice": 1 } } },
+            { "command": "cycle", "expect": { )" + c.expectations +
+                                                                " } }"));
+        EXPECT_EQ(result.lives, 2u);
+        EXPECT_EQ(result.checks.size(), 3u);
+        EXPECT_TRUE(failedChecks(result).empty()) << failedChecks(result).front();
+    }
+}
+
+// NaN, the infinities and -0.0 reach the program as set; an expected NaN or infinity holds only
+// for the same non-finite value.
+TEST_F(ScenarioRunnerTest, NonFiniteInputsReachTheProgram) {
+    const struct {
+        const char* input;
+        const char* expected;
+        bool passes;
+    } cases[] = {
+        {R"("NaN")", R"("NaN")", true},
+        {R"("Infinity")", R"("Infinity")", true},
+        {R"("-Infinity")", R"("-Infinity")", true},
+        {R"("Infinity")", R"("-Infinity")", false},
+        {R"("NaN")", "0", false},
+        {"1", R"("NaN")", false},
+        {"-0.0", "0", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " " + c.expected);
+        const sim::RunResult result = runCompleted(
+            scenarioWith(std::string(R"({ "set": { "Demo.In": { "value": )") + c.input +
+                         R"( } }, "command": "cycle", "expect": { "Demo.Out": { "value": )" +
+                         c.expected + " } } }"));
+        ASSERT_EQ(result.checks.size(), 1u);
+        EXPECT_EQ(result.checks[0].passed, c.passes) << result.checks[0].actual;
+    }
+    const sim::RunResult negativeZero = runCompleted(
+        scenarioWith(R"({ "set": { "Demo.In": { "value": -0.0 } }, "command": "cycle" })"));
+    ASSERT_EQ(negativeZero.rows.size(), 1u);
+    EXPECT_TRUE(std::signbit(negativeZero.rows[0].outputs[0].value));
+}
+
+// The run's one check that no trace point at or below a level was written: the start-up's
+// points of level 5 fail it at 5 and pass it at 4.
+TEST_F(ScenarioRunnerTest, NoTraceUpToALevelIsCheckedOverTheWholeRun) {
+    for (const uint32_t level : {4u, 5u}) {
+        SCOPED_TRACE(level);
+        const sim::RunResult result = runCompleted(scenarioWith(
+            R"({ "command": "cycle" }, { "command": "restart" }, { "command": "cycle" })",
+            R"("noTraceUpToLevel": )" + std::to_string(level) + ","));
+        ASSERT_EQ(result.checks.size(), 1u);
+        EXPECT_EQ(result.checks[0].step, 3u);
+        EXPECT_EQ(result.checks[0].passed, level == 4u) << result.checks[0].actual;
+        EXPECT_NE(result.checks[0].expected.find("level " + std::to_string(level)),
+                  std::string::npos);
+    }
 }
 
 TEST_F(ScenarioRunnerTest, RestartAsTheLastStepStartsAndShutsDownTheNextLife) {

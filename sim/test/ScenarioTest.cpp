@@ -2,6 +2,10 @@
 // naming the file, the step and the key.
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include <cmath>
+
 #include <stdexcept>
 
 #include "AsInfo.h"
@@ -161,6 +165,26 @@ TEST(ScenarioTest, DisplayContextAndDisplayStateExpectations) {
     EXPECT_FALSE(scenario.steps[2].setsDisplayContext);
 }
 
+// The longest text a display record holds is read; the non-finite values as the tree model
+// writes them, and -0.0 with its sign.
+TEST(ScenarioTest, LongestDisplayTextAndNonFiniteValuesAreRead) {
+    const sim::Scenario scenario =
+        sim::parseScenario(R"({ "steps": [ { "display": [ { "item": 1, "code": 26, "text": ")" +
+                               std::string(743, 'x') + R"(" } ],
+            "set": { "A": { "value": "NaN" }, "B": { "value": "Infinity" },
+                     "C": { "value": "-Infinity" }, "D": { "value": -0.0 } },
+            "expect": { "A": { "value": "NaN" } } } ] })",
+                           "", "s.json");
+    const sim::Step& step = scenario.steps.at(0);
+    EXPECT_EQ(step.display.at(0).payload.size(), 1488u);
+    ASSERT_EQ(step.inputs.size(), 4u);
+    EXPECT_TRUE(std::isnan(*step.inputs[0].value));
+    EXPECT_EQ(*step.inputs[1].value, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(*step.inputs[2].value, -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(*step.inputs[3].value == 0.0 && std::signbit(*step.inputs[3].value));
+    EXPECT_TRUE(std::isnan(*step.expectations.at(0).value));
+}
+
 TEST(ScenarioTest, DisplayTextsAreReadAsUtf8) {
     const sim::Scenario scenario = parseScenario(
         R"({ "steps": [ { "display": [ { "item": 3, "code": 29, "text": "\u00b0C" } ] } ] })", "");
@@ -198,7 +222,7 @@ TEST(ScenarioTest, PhasesFollowTheStartUpOfEachLife) {
 // Each mistake is refused with one line naming the file, the place and the key.
 TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
     const struct {
-        const char* json;
+        std::string json;
         const char* message;
     } cases[] = {
         {R"({ "steps": [ { "comand": "cycle" } ] })", "s.json: step 1: \"comand\": unknown key"},
@@ -243,6 +267,17 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
         {R"({ "steps": [ { "expect": { "A": { "tolerance": 1 } } } ] })",
          "step 1: expect \"A\": expects nothing"},
         {R"({ "steps": [ { "expect": { "A": { "value": "x" } } } ] })", "expect \"A\": \"value\""},
+        {R"({ "steps": [ { "set": { "A": { "value": "nan" } } } ] })",
+         "step 1: set \"A\": \"value\": must be a number, \"NaN\", \"Infinity\" or \"-Infinity\""},
+        {R"({ "steps": [ { "set": { "A": { "value": null } } } ] })", "set \"A\": \"value\""},
+        {R"({ "steps": [ { "command": "cycle", "freshTree": true } ] })",
+         "step 1: \"freshTree\": belongs to a \"restart\""},
+        {R"({ "steps": [ { "freshTree": true } ] })", "step 1: \"freshTree\": belongs to a"},
+        {R"({ "noTraceUpToLevel": 16 })", "\"noTraceUpToLevel\": must be a whole number"},
+        {R"({ "steps": [ {}, { "display": [ { "item": 1, "code": 26, "text": ")" +
+             std::string(744, 'x') + R"(" } ] } ] })",
+         "step 2: display[0]: \"text\": makes a display record of 1502 bytes; a record holds at "
+         "most 1500"},
         {R"({ "steps": [ { "events": { "inOrder": [ { "kind": "Nothing" } ] } } ] })",
          "step 1: events: inOrder[0]: \"kind\": unknown event kind"},
         {R"({ "steps": [ { "events": { "first": [] } } ] })", "step 1: events: \"first\": unknown"},

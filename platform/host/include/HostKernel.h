@@ -126,6 +126,12 @@ void failCallAfter(const char* function, unsigned skipped, Error code);
 // ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno.
 void failNextFileCall(const char* function, int errorNumber);
 
+// Ends every task made by createTask (their blocking calls unwind them) and waits until they
+// have ended; the other objects stay open. The end of an address space begins here: what its
+// memory held can then be released while the kernel objects behind it still exist, before
+// resetKernel closes them. Must not be called from a task made by createTask.
+void endAllTasks();
+
 // Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),
 // waits until they have ended, closes every object and handle, clears resources, injected
 // failures and the fault handler, and selects virtual time at 0. Must not be called from a task

@@ -58,4 +58,17 @@ class TraceCapture {
     void clear();
 };
 
+// Keeps, while alive, the points written whose level is at most `maxLevel` (one watch at a
+// time; a capture may run beside it). A point is written only when it is enabled.
+class TraceWatch {
+  public:
+    explicit TraceWatch(uint32_t maxLevel);
+    ~TraceWatch();
+    TraceWatch(const TraceWatch&) = delete;
+    TraceWatch& operator=(const TraceWatch&) = delete;
+
+    // Copy of what was kept so far, in emission order.
+    std::vector<TraceRecord> records() const;
+};
+
 }  // namespace host

@@ -62,6 +62,11 @@ class HostTree {
     const std::string& name() const;
     // Sets pAsInfo->pTheTree to this tree.
     void install(AsInfo* pAsInfo);
+    // The address spaces that used this tree ended: their change callbacks are dropped and the
+    // object in the preprocessing slot, memory of those address spaces, is released (the slot
+    // is empty again). The nodes keep their values, statuses and texts for the next address
+    // space, as the device's parameter store keeps them across a program restart.
+    void detachAddressSpaces();
 
     // Node by parameter name ("" is the root); null when there is none.
     FbDoNode find(const std::string& path) const;
@@ -131,6 +136,10 @@ std::string treeModelError();
 // empties pTheTree of the registered block when it held that tree.
 HostTree* addressSpaceTree();
 void dropAddressSpaceTree();
+// The address space ended and its tree stays: detachAddressSpaces on the tree (when there is
+// one), and the registered block no longer holds it. Call after the address space's tasks have
+// ended (host::endAllTasks) and before its kernel objects are closed (host::resetKernel).
+void keepAddressSpaceTree();
 
 // Writes (FbDo_WriteDouble, FbDo_WriteBool, FbDo_WriteLiveOutput) made through a null node
 // handle since the process started, in every tree. Such a write changes nothing and returns

@@ -42,6 +42,10 @@ FatalState& fatal() {
 }
 
 [[noreturn]] void stopAddressSpace(int32_t code, const AsInfo* pAsInfo, std::string message) {
+    const std::string reason = detail::takeStopReason();
+    if (!reason.empty()) {
+        message += ": " + reason;
+    }
     FatalStop stop{code, detail::asNameOf(pAsInfo), detail::phaseNow(), std::move(message)};
     TARVO_TRACE(0, kTraceFatalStop, TraceFormat(kTraceArgText, kTraceArgInt, kTraceArgText),
                 stop.asName.c_str(), code, stop.message.c_str());

@@ -15,6 +15,14 @@ std::string asNameOf(const AsInfo* pAsInfo);
 // The phase set last.
 std::string phaseNow();
 
+// Why the address space stops, for the line of its fatal stop: the texts of the fatal reports
+// made since the previous call, else the text arguments of the last trace point of an error
+// level (3 or below) written since then; "" when there is neither. Forgets both.
+std::string takeStopReason();
+// The text arguments of the last error-level trace point with any written since the previous
+// call ("" none), joined by ": ". Forgets it.
+std::string takeErrorTraceText();
+
 // Per-file parts of resetFramework().
 void resetAsInfo();
 void resetLogs();

@@ -13,6 +13,7 @@ struct ReportLog {
     std::mutex mutex;
     std::vector<Report> reports;
     std::vector<FatalReport> fatalReports;
+    size_t fatalReportsTaken = 0;  // those takeStopReason gave already
     std::vector<std::string> phases;
 };
 
@@ -54,10 +55,25 @@ std::string phaseNow() {
     return log().phases.empty() ? std::string() : log().phases.back();
 }
 
+std::string takeStopReason() {
+    std::string reason;
+    {
+        std::lock_guard<std::mutex> lock(log().mutex);
+        ReportLog& l = log();
+        for (; l.fatalReportsTaken < l.fatalReports.size(); ++l.fatalReportsTaken) {
+            reason += (reason.empty() ? "" : "; ") + l.fatalReports[l.fatalReportsTaken].text;
+        }
+    }
+    const std::string traced = takeErrorTraceText();
+    return reason.empty() ? traced : reason;
+}
+
 void resetLogs() {
+    takeErrorTraceText();
     std::lock_guard<std::mutex> lock(log().mutex);
     log().reports.clear();
     log().fatalReports.clear();
+    log().fatalReportsTaken = 0;
     log().phases.clear();
 }
 

@@ -49,6 +49,10 @@ Error Kernel::findAny(Object handle, ObjectPtr& out) {
     return Success;
 }
 
+bool Kernel::forgetEndedMutex(Object handle) {
+    return endedMutexes_.erase(keyOf(handle)) != 0;
+}
+
 Error Kernel::closeHandle(Object handle) {
     if (handle == nullptr) {
         return NULLObjectSpecified;
@@ -208,6 +212,9 @@ void Kernel::reset(Lock& lock) {
     resources.clear();
     std::vector<ObjectPtr> objects;
     for (auto& entry : open) {
+        if (entry.second->kind == Kind::LocalMutex) {
+            endedMutexes_.insert(entry.first);
+        }
         if (entry.second != systemClock_ && entry.second->kind != Kind::AddressSpace) {
             objects.push_back(entry.second);
         } else {

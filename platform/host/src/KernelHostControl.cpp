@@ -104,6 +104,15 @@ void failCallAfter(const char* function, unsigned skipped, Error code) {
     kernel.injectFailure(function, code, skipped);
 }
 
+void endAllTasks() {
+    if (kernel::kernelTaskOfThisThread() != nullptr) {
+        throw std::logic_error("endAllTasks called on a task the kernel created");
+    }
+    Kernel& kernel = Kernel::instance();
+    Lock lock(kernel.mutex);
+    kernel.endAllTasks(lock);
+}
+
 void resetKernel() {
     if (kernel::kernelTaskOfThisThread() != nullptr) {
         throw std::logic_error("resetKernel called on a task the kernel created");

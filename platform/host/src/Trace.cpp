@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "FrameworkInternal.h"
 #include "HostTrace.h"
 #include "TarvoTrace.h"
 
@@ -28,6 +29,9 @@ struct TraceState {
     std::set<uint32_t> disabled;
     std::ofstream file;
     std::vector<TraceRecord>* capture = nullptr;
+    std::vector<TraceRecord>* watched = nullptr;  // of the active watch
+    std::string errorText;  // text arguments of the last error-level point that had any
+    uint32_t watchLevel = 0;
 };
 
 TraceState& state() {
@@ -71,6 +75,22 @@ std::vector<TraceArgument> decodeArguments(uint32_t format, va_list args) {
         }
     }
     return decoded;
+}
+
+// Trace points of this level or below report errors.
+constexpr uint32_t kErrorLevel = 3;
+
+// The text arguments of `record`, joined by ": ", replace `kept` when there are any.
+void keepErrorText(const TraceRecord& record, std::string& kept) {
+    std::string text;
+    for (const TraceArgument& argument : record.arguments) {
+        if (const auto* part = std::get_if<std::string>(&argument)) {
+            text += (text.empty() ? "" : ": ") + *part;
+        }
+    }
+    if (!text.empty()) {
+        kept = text;
+    }
 }
 
 std::string narrow(const std::u16string& text) {
@@ -174,6 +194,34 @@ void TraceCapture::clear() {
     state().capture->clear();
 }
 
+namespace detail {
+
+std::string takeErrorTraceText() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    std::string text;
+    text.swap(state().errorText);
+    return text;
+}
+
+}  // namespace detail
+
+TraceWatch::TraceWatch(uint32_t maxLevel) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    state().watched = new std::vector<TraceRecord>();
+    state().watchLevel = maxLevel;
+}
+
+TraceWatch::~TraceWatch() {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    delete state().watched;
+    state().watched = nullptr;
+}
+
+std::vector<TraceRecord> TraceWatch::records() const {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return *state().watched;
+}
+
 }  // namespace host
 
 uint8_t Tarvo_GetTraceSelector() {
@@ -207,6 +255,12 @@ void Tarvo_Trace(uint32_t selector, uint32_t id, uint32_t format, ...) {
     if (s.file.is_open()) {
         s.file << host::formatTrace(record) << '\n';
         s.file.flush();
+    }
+    if ((id & 0xFu) <= host::kErrorLevel) {
+        host::keepErrorText(record, s.errorText);
+    }
+    if (s.watched != nullptr && (id & 0xFu) <= s.watchLevel) {
+        s.watched->push_back(record);
     }
     if (s.capture != nullptr) {
         s.capture->push_back(std::move(record));

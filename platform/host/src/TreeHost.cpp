@@ -44,11 +44,7 @@ HostTree::HostTree(std::unique_ptr<State> state) : myState(std::move(state)) {
 
 HostTree::~HostTree() {
     detail::unregisterTree(myState.get());
-    detail::dropChangeCallbacksOf(&myState->treeObject);
-    FbDoTree& tree = myState->treeObject;
-    if (tree.pPreprocessing != nullptr && tree.pfnReleasePreprocessing != nullptr) {
-        tree.pfnReleasePreprocessing(tree.pPreprocessing);
-    }
+    detachAddressSpaces();
 }
 
 std::unique_ptr<HostTree> HostTree::fromFile(const std::string& path) {
@@ -82,6 +78,17 @@ const std::string& HostTree::name() const {
 void HostTree::install(AsInfo* pAsInfo) {
     pAsInfo->pTheTree = tree();
     detail::bindChangeCallbacks(pAsInfo, tree());
+}
+
+void HostTree::detachAddressSpaces() {
+    detail::dropChangeCallbacksOf(&myState->treeObject);
+    FbDoTree& tree = myState->treeObject;
+    void* object = tree.pPreprocessing;
+    void (*release)(void*) = tree.pfnReleasePreprocessing;
+    tree.SetPreprocessing(nullptr);
+    if (object != nullptr && release != nullptr) {
+        release(object);
+    }
 }
 
 FbDoNode HostTree::find(const std::string& path) const {

@@ -88,6 +88,19 @@ void dropAddressSpaceTree() {
     space.tree.reset();
 }
 
+void keepAddressSpaceTree() {
+    AddressSpaceTree& space = addressSpace();
+    std::lock_guard<std::mutex> guard(space.lock);
+    if (!space.tree) {
+        return;
+    }
+    AsInfo* current = Sysmanlib_AsInfo_GetCurrent();
+    if (current != nullptr && current->pTheTree == space.tree->tree()) {
+        current->pTheTree = nullptr;
+    }
+    space.tree->detachAddressSpaces();
+}
+
 namespace detail {
 
 FbDoTree* addressSpaceTreeObject() {

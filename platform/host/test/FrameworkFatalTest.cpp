@@ -35,6 +35,43 @@ TEST_F(FatalStopTest, NonZeroCodeEndsTheProcessWithTheFatalStatus) {
         "phase \"Vesk Run\"");
 }
 
+// The stop line names its reason: the fatal reports made since the previous stop, else the
+// texts of the last error-level trace point; a point above the error levels gives none.
+TEST_F(FatalStopTest, TheStopLineCarriesItsReason) {
+    const struct {
+        const char* report;
+        uint32_t traceId;
+        const char* expected;
+    } cases[] = {
+        {"data-set file not written: create failed", 0,
+         "phase \"P\": data-set file not written: create failed\n"},
+        {nullptr, TraceId(0x12, 3, 3), "phase \"P\": missing: Node.Child\n"},
+        {"report wins", TraceId(0x12, 3, 3), "phase \"P\": report wins\n"},
+        {nullptr, TraceId(0x12, 3, 6), "phase \"P\"\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        auto block = makeAsInfo("Vesk");
+        EXPECT_EXIT(
+            {
+                host::setTraceLevel(7);
+                Tarvo_SetPhase("P");
+                if (c.traceId != 0) {
+                    Tarvo_Trace(0, c.traceId,
+                                TraceFormat(kTraceArgText, kTraceArgInt, kTraceArgText), "missing",
+                                4, "Node.Child");
+                }
+                if (c.report != nullptr) {
+                    Tarvo_FatalReport("Vesk", c.report, "src");
+                }
+                Tarvo_CheckFatal(1, block.get());
+            },
+            ::testing::ExitedWithCode(host::kFatalExitStatus),
+            std::string("FATAL STOP: address space \"Vesk\" stopped with code 1 \\(") + ".*" +
+                c.expected);
+    }
+}
+
 TEST_F(FatalStopTest, WithoutBlockTheRegisteredNameIsUsed) {
     auto block = makeAsInfo("Calorant");
     ASSERT_EQ(Sysmanlib_AsInfo_Register(block.get()), Success);

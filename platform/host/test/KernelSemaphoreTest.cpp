@@ -124,6 +124,25 @@ TEST_F(KernelSemaphoreTest, ClosingASemaphoreWakesItsWaiters) {
     EXPECT_EQ(CloseSemaphore(semaphore), ObjectIsNotValid);
 }
 
+// The end of an address space (a reset) closes its local mutexes; memory that outlives it may
+// close each such handle once more without a failure. Any other second close fails.
+TEST_F(KernelSemaphoreTest, ALocalMutexTheResetClosedClosesOnceMore) {
+    LocalMutex ended = 0;
+    LocalMutex closed = 0;
+    ASSERT_EQ(CreateLocalMutex(&ended), Success);
+    ASSERT_EQ(CreateLocalMutex(&closed), Success);
+    ASSERT_EQ(CloseLocalMutex(closed), Success);
+    host::resetKernel();
+    EXPECT_EQ(WaitForLocalMutex(ended), ObjectIsNotValid);
+    EXPECT_EQ(CloseLocalMutex(ended), Success);
+    EXPECT_EQ(CloseLocalMutex(ended), ObjectIsNotValid);
+    EXPECT_EQ(CloseLocalMutex(closed), ObjectIsNotValid);
+    LocalMutex live = 0;
+    ASSERT_EQ(CreateLocalMutex(&live), Success);
+    ASSERT_EQ(CloseLocalMutex(live), Success);
+    EXPECT_EQ(CloseLocalMutex(live), ObjectIsNotValid);
+}
+
 TEST_F(KernelSemaphoreTest, ALocalMutexExcludesOtherTasksUntilReleased) {
     LocalMutex mutex = 0;
     ASSERT_EQ(CreateLocalMutex(&mutex), Success);

@@ -77,6 +77,40 @@ TEST_F(TreeLifeCycleTest, DroppingTheTreeEmptiesTheRegisteredBlockAndReleasesPre
     EXPECT_EQ(host::addressSpaceTree(), nullptr);
 }
 
+int changeCalls = 0;
+int countChange(void*) {
+    ++changeCalls;
+    return 0;
+}
+
+// The address space ends and its tree stays: the slot's object and the change callbacks go with
+// the address space, the values stay, and the next address space gets the same tree.
+TEST_F(TreeLifeCycleTest, KeepingTheTreeReleasesWhatTheEndedAddressSpaceHeldInIt) {
+    ASSERT_EQ(Sysmanlib_AsInfo_Register(asInfo.get()), 0);
+    ASSERT_EQ(Tarvo_TreeStart(0), 0);
+    FbDoTree* kept = asInfo->pTheTree;
+    kept->SetPreprocessing(new int(5), releasePreprocessing);
+    ASSERT_EQ(FbDo_RegisterChangeCallback(asInfo.get(), countChange), 0);
+    host::addressSpaceTree()->changeDouble("D", 7.5);
+    releases = 0;
+    host::keepAddressSpaceTree();
+    EXPECT_EQ(releases, 1);
+    EXPECT_EQ(kept->GetPreprocessing(), nullptr);
+    EXPECT_EQ(asInfo->pTheTree, nullptr);
+    changeCalls = 0;
+    EXPECT_EQ(host::addressSpaceTree()->deliverChanges(), 0u) << "no callback of the ended one";
+    EXPECT_EQ(changeCalls, 0);
+
+    host::resetFramework();
+    auto next = std::make_unique<AsInfo>();
+    ASSERT_EQ(Sysmanlib_AsInfo_Register(next.get()), 0);
+    ASSERT_EQ(Tarvo_TreeStart(0), 0);
+    EXPECT_EQ(next->pTheTree, kept);
+    EXPECT_EQ(host::addressSpaceTree()->doubleValue("D"), 7.5);
+    host::dropAddressSpaceTree();
+    EXPECT_EQ(releases, 1) << "released once";
+}
+
 TEST(TreeAccessTest, BeginAndEndAreCheckedPerTask) {
     auto tree = treetest::makeTree();
     EXPECT_EQ(FbDo_BeginTreeAccess(nullptr), IllegalParameter);
