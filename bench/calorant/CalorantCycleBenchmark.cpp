@@ -16,54 +16,18 @@
 #include <string>
 
 #include "AllocationCounter.h"
-#include "CalcBlock.h"
 #include "CalcCycle.h"
-#include "HostFramework.h"
+#include "CalorantBenchSupport.h"
 #include "HostTree.h"
-#include "Iso6976.h"
-#include "MethodSelection.h"
 #include "ProgramContext.h"
 #include "ProgramHooks.h"
-#include "Tarvo.h"
 #include "Taste.h"
 
 namespace {
 
-// The program set up on the layout of `taste` as the hooks leave it after RUN.
-class CalorantSetUp {
-  public:
-    explicit CalorantSetUp(const std::string& taste) {
-        host::resetFramework();
-        ClearCalcBlock();
-        ProgramContext::Clear();
-        Sysmanlib_AsInfo_Register(myAsInfo.get());
-        host::setTreeModelFile(std::string(CALORANT_MODEL_DIR) + "/Calorant" + taste + ".json");
-        host::setTasteName(taste);
-        ok = OnInitialize(myAsInfo.get()) == 0 && OnFbDO(myAsInfo.get()) == 0 &&
-             OnTasteSetup(myAsInfo.get()) == 0 && OnRun(myAsInfo.get()) == 0 &&
-             OnProcess(myAsInfo.get()) == 0;  // the first cycle reloads
-    }
-    ~CalorantSetUp() {
-        delete ProgramContext::myTaste.Load();
-        delete calcBlock.aga8Calculator12;
-        ProgramContext::Clear();
-        ClearCalcBlock();
-        host::dropAddressSpaceTree();
-        host::setTreeModelJson("");
-        host::resetFramework();
-    }
-    CalorantSetUp(const CalorantSetUp&) = delete;
-    CalorantSetUp& operator=(const CalorantSetUp&) = delete;
-
-    AsInfo* asInfo() { return myAsInfo.get(); }
-    bool ok = false;
-
-  private:
-    std::unique_ptr<AsInfo> myAsInfo = std::make_unique<AsInfo>();
-};
-
-// The measuring pressures of a live line: two values taken in turn (bar).
-constexpr double kLivePressures[2] = {50.0, 50.5};
+using calorant_bench::CalorantSetUp;
+using calorant_bench::kLivePressures;
+using calorant_bench::runCycleNumerics;
 
 void runCycles(benchmark::State& state, const char* taste, bool livePressure) {
     CalorantSetUp program(taste);
@@ -85,44 +49,6 @@ void runCycles(benchmark::State& state, const char* taste, bool livePressure) {
         benchmark::DoNotOptimize(OnProcess(program.asInfo()));
     }
     guard.finish(state);
-}
-
-// The gas-property calls of one live calculation cycle of the set-up layout at measuring
-// pressure `p`, with the arguments the cycle gives them: the ISO 6976 properties (where the
-// layout has their node), both DETAIL modes at the source conditions, the 12-component
-// calculator's load and (where the layout has its node) its density solve, the measuring state's
-// Z and the Z of both base states.
-void runCycleNumerics(const Taste& taste, double p) {
-    const double* composition = calcBlock.composition.normalised.value;
-    const BaseConditionRecord& source = calcBlock.baseConditions.source;
-    BaseConditionRecord& result = calcBlock.baseConditions.result;
-    BaseConditionRecord& optional = calcBlock.baseConditions.optionalBase;
-    Aga8ResultRecords& aga8 = calcBlock.aga8Results;
-    StateConversionRecords& conversion = calcBlock.conversion;
-    if (taste.getSourceIso6976() != nullptr) {
-        Iso6976Properties(calcBlock.iso6976.result, composition, source.basePressure,
-                          source.baseTemperature, source.airDensity, source.airZ,
-                          static_cast<RefConditionSet>(source.set));
-    }
-    for (int mode = 0; mode < 2; ++mode) {
-        benchmark::DoNotOptimize(
-            Aga8ZDensity(aga8.state[mode], source.basePressure, source.baseTemperature,
-                         aga8.composition, &aga8.mode[mode].z, calcBlock.aga8RangeFlags,
-                         aga8.rangeCheck != 0 ? 1 : 0, static_cast<uint8_t>(mode), nullptr));
-    }
-    Aga8Calculator12& calculator = *calcBlock.aga8Calculator12;
-    calculator.setComposition(composition);
-    if (taste.getSourceAga8Calc12() != nullptr) {
-        double Z = 1.0;
-        benchmark::DoNotOptimize(
-            calculator.solveDensity(source.basePressure, source.baseTemperature, Z));
-    }
-    benchmark::DoNotOptimize(
-        CalcZmByMeasMethod(p, conversion.input.TWork, conversion.meas.zResult));
-    benchmark::DoNotOptimize(CalcZByCalcMethod(result.basePressure, result.baseTemperature,
-                                               conversion.state[0].zResult, &result));
-    benchmark::DoNotOptimize(CalcZByCalcMethod(optional.basePressure, optional.baseTemperature,
-                                               conversion.state[1].zResult, &optional));
 }
 
 // Nanoseconds since `start`.

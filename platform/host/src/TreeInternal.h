@@ -63,6 +63,9 @@ class NodeSequence {
         myStamp.store(myStamp.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     }
 
+    // The stamp now, odd while a writer holds the node; a copy that begins with an even stamp
+    // is valid when readValid confirms it.
+    uint32_t stamp() const { return myStamp.load(std::memory_order_acquire); }
     // The stamp before a copy: waits while a writer holds the node.
     uint32_t readBegin() const {
         uint32_t stamp = myStamp.load(std::memory_order_acquire);

@@ -73,23 +73,47 @@ bool sameBits(double a, double b) {
     return left == right;
 }
 
-// True when a consistent copy of the node shows the value (and, unless null, the status) a
-// write would store: such a write changes nothing and is complete without taking the node.
-bool holdsAlready(const TreeNode& target, const StoredValue& value, const uint32_t* status) {
-    const bool isDouble = target.valueKind == kFbDoDouble;
-    bool same = false;
-    uint32_t stamp = 0;
-    do {
-        stamp = target.sequence.readBegin();
-        same = (isDouble ? sameBits(target.number64.load(std::memory_order_acquire), value.number)
-                         : target.word.load(std::memory_order_acquire) == value.word) &&
-               (status == nullptr || target.status.load(std::memory_order_acquire) == *status);
-    } while (!target.sequence.readValid(stamp));
-    return same;
+// Kinds whose own value a number write stores: double and the word kinds (bit n: kind n).
+constexpr uint32_t kNumberWriteKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
+                                       (1u << kFbDoUnsigned) | (1u << kFbDoBool) |
+                                       (1u << kFbDoWord) | (1u << kFbDoTrigger);
+
+// A value or import node that stores numbers of its value kind.
+bool takesNumbers(const TreeNode& target) {
+    return target.hasLeaves() && ((kNumberWriteKinds >> target.valueKind) & 1u) != 0;
+}
+
+// True when the node holds the value (and, unless null, the status) a write would store. Valid
+// only inside a copy that the node's sequence confirms.
+[[gnu::always_inline]] inline bool holdsValue(const TreeNode& target, const StoredValue& value,
+                                              const uint32_t* status) {
+    const bool sameValue =
+        target.valueKind == kFbDoDouble
+            ? sameBits(target.number64.load(std::memory_order_acquire), value.number)
+            : target.word.load(std::memory_order_acquire) == value.word;
+    return sameValue &&
+           (status == nullptr || target.status.load(std::memory_order_acquire) == *status);
+}
+
+// Stores the value and (unless null) the status under the node's sequence.
+[[gnu::noinline]] int storeValue(TreeNode& target, const StoredValue& value,
+                                 const uint32_t* status) {
+    std::lock_guard<NodeSequence> guard(target.sequence);
+    if (target.valueKind == kFbDoDouble) {
+        target.number64.store(value.number, std::memory_order_release);
+    } else {
+        target.word.store(value.word, std::memory_order_release);
+    }
+    if (status != nullptr) {
+        target.status.store(*status, std::memory_order_release);
+    }
+    return Success;
 }
 
 // Writes the own value of a value or import node; `convert` gives the value to store for the
-// node's value kind, `status` may be null.
+// node's value kind, `status` may be null. A write of what the node holds already changes
+// nothing: it is complete on one copy of the node that no writer overlapped, without taking
+// the node. Any other write (also one that met a writer) takes the node and stores.
 template <typename Convert>
 int writeNode(FbDoNode node, const uint32_t* status, Convert convert) {
     if (node == nullptr) {
@@ -97,24 +121,16 @@ int writeNode(FbDoNode node, const uint32_t* status, Convert convert) {
         return IllegalParameter;
     }
     TreeNode* target = treeNode(node);
-    if (!host::detail::isValueKind(target->valueKind) || target->valueKind == kFbDoText ||
-        !target->hasLeaves()) {
+    if (!takesNumbers(*target)) {
         return IllegalParameter;
     }
     const StoredValue value = convert(target->valueKind);
-    if (holdsAlready(*target, value, status)) {
+    const uint32_t stamp = target->sequence.stamp();
+    if ((stamp & 1u) == 0 && holdsValue(*target, value, status) &&
+        target->sequence.readValid(stamp)) {
         return Success;
     }
-    std::lock_guard<NodeSequence> guard(target->sequence);
-    if (target->valueKind == kFbDoDouble) {
-        target->number64.store(value.number, std::memory_order_release);
-    } else {
-        target->word.store(value.word, std::memory_order_release);
-    }
-    if (status != nullptr) {
-        target->status.store(*status, std::memory_order_release);
-    }
-    return Success;
+    return storeValue(*target, value, status);
 }
 
 }  // namespace
