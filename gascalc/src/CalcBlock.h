@@ -44,6 +44,8 @@ struct CalcBlock {
     OptionalOutputHandles optionalOutputs;
     BaseConditionRecords baseConditions;
     CompositionRecords composition;
+    // The analysis' nodes, found at every reload.
+    CompositionNodes compositionNodes;
     // Range flags of the gas's AGA8 evaluations; the composition input reads them a cycle later.
     Aga8RangeFlags aga8RangeFlags;
     Iso6976Records iso6976;

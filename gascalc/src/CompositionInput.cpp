@@ -134,6 +134,23 @@ uint32_t lopOf(uint32_t word) {
     return (word & status::kLopMask) >> kLopShift;
 }
 
+// The analysis' nodes of `comp` in `layout` (both may be null: nothing is found).
+void findCompositionNodes(const CompLayout* layout, FbDoNode comp) {
+    CompositionNodes& nodes = calcBlock.compositionNodes;
+    nodes = CompositionNodes{};
+    if (layout == nullptr || comp == nullptr) {
+        return;
+    }
+    nodes.total = FbDo_GetChild(comp, layout->totalChild);
+    for (int k = 0; k < kComponentCount; ++k) {
+        if (layout->inputChild[k] != kNoChild) {
+            const auto child = static_cast<uint32_t>(layout->inputChild[k]);
+            nodes.value[k] = FbDo_GetChild(FbDo_GetChild(comp, child), 0);
+            nodes.output[k] = FbDo_GetChild(comp, layout->firstOutput + child);
+        }
+    }
+}
+
 void readCompositionValues() {
     CompositionRecords& records = calcBlock.composition;
     GasComposition& gas = records.gas;
@@ -142,11 +159,10 @@ void readCompositionValues() {
     if (layout != nullptr && comp == nullptr) {
         CALORANT_TRACE(layout->traceValuesMissing, TraceFormat());
     } else if (layout != nullptr) {
+        const CompositionNodes& nodes = calcBlock.compositionNodes;
         for (int k = 0; k < kComponentCount; ++k) {
             if (layout->inputChild[k] != kNoChild) {
-                const FbDoNode input =
-                    FbDo_GetChild(comp, static_cast<uint32_t>(layout->inputChild[k]));
-                gas.value[k] = FbDo_ReadDouble(FbDo_GetChild(input, 0), 0.0, &gas.status[k], 0);
+                gas.value[k] = FbDo_ReadDouble(nodes.value[k], 0.0, &gas.status[k], 0);
             }
         }
     }
@@ -268,13 +284,11 @@ void writeCompositionOutputs() {
         CALORANT_TRACE(layout->traceWriteMissing, TraceFormat());
     } else {
         CompositionRecords& records = calcBlock.composition;
-        FbDo_WriteDouble(FbDo_GetChild(comp, layout->totalChild), records.total.value,
-                         &records.total.status);
+        const CompositionNodes& nodes = calcBlock.compositionNodes;
+        FbDo_WriteDouble(nodes.total, records.total.value, &records.total.status);
         for (int k = 0; k < kComponentCount; ++k) {
             if (layout->inputChild[k] != kNoChild) {
-                const uint32_t child =
-                    layout->firstOutput + static_cast<uint32_t>(layout->inputChild[k]);
-                FbDo_WriteDouble(FbDo_GetChild(comp, child), records.normalised.value[k],
+                FbDo_WriteDouble(nodes.output[k], records.normalised.value[k],
                                  &records.normalised.outStatus[k]);
             }
         }
@@ -295,6 +309,7 @@ bool Aga8InUse() {
 void ReadCompositionParameters() {
     FbDoNode comp = nullptr;
     const CompLayout* layout = compLayout(&comp);
+    findCompositionNodes(layout, comp);
     if (layout == nullptr) {
         return;
     }

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "FbDo.h"
+
 constexpr int kComponentCount = 26;
 
 enum ComponentIndex : int {
@@ -62,9 +64,17 @@ struct CompositionRecords {
     NormalisedComposition normalised;
 };
 
-// Reload: reads the in-use and normalisation flags of every component of the active layout and
+// The analysis' nodes of the layout's Comp node, found at every reload; null where the layout
+// or the tree has none.
+struct CompositionNodes {
+    FbDoNode value[kComponentCount];   // a component's value (child 0 of its input node)
+    FbDoNode output[kComponentCount];  // its normalised output
+    FbDoNode total;                    // the analysis total
+};
+
+// Reload: finds the analysis' nodes, reads the in-use and normalisation flags of every component of the active layout and
 // (Default) the C6+ mode and shares, then derives the effective active flags. Without a taste
-// or a Comp node the previous settings stay (traced).
+// or a Comp node the previous settings stay (traced) and no node is found.
 void ReadCompositionParameters();
 
 // Cycle: reads the analysis, forms the total, normalises, sets the output statuses and writes
