@@ -69,5 +69,4 @@ void runCycleNumerics(const Taste& taste, double p) {
                                                conversion.state[1].zResult, &optional));
 }
 
-
 }  // namespace calorant_bench

@@ -61,7 +61,8 @@ void runNumerics(long count) {
 int main(int argc, char** argv) {
     const long count = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 0;
     if (count <= 0) {
-        std::cerr << "usage: calorant_cycle_probe <Default|ZM1|BM1> <cycle|calc|numerics> <count>\n";
+        std::cerr
+            << "usage: calorant_cycle_probe <Default|ZM1|BM1> <cycle|calc|numerics> <count>\n";
         return 2;
     }
     calorant_bench::CalorantSetUp program(argv[1]);

@@ -72,9 +72,9 @@ struct CompositionNodes {
     FbDoNode total;                    // the analysis total
 };
 
-// Reload: finds the analysis' nodes, reads the in-use and normalisation flags of every component of the active layout and
-// (Default) the C6+ mode and shares, then derives the effective active flags. Without a taste
-// or a Comp node the previous settings stay (traced) and no node is found.
+// Reload: finds the analysis' nodes, reads the in-use and normalisation flags of every component of
+// the active layout and (Default) the C6+ mode and shares, then derives the effective active flags.
+// Without a taste or a Comp node the previous settings stay (traced) and no node is found.
 void ReadCompositionParameters();
 
 // Cycle: reads the analysis, forms the total, normalises, sets the output statuses and writes
