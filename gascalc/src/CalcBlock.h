@@ -50,13 +50,19 @@ struct CalcBlock {
     Aga8RangeFlags aga8RangeFlags;
     Iso6976Records iso6976;
     Aga8ResultRecords aga8Results;
+    // The ISO 6976 and AGA8 result nodes, found at every reload.
+    ResultNodes resultNodes;
     ImportedValueRecords imported;
+    // The Rhob node's children, found at every reload.
+    DensityNodes densityNodes;
     // Inputs the selected methods used in this cycle, and the calculation-failure word.
     InputUseMarks useMarks;
     // The message nodes, found at every reload.
     EventMessageNodes eventMessages;
     Aga8x12Results aga8x12;
     StateConversionRecords conversion;
+    // The conversion's measuring-condition and optional base nodes, found at every reload.
+    ConversionNodes conversionNodes;
     ExtendedOutputRecords extended;
     // Parameter object of the AGA8 DETAIL implementation in the 1994 report structure.
     Aga8Detail1994Data aga8Detail1994;

@@ -63,6 +63,7 @@ void ReloadStepParameters() {
     }
     FindEventMessageNodes();
     BindOptionalOutputs();
+    FindConversionNodes();
     SetupBaseConditions();
     ReadCompositionParameters();
     SetupIso6976Step();

@@ -73,8 +73,8 @@ void readDensityInputs() {
         return;
     }
     for (int i = 0; i < kDensityInputs; ++i) {
-        imported.densityValue[i] = FbDo_ReadDouble(FbDo_GetChild(rhob, static_cast<uint32_t>(i)),
-                                                   0.0, &imported.densityStatus[i], 0);
+        imported.densityValue[i] =
+            FbDo_ReadDouble(calcBlock.densityNodes.input[i], 0.0, &imported.densityStatus[i], 0);
     }
 }
 
@@ -86,9 +86,10 @@ void writeDensityOutputs() {
     const ValueSet4& outputs = calcBlock.imported.densityOutputs;
     const FbDoNode rhob = rhobOrTrace(taste, kTraceRhobMissingWrite);
     if (rhob != nullptr) {
-        FbDo_WriteDouble(FbDo_GetChild(rhob, 2), outputs.value[kOutDensityFromRelative],
+        const DensityNodes& nodes = calcBlock.densityNodes;
+        FbDo_WriteDouble(nodes.output[0], outputs.value[kOutDensityFromRelative],
                          &outputs.status[kOutDensityFromRelative]);
-        FbDo_WriteDouble(FbDo_GetChild(rhob, 3), outputs.value[kOutRelativeFromDensity],
+        FbDo_WriteDouble(nodes.output[1], outputs.value[kOutRelativeFromDensity],
                          &outputs.status[kOutRelativeFromDensity]);
     }
     FbDo_WriteDouble(taste->getBase1rhob(), outputs.value[kOutBaseDensity],
@@ -247,12 +248,16 @@ void writeHeatingValueOutputs() {
 void SetupDensityInputs() {
     ImportedValueRecords& imported = calcBlock.imported;
     const FbDoNode rhob = rhobOrTrace(activeTaste(), kTraceRhobMissingSetup);
+    DensityNodes& nodes = calcBlock.densityNodes;
+    for (uint32_t i = 0; i < kDensityInputs; ++i) {
+        nodes.input[i] = FbDo_GetChild(rhob, i);
+        nodes.output[i] = FbDo_GetChild(rhob, kDensityInputs + i);
+    }
     if (rhob == nullptr) {
         return;
     }
     for (int i = 0; i < kDensityInputs; ++i) {
-        imported.densityActive[i] =
-            FbDo_IsActive(FbDo_GetChild(rhob, static_cast<uint32_t>(i))) != 0 ? 1 : 0;
+        imported.densityActive[i] = FbDo_IsActive(nodes.input[i]) != 0 ? 1 : 0;
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "FbDo.h"
+
 constexpr int kDensityInputs = 2;  // base density, relative density
 constexpr int kDensityValues = 4;
 constexpr int kHeatingValues = 6;  // HsV, HiV, HsM, HiM, Ws, Wi
@@ -45,7 +47,14 @@ struct ImportedValueRecords {
     ValueSet6 heatingAtResult;
 };
 
-// Reload: which density and heating-value inputs are in use.
+// The children of the layout's Rhob node, found at every reload; null where missing.
+struct DensityNodes {
+    FbDoNode input[kDensityInputs];   // base density, relative density
+    FbDoNode output[kDensityInputs];  // density from the relative one, relative from the density
+};
+
+// Reload: which density and heating-value inputs are in use; SetupDensityInputs finds the Rhob
+// node's children.
 void SetupDensityInputs();
 void SetupHeatingValueInputs();
 

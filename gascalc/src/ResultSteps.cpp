@@ -16,7 +16,6 @@ namespace {
 // The gas constant the AGA8 densities use, kJ/(mol K).
 constexpr double kAga8GasConstant = 0.00831451;
 constexpr uint32_t kPropertiesAga8MolarMassChild = 2;
-constexpr int kIsoWrittenFields = 8;  // density .. inferior Wobbe index
 
 struct Aga8Traces {
     uint32_t failed;
@@ -62,10 +61,17 @@ void evaluateAga8(int mode) {
     }
 }
 
-void writeAga8Result(FbDoNode node, const Aga8Result& result) {
-    FbDo_WriteDouble(FbDo_GetChild(node, 0), result.z, &result.status);
-    FbDo_WriteDouble(FbDo_GetChild(node, 1), result.density, &result.status);
-    FbDo_WriteDouble(FbDo_GetChild(node, 2), result.relativeDensity, &result.status);
+void writeAga8Result(const FbDoNode (&nodes)[kAga8WrittenFields], const Aga8Result& result) {
+    FbDo_WriteDouble(nodes[0], result.z, &result.status);
+    FbDo_WriteDouble(nodes[1], result.density, &result.status);
+    FbDo_WriteDouble(nodes[2], result.relativeDensity, &result.status);
+}
+
+// The nodes of one solve mode's results under `node` (may be null: none).
+void findAga8ResultNodes(FbDoNode node, FbDoNode (&nodes)[kAga8WrittenFields]) {
+    for (int i = 0; i < kAga8WrittenFields; ++i) {
+        nodes[i] = FbDo_GetChild(node, static_cast<uint32_t>(i));
+    }
 }
 
 void writeAga8Results() {
@@ -74,20 +80,18 @@ void writeAga8Results() {
         return;
     }
     const Aga8ResultRecords& records = calcBlock.aga8Results;
+    const ResultNodes& nodes = calcBlock.resultNodes;
     bool written = false;
-    const FbDoNode mode0 = taste->getSourceAga8Mode0();
-    if (mode0 != nullptr) {
-        writeAga8Result(mode0, records.mode[0]);
-        const FbDoNode properties = taste->getPropertiesOutput();
-        if (properties != nullptr) {
-            FbDo_WriteDouble(FbDo_GetChild(properties, kPropertiesAga8MolarMassChild),
-                             records.mode[0].molarMass, &records.mode[0].status);
+    if (taste->getSourceAga8Mode0() != nullptr) {
+        writeAga8Result(nodes.aga8[0], records.mode[0]);
+        if (taste->getPropertiesOutput() != nullptr) {
+            FbDo_WriteDouble(nodes.aga8MolarMass, records.mode[0].molarMass,
+                             &records.mode[0].status);
         }
         written = true;
     }
-    const FbDoNode mode1 = taste->getSourceAga8Mode1();
-    if (mode1 != nullptr) {
-        writeAga8Result(mode1, records.mode[1]);
+    if (taste->getSourceAga8Mode1() != nullptr) {
+        writeAga8Result(nodes.aga8[1], records.mode[1]);
         written = true;
     }
     if (written) {
@@ -105,10 +109,22 @@ void LumpForAga8(double* composition) {
     addInto(composition, 15, 25);
 }
 
-void SetupIso6976Step() {}
+void SetupIso6976Step() {
+    const Taste* taste = ProgramContext::myTaste.Load();
+    const FbDoNode node = taste != nullptr ? taste->getSourceIso6976() : nullptr;
+    for (int i = 0; i < kIsoWrittenFields; ++i) {
+        calcBlock.resultNodes.iso6976[i] = FbDo_GetChild(node, static_cast<uint32_t>(i));
+    }
+}
 
 void SetupAga8ZStep() {
     const Taste* taste = ProgramContext::myTaste.Load();
+    const bool hasNodes = taste != nullptr && taste->kind() != kTasteNone;
+    ResultNodes& nodes = calcBlock.resultNodes;
+    findAga8ResultNodes(hasNodes ? taste->getSourceAga8Mode0() : nullptr, nodes.aga8[0]);
+    findAga8ResultNodes(hasNodes ? taste->getSourceAga8Mode1() : nullptr, nodes.aga8[1]);
+    nodes.aga8MolarMass = FbDo_GetChild(hasNodes ? taste->getPropertiesOutput() : nullptr,
+                                        kPropertiesAga8MolarMassChild);
     const FbDoNode option = taste != nullptr ? taste->getCalcMethodOption() : nullptr;
     calcBlock.aga8Results.rangeCheck = ReadUnsignedParameter(option);
 }
@@ -142,8 +158,8 @@ void Iso6976Step() {
     }
     iso.evaluated = 1;
     for (int i = 0; i < kIsoWrittenFields; ++i) {
-        FbDo_WriteDouble(FbDo_GetChild(node, static_cast<uint32_t>(i)),
-                         iso.result.value[kIsoDensity + i], &iso.status);
+        FbDo_WriteDouble(calcBlock.resultNodes.iso6976[i], iso.result.value[kIsoDensity + i],
+                         &iso.status);
     }
     FinishTreeCycle();
 }

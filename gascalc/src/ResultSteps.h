@@ -7,6 +7,7 @@
 
 #include "Aga8Detail.h"
 #include "CompositionInput.h"
+#include "FbDo.h"
 #include "Iso6976.h"
 
 struct Iso6976Records {
@@ -30,9 +31,19 @@ struct Aga8ResultRecords {
     uint32_t rangeCheck;  // CalcMethodOption, read at reload
 };
 
-// Reload: nothing to read for the ISO 6976 step.
+constexpr int kIsoWrittenFields = 8;   // density .. inferior Wobbe index
+constexpr int kAga8WrittenFields = 3;  // Z, density, relative density
+
+// The result nodes of the taste's layout, found at every reload; null where it has none.
+struct ResultNodes {
+    FbDoNode iso6976[kIsoWrittenFields];   // the ISO 6976 results, from the density on
+    FbDoNode aga8[2][kAga8WrittenFields];  // per solve mode
+    FbDoNode aga8MolarMass;                // PropertiesOutput's AGA8 molar mass
+};
+
+// Reload: finds the ISO 6976 result nodes.
 void SetupIso6976Step();
-// Reload: the range-check option of the AGA8 evaluations.
+// Reload: finds the AGA8 result nodes and reads the range-check option of the evaluations.
 void SetupAga8ZStep();
 
 // Cycle: the ISO 6976 results written to Source child 1 (layouts that have it). A result that

@@ -48,12 +48,9 @@ void resetUseMarks() {
 
 void readMeasuringConditions() {
     MeasuringConditionsInput& input = calcBlock.conversion.input;
-    const Taste* taste = ProgramContext::myTaste.Load();
-    const FbDoNode meas =
-        taste != nullptr && taste->kind() != kTasteNone ? taste->getMeasCond() : nullptr;
-    input.p = FbDo_ReadDouble(FbDo_GetChild(meas, kMeasPressureChild), kStandardPressure,
-                              &input.statusP, 0);
-    input.t = FbDo_ReadDouble(FbDo_GetChild(meas, kMeasTemperatureChild), 0.0, &input.statusT, 0);
+    const ConversionNodes& nodes = calcBlock.conversionNodes;
+    input.p = FbDo_ReadDouble(nodes.measPressure, kStandardPressure, &input.statusP, 0);
+    input.t = FbDo_ReadDouble(nodes.measTemperature, 0.0, &input.statusT, 0);
 }
 
 void setConstantResult(ZResult& zResult) {
@@ -189,8 +186,8 @@ void convertSecondBaseProperties() {
         }
     }
     for (int i = 0; i < kSecondBaseValues; ++i) {
-        FbDo_WriteDouble(FbDo_GetChild(optional, kOptionalFirstProperty + static_cast<uint32_t>(i)),
-                         second.value[i], &second.status[i]);
+        FbDo_WriteDouble(calcBlock.conversionNodes.secondBase[i], second.value[i],
+                         &second.status[i]);
     }
 }
 
@@ -203,31 +200,52 @@ void writeConversionOutputs() {
     const MeasStateCalc& meas = records.meas;
     const StateCalc& first = records.state[0];
     const Taste* taste = ProgramContext::myTaste.Load();
+    const ConversionNodes& nodes = calcBlock.conversionNodes;
     if (taste != nullptr && taste->kind() != kTasteNone) {
-        const FbDoNode measCond = taste->getMeasCond();
-        writeDouble(FbDo_GetChild(measCond, kMeasOutputChild), meas.p, meas.statusP);
-        writeDouble(FbDo_GetChild(measCond, kMeasOutputChild + 1), meas.t, meas.statusT);
-        writeDouble(FbDo_GetChild(measCond, kMeasOutputChild + 2), meas.zResult.Z, meas.statusZ);
-        writeDouble(FbDo_GetChild(measCond, kMeasOutputChild + 3), meas.rhom, meas.statusRhom);
+        writeDouble(nodes.measOutput[0], meas.p, meas.statusP);
+        writeDouble(nodes.measOutput[1], meas.t, meas.statusT);
+        writeDouble(nodes.measOutput[2], meas.zResult.Z, meas.statusZ);
+        writeDouble(nodes.measOutput[3], meas.rhom, meas.statusRhom);
         writeDouble(taste->getBase1C(), first.C, first.statusC);
         writeDouble(taste->getBase1Zb(), first.zResult.Z, first.statusZ);
         writeDouble(taste->getBase1K(), first.K, first.statusK);
         writeDouble(taste->getBase1pb(), first.p, 0);
         writeDouble(taste->getBase1tb(), first.t, 0);
     }
-    const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
-    if (optional != nullptr) {
+    if (calcBlock.optionalOutputs.optionalBaseOutput != nullptr) {
         const StateCalc& second = records.state[1];
-        writeDouble(FbDo_GetChild(optional, kOptionalC), second.C, second.statusC);
-        writeDouble(FbDo_GetChild(optional, kOptionalZb), second.zResult.Z, second.statusZ);
-        writeDouble(FbDo_GetChild(optional, kOptionalK), second.K, second.statusK);
-        writeDouble(FbDo_GetChild(optional, kOptionalPb), second.p, 0);
-        writeDouble(FbDo_GetChild(optional, kOptionalTb), second.t, 0);
+        const FbDoNode* optional = nodes.optionalBaseOutput;
+        writeDouble(optional[0], second.C, second.statusC);
+        writeDouble(optional[1], second.zResult.Z, second.statusZ);
+        writeDouble(optional[2], second.K, second.statusK);
+        writeDouble(optional[3], second.p, 0);
+        writeDouble(optional[4], second.t, 0);
     }
     FinishTreeCycle();
 }
 
 }  // namespace
+
+void FindConversionNodes() {
+    ConversionNodes& nodes = calcBlock.conversionNodes;
+    const Taste* taste = ProgramContext::myTaste.Load();
+    const FbDoNode meas =
+        taste != nullptr && taste->kind() != kTasteNone ? taste->getMeasCond() : nullptr;
+    nodes.measPressure = FbDo_GetChild(meas, kMeasPressureChild);
+    nodes.measTemperature = FbDo_GetChild(meas, kMeasTemperatureChild);
+    for (uint32_t i = 0; i < kMeasOutputs; ++i) {
+        nodes.measOutput[i] = FbDo_GetChild(meas, kMeasOutputChild + i);
+    }
+    const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
+    for (uint32_t i = 0; i < kSecondBaseValues; ++i) {
+        nodes.secondBase[i] = FbDo_GetChild(optional, kOptionalFirstProperty + i);
+    }
+    const uint32_t optionalChild[kOptionalBaseOutputs] = {kOptionalC, kOptionalZb, kOptionalK,
+                                                          kOptionalPb, kOptionalTb};
+    for (int i = 0; i < kOptionalBaseOutputs; ++i) {
+        nodes.optionalBaseOutput[i] = FbDo_GetChild(optional, optionalChild[i]);
+    }
+}
 
 bool ConstantMethodInForce() {
     const MethodParameters& methods = calcBlock.methodParameters;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "FbDo.h"
 #include "MethodSelection.h"
 
 struct MeasuringConditionsInput {
@@ -37,6 +38,21 @@ struct StateConversionRecords {
     StateCalc state[2];  // ResultConditions, OptionalBaseConditions
     SecondBaseProperties secondBase;
 };
+
+// The nodes the conversion reads and writes, found at every reload; null where missing.
+constexpr int kMeasOutputs = 4;          // p, t, Zm, rhom
+constexpr int kOptionalBaseOutputs = 5;  // C, Zb, K, pb, tb
+struct ConversionNodes {
+    FbDoNode measPressure;                              // MeasCond's pressure input
+    FbDoNode measTemperature;                           // MeasCond's temperature input
+    FbDoNode measOutput[kMeasOutputs];                  // MeasCond's outputs
+    FbDoNode secondBase[kSecondBaseValues];             // the optional base's properties
+    FbDoNode optionalBaseOutput[kOptionalBaseOutputs];  // the optional base's state
+};
+
+// Reload (after the optional outputs are bound): finds the measuring-condition nodes of the
+// taste's layout and the nodes under the optional base output.
+void FindConversionNodes();
 
 // The per-cycle step (after the heating-value conversion, before the messages).
 void ConversionFactorStep();
