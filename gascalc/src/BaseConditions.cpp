@@ -91,9 +91,22 @@ void writeDouble(FbDoNode node, double value, uint32_t status) {
     FbDo_WriteDouble(node, value, &status);
 }
 
+// The base property nodes of the taste's layout and of the bound optional base output.
+void findBasePropertyNodes() {
+    BasePropertyNodes& nodes = calcBlock.basePropertyNodes;
+    const Taste* taste = ProgramContext::myTaste.Load();
+    const FbDoNode properties = taste != nullptr ? taste->getPropertiesOutput() : nullptr;
+    nodes.airMolarMass = FbDo_GetChild(properties, kAirMolarMassChild);
+    nodes.gasMolarMass = FbDo_GetChild(properties, kGasMolarMassChild);
+    const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
+    nodes.optionalAirZ = FbDo_GetChild(optional, kOptionalAirZChild);
+    nodes.optionalAirDensity = FbDo_GetChild(optional, kOptionalAirDensityChild);
+}
+
 }  // namespace
 
 void SetupBaseConditions() {
+    findBasePropertyNodes();
     BaseConditionRecords& records = calcBlock.baseConditions;
     BaseConditionRecord& method = records.methodReference;
     method.set = kMethodReferenceSet;
@@ -123,6 +136,7 @@ void SetupBaseConditions() {
 
 void BasePropertiesStep() {
     const BaseConditionRecords& records = calcBlock.baseConditions;
+    const BasePropertyNodes& nodes = calcBlock.basePropertyNodes;
     const BaseConditionRecord& result = records.result;
     const double molarMass =
         MolarMassOfMixture(calcBlock.composition.normalised.value, asSet(result.set));
@@ -131,13 +145,12 @@ void BasePropertiesStep() {
     if (taste != nullptr) {
         const FbDoNode properties = taste->getPropertiesOutput();
         if (properties != nullptr) {
-            writeDouble(FbDo_GetChild(properties, kAirMolarMassChild), result.airMolarMass,
-                        resultStatus);
+            writeDouble(nodes.airMolarMass, result.airMolarMass, resultStatus);
             // Before the first ISO 6976 evaluation the gas molar mass has no valid status yet.
             const uint32_t gasStatus =
                 (calcBlock.iso6976.evaluated != 0 ? calcBlock.iso6976.status : status::kInvalid) |
                 resultStatus;
-            writeDouble(FbDo_GetChild(properties, kGasMolarMassChild), molarMass, gasStatus);
+            writeDouble(nodes.gasMolarMass, molarMass, gasStatus);
         }
         writeDouble(taste->getBase1AirZ(), result.airZ, resultStatus);
         writeDouble(taste->getBase1AirDensity(), result.airDensity, resultStatus);
@@ -146,8 +159,7 @@ void BasePropertiesStep() {
     if (optional != nullptr) {
         const uint32_t s = status::InvalidIf(records.optionalBaseInvalid != 0 ||
                                              records.optionalBase.setUnknown != 0);
-        writeDouble(FbDo_GetChild(optional, kOptionalAirZChild), records.optionalBase.airZ, s);
-        writeDouble(FbDo_GetChild(optional, kOptionalAirDensityChild),
-                    records.optionalBase.airDensity, s);
+        writeDouble(nodes.optionalAirZ, records.optionalBase.airZ, s);
+        writeDouble(nodes.optionalAirDensity, records.optionalBase.airDensity, s);
     }
 }

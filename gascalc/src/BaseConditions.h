@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "Aga8Detail.h"
+#include "FbDo.h"
 #include "RefConditionSets.h"
 
 struct BaseConditionRecord {
@@ -37,11 +38,21 @@ constexpr int32_t kMethodReferenceSet = 5;
 constexpr double kStandardPressure = 1.01325;  // bar
 constexpr double kZeroCelsius = 273.15;        // K
 
-// Reload (after BindOptionalOutputs): fills the four records from the layout's set indices and,
-// when the optional output is bound, from its base temperature (degC) and pressure (bar); a
-// temperature below 200 K or a pressure below 0.1 bar (or either not a finite number) is replaced
-// by 273.15 K and 1.01325 bar and marked invalid. A set index outside 1 to 17 keeps the fallback
-// values of the set functions; its record is marked (setUnknown) and the index traced.
+// The nodes of the molar masses and of the optional base's air properties, found at every
+// reload; null where missing.
+struct BasePropertyNodes {
+    FbDoNode airMolarMass;        // PropertiesOutput's air molar mass
+    FbDoNode gasMolarMass;        // PropertiesOutput's gas molar mass
+    FbDoNode optionalAirZ;        // the optional base output's air Z
+    FbDoNode optionalAirDensity;  // the optional base output's air density
+};
+
+// Reload (after BindOptionalOutputs): finds the base property nodes and fills the four records from
+// the layout's set indices and, when the optional output is bound, from its base temperature (degC)
+// and pressure (bar); a temperature below 200 K or a pressure below 0.1 bar (or either not a finite
+// number) is replaced by 273.15 K and 1.01325 bar and marked invalid. A set index outside 1 to 17
+// keeps the fallback values of the set functions; its record is marked (setUnknown) and the index
+// traced.
 void SetupBaseConditions();
 
 // Cycle, first step: writes the molar masses of air and gas (Default), the air properties of the

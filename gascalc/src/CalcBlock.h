@@ -43,6 +43,8 @@ struct CalcBlock {
     // Handles of the optional output nodes, bound at every reload.
     OptionalOutputHandles optionalOutputs;
     BaseConditionRecords baseConditions;
+    // The molar-mass and optional air-property nodes, found at every reload.
+    BasePropertyNodes basePropertyNodes;
     CompositionRecords composition;
     // The analysis' nodes, found at every reload.
     CompositionNodes compositionNodes;
