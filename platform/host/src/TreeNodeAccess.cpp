@@ -28,24 +28,43 @@ bool chainInUse(const TreeNode* node) {
     return inUse;
 }
 
-// Stores the status a read reports: the node's own when the value was usable, else with OOU.
-void reportStatus(uint32_t* status, const Sample& sample, bool usable) {
-    if (status != nullptr) {
-        *status = usable ? sample.status : (sample.status | kFbDoStatusNotInUse);
-    }
-}
+// Kinds that hold a number, which number reads give and number writes store: double and the
+// word kinds (bit n: kind n).
+constexpr uint32_t kNumberKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
+                                  (1u << kFbDoUnsigned) | (1u << kFbDoBool) | (1u << kFbDoWord) |
+                                  (1u << kFbDoTrigger);
 
-// A read of `node` that can give a number: usable when present, in use and numeric.
-bool sampleNumber(FbDoNode node, uint32_t* status, Sample& sample) {
+// A read of `node` that can give a number: usable when present, in use and numeric. Takes the
+// kind, number, word and status of the data node in one copy and reports the status (with OOU
+// when not usable) unless `status` is null.
+[[gnu::always_inline]] inline bool sampleNumber(FbDoNode node, uint32_t* status, Sample& sample) {
     if (node == nullptr) {
         if (status != nullptr) {
             *status = kFbDoStatusNotInUse;
         }
         return false;
     }
-    sample = host::detail::sampleOf(treeNode(node));
-    const bool usable = sample.readable && sample.inUse && sample.kind != kFbDoText;
-    reportStatus(status, sample, usable);
+    const TreeNode* data = treeNode(node);
+    bool inUse = true;
+    while (data->kind() == kFbDoImport && data->source != nullptr) {
+        inUse = data->inUse.load(std::memory_order_acquire) && inUse;
+        data = data->source;
+    }
+    sample.kind = data->valueKind;
+    bool ownInUse = false;
+    uint32_t stamp = 0;
+    do {
+        stamp = data->sequence.readBegin();
+        ownInUse = data->inUse.load(std::memory_order_acquire);
+        sample.number = data->number64.load(std::memory_order_acquire);
+        sample.word = data->word.load(std::memory_order_acquire);
+        sample.status = data->status.load(std::memory_order_acquire);
+    } while (!data->sequence.readValid(stamp));
+    sample.inUse = inUse && ownInUse;
+    const bool usable = sample.inUse && ((kNumberKinds >> sample.kind) & 1u) != 0;
+    if (status != nullptr) {
+        *status = usable ? sample.status : (sample.status | kFbDoStatusNotInUse);
+    }
     return usable;
 }
 
@@ -73,19 +92,14 @@ bool sameBits(double a, double b) {
     return left == right;
 }
 
-// Kinds whose own value a number write stores: double and the word kinds (bit n: kind n).
-constexpr uint32_t kNumberWriteKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
-                                       (1u << kFbDoUnsigned) | (1u << kFbDoBool) |
-                                       (1u << kFbDoWord) | (1u << kFbDoTrigger);
-
 // A value or import node that stores numbers of its value kind.
 bool takesNumbers(const TreeNode& target) {
-    return target.hasLeaves() && ((kNumberWriteKinds >> target.valueKind) & 1u) != 0;
+    return target.hasLeaves() && ((kNumberKinds >> target.valueKind) & 1u) != 0;
 }
 
 // True when the node holds the value (and, unless null, the status) a write would store. Valid
 // only inside a copy that the node's sequence confirms.
-[[gnu::always_inline]] inline bool holdsValue(const TreeNode& target, const StoredValue& value,
+[[gnu::always_inline]] inline bool holdsValue(const TreeNode& target, StoredValue value,
                                               const uint32_t* status) {
     const bool sameValue =
         target.valueKind == kFbDoDouble
@@ -96,8 +110,7 @@ bool takesNumbers(const TreeNode& target) {
 }
 
 // Stores the value and (unless null) the status under the node's sequence.
-[[gnu::noinline]] int storeValue(TreeNode& target, const StoredValue& value,
-                                 const uint32_t* status) {
+[[gnu::noinline]] int storeValue(TreeNode& target, StoredValue value, const uint32_t* status) {
     std::lock_guard<NodeSequence> guard(target.sequence);
     if (target.valueKind == kFbDoDouble) {
         target.number64.store(value.number, std::memory_order_release);
