@@ -34,6 +34,25 @@ constexpr uint32_t kNumberKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
                                   (1u << kFbDoUnsigned) | (1u << kFbDoBool) | (1u << kFbDoWord) |
                                   (1u << kFbDoTrigger);
 
+// One copy of the value fields of `data` into `sample` (its own in-use flag in sample.inUse);
+// false when a writer held the node or overlapped the copy.
+[[gnu::always_inline]] inline bool copyOnce(const TreeNode& data, Sample& sample) {
+    const uint32_t stamp = data.sequence.stamp();
+    sample.inUse = data.inUse.load(std::memory_order_acquire);
+    sample.number = data.number64.load(std::memory_order_acquire);
+    sample.word = data.word.load(std::memory_order_acquire);
+    sample.status = data.status.load(std::memory_order_acquire);
+    return (stamp & 1u) == 0 && data.sequence.readValid(stamp);
+}
+
+// The copy once no writer holds or overlaps it; out of line, so that a read that meets no
+// writer makes no call.
+[[gnu::noinline]] void copyAfterWriters(const TreeNode& data, Sample& sample) {
+    while (!copyOnce(data, sample)) {
+        std::this_thread::yield();
+    }
+}
+
 // A read of `node` that can give a number: usable when present, in use and numeric. Takes the
 // kind, number, word and status of the data node in one copy and reports the status (with OOU
 // when not usable) unless `status` is null.
@@ -51,16 +70,10 @@ constexpr uint32_t kNumberKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
         data = data->source;
     }
     sample.kind = data->valueKind;
-    bool ownInUse = false;
-    uint32_t stamp = 0;
-    do {
-        stamp = data->sequence.readBegin();
-        ownInUse = data->inUse.load(std::memory_order_acquire);
-        sample.number = data->number64.load(std::memory_order_acquire);
-        sample.word = data->word.load(std::memory_order_acquire);
-        sample.status = data->status.load(std::memory_order_acquire);
-    } while (!data->sequence.readValid(stamp));
-    sample.inUse = inUse && ownInUse;
+    if (!copyOnce(*data, sample)) {
+        copyAfterWriters(*data, sample);
+    }
+    sample.inUse = inUse && sample.inUse;
     const bool usable = sample.inUse && ((kNumberKinds >> sample.kind) & 1u) != 0;
     if (status != nullptr) {
         *status = usable ? sample.status : (sample.status | kFbDoStatusNotInUse);
