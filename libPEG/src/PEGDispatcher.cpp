@@ -1,8 +1,10 @@
 #include "PEGDispatcher.h"
 
+#include <new>
 #include <stdexcept>
 
 #include "PEGItem.h"
+#include "Tarvo.h"
 #include "TarvoTrace.h"
 
 std::atomic<ServiceObject*> currentPEGClient{nullptr};
@@ -17,11 +19,33 @@ enum : uint32_t {
     kTraceDuplicateId = TraceId(kTraceFile, 2, 3),
 };
 
+// This life's dispatcher; null before the first use of a life and after the exit-time list
+// destroyed it.
+std::atomic<PEGDispatcher*> theDispatcher{nullptr};
+
 }  // namespace
 
 PEGDispatcher& PEGDispatcher::instance() {
-    static PEGDispatcher* dispatcher = new PEGDispatcher();
+    PEGDispatcher* dispatcher = theDispatcher.load(std::memory_order_acquire);
+    if (dispatcher == nullptr) {
+        dispatcher = create();
+        theDispatcher.store(dispatcher, std::memory_order_release);
+    }
     return *dispatcher;
+}
+
+PEGDispatcher* PEGDispatcher::create() {
+    alignas(PEGDispatcher) static unsigned char storage[sizeof(PEGDispatcher)];
+    static StaticDestructorRecord record;
+    PEGDispatcher* dispatcher = new (storage) PEGDispatcher();
+    record.next = nullptr;
+    record.object = dispatcher;
+    record.destructor = [](void* object) {
+        theDispatcher.store(nullptr, std::memory_order_release);
+        static_cast<PEGDispatcher*>(object)->~PEGDispatcher();
+    };
+    registerStaticDestructor(&record);
+    return dispatcher;
 }
 
 PEGDispatcher::BuildScope::BuildScope() {
@@ -37,7 +61,6 @@ PEGDispatcher::BuildScope::~BuildScope() {
 }
 
 void PEGDispatcher::beginLife() {
-    myMutex = std::make_unique<SharedLocalMutex>();
     myItems.clear();
     myParked.clear();
     myOpenScopes = 0;
@@ -45,12 +68,12 @@ void PEGDispatcher::beginLife() {
 }
 
 void PEGDispatcher::openScope() {
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     ++myOpenScopes;
 }
 
 void PEGDispatcher::closeScope() {
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     if (myOpenScopes > 0 && --myOpenScopes == 0) {
         // Moves every parked entry: registration refuses an id taken in either map.
         myItems.merge(myParked);
@@ -67,7 +90,7 @@ void PEGDispatcher::registerItem(PEGItem* item) {
     }
     bool inserted = false;
     {
-        ScopedMutexLock hold(*myMutex);
+        ScopedMutexLock hold(myMutex);
         if (!isTaken(item->id())) {
             (myOpenScopes > 0 ? myParked : myItems).emplace(item->id(), item);
             inserted = true;
@@ -82,7 +105,7 @@ void PEGDispatcher::deregisterItem(PEGItem* item) {
     if (item == nullptr) {
         throw std::runtime_error("PEGDispatcher::deregisterItem item to unregister in NULL");
     }
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     for (auto* items : {&myItems, &myParked}) {
         auto entry = items->find(item->id());
         if (entry != items->end() && entry->second == item) {
@@ -108,7 +131,7 @@ uint32_t PEGDispatcher::dispatchCommand(ServiceObject* pService, const PEGComman
 }
 
 PEGItem* PEGDispatcher::find(uint32_t itemId) const {
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     if (myOpenScopes > 0) {
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include "UpdatableRegistry.h"
 
+#include <atomic>
 #include <new>
 
 #include "Parameter.h"
@@ -19,11 +20,18 @@ void traceCount(uint32_t id, std::size_t count) {
                 static_cast<uint32_t>(count));
 }
 
+// This life's registry; null before the first call of a life and after the exit-time list
+// destroyed it.
+std::atomic<UpdatableRegistry*> theRegistry{nullptr};
+
 }  // namespace
 
 UpdatableRegistry& UpdatableRegistry::instance() {
-    // Made once, whichever task asks first; destroyed by the framework's exit-time list.
-    static UpdatableRegistry* const registry = create();
+    UpdatableRegistry* registry = theRegistry.load(std::memory_order_acquire);
+    if (registry == nullptr) {
+        registry = create();
+        theRegistry.store(registry, std::memory_order_release);
+    }
     return *registry;
 }
 
@@ -34,6 +42,7 @@ UpdatableRegistry* UpdatableRegistry::create() {
     record.next = nullptr;
     record.object = registry;
     record.destructor = [](void* object) {
+        theRegistry.store(nullptr, std::memory_order_release);
         static_cast<UpdatableRegistry*>(object)->~UpdatableRegistry();
     };
     registerStaticDestructor(&record);
@@ -50,20 +59,15 @@ void UpdatableRegistry::remove(Updatable* member) {
     traceCount(kRemovedTrace, myMembers.size());
 }
 
-void UpdatableRegistry::startRun() {
-    myMutex = std::make_unique<SharedLocalMutex>();
-    myChanged = false;
-}
-
 void UpdatableRegistry::markChanged() {
-    ScopedMutexLock lock(*myMutex);
+    ScopedMutexLock lock(myMutex);
     myChanged = true;
 }
 
 bool UpdatableRegistry::updateAllIfChanged() {
     bool changed = false;
     {
-        ScopedMutexLock lock(*myMutex);
+        ScopedMutexLock lock(myMutex);
         changed = myChanged;
         myChanged = false;
     }

@@ -1,12 +1,25 @@
 #include "VeskInstance.h"
 
+#include <atomic>
 #include <new>
 
 #include "Tarvo.h"
 #include "UpdatableRegistry.h"
 
+namespace {
+
+// This life's instance; null before the first call of a life and after the exit-time list
+// destroyed it.
+std::atomic<VeskInstance*> theInstance{nullptr};
+
+}  // namespace
+
 VeskInstance& VeskInstance::shared() {
-    static VeskInstance* const instance = create();
+    VeskInstance* instance = theInstance.load(std::memory_order_acquire);
+    if (instance == nullptr) {
+        instance = create();
+        theInstance.store(instance, std::memory_order_release);
+    }
     return *instance;
 }
 
@@ -19,21 +32,20 @@ VeskInstance* VeskInstance::create() {
     VeskInstance* instance = new (storage) VeskInstance();
     record.next = nullptr;
     record.object = instance;
-    record.destructor = [](void* object) { static_cast<VeskInstance*>(object)->~VeskInstance(); };
+    record.destructor = [](void* object) {
+        theInstance.store(nullptr, std::memory_order_release);
+        static_cast<VeskInstance*>(object)->~VeskInstance();
+    };
     registerStaticDestructor(&record);
     return instance;
 }
 
 void VeskInstance::install(std::unique_ptr<Vesk> vesk) {
-    myGuard = std::make_unique<SharedLocalMutex>();
-    ScopedMutexLock lock(*myGuard);
+    ScopedMutexLock lock(myGuard);
     myVesk = std::move(vesk);
 }
 
 void VeskInstance::destroy() {
-    if (myGuard == nullptr) {
-        return;
-    }
-    ScopedMutexLock lock(*myGuard);
+    ScopedMutexLock lock(myGuard);
     myVesk.reset();
 }

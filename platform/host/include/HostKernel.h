@@ -132,10 +132,13 @@ void failNextFileCall(const char* function, int errorNumber);
 // resetKernel closes them. Must not be called from a task made by createTask.
 void endAllTasks();
 
-// Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),
-// waits until they have ended, closes every object and handle, clears resources, injected
-// failures and the fault handler, and selects virtual time at 0. Must not be called from a task
-// made by createTask.
+// Ends the address space and goes back to a fresh kernel: ends every task made by createTask
+// (their blocking calls unwind them) and waits until they have ended; then releases what the
+// address space's memory held, as the end of an address space does (keepAddressSpaceTree, then
+// the framework's exit-time destructor list), while its kernel objects still exist; then closes
+// every object and handle, clears resources, injected failures and the fault handler, and
+// selects virtual time at 0. A handle closed here is invalid afterwards: closing it again fails
+// with ObjectIsNotValid. Must not be called from a task made by createTask.
 void resetKernel();
 
 }  // namespace host

@@ -1,6 +1,8 @@
 // Host control of the kernel: task helpers, object queries, fault injection and the reset.
 #include <stdexcept>
 
+#include "HostFramework.h"
+#include "HostTree.h"
 #include "KernelInternal.h"
 
 namespace host {
@@ -117,6 +119,11 @@ void resetKernel() {
     if (kernel::kernelTaskOfThisThread() != nullptr) {
         throw std::logic_error("resetKernel called on a task the kernel created");
     }
+    endAllTasks();
+    // The address space's memory goes before its kernel objects, so what it held closes them
+    // once, while they still exist.
+    keepAddressSpaceTree();
+    runStaticDestructors();
     Kernel& kernel = Kernel::instance();
     Lock lock(kernel.mutex);
     kernel.reset(lock);
