@@ -1,11 +1,10 @@
 #include "PEGDispatcher.h"
 
-#include <new>
 #include <stdexcept>
 
 #include "PEGItem.h"
-#include "Tarvo.h"
 #include "TarvoTrace.h"
+#include "libUtils/LifeInstance.h"
 
 std::atomic<ServiceObject*> currentPEGClient{nullptr};
 
@@ -19,33 +18,14 @@ enum : uint32_t {
     kTraceDuplicateId = TraceId(kTraceFile, 2, 3),
 };
 
-// This life's dispatcher; null before the first use of a life and after the exit-time list
-// destroyed it.
-std::atomic<PEGDispatcher*> theDispatcher{nullptr};
+// This life's dispatcher.
+LifeInstance<PEGDispatcher> theDispatcher;
 
 }  // namespace
 
 PEGDispatcher& PEGDispatcher::instance() {
-    PEGDispatcher* dispatcher = theDispatcher.load(std::memory_order_acquire);
-    if (dispatcher == nullptr) {
-        dispatcher = create();
-        theDispatcher.store(dispatcher, std::memory_order_release);
-    }
-    return *dispatcher;
-}
-
-PEGDispatcher* PEGDispatcher::create() {
-    alignas(PEGDispatcher) static unsigned char storage[sizeof(PEGDispatcher)];
-    static StaticDestructorRecord record;
-    PEGDispatcher* dispatcher = new (storage) PEGDispatcher();
-    record.next = nullptr;
-    record.object = dispatcher;
-    record.destructor = [](void* object) {
-        theDispatcher.store(nullptr, std::memory_order_release);
-        static_cast<PEGDispatcher*>(object)->~PEGDispatcher();
-    };
-    registerStaticDestructor(&record);
-    return dispatcher;
+    return theDispatcher.get([] { return new PEGDispatcher(); },
+                             [](PEGDispatcher* dispatcher) { delete dispatcher; });
 }
 
 PEGDispatcher::BuildScope::BuildScope() {

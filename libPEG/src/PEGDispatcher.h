@@ -46,7 +46,8 @@ class PEGDispatcher {
     };
 
     // This life's dispatcher, created by the first use of the life (PEG_connect, on the
-    // initial task before the display client's task exists) and destroyed by the framework's
+    // initial task before the display client's task exists; first uses that race get one
+    // dispatcher, see LifeInstance) and destroyed by the framework's
     // exit-time destructor list, which ends the address space's life (on the host also a
     // restart in the same process); its items are not destroyed with it. A use after that
     // makes the next life's dispatcher with a mutex of its own, so an item of an earlier life
@@ -87,8 +88,6 @@ class PEGDispatcher {
   private:
     PEGDispatcher() = default;
     ~PEGDispatcher() = default;
-    // Builds the dispatcher in static storage and enters its destructor in the exit-time list.
-    static PEGDispatcher* create();
 
     void openScope();
     void closeScope();

@@ -1,11 +1,9 @@
 #include "UpdatableRegistry.h"
 
-#include <atomic>
-#include <new>
-
 #include "Parameter.h"
 #include "Tarvo.h"
 #include "TarvoTrace.h"
+#include "libUtils/LifeInstance.h"
 
 namespace {
 
@@ -20,33 +18,14 @@ void traceCount(uint32_t id, std::size_t count) {
                 static_cast<uint32_t>(count));
 }
 
-// This life's registry; null before the first call of a life and after the exit-time list
-// destroyed it.
-std::atomic<UpdatableRegistry*> theRegistry{nullptr};
+// This life's registry.
+LifeInstance<UpdatableRegistry> theRegistry;
 
 }  // namespace
 
 UpdatableRegistry& UpdatableRegistry::instance() {
-    UpdatableRegistry* registry = theRegistry.load(std::memory_order_acquire);
-    if (registry == nullptr) {
-        registry = create();
-        theRegistry.store(registry, std::memory_order_release);
-    }
-    return *registry;
-}
-
-UpdatableRegistry* UpdatableRegistry::create() {
-    alignas(UpdatableRegistry) static unsigned char storage[sizeof(UpdatableRegistry)];
-    static StaticDestructorRecord record;
-    UpdatableRegistry* registry = new (storage) UpdatableRegistry();
-    record.next = nullptr;
-    record.object = registry;
-    record.destructor = [](void* object) {
-        theRegistry.store(nullptr, std::memory_order_release);
-        static_cast<UpdatableRegistry*>(object)->~UpdatableRegistry();
-    };
-    registerStaticDestructor(&record);
-    return registry;
+    return theRegistry.get([] { return new UpdatableRegistry(); },
+                           [](UpdatableRegistry* registry) { delete registry; });
 }
 
 void UpdatableRegistry::add(Updatable* member) {

@@ -12,9 +12,9 @@ class Updatable;
 // state shared with the framework task that reports tree changes, and only it is locked.
 class UpdatableRegistry {
   public:
-    // The registry of this life of the program, created by the first call of the life: the
-    // start-up calls it on the initial task before any other task exists or the tree-change
-    // callback is registered, so no task races its creation. It lives until the framework's
+    // The registry of this life of the program, created by the first call of the life (the
+    // start-up makes it on the initial task; first calls that race from several tasks get one
+    // registry, see LifeInstance). It lives until the framework's
     // exit-time destructor list destroys it (its mutex first, then the set), which ends the
     // address space's life (on the host also a restart in the same process); the next call
     // then makes the next life's registry with a mutex of its own. Throws std::runtime_error
@@ -40,8 +40,6 @@ class UpdatableRegistry {
   private:
     UpdatableRegistry() = default;
     ~UpdatableRegistry() = default;
-    // Builds the registry in static storage and enters its destructor in the exit-time list.
-    static UpdatableRegistry* create();
 
     std::set<Updatable*> myMembers;
     SharedLocalMutex myMutex;  // made and closed with the registry, once in its life

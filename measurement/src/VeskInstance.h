@@ -12,7 +12,8 @@
 class VeskInstance {
   public:
     // This life's instance, made by the first call of the life (the create hook, on the initial
-    // task before any screen exists) and destroyed by the framework's exit-time list, after
+    // task before any screen exists; first calls that race get one instance, see LifeInstance)
+    // and destroyed by the framework's exit-time list, after
     // every task that could use it has ended; the address space's life ends there (on the host
     // also at a restart in the same process), and the next call makes the next life's
     // instance with a guard of its own. Throws std::runtime_error when the guard cannot be made
@@ -48,7 +49,6 @@ class VeskInstance {
   private:
     VeskInstance() = default;
     ~VeskInstance() = default;
-    static VeskInstance* create();
 
     SharedLocalMutex myGuard;  // made and closed with the instance, once in its life
     std::unique_ptr<Vesk> myVesk;
