@@ -53,8 +53,8 @@ int PEG_connect(AsInfo* pAsInfo, ServiceObject* pService, Task* pTask) {
     try {
         PEGDispatcher::instance().beginLife();
     } catch (const std::exception&) {
-        // The mutex wrapper has traced why; every later dispatch fails the same way and is
-        // answered by the program's display entry.
+        // The mutex wrapper has traced why; each later use of the dispatcher tries to make it
+        // again, and a dispatch that fails is answered by the program's display entry.
         Tarvo_ReportError(ResourceNotAvailable, pAsInfo);
     }
     pService->pClient = new PEG_Lib(pAsInfo, pService, pTask);

@@ -4,6 +4,7 @@
 
 #include "PEGItem.h"
 #include "TarvoTrace.h"
+#include "libUtils/LifeInstance.h"
 
 std::atomic<ServiceObject*> currentPEGClient{nullptr};
 
@@ -17,11 +18,14 @@ enum : uint32_t {
     kTraceDuplicateId = TraceId(kTraceFile, 2, 3),
 };
 
+// This life's dispatcher.
+LifeInstance<PEGDispatcher> theDispatcher;
+
 }  // namespace
 
 PEGDispatcher& PEGDispatcher::instance() {
-    static PEGDispatcher* dispatcher = new PEGDispatcher();
-    return *dispatcher;
+    return theDispatcher.get([] { return new PEGDispatcher(); },
+                             [](PEGDispatcher* dispatcher) { delete dispatcher; });
 }
 
 PEGDispatcher::BuildScope::BuildScope() {
@@ -37,7 +41,6 @@ PEGDispatcher::BuildScope::~BuildScope() {
 }
 
 void PEGDispatcher::beginLife() {
-    myMutex = std::make_unique<SharedLocalMutex>();
     myItems.clear();
     myParked.clear();
     myOpenScopes = 0;
@@ -45,12 +48,12 @@ void PEGDispatcher::beginLife() {
 }
 
 void PEGDispatcher::openScope() {
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     ++myOpenScopes;
 }
 
 void PEGDispatcher::closeScope() {
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     if (myOpenScopes > 0 && --myOpenScopes == 0) {
         // Moves every parked entry: registration refuses an id taken in either map.
         myItems.merge(myParked);
@@ -67,7 +70,7 @@ void PEGDispatcher::registerItem(PEGItem* item) {
     }
     bool inserted = false;
     {
-        ScopedMutexLock hold(*myMutex);
+        ScopedMutexLock hold(myMutex);
         if (!isTaken(item->id())) {
             (myOpenScopes > 0 ? myParked : myItems).emplace(item->id(), item);
             inserted = true;
@@ -82,7 +85,7 @@ void PEGDispatcher::deregisterItem(PEGItem* item) {
     if (item == nullptr) {
         throw std::runtime_error("PEGDispatcher::deregisterItem item to unregister in NULL");
     }
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     for (auto* items : {&myItems, &myParked}) {
         auto entry = items->find(item->id());
         if (entry != items->end() && entry->second == item) {
@@ -108,7 +111,7 @@ uint32_t PEGDispatcher::dispatchCommand(ServiceObject* pService, const PEGComman
 }
 
 PEGItem* PEGDispatcher::find(uint32_t itemId) const {
-    ScopedMutexLock hold(*myMutex);
+    ScopedMutexLock hold(myMutex);
     if (myOpenScopes > 0) {
         return nullptr;
     }

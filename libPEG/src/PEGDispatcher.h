@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <memory>
 
 #include "PEGCommand.h"
 #include "ServiceClient.h"
@@ -46,17 +45,22 @@ class PEGDispatcher {
         BuildScope& operator=(const BuildScope&) = delete;
     };
 
-    // The dispatcher, created on first use and never destroyed, so items that deregister while
-    // the program exits still find it. Throws std::runtime_error when its mutex cannot be made.
+    // This life's dispatcher, created by the first use of the life (PEG_connect, on the
+    // initial task before the display client's task exists; first uses that race get one
+    // dispatcher, see LifeInstance) and destroyed by the framework's
+    // exit-time destructor list, which ends the address space's life (on the host also a
+    // restart in the same process); its items are not destroyed with it. A use after that
+    // makes the next life's dispatcher with a mutex of its own, so an item of an earlier life
+    // that deregisters later finds one (and removes nothing). Throws std::runtime_error when
+    // its mutex cannot be made (nothing is made then).
     static PEGDispatcher& instance();
 
-    // Begins the display side's life in this process: makes the lock anew (a host process that
-    // reset its kernel has lost the old one), forgets every item and open scope of an earlier
-    // life and sets currentPEGClient to null. Called by PEG_connect on the initial task before
-    // the display client's task exists, so no command is dispatched meanwhile; no other task
-    // may use the dispatcher during the call. Items of the earlier life may still be destroyed
-    // afterwards: their ids are no longer theirs, so they remove nothing. Throws
-    // std::runtime_error when the mutex cannot be made (nothing is changed then).
+    // Begins the display side's life: forgets every item and open scope registered before
+    // (also of an earlier life when no exit-time list ended that one) and sets
+    // currentPEGClient to null. Called by PEG_connect on the initial task before the display
+    // client's task exists, so no command is dispatched meanwhile; no other task may use the
+    // dispatcher during the call. Items forgotten here may still be destroyed afterwards: their
+    // ids are no longer theirs, so they remove nothing.
     void beginLife();
 
     PEGDispatcher(const PEGDispatcher&) = delete;
@@ -83,6 +87,7 @@ class PEGDispatcher {
 
   private:
     PEGDispatcher() = default;
+    ~PEGDispatcher() = default;
 
     void openScope();
     void closeScope();
@@ -91,5 +96,5 @@ class PEGDispatcher {
     std::map<uint32_t, PEGItem*> myItems;   // published: reachable by commands
     std::map<uint32_t, PEGItem*> myParked;  // registered inside an open scope
     uint32_t myOpenScopes = 0;
-    std::unique_ptr<SharedLocalMutex> myMutex = std::make_unique<SharedLocalMutex>();
+    mutable SharedLocalMutex myMutex;  // made and closed with the dispatcher, once in its life
 };

@@ -1,10 +1,9 @@
 #include "UpdatableRegistry.h"
 
-#include <new>
-
 #include "Parameter.h"
 #include "Tarvo.h"
 #include "TarvoTrace.h"
+#include "libUtils/LifeInstance.h"
 
 namespace {
 
@@ -19,25 +18,14 @@ void traceCount(uint32_t id, std::size_t count) {
                 static_cast<uint32_t>(count));
 }
 
+// This life's registry.
+LifeInstance<UpdatableRegistry> theRegistry;
+
 }  // namespace
 
 UpdatableRegistry& UpdatableRegistry::instance() {
-    // Made once, whichever task asks first; destroyed by the framework's exit-time list.
-    static UpdatableRegistry* const registry = create();
-    return *registry;
-}
-
-UpdatableRegistry* UpdatableRegistry::create() {
-    alignas(UpdatableRegistry) static unsigned char storage[sizeof(UpdatableRegistry)];
-    static StaticDestructorRecord record;
-    UpdatableRegistry* registry = new (storage) UpdatableRegistry();
-    record.next = nullptr;
-    record.object = registry;
-    record.destructor = [](void* object) {
-        static_cast<UpdatableRegistry*>(object)->~UpdatableRegistry();
-    };
-    registerStaticDestructor(&record);
-    return registry;
+    return theRegistry.get([] { return new UpdatableRegistry(); },
+                           [](UpdatableRegistry* registry) { delete registry; });
 }
 
 void UpdatableRegistry::add(Updatable* member) {
@@ -50,20 +38,15 @@ void UpdatableRegistry::remove(Updatable* member) {
     traceCount(kRemovedTrace, myMembers.size());
 }
 
-void UpdatableRegistry::startRun() {
-    myMutex = std::make_unique<SharedLocalMutex>();
-    myChanged = false;
-}
-
 void UpdatableRegistry::markChanged() {
-    ScopedMutexLock lock(*myMutex);
+    ScopedMutexLock lock(myMutex);
     myChanged = true;
 }
 
 bool UpdatableRegistry::updateAllIfChanged() {
     bool changed = false;
     {
-        ScopedMutexLock lock(*myMutex);
+        ScopedMutexLock lock(myMutex);
         changed = myChanged;
         myChanged = false;
     }

@@ -2,7 +2,6 @@
 // the cycle re-reads every member once at its start.
 #pragma once
 
-#include <memory>
 #include <set>
 
 #include "libUtils/ConcurrencyHelper.h"
@@ -13,10 +12,13 @@ class Updatable;
 // state shared with the framework task that reports tree changes, and only it is locked.
 class UpdatableRegistry {
   public:
-    // The registry, created on the first call. The start-up calls it before the tree-change
-    // callback is registered, so the callback never races its creation; the creation itself is
-    // also safe from any task. Lives until program exit, when the framework's exit-time
-    // destructor list destroys it. Throws std::runtime_error when its mutex cannot be made.
+    // The registry of this life of the program, created by the first call of the life (the
+    // start-up makes it on the initial task; first calls that race from several tasks get one
+    // registry, see LifeInstance). It lives until the framework's
+    // exit-time destructor list destroys it (its mutex first, then the set), which ends the
+    // address space's life (on the host also a restart in the same process); the next call
+    // then makes the next life's registry with a mutex of its own. Throws std::runtime_error
+    // when its mutex cannot be made (nothing is made then).
     static UpdatableRegistry& instance();
 
     UpdatableRegistry(const UpdatableRegistry&) = delete;
@@ -26,12 +28,6 @@ class UpdatableRegistry {
     // ignored), then traces the member count.
     void add(Updatable* member);
     void remove(Updatable* member);
-
-    // Makes the lock of the changed flag anew and clears the flag: a run of the program starts
-    // here, before any other task can mark a change (the kernel objects of an earlier run in
-    // the same process are gone). Initial task. Throws std::runtime_error when the mutex
-    // cannot be made.
-    void startRun();
 
     // Marks the tree changed (framework task).
     void markChanged();
@@ -44,10 +40,8 @@ class UpdatableRegistry {
   private:
     UpdatableRegistry() = default;
     ~UpdatableRegistry() = default;
-    // Builds the registry in static storage and enters its destructor in the exit-time list.
-    static UpdatableRegistry* create();
 
     std::set<Updatable*> myMembers;
-    std::unique_ptr<SharedLocalMutex> myMutex = std::make_unique<SharedLocalMutex>();
+    SharedLocalMutex myMutex;  // made and closed with the registry, once in its life
     bool myChanged = false;
 };

@@ -11,19 +11,24 @@
 
 class VeskInstance {
   public:
-    // The instance, made on the first call (whichever task asks first) and destroyed by the
-    // framework's exit-time list, after every task that could use it has ended.
+    // This life's instance, made by the first call of the life (the create hook, on the initial
+    // task before any screen exists; first calls that race get one instance, see LifeInstance)
+    // and destroyed by the framework's exit-time list, after
+    // every task that could use it has ended; the address space's life ends there (on the host
+    // also at a restart in the same process), and the next call makes the next life's
+    // instance with a guard of its own. Throws std::runtime_error when the guard cannot be made
+    // (nothing is made then).
     static VeskInstance& shared();
 
     VeskInstance(const VeskInstance&) = delete;
     VeskInstance& operator=(const VeskInstance&) = delete;
 
-    // Makes `vesk` the application object (an earlier one, left by a run of the program that
-    // ended without its shutdown, is deleted) under a guard made anew: the create hook runs
-    // once a run, before any screen exists. Initial task. Throws std::runtime_error when the
-    // guard cannot be made.
+    // Makes `vesk` the application object under the guard (an earlier one is deleted): the
+    // create hook runs once a life, before any screen exists. Initial task. Passes the guard's
+    // std::runtime_error on (nothing is installed then).
     void install(std::unique_ptr<Vesk> vesk);
-    // Deletes the application object under the guard; none is left. Initial task.
+    // Deletes the application object under the guard; none is left. Initial task. Passes the
+    // guard's std::runtime_error on.
     void destroy();
     // The application object or null. Initial task only: the hooks run there, one at a time,
     // and nothing else installs or deletes it.
@@ -33,10 +38,7 @@ class VeskInstance {
     // it did. Any task (the screens on the display task).
     template <typename Use>
     bool use(Use&& use) {
-        if (myGuard == nullptr) {
-            return false;  // nothing was ever installed
-        }
-        ScopedMutexLock lock(*myGuard);
+        ScopedMutexLock lock(myGuard);
         if (myVesk == nullptr) {
             return false;
         }
@@ -47,9 +49,7 @@ class VeskInstance {
   private:
     VeskInstance() = default;
     ~VeskInstance() = default;
-    static VeskInstance* create();
 
-    // Made by each install: the guard belongs to the kernel of the run that installed.
-    std::unique_ptr<SharedLocalMutex> myGuard;
+    SharedLocalMutex myGuard;  // made and closed with the instance, once in its life
     std::unique_ptr<Vesk> myVesk;
 };

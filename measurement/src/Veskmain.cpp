@@ -120,7 +120,7 @@ const SysManHookTable& VeskDefaultHooks() {
 
 int VeskProgramMain() {
     try {
-        UpdatableRegistry::instance().startRun();
+        UpdatableRegistry::instance();  // this life's, made before any other task runs
         // The code range ends in the marker word; without one no health monitor runs.
         const void* codeStart = nullptr;
         const void* codeEnd = nullptr;

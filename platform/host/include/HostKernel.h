@@ -118,10 +118,19 @@ size_t openObjectCount();
 
 // Makes the next call of the kernel function named `function` (for example "WaitForLocalMutex")
 // return `code` without doing anything (basiclib::sleep, whose name is "sleep", then returns at
-// once with the seconds it did not sleep). One pending failure per name; deterministic.
+// once with the seconds it did not sleep). One pending failure per name; deterministic. Two
+// tree calls take failures too: FbDo_RegisterChangeCallback returns `code` and registers
+// nothing; FbDo_FindLeaf asked for a data-reference leaf finds none (its other leaves do not
+// consume the failure).
 void failNextCall(const char* function, Error code);
 // The same for the call of `function` that follows `skipped` calls which still succeed.
 void failCallAfter(const char* function, unsigned skipped, Error code);
+// Runs `action` once, on the calling task, at the start of the next call of `function` among
+// the platform calls that offer it (FbDo_GetChoice), before the call does its work: something
+// a test needs to happen at a fixed point inside the program's work. One pending action per
+// name; resetKernel drops the pending ones.
+void runAtNextCall(const char* function, std::function<void()> action);
+
 // Makes the next call of the basic library's file call `function` ("fopen", "fread", "fsync",
 // ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno.
 void failNextFileCall(const char* function, int errorNumber);
@@ -132,10 +141,20 @@ void failNextFileCall(const char* function, int errorNumber);
 // resetKernel closes them. Must not be called from a task made by createTask.
 void endAllTasks();
 
-// Back to a fresh kernel: ends every task made by createTask (their blocking calls unwind them),
-// waits until they have ended, closes every object and handle, clears resources, injected
-// failures and the fault handler, and selects virtual time at 0. Must not be called from a task
-// made by createTask.
+// Ends the address space and goes back to a fresh kernel: ends every task made by createTask
+// (their blocking calls unwind them) and waits until they have ended; then releases what the
+// address space's memory held, as the end of an address space does (keepAddressSpaceTree, then
+// the framework's exit-time destructor list), while its kernel objects still exist; then closes
+// every object and handle, clears resources, injected failures, pending call actions and the
+// fault handler, and
+// selects virtual time at 0. A handle closed here is invalid afterwards: closing it again fails
+// with ObjectIsNotValid. Must not be called from a task made by createTask.
 void resetKernel();
+
+namespace detail {
+// Runs and forgets the action pending for `function` (runAtNextCall), if any. Platform calls
+// that offer an action call this first.
+void runCallAction(const char* function);
+}  // namespace detail
 
 }  // namespace host

@@ -122,6 +122,12 @@ class HostTree {
     std::unique_ptr<State> myState;
 };
 
+// Delivers every pending change of `tree` as HostTree::deliverChanges does, but on a framework
+// task that does not take the tree access, as the device's framework may while a task holds it
+// (a cycle runs): tests of a change that arrives in the middle of a cycle. Returns the number
+// of callback calls made.
+uint32_t deliverChangesDuringAccess(HostTree& tree);
+
 // UTF-8 text as the tree's UTF-16 text and back; throws std::runtime_error for malformed UTF-8.
 std::u16string treeTextFromUtf8(const std::string& text);
 std::string utf8FromTreeText(const std::u16string& text);

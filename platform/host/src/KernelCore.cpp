@@ -49,10 +49,6 @@ Error Kernel::findAny(Object handle, ObjectPtr& out) {
     return Success;
 }
 
-bool Kernel::forgetEndedMutex(Object handle) {
-    return endedMutexes_.erase(keyOf(handle)) != 0;
-}
-
 Error Kernel::closeHandle(Object handle) {
     if (handle == nullptr) {
         return NULLObjectSpecified;
@@ -212,9 +208,6 @@ void Kernel::reset(Lock& lock) {
     resources.clear();
     std::vector<ObjectPtr> objects;
     for (auto& entry : open) {
-        if (entry.second->kind == Kind::LocalMutex) {
-            endedMutexes_.insert(entry.first);
-        }
         if (entry.second != systemClock_ && entry.second->kind != Kind::AddressSpace) {
             objects.push_back(entry.second);
         } else {

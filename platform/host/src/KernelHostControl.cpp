@@ -1,6 +1,12 @@
 // Host control of the kernel: task helpers, object queries, fault injection and the reset.
+#include <atomic>
+#include <map>
+#include <mutex>
 #include <stdexcept>
+#include <string>
 
+#include "HostFramework.h"
+#include "HostTree.h"
 #include "KernelInternal.h"
 
 namespace host {
@@ -104,6 +110,56 @@ void failCallAfter(const char* function, unsigned skipped, Error code) {
     kernel.injectFailure(function, code, skipped);
 }
 
+namespace {
+
+// Actions pending for platform calls (runAtNextCall); `armed` spares the calls the lock while
+// none is pending.
+struct CallActions {
+    std::mutex lock;
+    std::map<std::string, std::function<void()>> pending;
+    std::atomic<bool> armed{false};
+};
+
+CallActions& callActions() {
+    static auto* actions = new CallActions();
+    return *actions;
+}
+
+void dropCallActions() {
+    CallActions& actions = callActions();
+    std::lock_guard<std::mutex> guard(actions.lock);
+    actions.pending.clear();
+    actions.armed.store(false, std::memory_order_release);
+}
+
+}  // namespace
+
+void runAtNextCall(const char* function, std::function<void()> action) {
+    CallActions& actions = callActions();
+    std::lock_guard<std::mutex> guard(actions.lock);
+    actions.pending[function] = std::move(action);
+    actions.armed.store(true, std::memory_order_release);
+}
+
+void detail::runCallAction(const char* function) {
+    CallActions& actions = callActions();
+    if (!actions.armed.load(std::memory_order_acquire)) {
+        return;
+    }
+    std::function<void()> action;
+    {
+        std::lock_guard<std::mutex> guard(actions.lock);
+        auto found = actions.pending.find(function);
+        if (found == actions.pending.end()) {
+            return;
+        }
+        action = std::move(found->second);
+        actions.pending.erase(found);
+        actions.armed.store(!actions.pending.empty(), std::memory_order_release);
+    }
+    action();  // outside the lock: it may arm another action
+}
+
 void endAllTasks() {
     if (kernel::kernelTaskOfThisThread() != nullptr) {
         throw std::logic_error("endAllTasks called on a task the kernel created");
@@ -117,6 +173,12 @@ void resetKernel() {
     if (kernel::kernelTaskOfThisThread() != nullptr) {
         throw std::logic_error("resetKernel called on a task the kernel created");
     }
+    endAllTasks();
+    // The address space's memory goes before its kernel objects, so what it held closes them
+    // once, while they still exist.
+    keepAddressSpaceTree();
+    runStaticDestructors();
+    dropCallActions();
     Kernel& kernel = Kernel::instance();
     Lock lock(kernel.mutex);
     kernel.reset(lock);

@@ -13,7 +13,6 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "HostKernel.h"
@@ -221,10 +220,6 @@ class Kernel {
     }
     Error findAny(Object handle, ObjectPtr& out);
     Error closeHandle(Object handle);
-    // True (once) for a local-mutex handle whose object the end of its address space closed
-    // (reset): the memory of that address space, which a program's statics outlive on the
-    // host, may still name it and close it when the next address space starts over.
-    bool forgetEndedMutex(Object handle);
     // Drops one handle reference of `object` (a handle or a registration); closes it at 0.
     void releaseReference(const ObjectPtr& object);
     size_t openObjectCount();
@@ -326,8 +321,6 @@ class Kernel {
     void realTimeLoop();
 
     std::unordered_map<uintptr_t, ObjectPtr> handles_;
-    std::unordered_set<uintptr_t>
-        endedMutexes_;  // local-mutex handles resets closed (never reused)
     uintptr_t nextHandle_ = 0x1000;
     // A pending failure: its code, and how many calls still succeed before it.
     struct InjectedFailure {

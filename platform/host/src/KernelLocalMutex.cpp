@@ -55,9 +55,6 @@ Error ReleaseLocalMutex(LocalMutex mutex) {
 
 Error CloseLocalMutex(LocalMutex mutex) {
     KernelCall call("CloseLocalMutex");
-    if (call.injected == Success && call.kernel.forgetEndedMutex(handleOf(mutex))) {
-        return Success;  // closed when its address space ended
-    }
     std::shared_ptr<SemaphoreObject> closing;
     if (Error error = findMutex(call, mutex, closing)) {
         return error;

@@ -1,6 +1,7 @@
 // Change callbacks of the address spaces and their delivery on a framework task.
 #include <stdexcept>
 
+#include "KernelInternal.h"
 #include "TreeInternal.h"
 
 namespace host::detail {
@@ -37,6 +38,31 @@ std::vector<Registration> registrationsOf(const FbDoTree* tree) {
     return found;
 }
 
+// Calls the callbacks of `state`'s tree once per pending change on a framework task, which
+// takes the tree access around them when `takeAccess` is set; returns the calls made.
+uint32_t deliver(HostTree::State& state, bool takeAccess) {
+    const uint32_t changes = state.pendingChanges.exchange(0, std::memory_order_acq_rel);
+    const std::vector<Registration> receivers = registrationsOf(&state.treeObject);
+    if (changes == 0 || receivers.empty()) {
+        return 0;
+    }
+    std::thread frameworkTask([&state, &receivers, changes, takeAccess] {
+        if (takeAccess) {
+            FbDo_BeginTreeAccess(&state.treeObject);
+        }
+        for (uint32_t change = 0; change < changes; ++change) {
+            for (const Registration& receiver : receivers) {
+                receiver.callback(receiver.asInfo);
+            }
+        }
+        if (takeAccess) {
+            FbDo_EndTreeAccess(&state.treeObject);
+        }
+    });
+    frameworkTask.join();
+    return changes * static_cast<uint32_t>(receivers.size());
+}
+
 }  // namespace
 
 void bindChangeCallbacks(AsInfo* pAsInfo, FbDoTree* tree) {
@@ -65,28 +91,19 @@ uint32_t deliverChanges(HostTree::State& state) {
     if (state.accessOwner.load(std::memory_order_acquire) == std::this_thread::get_id()) {
         throw std::logic_error("tree changes delivered while this task holds the tree access");
     }
-    const uint32_t changes = state.pendingChanges.exchange(0, std::memory_order_acq_rel);
-    const std::vector<Registration> receivers = registrationsOf(&state.treeObject);
-    if (changes == 0 || receivers.empty()) {
-        return 0;
-    }
-    // The framework task takes the tree access, so a callback never overlaps a cycle.
-    std::thread frameworkTask([&state, &receivers, changes] {
-        FbDo_BeginTreeAccess(&state.treeObject);
-        for (uint32_t change = 0; change < changes; ++change) {
-            for (const Registration& receiver : receivers) {
-                receiver.callback(receiver.asInfo);
-            }
-        }
-        FbDo_EndTreeAccess(&state.treeObject);
-    });
-    frameworkTask.join();
-    return changes * static_cast<uint32_t>(receivers.size());
+    return deliver(state, true);  // with the access: a callback never overlaps a cycle
 }
 
 }  // namespace host::detail
 
+uint32_t host::deliverChangesDuringAccess(HostTree& tree) {
+    return detail::deliver(*tree.tree()->pData->state, false);
+}
+
 int FbDo_RegisterChangeCallback(AsInfo* pAsInfo, FbDoChangeCallback callback) {
+    if (Error injected = host::kernel::KernelCall("FbDo_RegisterChangeCallback").injected) {
+        return injected;
+    }
     if (pAsInfo == nullptr || callback == nullptr) {
         return IllegalParameter;
     }

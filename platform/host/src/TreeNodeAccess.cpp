@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "HostKernel.h"
+#include "KernelInternal.h"
 #include "TreeInternal.h"
 
 using host::detail::NodeSequence;
@@ -204,7 +206,8 @@ FbDoLeaf FbDo_FindLeaf(FbDoNode node, uint32_t leaf) {
     // Decided on the node's first cache line; the leaf objects are only addressed.
     TreeNode* owner = treeNode(node);
     if (leaf == kFbDoLeafDataReference) {
-        return owner->kind() == kFbDoImport ? &owner->leaves[0] : nullptr;
+        const bool failed = host::kernel::KernelCall("FbDo_FindLeaf").injected != Success;
+        return owner->kind() == kFbDoImport && !failed ? &owner->leaves[0] : nullptr;
     }
     if (leaf != kFbDoLeafValue && leaf != kFbDoLeafStatus) {
         return nullptr;
@@ -234,6 +237,7 @@ uint32_t FbDo_SelectedChoice(FbDoNode node) {
 }
 
 uint32_t FbDo_GetChoice(FbDoNode node) {
+    host::detail::runCallAction("FbDo_GetChoice");
     return FbDo_SelectedChoice(node);
 }
 

@@ -124,9 +124,9 @@ TEST_F(KernelSemaphoreTest, ClosingASemaphoreWakesItsWaiters) {
     EXPECT_EQ(CloseSemaphore(semaphore), ObjectIsNotValid);
 }
 
-// The end of an address space (a reset) closes its local mutexes; memory that outlives it may
-// close each such handle once more without a failure. Any other second close fails.
-TEST_F(KernelSemaphoreTest, ALocalMutexTheResetClosedClosesOnceMore) {
+// The end of an address space (a reset) closes its local mutexes for good, as the device's
+// kernel does: memory that outlives it cannot use or close such a handle again.
+TEST_F(KernelSemaphoreTest, ALocalMutexTheResetClosedIsInvalidAfterwards) {
     LocalMutex ended = 0;
     LocalMutex closed = 0;
     ASSERT_EQ(CreateLocalMutex(&ended), Success);
@@ -134,11 +134,12 @@ TEST_F(KernelSemaphoreTest, ALocalMutexTheResetClosedClosesOnceMore) {
     ASSERT_EQ(CloseLocalMutex(closed), Success);
     host::resetKernel();
     EXPECT_EQ(WaitForLocalMutex(ended), ObjectIsNotValid);
-    EXPECT_EQ(CloseLocalMutex(ended), Success);
+    EXPECT_EQ(ReleaseLocalMutex(ended), ObjectIsNotValid);
     EXPECT_EQ(CloseLocalMutex(ended), ObjectIsNotValid);
     EXPECT_EQ(CloseLocalMutex(closed), ObjectIsNotValid);
     LocalMutex live = 0;
     ASSERT_EQ(CreateLocalMutex(&live), Success);
+    EXPECT_NE(live, ended) << "a handle is not given out again";
     ASSERT_EQ(CloseLocalMutex(live), Success);
     EXPECT_EQ(CloseLocalMutex(live), ObjectIsNotValid);
 }
