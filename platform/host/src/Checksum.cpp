@@ -77,8 +77,9 @@ bool insideCode(const void* data, size_t length) {
         if (Tarvo_GetCodeRange(&start, &end) != Success) {
             return std::pair<uintptr_t, uintptr_t>{0, 0};
         }
+        // The range ends with the marker word that `end` points at.
         return std::pair<uintptr_t, uintptr_t>{reinterpret_cast<uintptr_t>(start),
-                                               reinterpret_cast<uintptr_t>(end)};
+                                               reinterpret_cast<uintptr_t>(end) + sizeof(uint32_t)};
     }();
     const auto first = reinterpret_cast<uintptr_t>(data);
     return code.first < code.second && first >= code.first && length <= code.second - first;

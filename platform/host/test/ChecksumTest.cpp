@@ -86,7 +86,8 @@ TEST(ChecksumTest, CodeRangePiecesGiveTheChecksumOfTheirBytes) {
     const void* end = nullptr;
     ASSERT_EQ(Tarvo_GetCodeRange(&start, &end), Success);
     const auto* code = static_cast<const uint8_t*>(start);
-    const size_t length = static_cast<const uint8_t*>(end) - code;
+    // The range as the health monitor takes it: up to and with the marker word at `end`.
+    const size_t length = static_cast<const uint8_t*>(end) - code + sizeof(uint32_t);
     ASSERT_GT(length, 3u * 64 * 1024);
     const std::vector<uint8_t> copy(code, code + length);
     const size_t piece = 2 * 64 * 1024;
@@ -95,8 +96,9 @@ TEST(ChecksumTest, CodeRangePiecesGiveTheChecksumOfTheirBytes) {
         size_t length;
         bool afterPiece;  // start from the checksum of the first piece
     };
-    for (const Case& c : {Case{0, piece, false}, Case{0, piece, false}, Case{0, piece, true},
-                          Case{1, piece, false}, Case{0, piece + 8, false}}) {
+    for (const Case& c :
+         {Case{0, piece, false}, Case{0, piece, false}, Case{0, piece, true}, Case{1, piece, false},
+          Case{0, piece + 8, false}, Case{0, length, false}, Case{0, length, false}}) {
         uint32_t sum;
         checksumInit(&sum);
         uint32_t expected = 0;
