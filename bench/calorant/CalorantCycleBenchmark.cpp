@@ -1,7 +1,8 @@
 // One cycle of the gas calculation program's process hook on the host tree of each layout: the
 // tree access, the preprocessing pass with its commit and the calculation cycle (without a
-// parameter reload): every step from the base properties to the messages. Fails when the
-// steady-state cycle allocates.
+// parameter reload): every step from the base properties to the messages, at the default trace
+// level, the scenario runner's (6) and with every point enabled. Fails when the steady-state
+// cycle allocates.
 //
 // Two input patterns: a steady line (the AGA8 caches answer every evaluation), and a live
 // measuring pressure that changes every cycle, so that the measuring state is solved anew.
@@ -18,6 +19,7 @@
 #include "AllocationCounter.h"
 #include "CalcCycle.h"
 #include "CalorantBenchSupport.h"
+#include "HostTrace.h"
 #include "HostTree.h"
 #include "ProgramContext.h"
 #include "ProgramHooks.h"
@@ -29,12 +31,14 @@ using calorant_bench::CalorantSetUp;
 using calorant_bench::kLivePressures;
 using calorant_bench::runCycleNumerics;
 
+// Whole cycles with trace points up to level state.range(0) enabled.
 void runCycles(benchmark::State& state, const char* taste, bool livePressure) {
     CalorantSetUp program(taste);
     if (!program.ok) {
         state.SkipWithError("the program did not set up");
         return;
     }
+    host::setTraceLevel(static_cast<uint32_t>(state.range(0)));
     host::HostTree* tree = host::addressSpaceTree();
     const FbDoNode level1 = tree->at("Lines.L1_1");
     const FbDoNode level2 = tree->at("Lines.L1_2");
@@ -49,6 +53,7 @@ void runCycles(benchmark::State& state, const char* taste, bool livePressure) {
         benchmark::DoNotOptimize(OnProcess(program.asInfo()));
     }
     guard.finish(state);
+    host::resetTraceSettings();
 }
 
 // Nanoseconds since `start`.
@@ -145,11 +150,11 @@ void BM_CalorantLiveCycleZM1(benchmark::State& state) {
 void BM_CalorantLiveCycleBM1(benchmark::State& state) {
     runCycles(state, "BM1", true);
 }
-BENCHMARK(BM_CalorantCycleDefault);
-BENCHMARK(BM_CalorantCycleZM1);
-BENCHMARK(BM_CalorantCycleBM1);
-BENCHMARK(BM_CalorantLiveCycleDefault);
-BENCHMARK(BM_CalorantLiveCycleZM1);
-BENCHMARK(BM_CalorantLiveCycleBM1);
+BENCHMARK(BM_CalorantCycleDefault)->Arg(3)->Arg(6)->Arg(15);
+BENCHMARK(BM_CalorantCycleZM1)->Arg(3)->Arg(6)->Arg(15);
+BENCHMARK(BM_CalorantCycleBM1)->Arg(3)->Arg(6)->Arg(15);
+BENCHMARK(BM_CalorantLiveCycleDefault)->Arg(3)->Arg(6)->Arg(15);
+BENCHMARK(BM_CalorantLiveCycleZM1)->Arg(3)->Arg(6)->Arg(15);
+BENCHMARK(BM_CalorantLiveCycleBM1)->Arg(3)->Arg(6)->Arg(15);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // One whole cycle of Vesk-Prog as its process hook runs it (parameter check, tree access, the
 // preprocessing, the sulfur, dew-point and oxygen groups, the collective outputs) on a demo
-// tree with two oxygen sensors, with the proof that the steady-state cycle allocates nothing.
+// tree with two oxygen sensors, with the proof that the steady-state cycle allocates nothing at
+// every trace level from none to the scenario runner's default (6).
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "AllocationCounter.h"
 #include "HostFramework.h"
+#include "HostTrace.h"
 #include "HostTree.h"
 #include "Tarvo.h"
 #include "Veskmain.h"
@@ -45,7 +47,9 @@ void setDemoValues(host::HostTree& tree) {
     tree.setDouble("Oxygen.SNo2.LT_O2dS", 180.0);
 }
 
+// The cycle with trace points up to level state.range(0) enabled.
 void BM_VeskCycle(benchmark::State& state) {
+    host::setTraceLevel(static_cast<uint32_t>(state.range(0)));
     auto tree = host::HostTree::fromFile(VESK_MODEL_FILE);
     setDemoValues(*tree);
     static AsInfo block{};
@@ -69,7 +73,8 @@ void BM_VeskCycle(benchmark::State& state) {
     }
     allocations.finish(state);
     benchmark::DoNotOptimize(tree->boolValue("General.A_gen"));
+    host::resetTraceSettings();
 }
-BENCHMARK(BM_VeskCycle);
+BENCHMARK(BM_VeskCycle)->Arg(0)->Arg(3)->Arg(6);
 
 }  // namespace

@@ -1,24 +1,108 @@
 // The framework's running checksum (CRC-32, IEEE 802.3) and the file checksum.
 #include <array>
 #include <cstdio>
+#include <mutex>
+#include <utility>
 
 #include "Tarvo.h"
 
 namespace {
 
-constexpr std::array<uint32_t, 256> makeCrcTable() {
-    std::array<uint32_t, 256> table{};
+// Eight tables for taking eight bytes a step: table k gives the CRC of a byte followed by k
+// zero bytes; table 0 is the classic byte table.
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+constexpr CrcTables makeCrcTables() {
+    CrcTables tables{};
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int bit = 0; bit < 8; ++bit) {
             c = (c & 1u) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
         }
-        table[n] = c;
+        tables[0][n] = c;
     }
-    return table;
+    for (uint32_t n = 0; n < 256; ++n) {
+        for (size_t k = 1; k < tables.size(); ++k) {
+            const uint32_t previous = tables[k - 1][n];
+            tables[k][n] = tables[0][previous & 0xFFu] ^ (previous >> 8);
+        }
+    }
+    return tables;
 }
 
-constexpr std::array<uint32_t, 256> kCrcTable = makeCrcTable();
+constexpr CrcTables kCrc = makeCrcTables();
+
+uint32_t crcBytes(uint32_t crc, const uint8_t* bytes, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        crc = kCrc[0][(crc ^ bytes[i]) & 0xFFu] ^ (crc >> 8);
+    }
+    return crc;
+}
+
+// Eight bytes a step (the bytes are read one by one: no alignment or byte order is assumed).
+uint32_t crcEights(uint32_t crc, const uint8_t* bytes, size_t steps) {
+    for (size_t step = 0; step < steps; ++step, bytes += 8) {
+        const uint32_t low = crc ^ (bytes[0] | (uint32_t{bytes[1]} << 8) |
+                                    (uint32_t{bytes[2]} << 16) | (uint32_t{bytes[3]} << 24));
+        crc = kCrc[7][low & 0xFFu] ^ kCrc[6][(low >> 8) & 0xFFu] ^ kCrc[5][(low >> 16) & 0xFFu] ^
+              kCrc[4][low >> 24] ^ kCrc[3][bytes[4]] ^ kCrc[2][bytes[5]] ^ kCrc[1][bytes[6]] ^
+              kCrc[0][bytes[7]];
+    }
+    return crc;
+}
+
+// The code range is mapped read-only and executable: its bytes do not change while the program
+// runs, so the checksum of a piece of it from a given start value is kept and given again. Only
+// pieces at least this long are kept (the health monitor's pass takes the whole range).
+constexpr size_t kKeptCodePieceMinimum = 64 * 1024;
+
+struct KeptCodeChecksum {
+    std::mutex mutex;
+    const void* data = nullptr;
+    size_t length = 0;
+    uint32_t from = 0;
+    uint32_t result = 0;
+};
+
+KeptCodeChecksum& keptCodeChecksum() {
+    static auto* kept = new KeptCodeChecksum();  // never destroyed: tasks may outlive statics
+    return *kept;
+}
+
+// True when [data, data + length) lies inside the program's code range.
+bool insideCode(const void* data, size_t length) {
+    static const std::pair<uintptr_t, uintptr_t> code = [] {
+        const void* start = nullptr;
+        const void* end = nullptr;
+        if (Tarvo_GetCodeRange(&start, &end) != Success) {
+            return std::pair<uintptr_t, uintptr_t>{0, 0};
+        }
+        // The range ends with the marker word that `end` points at.
+        return std::pair<uintptr_t, uintptr_t>{reinterpret_cast<uintptr_t>(start),
+                                               reinterpret_cast<uintptr_t>(end) + sizeof(uint32_t)};
+    }();
+    const auto first = reinterpret_cast<uintptr_t>(data);
+    return code.first < code.second && first >= code.first && length <= code.second - first;
+}
+
+uint32_t crcOf(uint32_t checksum, const uint8_t* bytes, size_t length) {
+    const size_t steps = length / 8;
+    const uint32_t crc = crcEights(~checksum, bytes, steps);
+    return ~crcBytes(crc, bytes + steps * 8, length % 8);
+}
+
+// The checksum of a long piece of the code range, kept from its last computation.
+uint32_t codeCrcOf(uint32_t checksum, const uint8_t* bytes, size_t length) {
+    KeptCodeChecksum& kept = keptCodeChecksum();
+    std::lock_guard<std::mutex> lock(kept.mutex);
+    if (kept.data != bytes || kept.length != length || kept.from != checksum) {
+        kept.data = bytes;
+        kept.length = length;
+        kept.from = checksum;
+        kept.result = crcOf(checksum, bytes, length);
+    }
+    return kept.result;
+}
 
 }  // namespace
 
@@ -33,11 +117,8 @@ void checksumUpdate(uint32_t* checksum, const void* data, uint32_t length) {
         return;
     }
     const auto* bytes = static_cast<const uint8_t*>(data);
-    uint32_t crc = ~*checksum;
-    for (uint32_t i = 0; i < length; ++i) {
-        crc = kCrcTable[(crc ^ bytes[i]) & 0xFFu] ^ (crc >> 8);
-    }
-    *checksum = ~crc;
+    const bool keepable = length >= kKeptCodePieceMinimum && insideCode(data, length);
+    *checksum = keepable ? codeCrcOf(*checksum, bytes, length) : crcOf(*checksum, bytes, length);
 }
 
 int32_t Tarvo_FileChecksum(const char* path, uint32_t* checksum) {

@@ -149,8 +149,9 @@ void Kernel::taskEnded(TaskRecord& task, Error code) {
 void Kernel::markBlocked(TaskRecord& task) {
     if (task.kernelCreated && task.runnable) {
         task.runnable = false;
-        --runnableTasks_;
-        quiet_.notify_all();
+        if (--runnableTasks_ == 0) {
+            quiet_.notify_all();  // only quiescence is waited for on a count of runnable tasks
+        }
     }
 }
 

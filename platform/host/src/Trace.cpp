@@ -1,10 +1,17 @@
-// Host trace log: decodes the format word of each enabled point into a record, writes it to
-// the log file when one is set and hands it to the active capture.
+// Host trace log: decodes the format word of each enabled point in place, writes it to the log
+// file when one is set and hands it to the active capture and watch. A point that nothing reads
+// (no log file, no capture, no watch of its level, not an error level) is dropped before
+// decoding; a point that is read only by the log file or the kept error text is written without
+// heap allocation.
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <mutex>
+#include <ostream>
 #include <set>
 #include <sstream>
 
@@ -15,13 +22,27 @@
 namespace host {
 namespace {
 
-// What the check of every trace point reads. Constant-initialized and trivially destroyed: usable
-// before and after every other static, and read without an initialization guard.
-struct TraceLevels {
-    std::atomic<uint32_t> maxLevel{3};
-    std::atomic<bool> hasOverrides{false};  // any per-point setting: take the slow path
-};
-TraceLevels levels;
+// Trace points of this level or below report errors.
+constexpr uint32_t kErrorLevel = 3;
+constexpr uint32_t kLevelMask = 0xFu;
+constexpr uint32_t kDefaultLevel = 3;
+// The error text kept is reserved up front to this size, so that keeping it allocates only for
+// longer texts.
+constexpr size_t kErrorTextReserve = 256;
+
+// One word the check of every trace point reads: bit L set when points of level L are enabled,
+// kOverridden set when any point has its own setting (then the check takes the slow path).
+constexpr uint32_t kOverridden = 1u << 16;
+
+constexpr uint32_t levelBits(uint32_t maxLevel) {
+    return maxLevel >= kLevelMask ? 0xFFFFu : (2u << maxLevel) - 1u;
+}
+
+// Constant-initialized and trivially destroyed: usable before and after every other static, and
+// read without an initialization guard.
+std::atomic<uint32_t> enabledWord{levelBits(kDefaultLevel)};
+// Points of this level or below have a reader; higher ones are dropped undecoded.
+std::atomic<uint32_t> readLevel{kErrorLevel};
 
 struct TraceState {
     std::mutex mutex;
@@ -32,6 +53,9 @@ struct TraceState {
     std::vector<TraceRecord>* watched = nullptr;  // of the active watch
     std::string errorText;  // text arguments of the last error-level point that had any
     uint32_t watchLevel = 0;
+    uint32_t maxLevel = kDefaultLevel;
+
+    TraceState() { errorText.reserve(kErrorTextReserve); }
 };
 
 TraceState& state() {
@@ -44,90 +68,225 @@ std::atomic<uint8_t>& selectorByte() {
     return selector;
 }
 
-std::vector<TraceArgument> decodeArguments(uint32_t format, va_list args) {
-    std::vector<TraceArgument> decoded;
+// Publishes the word of the check from the settings; the caller holds the mutex.
+void publishEnabled(const TraceState& s) {
+    const bool overridden = !s.enabled.empty() || !s.disabled.empty();
+    enabledWord.store(levelBits(s.maxLevel) | (overridden ? kOverridden : 0u),
+                      std::memory_order_release);
+}
+
+// Publishes the highest level any reader takes; the caller holds the mutex.
+void publishReaders(const TraceState& s) {
+    uint32_t level = kErrorLevel;
+    if (s.file.is_open() || s.capture != nullptr) {
+        level = kLevelMask;
+    } else if (s.watched != nullptr) {
+        level = std::max(level, s.watchLevel);
+    }
+    readLevel.store(level, std::memory_order_release);
+}
+
+// One argument of a point, pointing into the caller's data (valid while the point is handled).
+struct ArgumentView {
+    uint32_t code = kTraceArgEnd;
+    const char* text = nullptr;        // kTraceArgText: `length` chars
+    const char16_t* text16 = nullptr;  // kTraceArgText16: `length` units
+    size_t length = 0;
+    double number = 0.0;
+    int32_t integer = 0;
+};
+
+// The arguments of one point: at most nine, and a bad code ends them.
+struct PointArguments {
+    std::array<ArgumentView, 9> items;
+    size_t count = 0;
+};
+
+// Texts standing for an argument of an unknown code, indexed by the code.
+const char* badCodeText(uint32_t code) {
+    static const char* const texts[8] = {
+        "", "", "", "<bad format code 3>", "", "<bad format code 5>", "<bad format code 6>", ""};
+    return texts[code & 7u];
+}
+
+ArgumentView textView(const char* text) {
+    ArgumentView view;
+    view.code = kTraceArgText;
+    view.text = text != nullptr ? text : "(null)";
+    view.length = std::strlen(view.text);
+    return view;
+}
+
+ArgumentView text16View(const char16_t* text) {
+    ArgumentView view;
+    view.code = kTraceArgText16;
+    view.text16 = text != nullptr ? text : u"(null)";
+    view.length = std::char_traits<char16_t>::length(view.text16);
+    return view;
+}
+
+void decodeArguments(uint32_t format, va_list args, PointArguments& out) {
     for (int shift = 27; shift >= 0; shift -= 3) {
-        uint32_t code = (format >> shift) & 7u;
-        if (code == kTraceArgEnd) {
-            break;
-        }
+        const uint32_t code = (format >> shift) & 7u;
+        ArgumentView view;
         switch (code) {
-            case kTraceArgText: {
-                const char* text = va_arg(args, const char*);
-                decoded.emplace_back(std::string(text ? text : "(null)"));
+            case kTraceArgEnd:
+                return;
+            case kTraceArgText:
+                view = textView(va_arg(args, const char*));
                 break;
-            }
             case kTraceArgDouble:
-                decoded.emplace_back(va_arg(args, double));
+                view.code = code;
+                view.number = va_arg(args, double);
                 break;
             case kTraceArgInt:
-                decoded.emplace_back(static_cast<int32_t>(va_arg(args, int)));
+                view.code = code;
+                view.integer = static_cast<int32_t>(va_arg(args, int));
                 break;
-            case kTraceArgText16: {
-                const char16_t* text = va_arg(args, const char16_t*);
-                decoded.emplace_back(std::u16string(text ? text : u"(null)"));
+            case kTraceArgText16:
+                view = text16View(va_arg(args, const char16_t*));
                 break;
-            }
             default:
                 // An unknown code cannot be skipped safely: the argument's size is unknown.
-                decoded.emplace_back(std::string("<bad format code ") + std::to_string(code) + ">");
-                return decoded;
+                out.items[out.count++] = textView(badCodeText(code));
+                return;
         }
+        out.items[out.count++] = view;
     }
-    return decoded;
 }
 
-// Trace points of this level or below report errors.
-constexpr uint32_t kErrorLevel = 3;
-
-// The text arguments of `record`, joined by ": ", replace `kept` when there are any.
-void keepErrorText(const TraceRecord& record, std::string& kept) {
-    std::string text;
+// The views of the arguments of a decoded record.
+PointArguments viewsOf(const TraceRecord& record) {
+    PointArguments views;
     for (const TraceArgument& argument : record.arguments) {
-        if (const auto* part = std::get_if<std::string>(&argument)) {
-            text += (text.empty() ? "" : ": ") + *part;
+        if (views.count == views.items.size()) {
+            break;
+        }
+        ArgumentView& view = views.items[views.count++];
+        if (const auto* text = std::get_if<std::string>(&argument)) {
+            view.code = kTraceArgText;
+            view.text = text->data();
+            view.length = text->size();
+        } else if (const auto* number = std::get_if<double>(&argument)) {
+            view.code = kTraceArgDouble;
+            view.number = *number;
+        } else if (const auto* integer = std::get_if<int32_t>(&argument)) {
+            view.code = kTraceArgInt;
+            view.integer = *integer;
+        } else {
+            const std::u16string& text16 = std::get<std::u16string>(argument);
+            view.code = kTraceArgText16;
+            view.text16 = text16.data();
+            view.length = text16.size();
         }
     }
-    if (!text.empty()) {
-        kept = text;
+    return views;
+}
+
+TraceArgument argumentOf(const ArgumentView& view) {
+    switch (view.code) {
+        case kTraceArgText:
+            return std::string(view.text, view.length);
+        case kTraceArgDouble:
+            return view.number;
+        case kTraceArgInt:
+            return view.integer;
+        default:
+            return std::u16string(view.text16, view.length);
     }
 }
 
-std::string narrow(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) {
-        out += (c < 0x80) ? static_cast<char>(c) : '?';
+TraceRecord recordOf(uint32_t selector, uint32_t id, const PointArguments& arguments) {
+    TraceRecord record{selector, id, {}};
+    record.arguments.reserve(arguments.count);
+    for (size_t i = 0; i < arguments.count; ++i) {
+        record.arguments.push_back(argumentOf(arguments.items[i]));
     }
-    return out;
+    return record;
+}
+
+// Writes one point as the trace log has it: sel=0 id=0x650013 ["name", -7, 2.5, u"w?rme"].
+// Wide texts are narrowed, every unit outside ASCII becoming '?'.
+void writePoint(std::ostream& out, uint32_t selector, uint32_t id,
+                const PointArguments& arguments) {
+    out << "sel=" << selector << " id=0x" << std::hex << id << std::dec << " [";
+    for (size_t i = 0; i < arguments.count; ++i) {
+        const ArgumentView& view = arguments.items[i];
+        if (i > 0) {
+            out << ", ";
+        }
+        switch (view.code) {
+            case kTraceArgText:
+                out << '"';
+                out.write(view.text, static_cast<std::streamsize>(view.length));
+                out << '"';
+                break;
+            case kTraceArgDouble:
+                out << view.number;
+                break;
+            case kTraceArgInt:
+                out << view.integer;
+                break;
+            default:
+                out << "u\"";
+                for (size_t c = 0; c < view.length; ++c) {
+                    const char16_t unit = view.text16[c];
+                    out << (unit < 0x80 ? static_cast<char>(unit) : '?');
+                }
+                out << '"';
+                break;
+        }
+    }
+    out << "]";
+}
+
+// The text arguments of a point, joined by ": " (no separator while the joined text is still
+// empty), replace `kept` when they make any text.
+void keepErrorText(const PointArguments& arguments, std::string& kept) {
+    const auto begin = arguments.items.begin();
+    const auto end = begin + static_cast<std::ptrdiff_t>(arguments.count);
+    const bool anyText = std::any_of(begin, end, [](const ArgumentView& view) {
+        return view.code == kTraceArgText && view.length > 0;
+    });
+    if (!anyText) {
+        return;
+    }
+    kept.clear();
+    for (auto view = begin; view != end; ++view) {
+        if (view->code == kTraceArgText) {
+            kept.append(kept.empty() ? "" : ": ").append(view->text, view->length);
+        }
+    }
 }
 
 }  // namespace
 
 void setTraceLevel(uint32_t maxLevel) {
     std::lock_guard<std::mutex> lock(state().mutex);
-    levels.maxLevel = maxLevel;
+    state().maxLevel = maxLevel;
+    publishEnabled(state());
 }
 
 void enableTrace(uint32_t id) {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().disabled.erase(id);
     state().enabled.insert(id);
-    levels.hasOverrides = true;
+    publishEnabled(state());
 }
 
 void disableTrace(uint32_t id) {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().enabled.erase(id);
     state().disabled.insert(id);
-    levels.hasOverrides = true;
+    publishEnabled(state());
 }
 
 void resetTraceSettings() {
     std::lock_guard<std::mutex> lock(state().mutex);
-    levels.maxLevel = 3;
+    state().maxLevel = kDefaultLevel;
     state().enabled.clear();
     state().disabled.clear();
-    levels.hasOverrides = false;
+    publishEnabled(state());
 }
 
 void setTraceLogFile(const std::string& path) {
@@ -138,39 +297,26 @@ void setTraceLogFile(const std::string& path) {
     if (!path.empty()) {
         state().file.open(path, std::ios::app);
     }
+    publishReaders(state());
 }
 
 std::string formatTrace(const TraceRecord& record) {
     std::ostringstream out;
-    out << "sel=" << record.selector << " id=0x" << std::hex << record.id << std::dec << " [";
-    for (size_t i = 0; i < record.arguments.size(); ++i) {
-        if (i > 0) {
-            out << ", ";
-        }
-        const TraceArgument& arg = record.arguments[i];
-        if (auto text = std::get_if<std::string>(&arg)) {
-            out << '"' << *text << '"';
-        } else if (auto number = std::get_if<double>(&arg)) {
-            out << *number;
-        } else if (auto integer = std::get_if<int32_t>(&arg)) {
-            out << *integer;
-        } else {
-            out << "u\"" << narrow(std::get<std::u16string>(arg)) << '"';
-        }
-    }
-    out << "]";
+    writePoint(out, record.selector, record.id, viewsOf(record));
     return out.str();
 }
 
 TraceCapture::TraceCapture() {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().capture = new std::vector<TraceRecord>();
+    publishReaders(state());
 }
 
 TraceCapture::~TraceCapture() {
     std::lock_guard<std::mutex> lock(state().mutex);
     delete state().capture;
     state().capture = nullptr;
+    publishReaders(state());
 }
 
 std::vector<TraceRecord> TraceCapture::records() const {
@@ -198,8 +344,8 @@ namespace detail {
 
 std::string takeErrorTraceText() {
     std::lock_guard<std::mutex> lock(state().mutex);
-    std::string text;
-    text.swap(state().errorText);
+    std::string text = state().errorText;
+    state().errorText.clear();  // keeps its storage for the next error
     return text;
 }
 
@@ -209,12 +355,14 @@ TraceWatch::TraceWatch(uint32_t maxLevel) {
     std::lock_guard<std::mutex> lock(state().mutex);
     state().watched = new std::vector<TraceRecord>();
     state().watchLevel = maxLevel;
+    publishReaders(state());
 }
 
 TraceWatch::~TraceWatch() {
     std::lock_guard<std::mutex> lock(state().mutex);
     delete state().watched;
     state().watched = nullptr;
+    publishReaders(state());
 }
 
 std::vector<TraceRecord> TraceWatch::records() const {
@@ -233,36 +381,42 @@ void Tarvo_SetTraceSelector(uint8_t selector) {
 }
 
 int Tarvo_TraceEnabled(uint32_t /*selector*/, uint32_t id) {
-    const bool levelEnabled = (id & 0xFu) <= host::levels.maxLevel.load(std::memory_order_relaxed);
-    if (!host::levels.hasOverrides.load(std::memory_order_acquire)) {
-        return levelEnabled ? 1 : 0;
+    const uint32_t word = host::enabledWord.load(std::memory_order_acquire);
+    if ((word & host::kOverridden) == 0) {
+        return static_cast<int>((word >> (id & host::kLevelMask)) & 1u);
     }
     host::TraceState& s = host::state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.disabled.count(id) != 0) {
         return 0;
     }
-    return (s.enabled.count(id) != 0 || levelEnabled) ? 1 : 0;
+    return (s.enabled.count(id) != 0 || ((word >> (id & host::kLevelMask)) & 1u) != 0) ? 1 : 0;
 }
 
 void Tarvo_Trace(uint32_t selector, uint32_t id, uint32_t format, ...) {
+    const uint32_t level = id & host::kLevelMask;
+    if (level > host::readLevel.load(std::memory_order_acquire)) {
+        return;  // nothing reads it
+    }
+    host::PointArguments arguments;
     va_list args;
     va_start(args, format);
-    host::TraceRecord record{selector, id, host::decodeArguments(format, args)};
+    host::decodeArguments(format, args, arguments);
     va_end(args);
     host::TraceState& s = host::state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.file.is_open()) {
-        s.file << host::formatTrace(record) << '\n';
+        host::writePoint(s.file, selector, id, arguments);
+        s.file << '\n';
         s.file.flush();
     }
-    if ((id & 0xFu) <= host::kErrorLevel) {
-        host::keepErrorText(record, s.errorText);
+    if (level <= host::kErrorLevel) {
+        host::keepErrorText(arguments, s.errorText);
     }
-    if (s.watched != nullptr && (id & 0xFu) <= s.watchLevel) {
-        s.watched->push_back(record);
+    if (s.watched != nullptr && level <= s.watchLevel) {
+        s.watched->push_back(host::recordOf(selector, id, arguments));
     }
     if (s.capture != nullptr) {
-        s.capture->push_back(std::move(record));
+        s.capture->push_back(host::recordOf(selector, id, arguments));
     }
 }

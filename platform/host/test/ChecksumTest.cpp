@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "FrameworkTestSupport.h"
 #include "TempPath.h"
@@ -33,6 +35,84 @@ TEST(ChecksumTest, UpdatesInPiecesEqualOneUpdate) {
     checksumUpdate(&sum, "56789", 5);
     EXPECT_EQ(sum, 0xCBF43926u);
     checksumUpdate(nullptr, "1", 1);  // no checksum: nothing happens
+}
+
+// The checksum bit by bit, as the polynomial defines it.
+uint32_t bitwiseChecksum(const std::vector<uint8_t>& bytes, size_t first, size_t length) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = first; i < first + length; ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1u) != 0 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+    }
+    return ~crc;
+}
+
+// Long buffers at every start offset and length around the eight-byte steps, and the same
+// buffer in uneven pieces, give the checksum of the bitwise definition.
+TEST(ChecksumTest, LongBuffersAtAnyOffsetAndLengthMatchTheBitwiseDefinition) {
+    std::vector<uint8_t> bytes(4133);
+    uint32_t seed = 12345u;
+    for (uint8_t& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(seed >> 16);
+    }
+    for (size_t first = 0; first < 9; ++first) {
+        for (size_t length : {size_t{7}, size_t{8}, size_t{9}, size_t{15}, size_t{16}, size_t{17},
+                              size_t{4096}, bytes.size() - first}) {
+            uint32_t sum;
+            checksumInit(&sum);
+            checksumUpdate(&sum, bytes.data() + first, static_cast<uint32_t>(length));
+            EXPECT_EQ(sum, bitwiseChecksum(bytes, first, length))
+                << "from " << first << ", " << length << " bytes";
+        }
+    }
+    uint32_t pieces;
+    checksumInit(&pieces);
+    size_t done = 0;
+    for (size_t piece = 1; done < bytes.size(); piece = piece * 3 + 1) {
+        const size_t now = std::min(piece, bytes.size() - done);
+        checksumUpdate(&pieces, bytes.data() + done, static_cast<uint32_t>(now));
+        done += now;
+    }
+    EXPECT_EQ(pieces, bitwiseChecksum(bytes, 0, bytes.size()));
+}
+
+// The code range's checksum is kept between passes; it must still be the checksum of its bytes,
+// from whatever start value, and of the very piece asked for.
+TEST(ChecksumTest, CodeRangePiecesGiveTheChecksumOfTheirBytes) {
+    const void* start = nullptr;
+    const void* end = nullptr;
+    ASSERT_EQ(Tarvo_GetCodeRange(&start, &end), Success);
+    const auto* code = static_cast<const uint8_t*>(start);
+    // The range as the health monitor takes it: up to and with the marker word at `end`.
+    const size_t length = static_cast<const uint8_t*>(end) - code + sizeof(uint32_t);
+    ASSERT_GT(length, 3u * 64 * 1024);
+    const std::vector<uint8_t> copy(code, code + length);
+    const size_t piece = 2 * 64 * 1024;
+    struct Case {
+        size_t first;
+        size_t length;
+        bool afterPiece;  // start from the checksum of the first piece
+    };
+    for (const Case& c :
+         {Case{0, piece, false}, Case{0, piece, false}, Case{0, piece, true}, Case{1, piece, false},
+          Case{0, piece + 8, false}, Case{0, length, false}, Case{0, length, false}}) {
+        uint32_t sum;
+        checksumInit(&sum);
+        uint32_t expected = 0;
+        if (c.afterPiece) {
+            checksumUpdate(&sum, code, static_cast<uint32_t>(piece));
+            std::vector<uint8_t> twice(copy.begin(), copy.begin() + piece);
+            twice.insert(twice.end(), copy.begin() + c.first, copy.begin() + c.first + c.length);
+            expected = bitwiseChecksum(twice, 0, twice.size());
+        } else {
+            expected = bitwiseChecksum(copy, c.first, c.length);
+        }
+        checksumUpdate(&sum, code + c.first, static_cast<uint32_t>(c.length));
+        EXPECT_EQ(sum, expected) << "from " << c.first << ", " << c.length << " bytes";
+    }
 }
 
 class FileChecksumTest : public ::testing::Test {

@@ -72,6 +72,24 @@ TEST_F(FatalStopTest, TheStopLineCarriesItsReason) {
     }
 }
 
+// Of several error-level points, the last that has any text gives the reason; its empty texts
+// add no separator before the first text.
+TEST_F(FatalStopTest, TheLastErrorPointWithTextGivesTheReason) {
+    auto block = makeAsInfo("Vesk");
+    EXPECT_EXIT(
+        {
+            Tarvo_SetPhase("P");
+            Tarvo_Trace(0, TraceId(0x12, 4, 3), TraceFormat(kTraceArgText, kTraceArgText),
+                        "an older", "reason");
+            Tarvo_Trace(0, TraceId(0x12, 5, 2), TraceFormat(kTraceArgText, kTraceArgText), "",
+                        "the last");
+            Tarvo_Trace(0, TraceId(0x12, 6, 3), TraceFormat(kTraceArgInt, kTraceArgText), 7, "");
+            Tarvo_CheckFatal(1, block.get());
+        },
+        ::testing::ExitedWithCode(host::kFatalExitStatus),
+        "FATAL STOP: address space \"Vesk\" stopped with code 1 \\(.*phase \"P\": the last\n");
+}
+
 TEST_F(FatalStopTest, WithoutBlockTheRegisteredNameIsUsed) {
     auto block = makeAsInfo("Calorant");
     ASSERT_EQ(Sysmanlib_AsInfo_Register(block.get()), Success);

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include "HostTrace.h"
 #include "TarvoTrace.h"
+#include "TempPath.h"
 
 namespace {
 
@@ -43,6 +48,85 @@ TEST_F(TraceTest, LevelAndPerPointSettingsDecideWhatIsEnabled) {
     host::setTraceLevel(15);
     host::resetTraceSettings();
     EXPECT_FALSE(Tarvo_TraceEnabled(0, 0xf0027));
+}
+
+TEST_F(TraceTest, LevelDecidesWhatIsEnabled) {
+    struct Case {
+        uint32_t maxLevel;
+        uint32_t pointLevel;
+        bool enabled;
+    };
+    for (const Case& c : std::vector<Case>{{0, 0, true},
+                                           {0, 1, false},
+                                           {3, 3, true},
+                                           {3, 4, false},
+                                           {6, 6, true},
+                                           {6, 7, false},
+                                           {14, 14, true},
+                                           {14, 15, false},
+                                           {15, 15, true},
+                                           {40, 15, true}}) {
+        host::setTraceLevel(c.maxLevel);
+        EXPECT_EQ(Tarvo_TraceEnabled(0, TraceId(0x21, 4, c.pointLevel)) != 0, c.enabled)
+            << "level " << c.maxLevel << ", point of level " << c.pointLevel;
+    }
+}
+
+// Each line of the log file is the point as formatTrace gives its captured record.
+TEST_F(TraceTest, LogFileHasEachPointAsItsRecordIsFormatted) {
+    const std::string path = testTempPath("trace.log");
+    std::remove(path.c_str());
+    host::setTraceLevel(15);
+    host::setTraceLogFile(path);
+    std::vector<host::TraceRecord> records;
+    {
+        host::TraceCapture capture;
+        Tarvo_Trace(7, TraceId(0x65, 1, 3),
+                    TraceFormat(kTraceArgText, kTraceArgInt, kTraceArgDouble, kTraceArgText16),
+                    "name", -7, 2.5, u"w\u00e4rme");
+        Tarvo_Trace(0, TraceId(0x65, 2, 9), TraceFormat(kTraceArgDouble, kTraceArgDouble), 1.0e-7,
+                    123456789.0);
+        Tarvo_Trace(0, TraceId(0x65, 3, 5), TraceFormat(kTraceArgText, kTraceArgText16),
+                    static_cast<const char*>(nullptr), static_cast<const char16_t*>(nullptr));
+        Tarvo_Trace(0, TraceId(0x65, 4, 1), TraceFormat(kTraceArgInt, 3, kTraceArgInt), 12, 13);
+        Tarvo_Trace(0, TraceId(0x65, 5, 15), TraceFormat());
+        records = capture.records();
+    }
+    host::setTraceLogFile("");
+    const std::vector<std::string> expected{
+        "sel=7 id=0x650013 [\"name\", -7, 2.5, u\"w?rme\"]",
+        "sel=0 id=0x650029 [1e-07, 1.23457e+08]",
+        "sel=0 id=0x650035 [\"(null)\", u\"(null)\"]",
+        "sel=0 id=0x650041 [12, \"<bad format code 3>\"]",
+        "sel=0 id=0x65005f []",
+    };
+    ASSERT_EQ(records.size(), expected.size());
+    std::ifstream log(path);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        std::string line;
+        ASSERT_TRUE(std::getline(log, line)) << "line " << i;
+        EXPECT_EQ(line, expected[i]);
+        EXPECT_EQ(host::formatTrace(records[i]), expected[i]);
+    }
+    std::string more;
+    EXPECT_FALSE(std::getline(log, more));
+    std::remove(path.c_str());
+}
+
+// A watch alone keeps the enabled points of its level or below, decoded as a capture has them.
+TEST_F(TraceTest, WatchAloneKeepsThePointsOfItsLevels) {
+    host::setTraceLevel(15);
+    host::TraceWatch watch(5);
+    Tarvo_Trace(0, TraceId(0x30, 1, 5), TraceFormat(kTraceArgText, kTraceArgInt), "kept", 5);
+    Tarvo_Trace(0, TraceId(0x30, 2, 6), TraceFormat(kTraceArgInt), 6);
+    Tarvo_Trace(0, TraceId(0x30, 3, 2), TraceFormat(kTraceArgDouble), 0.5);
+    const std::vector<host::TraceRecord> kept = watch.records();
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].id, TraceId(0x30, 1, 5));
+    EXPECT_EQ(kept[0].textArg(0), "kept");
+    EXPECT_EQ(kept[0].intArg(1), 5);
+    EXPECT_EQ(kept[1].id, TraceId(0x30, 3, 2));
+    EXPECT_DOUBLE_EQ(kept[1].doubleArg(0), 0.5);
 }
 
 TEST_F(TraceTest, DisabledPointsAreNotRecorded) {
