@@ -1,8 +1,6 @@
 // The framework's running checksum (CRC-32, IEEE 802.3) and the file checksum.
 #include <array>
 #include <cstdio>
-#include <mutex>
-#include <utility>
 
 #include "Tarvo.h"
 
@@ -51,57 +49,11 @@ uint32_t crcEights(uint32_t crc, const uint8_t* bytes, size_t steps) {
     return crc;
 }
 
-// The code range is mapped read-only and executable: its bytes do not change while the program
-// runs, so the checksum of a piece of it from a given start value is kept and given again. Only
-// pieces at least this long are kept (the health monitor's pass takes the whole range).
-constexpr size_t kKeptCodePieceMinimum = 64 * 1024;
-
-struct KeptCodeChecksum {
-    std::mutex mutex;
-    const void* data = nullptr;
-    size_t length = 0;
-    uint32_t from = 0;
-    uint32_t result = 0;
-};
-
-KeptCodeChecksum& keptCodeChecksum() {
-    static auto* kept = new KeptCodeChecksum();  // never destroyed: tasks may outlive statics
-    return *kept;
-}
-
-// True when [data, data + length) lies inside the program's code range.
-bool insideCode(const void* data, size_t length) {
-    static const std::pair<uintptr_t, uintptr_t> code = [] {
-        const void* start = nullptr;
-        const void* end = nullptr;
-        if (Tarvo_GetCodeRange(&start, &end) != Success) {
-            return std::pair<uintptr_t, uintptr_t>{0, 0};
-        }
-        // The range ends with the marker word that `end` points at.
-        return std::pair<uintptr_t, uintptr_t>{reinterpret_cast<uintptr_t>(start),
-                                               reinterpret_cast<uintptr_t>(end) + sizeof(uint32_t)};
-    }();
-    const auto first = reinterpret_cast<uintptr_t>(data);
-    return code.first < code.second && first >= code.first && length <= code.second - first;
-}
-
+// The running checksum `checksum` carried on over `length` bytes.
 uint32_t crcOf(uint32_t checksum, const uint8_t* bytes, size_t length) {
     const size_t steps = length / 8;
     const uint32_t crc = crcEights(~checksum, bytes, steps);
     return ~crcBytes(crc, bytes + steps * 8, length % 8);
-}
-
-// The checksum of a long piece of the code range, kept from its last computation.
-uint32_t codeCrcOf(uint32_t checksum, const uint8_t* bytes, size_t length) {
-    KeptCodeChecksum& kept = keptCodeChecksum();
-    std::lock_guard<std::mutex> lock(kept.mutex);
-    if (kept.data != bytes || kept.length != length || kept.from != checksum) {
-        kept.data = bytes;
-        kept.length = length;
-        kept.from = checksum;
-        kept.result = crcOf(checksum, bytes, length);
-    }
-    return kept.result;
 }
 
 }  // namespace
@@ -117,8 +69,7 @@ void checksumUpdate(uint32_t* checksum, const void* data, uint32_t length) {
         return;
     }
     const auto* bytes = static_cast<const uint8_t*>(data);
-    const bool keepable = length >= kKeptCodePieceMinimum && insideCode(data, length);
-    *checksum = keepable ? codeCrcOf(*checksum, bytes, length) : crcOf(*checksum, bytes, length);
+    *checksum = crcOf(*checksum, bytes, length);
 }
 
 int32_t Tarvo_FileChecksum(const char* path, uint32_t* checksum) {

@@ -79,42 +79,6 @@ TEST(ChecksumTest, LongBuffersAtAnyOffsetAndLengthMatchTheBitwiseDefinition) {
     EXPECT_EQ(pieces, bitwiseChecksum(bytes, 0, bytes.size()));
 }
 
-// The code range's checksum is kept between passes; it must still be the checksum of its bytes,
-// from whatever start value, and of the very piece asked for.
-TEST(ChecksumTest, CodeRangePiecesGiveTheChecksumOfTheirBytes) {
-    const void* start = nullptr;
-    const void* end = nullptr;
-    ASSERT_EQ(Tarvo_GetCodeRange(&start, &end), Success);
-    const auto* code = static_cast<const uint8_t*>(start);
-    // The range as the health monitor takes it: up to and with the marker word at `end`.
-    const size_t length = static_cast<const uint8_t*>(end) - code + sizeof(uint32_t);
-    ASSERT_GT(length, 3u * 64 * 1024);
-    const std::vector<uint8_t> copy(code, code + length);
-    const size_t piece = 2 * 64 * 1024;
-    struct Case {
-        size_t first;
-        size_t length;
-        bool afterPiece;  // start from the checksum of the first piece
-    };
-    for (const Case& c :
-         {Case{0, piece, false}, Case{0, piece, false}, Case{0, piece, true}, Case{1, piece, false},
-          Case{0, piece + 8, false}, Case{0, length, false}, Case{0, length, false}}) {
-        uint32_t sum;
-        checksumInit(&sum);
-        uint32_t expected = 0;
-        if (c.afterPiece) {
-            checksumUpdate(&sum, code, static_cast<uint32_t>(piece));
-            std::vector<uint8_t> twice(copy.begin(), copy.begin() + piece);
-            twice.insert(twice.end(), copy.begin() + c.first, copy.begin() + c.first + c.length);
-            expected = bitwiseChecksum(twice, 0, twice.size());
-        } else {
-            expected = bitwiseChecksum(copy, c.first, c.length);
-        }
-        checksumUpdate(&sum, code + c.first, static_cast<uint32_t>(c.length));
-        EXPECT_EQ(sum, expected) << "from " << c.first << ", " << c.length << " bytes";
-    }
-}
-
 class FileChecksumTest : public ::testing::Test {
   protected:
     void TearDown() override { std::remove(path.c_str()); }
