@@ -75,6 +75,6 @@ void BM_VeskCycle(benchmark::State& state) {
     benchmark::DoNotOptimize(tree->boolValue("General.A_gen"));
     host::resetTraceSettings();
 }
-BENCHMARK(BM_VeskCycle)->Arg(0)->Arg(3)->Arg(6);
+BENCHMARK(BM_VeskCycle)->Arg(0)->Arg(3)->Arg(6)->Arg(15);
 
 }  // namespace

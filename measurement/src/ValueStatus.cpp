@@ -1,18 +1,24 @@
 #include "ValueStatus.h"
 
-std::string statusToString(uint32_t status) {
+#include <cstdio>
+#include <cstring>
+
+StatusText statusToString(uint32_t status) {
     static const char* const kFlagTexts[12] = {"OOU, ",    "INIT, ",    "NOT_AVAIL, ", "OOS, ",
                                                "HIDDEN, ", "NOT_ACK, ", "LOCKED, ",    "OOO, ",
                                                "OLL, ",    "OUL, ",     "OOC, ",       "TEST, "};
-    std::string text;
+    StatusText result;
+    char* text = result.myText;
+    size_t used = 0;
     for (uint32_t bit = 0; bit < 12; ++bit) {
         if ((status & (1u << bit)) != 0) {
-            text += kFlagTexts[bit];
+            const size_t length = std::strlen(kFlagTexts[bit]);
+            std::memcpy(text + used, kFlagTexts[bit], length);
+            used += length;
         }
     }
-    text += "SET: " + std::to_string((status >> 16) & 0x3u);
-    text += ", OVR: " + std::to_string((status >> 18) & 0x3u);
-    text += ", NEW: " + std::to_string((status >> 20) & 0x7u);
-    text += ", LOP: " + std::to_string((status >> 24) & 0x7u);
-    return text;
+    std::snprintf(text + used, sizeof(result.myText) - used, "SET: %u, OVR: %u, NEW: %u, LOP: %u",
+                  (status >> 16) & 0x3u, (status >> 18) & 0x3u, (status >> 20) & 0x7u,
+                  (status >> 24) & 0x7u);
+    return result;
 }

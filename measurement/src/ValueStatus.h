@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 enum : uint32_t {
     kStatusOutOfUse = 0x1,      // "OOU": the node is not in use
@@ -18,6 +17,19 @@ inline bool isUsable(uint32_t status) {
     return (status & kStatusNotUsable) == 0;
 }
 
+// The text form of a status word, held in place (making it allocates nothing, so a trace may
+// carry it from a steady cycle).
+class StatusText {
+  public:
+    // The zero-terminated text; valid while this object lives.
+    const char* c_str() const { return myText; }
+
+  private:
+    friend StatusText statusToString(uint32_t status);
+    // The longest text: every flag (78 characters) and the fields at their maxima (30).
+    char myText[112] = {};
+};
+
 // The text form of a status word: the texts of the set flags 0-11 ("OOU, " ... "TEST, "), then
 // "SET: s, OVR: o, NEW: n, LOP: l" with the four fields in decimal.
-std::string statusToString(uint32_t status);
+StatusText statusToString(uint32_t status);

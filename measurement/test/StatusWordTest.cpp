@@ -25,7 +25,7 @@ TEST(StatusToString, FlagsThenFields) {
          "SET: 3, OVR: 3, NEW: 7, LOP: 7"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(statusToString(c.word), c.text) << std::hex << c.word;
+        EXPECT_STREQ(statusToString(c.word).c_str(), c.text) << std::hex << c.word;
     }
 }
 
