@@ -123,17 +123,11 @@ void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
     state.counters["us_per_cycle"] = seconds * 1e6 / static_cast<double>(cycles);
     state.SetItemsProcessed(state.iterations() * cycles);
 }
-BENCHMARK_CAPTURE(BM_ProgramRun, vesk, kVesk)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kSecond)
-    ->Iterations(1);
-BENCHMARK_CAPTURE(BM_ProgramRun, calorant, kCalorant)
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kSecond)
-    ->Iterations(1);
+// 10^3, 10^5 and 10^6 cycles, one run each.
+void cycleCounts(benchmark::internal::Benchmark* runs) {
+    runs->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kSecond)->Iterations(1);
+}
+BENCHMARK_CAPTURE(BM_ProgramRun, vesk, kVesk)->Apply(cycleCounts);
+BENCHMARK_CAPTURE(BM_ProgramRun, calorant, kCalorant)->Apply(cycleCounts);
 
 }  // namespace
