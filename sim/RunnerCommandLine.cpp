@@ -49,9 +49,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     }
     try {
         const Scenario scenario = loadScenario(scenarioFile);
-        const RunResult result = runScenario(scenario, settings);
-        printRunResult(scenario, result, std::cout, csv);
-        return result.exitCode();
+        return runAndPrint(scenario, settings, std::cout, csv);
     } catch (const std::exception& error) {
         std::cerr << executableName(argc, argv) << ": " << error.what() << '\n';
         return kExitBadInput;

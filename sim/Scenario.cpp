@@ -1,9 +1,10 @@
 #include "Scenario.h"
 
+#include "ScenarioSteps.h"
+
 #include <algorithm>
 #include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "HostService.h"
 #include "HostTree.h"
@@ -52,6 +53,12 @@ std::optional<uint32_t> optionalWord(const JsonFields& fields, const char* key,
         return std::nullopt;
     }
     return static_cast<uint32_t>(fields.whole(key, max, 0));
+}
+
+// The folder of a file's path ("" for a bare name).
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
 std::string resolve(const std::string& folder, const std::string& file) {
@@ -590,6 +597,7 @@ void readSteps(const JsonFields& root, Scenario& scenario, const std::string& fo
     for (const json& step : root.at("steps")) {
         scenario.steps.push_back(reader.read(step, scenario.steps.size() + 1));
     }
+    scenario.stepCount = scenario.steps.size();
 }
 
 std::vector<std::string> readOutputs(const JsonFields& root) {
@@ -687,15 +695,77 @@ Scenario parseScenario(const std::string& text, const std::string& folder,
     return readScenario(document, folder, file);
 }
 
+struct StepParser::Reader {
+    Reader(const Scenario& scenario, const std::string& folder) : reader(scenario, folder) {}
+    StepReader reader;
+};
+
+StepParser::StepParser(const Scenario& scenario)
+    : myReader(std::make_unique<Reader>(scenario, folderOf(scenario.stepsFile))) {}
+
+StepParser::~StepParser() = default;
+
+Step StepParser::parse(const json& object) {
+    return myReader->reader.read(object, ++myCount);
+}
+
+void streamSteps(const Scenario& scenario,
+                 const std::function<void(const Step&, const json&)>& visit) {
+    std::ifstream file(scenario.stepsFile);
+    if (!file) {
+        throw ScenarioError(scenario.file + ": cannot read the scenario file");
+    }
+    StepParser parser(scenario);
+    bool inSteps = false;
+    const json::parser_callback_t pick = [&](int depth, json::parse_event_t event, json& parsed) {
+        if (depth == 1 && event == json::parse_event_t::key) {
+            inSteps = parsed == "steps";
+            return inSteps;  // the other members are skipped
+        }
+        const bool stepsValue = inSteps && depth == 1 && event == json::parse_event_t::value;
+        const bool stepsObject = inSteps && depth == 1 && event == json::parse_event_t::object_end;
+        if (stepsValue || stepsObject) {
+            JsonFields(json::object(), scenario.file, "")
+                .fail("steps", "must be an array of steps");
+        }
+        const bool element = event == json::parse_event_t::value ||
+                             event == json::parse_event_t::object_end ||
+                             event == json::parse_event_t::array_end;
+        if (inSteps && depth == 2 && element) {
+            visit(parser.parse(parsed), parsed);
+            return false;  // done with: not kept in the document
+        }
+        return true;
+    };
+    try {
+        const json rest = json::parse(file, pick);  // the root without its members
+        static_cast<void>(rest);
+    } catch (const json::exception& error) {
+        throw ScenarioError(scenario.file + ": invalid JSON: " + error.what());
+    }
+}
+
 Scenario loadScenario(const std::string& path) {
     std::ifstream file(path);
     if (!file) {
         throw ScenarioError(path + ": cannot read the scenario file");
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    const size_t slash = path.find_last_of('/');
-    return parseScenario(text.str(), slash == std::string::npos ? "" : path.substr(0, slash), path);
+    // The members but the steps first, then the steps one at a time: the document is never
+    // held whole.
+    const json::parser_callback_t skipSteps = [](int depth, json::parse_event_t event,
+                                                 json& parsed) {
+        return !(depth == 1 && event == json::parse_event_t::key && parsed == "steps");
+    };
+    json document;
+    try {
+        document = json::parse(file, skipSteps);
+    } catch (const json::exception& error) {
+        throw ScenarioError(path + ": invalid JSON: " + error.what());
+    }
+    Scenario scenario = readScenario(document, folderOf(path), path);
+    scenario.stepsFile = path;
+    streamSteps(scenario, [&scenario](const Step&, const json&) { ++scenario.stepCount; });
+    return scenario;
 }
 
 }  // namespace sim

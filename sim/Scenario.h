@@ -196,7 +196,11 @@ struct Scenario {
     std::vector<std::string> outputs;
     std::vector<FileContent> files;
     bool keepFiles = false;
-    std::vector<Step> steps;
+    std::vector<Step> steps;  // parseScenario; empty for loadScenario (see stepsFile)
+    // loadScenario leaves the steps in the scenario file, read one at a time when the scenario
+    // runs (ScenarioSteps.h): this file; "" when `steps` holds them.
+    std::string stepsFile;
+    size_t stepCount = 0;  // the steps of the scenario, wherever they are
     bool shutdown = true;
     // No trace point of this level or a lower one (the lower, the graver) may be written in any
     // life of the run; checked once at the end.
@@ -204,9 +208,11 @@ struct Scenario {
 };
 
 // Reads a scenario file; file names inside are taken relative to the file's folder. Throws
-// ScenarioError naming the file, the step and the key of what is wrong.
+// ScenarioError naming the file, the step and the key of what is wrong. Every step is read and
+// checked, but none is kept (Scenario::stepsFile): the file is parsed as a stream, never held.
 Scenario loadScenario(const std::string& path);
-// The same from JSON text, with file names relative to `folder` and `file` naming it.
+// The same from JSON text, with file names relative to `folder` and `file` naming it; the
+// steps are kept in Scenario::steps.
 Scenario parseScenario(const std::string& json, const std::string& folder,
                        const std::string& file = "scenario");
 

@@ -1,10 +1,13 @@
-// The printed report of a run (ScenarioRunner.h).
+#include "ScenarioReport.h"
+
 #include <cstdio>
+#include <fstream>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
 
-#include "ScenarioRunner.h"
+#include "ScenarioFields.h"
+#include "WorkFolder.h"
 
 namespace sim {
 namespace {
@@ -68,22 +71,6 @@ std::string describeStatus(uint32_t status) {
     return text;
 }
 
-void printEvents(const RunResult& result, std::ostream& out, bool csv) {
-    out << (csv ? "time,event,value,detail,text\n"
-                : "time      event              value       detail  text\n");
-    for (const Event& event : result.events) {
-        if (csv) {
-            out << formatSeconds(event.time, 6) << ',' << eventName(event.kind) << ','
-                << event.value << ',' << event.detail << ",\"" << eventText(event, csv) << "\"\n";
-            continue;
-        }
-        char line[160];
-        std::snprintf(line, sizeof(line), "%-9.3f %-18s %-11u %-7u ", event.time,
-                      eventName(event.kind), event.value, event.detail);
-        out << line << eventText(event, csv) << '\n';
-    }
-}
-
 // One row of cells: CSV, or left-aligned columns.
 void printCells(const std::vector<std::string>& cells, std::ostream& out, bool csv) {
     constexpr int kColumnWidth = 12;
@@ -97,73 +84,156 @@ void printCells(const std::vector<std::string>& cells, std::ostream& out, bool c
     out << '\n';
 }
 
-void printRows(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv) {
+}  // namespace
+
+// Lines kept until the end of the run: in a scratch file, or in memory.
+struct ReportWriter::Spool {
+    std::unique_ptr<std::iostream> stream = std::make_unique<std::stringstream>();
+    size_t lines = 0;
+
+    void useFile(const std::string& path) {
+        auto file = std::make_unique<std::fstream>(
+            path, std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary);
+        if (!*file) {
+            throw ScenarioError("cannot write the scratch file \"" + path + "\"");
+        }
+        stream = std::move(file);
+    }
+    std::ostream& line() {
+        ++lines;
+        return *stream;
+    }
+    void copyTo(std::ostream& out) {
+        if (lines > 0) {
+            stream->flush();
+            stream->seekg(0);
+            out << stream->rdbuf();
+        }
+    }
+};
+
+ReportWriter::ReportWriter(const Scenario& scenario, std::ostream& out, bool csv)
+    : myScenario(scenario),
+      myOut(out),
+      myCsv(csv),
+      myRows(std::make_unique<Spool>()),
+      myDisplaySent(std::make_unique<Spool>()),
+      myChecks(std::make_unique<Spool>()) {}
+
+ReportWriter::~ReportWriter() = default;
+
+void ReportWriter::start(const WorkFolder& folder) {
+    myRows->useFile(folder.scratchFile("rows"));
+    myDisplaySent->useFile(folder.scratchFile("display"));
+    myChecks->useFile(folder.scratchFile("checks"));
+    begin();
+}
+
+void ReportWriter::begin() {
+    myOut << (myCsv ? "time,event,value,detail,text\n"
+                    : "time      event              value       detail  text\n");
+}
+
+void ReportWriter::event(const Event& event) {
+    if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
+        myFatalStops.push_back(event.text);
+    }
+    if (myCsv) {
+        myOut << formatSeconds(event.time, 6) << ',' << eventName(event.kind) << ',' << event.value
+              << ',' << event.detail << ",\"" << eventText(event, myCsv) << "\"\n";
+        return;
+    }
+    char line[160];
+    std::snprintf(line, sizeof(line), "%-9.3f %-18s %-11u %-7u ", event.time, eventName(event.kind),
+                  event.value, event.detail);
+    myOut << line << eventText(event, myCsv) << '\n';
+}
+
+void ReportWriter::row(const CycleRow& row) {
+    std::vector<std::string> cells{std::to_string(row.step), formatSeconds(row.time, 3),
+                                   row.command};
+    for (const OutputValue& output : row.outputs) {
+        cells.push_back(output.found ? formatValue(output.value) : "-");
+        cells.push_back(!output.found ? "-"
+                        : myCsv       ? formatStatus(output.status)
+                                      : describeStatus(output.status));
+    }
+    if (!myCsv) {
+        cells.push_back(row.comment);
+    }
+    printCells(cells, myRows->line(), myCsv);
+}
+
+void ReportWriter::check(const CheckResult& check) {
+    myChecks->line() << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
+                     << check.expected << ", got " << check.actual << '\n';
+}
+
+void ReportWriter::displaySent(const std::string& record) {
+    myDisplaySent->line() << record << '\n';
+}
+
+void ReportWriter::displayState(const std::string& dump) {
+    myDisplayStates.push_back(dump);
+}
+
+void ReportWriter::finish(const RunResult& summary) {
+    myOut << '\n';
     std::vector<std::string> header{"step", "time", "command"};
-    for (const std::string& path : scenario.outputs) {
+    for (const std::string& path : myScenario.outputs) {
         header.push_back(path);
         header.push_back(path + ".status");
     }
-    if (!csv) {
+    if (!myCsv) {
         header.push_back("comment");  // what the step exercises
     }
-    printCells(header, out, csv);
-    for (const CycleRow& row : result.rows) {
-        std::vector<std::string> cells{std::to_string(row.step), formatSeconds(row.time, 3),
-                                       row.command};
-        for (const OutputValue& output : row.outputs) {
-            cells.push_back(output.found ? formatValue(output.value) : "-");
-            cells.push_back(!output.found ? "-"
-                            : csv         ? formatStatus(output.status)
-                                          : describeStatus(output.status));
+    printCells(header, myOut, myCsv);
+    myRows->copyTo(myOut);
+    if (myDisplaySent->lines > 0) {
+        myOut << "\ndisplay: item code payload\n";
+        myDisplaySent->copyTo(myOut);
+    }
+    for (size_t life = 0; life < myDisplayStates.size(); ++life) {
+        if (!myDisplayStates[life].empty()) {
+            myOut << "\ndisplay state at the end of life " << life + 1 << ":\n"
+                  << myDisplayStates[life];
         }
-        if (!csv) {
-            cells.push_back(row.comment);
+    }
+    if (myChecks->lines > 0) {
+        myOut << '\n';
+        myChecks->copyTo(myOut);
+    }
+    if (!summary.failure.empty()) {
+        myOut << "\nrun incomplete: " << summary.failure << '\n';
+    }
+    if (summary.fatalStop) {
+        myOut << "fatal stop of the address space\n";
+        for (const std::string& text : myFatalStops) {
+            myOut << "  " << text << '\n';
         }
-        printCells(cells, out, csv);
     }
 }
-
-void printChecks(const RunResult& result, std::ostream& out) {
-    for (const CheckResult& check : result.checks) {
-        out << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
-            << check.expected << ", got " << check.actual << '\n';
-    }
-}
-
-}  // namespace
 
 void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out,
                     bool csv) {
-    printEvents(result, out, csv);
-    out << '\n';
-    printRows(scenario, result, out, csv);
-    if (!result.displaySent.empty()) {
-        out << "\ndisplay: item code payload\n";
-        for (const std::string& sent : result.displaySent) {
-            out << sent << '\n';
-        }
+    ReportWriter writer(scenario, out, csv);
+    writer.begin();
+    for (const Event& event : result.events) {
+        writer.event(event);
     }
-    for (size_t life = 0; life < result.displayStates.size(); ++life) {
-        if (!result.displayStates[life].empty()) {
-            out << "\ndisplay state at the end of life " << life + 1 << ":\n"
-                << result.displayStates[life];
-        }
+    for (const CycleRow& row : result.rows) {
+        writer.row(row);
     }
-    if (!result.checks.empty()) {
-        out << '\n';
-        printChecks(result, out);
+    for (const std::string& sent : result.displaySent) {
+        writer.displaySent(sent);
     }
-    if (!result.failure.empty()) {
-        out << "\nrun incomplete: " << result.failure << '\n';
+    for (const std::string& state : result.displayStates) {
+        writer.displayState(state);
     }
-    if (result.fatalStop) {
-        out << "fatal stop of the address space\n";
-        for (const Event& event : result.events) {
-            if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
-                out << "  " << event.text << '\n';
-            }
-        }
+    for (const CheckResult& check : result.checks) {
+        writer.check(check);
     }
+    writer.finish(result);
 }
 
 }  // namespace sim

@@ -13,8 +13,10 @@
 #include "HostTrace.h"
 #include "HostTree.h"
 #include "ScenarioFields.h"
+#include "ScenarioReport.h"
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
+#include "StepQueue.h"
 #include "SysManProtocol.h"
 #include "WorkFolder.h"
 
@@ -40,6 +42,7 @@ class ParameterValidator {
     ParameterValidator(const Scenario& scenario, const host::HostTree& tree)
         : myScenario(scenario), myTree(tree) {}
 
+    // The names the scenario gives outside its steps.
     void validate() const {
         for (const std::string& path : myScenario.outputs) {
             require(myScenario.file + ": \"outputs\"", path);
@@ -53,13 +56,14 @@ class ParameterValidator {
                 }
             }
         }
-        for (const Step& step : myScenario.steps) {
-            for (const InputSetting& input : step.inputs) {
-                validateSetting(stepPlace(myScenario, step.number) + ": set", input);
-            }
-            for (const Expectation& expectation : step.expectations) {
-                require(stepPlace(myScenario, step.number) + ": expect", expectation.path);
-            }
+    }
+
+    void validateStep(const Step& step) const {
+        for (const InputSetting& input : step.inputs) {
+            validateSetting(stepPlace(myScenario, step.number) + ": set", input);
+        }
+        for (const Expectation& expectation : step.expectations) {
+            require(stepPlace(myScenario, step.number) + ": expect", expectation.path);
         }
     }
 
@@ -96,9 +100,9 @@ void checkTraceLog(const std::string& path) {
     }
 }
 
-// Checks what can be checked before the first life: the dictionary, the tree and the
-// parameters the scenario names.
-void validateFiles(const Scenario& scenario) {
+// Checks the dictionary, and makes the tree from its model (null when the scenario gives
+// none) to check the names of parameters against.
+std::unique_ptr<host::HostTree> loadFiles(const Scenario& scenario) {
     if (!scenario.dictionaryFile.empty()) {
         const std::string problem = host::loadTextDictionary(scenario.dictionaryFile);
         if (!problem.empty()) {
@@ -111,15 +115,29 @@ void validateFiles(const Scenario& scenario) {
                                 ": \"tree\": the scenario names parameters "
                                 "but gives no tree");
         }
-        return;
+        return nullptr;
     }
     try {
-        ParameterValidator(scenario, *host::HostTree::fromFile(scenario.treeFile)).validate();
-    } catch (const ScenarioError&) {
-        throw;
+        return host::HostTree::fromFile(scenario.treeFile);
     } catch (const std::exception& error) {
         throw ScenarioError(scenario.file + ": \"tree\": " + error.what());
     }
+}
+
+// The scenario's steps, each checked against `tree` (when there is one) before the run.
+std::unique_ptr<StepQueue> checkedSteps(const Scenario& scenario, const WorkFolder& folder,
+                                        const host::HostTree* tree) {
+    std::optional<ParameterValidator> validator;
+    if (tree != nullptr) {
+        validator.emplace(scenario, *tree);
+        validator->validate();
+    }
+    return std::make_unique<StepQueue>(scenario, folder.scratchFile("steps"),
+                                       [&validator](const Step& step) {
+                                           if (validator) {
+                                               validator->validateStep(step);
+                                           }
+                                       });
 }
 
 // The level of the points written: the one asked for, and at least every level the scenario
@@ -136,16 +154,24 @@ CheckResult checkNoTrace(const Scenario& scenario, const host::TraceWatch& watch
         actual += ", the first: " + host::formatTrace(found.front());
     }
     return CheckResult{
-        scenario.steps.size(),
+        scenario.stepCount,
         "no trace at level " + std::to_string(*scenario.noTraceUpToLevel) + " or below in the run",
         actual, found.empty()};
 }
 
 class Run {
   public:
+    // Gives the first life `tree` (null: the program makes its own from the model).
     Run(const Scenario& scenario, const RunSettings& settings, ProgramMain entry,
-        const WorkFolder& folder)
-        : myScenario(scenario), mySettings(settings), myEntry(entry), myFolder(folder) {}
+        const WorkFolder& folder, StepQueue& steps, std::unique_ptr<host::HostTree> tree,
+        RunRecorder& recorder)
+        : myScenario(scenario),
+          mySettings(settings),
+          myEntry(entry),
+          myFolder(folder),
+          mySteps(steps),
+          myTree(std::move(tree)),
+          myRecorder(recorder) {}
 
     ~Run() { endLife(); }
     Run(const Run&) = delete;
@@ -184,6 +210,9 @@ class Run {
             host::dropAddressSpaceTree();  // else the tree of the life before goes on
         }
         host::setTreeModelFile(myScenario.treeFile);
+        if (myTree) {
+            host::prepareAddressSpaceTree(std::move(myTree));  // made for the names' check
+        }
         configureTestAddressSpace(myScenario.testProgram);
     }
 
@@ -200,6 +229,7 @@ class Run {
         ProgramMain entry = myEntry;
         myManager->watchTask(host::spawnTask(myScenario.self.asName.c_str(), [entry] { entry(); }));
         myEventMark = 0;
+        myEventsPassed = 0;
         myDisplayMark = 0;
         myShutDown = false;
         ++myResult.lives;
@@ -211,18 +241,13 @@ class Run {
         if (!myManager) {
             return;
         }
-        const std::vector<Event> events = myManager->events();
-        myResult.events.insert(myResult.events.end(), events.begin(), events.end());
-        for (const Event& event : events) {
-            myResult.fatalStop = myResult.fatalStop || event.kind == EventKind::FatalStop ||
-                                 event.kind == EventKind::TaskFault;
-        }
+        passEvents(myManager->eventCount());
         for (const host::SentCommand& sent : myDisplay->sent()) {
-            myResult.displaySent.push_back(
-                std::to_string(sent.itemId) + " " + std::to_string(sent.commandCode) + " " +
-                DisplayModel::payloadText(sent.commandCode, sent.payload));
+            myRecorder.displaySent(std::to_string(sent.itemId) + " " +
+                                   std::to_string(sent.commandCode) + " " +
+                                   DisplayModel::payloadText(sent.commandCode, sent.payload));
         }
-        myResult.displayStates.push_back(myDisplay->model().dump());
+        myRecorder.displayState(myDisplay->model().dump());
         myClock = host::currentTime();
         host::endAllTasks();
         host::keepAddressSpaceTree();
@@ -264,10 +289,26 @@ class Run {
         return true;
     }
 
+    // Hands the recorder the events of the life before index `end`, then forgets them.
+    void passEvents(size_t end) {
+        for (const Event& event : myManager->eventsFrom(myEventsPassed)) {
+            if (myEventsPassed == end) {
+                break;
+            }
+            myResult.fatalStop = myResult.fatalStop || event.kind == EventKind::FatalStop ||
+                                 event.kind == EventKind::TaskFault;
+            myRecorder.event(event);
+            ++myEventsPassed;
+        }
+        myManager->forgetEventsBefore(myEventsPassed);
+    }
+
     // Performs the steps of the phase `rank`; a restart step ends the life and the loop.
     bool stepsOfRank(size_t rank) {
-        while (myNext < myScenario.steps.size() && myScenario.steps[myNext].phase.rank == rank) {
-            const Step& step = myScenario.steps[myNext++];
+        for (const Step* next = mySteps.next(); next != nullptr && next->phase.rank == rank;
+             next = mySteps.next()) {
+            const Step step = *next;  // stays while the queue moves on
+            mySteps.pop();
             if (!performStep(step)) {
                 myFailure = "step " + std::to_string(step.number) + " did not complete";
                 return false;
@@ -311,11 +352,10 @@ class Run {
             return false;
         }
         for (const Expectation& expectation : step.expectations) {
-            myResult.checks.push_back(checkParameter(step.number, expectation));
+            record(checkParameter(step.number, expectation));
         }
         for (const DisplayItemExpectation& expectation : step.displayState) {
-            myResult.checks.push_back(
-                checkDisplayItem(step.number, expectation, myDisplay->model()));
+            record(checkDisplayItem(step.number, expectation, myDisplay->model()));
         }
         checkSequences(step);
         checkFiles(step);
@@ -386,7 +426,7 @@ class Run {
             for (const std::string& path : myScenario.outputs) {
                 row.outputs.push_back(readOutput(path));
             }
-            myResult.rows.push_back(std::move(row));
+            myRecorder.row(row);
         }
         return sent;
     }
@@ -405,10 +445,15 @@ class Run {
         return shutDown;
     }
 
+    // Checks what was recorded since the previous step; the events before the last are final
+    // then (only the last can take a repeated arming) and go to the recorder.
     void checkSequences(const Step& step) {
         if (myManager) {
             myStepEvents = myManager->eventsFrom(myEventMark);
             myEventMark += myStepEvents.size();
+            if (myEventMark > 0) {
+                passEvents(myEventMark - 1);
+            }
         }
         append(checkEvents(step.number, step.events, myStepEvents));
         myStepEvents.clear();
@@ -424,12 +469,19 @@ class Run {
 
     void checkFiles(const Step& step) {
         for (const FileCheck& check : step.files) {
-            myResult.checks.push_back(checkFile(step.number, myFolder.basePath(), check));
+            record(checkFile(step.number, myFolder.basePath(), check));
         }
     }
 
     void append(const std::vector<CheckResult>& checks) {
-        myResult.checks.insert(myResult.checks.end(), checks.begin(), checks.end());
+        for (const CheckResult& check : checks) {
+            record(check);
+        }
+    }
+
+    void record(const CheckResult& check) {
+        myResult.failedChecks += check.passed ? 0 : 1;
+        myRecorder.check(check);
     }
 
     RunResult finish() {
@@ -444,17 +496,44 @@ class Run {
     const RunSettings& mySettings;
     ProgramMain myEntry;
     const WorkFolder& myFolder;
+    StepQueue& mySteps;
+    std::unique_ptr<host::HostTree> myTree;  // for the first life
+    RunRecorder& myRecorder;
     std::unique_ptr<DisplayService> myDisplay;
     std::unique_ptr<SystemManager> myManager;
-    RunResult myResult;
+    RunResult myResult;  // the summary: no records
     Time myClock{0, 0};  // where the next life's time starts
-    size_t myNext = 0;   // the next step
     size_t myEventMark = 0;
+    size_t myEventsPassed = 0;  // to the recorder, of the life's events
     size_t myDisplayMark = 0;
     std::vector<Event> myStepEvents;  // recorded since the previous step
     bool myShutDown = false;
     bool myFreshTree = true;  // the next life starts with a tree made from the model
     std::string myFailure;
+};
+
+// Keeps every record of the run, for RunResult.
+class KeepingRecorder : public RunRecorder {
+  public:
+    void start(const WorkFolder& /*folder*/) override {}
+    void event(const Event& event) override { myKept.events.push_back(event); }
+    void row(const CycleRow& row) override { myKept.rows.push_back(row); }
+    void check(const CheckResult& check) override { myKept.checks.push_back(check); }
+    void displaySent(const std::string& record) override { myKept.displaySent.push_back(record); }
+    void displayState(const std::string& dump) override { myKept.displayStates.push_back(dump); }
+    void finish(const RunResult& /*summary*/) override {}
+
+    // Gives `result` the records.
+    void moveInto(RunResult& result) {
+        result.events = std::move(myKept.events);
+        result.rows = std::move(myKept.rows);
+        result.checks = std::move(myKept.checks);
+        result.displaySent = std::move(myKept.displaySent);
+        result.displayStates = std::move(myKept.displayStates);
+    }
+
+  private:
+    RunResult myKept;
 };
 
 // Back to a clean host after a run, also after a failed one.
@@ -473,15 +552,14 @@ int RunResult::exitCode() const {
     if (fatalStop || !completed) {
         return kExitStopped;
     }
-    for (const CheckResult& check : checks) {
-        if (!check.passed) {
-            return kExitExpectationFailed;
-        }
-    }
-    return kExitPassed;
+    const bool failed =
+        failedChecks > 0 || std::any_of(checks.begin(), checks.end(),
+                                        [](const CheckResult& check) { return !check.passed; });
+    return failed ? kExitExpectationFailed : kExitPassed;
 }
 
-RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
+RunResult runScenario(const Scenario& scenario, const RunSettings& settings,
+                      RunRecorder& recorder) {
     std::string name = settings.program.empty() ? scenario.program : settings.program;
     if (name.empty() && !settings.programs.empty()) {
         name = settings.programs.front().name;
@@ -493,27 +571,46 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
     }
     checkTraceLog(settings.traceLog);
     host::resetFramework();
-    validateFiles(scenario);
+    std::unique_ptr<host::HostTree> tree = loadFiles(scenario);
     const WorkFolder folder(scenario.baseFolder, scenario.keepFiles, scenario.file);
     if (folder.basePath().size() >= sizeof(SelfInformation::szBasePath)) {
         throw ScenarioError(scenario.file + ": \"basePath\": the work folder's path \"" +
                             folder.basePath() + "\" is too long for the self-information");
     }
+    const std::unique_ptr<StepQueue> steps = checkedSteps(scenario, folder, tree.get());
     try {
         std::optional<host::TraceWatch> watch;
         if (scenario.noTraceUpToLevel) {
             watch.emplace(*scenario.noTraceUpToLevel);
         }
-        RunResult result = Run(scenario, settings, entry, folder).execute();
+        recorder.start(folder);
+        RunResult result =
+            Run(scenario, settings, entry, folder, *steps, std::move(tree), recorder).execute();
         cleanUpHost();  // the tree's end counts too
         if (watch) {
-            result.checks.push_back(checkNoTrace(scenario, *watch));
+            const CheckResult check = checkNoTrace(scenario, *watch);
+            result.failedChecks += check.passed ? 0 : 1;
+            recorder.check(check);
         }
+        recorder.finish(result);
         return result;
     } catch (...) {
         cleanUpHost();
         throw;
     }
+}
+
+RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
+    KeepingRecorder keeping;
+    RunResult result = runScenario(scenario, settings, keeping);
+    keeping.moveInto(result);
+    return result;
+}
+
+int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out,
+                bool csv) {
+    ReportWriter writer(scenario, out, csv);
+    return runScenario(scenario, settings, writer).exitCode();
 }
 
 }  // namespace sim

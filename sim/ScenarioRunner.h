@@ -29,6 +29,7 @@ struct CycleRow {
     std::string comment;               // of the step
 };
 
+// What a run ended with, and (runScenario) everything it recorded.
 struct RunResult {
     std::vector<Event> events;  // of the system manager, every life in order
     std::vector<CycleRow> rows;
@@ -39,12 +40,36 @@ struct RunResult {
     std::vector<std::string> displayStates;
     size_t lives = 0;  // lives started
     bool fatalStop = false;
-    bool completed = false;  // the run reached its end (shutdown answered, when asked for)
-    std::string failure;     // why it did not complete, "" when it did
+    bool completed = false;   // the run reached its end (shutdown answered, when asked for)
+    std::string failure;      // why it did not complete, "" when it did
+    size_t failedChecks = 0;  // of the run, whether `checks` keeps them or not
 
-    // kExitPassed: completed and every expectation held; kExitExpectationFailed: an
-    // expectation failed; kExitStopped: a fatal stop or an incomplete run.
+    // kExitPassed: completed and every expectation held (failedChecks and `checks`);
+    // kExitExpectationFailed: an expectation failed; kExitStopped: a fatal stop or an
+    // incomplete run.
     int exitCode() const;
+};
+
+class WorkFolder;
+
+// Takes what a run records, as it happens, so that nothing of the run's length need stay in
+// memory. The calls come from the runner's thread, in the order of the run.
+class RunRecorder {
+  public:
+    virtual ~RunRecorder() = default;
+    // The run starts, its scenario checked, in `folder` (whose scratch files the recorder may
+    // use until finish).
+    virtual void start(const WorkFolder& folder) = 0;
+    // An event of the system manager, once final (no arming merges into it any more).
+    virtual void event(const Event& event) = 0;
+    virtual void row(const CycleRow& row) = 0;
+    virtual void check(const CheckResult& check) = 0;
+    // "item code payload" of a record the display peer received (RunResult::displaySent).
+    virtual void displaySent(const std::string& record) = 0;
+    // The display a life left (DisplayModel::dump), one a life.
+    virtual void displayState(const std::string& dump) = 0;
+    // The run ended (the work folder is still there); `summary` keeps no records.
+    virtual void finish(const RunResult& summary) = 0;
 };
 
 struct RunSettings {
@@ -61,6 +86,14 @@ struct RunSettings {
 // tree or dictionary, a parameter the tree does not have or cannot take, an unwritable trace
 // log, a step that sets parameters before the program has its tree.
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings = {});
+
+// The same, handing what the run records to `recorder` as it happens; the result keeps no
+// records. Neither steps (Scenario::stepsFile), events nor rows pile up in memory.
+RunResult runScenario(const Scenario& scenario, const RunSettings& settings, RunRecorder& recorder);
+
+// Runs `scenario` and prints what printRunResult prints, while the run goes on: the events as
+// they happen, the rest at the end from scratch files of the work folder. The exit status.
+int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out, bool csv);
 
 // Prints the events and the cycle table (aligned columns, or CSV), the display records, the
 // display state at the end of each life, then the checks. Repeated supervision armings print as

@@ -414,21 +414,21 @@ bool SystemManager::advance(std::chrono::nanoseconds duration) {
 
 std::vector<Event> SystemManager::events() const {
     std::lock_guard<std::mutex> lock(myMutex);
-    return myEvents;
+    return std::vector<Event>(myEvents.begin(), myEvents.end());
 }
 
 size_t SystemManager::eventCount() const {
     std::lock_guard<std::mutex> lock(myMutex);
-    return myEvents.size();
+    return myForgottenEvents + myEvents.size();
 }
 
 std::vector<Event> SystemManager::eventsFrom(size_t first) const {
     std::lock_guard<std::mutex> lock(myMutex);
-    if (first >= myEvents.size()) {
+    const size_t from = std::max(first, myForgottenEvents) - myForgottenEvents;
+    if (from >= myEvents.size()) {
         return {};
     }
-    return std::vector<Event>(myEvents.begin() + static_cast<std::ptrdiff_t>(first),
-                              myEvents.end());
+    return std::vector<Event>(myEvents.begin() + static_cast<std::ptrdiff_t>(from), myEvents.end());
 }
 
 std::vector<Event> SystemManager::events(EventKind kind) const {
@@ -452,6 +452,15 @@ std::optional<Event> SystemManager::lastEvent(EventKind kind) const {
 void SystemManager::clearEvents() {
     std::lock_guard<std::mutex> lock(myMutex);
     myEvents.clear();
+    myForgottenEvents = 0;
+}
+
+void SystemManager::forgetEventsBefore(size_t first) {
+    std::lock_guard<std::mutex> lock(myMutex);
+    while (myEvents.size() > 1 && myForgottenEvents < first) {
+        myEvents.pop_front();
+        ++myForgottenEvents;
+    }
 }
 
 }  // namespace sim

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -119,13 +120,19 @@ class SystemManager {
     // source refused the duration.
     bool advance(std::chrono::nanoseconds duration);
 
+    // The events kept (every event unless forgotten).
     std::vector<Event> events() const;
-    // Number of events so far, and the events from index `first` on.
+    // Number of events so far, forgotten ones included, and the kept events from index `first`
+    // on (indexes count every event since the start or clearEvents).
     size_t eventCount() const;
     std::vector<Event> eventsFrom(size_t first) const;
     std::vector<Event> events(EventKind kind) const;
     std::optional<Event> lastEvent(EventKind kind) const;
     void clearEvents();
+    // Forgets the events before index `first`, except the last event, which a repeated arming
+    // can still change; eventCount and the indexes stay as they were. A long run keeps its log
+    // short this way.
+    void forgetEventsBefore(size_t first);
 
   private:
     void registerResources();
@@ -142,7 +149,8 @@ class SystemManager {
 
     SystemManagerOptions myOptions;
     mutable std::mutex myMutex;
-    std::vector<Event> myEvents;
+    std::deque<Event> myEvents;
+    size_t myForgottenEvents = 0;  // events before myEvents.front()
     uint32_t myNextState = 1;
     Connection myCommandEnd = nullptr;
     bool myRegistered = false;

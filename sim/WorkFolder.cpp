@@ -58,11 +58,24 @@ WorkFolder::WorkFolder(const std::string& baseFolder, bool keep, const std::stri
         }
     }
     if (!problem.empty()) {
-        if (myTemporary) {
-            std::error_code ignored;
-            fs::remove_all(myPath, ignored);
-        }
+        removeTemporary();
         throw ScenarioError(scenarioFile + ": \"basePath\": " + problem);
+    }
+    try {
+        myScratch = withSlash(makeTemporaryFolder(scenarioFile));
+    } catch (const ScenarioError&) {
+        removeTemporary();
+        throw;
+    }
+}
+
+void WorkFolder::removeTemporary() const {
+    std::error_code ignored;
+    if (myTemporary) {
+        fs::remove_all(myPath, ignored);
+    }
+    if (!myScratch.empty()) {
+        fs::remove_all(myScratch, ignored);
     }
 }
 
@@ -78,10 +91,7 @@ std::string WorkFolder::copyBaseFolder(const std::string& baseFolder) const {
 }
 
 WorkFolder::~WorkFolder() {
-    if (myTemporary) {
-        std::error_code ignored;
-        fs::remove_all(myPath, ignored);
-    }
+    removeTemporary();
 }
 
 void WorkFolder::layOut(const std::vector<FileContent>& files, const std::string& place) const {

@@ -115,4 +115,34 @@ TEST_F(SimSupervisionTest, MergedArmingsKeepTheirCountAndLastTime) {
     EXPECT_DOUBLE_EQ(armings[2].lastTime, 102.0);
 }
 
+// A long run forgets what no check can look at any more: the log keeps one event however many
+// came, the indexes go on counting, and an arming still merges into the last event kept.
+TEST_F(SimSupervisionTest, ForgottenEventsKeepTheLogShortAndTheIndexesCounting) {
+    ASSERT_TRUE(startAndRun(3, Time{3, 0}, false));
+    ASSERT_TRUE(manager->advance(std::chrono::seconds(1000)));
+    const size_t count = manager->eventCount();
+    ASSERT_GT(count, 1000u) << "one arming a second";
+    manager->forgetEventsBefore(count);
+    EXPECT_EQ(manager->events().size(), 1u) << "the last stays";
+    EXPECT_EQ(manager->eventCount(), count);
+    ASSERT_EQ(manager->eventsFrom(count - 1).size(), 1u);
+    EXPECT_DOUBLE_EQ(manager->eventsFrom(count - 1)[0].time, 1000.0);
+    EXPECT_TRUE(manager->eventsFrom(0).size() == 1u) << "forgotten events are not given";
+    ASSERT_TRUE(manager->advance(std::chrono::seconds(3)));
+    EXPECT_EQ(manager->eventCount(), count + 3);
+    expectSeen(supervision(count), {{EventKind::SupervisionArmed, 1001, 1},
+                                    {EventKind::SupervisionArmed, 1002, 1},
+                                    {EventKind::SupervisionArmed, 1003, 1}});
+}
+
+TEST_F(SimSupervisionTest, ArmingsMergeIntoTheLastEventAfterTheRestIsForgotten) {
+    ASSERT_TRUE(startAndRun(3, Time{3, 0}, true));
+    ASSERT_TRUE(manager->advance(std::chrono::seconds(10)));
+    const size_t count = manager->eventCount();
+    manager->forgetEventsBefore(count);
+    ASSERT_TRUE(manager->advance(std::chrono::seconds(5)));
+    EXPECT_EQ(manager->eventCount(), count) << "merged into the last event kept";
+    expectSeen(supervision(count - 1), {{EventKind::SupervisionArmed, 1, 15}});
+}
+
 }  // namespace

@@ -146,6 +146,12 @@ void dropAddressSpaceTree();
 // one), and the registered block no longer holds it. Call after the address space's tasks have
 // ended (host::endAllTasks) and before its kernel objects are closed (host::resetKernel).
 void keepAddressSpaceTree();
+// The tree that the next of the framework's tree calls to need one takes instead of making it
+// from the model (a caller that made it already, e.g. to check names against it). Setting the
+// model drops it.
+void prepareAddressSpaceTree(std::unique_ptr<HostTree> tree);
+// Trees made from a model (HostTree::fromFile, fromJson) since the process started. Any thread.
+uint64_t treeModelBuildCount();
 
 // Writes (FbDo_WriteDouble, FbDo_WriteBool, FbDo_WriteLiveOutput) made through a null node
 // handle since the process started, in every tree. Such a write changes nothing and returns

@@ -51,7 +51,16 @@ std::unique_ptr<HostTree> HostTree::fromFile(const std::string& path) {
     return fromJson(readFile(path));
 }
 
+namespace {
+std::atomic<uint64_t> theModelBuilds{0};
+}  // namespace
+
+uint64_t treeModelBuildCount() {
+    return theModelBuilds.load();
+}
+
 std::unique_ptr<HostTree> HostTree::fromJson(const std::string& text) {
+    ++theModelBuilds;
     auto state = std::make_unique<State>();
     detail::buildTreeFromModel(*state, text);
     return std::unique_ptr<HostTree>(new HostTree(std::move(state)));

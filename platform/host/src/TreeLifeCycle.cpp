@@ -11,6 +11,7 @@ struct AddressSpaceTree {
     std::string modelJson;
     std::string lastError;
     std::unique_ptr<HostTree> tree;
+    std::unique_ptr<HostTree> prepared;  // taken instead of a tree made from the model
 };
 
 AddressSpaceTree& addressSpace() {
@@ -18,7 +19,10 @@ AddressSpaceTree& addressSpace() {
     return instance;
 }
 
-std::unique_ptr<HostTree> loadConfiguredModel(const AddressSpaceTree& space) {
+std::unique_ptr<HostTree> loadConfiguredModel(AddressSpaceTree& space) {
+    if (space.prepared) {
+        return std::move(space.prepared);
+    }
     if (!space.modelFile.empty()) {
         return HostTree::fromFile(space.modelFile);
     }
@@ -57,6 +61,7 @@ void setTreeModelFile(const std::string& path) {
     std::lock_guard<std::mutex> guard(space.lock);
     space.modelFile = path;
     space.modelJson.clear();
+    space.prepared.reset();
 }
 
 void setTreeModelJson(const std::string& text) {
@@ -64,6 +69,7 @@ void setTreeModelJson(const std::string& text) {
     std::lock_guard<std::mutex> guard(space.lock);
     space.modelJson = text;
     space.modelFile.clear();
+    space.prepared.reset();
 }
 
 std::string treeModelError() {
@@ -86,6 +92,12 @@ void dropAddressSpaceTree() {
         current->pTheTree = nullptr;
     }
     space.tree.reset();
+}
+
+void prepareAddressSpaceTree(std::unique_ptr<HostTree> tree) {
+    AddressSpaceTree& space = addressSpace();
+    std::lock_guard<std::mutex> guard(space.lock);
+    space.prepared = std::move(tree);
 }
 
 void keepAddressSpaceTree() {

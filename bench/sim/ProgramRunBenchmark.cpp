@@ -1,0 +1,133 @@
+// A whole run of a device program (its own executable, as a user runs it) through a scenario of
+// many cycle steps: the runner's time per cycle and the peak resident memory of the process,
+// which must not grow with the run's length. Arguments: the number of cycle steps.
+#include <benchmark/benchmark.h>
+
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct ProgramCase {
+    const char* executable;
+    const char* exampleFolder;  // its demo scenario's folder, whose settings the run takes
+};
+
+const ProgramCase kVesk{VESK_PROG, EXAMPLES_DIR "/vesk"};
+const ProgramCase kCalorant{CALORANT_PROG, EXAMPLES_DIR "/calorant"};
+
+// The demo scenario's settings (its files named by absolute paths) with `cycles` cycle steps of
+// one second each instead of its steps, written to `path` step by step.
+bool writeCycleScenario(const ProgramCase& program, int64_t cycles, const std::string& path) {
+    std::ifstream demo(std::string(program.exampleFolder) + "/scenario.json");
+    nlohmann::json root = nlohmann::json::parse(demo);
+    for (const char* key : {"tree", "dictionary"}) {
+        if (root.contains(key)) {
+            root[key] = std::string(program.exampleFolder) + "/" + root[key].get<std::string>();
+        }
+    }
+    root.erase("steps");
+    root.erase("noTraceUpToLevel");
+    if (root.contains("selfInfo")) {
+        root["selfInfo"].erase("basePath");
+    }
+    std::string head = root.dump();
+    head.pop_back();  // the closing brace
+    std::ofstream file(path, std::ios::trunc);
+    file << head << (root.empty() ? "" : ", ") << "\"steps\": [";
+    for (int64_t cycle = 0; cycle < cycles; ++cycle) {
+        file << (cycle > 0 ? ",\n" : "\n") << R"({ "comment": "cycle )" << cycle
+             << R"(", "advance": 1, "command": "cycle" })";
+    }
+    file << "\n] }\n";
+    return static_cast<bool>(file);
+}
+
+// The peak resident memory (VmHWM) of process `pid`, in KiB; 0 when unknown.
+long peakResidentKib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return 0;
+}
+
+// Runs the program on the scenario, its output thrown away; the exit status, and the peak
+// resident memory of the program in KiB. The child is traced to stop it at its exit, while its
+// memory can still be read: the program's own peak, not that of the benchmark it was forked from.
+int runProgram(const ProgramCase& program, const std::string& scenario, long* peakKib) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        execl(program.executable, program.executable, scenario.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) {
+        return -1;  // not stopped at the exec
+    }
+    ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACEEXIT);
+    ptrace(PTRACE_CONT, child, nullptr, nullptr);
+    while (waitpid(child, &status, 0) == child && WIFSTOPPED(status)) {
+        const bool exiting = (status >> 8) == (SIGTRAP | (PTRACE_EVENT_EXIT << 8));
+        if (exiting) {
+            *peakKib = peakResidentKib(child);
+        }
+        const int signal = exiting || WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status);
+        ptrace(PTRACE_CONT, child, nullptr, reinterpret_cast<void*>(static_cast<intptr_t>(signal)));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
+    const int64_t cycles = state.range(0);
+    char folder[] = "/tmp/program-run-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const std::string scenario = std::string(folder) + "/scenario.json";
+    if (!writeCycleScenario(program, cycles, scenario)) {
+        state.SkipWithError("cannot write the scenario");
+    }
+    long peakKib = 0;
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const int exitCode = runProgram(program, scenario, &peakKib);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (exitCode != 0) {
+            state.SkipWithError("the run did not pass");
+            break;
+        }
+    }
+    std::remove(scenario.c_str());
+    rmdir(folder);
+    state.counters["peak_MiB"] = static_cast<double>(peakKib) / 1024.0;
+    state.counters["us_per_cycle"] = seconds * 1e6 / static_cast<double>(cycles);
+    state.SetItemsProcessed(state.iterations() * cycles);
+}
+// 10^3, 10^5 and 10^6 cycles, one run each.
+void cycleCounts(benchmark::internal::Benchmark* runs) {
+    runs->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kSecond)->Iterations(1);
+}
+BENCHMARK_CAPTURE(BM_ProgramRun, vesk, kVesk)->Apply(cycleCounts);
+BENCHMARK_CAPTURE(BM_ProgramRun, calorant, kCalorant)->Apply(cycleCounts);
+
+}  // namespace
