@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/ptrace.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,8 +80,13 @@ int runProgram(const ProgramCase& program, const std::string& scenario, long* pe
         _exit(127);
     }
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) {
-        return -1;  // not stopped at the exec
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) {
+        return -1;
+    }
+    if (!WIFSTOPPED(status)) {  // not traced (tracing refused): the peak includes the fork's
+        *peakKib = usage.ru_maxrss;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACEEXIT);
     ptrace(PTRACE_CONT, child, nullptr, nullptr);
@@ -105,6 +111,8 @@ void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
     const std::string scenario = std::string(folder) + "/scenario.json";
     if (!writeCycleScenario(program, cycles, scenario)) {
         state.SkipWithError("cannot write the scenario");
+        rmdir(folder);
+        return;
     }
     long peakKib = 0;
     double seconds = 0.0;
