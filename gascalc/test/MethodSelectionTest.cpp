@@ -64,6 +64,17 @@ class MethodSelectionTest : public CalcFixture {
         setInput("Source.Rhob.d_imp", value("Source.Iso6976.d"));
         cycle();
     }
+
+    // Expects the measuring state's method to have failed: Zm and Zb 1.0, both marked invalid
+    // where published, and K the configured `substitute`, marked invalid.
+    void expectMethodFailed(double substitute) {
+        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
+        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
+        EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
+        EXPECT_EQ(value("Base1.Zb"), 1.0);
+        EXPECT_EQ(value("Base1.K"), substitute);
+        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
+    }
 };
 
 TEST_F(MethodSelectionTest, EveryCodeReachesItsMethodForTheValidationGas) {
@@ -371,12 +382,7 @@ TEST_F(MethodSelectionTest, InputUnusableAsReadMakesTheMethodFail) {
         EXPECT_NE(value("Base1.K"), 0.9);
         setInput(c.path, good, c.status);
         cycle();
-        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
-        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
-        EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
-        EXPECT_EQ(value("Base1.Zb"), 1.0);
-        EXPECT_EQ(value("Base1.K"), 0.9);
-        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
+        expectMethodFailed(0.9);
         EXPECT_EQ(statusOf("Base1.C"), status::kInvalid);
         setInput(c.path, good);
     }
@@ -392,12 +398,7 @@ TEST_F(MethodSelectionTest, UnusableInputsDiscardTheResultAndBadOnesMarkIt) {
         SCOPED_TRACE(code);
         setMethods(code, code - 1);
         cycle();
-        EXPECT_EQ(value("MeasCond.Zm"), 1.0);
-        EXPECT_EQ(calcBlock.conversion.meas.zResult.success, 0);
-        EXPECT_EQ(statusOf("MeasCond.Zm"), status::kInvalid);
-        EXPECT_EQ(value("Base1.Zb"), 1.0);
-        EXPECT_EQ(value("Base1.K"), 0.9);
-        EXPECT_EQ(statusOf("Base1.K"), status::kInvalid);
+        expectMethodFailed(0.9);
         EXPECT_TRUE(message("Mesg_CL_failure"));
     }
     // The same fault flag vouched for by a LOP level leaves the result in place, marked.

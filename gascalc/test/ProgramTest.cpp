@@ -10,6 +10,7 @@
 #include "CalorantFixture.h"
 #include "CalorantProgram.h"
 #include "CalorantTrace.h"
+#include "CodeRangeExpectations.h"
 #include "HostKernel.h"
 #include "PEG.h"
 #include "ProgramHooks.h"
@@ -122,20 +123,10 @@ TEST_F(ProgramRun, TheHealthMonitorChecksumsTheProgramsCode) {
     ASSERT_TRUE(start("Default"));
     ASSERT_TRUE(manager->startUp());
     ASSERT_TRUE(manager->run());
-    const void* codeStart = nullptr;
-    const void* codeEnd = nullptr;
-    ASSERT_EQ(Tarvo_GetCodeRange(&codeStart, &codeEnd), Success);
     const AsInfo* block = Sysmanlib_AsInfo_GetCurrent();
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->pCodeStart, codeStart);
-    ASSERT_EQ(block->pCodeStart + block->nCodeLength,
-              static_cast<const uint8_t*>(codeEnd) + sizeof(uint32_t));
-    uint32_t lastWord = 0;
-    std::memcpy(&lastWord, codeEnd, sizeof(lastWord));
-    EXPECT_EQ(lastWord, kCodeEndMarker);
-    const auto entry = reinterpret_cast<uintptr_t>(&CalorantProgramMain);
-    EXPECT_GE(entry, reinterpret_cast<uintptr_t>(block->pCodeStart));
-    EXPECT_LT(entry, reinterpret_cast<uintptr_t>(codeEnd));
+    host_test::expectTheExecutablesCodeRange(*block,
+                                             reinterpret_cast<const void*>(&CalorantProgramMain));
     ASSERT_TRUE(manager->shutdown());
 }
 

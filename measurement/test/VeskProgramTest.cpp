@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "CodeRangeExpectations.h"
 #include "FbDo.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
@@ -115,20 +116,10 @@ TEST_F(VeskProgramTest, TheHealthMonitorChecksumsTheProgramsCode) {
     ASSERT_TRUE(start());
     ASSERT_TRUE(manager->startUp());
     ASSERT_TRUE(manager->run());
-    const void* codeStart = nullptr;
-    const void* codeEnd = nullptr;
-    ASSERT_EQ(Tarvo_GetCodeRange(&codeStart, &codeEnd), Success);
     const AsInfo* block = Sysmanlib_AsInfo_GetCurrent();
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->pCodeStart, codeStart);
-    ASSERT_EQ(block->pCodeStart + block->nCodeLength,
-              static_cast<const uint8_t*>(codeEnd) + sizeof(uint32_t));
-    uint32_t lastWord = 0;
-    std::memcpy(&lastWord, codeEnd, sizeof(lastWord));
-    EXPECT_EQ(lastWord, kCodeEndMarker);
-    const auto entry = reinterpret_cast<uintptr_t>(&VeskProgramMain);
-    EXPECT_GE(entry, reinterpret_cast<uintptr_t>(block->pCodeStart));
-    EXPECT_LT(entry, reinterpret_cast<uintptr_t>(codeEnd));
+    host_test::expectTheExecutablesCodeRange(*block,
+                                             reinterpret_cast<const void*>(&VeskProgramMain));
     ASSERT_TRUE(manager->shutdown());
 }
 
