@@ -307,6 +307,10 @@ class Kernel {
 
     bool advancing = false;  // an advanceTime runs
     std::condition_variable advanceDone;
+    // Fires the timers due up to `target` (ns) one at a time, each as soon as no task is
+    // runnable, on the thread whose block made it so (this one at first); returns when none is
+    // left and no task is runnable. The caller counts as blocked meanwhile.
+    void fireTimersUpTo(Lock& lock, int64_t target);
     // Ends an advance: wakes the next advance and the quiescence waiters that wait for it.
     void endAdvance();
 
@@ -318,6 +322,24 @@ class Kernel {
     void failAll(WaitQueue& queue, Error result);
     void markBlocked(TaskRecord& task);
     void markRunnable(TaskRecord& task);
+    // Called when the last runnable task blocks or ends: lets a driven advance fire what is due
+    // next, and wakes the quiescence waiters when that left every task blocked.
+    void becameQuiet();
+    // Fires due timers of the driven advance while no task is runnable.
+    void fireWhileQuiet();
+    // Waits on the task's own wake-up until `ready`, the task counted as blocked meanwhile. The
+    // predicate is checked again after the count drops: the quiescence that made may have fired
+    // this task's own timer.
+    template <class Predicate>
+    void sleepBlocked(Lock& lock, TaskRecord& self, Predicate ready) {
+        while (!ready()) {
+            markBlocked(self);
+            if (ready()) {
+                break;
+            }
+            self.wakeup.wait(lock);
+        }
+    }
     void realTimeLoop();
 
     std::unordered_map<uintptr_t, ObjectPtr> handles_;
@@ -332,6 +354,8 @@ class Kernel {
     TaskRecord* unwindTurn_ = nullptr;  // the one task a reset lets unwind now
     uint64_t generation_ = 1;           // changes with every reset: adopted threads adopt again
     int runnableTasks_ = 0;             // kernel-created tasks that are running or about to
+    bool advanceDriving_ = false;       // a driven advance still has timers to look at
+    int64_t advanceTarget_ = 0;         // the time it ends at (ns)
     int liveThreads_ = 0;               // kernel-created tasks whose thread has not ended
     std::condition_variable quiet_;
     TaskFaultHandler faultHandler_;

@@ -135,6 +135,9 @@ void Kernel::taskEnded(TaskRecord& task, Error code) {
         --runnableTasks_;
     }
     --liveThreads_;
+    if (runnableTasks_ == 0) {
+        fireWhileQuiet();
+    }
     quiet_.notify_all();
     if (task.primaryClosed) {
         auto found = handles_.find(reinterpret_cast<uintptr_t>(task.primaryHandle));
@@ -150,9 +153,38 @@ void Kernel::markBlocked(TaskRecord& task) {
     if (task.kernelCreated && task.runnable) {
         task.runnable = false;
         if (--runnableTasks_ == 0) {
-            quiet_.notify_all();  // only quiescence is waited for on a count of runnable tasks
+            becameQuiet();  // only quiescence is waited for on a count of runnable tasks
         }
     }
+}
+
+void Kernel::becameQuiet() {
+    fireWhileQuiet();
+    if (runnableTasks_ == 0) {
+        quiet_.notify_all();
+    }
+}
+
+void Kernel::fireWhileQuiet() {
+    while (advanceDriving_ && runnableTasks_ == 0) {
+        TimerId id = 0;
+        int64_t due = 0;
+        if (!firstTimer(id, due) || due > advanceTarget_) {
+            advanceDriving_ = false;
+            return;
+        }
+        if (due > time_.now()) {
+            time_.setVirtualNow(due);
+        }
+        fireTimer(id);
+    }
+}
+
+void Kernel::fireTimersUpTo(Lock& lock, int64_t target) {
+    advanceTarget_ = target;
+    advanceDriving_ = true;
+    fireWhileQuiet();
+    waitAsBlocked(lock, quiet_, [this] { return !advanceDriving_ && runnableTasks_ == 0; });
 }
 
 void Kernel::markRunnable(TaskRecord& task) {
@@ -178,10 +210,8 @@ Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* que
     }
     TimerId timer = timed ? addTimer(*deadline, TimerTarget{&self, nullptr}) : 0;
     self.blocked = true;
-    while (!waiter.done && !self.timedOut && !self.endRequested) {
-        markBlocked(self);
-        self.wakeup.wait(lock);
-    }
+    sleepBlocked(lock, self,
+                 [&] { return waiter.done || self.timedOut || self.endRequested; });
     self.blocked = false;
     markRunnable(self);
     if (timed) {
@@ -209,10 +239,9 @@ void Kernel::enterBlockingCall(Lock& lock, TaskRecord& self) {
 }
 
 void Kernel::parkWhileHalted(Lock& lock, TaskRecord& self) {
-    while (self.halted && !self.endRequested) {
+    if (self.halted && !self.endRequested) {
         self.parked = true;
-        markBlocked(self);
-        self.wakeup.wait(lock);
+        sleepBlocked(lock, self, [&] { return !self.halted || self.endRequested; });
     }
     self.parked = false;
     markRunnable(self);
@@ -223,10 +252,7 @@ void Kernel::parkWhileHalted(Lock& lock, TaskRecord& self) {
 
 void Kernel::awaitUnwindTurn(Lock& lock, TaskRecord& self) {
     self.blocked = true;
-    while (unwindTurn_ != &self) {
-        markBlocked(self);
-        self.wakeup.wait(lock);
-    }
+    sleepBlocked(lock, self, [&] { return unwindTurn_ == &self; });
     self.blocked = false;
     markRunnable(self);
     self.unwinding = true;
