@@ -1,7 +1,9 @@
 // Tasks as threads: their start and end, blocking and waking, halting, quiescence and the
 // ending of every task.
+#include <chrono>
 #include <exception>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KernelInternal.h"
@@ -9,6 +11,19 @@
 namespace host {
 namespace kernel {
 namespace {
+
+// How long a blocked task looks for its wake-up before it sleeps: about what the system takes
+// to put a thread to sleep and wake it again.
+constexpr std::chrono::microseconds kWakeSpin{30};
+
+// Tells the processor that this is a wait loop (it then spends less on it).
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
 
 // The record of the calling thread when the kernel created it.
 thread_local TaskRecord* tlsKernelTask = nullptr;
@@ -138,7 +153,7 @@ void Kernel::taskEnded(TaskRecord& task, Error code) {
     if (runnableTasks_ == 0) {
         fireWhileQuiet();
     }
-    quiet_.notify_all();
+    notifyQuietWaiters();
     if (task.primaryClosed) {
         auto found = handles_.find(reinterpret_cast<uintptr_t>(task.primaryHandle));
         if (found != handles_.end()) {
@@ -161,7 +176,7 @@ void Kernel::markBlocked(TaskRecord& task) {
 void Kernel::becameQuiet() {
     fireWhileQuiet();
     if (runnableTasks_ == 0) {
-        quiet_.notify_all();
+        notifyQuietWaiters();
     }
 }
 
@@ -197,8 +212,38 @@ void Kernel::markRunnable(TaskRecord& task) {
 void Kernel::wake(TaskRecord& task) {
     if (task.blocked || task.parked) {
         markRunnable(task);
+        task.wakeCount.fetch_add(1, std::memory_order_release);
         task.wakeup.notify_all();
     }
+}
+
+void Kernel::waitForWake(Lock& lock, TaskRecord& self) {
+    const uint64_t seen = self.wakeCount.load(std::memory_order_relaxed);
+    if (!spinUntilChanged(lock, self.wakeCount, seen) &&
+        self.wakeCount.load(std::memory_order_relaxed) == seen) {
+        self.wakeup.wait(lock);
+    }
+}
+
+bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen) {
+    lock.unlock();
+    const auto giveUp = std::chrono::steady_clock::now() + kWakeSpin;
+    bool changed = false;
+    for (unsigned round = 0; !changed; ++round) {
+        changed = counter.load(std::memory_order_acquire) != seen;
+        if (!changed && (round & 63u) == 63u && std::chrono::steady_clock::now() >= giveUp) {
+            break;
+        }
+        cpuRelax();
+    }
+    lock.lock();
+    return changed;
+}
+
+void Kernel::notifyQuietWaiters() {
+    quietSignals_.fetch_add(1, std::memory_order_release);
+    quiet_.notify_all();
+    advanceDone.notify_all();
 }
 
 Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* queue,
@@ -296,8 +341,7 @@ void Kernel::waitForQuiescence(Lock& lock, bool forAdvance) {
 
 void Kernel::endAdvance() {
     advancing = false;
-    advanceDone.notify_all();
-    quiet_.notify_all();
+    notifyQuietWaiters();
 }
 
 void Kernel::endAllTasks(Lock& lock) {
