@@ -255,8 +255,7 @@ Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* que
     }
     TimerId timer = timed ? addTimer(*deadline, TimerTarget{&self, nullptr}) : 0;
     self.blocked = true;
-    sleepBlocked(lock, self,
-                 [&] { return waiter.done || self.timedOut || self.endRequested; });
+    sleepBlocked(lock, self, [&] { return waiter.done || self.timedOut || self.endRequested; });
     self.blocked = false;
     markRunnable(self);
     if (timed) {
