@@ -1,6 +1,6 @@
 // A whole run of a device program (its own executable, as a user runs it) through a scenario of
 // many cycle steps: the runner's time per cycle and the peak resident memory of the process,
-// which must not grow with the run's length. Arguments: the number of cycle steps.
+// which must not grow with the run's length; and the cost of simulated days.
 #include <benchmark/benchmark.h>
 
 #include <sys/ptrace.h>
@@ -28,9 +28,11 @@ struct ProgramCase {
 const ProgramCase kVesk{VESK_PROG, EXAMPLES_DIR "/vesk"};
 const ProgramCase kCalorant{CALORANT_PROG, EXAMPLES_DIR "/calorant"};
 
-// The demo scenario's settings (its files named by absolute paths) with `cycles` cycle steps of
-// one second each instead of its steps, written to `path` step by step.
-bool writeCycleScenario(const ProgramCase& program, int64_t cycles, const std::string& path) {
+// The demo scenario's settings (its files named by absolute paths) with `steps` steps, each a
+// cycle after `advanceSeconds` of virtual time, instead of its steps, written to `path` step by
+// step.
+bool writeCycleScenario(const ProgramCase& program, int64_t steps, int64_t advanceSeconds,
+                        const std::string& path) {
     std::ifstream demo(std::string(program.exampleFolder) + "/scenario.json");
     nlohmann::json root = nlohmann::json::parse(demo);
     for (const char* key : {"tree", "dictionary"}) {
@@ -47,9 +49,9 @@ bool writeCycleScenario(const ProgramCase& program, int64_t cycles, const std::s
     head.pop_back();  // the closing brace
     std::ofstream file(path, std::ios::trunc);
     file << head << (root.empty() ? "" : ", ") << "\"steps\": [";
-    for (int64_t cycle = 0; cycle < cycles; ++cycle) {
-        file << (cycle > 0 ? ",\n" : "\n") << R"({ "comment": "cycle )" << cycle
-             << R"(", "advance": 1, "command": "cycle" })";
+    for (int64_t step = 0; step < steps; ++step) {
+        file << (step > 0 ? ",\n" : "\n") << R"({ "comment": "cycle )" << step
+             << R"(", "advance": )" << advanceSeconds << R"(, "command": "cycle" })";
     }
     file << "\n] }\n";
     return static_cast<bool>(file);
@@ -101,35 +103,63 @@ int runProgram(const ProgramCase& program, const std::string& scenario, long* pe
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
-    const int64_t cycles = state.range(0);
+// Runs the program on a scenario of `steps` cycles after `advanceSeconds` each, as `state`'s
+// iterations; the wall time of the last run in seconds and its peak memory in KiB. False (the
+// state told why) when the scenario could not be made or a run did not pass.
+bool timeProgramRuns(benchmark::State& state, const ProgramCase& program, int64_t steps,
+                     int64_t advanceSeconds, double* seconds, long* peakKib) {
     char folder[] = "/tmp/program-run-XXXXXX";
     if (mkdtemp(folder) == nullptr) {
         state.SkipWithError("no temporary folder");
-        return;
+        return false;
     }
     const std::string scenario = std::string(folder) + "/scenario.json";
-    if (!writeCycleScenario(program, cycles, scenario)) {
+    bool passed = writeCycleScenario(program, steps, advanceSeconds, scenario);
+    if (!passed) {
         state.SkipWithError("cannot write the scenario");
-        rmdir(folder);
-        return;
     }
-    long peakKib = 0;
-    double seconds = 0.0;
     for (auto _ : state) {
+        if (!passed) {
+            break;
+        }
         const auto start = std::chrono::steady_clock::now();
-        const int exitCode = runProgram(program, scenario, &peakKib);
-        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const int exitCode = runProgram(program, scenario, peakKib);
+        *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (exitCode != 0) {
             state.SkipWithError("the run did not pass");
-            break;
+            passed = false;
         }
     }
     std::remove(scenario.c_str());
     rmdir(folder);
+    return passed;
+}
+
+// Cycle steps one second apart: the runner's time per cycle and the peak memory.
+void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
+    const int64_t cycles = state.range(0);
+    long peakKib = 0;
+    double seconds = 0.0;
+    if (!timeProgramRuns(state, program, cycles, 1, &seconds, &peakKib)) {
+        return;
+    }
     state.counters["peak_MiB"] = static_cast<double>(peakKib) / 1024.0;
     state.counters["us_per_cycle"] = seconds * 1e6 / static_cast<double>(cycles);
     state.SetItemsProcessed(state.iterations() * cycles);
+}
+
+// Simulated days, a cycle at the end of each: what a day of virtual time costs while the program
+// runs its one-second alarm and its health monitor. Argument: the number of days.
+void BM_ProgramDays(benchmark::State& state, const ProgramCase& program) {
+    constexpr int64_t kDay = 86400;
+    const int64_t days = state.range(0);
+    long peakKib = 0;
+    double seconds = 0.0;
+    if (!timeProgramRuns(state, program, days, kDay, &seconds, &peakKib)) {
+        return;
+    }
+    state.counters["s_per_day"] = seconds / static_cast<double>(days);
+    state.counters["us_per_simulated_s"] = seconds * 1e6 / static_cast<double>(days * kDay);
 }
 // 10^3, 10^5 and 10^6 cycles, one run each.
 void cycleCounts(benchmark::internal::Benchmark* runs) {
@@ -137,5 +167,15 @@ void cycleCounts(benchmark::internal::Benchmark* runs) {
 }
 BENCHMARK_CAPTURE(BM_ProgramRun, vesk, kVesk)->Apply(cycleCounts);
 BENCHMARK_CAPTURE(BM_ProgramRun, calorant, kCalorant)->Apply(cycleCounts);
+BENCHMARK_CAPTURE(BM_ProgramDays, vesk, kVesk)
+    ->Arg(1)
+    ->Arg(7)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_ProgramDays, calorant, kCalorant)
+    ->Arg(1)
+    ->Arg(7)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 }  // namespace

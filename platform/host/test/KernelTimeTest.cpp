@@ -53,6 +53,23 @@ TEST_F(KernelTimeTest, EventsOfOneAdvanceFireInTimeOrder) {
     EXPECT_EQ(nowMs(), 5000);
 }
 
+// Timers due at the same instant fire one at a time, in the order they were set, each task
+// done reacting before the next fires (the records would otherwise race and interleave).
+TEST_F(KernelTimeTest, TimersDueTogetherFireOneAtATimeInTheOrderTheyWereSet) {
+    for (const char* name : {"first", "second"}) {
+        start(name, [this, name] {
+            for (int second = 0; second < 3; ++second) {
+                basiclib::sleep(1);
+                record(name);
+            }
+        });
+    }
+    advance(3s);
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"first", "second", "first", "second", "first", "second"}));
+    EXPECT_EQ(timesMs, (std::vector<int64_t>{1000, 1000, 2000, 2000, 3000, 3000}));
+}
+
 TEST_F(KernelTimeTest, APeriodicAlarmCompletesTheActivityEveryPeriod) {
     start("alarm", [this] {
         Clock clock = nullptr;
