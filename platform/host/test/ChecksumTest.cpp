@@ -2,11 +2,22 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FrameworkTestSupport.h"
 #include "TempPath.h"
+
+namespace host::detail {
+
+// Seams of Checksum.cpp: the checksum by the byte tables alone, and whether checksumUpdate
+// folds with carry-less multiplication on this processor.
+uint32_t checksumBySlicing(uint32_t checksum, const void* data, size_t length);
+bool checksumFolds();
+
+}  // namespace host::detail
 
 namespace {
 
@@ -49,34 +60,104 @@ uint32_t bitwiseChecksum(const std::vector<uint8_t>& bytes, size_t first, size_t
     return ~crc;
 }
 
-// Long buffers at every start offset and length around the eight-byte steps, and the same
-// buffer in uneven pieces, give the checksum of the bitwise definition.
-TEST(ChecksumTest, LongBuffersAtAnyOffsetAndLengthMatchTheBitwiseDefinition) {
-    std::vector<uint8_t> bytes(4133);
+std::vector<uint8_t> pseudoRandomBytes(size_t size) {
+    std::vector<uint8_t> bytes(size);
     uint32_t seed = 12345u;
     for (uint8_t& byte : bytes) {
         seed = seed * 1103515245u + 12345u;
         byte = static_cast<uint8_t>(seed >> 16);
     }
-    for (size_t first = 0; first < 9; ++first) {
-        for (size_t length : {size_t{7}, size_t{8}, size_t{9}, size_t{15}, size_t{16}, size_t{17},
-                              size_t{4096}, bytes.size() - first}) {
-            uint32_t sum;
-            checksumInit(&sum);
-            checksumUpdate(&sum, bytes.data() + first, static_cast<uint32_t>(length));
-            EXPECT_EQ(sum, bitwiseChecksum(bytes, first, length))
+    return bytes;
+}
+
+uint32_t checksumOf(const std::vector<uint8_t>& bytes, size_t first, size_t length) {
+    uint32_t sum;
+    checksumInit(&sum);
+    checksumUpdate(&sum, bytes.data() + first, static_cast<uint32_t>(length));
+    return sum;
+}
+
+// The checksum of `bytes` added in pieces of the sizes `next` gives one after another.
+template <typename NextPiece>
+uint32_t checksumInPieces(const std::vector<uint8_t>& bytes, NextPiece next) {
+    uint32_t sum;
+    checksumInit(&sum);
+    for (size_t done = 0; done < bytes.size();) {
+        const size_t now = std::min(next(), bytes.size() - done);
+        checksumUpdate(&sum, bytes.data() + done, static_cast<uint32_t>(now));
+        done += now;
+    }
+    return sum;
+}
+
+// Buffers at every start offset within a 16-byte block and every length up to a few 64-byte
+// blocks (the eight-byte steps, 16-byte blocks and 64-byte folds with every tail), and the
+// same buffer in uneven pieces, give the checksum of the bitwise definition.
+TEST(ChecksumTest, LongBuffersAtAnyOffsetAndLengthMatchTheBitwiseDefinition) {
+    const std::vector<uint8_t> bytes = pseudoRandomBytes(4133);
+    for (size_t first = 0; first < 16; ++first) {
+        std::vector<size_t> lengths{4096, bytes.size() - first};
+        for (size_t length = 0; length <= 300; ++length) {
+            lengths.push_back(length);
+        }
+        for (size_t length : lengths) {
+            ASSERT_EQ(checksumOf(bytes, first, length), bitwiseChecksum(bytes, first, length))
                 << "from " << first << ", " << length << " bytes";
         }
     }
-    uint32_t pieces;
-    checksumInit(&pieces);
-    size_t done = 0;
-    for (size_t piece = 1; done < bytes.size(); piece = piece * 3 + 1) {
-        const size_t now = std::min(piece, bytes.size() - done);
-        checksumUpdate(&pieces, bytes.data() + done, static_cast<uint32_t>(now));
-        done += now;
+    size_t piece = 1;
+    EXPECT_EQ(checksumInPieces(bytes, [&piece] { return std::exchange(piece, piece * 3 + 1); }),
+              bitwiseChecksum(bytes, 0, bytes.size()));
+}
+
+// A code segment's worth (over a mebibyte, odd length) at offsets off every block boundary, and
+// in pieces that start and end anywhere within the 64-byte folds.
+TEST(ChecksumTest, LargeBufferWholeAndInPiecesMatchesTheBitwiseDefinition) {
+    const std::vector<uint8_t> bytes = pseudoRandomBytes((size_t{1} << 20) + 4133);
+    for (size_t first : {size_t{0}, size_t{1}, size_t{7}, size_t{13}}) {
+        EXPECT_EQ(checksumOf(bytes, first, bytes.size() - first),
+                  bitwiseChecksum(bytes, first, bytes.size() - first))
+            << "from " << first;
     }
-    EXPECT_EQ(pieces, bitwiseChecksum(bytes, 0, bytes.size()));
+    const uint32_t whole = bitwiseChecksum(bytes, 0, bytes.size());
+    size_t piece = 1;
+    EXPECT_EQ(checksumInPieces(bytes, [&piece] { return std::exchange(piece, piece * 3 + 1); }),
+              whole);
+    const size_t uneven[] = {63, 64, 65, 15, 17, 4097, 100003, 1, 127, 129, 80};
+    size_t next = 0;
+    EXPECT_EQ(checksumInPieces(bytes, [&] { return uneven[next++ % std::size(uneven)]; }), whole);
+}
+
+// The carry-less multiplication is used where the processor offers it (else every test above
+// checks the byte tables only).
+TEST(ChecksumTest, FoldsWhereTheProcessorCanMultiplyWithoutCarry) {
+#if defined(__x86_64__)
+    EXPECT_EQ(host::detail::checksumFolds(),
+              __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1"));
+#else
+    EXPECT_FALSE(host::detail::checksumFolds());
+#endif
+}
+
+// Folding and the byte tables agree from any running checksum, for lengths from one block to a
+// mebibyte with every tail.
+TEST(ChecksumTest, FoldingAgreesWithTheByteTables) {
+    if (!host::detail::checksumFolds()) {
+        GTEST_SKIP() << "this processor has no carry-less multiplication";
+    }
+    const std::vector<uint8_t> bytes = pseudoRandomBytes((size_t{1} << 20) + 64);
+    for (uint32_t start : {0u, 1u, 0x80000000u, 0xFFFFFFFFu, 0xCBF43926u}) {
+        for (size_t length :
+             {size_t{64}, size_t{65}, size_t{79}, size_t{80}, size_t{127}, size_t{128}, size_t{191},
+              size_t{4111}, size_t{1} << 20, (size_t{1} << 20) + 63}) {
+            for (size_t first : {size_t{0}, size_t{1}}) {
+                uint32_t sum = start;
+                checksumUpdate(&sum, bytes.data() + first, static_cast<uint32_t>(length));
+                EXPECT_EQ(sum, host::detail::checksumBySlicing(start, bytes.data() + first, length))
+                    << "from " << start << ", " << length << " bytes at " << first;
+            }
+        }
+    }
 }
 
 class FileChecksumTest : public ::testing::Test {
