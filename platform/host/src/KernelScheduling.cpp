@@ -236,6 +236,12 @@ bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, 
         }
         cpuRelax();
     }
+    for (unsigned round = 0; changed && round < 4096; ++round) {
+        if (lock.try_lock()) {
+            return true;
+        }
+        cpuRelax();
+    }
     lock.lock();
     return changed;
 }
