@@ -1,5 +1,9 @@
 // Tasks as threads: their start and end, blocking and waking, halting, quiescence and the
 // ending of every task.
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <string>
@@ -12,9 +16,10 @@ namespace host {
 namespace kernel {
 namespace {
 
-// How long a blocked task looks for its wake-up before it sleeps: about what the system takes
-// to put a thread to sleep and wake it again.
-constexpr std::chrono::microseconds kWakeSpin{30};
+// How long a blocked task looks for its wake-up before it sleeps: a few times what the system
+// takes to put a thread to sleep and wake it again, and more than a turn of the tasks of a
+// simulated step takes, so that tasks taking turns seldom sleep.
+constexpr std::chrono::microseconds kWakeSpin{100};
 
 // Tells the processor that this is a wait loop (it then spends less on it).
 inline void cpuRelax() {
@@ -24,6 +29,47 @@ inline void cpuRelax() {
     std::this_thread::yield();
 #endif
 }
+
+// The processors this process may run on (at least 1).
+int usableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+        return std::max(1, CPU_COUNT(&set));
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// Leave for one thread to spin (Kernel::spinUntilChanged) while it is held. Threads spin at
+// most one fewer than there are processors at once, so that spinning never keeps the thread
+// it waits for from running: on a machine with fewer processors than tasks that take turns,
+// spinning would cost more than sleeping.
+class SpinSlot {
+  public:
+    SpinSlot() {
+        int left = free().load(std::memory_order_relaxed);
+        while (left > 0 &&
+               !free().compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
+        }
+        taken_ = left > 0;
+    }
+    ~SpinSlot() {
+        if (taken_) {
+            free().fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+    SpinSlot(const SpinSlot&) = delete;
+    SpinSlot& operator=(const SpinSlot&) = delete;
+    bool taken() const { return taken_; }
+
+  private:
+    // Never destroyed: tasks may still block while the process ends.
+    static std::atomic<int>& free() {
+        static auto* slots = new std::atomic<int>(usableProcessors() - 1);
+        return *slots;
+    }
+    bool taken_ = false;
+};
 
 // The record of the calling thread when the kernel created it.
 thread_local TaskRecord* tlsKernelTask = nullptr;
@@ -226,6 +272,10 @@ void Kernel::waitForWake(Lock& lock, TaskRecord& self) {
 }
 
 bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen) {
+    SpinSlot slot;
+    if (!slot.taken()) {
+        return counter.load(std::memory_order_relaxed) != seen;
+    }
     lock.unlock();
     const auto giveUp = std::chrono::steady_clock::now() + kWakeSpin;
     bool changed = false;
