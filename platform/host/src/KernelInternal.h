@@ -355,7 +355,8 @@ class Kernel {
     // (raised under the mutex) to move on from `seen`; takes the mutex again and tells whether it
     // moved. A thread woken within that while costs no sleep and no wake-up by the system, which
     // is most of a hand-off's cost when tasks take turns (an advance of time, a command and its
-    // reply).
+    // reply). Only as many threads spin at once as leave a processor free; any other only looks
+    // once, keeping the mutex.
     bool spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen);
     // Notifies the quiescence and advance waiters; raised with every notification of either.
     void notifyQuietWaiters();
