@@ -230,7 +230,6 @@ class Run {
         myManager->watchTask(host::spawnTask(myScenario.self.asName.c_str(), [entry] { entry(); }));
         myEventMark = 0;
         myEventsPassed = 0;
-        myDisplayMark = 0;
         myShutDown = false;
         ++myResult.lives;
     }
@@ -242,11 +241,7 @@ class Run {
             return;
         }
         passEvents(myManager->eventCount());
-        for (const host::SentCommand& sent : myDisplay->sent()) {
-            myRecorder.displaySent(std::to_string(sent.itemId) + " " +
-                                   std::to_string(sent.commandCode) + " " +
-                                   DisplayModel::payloadText(sent.commandCode, sent.payload));
-        }
+        takeDisplaySent();
         myRecorder.displayState(myDisplay->model().dump());
         myClock = host::currentTime();
         host::endAllTasks();
@@ -457,14 +452,25 @@ class Run {
         }
         append(checkEvents(step.number, step.events, myStepEvents));
         myStepEvents.clear();
+        const std::vector<host::SentCommand> recent = takeDisplaySent();
         if (!step.displaySent.empty() && myDisplay) {
-            const std::vector<host::SentCommand> all = myDisplay->sent();
-            const std::vector<host::SentCommand> recent(
-                all.begin() + static_cast<std::ptrdiff_t>(std::min(myDisplayMark, all.size())),
-                all.end());
-            myDisplayMark = all.size();
             append(checkDisplay(step.number, step.displaySent, recent));
         }
+    }
+
+    // Hands the records the display peer received since the last call to the recorder; they are
+    // then kept no longer.
+    std::vector<host::SentCommand> takeDisplaySent() {
+        if (!myDisplay) {
+            return {};
+        }
+        std::vector<host::SentCommand> recent = myDisplay->takeSent();
+        for (const host::SentCommand& sent : recent) {
+            myRecorder.displaySent(std::to_string(sent.itemId) + " " +
+                                   std::to_string(sent.commandCode) + " " +
+                                   DisplayModel::payloadText(sent.commandCode, sent.payload));
+        }
+        return recent;
     }
 
     void checkFiles(const Step& step) {
@@ -504,8 +510,7 @@ class Run {
     RunResult myResult;  // the summary: no records
     Time myClock{0, 0};  // where the next life's time starts
     size_t myEventMark = 0;
-    size_t myEventsPassed = 0;  // to the recorder, of the life's events
-    size_t myDisplayMark = 0;
+    size_t myEventsPassed = 0;        // to the recorder, of the life's events
     std::vector<Event> myStepEvents;  // recorded since the previous step
     bool myShutDown = false;
     bool myFreshTree = true;  // the next life starts with a tree made from the model

@@ -1,5 +1,7 @@
 #include "SimDisplayService.h"
 
+#include <utility>
+
 #include "HostFramework.h"
 #include "HostKernel.h"
 
@@ -49,9 +51,9 @@ void DisplayService::setContext(std::optional<std::string> context) {
     host::setDisplayContext(std::move(context));
 }
 
-std::vector<host::SentCommand> DisplayService::sent() {
+std::vector<host::SentCommand> DisplayService::takeSent() {
     collect();
-    return mySent;
+    return std::exchange(myUntaken, {});
 }
 
 const DisplayModel& DisplayService::model() {
@@ -66,7 +68,7 @@ void DisplayService::printState(std::ostream& out) {
 void DisplayService::collect() {
     for (host::SentCommand& command : myPeer.takeSent()) {
         myModel.apply(command);
-        mySent.push_back(std::move(command));
+        myUntaken.push_back(std::move(command));
     }
 }
 

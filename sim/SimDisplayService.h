@@ -45,19 +45,20 @@ class DisplayService {
     // space through Tarvo_DisplayContext.
     void setContext(std::optional<std::string> context);
 
-    // Everything the items sent so far, oldest first (kept across calls).
-    std::vector<host::SentCommand> sent();
+    // What the items sent since the last call, oldest first. The service keeps none of it, so
+    // that a long run holds only what was sent since the caller last looked.
+    std::vector<host::SentCommand> takeSent();
     // The display as the items' commands so far left it.
     const DisplayModel& model();
     // model().dump() to `out`.
     void printState(std::ostream& out);
 
   private:
-    // Takes what the client sent since the last call into the record and the model.
+    // Takes what the client sent since the last call into the model and the untaken records.
     void collect();
 
     host::ServicePeer myPeer;
-    std::vector<host::SentCommand> mySent;
+    std::vector<host::SentCommand> myUntaken;
     DisplayModel myModel;
 };
 

@@ -85,12 +85,10 @@ class DisplayTest : public CalorantFixture {
 
     // What reached the display since the previous call, oldest first.
     std::vector<Sent> sent() {
-        const std::vector<host::SentCommand> all = display.sent();
         std::vector<Sent> recent;
-        for (size_t i = mySeen; i < all.size(); ++i) {
-            recent.push_back({all[i].itemId, all[i].commandCode, all[i].payload});
+        for (const host::SentCommand& command : display.takeSent()) {
+            recent.push_back({command.itemId, command.commandCode, command.payload});
         }
-        mySeen = all.size();
         return recent;
     }
 
@@ -113,9 +111,6 @@ class DisplayTest : public CalorantFixture {
     sim::DisplayService display;
     ServiceObject service{};  // the service object the commands come with
     std::unique_ptr<ServiceClient> client;
-
-  private:
-    size_t mySeen = 0;
 };
 
 TEST_F(DisplayTest, PreprocessingEntryShownOnlyWithGroupsAndOnlyOnOpen) {

@@ -150,7 +150,7 @@ TEST_F(LifeCycleTest, StartUpConnectsTheDisplayServiceBeforeStateEight) {
     EXPECT_EQ(*handled, 0);
     ASSERT_EQ(sim::testDisplayRecords().size(), 1u);
     EXPECT_EQ(sim::testDisplayRecords()[0], host::makeServiceRecord(100, 2, host::u32Payload(7)));
-    std::vector<host::SentCommand> sent = display->sent();
+    std::vector<host::SentCommand> sent = display->takeSent();
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].itemId, 100u);
     EXPECT_EQ(sent[0].commandCode, 29u);

@@ -127,8 +127,14 @@ class VeskScreensTest : public ::testing::Test {
         return state != nullptr ? *state : kNothing;
     }
     std::string boundTo(uint32_t id) { return item(id).boundParameter.value_or("<none>"); }
-    // The number of records the display received so far.
-    size_t sentCount() { return display->sent().size(); }
+    // The records the display received so far, oldest first.
+    const std::vector<host::SentCommand>& sentSoFar() {
+        for (host::SentCommand& command : display->takeSent()) {
+            mySentSoFar.push_back(std::move(command));
+        }
+        return mySentSoFar;
+    }
+    size_t sentCount() { return sentSoFar().size(); }
 
     // Expects both value fields of line `line` bound to `name`, and the label left alone.
     void expectValueFields(uint32_t line, const std::string& name) {
@@ -140,6 +146,9 @@ class VeskScreensTest : public ::testing::Test {
     std::unique_ptr<sim::DisplayService> display;
     std::unique_ptr<sim::SystemManager> manager;
     ScratchDirectory scratch;
+
+  private:
+    std::vector<host::SentCommand> mySentSoFar;
 };
 
 TEST(DewPointPrefix, WritesTheInstanceWithTwoDigitsAtLeast) {
@@ -286,7 +295,7 @@ TEST_F(VeskScreensTest, LosingTheRightSwitchesRevisionOffAndTheBoxShowsIt) {
     const size_t before = sentCount();
     cycle();
     EXPECT_FALSE(tree().boolValue("Oxygen.SNo1.Rev_O2"));
-    const std::vector<host::SentCommand> sent = display->sent();
+    const std::vector<host::SentCommand> sent = sentSoFar();
     ASSERT_GT(sent.size(), before);
     EXPECT_EQ(sent.back().itemId, 410u);
     EXPECT_EQ(sent.back().commandCode, 29u);

@@ -155,7 +155,8 @@ TEST(DisplayServiceTest, InjectedCommandsAndTheAnswersReachTheModel) {
         EXPECT_EQ(display.injectValue(410, 29, 3), 1);
         EXPECT_EQ(display.model().item(300)->text, u"shown");
         EXPECT_EQ(display.model().item(410)->selection, 3) << "the display's own selection";
-        EXPECT_EQ(display.sent().size(), 2u);
+        EXPECT_EQ(display.takeSent().size(), 2u);
+        EXPECT_TRUE(display.takeSent().empty()) << "taken records are not kept";
         std::ostringstream state;
         display.printState(state);
         EXPECT_EQ(state.str(), "300 text=\"shown\"\n410 text=\"\x03\" selection=3\n")

@@ -310,6 +310,20 @@ TEST_F(ScenarioRunnerTest, ServiceCommandsCarryDescriptionsAndConnections) {
     EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
 }
 
+// A step's display expectations look at what the display peer received since the previous step,
+// whether or not that step looked; every record still reaches the run's record, in order.
+TEST_F(ScenarioRunnerTest, DisplayExpectationsLookAtWhatArrivedSinceThePreviousStep) {
+    const sim::RunResult result = runCompleted(scenarioWith(
+        R"({ "display": [ { "item": 5, "code": 9, "u32": 1 } ] },
+           { "display": [ { "item": 6, "code": 7, "u32": 1 } ],
+             "displaySent": { "inOrder": [ { "item": 6, "code": 29, "payload": "07000000" } ],
+                              "absent": [ { "item": 5 } ] } },
+           { "displaySent": { "absent": [ { "code": 29 } ] } })"));
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
+    EXPECT_EQ(result.checks.size(), 3u);
+    EXPECT_EQ(result.displaySent, (std::vector<std::string>{"5 29 09000000", "6 29 07000000"}));
+}
+
 TEST_F(ScenarioRunnerTest, StepsRunBeforeDuringAndAfterTheStartUp) {
     const sim::RunResult result = runCompleted(scenarioWith(
         R"({ "phase": "registered",
