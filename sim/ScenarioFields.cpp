@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+
+#include "HostTree.h"
 
 namespace sim {
 
@@ -131,17 +132,9 @@ double JsonFields::anyDouble(const char* key) const {
     if (value.is_number()) {
         return value.get<double>();
     }
-    if (value.is_string()) {
-        const std::string& text = value.get_ref<const std::string&>();
-        if (text == "NaN") {
-            return std::numeric_limits<double>::quiet_NaN();
-        }
-        if (text == "Infinity") {
-            return std::numeric_limits<double>::infinity();
-        }
-        if (text == "-Infinity") {
-            return -std::numeric_limits<double>::infinity();
-        }
+    double named = 0.0;
+    if (value.is_string() && host::doubleFromName(value.get_ref<const std::string&>(), &named)) {
+        return named;
     }
     fail(key, "must be a number, \"NaN\", \"Infinity\" or \"-Infinity\"");
 }

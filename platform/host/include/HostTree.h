@@ -132,6 +132,10 @@ uint32_t deliverChangesDuringAccess(HostTree& tree);
 std::u16string treeTextFromUtf8(const std::string& text);
 std::string utf8FromTreeText(const std::u16string& text);
 
+// The double a tree model or a scenario names by text: "NaN", "Infinity" or "-Infinity". False
+// (and `*value` untouched) for any other text.
+bool doubleFromName(const std::string& text, double* value);
+
 // The tree model that Tarvo_TreeStart, Tarvo_FbDoPrepare and Tarvo_ParameterService load for
 // the address space (a file, or model text). An empty setting makes those calls fail.
 void setTreeModelFile(const std::string& path);

@@ -85,17 +85,9 @@ double doubleFromJson(const json& value, const std::string& where) {
     if (value.is_number()) {
         return value.get<double>();
     }
-    if (value.is_string()) {
-        const std::string& text = value.get_ref<const std::string&>();
-        if (text == "NaN") {
-            return std::numeric_limits<double>::quiet_NaN();
-        }
-        if (text == "Infinity") {
-            return std::numeric_limits<double>::infinity();
-        }
-        if (text == "-Infinity") {
-            return -std::numeric_limits<double>::infinity();
-        }
+    double named = 0.0;
+    if (value.is_string() && doubleFromName(value.get_ref<const std::string&>(), &named)) {
+        return named;
     }
     fail(where, "a double value is a number, \"NaN\", \"Infinity\" or \"-Infinity\"");
 }
@@ -393,3 +385,20 @@ void buildTreeFromModel(HostTree::State& state, const std::string& jsonText) {
 }
 
 }  // namespace host::detail
+
+namespace host {
+
+bool doubleFromName(const std::string& text, double* value) {
+    if (text == "NaN") {
+        *value = std::numeric_limits<double>::quiet_NaN();
+    } else if (text == "Infinity") {
+        *value = std::numeric_limits<double>::infinity();
+    } else if (text == "-Infinity") {
+        *value = -std::numeric_limits<double>::infinity();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace host
