@@ -259,10 +259,11 @@ class Kernel {
     // Waits for quiescence. A thread the kernel did not create also waits for an advance of time
     // that a task runs to end, unless the waiter is that advance itself (`forAdvance`).
     void waitForQuiescence(Lock& lock, bool forAdvance = false);
-    // Waits on `condition` until `ready`; a kernel task counts as blocked meanwhile, so that
-    // tasks waiting for one another's quiescence do not hold each other up.
+    // Waits until `ready`, looked at again whenever the tasks became quiet or an advance ended; a
+    // kernel task counts as blocked meanwhile, so that tasks waiting for one another's
+    // quiescence do not hold each other up.
     template <class Predicate>
-    void waitAsBlocked(Lock& lock, std::condition_variable& condition, Predicate ready) {
+    void waitAsBlocked(Lock& lock, Predicate ready) {
         TaskRecord* self = kernelTaskOfThisThread();
         if (self != nullptr) {
             markBlocked(*self);
@@ -271,7 +272,7 @@ class Kernel {
             const uint64_t seen = quietSignals_.load(std::memory_order_relaxed);
             if (!spinUntilChanged(lock, quietSignals_, seen) &&
                 quietSignals_.load(std::memory_order_relaxed) == seen) {
-                condition.wait(lock);
+                quiet_.wait(lock);
             }
         }
         if (self != nullptr) {
@@ -313,8 +314,8 @@ class Kernel {
 
     void reset(Lock& lock);
 
-    bool advancing = false;  // an advanceTime runs
-    std::condition_variable advanceDone;
+    // Waits until no other advance of time runs (counted as blocked meanwhile), then starts one.
+    void beginAdvance(Lock& lock);
     // Fires the timers due up to `target` (ns) one at a time, each as soon as no task is
     // runnable, on the thread whose block made it so (this one at first); returns when none is
     // left and no task is runnable. The caller counts as blocked meanwhile.
@@ -358,7 +359,7 @@ class Kernel {
     // reply). Only as many threads spin at once as leave a processor free; any other only looks
     // once, keeping the mutex.
     bool spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen);
-    // Notifies the quiescence and advance waiters; raised with every notification of either.
+    // Notifies the waiters of waitAsBlocked (quiescence, the end of an advance).
     void notifyQuietWaiters();
     void realTimeLoop();
 
@@ -378,7 +379,8 @@ class Kernel {
     int64_t advanceTarget_ = 0;         // the time it ends at (ns)
     int liveThreads_ = 0;               // kernel-created tasks whose thread has not ended
     std::condition_variable quiet_;
-    std::atomic<uint64_t> quietSignals_{0};  // notifications of quiet_ and advanceDone
+    std::atomic<uint64_t> quietSignals_{0};  // notifications of quiet_
+    bool advancing_ = false;                 // an advanceTime runs
     TaskFaultHandler faultHandler_;
     struct Timer {
         int64_t due;

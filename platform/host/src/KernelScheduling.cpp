@@ -245,7 +245,7 @@ void Kernel::fireTimersUpTo(Lock& lock, int64_t target) {
     advanceTarget_ = target;
     advanceDriving_ = true;
     fireWhileQuiet();
-    waitAsBlocked(lock, quiet_, [this] { return !advanceDriving_ && runnableTasks_ == 0; });
+    waitAsBlocked(lock, [this] { return !advanceDriving_ && runnableTasks_ == 0; });
 }
 
 void Kernel::markRunnable(TaskRecord& task) {
@@ -299,7 +299,6 @@ bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, 
 void Kernel::notifyQuietWaiters() {
     quietSignals_.fetch_add(1, std::memory_order_release);
     quiet_.notify_all();
-    advanceDone.notify_all();
 }
 
 Error Kernel::block(Lock& lock, TaskRecord& self, Waiter& waiter, WaitQueue* queue,
@@ -389,13 +388,18 @@ void Kernel::completeActivity(ActivityObject& activity, Error result) {
 
 void Kernel::waitForQuiescence(Lock& lock, bool forAdvance) {
     bool waitsForAdvances = !forAdvance && tlsKernelTask == nullptr;
-    waitAsBlocked(lock, quiet_, [this, waitsForAdvances] {
-        return runnableTasks_ == 0 && !(waitsForAdvances && advancing);
+    waitAsBlocked(lock, [this, waitsForAdvances] {
+        return runnableTasks_ == 0 && !(waitsForAdvances && advancing_);
     });
 }
 
+void Kernel::beginAdvance(Lock& lock) {
+    waitAsBlocked(lock, [this] { return !advancing_; });
+    advancing_ = true;
+}
+
 void Kernel::endAdvance() {
-    advancing = false;
+    advancing_ = false;
     notifyQuietWaiters();
 }
 

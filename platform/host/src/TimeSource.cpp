@@ -224,8 +224,7 @@ Error advanceTime(std::chrono::nanoseconds duration) {
     if (!kernel.time().isVirtual() || duration.count() < 0) {
         return IllegalParameter;
     }
-    kernel.waitAsBlocked(lock, kernel.advanceDone, [&] { return !kernel.advancing; });
-    kernel.advancing = true;
+    kernel.beginAdvance(lock);
     const int64_t target = kernel.time().now() + duration.count();
     // The timers are fired by whichever task's block leaves no task runnable: a simulated second
     // then costs one hand-off to each task it wakes, not two.
