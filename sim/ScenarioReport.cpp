@@ -135,7 +135,7 @@ void ReportWriter::begin() {
 }
 
 void ReportWriter::event(const Event& event) {
-    if (event.kind == EventKind::FatalStop || event.kind == EventKind::TaskFault) {
+    if (isFatal(event.kind)) {
         myFatalStops.push_back(event.text);
     }
     if (myCsv) {

@@ -159,6 +159,12 @@ CheckResult checkNoTrace(const Scenario& scenario, const host::TraceWatch& watch
         actual, found.empty()};
 }
 
+// Hands `check` to the recorder and counts it in `result` when it failed.
+void recordCheck(RunResult& result, RunRecorder& recorder, const CheckResult& check) {
+    result.failedChecks += check.passed ? 0 : 1;
+    recorder.check(check);
+}
+
 class Run {
   public:
     // Gives the first life `tree` (null: the program makes its own from the model).
@@ -285,13 +291,14 @@ class Run {
     }
 
     // Hands the recorder the events of the life before index `end`, then forgets them.
-    void passEvents(size_t end) {
-        for (const Event& event : myManager->eventsFrom(myEventsPassed)) {
+    void passEvents(size_t end) { passEvents(myManager->eventsFrom(myEventsPassed), end); }
+    // The same with the events from index myEventsPassed on, `unpassed`, already at hand.
+    void passEvents(const std::vector<Event>& unpassed, size_t end) {
+        for (const Event& event : unpassed) {
             if (myEventsPassed == end) {
                 break;
             }
-            myResult.fatalStop = myResult.fatalStop || event.kind == EventKind::FatalStop ||
-                                 event.kind == EventKind::TaskFault;
+            myResult.fatalStop = myResult.fatalStop || isFatal(event.kind);
             myRecorder.event(event);
             ++myEventsPassed;
         }
@@ -302,13 +309,15 @@ class Run {
     bool stepsOfRank(size_t rank) {
         for (const Step* next = mySteps.next(); next != nullptr && next->phase.rank == rank;
              next = mySteps.next()) {
-            const Step step = *next;  // stays while the queue moves on
-            mySteps.pop();
-            if (!performStep(step)) {
-                myFailure = "step " + std::to_string(step.number) + " did not complete";
+            const bool performed = performStep(*next);
+            const bool restarted = next->command && next->command->isRestart();
+            const size_t number = next->number;
+            mySteps.pop();  // `next` is gone from here on
+            if (!performed) {
+                myFailure = "step " + std::to_string(number) + " did not complete";
                 return false;
             }
-            if (step.command && step.command->isRestart()) {
+            if (restarted) {
                 return true;
             }
         }
@@ -444,10 +453,15 @@ class Run {
     // then (only the last can take a repeated arming) and go to the recorder.
     void checkSequences(const Step& step) {
         if (myManager) {
-            myStepEvents = myManager->eventsFrom(myEventMark);
+            // The events not yet passed: the last of the previous step's, then this step's.
+            const std::vector<Event> unpassed = myManager->eventsFrom(myEventsPassed);
+            const auto stepStart =
+                unpassed.begin() + static_cast<std::ptrdiff_t>(
+                                       std::min(myEventMark - myEventsPassed, unpassed.size()));
+            myStepEvents.assign(stepStart, unpassed.end());
             myEventMark += myStepEvents.size();
             if (myEventMark > 0) {
-                passEvents(myEventMark - 1);
+                passEvents(unpassed, myEventMark - 1);
             }
         }
         append(checkEvents(step.number, step.events, myStepEvents));
@@ -485,10 +499,7 @@ class Run {
         }
     }
 
-    void record(const CheckResult& check) {
-        myResult.failedChecks += check.passed ? 0 : 1;
-        myRecorder.check(check);
-    }
+    void record(const CheckResult& check) { recordCheck(myResult, myRecorder, check); }
 
     RunResult finish() {
         endLife();
@@ -557,10 +568,7 @@ int RunResult::exitCode() const {
     if (fatalStop || !completed) {
         return kExitStopped;
     }
-    const bool failed =
-        failedChecks > 0 || std::any_of(checks.begin(), checks.end(),
-                                        [](const CheckResult& check) { return !check.passed; });
-    return failed ? kExitExpectationFailed : kExitPassed;
+    return failedChecks > 0 ? kExitExpectationFailed : kExitPassed;
 }
 
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings,
@@ -593,9 +601,7 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings,
             Run(scenario, settings, entry, folder, *steps, std::move(tree), recorder).execute();
         cleanUpHost();  // the tree's end counts too
         if (watch) {
-            const CheckResult check = checkNoTrace(scenario, *watch);
-            result.failedChecks += check.passed ? 0 : 1;
-            recorder.check(check);
+            recordCheck(result, recorder, checkNoTrace(scenario, *watch));
         }
         recorder.finish(result);
         return result;

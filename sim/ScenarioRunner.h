@@ -44,7 +44,7 @@ struct RunResult {
     std::string failure;      // why it did not complete, "" when it did
     size_t failedChecks = 0;  // of the run, whether `checks` keeps them or not
 
-    // kExitPassed: completed and every expectation held (failedChecks and `checks`);
+    // kExitPassed: completed and every expectation held (no failedChecks);
     // kExitExpectationFailed: an expectation failed; kExitStopped: a fatal stop or an
     // incomplete run.
     int exitCode() const;

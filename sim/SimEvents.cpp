@@ -66,6 +66,10 @@ const char* stateName(uint32_t state) {
     return nameOf(kStateNames, state);
 }
 
+bool isFatal(EventKind kind) {
+    return kind == EventKind::FatalStop || kind == EventKind::TaskFault;
+}
+
 const char* eventName(EventKind kind) {
     switch (kind) {
         case EventKind::RegistrationName:

@@ -31,6 +31,8 @@ enum class EventKind {
 
 // Name of the kind ("StateReply", ...).
 const char* eventName(EventKind kind);
+// True for the kinds that stop the program: a fatal stop and a fault that escaped a task.
+bool isFatal(EventKind kind);
 // What a command code of the system manager asks for ("state", "RUN", "trigger", ...); "" for a
 // code without a name.
 const char* commandName(uint32_t code);

@@ -113,7 +113,7 @@ void SystemManager::record(EventKind kind, uint32_t value, uint32_t detail, std:
 void SystemManager::recordAt(double time, EventKind kind, uint32_t value, uint32_t detail,
                              std::string text) {
     std::lock_guard<std::mutex> lock(myMutex);
-    myStopReported = myStopReported || kind == EventKind::FatalStop || kind == EventKind::TaskFault;
+    myStopReported = myStopReported || isFatal(kind);
     const bool merge = myOptions.mergeRepeatedArmings && kind == EventKind::SupervisionArmed &&
                        !myEvents.empty() && myEvents.back().kind == EventKind::SupervisionArmed;
     if (merge) {

@@ -76,11 +76,10 @@ void StepQueue::pop() {
 }
 
 bool StepQueue::readStored() {
-    std::vector<uint8_t> bytes;
-    if (myIndex >= myScenario.stepCount || !readRecord(myStore, &bytes)) {
+    if (myIndex >= myScenario.stepCount || !readRecord(myStore, &myRecord)) {
         return false;
     }
-    myCurrent = myParser->parse(nlohmann::json::from_cbor(bytes));
+    myCurrent = myParser->parse(nlohmann::json::from_cbor(myRecord));
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Scenario.h"
 #include "ScenarioSteps.h"
@@ -38,6 +39,7 @@ class StepQueue {
     std::ifstream myStore;
     std::unique_ptr<StepParser> myParser;
     std::optional<Step> myCurrent;
+    std::vector<uint8_t> myRecord;  // the bytes of the record read last (its room reused)
 };
 
 }  // namespace sim

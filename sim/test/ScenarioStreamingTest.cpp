@@ -92,7 +92,6 @@ class CountingRecorder : public sim::RunRecorder {
     }
     void event(const sim::Event& event) override {
         commands += event.kind == sim::EventKind::Command && event.value == 40 ? 1 : 0;
-        ++events;
     }
     void row(const sim::CycleRow& row) override {
         commandsBeforeRow.push_back(commands);
@@ -101,17 +100,15 @@ class CountingRecorder : public sim::RunRecorder {
     }
     void check(const sim::CheckResult& check) override { failed += check.passed ? 0 : 1; }
     void displaySent(const std::string& /*record*/) override {}
-    void displayState(const std::string& /*dump*/) override { ++lives; }
+    void displayState(const std::string& /*dump*/) override {}
     void finish(const sim::RunResult& /*summary*/) override { finished = true; }
 
     bool stepsKept = false;
     size_t commands = 0;
-    size_t events = 0;
     std::vector<size_t> commandsBeforeRow;
     std::vector<size_t> rowSteps;
     std::vector<double> rowValues;
     size_t failed = 0;
-    size_t lives = 0;
     bool finished = false;
 };
 
