@@ -96,9 +96,13 @@ struct ArgumentView {
     int32_t integer = 0;
 };
 
-// The arguments of one point: at most nine, and a bad code ends them.
+// Argument codes a format word holds: three bits each from bit 27 down to bit 0. TraceFormat
+// fills nine of them; a raw word may use the tenth.
+constexpr size_t kMaxArguments = 10;
+
+// The arguments of one point: at most kMaxArguments, and a bad code ends them.
 struct PointArguments {
-    std::array<ArgumentView, 9> items;
+    std::array<ArgumentView, kMaxArguments> items;
     size_t count = 0;
 };
 

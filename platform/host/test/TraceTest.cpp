@@ -32,6 +32,22 @@ TEST_F(TraceTest, DecodesEachArgumentKindInFormatOrder) {
     EXPECT_EQ(host::formatTrace(r), "sel=0 id=0x650013 [\"name\", -7, 2.5, u\"w?rme\"]");
 }
 
+// A raw format word may hold a tenth code in bits 0-2, below the nine TraceFormat places.
+TEST_F(TraceTest, ARawFormatWordOfTenArgumentsIsDecodedWhole) {
+    host::TraceCapture capture;
+    const uint32_t id = TraceId(0x65, 6, 3);
+    const uint32_t ten =
+        TraceFormat(kTraceArgInt, kTraceArgInt, kTraceArgInt, kTraceArgInt, kTraceArgInt,
+                    kTraceArgInt, kTraceArgInt, kTraceArgInt, kTraceArgInt) |
+        kTraceArgInt;
+    TARVO_TRACE(0, id, ten, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10);
+    const auto records = capture.withId(id);
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records[0].arguments.size(), 10u);
+    EXPECT_EQ(records[0].intArg(9), 10);
+    EXPECT_EQ(host::formatTrace(records[0]), "sel=0 id=0x650063 [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]");
+}
+
 TEST_F(TraceTest, FormatWordPlacesFirstArgumentInBits27To29) {
     EXPECT_EQ(TraceFormat(kTraceArgInt), 0x20000000u);
     EXPECT_EQ(TraceFormat(kTraceArgText, kTraceArgInt), 0x0C000000u);
