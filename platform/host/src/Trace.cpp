@@ -44,15 +44,22 @@ std::atomic<uint32_t> enabledWord{levelBits(kDefaultLevel)};
 // Points of this level or below have a reader; higher ones are dropped undecoded.
 std::atomic<uint32_t> readLevel{kErrorLevel};
 
+// The records kept for a capture or a watch while it is open: those of `level` or below.
+struct Keeper {
+    std::vector<TraceRecord>* records = nullptr;  // null while closed
+    uint32_t level = 0;
+
+    bool takes(uint32_t pointLevel) const { return records != nullptr && pointLevel <= level; }
+};
+
 struct TraceState {
     std::mutex mutex;
     std::set<uint32_t> enabled;
     std::set<uint32_t> disabled;
     std::ofstream file;
-    std::vector<TraceRecord>* capture = nullptr;
-    std::vector<TraceRecord>* watched = nullptr;  // of the active watch
+    Keeper capture;  // takes every level
+    Keeper watch;
     std::string errorText;  // text arguments of the last error-level point that had any
-    uint32_t watchLevel = 0;
     uint32_t maxLevel = kDefaultLevel;
 
     TraceState() { errorText.reserve(kErrorTextReserve); }
@@ -77,13 +84,33 @@ void publishEnabled(const TraceState& s) {
 
 // Publishes the highest level any reader takes; the caller holds the mutex.
 void publishReaders(const TraceState& s) {
-    uint32_t level = kErrorLevel;
-    if (s.file.is_open() || s.capture != nullptr) {
-        level = kLevelMask;
-    } else if (s.watched != nullptr) {
-        level = std::max(level, s.watchLevel);
+    uint32_t level = s.file.is_open() ? kLevelMask : kErrorLevel;
+    for (const Keeper* keeper : {&s.capture, &s.watch}) {
+        if (keeper->records != nullptr) {
+            level = std::max(level, keeper->level);
+        }
     }
     readLevel.store(level, std::memory_order_release);
+}
+
+// Opens `keeper` (of state()) for the points of `level` or below; closes it; what it kept.
+void openKeeper(Keeper& keeper, uint32_t level) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    keeper.records = new std::vector<TraceRecord>();
+    keeper.level = level;
+    publishReaders(state());
+}
+
+void closeKeeper(Keeper& keeper) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    delete keeper.records;
+    keeper.records = nullptr;
+    publishReaders(state());
+}
+
+std::vector<TraceRecord> keptRecords(const Keeper& keeper) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    return *keeper.records;
 }
 
 // One argument of a point, pointing into the caller's data (valid while the point is handled).
@@ -311,27 +338,21 @@ std::string formatTrace(const TraceRecord& record) {
 }
 
 TraceCapture::TraceCapture() {
-    std::lock_guard<std::mutex> lock(state().mutex);
-    state().capture = new std::vector<TraceRecord>();
-    publishReaders(state());
+    openKeeper(state().capture, kLevelMask);
 }
 
 TraceCapture::~TraceCapture() {
-    std::lock_guard<std::mutex> lock(state().mutex);
-    delete state().capture;
-    state().capture = nullptr;
-    publishReaders(state());
+    closeKeeper(state().capture);
 }
 
 std::vector<TraceRecord> TraceCapture::records() const {
-    std::lock_guard<std::mutex> lock(state().mutex);
-    return *state().capture;
+    return keptRecords(state().capture);
 }
 
 std::vector<TraceRecord> TraceCapture::withId(uint32_t id) const {
     std::lock_guard<std::mutex> lock(state().mutex);
     std::vector<TraceRecord> found;
-    for (const TraceRecord& record : *state().capture) {
+    for (const TraceRecord& record : *state().capture.records) {
         if (record.id == id) {
             found.push_back(record);
         }
@@ -341,7 +362,7 @@ std::vector<TraceRecord> TraceCapture::withId(uint32_t id) const {
 
 void TraceCapture::clear() {
     std::lock_guard<std::mutex> lock(state().mutex);
-    state().capture->clear();
+    state().capture.records->clear();
 }
 
 namespace detail {
@@ -356,22 +377,15 @@ std::string takeErrorTraceText() {
 }  // namespace detail
 
 TraceWatch::TraceWatch(uint32_t maxLevel) {
-    std::lock_guard<std::mutex> lock(state().mutex);
-    state().watched = new std::vector<TraceRecord>();
-    state().watchLevel = maxLevel;
-    publishReaders(state());
+    openKeeper(state().watch, maxLevel);
 }
 
 TraceWatch::~TraceWatch() {
-    std::lock_guard<std::mutex> lock(state().mutex);
-    delete state().watched;
-    state().watched = nullptr;
-    publishReaders(state());
+    closeKeeper(state().watch);
 }
 
 std::vector<TraceRecord> TraceWatch::records() const {
-    std::lock_guard<std::mutex> lock(state().mutex);
-    return *state().watched;
+    return keptRecords(state().watch);
 }
 
 }  // namespace host
@@ -386,15 +400,16 @@ void Tarvo_SetTraceSelector(uint8_t selector) {
 
 int Tarvo_TraceEnabled(uint32_t /*selector*/, uint32_t id) {
     const uint32_t word = host::enabledWord.load(std::memory_order_acquire);
+    const int levelEnabled = static_cast<int>((word >> (id & host::kLevelMask)) & 1u);
     if ((word & host::kOverridden) == 0) {
-        return static_cast<int>((word >> (id & host::kLevelMask)) & 1u);
+        return levelEnabled;
     }
     host::TraceState& s = host::state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.disabled.count(id) != 0) {
         return 0;
     }
-    return (s.enabled.count(id) != 0 || ((word >> (id & host::kLevelMask)) & 1u) != 0) ? 1 : 0;
+    return s.enabled.count(id) != 0 ? 1 : levelEnabled;
 }
 
 void Tarvo_Trace(uint32_t selector, uint32_t id, uint32_t format, ...) {
@@ -417,10 +432,9 @@ void Tarvo_Trace(uint32_t selector, uint32_t id, uint32_t format, ...) {
     if (level <= host::kErrorLevel) {
         host::keepErrorText(arguments, s.errorText);
     }
-    if (s.watched != nullptr && level <= s.watchLevel) {
-        s.watched->push_back(host::recordOf(selector, id, arguments));
-    }
-    if (s.capture != nullptr) {
-        s.capture->push_back(host::recordOf(selector, id, arguments));
+    for (host::Keeper* keeper : {&s.watch, &s.capture}) {
+        if (keeper->takes(level)) {
+            keeper->records->push_back(host::recordOf(selector, id, arguments));
+        }
     }
 }
