@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -100,6 +101,16 @@ void setFatalStopObserver(std::function<void(const FatalStop&)> observer);
 // Waits until at least `count` fatal stops have been logged; false when `timeout` passed first
 // (a guard against a hanging test, not a time source).
 bool waitForFatalStops(size_t count, std::chrono::milliseconds timeout);
+
+// ---- Checksum -----------------------------------------------------------------------------------
+
+namespace detail {
+// For tests of checksumUpdate: the running checksum `checksum` carried on over `length` bytes by
+// the byte tables alone, and whether checksumUpdate folds with carry-less multiplication on this
+// processor.
+uint32_t checksumBySlicing(uint32_t checksum, const void* data, size_t length);
+bool checksumFolds();
+}  // namespace detail
 
 // ---- Reset --------------------------------------------------------------------------------------
 

@@ -2,21 +2,12 @@
 #include <array>
 #include <cstdio>
 
+#include "HostFramework.h"
 #include "Tarvo.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
-
-namespace host::detail {
-
-// Seams for the tests (declared again there): the running checksum `checksum` carried on over
-// `length` bytes by the byte tables alone, and whether checksumUpdate folds with carry-less
-// multiplication on this processor.
-uint32_t checksumBySlicing(uint32_t checksum, const void* data, size_t length);
-bool checksumFolds();
-
-}  // namespace host::detail
 
 namespace {
 
@@ -126,6 +117,8 @@ constexpr uint64_t kFold512Low = foldConstant(512 + 64);
 constexpr uint64_t kFold512High = foldConstant(512);
 constexpr uint64_t kFold128Low = foldConstant(128 + 64);
 constexpr uint64_t kFold128High = foldConstant(128);
+constexpr uint64_t kFold96 = foldConstant(96);
+constexpr uint64_t kBarrettQuotient = barrettQuotient();
 // P with its x^32 term, bit-reflected over 33 bits.
 constexpr uint64_t kPolynomialFull = (uint64_t{kPolynomial} << 1) | 1u;
 
@@ -151,16 +144,16 @@ CRC_FOLDING_TARGET __m128i load(const uint8_t* bytes) {
 // bits, V x^64 with V = the block times x^32 (modulo P); Barrett's method reduces V.
 CRC_FOLDING_TARGET uint32_t reduce(__m128i remainder) {
     const __m128i low32 = _mm_setr_epi32(-1, 0, -1, 0);
-    const __m128i by64 = _mm_set_epi64x(0, static_cast<long long>(foldConstant(128)));
+    const __m128i by64 = _mm_set_epi64x(0, static_cast<long long>(kFold128High));
     __m128i r =
         _mm_xor_si128(_mm_clmulepi64_si128(remainder, by64, 0x00), _mm_srli_si128(remainder, 8));
     // The top 32 bits, read as a half, are T x^32: times x^96 gives T x^128.
-    const __m128i by32 = _mm_set_epi64x(0, static_cast<long long>(foldConstant(96)));
+    const __m128i by32 = _mm_set_epi64x(0, static_cast<long long>(kFold96));
     r = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(r, low32), by32, 0x00),
                       _mm_srli_si128(r, 4));
     // Barrett: the quotient of V by P from its top 32 bits, times P, cancels them; V mod P is
     // left in the second 32-bit word.
-    const __m128i barrett = _mm_set_epi64x(static_cast<long long>(barrettQuotient()),
+    const __m128i barrett = _mm_set_epi64x(static_cast<long long>(kBarrettQuotient),
                                            static_cast<long long>(kPolynomialFull));
     __m128i quotient = _mm_clmulepi64_si128(_mm_and_si128(r, low32), barrett, 0x10);
     quotient = _mm_clmulepi64_si128(_mm_and_si128(quotient, low32), barrett, 0x00);

@@ -54,6 +54,15 @@ int ensureTree(AsInfo* pAsInfo) {
     return Success;
 }
 
+// Empties pTheTree of the current address space's block when it holds the space's tree; the
+// caller holds space.lock.
+void forgetInCurrentAddressSpace(const AddressSpaceTree& space) {
+    AsInfo* current = Sysmanlib_AsInfo_GetCurrent();
+    if (space.tree && current != nullptr && current->pTheTree == space.tree->tree()) {
+        current->pTheTree = nullptr;
+    }
+}
+
 }  // namespace
 
 void setTreeModelFile(const std::string& path) {
@@ -87,10 +96,7 @@ HostTree* addressSpaceTree() {
 void dropAddressSpaceTree() {
     AddressSpaceTree& space = addressSpace();
     std::lock_guard<std::mutex> guard(space.lock);
-    AsInfo* current = Sysmanlib_AsInfo_GetCurrent();
-    if (space.tree && current != nullptr && current->pTheTree == space.tree->tree()) {
-        current->pTheTree = nullptr;
-    }
+    forgetInCurrentAddressSpace(space);
     space.tree.reset();
 }
 
@@ -106,10 +112,7 @@ void keepAddressSpaceTree() {
     if (!space.tree) {
         return;
     }
-    AsInfo* current = Sysmanlib_AsInfo_GetCurrent();
-    if (current != nullptr && current->pTheTree == space.tree->tree()) {
-        current->pTheTree = nullptr;
-    }
+    forgetInCurrentAddressSpace(space);
     space.tree->detachAddressSpaces();
 }
 

@@ -10,15 +10,6 @@
 #include "FrameworkTestSupport.h"
 #include "TempPath.h"
 
-namespace host::detail {
-
-// Seams of Checksum.cpp: the checksum by the byte tables alone, and whether checksumUpdate
-// folds with carry-less multiplication on this processor.
-uint32_t checksumBySlicing(uint32_t checksum, const void* data, size_t length);
-bool checksumFolds();
-
-}  // namespace host::detail
-
 namespace {
 
 uint32_t checksumOf(const std::string& bytes) {
