@@ -66,15 +66,6 @@ class NodeSequence {
     // The stamp now, odd while a writer holds the node; a copy that begins with an even stamp
     // is valid when readValid confirms it.
     uint32_t stamp() const { return myStamp.load(std::memory_order_acquire); }
-    // The stamp before a copy: waits while a writer holds the node.
-    uint32_t readBegin() const {
-        uint32_t stamp = myStamp.load(std::memory_order_acquire);
-        while ((stamp & 1u) != 0) {
-            std::this_thread::yield();
-            stamp = myStamp.load(std::memory_order_acquire);
-        }
-        return stamp;
-    }
     // True when no writer overlapped the copy that began with `stamp`.
     bool readValid(uint32_t stamp) const {
         return myStamp.load(std::memory_order_relaxed) == stamp;
@@ -88,7 +79,6 @@ class NodeSequence {
 struct Sample {
     FbDoNodeKind kind;  // kind of the value (an import's source kind, or its own value kind)
     bool inUse;         // the node (and, for an import, its source) is in use
-    bool readable;      // the node holds a value at all
     double number;      // double kind
     uint32_t word;      // integer (two's complement), unsigned, bool, word, trigger kinds
     uint32_t status;
@@ -101,6 +91,14 @@ double doubleFromWord(uint32_t word, FbDoNodeKind kind);
 inline bool isWordKind(FbDoNodeKind kind) {
     return kind == kFbDoInteger || kind == kFbDoUnsigned || kind == kFbDoBool ||
            kind == kFbDoWord || kind == kFbDoTrigger;
+}
+// Kinds that hold a number, which number reads give and number writes store: double and the
+// word kinds.
+inline bool isNumberKind(FbDoNodeKind kind) {
+    constexpr uint32_t kNumberKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
+                                      (1u << kFbDoUnsigned) | (1u << kFbDoBool) |
+                                      (1u << kFbDoWord) | (1u << kFbDoTrigger);
+    return ((kNumberKinds >> kind) & 1u) != 0;
 }
 // Value kinds incl. text, not import.
 inline bool isValueKind(FbDoNodeKind kind) {
@@ -178,8 +176,23 @@ inline TreeNode* treeNode(FbDoNode node) {
     return static_cast<TreeNode*>(node);
 }
 
+// One copy of the value fields of `data` into `sample` (its own in-use flag in sample.inUse);
+// false when a writer held the node or overlapped the copy.
+[[gnu::always_inline]] inline bool copyOnce(const TreeNode& data, Sample& sample) {
+    const uint32_t stamp = data.sequence.stamp();
+    sample.inUse = data.inUse.load(std::memory_order_acquire);
+    sample.number = data.number64.load(std::memory_order_acquire);
+    sample.word = data.word.load(std::memory_order_acquire);
+    sample.status = data.status.load(std::memory_order_acquire);
+    return (stamp & 1u) == 0 && data.sequence.readValid(stamp);
+}
+
+// The copy once no writer holds or overlaps it; out of line (TreeNodeAccess.cpp), so that a
+// read that meets no writer makes no call.
+void copyAfterWriters(const TreeNode& data, Sample& sample);
+
 // Takes a consistent sample of the value a read of `node` gives (an import reads its source).
-inline Sample sampleOf(const TreeNode* node) {
+[[gnu::always_inline]] inline Sample sampleOf(const TreeNode* node) {
     bool inUse = true;
     const TreeNode* data = node;
     while (data->kind() == kFbDoImport && data->source != nullptr) {
@@ -188,15 +201,10 @@ inline Sample sampleOf(const TreeNode* node) {
     }
     Sample sample{};
     sample.kind = data->valueKind;
-    sample.readable = isValueKind(data->valueKind);
-    uint32_t stamp = 0;
-    do {
-        stamp = data->sequence.readBegin();
-        sample.inUse = inUse && data->inUse.load(std::memory_order_acquire);
-        sample.number = data->number64.load(std::memory_order_acquire);
-        sample.word = data->word.load(std::memory_order_acquire);
-        sample.status = data->status.load(std::memory_order_acquire);
-    } while (!data->sequence.readValid(stamp));
+    if (!copyOnce(*data, sample)) {
+        copyAfterWriters(*data, sample);
+    }
+    sample.inUse = inUse && sample.inUse;
     return sample;
 }
 

@@ -3,14 +3,25 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 
-#include "HostKernel.h"
 #include "KernelInternal.h"
 #include "TreeInternal.h"
 
+using host::detail::isNumberKind;
 using host::detail::NodeSequence;
 using host::detail::Sample;
 using host::detail::treeNode;
+
+namespace host::detail {
+
+[[gnu::noinline]] void copyAfterWriters(const TreeNode& data, Sample& sample) {
+    while (!copyOnce(data, sample)) {
+        std::this_thread::yield();
+    }
+}
+
+}  // namespace host::detail
 
 namespace {
 
@@ -30,31 +41,6 @@ bool chainInUse(const TreeNode* node) {
     return inUse;
 }
 
-// Kinds that hold a number, which number reads give and number writes store: double and the
-// word kinds (bit n: kind n).
-constexpr uint32_t kNumberKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
-                                  (1u << kFbDoUnsigned) | (1u << kFbDoBool) | (1u << kFbDoWord) |
-                                  (1u << kFbDoTrigger);
-
-// One copy of the value fields of `data` into `sample` (its own in-use flag in sample.inUse);
-// false when a writer held the node or overlapped the copy.
-[[gnu::always_inline]] inline bool copyOnce(const TreeNode& data, Sample& sample) {
-    const uint32_t stamp = data.sequence.stamp();
-    sample.inUse = data.inUse.load(std::memory_order_acquire);
-    sample.number = data.number64.load(std::memory_order_acquire);
-    sample.word = data.word.load(std::memory_order_acquire);
-    sample.status = data.status.load(std::memory_order_acquire);
-    return (stamp & 1u) == 0 && data.sequence.readValid(stamp);
-}
-
-// The copy once no writer holds or overlaps it; out of line, so that a read that meets no
-// writer makes no call.
-[[gnu::noinline]] void copyAfterWriters(const TreeNode& data, Sample& sample) {
-    while (!copyOnce(data, sample)) {
-        std::this_thread::yield();
-    }
-}
-
 // A read of `node` that can give a number: usable when present, in use and numeric. Takes the
 // kind, number, word and status of the data node in one copy and reports the status (with OOU
 // when not usable) unless `status` is null.
@@ -65,18 +51,8 @@ constexpr uint32_t kNumberKinds = (1u << kFbDoDouble) | (1u << kFbDoInteger) |
         }
         return false;
     }
-    const TreeNode* data = treeNode(node);
-    bool inUse = true;
-    while (data->kind() == kFbDoImport && data->source != nullptr) {
-        inUse = data->inUse.load(std::memory_order_acquire) && inUse;
-        data = data->source;
-    }
-    sample.kind = data->valueKind;
-    if (!copyOnce(*data, sample)) {
-        copyAfterWriters(*data, sample);
-    }
-    sample.inUse = inUse && sample.inUse;
-    const bool usable = sample.inUse && ((kNumberKinds >> sample.kind) & 1u) != 0;
+    sample = host::detail::sampleOf(treeNode(node));
+    const bool usable = sample.inUse && isNumberKind(sample.kind);
     if (status != nullptr) {
         *status = usable ? sample.status : (sample.status | kFbDoStatusNotInUse);
     }
@@ -109,7 +85,7 @@ bool sameBits(double a, double b) {
 
 // A value or import node that stores numbers of its value kind.
 bool takesNumbers(const TreeNode& target) {
-    return target.hasLeaves() && ((kNumberKinds >> target.valueKind) & 1u) != 0;
+    return target.hasLeaves() && isNumberKind(target.valueKind);
 }
 
 // True when the node holds the value (and, unless null, the status) a write would store. Valid
@@ -350,7 +326,7 @@ double FbDo_ReadLiveDouble(FbDoNode node) {
         return std::numeric_limits<double>::quiet_NaN();
     }
     const Sample sample = host::detail::sampleOf(treeNode(node));
-    if (!sample.readable || sample.kind == kFbDoText) {
+    if (!isNumberKind(sample.kind)) {
         return std::numeric_limits<double>::quiet_NaN();
     }
     return numberOf(sample);
