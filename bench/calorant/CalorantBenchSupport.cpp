@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "CalcBlock.h"
+#include "CalorantProgram.h"
 #include "HostFramework.h"
 #include "HostTree.h"
 #include "Iso6976.h"
@@ -27,10 +28,7 @@ CalorantSetUp::CalorantSetUp(const std::string& taste) {
 }
 
 CalorantSetUp::~CalorantSetUp() {
-    delete ProgramContext::myTaste.Load();
-    delete calcBlock.aga8Calculator12;
-    ProgramContext::Clear();
-    ClearCalcBlock();
+    ForgetCalorantRun();
     host::dropAddressSpaceTree();
     host::setTreeModelJson("");
     host::resetFramework();

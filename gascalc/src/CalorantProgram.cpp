@@ -39,14 +39,18 @@ const ComponentStartFunction* CalorantStartTable() {
     return kStartTable;
 }
 
-int CalorantProgramMain() {
-    Tarvo_SetPhase("Calorant Main");
-    // A run that ended in this process left its taste and calculator (the device frees them
-    // with the address space); every task of that run has ended, so they go now.
+void ForgetCalorantRun() {
     delete ProgramContext::myTaste.Load();
     delete calcBlock.aga8Calculator12;
     ClearCalcBlock();
     ProgramContext::Clear();
+}
+
+int CalorantProgramMain() {
+    Tarvo_SetPhase("Calorant Main");
+    // A run that ended in this process left its taste and calculator; every task of that run
+    // has ended, so they go now.
+    ForgetCalorantRun();
     try {
         // The code range ends in the marker word; without one no health monitor runs.
         const void* codeStart = nullptr;

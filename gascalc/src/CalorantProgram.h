@@ -10,6 +10,11 @@
 // exception). Returns 0. Initial task.
 int CalorantProgramMain();
 
+// Frees what a run's hooks made (its taste and 12-component calculator; the device frees them
+// with the address space) and clears the program's context and data block. No task of that run
+// may still run.
+void ForgetCalorantRun();
+
 // The program's component start table: framework components at positions 1 to 4 and 6, the
 // display-service client's PEG_initComponent fifth; null-terminated.
 const ComponentStartFunction* CalorantStartTable();

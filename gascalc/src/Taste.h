@@ -2,7 +2,8 @@
 // and one accessor per node role that gives the node of that role in the active layout.
 //
 // All three layouts live in the same tree; they differ in how the root's children are numbered,
-// and ZM1 and BM1 lack some roles. Made once by the FbDO hook and never freed. The calculation
+// and ZM1 and BM1 lack some roles. Made by the FbDO hook and kept for the run (the device frees it
+// with the address space; ForgetCalorantRun frees it on the host). The calculation
 // cycle finds every role's node at each parameter reload; from the first reload on the accessors
 // give the nodes found then, before it they walk the tree. The accessors may be called from any
 // task.

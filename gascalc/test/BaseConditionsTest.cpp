@@ -41,7 +41,7 @@ TEST_F(BaseConditionsTest, ResultConditionsFollowTheSetOfEachLayout) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.taste) + " set " + std::to_string(c.set));
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startCalc(c.taste);
         changeCode("Base1.RefCond", c.set);
@@ -61,7 +61,7 @@ TEST_F(BaseConditionsTest, UnknownSetKeepsTheFallbackAndMarksWhatUsesIt) {
         for (const uint32_t set : unknownSets) {
             SCOPED_TRACE(std::string(resultSet ? "Base1" : "Source") + " set " +
                          std::to_string(set));
-            calorant_test::forgetProgram();
+            ForgetCalorantRun();
             host::dropAddressSpaceTree();
             startCalc("Default");
             setMethods(2, 1);

@@ -11,7 +11,6 @@
 namespace {
 
 using calorant_test::CalorantFixture;
-using calorant_test::forgetProgram;
 using calorant_test::modelNode;
 using calorant_test::removeModelNode;
 using namespace calorant;
@@ -170,7 +169,7 @@ TEST_F(BindingTest, UnconnectedAliasImportsAreSkippedAndTheBindingSucceeds) {
     } cases[] = {{"Default", 85}, {"BM1", 76}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taste);
-        forgetProgram();
+        ForgetCalorantRun();
         traces.clear();
         ASSERT_EQ(bindLayout(c.taste,
                              [](nlohmann::json& model) {

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CalcBlock.h"
+#include "CalorantProgram.h"
 #include "HostFramework.h"
 #include "HostTrace.h"
 #include "HostTree.h"
@@ -73,15 +74,6 @@ inline void removeModelNode(nlohmann::json& model, const std::vector<int>& paren
     throw std::out_of_range("no model node to remove at index " + std::to_string(index));
 }
 
-// Frees what the hooks made (the program itself keeps it for the life of the address space) and
-// clears the program's globals and block.
-inline void forgetProgram() {
-    delete ProgramContext::myTaste.Load();
-    delete calcBlock.aga8Calculator12;
-    ProgramContext::Clear();
-    ClearCalcBlock();
-}
-
 using ModelEdit = std::function<void(nlohmann::json&)>;
 
 class CalorantFixture : public ::testing::Test {
@@ -90,12 +82,12 @@ class CalorantFixture : public ::testing::Test {
         host::resetFramework();
         host::resetTraceSettings();
         host::setTraceLevel(15);
-        forgetProgram();
+        ForgetCalorantRun();
         ASSERT_EQ(Sysmanlib_AsInfo_Register(asInfo.get()), 0);
     }
 
     void TearDown() override {
-        forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         host::setTreeModelJson("");
         host::resetFramework();

@@ -65,7 +65,7 @@ TEST_F(CompositionTest, ReadsNormalisesAndWritesTheAnalysisOfEachLayout) {
                  {"BM1", "Comp.Total", "Comp.ExpCH4", "Comp.ExpN2"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taste);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startCalc(c.taste);
         setAnalysis({{"CH4", 45.0}, {"N2", 3.0}, {"CO2", 2.0}});
@@ -243,7 +243,7 @@ TEST_F(CompositionTest, C6ModeWithoutUsableSharesOrUnknownDoesNotSplit) {
                  {2, 50.0, nan, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         traces.clear();
         startCalc("Default", [&c](nlohmann::json& model) {

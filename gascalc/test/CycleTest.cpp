@@ -14,7 +14,6 @@
 namespace {
 
 using calorant_test::CalorantFixture;
-using calorant_test::forgetProgram;
 using calorant_test::modelNode;
 using calorant_test::removeModelNode;
 using namespace calorant;
@@ -40,7 +39,7 @@ TEST_F(CycleTest, FbDoSetsUpTreeTastePreprocessingAndTheFirstChange) {
     } cases[] = {{"Default", kTasteDefault, 18}, {"ZM1", kTasteZM1, 18}, {"BM1", kTasteBM1, 18}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taste);
-        forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         ASSERT_EQ(startLayout(c.taste), 0);
         EXPECT_EQ(ProgramContext::tree.Load(), asInfo->pTheTree);
@@ -161,7 +160,7 @@ TEST_F(CycleTest, MethodParametersAreReadAtTheReloadPerLayout) {
     } cases[] = {{"Default", "8", true}, {"ZM1", "7", false}, {"BM1", "8", false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taste);
-        forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         ASSERT_EQ(bindLayout(c.taste), 0);
         const std::string method = c.method;

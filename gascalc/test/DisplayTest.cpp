@@ -22,7 +22,6 @@
 namespace {
 
 using calorant_test::CalorantFixture;
-using calorant_test::forgetProgram;
 
 // One record the display received: item, code and payload bytes.
 struct Sent {
@@ -120,7 +119,7 @@ TEST_F(DisplayTest, PreprocessingEntryShownOnlyWithGroupsAndOnlyOnOpen) {
     EXPECT_EQ(hiddenOnDisplay(1701), false);
     deliver(1000, 3);
     EXPECT_TRUE(sent().empty());
-    forgetProgram();
+    ForgetCalorantRun();
     host::dropAddressSpaceTree();
     // A tree without preprocessing groups: its preprocessing object could not be built.
     host::failNextCall("CreateLocalMutex", ResourceNotAvailable);

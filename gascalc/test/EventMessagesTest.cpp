@@ -43,7 +43,7 @@ TEST_F(EventMessagesTest, VariableMessagesOfEachLayout) {
         {status::kInvalid | status::kAboveLimit, {false, false, true, false, false}},
     };
     for (const char* taste : {"Default", "ZM1", "BM1"}) {
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startGas1(taste);
         for (const auto& c : cases) {
@@ -86,7 +86,7 @@ TEST_F(EventMessagesTest, ImportedValueMessagesOnlyForInputsInUse) {
 TEST_F(EventMessagesTest, ComponentMessagesAndTheCalculationFailure) {
     for (const char* taste : {"Default", "BM1"}) {
         SCOPED_TRACE(taste);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startGas1(taste);
         // N2 above its limit while no method uses it: no message.
@@ -134,7 +134,7 @@ TEST_F(EventMessagesTest, EveryLimitAndWarningMessageOfTheNamedComponents) {
                  {status::kAboveWarning, {false, false, false, true}}};
     const std::map<std::string, double> gas = ValidationGas1();
     for (const char* taste : {"Default", "BM1"}) {
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startGas1(taste);
         setMethods(2, 1);
@@ -174,7 +174,7 @@ TEST_F(EventMessagesTest, MethodNeedingAComponentOutOfUseFails) {
 TEST_F(EventMessagesTest, CompositionUsedWhileOutOfUseFailsInEveryLayout) {
     for (const char* taste : {"Default", "ZM1", "BM1"}) {
         SCOPED_TRACE(taste);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startGas1(taste);
         setInUse("Comp.CH4.Imp", false);

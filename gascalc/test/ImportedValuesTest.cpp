@@ -138,7 +138,7 @@ TEST_F(ImportedValuesTest, HeatingValueNotPositiveOrFlaggedIsInvalidAtBothSets) 
 TEST_F(ImportedValuesTest, ZM1AndBM1PublishOnlyTheSuperiorValue) {
     for (const char* taste : {"ZM1", "BM1"}) {
         SCOPED_TRACE(taste);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startCalc(taste);
         setInput("Source.HVHM.HsV_imp", 40.0);

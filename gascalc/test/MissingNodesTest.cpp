@@ -23,7 +23,7 @@ TEST_F(MissingNodesTest, MissingCompNodeIsTracedAndTheCycleGoesOn) {
                  {"BM1", 6, {0x80023, 0x80063, 0x80093}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taste);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         traces.clear();
         startCalc(c.taste, [&c](nlohmann::json& model) {

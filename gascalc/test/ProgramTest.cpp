@@ -44,14 +44,14 @@ class ProgramRun : public ::testing::Test {
         host::resetTraceSettings();
         host::setTraceLevel(15);
         host::useVirtualTime();
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
     }
 
     void TearDown() override {
         manager.reset();
         display.reset();
         SysManRegisterDefaultHooks(nullptr);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         host::setTreeModelJson("");
         host::resetFramework();

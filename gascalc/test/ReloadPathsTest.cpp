@@ -13,7 +13,6 @@
 namespace {
 
 using calorant_test::CalorantFixture;
-using calorant_test::forgetProgram;
 using namespace calorant;
 
 class ReloadPathsTest : public CalorantFixture {
@@ -78,7 +77,7 @@ TEST_F(ReloadPathsTest, AnImportWithoutDataReferenceLeafFailsTheLayoutBinding) {
     } cases[] = {{"Default", kTraceDefaultFailed}, {"BM1", kTraceBm1Failed}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taste);
-        forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         traces.clear();
         ASSERT_EQ(startLayout(c.taste), 0);

@@ -24,7 +24,7 @@ class ResultStepsTest : public CalcFixture {};
 TEST_F(ResultStepsTest, Iso6976ResultsOfTheStandardsExample) {
     for (const char* taste : {"Default", "BM1"}) {
         SCOPED_TRACE(taste);
-        calorant_test::forgetProgram();
+        ForgetCalorantRun();
         host::dropAddressSpaceTree();
         startCalc(taste, [](nlohmann::json& model) {
             calorant_test::modelNode(model, {7, 0})["value"] = 9;

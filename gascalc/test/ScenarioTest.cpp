@@ -13,7 +13,7 @@ namespace {
 
 class ScenarioTest : public ::testing::TestWithParam<const char*> {
   protected:
-    void TearDown() override { calorant_test::forgetProgram(); }
+    void TearDown() override { ForgetCalorantRun(); }
 };
 
 TEST_P(ScenarioTest, RunsFromRegistrationToShutdownWithItsExpectations) {
@@ -40,7 +40,7 @@ TEST(PreprocessingPageExample, PassesAndPrintsTheDisplayState) {
     sim::RunSettings settings;
     settings.programs = {{"Calorant-Prog", CalorantProgramMain}};
     const sim::RunResult result = sim::runScenario(scenario, settings);
-    calorant_test::forgetProgram();
+    ForgetCalorantRun();
     std::ostringstream printed;
     sim::printRunResult(scenario, result, printed, false);
     EXPECT_EQ(result.exitCode(), 0) << result.failure << "\n" << printed.str();

@@ -8,7 +8,6 @@
 namespace {
 
 using calorant_test::CalorantFixture;
-using calorant_test::forgetProgram;
 using calorant_test::removeModelNode;
 
 TEST(TasteKindTest, OnlyTheExactNamesSelectZM1AndBM1) {
@@ -206,7 +205,7 @@ TEST_F(CalorantFixture, GeneratedAccessClassesAndTasteAgree) {
     EXPECT_EQ(taste.getOptionalBaseOutput(), root.getOptionalBaseOutput());
     EXPECT_EQ(taste.getPropertiesOutput(), root.getPropertiesOutput());
     EXPECT_EQ(taste.getExtendedOutput(), root.getExtendedOutput());
-    forgetProgram();
+    ForgetCalorantRun();
     host::dropAddressSpaceTree();
 
     ASSERT_EQ(startLayout("ZM1"), 0);
@@ -215,7 +214,7 @@ TEST_F(CalorantFixture, GeneratedAccessClassesAndTasteAgree) {
     EXPECT_EQ(ProgramContext::myTaste.Load()->getCompZM1(), zm1.getComp());
     EXPECT_EQ(ProgramContext::myTaste.Load()->getBase1ZM1(), zm1.getBase1());
     EXPECT_EQ(ProgramContext::myTaste.Load()->getEventsZM1(), zm1.getEvents());
-    forgetProgram();
+    ForgetCalorantRun();
     host::dropAddressSpaceTree();
 
     ASSERT_EQ(startLayout("BM1"), 0);

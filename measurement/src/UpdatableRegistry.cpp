@@ -1,7 +1,6 @@
 #include "UpdatableRegistry.h"
 
 #include "Parameter.h"
-#include "Tarvo.h"
 #include "TarvoTrace.h"
 #include "libUtils/LifeInstance.h"
 

@@ -1,6 +1,5 @@
 #include "VeskInstance.h"
 
-#include "Tarvo.h"
 #include "UpdatableRegistry.h"
 #include "libUtils/LifeInstance.h"
 
@@ -14,9 +13,12 @@ LifeInstance<VeskInstance> theInstance;
 VeskInstance& VeskInstance::shared() {
     // The application object's parameters leave the registry when it is deleted, at the latest
     // by this instance's exit-time destructor: made first, the registry is destroyed after it.
-    UpdatableRegistry::instance();
-    return theInstance.get([] { return new VeskInstance(); },
-                           [](VeskInstance* instance) { delete instance; });
+    return theInstance.get(
+        [] {
+            UpdatableRegistry::instance();
+            return new VeskInstance();
+        },
+        [](VeskInstance* instance) { delete instance; });
 }
 
 void VeskInstance::install(std::unique_ptr<Vesk> vesk) {
