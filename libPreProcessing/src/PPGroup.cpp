@@ -330,7 +330,7 @@ uint32_t PPGroup::processLines(uint32_t linePolicy) {
 void PPGroup::writeSubstituteOutput(uint32_t levelInUse) {
     const bool substituteInUse =
         (commonInUseMask_ & kAllLevelsMask) != 0 && levelInUse == kSubstituteLevel;
-    writeBoolOutput(substituteOutput_, substituteInUse, nullptr);
+    WriteBoolValue(substituteOutput_, substituteInUse, nullptr);
 }
 
 void PPGroup::writeRows() {
@@ -357,9 +357,9 @@ void PPGroup::writeRows() {
     for (uint32_t i = 0; i < kLevelCount; ++i) {
         const uint32_t bit = levelBit(i + 1);
         const uint32_t alarmStatus = (alarmNotInUse & bit) != 0 ? kStatusOOU : 0u;
-        writeBoolOutput(alarmOutputs_[i], (alarmRow_ & bit) != 0, &alarmStatus);
+        WriteBoolValue(alarmOutputs_[i], (alarmRow_ & bit) != 0, &alarmStatus);
         const uint32_t warningStatus = (warningNotInUse & bit) != 0 ? kStatusOOU : 0u;
-        writeBoolOutput(warningOutputs_[i], (warningRow_ & bit) != 0, &warningStatus);
+        WriteBoolValue(warningOutputs_[i], (warningRow_ & bit) != 0, &warningStatus);
     }
 }
 

@@ -42,9 +42,6 @@ uint32_t PPLevel::reset() {
 void PPLevel::update(const LevelLimits& limits) {
     good_ = false;
     available_ = false;
-    if (!active_) {
-        return;
-    }
     status_ = 0;
     value_ = FbDo_ReadDoubleWithStatus(node_, 0.0, nullptr, &status_, 0);
     const bool notANumber = std::isnan(value_);

@@ -31,7 +31,8 @@ class PPLevel {
     // the hysteresis state included. Returns 0.
     uint32_t reset();
 
-    // One cycle: reads the value and status of a connected level and evaluates it. A read with a
+    // One cycle of a connected level (the line skips the others): reads its value and status and
+    // evaluates them. A read with a
     // read-rejecting flag, or a value that is not a number, leaves the level not good and keeps
     // the four limit flags of the last evaluation; a NaN value is never available either.
     void update(const LevelLimits& limits);

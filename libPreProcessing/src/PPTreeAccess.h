@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "FbDo.h"
-#include "FbDo/FbDoValueNode.h"
 
 namespace PreProcessing {
 
@@ -18,11 +17,5 @@ void copyBoundedText(const char16_t* source, char16_t* text, size_t capacity);
 
 // The integer value of `node` through its value and status leaves; 0 when it cannot be read.
 int32_t readIntegerParameter(FbDoNode node);
-
-// Writes a bool output through its value and status leaves; a null `status` keeps the node's
-// status word.
-inline void writeBoolOutput(const FbDoValueNode& output, bool value, const uint32_t* status) {
-    WriteBoolValue(output, value ? 1u : 0u, status);
-}
 
 }  // namespace PreProcessing

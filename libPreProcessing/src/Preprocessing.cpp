@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "FbDo/FbDoValueNode.h"
 #include "PPStatus.h"
 #include "PPTreeAccess.h"
 #include "Tarvo.h"
@@ -85,12 +86,11 @@ uint32_t Preprocessing::addGroupNode(FbDoNode node, uint32_t nodeNumber) {
 void Preprocessing::writeOutputsOfEmptyGroup(FbDoNode node) {
     const uint32_t notInUse = PreProcessing::kStatusOOU;
     for (uint32_t child = kGroupFirstRowOutput; child <= kGroupLastRowOutput; ++child) {
-        PreProcessing::writeBoolOutput(FindValueNode(FbDo_GetChild(node, child)), false, &notInUse);
+        WriteBoolValue(FindValueNode(FbDo_GetChild(node, child)), false, &notInUse);
     }
     const uint32_t good = 0;
     FbDo_WriteLiveOutput(FbDo_GetChild(node, kGroupLevelOutput), 0, &good);
-    PreProcessing::writeBoolOutput(FindValueNode(FbDo_GetChild(node, kGroupSubstituteOutput)),
-                                   false, &good);
+    WriteBoolValue(FindValueNode(FbDo_GetChild(node, kGroupSubstituteOutput)), false, &good);
 }
 
 uint32_t Preprocessing::addGroupNodes(FbDoNode node) {
