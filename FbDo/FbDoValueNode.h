@@ -3,6 +3,7 @@
 // leaves without searching them again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "FbDo.h"
@@ -12,6 +13,15 @@ struct FbDoValueNode {
     FbDoLeaf value;   // leaf 19 of the node, or null
     FbDoLeaf status;  // leaf 20 of the node, or null
 };
+
+// The children `first` to `first + N - 1` of `parent` into `children`, found once as the value
+// nodes are; a null parent or a missing child gives null. Any task.
+template <size_t N>
+void FindChildren(FbDoNode parent, uint32_t first, FbDoNode (&children)[N]) {
+    for (size_t i = 0; i < N; ++i) {
+        children[i] = FbDo_GetChild(parent, first + static_cast<uint32_t>(i));
+    }
+}
 
 // `node` (may be null) with its value and status leaves. Any task.
 inline FbDoValueNode FindValueNode(FbDoNode node) {

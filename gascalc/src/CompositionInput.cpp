@@ -317,11 +317,10 @@ void ReadCompositionParameters() {
     if (comp == nullptr) {
         CALORANT_TRACE(layout->traceSettingsMissing, TraceFormat());
     } else {
+        const CompositionNodes& nodes = calcBlock.compositionNodes;  // found just above
         for (int k = 0; k < kComponentCount; ++k) {
             if (layout->inputChild[k] != kNoChild) {
-                const FbDoNode input =
-                    FbDo_GetChild(comp, static_cast<uint32_t>(layout->inputChild[k]));
-                settings.queriedActive[k] = FbDo_IsActive(FbDo_GetChild(input, 0)) != 0 ? 1 : 0;
+                settings.queriedActive[k] = FbDo_IsActive(nodes.value[k]) != 0 ? 1 : 0;
             }
         }
         for (int k = 0; k < kComponentCount; ++k) {

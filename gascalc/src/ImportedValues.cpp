@@ -5,6 +5,7 @@
 #include "CalcBlock.h"
 #include "CalcCycle.h"
 #include "CalorantTrace.h"
+#include "FbDo/FbDoValueNode.h"
 #include "GasInputChecks.h"
 #include "ProgramContext.h"
 #include "RefSetConversion.h"
@@ -249,10 +250,8 @@ void SetupDensityInputs() {
     ImportedValueRecords& imported = calcBlock.imported;
     const FbDoNode rhob = rhobOrTrace(activeTaste(), kTraceRhobMissingSetup);
     DensityNodes& nodes = calcBlock.densityNodes;
-    for (uint32_t i = 0; i < kDensityInputs; ++i) {
-        nodes.input[i] = FbDo_GetChild(rhob, i);
-        nodes.output[i] = FbDo_GetChild(rhob, kDensityInputs + i);
-    }
+    FindChildren(rhob, 0, nodes.input);
+    FindChildren(rhob, kDensityInputs, nodes.output);
     if (rhob == nullptr) {
         return;
     }

@@ -5,6 +5,7 @@
 #include "CalcBlock.h"
 #include "CalcCycle.h"
 #include "CalorantTrace.h"
+#include "FbDo/FbDoValueNode.h"
 #include "GasInputChecks.h"
 #include "NodeReads.h"
 #include "ProgramContext.h"
@@ -67,13 +68,6 @@ void writeAga8Result(const FbDoNode (&nodes)[kAga8WrittenFields], const Aga8Resu
     FbDo_WriteDouble(nodes[2], result.relativeDensity, &result.status);
 }
 
-// The nodes of one solve mode's results under `node` (may be null: none).
-void findAga8ResultNodes(FbDoNode node, FbDoNode (&nodes)[kAga8WrittenFields]) {
-    for (int i = 0; i < kAga8WrittenFields; ++i) {
-        nodes[i] = FbDo_GetChild(node, static_cast<uint32_t>(i));
-    }
-}
-
 void writeAga8Results() {
     const Taste* taste = ProgramContext::myTaste.Load();
     if (taste == nullptr || taste->kind() == kTasteNone) {
@@ -112,17 +106,15 @@ void LumpForAga8(double* composition) {
 void SetupIso6976Step() {
     const Taste* taste = ProgramContext::myTaste.Load();
     const FbDoNode node = taste != nullptr ? taste->getSourceIso6976() : nullptr;
-    for (int i = 0; i < kIsoWrittenFields; ++i) {
-        calcBlock.resultNodes.iso6976[i] = FbDo_GetChild(node, static_cast<uint32_t>(i));
-    }
+    FindChildren(node, 0, calcBlock.resultNodes.iso6976);
 }
 
 void SetupAga8ZStep() {
     const Taste* taste = ProgramContext::myTaste.Load();
     const bool hasNodes = taste != nullptr && taste->kind() != kTasteNone;
     ResultNodes& nodes = calcBlock.resultNodes;
-    findAga8ResultNodes(hasNodes ? taste->getSourceAga8Mode0() : nullptr, nodes.aga8[0]);
-    findAga8ResultNodes(hasNodes ? taste->getSourceAga8Mode1() : nullptr, nodes.aga8[1]);
+    FindChildren(hasNodes ? taste->getSourceAga8Mode0() : nullptr, 0, nodes.aga8[0]);
+    FindChildren(hasNodes ? taste->getSourceAga8Mode1() : nullptr, 0, nodes.aga8[1]);
     nodes.aga8MolarMass = FbDo_GetChild(hasNodes ? taste->getPropertiesOutput() : nullptr,
                                         kPropertiesAga8MolarMassChild);
     const FbDoNode option = taste != nullptr ? taste->getCalcMethodOption() : nullptr;

@@ -7,6 +7,7 @@
 #include "CalcCycle.h"
 #include "CalorantTrace.h"
 #include "ExtendedOutputs.h"
+#include "FbDo/FbDoValueNode.h"
 #include "GasInputChecks.h"
 #include "ProgramContext.h"
 #include "StatusBits.h"
@@ -233,13 +234,9 @@ void FindConversionNodes() {
         taste != nullptr && taste->kind() != kTasteNone ? taste->getMeasCond() : nullptr;
     nodes.measPressure = FbDo_GetChild(meas, kMeasPressureChild);
     nodes.measTemperature = FbDo_GetChild(meas, kMeasTemperatureChild);
-    for (uint32_t i = 0; i < kMeasOutputs; ++i) {
-        nodes.measOutput[i] = FbDo_GetChild(meas, kMeasOutputChild + i);
-    }
+    FindChildren(meas, kMeasOutputChild, nodes.measOutput);
     const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
-    for (uint32_t i = 0; i < kSecondBaseValues; ++i) {
-        nodes.secondBase[i] = FbDo_GetChild(optional, kOptionalFirstProperty + i);
-    }
+    FindChildren(optional, kOptionalFirstProperty, nodes.secondBase);
     const uint32_t optionalChild[kOptionalBaseOutputs] = {kOptionalC, kOptionalZb, kOptionalK,
                                                           kOptionalPb, kOptionalTb};
     for (int i = 0; i < kOptionalBaseOutputs; ++i) {
