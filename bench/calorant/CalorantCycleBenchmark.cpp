@@ -13,8 +13,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <memory>
-#include <string>
 
 #include "AllocationCounter.h"
 #include "CalcCycle.h"
