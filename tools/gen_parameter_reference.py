@@ -25,7 +25,8 @@ OUTPUT = ROOT / "docs" / "parameters.md"
 # (key the rules name, heading, program, model file relative to the repository root)
 MODELS = [
     ("Vesk", "Vesk-Prog", "Vesk-Prog", "measurement/model/Vesk.json"),
-    ("Default", "Calorant-Prog, Default layout", "Calorant-Prog", "gascalc/model/CalorantDefault.json"),
+    ("Default", "Calorant-Prog, Default layout", "Calorant-Prog",
+     "gascalc/model/CalorantDefault.json"),
     ("ZM1", "Calorant-Prog, ZM1 layout", "Calorant-Prog", "gascalc/model/CalorantZM1.json"),
     ("BM1", "Calorant-Prog, BM1 layout", "Calorant-Prog", "gascalc/model/CalorantBM1.json"),
 ]
@@ -62,12 +63,27 @@ selected alternative is evaluated.
 - unit: as the program reads the node. `as Imp_x` means the unit of that input, which the program
   keeps throughout; `-` a number without unit or a unit the program does not fix.
 - default: the value the model gives (0, false or empty when it gives none); "not in use" when
-  the node starts out of use. A limit or an optional input that is not in use is switched off.
+  the node starts out of use (the meaning says what that does; a limit out of use checks
+  nothing).
 - limits: what the program accepts; where none is named, what the kind can hold.
 
 The trees a user starts from are `examples/vesk/tree.json` (`Vesk-Prog`, the model with the
 settings a device carries, docs/tree-model.md) and `gascalc/model/CalorantDefault.json`
 (`Calorant-Prog`; `CalorantZM1.json` and `CalorantBM1.json` for the other layouts).
+
+The parameters most scenarios need:
+
+- `Vesk-Prog`: the inputs `Sulfur.Imp_H2S` (and the other `Imp_`), the flow `General.Imp_Qn`,
+  the triggers `General.TrigAvg_Hour` and `General.TrigAvg_Day` (a period ends on their rising
+  edge), the means `ChA_` / `LhA_` / `CdA_` / `LdA_`, the limits `UWL_` / `UAL_` / `LAL_` and
+  the outputs `UW_` / `UA_` / `LA_`, `General.W_gen`, `General.A_gen`.
+- `Calorant-Prog`: the method codes `8.MeasCalcMethod` (1 = AGA8-92 DETAIL) and `8.CalcMethod`
+  (2 = DETAIL), the level sources `Lines.L1_1` (pressure, bar absolute), `Lines.L2_1`
+  (temperature, degC) and `Lines.L6_1` to `Lines.L18_1` (components, mol-%), the reference
+  conditions `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
+  `Source.Iso6976.*`.
+
+Sections: {sections}.
 
 ## Abbreviations
 
@@ -76,7 +92,7 @@ settings a device carries, docs/tree-model.md) and `gascalc/model/CalorantDefaul
 """
 
 
-class ReferenceError(Exception):
+class MeaningError(Exception):
     pass
 
 
@@ -139,7 +155,7 @@ class Rules:
                 limits = rule.get("limits", KIND_LIMITS[entry.kind])
                 return (rule["unit"].format(**fields), limits,
                         rule["meaning"].format(**fields))
-        raise ReferenceError(f"{model}: no meaning for \"{entry.path}\" in {MEANINGS.name}")
+        raise MeaningError(f"{model}: no meaning for \"{entry.path}\" in {MEANINGS.name}")
 
     def _fields(self, found, rule, entry):
         fields = {}
@@ -149,8 +165,8 @@ class Rules:
             fields[group + "_unit"] = ""
             if token and group in self.terms:
                 if token not in self.terms[group]:
-                    raise ReferenceError(f"\"{entry.path}\": \"{token}\" is not in the terms "
-                                         f"\"{group}\" of rule \"{rule['match']}\"")
+                    raise MeaningError(f"\"{entry.path}\": \"{token}\" is not in the terms "
+                                       f"\"{group}\" of rule \"{rule['match']}\"")
                 fields[group + "_text"], fields[group + "_unit"] = self.terms[group][token]
         return fields
 
@@ -159,10 +175,9 @@ class Rules:
 
 
 def number_text(value):
+    """A model value as the model writes it (true / false for a bool)."""
     if isinstance(value, bool):
         return "true" if value else "false"
-    if isinstance(value, float) and value.is_integer():
-        return repr(value)
     return str(value)
 
 
@@ -190,6 +205,11 @@ def kind_text(entry):
     return f"{entry.kind} {entry.access}".strip()
 
 
+def anchor(heading):
+    """The link target that Markdown renderers give a section heading."""
+    return re.sub(r"[^a-z0-9 -]", "", heading.lower()).replace(" ", "-")
+
+
 def cell(text):
     return text.replace("|", "\\|")
 
@@ -211,14 +231,15 @@ def generate(meanings_file=MEANINGS, root=ROOT):
     """The text of docs/parameters.md made from the models under `root` and the meanings."""
     meanings = load_json(meanings_file)
     rules = Rules(meanings)
-    text = HEADER
+    text = HEADER.replace("{sections}", ", ".join(
+        f"[{heading}](#{anchor(heading)})" for _, heading, _, _ in MODELS))
     for abbreviation, meaning in meanings["abbreviations"]:
         text += f"| `{cell(abbreviation)}` | {cell(meaning)} |\n"
     for key, heading, program, file in MODELS:
         text += "\n" + model_section(key, heading, program, file, rules)
     unused = rules.unused()
     if unused:
-        raise ReferenceError(f"{meanings_file.name}: rule \"{unused[0]}\" describes no node")
+        raise MeaningError(f"{meanings_file.name}: rule \"{unused[0]}\" describes no node")
     return text
 
 
@@ -229,7 +250,7 @@ def main():
     arguments = parser.parse_args()
     try:
         text = generate()
-    except (ReferenceError, OSError, ValueError, KeyError) as error:
+    except (MeaningError, OSError, ValueError, KeyError) as error:
         print(f"gen_parameter_reference.py: {error}", file=sys.stderr)
         return 2
     if arguments.check:

@@ -65,19 +65,19 @@ class ReferenceMatchesModelsTest(unittest.TestCase):
     def test_a_node_without_a_rule_is_refused(self):
         changed = copy.deepcopy(self.meanings)
         changed["rules"] = [r for r in changed["rules"] if r["match"] != "Var\\.Published"]
-        with self.assertRaisesRegex(gen.ReferenceError, 'no meaning for "Var.Published"'):
+        with self.assertRaisesRegex(gen.MeaningError, 'no meaning for "Var.Published"'):
             generated_with(changed)
 
     def test_a_rule_that_describes_no_node_is_refused(self):
         changed = copy.deepcopy(self.meanings)
         changed["rules"].append({"match": "General\\.Gone", "unit": "-", "meaning": "x"})
-        with self.assertRaisesRegex(gen.ReferenceError, 'rule "General\\\\.Gone" describes no'):
+        with self.assertRaisesRegex(gen.MeaningError, 'rule "General\\\\.Gone" describes no'):
             generated_with(changed)
 
     def test_a_token_missing_from_its_terms_is_refused(self):
         changed = copy.deepcopy(self.meanings)
         del changed["terms"]["comp"]["Arg"]
-        with self.assertRaisesRegex(gen.ReferenceError, '"Arg" is not in the terms "comp"'):
+        with self.assertRaisesRegex(gen.MeaningError, '"Arg" is not in the terms "comp"'):
             generated_with(changed)
 
 
