@@ -149,47 +149,26 @@ void wobbe(SecondBaseProperties& second, int target, int heatingValue) {
     }
 }
 
-void convertSecondBaseProperties() {
-    const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
-    if (optional == nullptr) {
-        return;
-    }
-    StateConversionRecords& records = calcBlock.conversion;
-    SecondBaseProperties& second = records.secondBase;
-    copySecondBaseSources(second);
-    const double c1 = records.state[0].C;
-    const double c2 = records.state[1].C;
-    if (IsPositiveFinite(c1) && IsPositiveFinite(c2)) {
-        if (c1 == c2) {
-            CALORANT_TRACE(kTraceEqualFactors, TraceFormat());
-        } else {
-            const double ratio = c1 / c2;
-            second.value[0] *= ratio;
-            const double airDensity = calcBlock.baseConditions.optionalBase.airDensity;
-            second.status[1] = second.status[0];
-            if (IsPositiveFinite(airDensity)) {
-                second.value[1] = second.value[0] / airDensity;
-            } else {
-                second.value[1] = 0.0;
-                second.status[1] |= status::kInvalid;
-            }
-            // Per volume the values follow the metering state; per mass they do not, and both
-            // states share one combustion reference: HsM and HiM carry over unchanged.
-            second.value[2] *= ratio;
-            second.value[3] *= ratio;
-            wobbe(second, 6, 2);
-            wobbe(second, 7, 3);
-            CALORANT_TRACE(kTraceSecondBase, TraceFormat());
-        }
+// The properties of the first base state taken to the second by ratio = C1 / C2. Per volume the
+// values follow the metering state; per mass they do not, and both states share one combustion
+// reference: HsM and HiM carry over unchanged.
+void scaleToSecondBase(SecondBaseProperties& second, double ratio) {
+    second.value[0] *= ratio;
+    // The relative density is formed with the second state's air density: replaced conditions
+    // or a failed air evaluation mark it, as they mark that air density.
+    const double airDensity = calcBlock.baseConditions.optionalBase.airDensity;
+    second.status[1] =
+        second.status[0] | status::InvalidIf(calcBlock.baseConditions.optionalBaseInvalid != 0);
+    if (IsPositiveFinite(airDensity)) {
+        second.value[1] = second.value[0] / airDensity;
     } else {
-        for (uint32_t& word : second.status) {
-            word |= status::kInvalid;
-        }
+        second.value[1] = 0.0;
+        second.status[1] |= status::kInvalid;
     }
-    for (int i = 0; i < kSecondBaseValues; ++i) {
-        FbDo_WriteDouble(calcBlock.conversionNodes.secondBase[i], second.value[i],
-                         &second.status[i]);
-    }
+    second.value[2] *= ratio;
+    second.value[3] *= ratio;
+    wobbe(second, 6, 2);
+    wobbe(second, 7, 3);
 }
 
 void writeDouble(FbDoNode node, double value, uint32_t status) {
@@ -250,6 +229,36 @@ bool ConstantMethodInForce() {
            methods.calcMethod.Load() == kCalcMethodConstant;
 }
 
+void ConvertSecondBaseProperties() {
+    const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
+    if (optional == nullptr) {
+        return;
+    }
+    StateConversionRecords& records = calcBlock.conversion;
+    SecondBaseProperties& second = records.secondBase;
+    copySecondBaseSources(second);
+    const StateCalc& first = records.state[0];
+    const StateCalc& other = records.state[1];
+    const bool factorsPositive = IsPositiveFinite(first.C) && IsPositiveFinite(other.C);
+    if (factorsPositive) {
+        if (first.C == other.C) {
+            CALORANT_TRACE(kTraceEqualFactors, TraceFormat());
+        } else {
+            scaleToSecondBase(second, first.C / other.C);
+            CALORANT_TRACE(kTraceSecondBase, TraceFormat());
+        }
+    }
+    // All eight rest on both factors (a copy on their being equal): a factor that failed, or fell
+    // back to 1.0, marks every one of them, as the first factor marks the measuring density.
+    const uint32_t factorFailure = status::InvalidIf(
+        !factorsPositive || ((first.statusC | other.statusC) & status::kInvalid) != 0);
+    for (int i = 0; i < kSecondBaseValues; ++i) {
+        second.status[i] |= factorFailure;
+        FbDo_WriteDouble(calcBlock.conversionNodes.secondBase[i], second.value[i],
+                         &second.status[i]);
+    }
+}
+
 void CalcStateConversion(double pm, double Tm, double constantK, BaseConditionRecord& record,
                          StateCalc& state) {
     const MeasStateCalc& meas = calcBlock.conversion.meas;
@@ -303,7 +312,7 @@ void ConversionFactorStep() {
                         calcBlock.baseConditions.optionalBase, records.state[1]);
     traceState(kTraceState[1], records.state[1]);
     measuringDensity();
-    convertSecondBaseProperties();
+    ConvertSecondBaseProperties();
     if (calcBlock.optionalOutputs.extendedOutput != nullptr) {
         ExtendedOutputsStep();
     }

@@ -61,5 +61,13 @@ void ConversionFactorStep();
 void CalcStateConversion(double pm, double Tm, double constantK, BaseConditionRecord& record,
                          StateCalc& state);
 
+// The base density, relative density, heating values and Wobbe indices of the first base state
+// taken to the second by C1 / C2 (copied when the factors are equal) into the conversion's
+// SecondBaseProperties, each with the status of its sources (a scaled relative density and its
+// Wobbe indices also with that of the second state's air density), and written to the bound
+// optional base output; all eight are marked invalid when either factor is marked invalid or is
+// not positive. Nothing without the optional base output. Runs after both states' conversion.
+void ConvertSecondBaseProperties();
+
 // Whether the constant method is in force (MeasCalcMethod 16 or "CalcMethod" 17).
 bool ConstantMethodInForce();

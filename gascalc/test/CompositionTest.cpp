@@ -182,28 +182,52 @@ TEST_F(CompositionTest, NegativeTotalIsPublishedAsZeroAndInvalid) {
 }
 
 TEST_F(CompositionTest, ComponentOutOfUseIsZeroWithNotInUse) {
+    // Whatever status the input of a component out of use reads, it does not take part: the
+    // analysis and its total stay good.
+    const struct {
+        const char* name;
+        uint32_t status;
+    } cases[] = {
+        {"good", 0u},
+        {"INIT", status::kInit},
+        {"above limit", status::kAboveLimit | 0x03000000},
+        {"invalid", status::kInvalid},
+    };
     startCalc("Default");
     setInUse("Comp.CO2.Imp", false);
-    setAnalysis({{"CH4", 90.0}, {"N2", 5.0}, {"CO2", 5.0}});
-    cycle();
-    EXPECT_EQ(calcBlock.composition.settings.active[kCO2], 0);
-    EXPECT_EQ(value("Comp.ExpCO2"), 0.0);
-    EXPECT_EQ(statusOf("Comp.ExpCO2"), status::kNotInUse);
-    EXPECT_NEAR(value("Comp.ExpCH4"), 90.0 / 0.95, 1e-9);
-    EXPECT_NEAR(value("Comp.Total"), 95.0, kTight);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setAnalysis({{"CH4", 90.0}, {"N2", 5.0}});
+        setComponent("CO2", 5.0, c.status);
+        cycle();
+        EXPECT_EQ(calcBlock.composition.settings.active[kCO2], 0);
+        EXPECT_EQ(value("Comp.ExpCO2"), 0.0);
+        EXPECT_EQ(statusOf("Comp.ExpCO2"), status::kNotInUse);
+        EXPECT_NEAR(value("Comp.ExpCH4"), 90.0 / 0.95, 1e-9);
+        EXPECT_EQ(statusOf("Comp.ExpCH4"), 0u);
+        EXPECT_EQ(statusOf("Comp.ExpN2"), 0u);
+        EXPECT_EQ(normalised().status, 0u);
+        EXPECT_NEAR(value("Comp.Total"), 95.0, kTight);
+        EXPECT_EQ(statusOf("Comp.Total"), 0u);
+    }
 }
 
 TEST_F(CompositionTest, MethaneOutOfUsePassesTheAnalysisThrough) {
     startCalc("Default");
     setInUse("Comp.CH4.Imp", false);
-    setAnalysis({{"N2", 30.0}, {"CO2", 10.0}});
+    setInUse("Comp.CO2.Imp", false);
+    setAnalysis({{"N2", 30.0}});
     setComponent("C2H6", 5.0, status::kInit);
+    // Inputs out of use that read INIT: not in use, not invalid.
+    setComponent("CH4", 60.0, status::kInit);
+    setComponent("CO2", 10.0, status::kInit);
     cycle();
     EXPECT_EQ(calcBlock.composition.settings.compositionActive, 0u);
     EXPECT_EQ(value("Comp.ExpN2"), 30.0);  // not normalised
     EXPECT_EQ(statusOf("Comp.ExpN2"), 0u);
     EXPECT_EQ(statusOf("Comp.ExpC2H6"), status::kInvalid);
     EXPECT_EQ(statusOf("Comp.ExpCH4"), status::kNotInUse);
+    EXPECT_EQ(statusOf("Comp.ExpCO2"), status::kNotInUse);
 }
 
 TEST_F(CompositionTest, C6PlusSplitOverC6ToC10) {

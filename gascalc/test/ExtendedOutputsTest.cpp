@@ -138,6 +138,50 @@ TEST_F(ExtendedOutputsTest, SgergValuesAreInvalidWhenAnInputIsUnusable) {
               (std::vector<uint32_t>{status::kInvalid, status::kInvalid, status::kNotInUse}));
 }
 
+TEST_F(ExtendedOutputsTest, SgergValuesAreInvalidWhenCO2OrN2AloneIsNotUsable) {
+    // A component out of use, or one outside the AGA8 ranges while the range check is on, marks
+    // that component's output alone: the rest of the analysis stays good. With Zm by DETAIL
+    // nothing else reaches the SGERG-88 values, so they fail by that component's mark alone.
+    const struct {
+        const char* name;
+        const char* component;
+        bool outOfUse;  // else 22 mol-% with the range check on (AGA8 allows at most 20)
+    } cases[] = {
+        {"N2 out of use", "N2", true},
+        {"CO2 out of use", "CO2", true},
+        {"N2 outside the AGA8 range", "N2", false},
+        {"CO2 outside the AGA8 range", "CO2", false},
+    };
+    const std::vector<uint32_t> good{0u, 0u, status::kNotInUse};
+    const std::vector<uint32_t> failed{status::kInvalid, status::kInvalid, status::kNotInUse};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ForgetCalorantRun();
+        host::dropAddressSpaceTree();
+        startGas1("Default");
+        setMethods(18, 1);
+        const std::string path = std::string("Comp.") + c.component + ".Imp";
+        if (!c.outOfUse) {
+            setAnalysis({{"CH4", 78.0}, {c.component, 22.0}});
+            cycle();
+            setInput("Source.Rhob.rhob_imp", value("Source.Iso6976.rhob"));
+        }
+        cycle();
+        EXPECT_EQ(statuses(), good);
+        if (c.outOfUse) {
+            setInUse(path, false);
+        } else {
+            change("8.CalcMethodOption", 1);
+            cycle();  // the range flags reach the analysis a cycle later
+        }
+        cycle();
+        const std::string output = std::string("Comp.Exp") + c.component;
+        EXPECT_EQ(statusOf(output), c.outOfUse ? status::kNotInUse : status::kInvalid);
+        EXPECT_EQ(statusOf("Comp.ExpCH4"), 0u);
+        EXPECT_EQ(statuses(), failed);
+    }
+}
+
 TEST_F(ExtendedOutputsTest, MethodsWithoutExtendedValuesKeepTheLastOnesNotInUse) {
     startGas1("BM1");
     setMethods(3, 2);

@@ -1,10 +1,12 @@
 // The conversion from the measuring state to the base states: the measuring conditions with
 // their defaults, the constant method, K and C with their status words, the measuring density
 // and the properties at the second base state.
+#include <array>
 #include <cmath>
 #include <limits>
 
 #include "CalcFixture.h"
+#include "StateConversion.h"
 #include "StatusBits.h"
 
 namespace {
@@ -223,6 +225,194 @@ TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
     EXPECT_EQ(value("OptionalBaseOutput.On.pb"), 1.01325);
     EXPECT_EQ(value("OptionalBaseOutput.On.tb"), 15.0);
     EXPECT_EQ(statusOf("OptionalBaseOutput.On.Zb"), 0u);
+}
+
+// The eight properties of the second base state, in their record's order.
+constexpr const char* kSecondBaseNames[kSecondBaseValues] = {"rhob", "d",   "HsV", "HiV",
+                                                             "HsM",  "HiM", "Ws",  "Wi"};
+// The imported properties of the tests below, at set 1 as Source and Base1: base density,
+// relative density, HsV, HiV, HsM, HiM (the Wobbe indices imported follow from them).
+constexpr double kImported[6] = {0.75, 0.58, 40.0, 36.0, 55.4, 49.9};
+constexpr uint32_t kAllGood[kSecondBaseValues] = {};
+constexpr uint32_t kAllInvalid[kSecondBaseValues] = {
+    status::kInvalid, status::kInvalid, status::kInvalid, status::kInvalid,
+    status::kInvalid, status::kInvalid, status::kInvalid, status::kInvalid};
+
+// The first base state's properties of kImported taken to a state whose air density is
+// `airDensity` by ratio = C1 / C2: per volume scaled, per mass unchanged, the relative density
+// formed with that air density and the Wobbe indices with it.
+std::array<double, kSecondBaseValues> scaledProperties(double ratio, double airDensity) {
+    const double rhob = kImported[0] * ratio;
+    const double d = rhob / airDensity;
+    const double hsV = kImported[2] * ratio;
+    const double hiV = kImported[3] * ratio;
+    return {rhob, d, hsV, hiV, kImported[4], kImported[5], hsV / std::sqrt(d), hiV / std::sqrt(d)};
+}
+
+// The properties of kImported as published for the first base state (at set 1, as imported).
+std::array<double, kSecondBaseValues> copiedProperties() {
+    const double d = kImported[1];
+    return {kImported[0],
+            d,
+            kImported[2],
+            kImported[3],
+            kImported[4],
+            kImported[5],
+            kImported[2] / std::sqrt(d),
+            kImported[3] / std::sqrt(d)};
+}
+
+class SecondBaseStateTest : public StateConversionTest {
+  protected:
+    // Gas 1 with every property imported at set 1 and the second base state bound at
+    // `tCelsius` and 1.01325 bar.
+    void startImported(double tCelsius) {
+        startGas1();
+        const char* const paths[6] = {"Source.Rhob.rhob_imp", "Source.Rhob.d_imp",
+                                      "Source.HVHM.HsV_imp",  "Source.HVHM.HiV_imp",
+                                      "Source.HVHM.HsM_imp",  "Source.HVHM.HiM_imp"};
+        for (int i = 0; i < 6; ++i) {
+            setInput(paths[i], kImported[i]);
+        }
+        const std::array<double, kSecondBaseValues> copied = copiedProperties();
+        setInput("Source.HVHM.Ws_imp", copied[6]);
+        setInput("Source.HVHM.Wi_imp", copied[7]);
+        bindOptionalBase(tCelsius, 1.01325);
+    }
+    // The eight published values within `tolerance` relative of `expected`, and their status
+    // words exactly.
+    void expectPublished(const std::array<double, kSecondBaseValues>& expected,
+                         const uint32_t (&statuses)[kSecondBaseValues], double tolerance) {
+        for (int i = 0; i < kSecondBaseValues; ++i) {
+            const std::string path = std::string("OptionalBaseOutput.On.") + kSecondBaseNames[i];
+            EXPECT_NEAR(value(path), expected[i], tolerance * expected[i]) << path;
+            EXPECT_EQ(statusOf(path), statuses[i]) << path;
+        }
+    }
+};
+
+TEST_F(SecondBaseStateTest, EachPropertyCarriesTheFailureOfEitherFactor) {
+    // The conversion alone, on factors and inputs set for each case: a factor fails by its
+    // status bit (a positive number that could not be made valid), by its fallback 1.0 (one that
+    // could not be formed, marked too) or by not being positive; C1, C2 or both.
+    constexpr double kAirDensity = 1.45;  // kg/m3, about that of air at -30 degC
+    const uint32_t dAndWobbe[kSecondBaseValues] = {
+        0, status::kInvalid, 0, 0, 0, 0, status::kInvalid, status::kInvalid};
+    const uint32_t densityBad[kSecondBaseValues] = {status::kAboveLimit | status::kInvalid,
+                                                    status::kAboveLimit | status::kInvalid,
+                                                    status::kInvalid,
+                                                    status::kInvalid,
+                                                    status::kInvalid,
+                                                    status::kInvalid,
+                                                    status::kAboveLimit | status::kInvalid,
+                                                    status::kAboveLimit | status::kInvalid};
+    const uint32_t densityAboveLimit[kSecondBaseValues] = {
+        status::kAboveLimit, status::kAboveLimit, 0, 0, 0, 0,
+        status::kAboveLimit, status::kAboveLimit};
+    const struct {
+        const char* name;
+        double c1;
+        uint32_t statusC1;
+        double c2;
+        uint32_t statusC2;
+        uint32_t optionalBaseInvalid;
+        uint32_t densityStatus;  // of the base density at the result conditions
+        bool scaled;             // else copied
+        const uint32_t (&expected)[kSecondBaseValues];
+    } cases[] = {
+        {"both factors good", 36.0, 0, 40.0, 0, 0, 0, true, kAllGood},
+        {"C1 marked", 36.0, status::kInvalid, 40.0, 0, 0, 0, true, kAllInvalid},
+        {"C2 marked", 36.0, 0, 40.0, status::kInvalid, 0, 0, true, kAllInvalid},
+        {"both marked", 36.0, status::kInvalid, 40.0, status::kInvalid, 0, 0, true, kAllInvalid},
+        {"C1 fell back to 1.0", 1.0, status::kInvalid, 40.0, 0, 0, 0, true, kAllInvalid},
+        {"C2 fell back to 1.0", 36.0, 0, 1.0, status::kInvalid, 0, 0, true, kAllInvalid},
+        {"both fell back to 1.0: equal, copied", 1.0, status::kInvalid, 1.0, status::kInvalid, 0, 0,
+         false, kAllInvalid},
+        {"equal good factors: copied", 40.0, 0, 40.0, 0, 0, 0, false, kAllGood},
+        {"C1 zero", 0.0, 0, 40.0, 0, 0, 0, false, kAllInvalid},
+        {"C2 negative", 36.0, 0, -40.0, 0, 0, 0, false, kAllInvalid},
+        {"second state's conditions replaced: its air density marks d and the Wobbe indices", 36.0,
+         0, 40.0, 0, 1, 0, true, dAndWobbe},
+        {"base density above its limit: carried to d and the Wobbe indices", 36.0, 0, 40.0, 0, 0,
+         status::kAboveLimit, true, densityAboveLimit},
+        {"base density above its limit and C2 marked", 36.0, 0, 40.0, status::kInvalid, 0,
+         status::kAboveLimit, true, densityBad},
+    };
+    startImported(-30.0);
+    cycle();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StateConversionRecords& records = calcBlock.conversion;
+        records.state[0].C = c.c1;
+        records.state[0].statusC = c.statusC1;
+        records.state[1].C = c.c2;
+        records.state[1].statusC = c.statusC2;
+        calcBlock.baseConditions.optionalBase.airDensity = kAirDensity;
+        calcBlock.baseConditions.optionalBaseInvalid = c.optionalBaseInvalid;
+        calcBlock.imported.densityOutputs.status[kOutBaseDensity] = c.densityStatus;
+        calcBlock.imported.densityOutputs.status[kOutRelativeDensity] = c.densityStatus;
+        ConvertSecondBaseProperties();
+        expectPublished(c.scaled ? scaledProperties(c.c1 / c.c2, kAirDensity) : copiedProperties(),
+                        c.expected, 1e-12);
+    }
+}
+
+TEST_F(SecondBaseStateTest, FailedFactorsOfTheCycleMarkTheSecondBaseState) {
+    // Gas 1 at 40 bar and 10 degC, the second state at -30 degC with K2 = 0.8 when its Zb
+    // fails. Factors of the constant method: C = (p / pb) (Tb / T) / K. Values within 1e-12
+    // relative of those formed from the imported ones (the scaling is a few operations).
+    const double huge = std::numeric_limits<double>::max();
+    const double c1Constant = conversionFactor(40.0, 283.15, 1.01325, 273.15, 0.85);
+    const double c2Constant = conversionFactor(40.0, 283.15, 1.01325, 243.15, 0.8);
+    const struct {
+        const char* name;
+        int32_t calcMethod, measCalcMethod;
+        double pressure;
+        double k1, k2;  // the constants of the two states
+        double c1;      // expected C1; 0: from the published Zm and Zb
+        uint32_t statusC1;
+        double c2;
+        uint32_t statusC2;
+        bool scaled;
+        const uint32_t (&expected)[kSecondBaseValues];
+    } cases[] = {
+        {"constant method, both factors good", 17, 16, 40.0, 0.85, 0.8, c1Constant, 0, c2Constant,
+         0, true, kAllGood},
+        {"NX-19: Zb at -30 degC outside its window, C2 from K2 marked", 16, 15, 40.0, 0.85, 0.8,
+         0.0, 0, c2Constant, status::kInvalid, true, kAllInvalid},
+        {"constant K1 1e-307: C1 cannot be formed and falls back", 17, 16, 40.0, 1e-307, 0.8, 1.0,
+         status::kInvalid, c2Constant, 0, true, kAllInvalid},
+        {"constant K2 1e-307: C2 cannot be formed and falls back", 17, 16, 40.0, 0.85, 1e-307,
+         c1Constant, 0, 1.0, status::kInvalid, true, kAllInvalid},
+        {"pressure at the largest number: both fall back, copied", 17, 16, huge, 0.85, 0.8, 1.0,
+         status::kInvalid, 1.0, status::kInvalid, false, kAllInvalid},
+    };
+    startImported(-30.0);
+    setMeasuring(40.0, 10.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        change("Base1.ZmZb_on_error", c.k1);
+        change("OptionalBaseOutput.On.ZmZb_on_error", c.k2);
+        setMethods(c.calcMethod, c.measCalcMethod);
+        setInput("MeasCond.p_imp", c.pressure);
+        cycle();
+        const double c1 = value("Base1.C");
+        const double c2 = value("OptionalBaseOutput.On.C");
+        const double expectedC1 = c.c1 != 0.0
+                                      ? c.c1
+                                      : conversionFactor(40.0, 283.15, 1.01325, 273.15,
+                                                         value("MeasCond.Zm") / value("Base1.Zb"));
+        EXPECT_NEAR(c1, expectedC1, 1e-12 * expectedC1);
+        EXPECT_EQ(statusOf("Base1.C"), c.statusC1);
+        EXPECT_NEAR(c2, c.c2, 1e-12 * c.c2);
+        EXPECT_EQ(statusOf("OptionalBaseOutput.On.C"), c.statusC2);
+        // The air density of the second state: that of an ideal gas of molar mass 28.96 g/mol
+        // within the real-gas correction of air at -30 degC.
+        const double airDensity = value("OptionalBaseOutput.On.AirDensity");
+        EXPECT_NEAR(airDensity, 28.9626 * 0.101325 / (0.0083144621 * 243.15), 2e-3);
+        expectPublished(c.scaled ? scaledProperties(c1 / c2, airDensity) : copiedProperties(),
+                        c.expected, 1e-12);
+    }
 }
 
 }  // namespace
