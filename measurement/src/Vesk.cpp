@@ -203,8 +203,11 @@ void Vesk::checkChecksum(uint32_t version, const uint8_t* file, std::size_t size
     }
 }
 
-Vesk::FilePeriods Vesk::periodsHeldBy(const Buff& dataSet) {
-    Buff saved(const_cast<uint8_t*>(dataSet.data()), kDataSetSize);
+Vesk::FilePeriods Vesk::periodsHeldBy(Buff& dataSet) {
+    // The places of the hour's and the day's count among the eight doubles of a saved average.
+    constexpr std::size_t kHourCount = 3;
+    constexpr std::size_t kDayCount = 7;
+    Buff saved(dataSet.data(), kDataSetSize);
     saved.setPosition(dataSet.offset());
     FilePeriods held;
     while (saved.remaining() >= kSavedAverageSize) {
@@ -212,8 +215,8 @@ Vesk::FilePeriods Vesk::periodsHeldBy(const Buff& dataSet) {
         for (double& value : state) {
             value = saved.readValue<double>();
         }
-        held.hour = held.hour || !std::isnan(state[3]);
-        held.day = held.day || !std::isnan(state[7]);
+        held.hour = held.hour || !std::isnan(state[kHourCount]);
+        held.day = held.day || !std::isnan(state[kDayCount]);
     }
     return held;
 }

@@ -21,7 +21,7 @@ class Vesk {
     // Layout of the data-set file: magic, version, then the saved averages of the sulfur,
     // dew-point and oxygen groups (64 bytes each), little-endian: kDataSetSize bytes. Files of
     // the current version follow them with the CRC-32 (TarvoFiles.h) of those bytes; files of
-    // the earlier version, without it, still load.
+    // the earlier version, without it and always of exactly kDataSetSize bytes, still load.
     static constexpr uint32_t kDataSetMagic = 0x0FBAAAFE;
     static constexpr uint32_t kDataSetVersion = 6;
     static constexpr uint32_t kUncheckedDataSetVersion = 5;
@@ -102,8 +102,9 @@ class Vesk {
     void readDataFile(Buff& buffer) const;
     // The file's bytes after its version: checks the checksum of a file of the current version.
     static void checkChecksum(uint32_t version, const uint8_t* file, std::size_t size);
-    // The periods of which the loaded data set (positioned after the header) holds sums.
-    static FilePeriods periodsHeldBy(const Buff& dataSet);
+    // The periods of which the loaded data set (positioned after the header) holds sums; reads
+    // through a view of its own, so the data set's position stays.
+    static FilePeriods periodsHeldBy(Buff& dataSet);
     // Removes the file (a bad one, or one whose sums belong to a period that has ended); traces
     // a failure.
     void removeFile();
