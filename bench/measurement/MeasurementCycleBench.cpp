@@ -27,17 +27,18 @@ void BM_DewPointCycle(benchmark::State& state) {
     UpperAlarm alarm(DoubleParameter(node("DPs.UAL_twdp"), 0.0), node("DPs.UA_twdp"),
                      UnsignedParameter(node("General.StartUp_Delay"), 0),
                      node("General.Imp_zeroQn"));
-    const AverageNodes nodes{node("General.TrigAvg_Hour"), node("General.TrigAvg_Day"),
-                             node("General.Imp_Qn"),       node("General.Imp_zeroQn"),
-                             node("DPs.ChA_twdp"),         node("DPs.CdA_twdp"),
-                             node("DPs.LhA_twdp"),         node("DPs.LdA_twdp")};
+    const AverageNodes nodes{node("General.Imp_Qn"), node("General.Imp_zeroQn"),
+                             node("DPs.ChA_twdp"),   node("DPs.CdA_twdp"),
+                             node("DPs.LhA_twdp"),   node("DPs.LdA_twdp")};
     Average<UpperAlarm> average("DP_WaterDPTemp", alarm, nodes, powerOnDelay);
     DewPointHost measurement(input, average);
     bool flags[6] = {};
 
     AllocationGuard allocations;
     for (auto _ : state) {
-        measurement.process(&flags[0], &flags[1], &flags[2], &flags[3], &flags[4], &flags[5]);
+        measurement.process(PeriodEnds(), &flags[0], &flags[1], &flags[2], &flags[3], &flags[4],
+                            &flags[5]);
+        measurement.publishClosedPeriods();
         benchmark::DoNotOptimize(flags);
     }
     allocations.finish(state);

@@ -1,6 +1,7 @@
 // Hourly and daily running means of a quantity, flow-weighted while a usable flow signal is in
 // use, with an alarm part (UpperAlarm or UpperAndLowerAlarm) applied to them. A period ends
-// only when its trigger node fires. Used on the initial task only.
+// only in a cycle whose period ends (read once from the trigger nodes by the caller) say so.
+// Used on the initial task only.
 #pragma once
 
 #include <cmath>
@@ -13,17 +14,16 @@
 #include "FbDo.h"
 #include "NodeIo.h"
 #include "Parameter.h"
+#include "PeriodEnds.h"
 #include "StartUpPhase.h"
 #include "TarvoTrace.h"
 #include "ValueStatus.h"
 #include "Vesk_AccessClasses.h"
 #include "util/Buffer.h"
 
-// The nodes an average reads and writes: the General node's triggers and flow inputs, and the
-// quantity's four mean outputs.
+// The nodes an average reads and writes: the General node's flow inputs, and the quantity's
+// four mean outputs.
 struct AverageNodes {
-    TriggerNode hourTrigger;       // TrigAvg_Hour
-    TriggerNode dayTrigger;        // TrigAvg_Day
     DoubleInputNode flow;          // Imp_Qn: the weight of each value
     BoolInputNode zeroFlow;        // Imp_zeroQn
     DoubleOutputNode currentHour;  // ChA_
@@ -41,15 +41,20 @@ class Average {
         : myAlarm(alarm), myName(name), myNodes(nodes), myStartUp(startUpDelay) {}
 
     // One cycle on the value and status the input part read: accumulates a countable value,
-    // publishes both running means, ends the hour and the day when their triggers fire (the
-    // hour first) and applies the alarm part. Uses `alarm`, `generalInputFailure` and
-    // `unweightedAverage`; `warning` is not used.
+    // publishes both running means, closes the hour and the day that `ends` names (the hour
+    // first: their sums are emptied, their means kept for publishClosedPeriods) and applies the
+    // alarm part. Uses `alarm`, `generalInputFailure` and `unweightedAverage`; `warning` is not
+    // used.
     template <typename Input>
-    void process(const Input& input, bool* alarm, bool* warning, bool* generalInputFailure,
-                 bool* unweightedAverage);
+    void process(const Input& input, const PeriodEnds& ends, bool* alarm, bool* warning,
+                 bool* generalInputFailure, bool* unweightedAverage);
+    // Writes the last-hour and last-day outputs of the periods the last process closed. The
+    // caller saves the averages first, so that a closed period's mean is published only once
+    // its sums are out of the saved state.
+    void publishClosedPeriods();
 
-    // Re-reads the latched alarm, arms the triggers with their current values and, with a
-    // buffer, reads the 64-byte saved state (a short buffer leaves both periods empty). A
+    // Re-reads the latched alarm and, with a buffer, reads the 64-byte saved state (a short
+    // buffer leaves both periods empty). A
     // period whose sums cannot be a period (a sum that is no finite number, an infinite weight
     // sum, a count that is not a whole number from 0 up) starts empty and is traced; the other
     // period still restores.
@@ -61,6 +66,13 @@ class Average {
     // Trace file 8: the averages. A saved hour / day that cannot be a period (name, the sums).
     static constexpr uint32_t kRestoredHourRejected = TraceId(8, 0, 3);
     static constexpr uint32_t kRestoredDayRejected = TraceId(8, 1, 3);
+
+    // The mean of a closed period, with its status, until it is published.
+    struct ClosedMean {
+        bool pending = false;
+        double mean = 0.0;
+        uint32_t status = 0;
+    };
 
     // The period restored from its saved sums; an empty one (traced) when they cannot be one.
     AverageAccumulator restoredPeriod(const AverageAccumulator& saved,
@@ -86,8 +98,8 @@ class Average {
     uint32_t myHourStatus = kStatusOutOfOrder;
     uint32_t myDayStatus = kStatusOutOfOrder;
     uint32_t myUnweighted = 1;  // 1: last cycle was unweighted (flow not in use or zero flow)
-    uint32_t myHourTriggerState = 0;
-    uint32_t myDayTriggerState = 0;
+    ClosedMean myClosedHour;
+    ClosedMean myClosedDay;
     StartUpPhase myStartUp;
     bool myHourHasInput = false;
     bool myDayHasInput = false;
@@ -95,8 +107,8 @@ class Average {
 
 template <typename Alarm>
 template <typename Input>
-void Average<Alarm>::process(const Input& input, bool* alarm, bool*, bool* generalInputFailure,
-                             bool* unweightedAverage) {
+void Average<Alarm>::process(const Input& input, const PeriodEnds& ends, bool* alarm, bool*,
+                             bool* generalInputFailure, bool* unweightedAverage) {
     myStartUp.advance();
     const bool reporting = !myStartUp.isPending();
     bool countable = true;
@@ -146,9 +158,8 @@ void Average<Alarm>::process(const Input& input, bool* alarm, bool*, bool* gener
     myAlarm.markStatus(dayMean, &myDayStatus);
     node_io::writeDouble(myNodes.currentDay, dayMean, publishedStatus(myDayStatus, myDayHasInput));
 
-    if (node_io::triggerFired(myNodes.hourTrigger, &myHourTriggerState)) {
-        node_io::writeDouble(myNodes.lastHour, hourMean,
-                             publishedStatus(myHourStatus, myHourHasInput));
+    if (ends.hour) {
+        myClosedHour = {true, hourMean, publishedStatus(myHourStatus, myHourHasInput)};
         if (myHour.isUnweighted()) {
             *unweightedAverage = true;
         }
@@ -156,14 +167,26 @@ void Average<Alarm>::process(const Input& input, bool* alarm, bool*, bool* gener
         myHourStatus = kStatusOutOfOrder;
         myHourHasInput = false;
     }
-    if (node_io::triggerFired(myNodes.dayTrigger, &myDayTriggerState)) {
+    if (ends.day) {
         myAlarm.evaluate(dayMean, alarm);
-        node_io::writeDouble(myNodes.lastDay, dayMean, publishedStatus(myDayStatus, myDayHasInput));
+        myClosedDay = {true, dayMean, publishedStatus(myDayStatus, myDayHasInput)};
         myDay.clear();
         myDayStatus = kStatusOutOfOrder;
         myDayHasInput = false;
     } else {
         myAlarm.reportState(alarm);
+    }
+}
+
+template <typename Alarm>
+void Average<Alarm>::publishClosedPeriods() {
+    const std::pair<ClosedMean*, FbDoNode> closed[] = {{&myClosedHour, myNodes.lastHour},
+                                                       {&myClosedDay, myNodes.lastDay}};
+    for (const auto& [period, output] : closed) {
+        if (period->pending) {
+            node_io::writeDouble(output, period->mean, period->status);
+            period->pending = false;
+        }
     }
 }
 
@@ -196,8 +219,6 @@ template <typename Alarm>
 void Average<Alarm>::restore(Buff* buffer) {
     myAlarm.restoreState();
     myUnweighted = FbDo_IsInUse(myNodes.flow) != 0 ? 0 : 1;
-    myHourTriggerState = node_io::readBool(myNodes.hourTrigger) ? 1 : 0;
-    myDayTriggerState = node_io::readBool(myNodes.dayTrigger) ? 1 : 0;
     if (buffer == nullptr) {
         return;
     }

@@ -16,7 +16,8 @@ struct AverageAccumulator {
     enum class Added {
         kWeighted,    // counted with its weight
         kUnweighted,  // counted, but weighs nothing: its weight was negative, too small to weigh
-                      // (subnormal), not finite, or would overflow the weighted sums
+                      // (subnormal), not finite, would overflow the weighted sums, or its
+                      // product with a non-zero value would underflow (lose the value)
         kNotCounted   // not a finite number, or it would overflow the plain sum
     };
 
@@ -42,9 +43,11 @@ struct AverageAccumulator {
         plainSum = newPlainSum;
         count = std::isnan(count) ? 1.0 : count + 1.0;
         const double weightsSoFar = std::isnan(weightSum) ? 0.0 : weightSum;
-        const double newWeightedSum = weightedSum + value * weight;
+        const double product = value * weight;
+        const double newWeightedSum = weightedSum + product;
         const double newWeightSum = weightsSoFar + weight;
-        const bool weighable = weight == 0.0 || (weight > 0.0 && std::isnormal(weight));
+        const bool weighable = weight == 0.0 || (weight > 0.0 && std::isnormal(weight) &&
+                                                 (value == 0.0 || std::isnormal(product)));
         if (!weighable || !std::isfinite(newWeightedSum) || !std::isfinite(newWeightSum)) {
             weightSum = weightsSoFar;
             return Added::kUnweighted;

@@ -10,6 +10,7 @@
 #include "ItemSignal.h"
 #include "MemberSlot.h"
 #include "NodeIo.h"
+#include "PeriodEnds.h"
 #include "Tarvo.h"
 #include "Vesk_AccessClasses.h"
 #include "libUtils/ConcurrencyHelper.h"
@@ -37,13 +38,15 @@ class BestValue {
     // One cycle: revision off without access right 12; revision on writes Rev_O2 true, holds
     // the best value and sets `warning`; off writes Rev_O2 false and publishes the input part's
     // value with its status as the best value. Initial task.
+    // The period ends play no part.
     template <typename Input>
-    void process(const Input& input, bool* alarm, bool* warning, bool* generalInputFailure,
-                 bool* unweightedAverage);
+    void process(const Input& input, const PeriodEnds& ends, bool* alarm, bool* warning,
+                 bool* generalInputFailure, bool* unweightedAverage);
 
-    // Nothing is saved or restored.
+    // Nothing is saved, restored or published at a period's end.
     void restore(Buff*) {}
     void save(Buff&) const {}
+    void publishClosedPeriods() {}
 
   private:
     // Access right that keeps revision mode allowed.
@@ -62,7 +65,7 @@ class BestValue {
 };
 
 template <typename Input>
-void BestValue::process(const Input& input, bool*, bool* warning, bool*, bool*) {
+void BestValue::process(const Input& input, const PeriodEnds&, bool*, bool* warning, bool*, bool*) {
     if (Tarvo_CheckAccess(Sysmanlib_AsInfo_GetCurrent(), kRevisionRight) != 0) {
         setRevision(false);
     }

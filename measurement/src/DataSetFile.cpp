@@ -1,5 +1,8 @@
 #include "DataSetFile.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,10 +29,44 @@ std::string directoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-void syncDirectoryOf(const std::string& path, const char* what) {
-    if (basiclib::syncDirectory(directoryOf(path).c_str()) != 0) {
-        failWrite(what, directoryOf(path), errno);
+// Forces the directory of `path` to the medium: "" when done, else the text naming the
+// directory and the reason.
+std::string syncDirectoryOf(const std::string& path) {
+    const std::string directory = directoryOf(path);
+    if (basiclib::syncDirectory(directory.c_str()) != 0) {
+        return failure("sync directory", directory, errno);
     }
+    return std::string();
+}
+
+// Removes whatever stands at `path`: a file, or a directory with all it holds. 0 when nothing
+// is left there, else -1 with errno.
+int removeAll(const std::string& path) {
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0) {
+        return errno == ENOENT ? 0 : -1;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        DIR* directory = ::opendir(path.c_str());
+        if (directory == nullptr) {
+            return -1;
+        }
+        int result = 0;
+        while (const dirent* entry = ::readdir(directory)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != ".." && removeAll(path + "/" + name) != 0) {
+                result = -1;
+                break;
+            }
+        }
+        const int reason = errno;
+        ::closedir(directory);
+        if (result != 0) {
+            errno = reason;
+            return -1;
+        }
+    }
+    return basiclib::remove(path.c_str()) == 0 || errno == ENOENT ? 0 : -1;
 }
 
 }  // namespace
@@ -55,10 +92,10 @@ std::size_t data_set_file::read(const std::string& path, uint8_t* data, std::siz
     return got;
 }
 
-void data_set_file::writeAtomically(const std::string& path, const uint8_t* data,
-                                    std::size_t size) {
+std::string data_set_file::writeAtomically(const std::string& path, const uint8_t* data,
+                                           std::size_t size) {
     const std::string temporary = path + ".new";
-    if (basiclib::remove(temporary.c_str()) != 0 && errno != ENOENT) {
+    if (removeAll(temporary) != 0) {
         failWrite("clear stale", temporary, errno);
     }
     std::FILE* stream = basiclib::fopen(temporary.c_str(), "wb");
@@ -87,15 +124,15 @@ void data_set_file::writeAtomically(const std::string& path, const uint8_t* data
         std::remove(temporary.c_str());
         failWrite(failedStep, temporary, reason);
     }
-    syncDirectoryOf(path, "sync directory");
+    return syncDirectoryOf(path);
 }
 
-void data_set_file::remove(const std::string& path) {
+std::string data_set_file::remove(const std::string& path) {
     if (basiclib::remove(path.c_str()) != 0) {
         if (errno == ENOENT) {
-            return;
+            return std::string();
         }
         throw std::runtime_error("data-set file not removed: " + failure("remove", path, errno));
     }
-    syncDirectoryOf(path, "sync directory");
+    return syncDirectoryOf(path);
 }

@@ -22,16 +22,21 @@ class BadContent : public std::runtime_error {
 std::size_t read(const std::string& path, uint8_t* data, std::size_t minimum, std::size_t capacity);
 
 // Writes `size` bytes at `data` to `path` through a temporary file in the same directory
-// ("<path>.new"): a stale temporary file (or empty directory) of that name is cleared, then the
-// temporary file is created, written, flushed, forced to the medium, closed and renamed over
-// `path`, and the directory is forced to the medium. A failure of any step before the rename
-// removes the temporary file and leaves a file already at `path` as it was; every failure
-// throws std::runtime_error naming the step, the path and the operating system's reason.
-// Initial task.
-void writeAtomically(const std::string& path, const uint8_t* data, std::size_t size);
+// ("<path>.new"): whatever stands at that name (a stale file, or a directory with all it holds:
+// the name is this writer's) is cleared, then the temporary file is created, written, flushed,
+// forced to the medium, closed and renamed over `path`, and the directory is forced to the
+// medium. A failure of any step up to the rename removes the temporary file, leaves a file
+// already at `path` as it was and throws std::runtime_error naming the step, the path and the
+// operating system's reason. Once the rename is done the file is written: a failure to force
+// the directory is only given back, as the text naming it and its reason ("" when it was
+// forced). Initial task.
+[[nodiscard]] std::string writeAtomically(const std::string& path, const uint8_t* data,
+                                          std::size_t size);
 
-// Removes `path`; throws std::runtime_error with the operating system's reason when the file
-// exists and cannot be removed. Forces the directory to the medium. Initial task.
-void remove(const std::string& path);
+// Removes `path` (nothing to do when there is none) and forces the directory to the medium.
+// Throws std::runtime_error with the operating system's reason when the file exists and cannot
+// be removed; a failure to force the directory after the removal is only given back, as for
+// writeAtomically ("" when it was forced). Initial task.
+[[nodiscard]] std::string remove(const std::string& path);
 
 }  // namespace data_set_file

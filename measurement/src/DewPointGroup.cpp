@@ -174,16 +174,22 @@ void DewPointGroup::restore(Buff* buffer) {
     myStatus.refresh();
 }
 
-void DewPointGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
+void DewPointGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                            bool& collectiveInputFailure) {
     ProcessFlags flags;
     for (MeasurementBase* host : myHosts.inOrder()) {
-        flags.process(*host);
+        flags.process(*host, ends);
     }
     node_io::writeBool(myAlarmOutput, flags.alarm);
     node_io::writeBool(myInputFailureOutput, flags.inputFailure);
     flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
     myStatus.update(flags.unweightedAverage);
+}
+
+void DewPointGroup::publishClosedPeriods() {
+    for (MeasurementBase* host : myHosts.inOrder()) {
+        host->publishClosedPeriods();
+    }
 }
 
 void DewPointGroup::save(Buff& buffer) {

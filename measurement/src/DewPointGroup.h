@@ -14,6 +14,7 @@
 #include "Average.h"
 #include "InputParts.h"
 #include "MeasurementHost.h"
+#include "PeriodEnds.h"
 #include "Vesk_AccessClasses.h"
 
 class Buff;
@@ -39,7 +40,11 @@ class DewPointGroup {
     void restore(Buff* buffer);
     // One cycle: runs the hosts, writes A_dp and A_IFdp, ORs its flags into the caller's
     // collective alarm, warning and input failure (never clears them), updates the status word.
-    void update(bool& collectiveAlarm, bool& collectiveWarning, bool& collectiveInputFailure);
+    // The hosts close the periods `ends` names; their means wait for publishClosedPeriods.
+    void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
+                bool& collectiveInputFailure);
+    // Publishes the means of the periods the last update closed.
+    void publishClosedPeriods();
     // Appends the 14 hosts' saved states in order.
     void save(Buff& buffer);
 

@@ -36,12 +36,11 @@ class GeneralNodeFetch {
             checkNotNull(myGeneralNode.getStartUp_Delay(), "myGeneralNode.getStartUp_Delay()"), 0);
     }
 
-    // The nodes of an average: the triggers and flow inputs fetched anew, with the quantity's
-    // four mean outputs (current hour, current day, last hour, last day).
+    // The nodes of an average: the flow inputs fetched anew, with the quantity's four mean
+    // outputs (current hour, current day, last hour, last day).
     AverageNodes averageNodes(DoubleOutputNode currentHour, DoubleOutputNode currentDay,
                               DoubleOutputNode lastHour, DoubleOutputNode lastDay) const {
-        return AverageNodes{hourTrigger(), dayTrigger(), flow(),   zeroFlow(),
-                            currentHour,   currentDay,   lastHour, lastDay};
+        return AverageNodes{flow(), zeroFlow(), currentHour, currentDay, lastHour, lastDay};
     }
 
   private:

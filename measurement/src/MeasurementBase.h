@@ -1,11 +1,13 @@
 // The interface through which the measurement groups drive their measurement hosts.
 #pragma once
 
+#include "PeriodEnds.h"
+
 class Buff;
 
 // One measured quantity (or the oxygen best value, or the sensor life times). The groups call
-// restore once at start, process once a cycle and save once at shutdown, all on the initial
-// task.
+// restore once at start, process and then publishClosedPeriods once a cycle, and save at a
+// period's end and at shutdown, all on the initial task.
 class MeasurementBase {
   public:
     virtual ~MeasurementBase() = default;
@@ -14,10 +16,15 @@ class MeasurementBase {
     virtual void restore(Buff* buffer) = 0;
     // Appends the saved state to the data-set buffer.
     virtual void save(Buff& buffer) = 0;
-    // One cycle. The six flags are the group's: a part sets a flag to report a condition (the
-    // twofold input assigns its four outright).
-    virtual void process(bool* alarm, bool* warning, bool* generalInputFailure, bool* inputFailure,
-                         bool* sensorFailure, bool* unweightedAverage) = 0;
+    // One cycle, in which the periods `ends` end: a period that ends is closed in the saved
+    // state at once, its means are published by publishClosedPeriods. The six flags are the
+    // group's: a part sets a flag to report a condition (the twofold input assigns its four
+    // outright).
+    virtual void process(const PeriodEnds& ends, bool* alarm, bool* warning,
+                         bool* generalInputFailure, bool* inputFailure, bool* sensorFailure,
+                         bool* unweightedAverage) = 0;
+    // Publishes the means of the periods that the last process closed (nothing when none did).
+    virtual void publishClosedPeriods() = 0;
 
   protected:
     MeasurementBase() = default;
@@ -34,9 +41,9 @@ struct ProcessFlags {
     bool sensorFailure = false;
     bool unweightedAverage = false;
 
-    // One cycle of `host` with these flags.
-    void process(MeasurementBase& host) {
-        host.process(&alarm, &warning, &generalInputFailure, &inputFailure, &sensorFailure,
+    // One cycle of `host` with these flags, in which the periods `ends` end.
+    void process(MeasurementBase& host, const PeriodEnds& ends) {
+        host.process(ends, &alarm, &warning, &generalInputFailure, &inputFailure, &sensorFailure,
                      &unweightedAverage);
     }
     // Raises the caller's collective alarm on alarm or general input failure, its collective

@@ -14,11 +14,12 @@ class MeasurementHost : public MeasurementBase {
     void save(Buff& buffer) override { myEvaluation.save(buffer); }
 
     // The input part first, then the evaluation part on the input part's value and status.
-    void process(bool* alarm, bool* warning, bool* generalInputFailure, bool* inputFailure,
-                 bool* sensorFailure, bool* unweightedAverage) override {
+    void process(const PeriodEnds& ends, bool* alarm, bool* warning, bool* generalInputFailure,
+                 bool* inputFailure, bool* sensorFailure, bool* unweightedAverage) override {
         myInput.process(alarm, warning, inputFailure, sensorFailure);
-        myEvaluation.process(myInput, alarm, warning, generalInputFailure, unweightedAverage);
+        myEvaluation.process(myInput, ends, alarm, warning, generalInputFailure, unweightedAverage);
     }
+    void publishClosedPeriods() override { myEvaluation.publishClosedPeriods(); }
 
   private:
     Input myInput;

@@ -169,11 +169,11 @@ void OxygenGroup::save(Buff& buffer) {
     bestValueHost->save(buffer);
 }
 
-void OxygenGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
+void OxygenGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
     ProcessFlags flags;
     for (MeasurementBase* host : {bestValueHost.get(), averageHost.get(), lifeTimeHost.get()}) {
-        flags.process(*host);
+        flags.process(*host, ends);
     }
     node_io::writeBool(myAlarm, flags.alarm);
     node_io::writeBool(myWarning, flags.warning);
@@ -183,6 +183,10 @@ void OxygenGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
     }
     status->update(flags.unweightedAverage);
     flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
+}
+
+void OxygenGroup::publishClosedPeriods() {
+    averageHost->publishClosedPeriods();
 }
 
 bool OxygenGroup::isFirstSensorInUse() const {

@@ -37,7 +37,11 @@ class OxygenGroup {
     // One cycle: runs the best-value, average and life-time hosts, writes the group's outputs,
     // updates the status word and ORs its flags into the caller's collective alarm, warning
     // and input failure (never clears them).
-    void update(bool& collectiveAlarm, bool& collectiveWarning, bool& collectiveInputFailure);
+    // The hosts close the periods `ends` names; their means wait for publishClosedPeriods.
+    void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
+                bool& collectiveInputFailure);
+    // Publishes the means of the periods the last update closed.
+    void publishClosedPeriods();
 
     bool isSingleSensor() const { return singleSensor; }
     // True when sensor 1 was the sensor in use in the last cycle. Throws std::runtime_error

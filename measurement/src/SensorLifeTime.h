@@ -8,6 +8,7 @@
 #include "FbDo.h"
 #include "ItemSignal.h"
 #include "Parameter.h"
+#include "PeriodEnds.h"
 #include "Vesk_AccessClasses.h"
 #include "libUtils/ConcurrencyHelper.h"
 
@@ -23,7 +24,10 @@ class LifeTimeBase {
     LifeTimeBase(const LifeTimeBase& other);
     LifeTimeBase& operator=(const LifeTimeBase&) = delete;
 
+    // Nothing is saved or published at a period's end (the count-down reads the day trigger
+    // itself).
     void save(Buff&) const {}
+    void publishClosedPeriods() {}
 
   protected:
     // True once per firing of the day trigger (asked outside the lock).
@@ -68,7 +72,7 @@ class SensorLifeTime : public LifeTimeBase {
 
     // One cycle: counts down at the day's end and publishes the warning. Only `warning` is used.
     template <typename Input>
-    void process(const Input&, bool*, bool* warning, bool*, bool*) {
+    void process(const Input&, const PeriodEnds&, bool*, bool* warning, bool*, bool*) {
         processCycle(warning);
     }
     // Arms the trigger and clears the life-time node's status word.
@@ -98,7 +102,7 @@ class TwofoldSensorLifeTime : public LifeTimeBase {
 
     // One cycle: counts both down at the day's end; warns when either is at or below the limit.
     template <typename Input>
-    void process(const Input&, bool*, bool* warning, bool*, bool*) {
+    void process(const Input&, const PeriodEnds&, bool*, bool* warning, bool*, bool*) {
         processCycle(warning);
     }
     void restore(Buff* buffer);

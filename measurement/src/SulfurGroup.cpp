@@ -151,16 +151,22 @@ void SulfurGroup::restore(Buff* buffer) {
     myStatus.refresh();
 }
 
-void SulfurGroup::update(bool& collectiveAlarm, bool& collectiveWarning,
+void SulfurGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
     ProcessFlags flags;
     for (Host& host : myHosts) {
-        flags.process(host);
+        flags.process(host, ends);
     }
     node_io::writeBool(myAlarmOutput, flags.alarm);
     node_io::writeBool(myInputFailureOutput, flags.inputFailure);
     myStatus.update(flags.unweightedAverage);
     flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
+}
+
+void SulfurGroup::publishClosedPeriods() {
+    for (Host& host : myHosts) {
+        host.publishClosedPeriods();
+    }
 }
 
 void SulfurGroup::save(Buff& buffer) {

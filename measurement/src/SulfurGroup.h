@@ -11,6 +11,7 @@
 #include "Average.h"
 #include "InputParts.h"
 #include "MeasurementHost.h"
+#include "PeriodEnds.h"
 #include "Vesk_AccessClasses.h"
 
 class Buff;
@@ -34,7 +35,11 @@ class SulfurGroup {
     void restore(Buff* buffer);
     // One cycle: runs the hosts, writes A_S and A_IFS, updates the status word and ORs its
     // flags into the caller's collective alarm, warning and input failure (never clears them).
-    void update(bool& collectiveAlarm, bool& collectiveWarning, bool& collectiveInputFailure);
+    // The hosts close the periods `ends` names; their means wait for publishClosedPeriods.
+    void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
+                bool& collectiveInputFailure);
+    // Publishes the means of the periods the last update closed.
+    void publishClosedPeriods();
     // Appends the seven hosts' saved states.
     void save(Buff& buffer);
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iomanip>
@@ -27,14 +28,17 @@ constexpr char kSourcePath[] = "measurement/src/Vesk.cpp";
 constexpr uint32_t kFile = 3;
 constexpr uint32_t kDestroyedTrace = TraceId(kFile, 0, 7);
 constexpr uint32_t kLoadTrace = TraceId(kFile, 1, 7);
-constexpr uint32_t kMagicTrace = TraceId(kFile, 2, 3);             // expected, read
-constexpr uint32_t kVersionTrace = TraceId(kFile, 3, 4);           // expected, read
-constexpr uint32_t kNotReadTrace = TraceId(kFile, 4, 5);           // name, reason
-constexpr uint32_t kNotRemovedTrace = TraceId(kFile, 5, 5);        // name
-constexpr uint32_t kMissingTextTrace = TraceId(kFile, 6, 3);       // -
-constexpr uint32_t kFurtherSensorsTrace = TraceId(kFile, 7, 7);    // count
-constexpr uint32_t kStateTextTrace = TraceId(kFile, 8, 7);         // mask, language
-constexpr uint32_t kPeriodSaveFailedTrace = TraceId(kFile, 9, 3);  // reason
+constexpr uint32_t kMagicTrace = TraceId(kFile, 2, 3);              // expected, read
+constexpr uint32_t kVersionTrace = TraceId(kFile, 3, 4);            // expected, read
+constexpr uint32_t kNotReadTrace = TraceId(kFile, 4, 5);            // name, reason
+constexpr uint32_t kNotRemovedTrace = TraceId(kFile, 5, 5);         // name
+constexpr uint32_t kMissingTextTrace = TraceId(kFile, 6, 3);        // -
+constexpr uint32_t kFurtherSensorsTrace = TraceId(kFile, 7, 7);     // count
+constexpr uint32_t kStateTextTrace = TraceId(kFile, 8, 7);          // mask, language
+constexpr uint32_t kPeriodSaveFailedTrace = TraceId(kFile, 9, 3);   // reason
+constexpr uint32_t kPeriodSavedTrace = TraceId(kFile, 10, 6);       // hour ended, day ended
+constexpr uint32_t kNotSyncedTrace = TraceId(kFile, 11, 4);         // reason
+constexpr uint32_t kEndedFileRemovedTrace = TraceId(kFile, 12, 4);  // name
 
 // The parts of the data-set file's name, built once at program start.
 const std::string kDataFilePrefix = "VeskDataI";
@@ -93,8 +97,8 @@ Vesk::Vesk(Vesk_Root root, AsInfo* asInfo)
       mySulfurGroup(myGeneralNode, checkNotNull(myVeskNode.getSulfur(), "myVeskNode.getSulfur()")),
       myDewPointGroup(myGeneralNode, checkNotNull(myVeskNode.getDPs(), "myVeskNode.getDPs()")),
       myOxygenGroup(myGeneralNode, checkNotNull(myVeskNode.getOxygen(), "myVeskNode.getOxygen()")),
-      myHourTrigger(GeneralNodeFetch(myGeneralNode).hourTrigger()),
-      myDayTrigger(GeneralNodeFetch(myGeneralNode).dayTrigger()) {
+      myPeriodTriggers(GeneralNodeFetch(myGeneralNode).hourTrigger(),
+                       GeneralNodeFetch(myGeneralNode).dayTrigger()) {
     // Until the texts are looked up, every state reads "???".
     for (auto& language : myStateTexts) {
         for (const char16_t*& text : language) {
@@ -127,20 +131,20 @@ void Vesk::loadDataFile() {
         myDataFileDirectory = fileAccessDirectory(pAsInfo);
     }
 
-    // The triggers as the averages arm theirs: one already set does not end a period.
-    myHourTriggerState = node_io::readBool(myHourTrigger) ? 1 : 0;
-    myDayTriggerState = node_io::readBool(myDayTrigger) ? 1 : 0;
+    myPeriodTriggers.arm();  // a trigger already set does not end a period
 
     std::unique_ptr<ManagedBuff> buffer;
+    myFilePeriods = FilePeriods();
     try {
         buffer = std::make_unique<ManagedBuff>(kDataSetSize);
         readDataFile(*buffer);
+        myFilePeriods = periodsHeldBy(*buffer);
     } catch (const data_set_file::BadContent& error) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kNotReadTrace,
                     TraceFormat(kTraceArgText, kTraceArgText), myDataFileName.c_str(),
                     error.what());
         buffer.reset();
-        removeBadFile();
+        removeFile();
     } catch (const std::exception& error) {
         // Not read (missing, or a fault of the system): the file stays for a later start.
         TARVO_TRACE(Tarvo_GetTraceSelector(), kNotReadTrace,
@@ -177,7 +181,12 @@ void Vesk::readDataFile(Buff& buffer) const {
 
 void Vesk::checkChecksum(uint32_t version, const uint8_t* file, std::size_t size) {
     if (version == kUncheckedDataSetVersion) {
-        return;  // written before files carried a checksum
+        // Written before files carried a checksum, always of exactly the data set's size: any
+        // other size is a damaged file (a version byte changed on a file of today).
+        if (size != kDataSetSize) {
+            throw data_set_file::BadContent("File size mismatch");
+        }
+        return;
     }
     if (size < kDataSetFileSize) {
         throw data_set_file::BadContent("File checksum missing");
@@ -194,9 +203,31 @@ void Vesk::checkChecksum(uint32_t version, const uint8_t* file, std::size_t size
     }
 }
 
-void Vesk::removeBadFile() {
+Vesk::FilePeriods Vesk::periodsHeldBy(Buff& dataSet) {
+    // The places of the hour's and the day's count among the eight doubles of a saved average.
+    constexpr std::size_t kHourCount = 3;
+    constexpr std::size_t kDayCount = 7;
+    Buff saved(dataSet.data(), kDataSetSize);
+    saved.setPosition(dataSet.offset());
+    FilePeriods held;
+    while (saved.remaining() >= kSavedAverageSize) {
+        double state[kSavedAverageSize / sizeof(double)];
+        for (double& value : state) {
+            value = saved.readValue<double>();
+        }
+        held.hour = held.hour || !std::isnan(state[kHourCount]);
+        held.day = held.day || !std::isnan(state[kDayCount]);
+    }
+    return held;
+}
+
+void Vesk::removeFile() {
     try {
-        data_set_file::remove(dataFilePath());
+        const std::string notSynced = data_set_file::remove(dataFilePath());
+        if (!notSynced.empty()) {
+            TARVO_TRACE(Tarvo_GetTraceSelector(), kNotSyncedTrace, TraceFormat(kTraceArgText),
+                        notSynced.c_str());
+        }
     } catch (const std::exception&) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kNotRemovedTrace, TraceFormat(kTraceArgText),
                     myDataFileName.c_str());
@@ -222,38 +253,44 @@ void Vesk::lookUpStateTexts() {
 }
 
 void Vesk::update() {
-    const bool periodEnd = periodEnds() && !myDataFileName.empty();
-    if (periodEnd) {
-        try {
-            data_set_file::remove(dataFilePath());
-        } catch (const std::exception& error) {
-            TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace,
-                        TraceFormat(kTraceArgText), error.what());
-        }
-    }
+    const PeriodEnds ends = myPeriodTriggers.read();
     bool alarm = false;
     bool warning = false;
     bool inputFailure = false;
-    mySulfurGroup.update(alarm, warning, inputFailure);
-    myDewPointGroup.update(alarm, warning, inputFailure);
-    myOxygenGroup.update(alarm, warning, inputFailure);
+    mySulfurGroup.update(ends, alarm, warning, inputFailure);
+    myDewPointGroup.update(ends, alarm, warning, inputFailure);
+    myOxygenGroup.update(ends, alarm, warning, inputFailure);
     node_io::writeBool(myCollectiveAlarm, alarm);
     node_io::writeBool(myCollectiveWarning, warning);
     node_io::writeBool(myCollectiveInputFailure, inputFailure);
-    if (periodEnd) {
-        try {
-            saveDataFile();
-        } catch (const std::exception& error) {
-            TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace,
-                        TraceFormat(kTraceArgText), error.what());
-        }
+    if (ends.any() && !myDataFileName.empty()) {
+        saveAtPeriodEnd(ends);
     }
+    mySulfurGroup.publishClosedPeriods();
+    myDewPointGroup.publishClosedPeriods();
+    myOxygenGroup.publishClosedPeriods();
 }
 
-bool Vesk::periodEnds() {
-    const bool hourEnds = node_io::triggerFired(myHourTrigger, &myHourTriggerState);
-    const bool dayEnds = node_io::triggerFired(myDayTrigger, &myDayTriggerState);
-    return hourEnds || dayEnds;
+void Vesk::saveAtPeriodEnd(const PeriodEnds& ends) {
+    try {
+        saveDataFile();
+        myFilePeriods.hour = !ends.hour;
+        myFilePeriods.day = !ends.day;
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSavedTrace,
+                    TraceFormat(kTraceArgInt, kTraceArgInt), ends.hour ? 1 : 0, ends.day ? 1 : 0);
+        return;
+    } catch (const std::exception& error) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace, TraceFormat(kTraceArgText),
+                    error.what());
+    }
+    // The previous file stays where none of its sums belongs to a period that has just ended:
+    // then a later start goes on from it and counts nothing twice.
+    if ((ends.hour && myFilePeriods.hour) || (ends.day && myFilePeriods.day)) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kEndedFileRemovedTrace, TraceFormat(kTraceArgText),
+                    myDataFileName.c_str());
+        removeFile();
+        myFilePeriods = FilePeriods();
+    }
 }
 
 void Vesk::saveDataFile() {
@@ -278,7 +315,13 @@ void Vesk::saveDataFile() {
     for (std::size_t i = 0; i < 4; ++i) {
         file[kDataSetSize + i] = static_cast<uint8_t>(checksum >> (8 * i));
     }
-    data_set_file::writeAtomically(dataFilePath(), file, kDataSetFileSize);
+    const std::string notSynced =
+        data_set_file::writeAtomically(dataFilePath(), file, kDataSetFileSize);
+    myFilePeriods = {true, true};
+    if (!notSynced.empty()) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kNotSyncedTrace, TraceFormat(kTraceArgText),
+                    notSynced.c_str());
+    }
 }
 
 std::u16string Vesk::sulfurDeviceStateText() const {

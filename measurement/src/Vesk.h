@@ -12,6 +12,7 @@
 #include "AsInfo.h"
 #include "DewPointGroup.h"
 #include "OxygenGroup.h"
+#include "PeriodEnds.h"
 #include "SulfurGroup.h"
 #include "Vesk_AccessClasses.h"
 
@@ -20,12 +21,15 @@ class Vesk {
     // Layout of the data-set file: magic, version, then the saved averages of the sulfur,
     // dew-point and oxygen groups (64 bytes each), little-endian: kDataSetSize bytes. Files of
     // the current version follow them with the CRC-32 (TarvoFiles.h) of those bytes; files of
-    // the earlier version, without it, still load.
+    // the earlier version, without it and always of exactly kDataSetSize bytes, still load.
     static constexpr uint32_t kDataSetMagic = 0x0FBAAAFE;
     static constexpr uint32_t kDataSetVersion = 6;
     static constexpr uint32_t kUncheckedDataSetVersion = 5;
     static constexpr uint32_t kDataSetSize = 1416;
     static constexpr uint32_t kDataSetFileSize = kDataSetSize + 4;
+    // The saved state of one average: the hour's and then the day's weighted sum, weight sum,
+    // plain sum and count (a NaN count: an empty period).
+    static constexpr uint32_t kSavedAverageSize = 64;
 
     // Fetches and null-checks the General node and the collective outputs, then builds the
     // groups from their nodes in the order sulfur, dew point, oxygen. A missing node throws
@@ -40,20 +44,27 @@ class Vesk {
     // space's directory of file access (the base path of its self-information, else the working
     // directory) as found at the first load (kept for every later save), reads it and restores the
     // groups from it. A file whose content is bad (short, of another magic or version, failing
-    // its checksum) is traced and removed; a file that cannot be opened or read is traced with
-    // the operating system's reason and kept; either way the groups start without saved state.
-    // Arms the watch of the hour and day triggers. Then looks up the analyser state texts ("???"
-    // for a missing one). Throws std::runtime_error when the address space has no instance
-    // index. Start hook, inside the tree access.
+    // its checksum, of the unchecked version at any size but kDataSetSize) is traced and
+    // removed; a file that cannot be opened or read is traced with the operating system's
+    // reason and kept; either way the groups start without saved state. Arms the watch of the
+    // hour and day triggers. Then looks up the analyser state texts ("???" for a missing one).
+    // Throws std::runtime_error when the address space has no instance index. Start hook,
+    // inside the tree access.
     void loadDataFile();
-    // One cycle of the three groups; writes the collective outputs. In a cycle in which the
-    // hour or the day ends, the saved file is removed before the groups close their periods
-    // (its sums would otherwise be counted again after an unclean stop) and the averages are
-    // saved anew after them; a failure of either is traced, not thrown. Cycle hook.
+    // One cycle: reads the hour and day triggers once, runs the three groups on that reading
+    // and writes the collective outputs. In a cycle in which a period ends, the groups close it
+    // in memory, the averages are saved (the file is replaced whole, never removed first), and
+    // only then are the closed periods' means published: a stop at any moment loses at most
+    // what was counted since the last completed save and counts nothing twice. A failed save
+    // is traced; the sums stay in memory for the next save, and the previous file stays unless
+    // it holds sums of a period that has just ended (then it is removed, so no later start
+    // counts them again). Cycle hook.
     void update();
     // Writes the groups' saved averages to the data-set file through a temporary file, so a
-    // failure leaves the previous file whole. Throws std::runtime_error on any failure
-    // (std::range_error from the buffer). Shutdown hook, and update at a period's end.
+    // failure leaves the previous file whole. Throws std::runtime_error on any failure up to
+    // the file's rename (std::range_error from the buffer); a failure to force the directory
+    // after it is traced with the reason, and the save counts as done. Shutdown hook, and
+    // update at a period's end.
     void saveDataFile();
 
     // The state texts of the analysers in the display's current language: the ready text
@@ -78,6 +89,12 @@ class Vesk {
     // State texts: unknown, ready, alarm, warning, revision.
     enum StateText { kUnknown, kReady, kAlarm, kWarning, kRevision, kStateTextCount };
 
+    // The periods of which the file on disk may hold sums: those of the running hour and day.
+    struct FilePeriods {
+        bool hour = false;
+        bool day = false;
+    };
+
     // The file's path: the fixed directory and the name.
     std::string dataFilePath() const;
     // Reads and checks the file into `buffer` (positioned after the header); throws
@@ -85,10 +102,14 @@ class Vesk {
     void readDataFile(Buff& buffer) const;
     // The file's bytes after its version: checks the checksum of a file of the current version.
     static void checkChecksum(uint32_t version, const uint8_t* file, std::size_t size);
-    // Removes a file whose content is bad; traces a failure.
-    void removeBadFile();
-    // True when the hour or the day trigger fired since the last cycle (both are looked at).
-    bool periodEnds();
+    // The periods of which the loaded data set (positioned after the header) holds sums; reads
+    // through a view of its own, so the data set's position stays.
+    static FilePeriods periodsHeldBy(Buff& dataSet);
+    // Removes the file (a bad one, or one whose sums belong to a period that has ended); traces
+    // a failure.
+    void removeFile();
+    // Saves the averages at the end of the periods `ends`; see update.
+    void saveAtPeriodEnd(const PeriodEnds& ends);
     void lookUpStateTexts();
 
     std::string myDataFileName;
@@ -103,8 +124,6 @@ class Vesk {
     SulfurGroup mySulfurGroup;
     DewPointGroup myDewPointGroup;
     OxygenGroup myOxygenGroup;
-    TriggerNode myHourTrigger;
-    TriggerNode myDayTrigger;
-    uint32_t myHourTriggerState = 0;
-    uint32_t myDayTriggerState = 0;
+    PeriodTriggers myPeriodTriggers;
+    FilePeriods myFilePeriods;
 };

@@ -158,9 +158,9 @@ TEST_F(AverageTest, NonFiniteValuesAndFlowsAreNotCounted) {
 }
 
 // A published mean is finite and lies within the range of the values it counted: a weight that
-// is negative, too small to weigh or would overflow the weighted sums weighs nothing (the cycle
-// is flagged unweighted); a value that would overflow the plain sum is not counted, as a value
-// that is no number.
+// is negative, too small to weigh, would overflow the weighted sums or would underflow its
+// product with the value weighs nothing (the cycle is flagged unweighted); a value that would
+// overflow the plain sum is not counted, as a value that is no number.
 TEST_F(AverageTest, MeansStayWithinTheRangeOfTheirSamples) {
     constexpr double kHuge = 1.7e308;  // twice of it overflows
     struct Sample {
@@ -183,6 +183,10 @@ TEST_F(AverageTest, MeansStayWithinTheRangeOfTheirSamples) {
         {"huge negative samples", {{-kHuge, 1.0, false}, {-kHuge, 1.0, false}}, -kHuge},
         {"huge flow overflows the weighted sum", {{2.0, kHuge, true}, {4.0, kHuge, true}}, 3.0},
         {"huge flow overflows the weight sum", {{0.5, kHuge, false}, {0.5, kHuge, true}}, 0.5},
+        {"tiny flow times a tiny sample underflows", {{1e-30, 1e-300, true}}, 1e-30},
+        {"tiny product beside a weighed sample",
+         {{2e-30, 1.0, false}, {1e-30, 1e-300, true}},
+         2e-30},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -258,6 +262,37 @@ TEST_F(AverageTest, HourAndDayEndIndependently) {
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 40.0);
 }
 
+// An average ends a period only when the period ends it is given say so, whatever the trigger
+// nodes hold: the caller reads them once a cycle for every average and for the save. The
+// closed period's mean is published by publishClosedPeriods, not before.
+TEST_F(AverageTest, ThePeriodsEndAsTheCallerReadsThem) {
+    tree->setDouble("Sulfur.LhA_H2S", -1.0);
+    tree->setDouble("Sulfur.LdA_H2S", -1.0);
+    tree->setBool("General.TrigAvg_Hour", true);
+    tree->setBool("General.TrigAvg_Day", true);
+    Flags f;
+    feed(10.0, 1.0);
+    f.process(*host, PeriodEnds());
+    host->publishClosedPeriods();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), -1.0);
+
+    tree->setBool("General.TrigAvg_Hour", false);
+    tree->setBool("General.TrigAvg_Day", false);
+    feed(30.0, 1.0);
+    f.process(*host, PeriodEnds{true, false});
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), -1.0);  // not yet published
+    host->publishClosedPeriods();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 20.0);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LdA_H2S"), -1.0);
+
+    feed(50.0, 1.0);
+    f.process(*host, PeriodEnds{false, true});
+    host->publishClosedPeriods();
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 20.0);
+    EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LdA_H2S"), 30.0);
+    EXPECT_DOUBLE_EQ(hourMean(), 50.0);
+}
+
 TEST_F(AverageTest, FlowInputFailuresAfterStartUp) {
     tree->setUnsigned("General.PowerOn_Delay", 1);
     auto average = makeHost();
@@ -327,7 +362,6 @@ TEST_F(AverageTest, SaveAndRestoreRoundTrip) {
 
     // A restart: the periods go on from the restored sums.
     host.reset();
-    tree->setBool("General.TrigAvg_Hour", true);  // set at start: no period ends
     auto restarted = makeHost();
     saved.rewind();
     restarted->restore(&saved);

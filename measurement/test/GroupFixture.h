@@ -29,10 +29,12 @@ class GroupFixture : public TreeFixture {
         }
     }
 
-    // One cycle of a group that starts from `before`.
+    // One cycle of a group that starts from `before`, on this cycle's period ends, with its
+    // closed periods published.
     template <typename Group>
-    static Collective cycle(Group& group, Collective before = {}) {
-        group.update(before.alarm, before.warning, before.inputFailure);
+    Collective cycle(Group& group, Collective before = {}) {
+        group.update(periodEnds(), before.alarm, before.warning, before.inputFailure);
+        group.publishClosedPeriods();
         return before;
     }
     // Runs a cycle of `make()`'s group with the input of host i at 10 (i + 1), saves it, checks

@@ -193,7 +193,7 @@ TEST(SulfurGroupNodes, AMissingNodeStopsTheConstruction) {
             {"Sulfur", "LdA_COS", "mySulfurNode.getLdA_COS()"},
             {"Sulfur", "CStatus_S", "mySulfurNode.getCStatus_S()"},
             {"General", "PowerOn_Delay", "myGeneralNode.getPowerOn_Delay()"},
-            {"General", "TrigAvg_Day", "myGeneralNode.getTrigAvg_Day()"},
+            {"General", "TrigAvg_Hour", "myGeneralNode.getTrigAvg_Hour()"},
         },
         [](host::HostTree& tree, const MissingNode&) {
             Vesk_Root root(tree.root());

@@ -93,16 +93,28 @@ class TreeFixture : public ::testing::Test {
         tree->setStatus(path, status);
     }
 
-    // Runs one cycle of `host` with cleared flags and returns them.
-    static Flags cycle(MeasurementBase& host) {
+    // The periods whose trigger node was set since the last call, as the application object
+    // reads them once a cycle (a trigger that stays set ends its period once).
+    PeriodEnds periodEnds() {
+        const bool hourSet = tree->boolValue("General.TrigAvg_Hour");
+        const bool daySet = tree->boolValue("General.TrigAvg_Day");
+        const PeriodEnds ends{hourSet && !myHourTriggerSeen, daySet && !myDayTriggerSeen};
+        myHourTriggerSeen = hourSet;
+        myDayTriggerSeen = daySet;
+        return ends;
+    }
+
+    // Runs one cycle of `host` with cleared flags on this cycle's period ends, then publishes
+    // the periods it closed, and returns the flags.
+    Flags cycle(MeasurementBase& host) {
         Flags f;
-        f.process(host);
+        f.process(host, periodEnds());
+        host.publishClosedPeriods();
         return f;
     }
 
     // Runs one cycle in which the trigger at `path` fires (set before, cleared after).
-    static Flags cycleWithTrigger(host::HostTree& t, MeasurementBase& host,
-                                  const std::string& path) {
+    Flags cycleWithTrigger(host::HostTree& t, MeasurementBase& host, const std::string& path) {
         t.setBool(path, true);
         Flags f = cycle(host);
         t.setBool(path, false);
@@ -116,11 +128,10 @@ class TreeFixture : public ::testing::Test {
     }
 
     // The nodes of the average of `quantity` in the group node `group` ("Sulfur", "DPs",
-    // "Oxygen.SNo1"): the General node's triggers and flow inputs and the four mean outputs.
+    // "Oxygen.SNo1"): the General node's flow inputs and the four mean outputs.
     AverageNodes averageNodes(const std::string& group, const std::string& quantity) const {
         const std::string prefix = group + ".";
-        return AverageNodes{node("General.TrigAvg_Hour"),     node("General.TrigAvg_Day"),
-                            node("General.Imp_Qn"),           node("General.Imp_zeroQn"),
+        return AverageNodes{node("General.Imp_Qn"),           node("General.Imp_zeroQn"),
                             node(prefix + "ChA_" + quantity), node(prefix + "CdA_" + quantity),
                             node(prefix + "LhA_" + quantity), node(prefix + "LdA_" + quantity)};
     }
@@ -135,6 +146,9 @@ class TreeFixture : public ::testing::Test {
     std::unique_ptr<host::HostTree> tree;
 
   private:
+    bool myHourTriggerSeen = false;
+    bool myDayTriggerSeen = false;
+
     static bool hasName(const std::string& line, const std::string& name) {
         return line.find("\"name\": \"" + name + "\"") != std::string::npos;
     }
