@@ -255,7 +255,12 @@ class Run {
     bool stepsOfRank(size_t rank) {
         for (const Step* next = mySteps.next(); next != nullptr && next->phase.rank == rank;
              next = mySteps.next()) {
+            ++myResult.steps;
+            myManager->setStep(next->number);
             const bool performed = performStep(*next);
+            if (myManager) {
+                myManager->setStep(0);  // (a restart step ended the life and its manager)
+            }
             const bool restarted = next->command && next->command->isRestart();
             const size_t number = next->number;
             mySteps.pop();  // `next` is gone from here on
@@ -426,9 +431,10 @@ class Run {
         }
         std::vector<host::SentCommand> recent = myDisplay->takeSent();
         for (const host::SentCommand& sent : recent) {
+            const std::string payload = DisplayModel::payloadText(sent.commandCode, sent.payload);
             myRecorder.displaySent(std::to_string(sent.itemId) + " " +
-                                   std::to_string(sent.commandCode) + " " +
-                                   DisplayModel::payloadText(sent.commandCode, sent.payload));
+                                   std::to_string(sent.commandCode) +
+                                   (payload.empty() ? "" : " " + payload));
         }
         return recent;
     }
@@ -564,9 +570,9 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
     return result;
 }
 
-int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out,
-                bool csv) {
-    ReportWriter writer(scenario, out, csv);
+int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out, bool csv,
+                bool handshake) {
+    ReportWriter writer(scenario, out, csv, handshake);
     return runScenario(scenario, settings, writer).exitCode();
 }
 
