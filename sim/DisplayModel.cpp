@@ -1,5 +1,6 @@
 #include "DisplayModel.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "ScenarioChecks.h"
@@ -110,6 +111,19 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
+// The codes of `codes`, each once, in the order they first came: "1,7".
+std::string codeList(const std::vector<uint32_t>& codes) {
+    std::vector<uint32_t> distinct;
+    std::string text;
+    for (uint32_t code : codes) {
+        if (std::find(distinct.begin(), distinct.end(), code) == distinct.end()) {
+            distinct.push_back(code);
+            text += (text.empty() ? "" : ",") + std::to_string(code);
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 void DisplayModel::apply(const host::SentCommand& command) {
@@ -195,8 +209,7 @@ std::string DisplayModel::line(uint32_t itemId) const {
     if (state == nullptr) {
         return std::string();
     }
-    std::ostringstream out;
-    out << itemId;
+    std::ostringstream out;  // the fields, each after a space
     if (state->isList) {
         out << " list entries=[";
         for (size_t i = 0; i < state->entries.size(); ++i) {
@@ -225,7 +238,10 @@ std::string DisplayModel::line(uint32_t itemId) const {
     if (state->enabled) {
         out << " enabled=" << (*state->enabled ? 1 : 0);
     }
-    return out.str();
+    if (out.tellp() == 0) {
+        out << " codes=" << codeList(state->codes);  // none of the fields above was sent
+    }
+    return std::to_string(itemId) + out.str();
 }
 
 std::string DisplayModel::dump() const {

@@ -50,7 +50,9 @@ class DisplayModel {
     //   64202 bind="Src.PP1_L1"
     //   64205 text="in use"
     //   2100 hidden=1
-    // Texts are UTF-8 in double quotes (a quote or backslash escaped with a backslash).
+    //   0 codes=1
+    // Texts are UTF-8 in double quotes (a quote or backslash escaped with a backslash). An item
+    // that was sent none of the fields above shows the codes it received, each once.
     std::string dump() const;
 
     // A record's payload as the display reads it: the quoted UTF-8 text of the text codes

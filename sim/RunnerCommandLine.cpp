@@ -23,10 +23,17 @@ std::string executableName(int argc, char** argv) {
 int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
                const std::string& demoScenario) {
     CLI::App app{"Runs a program through a scenario against the simulated system manager"};
+    app.footer(
+        "Prints the events, each beside the step that caused it (\"-\": the life cycle between "
+        "steps), the cycle table, the display records and state, one line per check, and a last "
+        "line: lives, steps, checks passed and failed, fatal stops, exit status.\nExit status: 0 "
+        "passed, 1 an expectation failed, 2 a fatal stop or an incomplete run, 3 bad input (one "
+        "line on stderr).");
     std::string scenarioFile = demoScenario;
     RunSettings settings;
     settings.programs = programs;
     bool csv = false;
+    bool handshake = false;
     CLI::Option* scenarioOption = app.add_option(
         "scenario", scenarioFile,
         demoScenario.empty()
@@ -37,7 +44,11 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     }
     app.add_option("--program", settings.program,
                    "program to run instead of the scenario's (" + programNames(programs) + ")");
-    app.add_flag("--csv", csv, "print the tables as CSV");
+    app.add_flag("--csv", csv,
+                 "print the events and the cycle table as CSV (every event, each with its step)");
+    app.add_flag("--handshake", handshake,
+                 "print each trigger command and its TriggerProcessed and TriggerDone replies as "
+                 "events of their own (by default one \"Handshake\" line sums them up)");
     app.add_option("--trace", settings.traceLog, "write the trace log to this file");
     app.add_option("--trace-level", settings.traceLevel, "write trace points up to this level")
         ->check(CLI::Range(0, 15));
@@ -49,7 +60,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     }
     try {
         const Scenario scenario = loadScenario(scenarioFile);
-        return runAndPrint(scenario, settings, std::cout, csv);
+        return runAndPrint(scenario, settings, std::cout, csv, handshake);
     } catch (const std::exception& error) {
         std::cerr << executableName(argc, argv) << ": " << error.what() << '\n';
         return kExitBadInput;

@@ -223,12 +223,31 @@ ScenarioCommand readCommand(const JsonFields& fields) {
     return command;
 }
 
+// The "value" of a setting or an expectation: a double as JsonFields::anyDouble reads it, or
+// true or false (for bool and trigger nodes) as 1 or 0, which sets `*flag`.
+double settingValue(const JsonFields& fields, bool* flag) {
+    const json& value = fields.at("value");
+    *flag = value.is_boolean();
+    if (*flag) {
+        return value.get<bool>() ? 1.0 : 0.0;
+    }
+    double named = 0.0;
+    const bool isDouble =
+        value.is_number() ||
+        (value.is_string() && host::doubleFromName(value.get_ref<const std::string&>(), &named));
+    if (!isDouble) {
+        fields.fail("value",
+                    "must be a number, \"NaN\", \"Infinity\", \"-Infinity\", true or false");
+    }
+    return fields.anyDouble("value");
+}
+
 InputSetting readSetting(const JsonFields& fields, const std::string& path) {
     fields.allowOnly({"value", "text", "choice", "status", "inUse", "change"});
     InputSetting input;
     input.path = path;
     if (fields.has("value")) {
-        input.value = fields.anyDouble("value");
+        input.value = settingValue(fields, &input.flagValue);
     }
     if (fields.has("text")) {
         input.text = fields.text("text");
@@ -270,7 +289,8 @@ Expectation readExpectation(const JsonFields& fields, const std::string& path) {
     Expectation expectation;
     expectation.path = path;
     if (fields.has("value")) {
-        expectation.value = fields.anyDouble("value");
+        bool flag = false;
+        expectation.value = settingValue(fields, &flag);
     }
     expectation.tolerance =
         fields.number("tolerance", 0.0, std::numeric_limits<double>::max(), 0.0);

@@ -59,7 +59,8 @@ constexpr size_t kMaxCycleDataValues = 3;
 
 struct InputSetting {
     std::string path;
-    std::optional<double> value;
+    std::optional<double> value;      // true and false as 1 and 0
+    bool flagValue = false;           // the value was given as true or false
     std::optional<std::string> text;  // UTF-8
     std::optional<uint32_t> choice;
     std::optional<uint32_t> status;
@@ -89,7 +90,7 @@ struct ScenarioCommand {
 // Expectation on one parameter after the step; each given field must hold.
 struct Expectation {
     std::string path;
-    std::optional<double> value;
+    std::optional<double> value;  // true and false as 1 and 0
     double tolerance = 0.0;
     std::optional<uint32_t> status;
     std::optional<std::string> text;  // UTF-8

@@ -40,7 +40,10 @@ std::string describe(const DisplayPattern& pattern) {
         text += " code " + std::to_string(*pattern.code);
     }
     if (pattern.payload) {
-        text += " payload " + hexText(*pattern.payload);
+        // As the display reads it when the code tells how: texts as text.
+        text +=
+            " payload " + (pattern.code ? DisplayModel::payloadText(*pattern.code, *pattern.payload)
+                                        : hexText(*pattern.payload));
     }
     return text;
 }

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ScenarioFields.h"
+#include "SysManProtocol.h"
 #include "WorkFolder.h"
 
 namespace sim {
@@ -71,6 +72,24 @@ std::string describeStatus(uint32_t status) {
     return text;
 }
 
+// The commands whose hand-shake the aligned report sums up: the triggers, answered by
+// TriggerProcessed and TriggerDone.
+bool isTrigger(const Event& event) {
+    return event.kind == EventKind::Command &&
+           (event.value == kSysManCmdTrigger || event.value == kSysManCmdTrigger48 ||
+            event.value == kSysManCmdTrigger51);
+}
+
+// The step column: the step's number, or "-" for the life cycle between steps.
+std::string stepText(size_t step) {
+    return step == 0 ? "-" : std::to_string(step);
+}
+
+// "1 life", "2 lives".
+std::string counted(size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 // One row of cells: CSV, or left-aligned columns.
 void printCells(const std::vector<std::string>& cells, std::ostream& out, bool csv) {
     constexpr int kColumnWidth = 12;
@@ -112,10 +131,11 @@ struct ReportWriter::Spool {
     }
 };
 
-ReportWriter::ReportWriter(const Scenario& scenario, std::ostream& out, bool csv)
+ReportWriter::ReportWriter(const Scenario& scenario, std::ostream& out, bool csv, bool handshake)
     : myScenario(scenario),
       myOut(out),
       myCsv(csv),
+      myFullHandshake(handshake || csv),
       myRows(std::make_unique<Spool>()),
       myDisplaySent(std::make_unique<Spool>()),
       myChecks(std::make_unique<Spool>()) {}
@@ -130,23 +150,62 @@ void ReportWriter::start(const WorkFolder& folder) {
 }
 
 void ReportWriter::begin() {
-    myOut << (myCsv ? "time,event,value,detail,text\n"
-                    : "time      event              value       detail  text\n");
+    myOut << (myCsv ? "step,time,event,value,detail,text\n"
+                    : "step  time      event              value       detail  text\n");
 }
 
 void ReportWriter::event(const Event& event) {
     if (isFatal(event.kind)) {
         myFatalStops.push_back(event.text);
     }
+    if (myFullHandshake) {
+        printEvent(event);
+        return;
+    }
+    // A trigger command, its TriggerProcessed and its TriggerDone, in this order within one step,
+    // make one line; anything else between them lets the held events print as they are.
+    const bool continues = !myHeld.empty() && event.step == myHeld.front().step &&
+                           ((myHeld.size() == 1 && event.kind == EventKind::TriggerProcessed) ||
+                            (myHeld.size() == 2 && event.kind == EventKind::TriggerDone));
+    if (!continues) {
+        releaseHeld();
+    }
+    if (continues || isTrigger(event)) {
+        myHeld.push_back(event);
+    } else {
+        printEvent(event);
+    }
+    if (myHeld.size() == 3) {
+        const Event& command = myHeld[0];
+        const uint32_t state = myHeld[1].value;
+        char line[80];
+        std::snprintf(line, sizeof(line), "%-5s %-9.3f %-18s %-11u %-7u ",
+                      stepText(command.step).c_str(), command.time, "Handshake", command.value,
+                      command.detail);
+        myOut << line << commandName(command.value) << " processed in state " << state << " ("
+              << stateName(state) << "), done\n";
+        myHeld.clear();
+    }
+}
+
+void ReportWriter::printEvent(const Event& event) {
     if (myCsv) {
-        myOut << formatSeconds(event.time, 6) << ',' << eventName(event.kind) << ',' << event.value
-              << ',' << event.detail << ",\"" << eventText(event, myCsv) << "\"\n";
+        myOut << event.step << ',' << formatSeconds(event.time, 6) << ',' << eventName(event.kind)
+              << ',' << event.value << ',' << event.detail << ",\"" << eventText(event, myCsv)
+              << "\"\n";
         return;
     }
     char line[160];
-    std::snprintf(line, sizeof(line), "%-9.3f %-18s %-11u %-7u ", event.time, eventName(event.kind),
-                  event.value, event.detail);
+    std::snprintf(line, sizeof(line), "%-5s %-9.3f %-18s %-11u %-7u ", stepText(event.step).c_str(),
+                  event.time, eventName(event.kind), event.value, event.detail);
     myOut << line << eventText(event, myCsv) << '\n';
+}
+
+void ReportWriter::releaseHeld() {
+    for (const Event& held : myHeld) {
+        printEvent(held);
+    }
+    myHeld.clear();
 }
 
 void ReportWriter::row(const CycleRow& row) {
@@ -165,6 +224,7 @@ void ReportWriter::row(const CycleRow& row) {
 }
 
 void ReportWriter::check(const CheckResult& check) {
+    ++(check.passed ? myChecksPassed : myChecksFailed);
     myChecks->line() << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
                      << check.expected << ", got " << check.actual << '\n';
 }
@@ -178,6 +238,7 @@ void ReportWriter::displayState(const std::string& dump) {
 }
 
 void ReportWriter::finish(const RunResult& summary) {
+    releaseHeld();
     myOut << '\n';
     std::vector<std::string> header{"step", "time", "command"};
     for (const std::string& path : myScenario.outputs) {
@@ -212,11 +273,25 @@ void ReportWriter::finish(const RunResult& summary) {
             myOut << "  " << text << '\n';
         }
     }
+    printSummary(summary);
 }
 
-void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out,
-                    bool csv) {
-    ReportWriter writer(scenario, out, csv);
+void ReportWriter::printSummary(const RunResult& summary) {
+    const int status = summary.exitCode();
+    const char* meaning = status == kExitPassed              ? "passed"
+                          : status == kExitExpectationFailed ? "an expectation failed"
+                          : summary.fatalStop                ? "a fatal stop"
+                                                             : "the run did not complete";
+    myOut << "\nrun: " << counted(summary.lives, "life", "lives") << ", " << summary.steps << " of "
+          << counted(myScenario.stepCount, "step", "steps") << ", "
+          << counted(myChecksPassed, "check", "checks") << " passed, " << myChecksFailed
+          << " failed, " << counted(myFatalStops.size(), "fatal stop", "fatal stops")
+          << ", exit status " << status << " (" << meaning << ")\n";
+}
+
+void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv,
+                    bool handshake) {
+    ReportWriter writer(scenario, out, csv, handshake);
     writer.begin();
     for (const Event& event : result.events) {
         writer.event(event);

@@ -1,6 +1,9 @@
-// The printed report of a run, written as the run records it: the events at once, the cycle
-// table, the display records and the checks kept in spools (scratch files of the work folder, or
-// memory) until the end, where they follow in that order.
+// The printed report of a run, written as the run records it: the events at once, each beside
+// the step that caused it, the cycle table, the display records and the checks kept in spools
+// (scratch files of the work folder, or memory) until the end, where they follow in that order,
+// and one line that sums the run up. The aligned report sums up the hand-shake of each trigger
+// command (the command, its TriggerProcessed and TriggerDone replies) in one line unless asked for
+// it in full; CSV keeps every event.
 #pragma once
 
 #include <iosfwd>
@@ -15,8 +18,9 @@ namespace sim {
 class ReportWriter : public RunRecorder {
   public:
     // A report on `out` of a run of `scenario` (its outputs name the table's columns), aligned
-    // or CSV. The spools stay in memory unless start() gives a work folder.
-    ReportWriter(const Scenario& scenario, std::ostream& out, bool csv);
+    // or CSV; `handshake`: the aligned report prints each trigger's hand-shake in full. The
+    // spools stay in memory unless start() gives a work folder.
+    ReportWriter(const Scenario& scenario, std::ostream& out, bool csv, bool handshake = false);
     ~ReportWriter() override;
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
@@ -31,15 +35,24 @@ class ReportWriter : public RunRecorder {
     void displaySent(const std::string& record) override;
     void displayState(const std::string& dump) override;
     // Prints the rest: the cycle table, the display records and states, the checks, why the
-    // run did not complete and the fatal stops.
+    // run did not complete and the fatal stops, then the line that sums the run up.
     void finish(const RunResult& summary) override;
 
   private:
     struct Spool;
 
+    void printEvent(const Event& event);
+    // Prints the events held as the start of a hand-shake, each on its line.
+    void releaseHeld();
+    void printSummary(const RunResult& summary);
+
     const Scenario& myScenario;
     std::ostream& myOut;
     bool myCsv;
+    bool myFullHandshake;
+    std::vector<Event> myHeld;  // a trigger command and its TriggerProcessed, until TriggerDone
+    size_t myChecksPassed = 0;
+    size_t myChecksFailed = 0;
     std::unique_ptr<Spool> myRows;
     std::unique_ptr<Spool> myDisplaySent;
     std::unique_ptr<Spool> myChecks;

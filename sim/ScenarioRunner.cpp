@@ -12,6 +12,7 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
+#include "ParameterValidator.h"
 #include "ScenarioFields.h"
 #include "ScenarioReport.h"
 #include "SimDisplayService.h"
@@ -34,61 +35,6 @@ double seconds(Time time) {
 std::string stepPlace(const Scenario& scenario, size_t step) {
     return scenario.file + ": step " + std::to_string(step);
 }
-
-// Refuses before the run what the tree model cannot take: unknown parameters, and settings of
-// a kind the parameter does not have.
-class ParameterValidator {
-  public:
-    ParameterValidator(const Scenario& scenario, const host::HostTree& tree)
-        : myScenario(scenario), myTree(tree) {}
-
-    // The names the scenario gives outside its steps.
-    void validate() const {
-        for (const std::string& path : myScenario.outputs) {
-            require(myScenario.file + ": \"outputs\"", path);
-        }
-        const TestAddressSpaceOptions& test = myScenario.testProgram;
-        if (test.useTree) {
-            for (const std::string& path :
-                 {test.input, test.output, test.changeCounter, test.restoredOutput}) {
-                if (!path.empty()) {
-                    require(myScenario.file + ": \"testProgram\"", path);
-                }
-            }
-        }
-    }
-
-    void validateStep(const Step& step) const {
-        for (const InputSetting& input : step.inputs) {
-            validateSetting(stepPlace(myScenario, step.number) + ": set", input);
-        }
-        for (const Expectation& expectation : step.expectations) {
-            require(stepPlace(myScenario, step.number) + ": expect", expectation.path);
-        }
-    }
-
-  private:
-    void require(const std::string& place, const std::string& path) const {
-        if (myTree.find(path) == nullptr) {
-            throw ScenarioError(place + " \"" + path + "\": no such parameter in the tree");
-        }
-    }
-
-    void validateSetting(const std::string& place, const InputSetting& input) const {
-        require(place, input.path);
-        const FbDoNodeKind kind = myTree.kind(input.path);
-        const bool valueKind = kind != kFbDoStructure && kind != kFbDoChoice;
-        if ((input.value && (!valueKind || kind == kFbDoText)) ||
-            (input.text && kind != kFbDoText) || (input.choice && kind != kFbDoChoice) ||
-            (input.status && !valueKind)) {
-            throw ScenarioError(place + " \"" + input.path +
-                                "\": the parameter cannot take this setting");
-        }
-    }
-
-    const Scenario& myScenario;
-    const host::HostTree& myTree;
-};
 
 void checkTraceLog(const std::string& path) {
     if (path.empty()) {
@@ -309,7 +255,12 @@ class Run {
     bool stepsOfRank(size_t rank) {
         for (const Step* next = mySteps.next(); next != nullptr && next->phase.rank == rank;
              next = mySteps.next()) {
+            ++myResult.steps;
+            myManager->setStep(next->number);
             const bool performed = performStep(*next);
+            if (myManager) {
+                myManager->setStep(0);  // (a restart step ended the life and its manager)
+            }
             const bool restarted = next->command && next->command->isRestart();
             const size_t number = next->number;
             mySteps.pop();  // `next` is gone from here on
@@ -480,9 +431,10 @@ class Run {
         }
         std::vector<host::SentCommand> recent = myDisplay->takeSent();
         for (const host::SentCommand& sent : recent) {
+            const std::string payload = DisplayModel::payloadText(sent.commandCode, sent.payload);
             myRecorder.displaySent(std::to_string(sent.itemId) + " " +
-                                   std::to_string(sent.commandCode) + " " +
-                                   DisplayModel::payloadText(sent.commandCode, sent.payload));
+                                   std::to_string(sent.commandCode) +
+                                   (payload.empty() ? "" : " " + payload));
         }
         return recent;
     }
@@ -618,9 +570,9 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
     return result;
 }
 
-int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out,
-                bool csv) {
-    ReportWriter writer(scenario, out, csv);
+int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out, bool csv,
+                bool handshake) {
+    ReportWriter writer(scenario, out, csv, handshake);
     return runScenario(scenario, settings, writer).exitCode();
 }
 

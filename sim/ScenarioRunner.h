@@ -39,6 +39,7 @@ struct RunResult {
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
     size_t lives = 0;  // lives started
+    size_t steps = 0;  // steps begun
     bool fatalStop = false;
     bool completed = false;   // the run reached its end (shutdown answered, when asked for)
     std::string failure;      // why it did not complete, "" when it did
@@ -93,11 +94,16 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings, Run
 
 // Runs `scenario` and prints what printRunResult prints, while the run goes on: the events as
 // they happen, the rest at the end from scratch files of the work folder. The exit status.
-int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out, bool csv);
+int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostream& out, bool csv,
+                bool handshake = false);
 
-// Prints the events and the cycle table (aligned columns, or CSV), the display records, the
-// display state at the end of each life, then the checks. Repeated supervision armings print as
-// one line with their count.
-void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv);
+// Prints the events, each with the step that caused it, and the cycle table (aligned columns, or
+// CSV), the display records, the display state at the end of each life, the checks, and one line
+// that sums the run up (lives, steps, checks passed and failed, fatal stops, exit status).
+// Repeated supervision armings print as one line with their count; the aligned table sums up
+// each trigger command with its TriggerProcessed and TriggerDone replies in one line unless
+// `handshake` asks for them in full (CSV keeps every event).
+void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv,
+                    bool handshake = false);
 
 }  // namespace sim

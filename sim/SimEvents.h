@@ -1,6 +1,7 @@
 // What the simulated system manager saw of an address space, in the order it happened.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -52,6 +53,9 @@ struct Event {
     // how many, and the time of the last.
     uint32_t repeats = 1;
     double lastTime = 0.0;
+    // The scenario step being performed when it was recorded (SystemManager::setStep); 0 for
+    // the life cycle that the runner drives between steps.
+    size_t step = 0;
 };
 
 }  // namespace sim

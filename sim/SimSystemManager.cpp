@@ -121,7 +121,12 @@ void SystemManager::recordAt(double time, EventKind kind, uint32_t value, uint32
         myEvents.back().lastTime = time;
         return;
     }
-    myEvents.push_back(Event{kind, time, value, detail, std::move(text), 1, time});
+    myEvents.push_back(Event{kind, time, value, detail, std::move(text), 1, time, myStep});
+}
+
+void SystemManager::setStep(size_t step) {
+    std::lock_guard<std::mutex> lock(myMutex);
+    myStep = step;
 }
 
 void SystemManager::observeClockAlarm(Clock clock, bool armed, Time now) {

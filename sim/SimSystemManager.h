@@ -120,6 +120,9 @@ class SystemManager {
     // source refused the duration.
     bool advance(std::chrono::nanoseconds duration);
 
+    // Events recorded from now on belong to scenario step `step` (Event::step; 0: none).
+    void setStep(size_t step);
+
     // The events kept (every event unless forgotten).
     std::vector<Event> events() const;
     // Number of events so far, forgotten ones included, and the kept events from index `first`
@@ -151,6 +154,7 @@ class SystemManager {
     mutable std::mutex myMutex;
     std::deque<Event> myEvents;
     size_t myForgottenEvents = 0;  // events before myEvents.front()
+    size_t myStep = 0;             // Event::step of the events recorded now
     uint32_t myNextState = 1;
     Connection myCommandEnd = nullptr;
     bool myRegistered = false;

@@ -96,6 +96,7 @@ TEST(DisplayModelTest, ShortPayloadsChangeNothingButTheCodes) {
     EXPECT_EQ(model.item(7)->codes, (std::vector<uint32_t>{39, 29, 26, 18, 26}));
 }
 
+// An item sent none of the fields shows the codes it received, each once.
 TEST(DisplayModelTest, DumpListsItemsAscendingWithTheFieldsSent) {
     sim::DisplayModel model;
     model.apply(SentCommand{64205, 26, host::text16Payload(u"in use")});
@@ -107,8 +108,12 @@ TEST(DisplayModelTest, DumpListsItemsAscendingWithTheFieldsSent) {
     model.apply(SentCommand{2000, 19, narrowPayload("AGA8_DC92_LR")});
     model.apply(SentCommand{111, 30, narrowPayload("K_LR")});
     model.apply(SentCommand{111, 22, {}});
+    model.apply(SentCommand{0, 1, {}});
+    model.apply(SentCommand{0, 7, {}});
+    model.apply(SentCommand{0, 1, {}});
     model.select(410, 2);
     EXPECT_EQ(model.dump(),
+              "0 codes=1,7\n"
               "111 key=\"K_LR\" enabled=1\n"
               "410 selection=2\n"
               "2000 languageKey=\"AGA8_DC92_LR\"\n"
@@ -116,7 +121,8 @@ TEST(DisplayModelTest, DumpListsItemsAscendingWithTheFieldsSent) {
               "64101 list entries=[\"\\\"Q\\\" \xc3\xa4\"] selection=0\n"
               "64202 bind=\"Src.PP1_L1\"\n"
               "64205 text=\"in use\"\n");
-    EXPECT_EQ(model.itemIds(), (std::vector<uint32_t>{111, 410, 2000, 2100, 64101, 64202, 64205}));
+    EXPECT_EQ(model.itemIds(),
+              (std::vector<uint32_t>{0, 111, 410, 2000, 2100, 64101, 64202, 64205}));
 }
 
 TEST(DisplayModelTest, TextsPrintAsUtf8WithSurrogatePairs) {

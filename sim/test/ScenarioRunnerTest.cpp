@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include <unistd.h>
 
+#include "HostService.h"
 #include "RunnerCommandLine.h"
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
@@ -44,10 +46,17 @@ std::vector<std::string> failedChecks(const sim::RunResult& result) {
     return failed;
 }
 
-std::string printed(const sim::Scenario& scenario, const sim::RunResult& result, bool csv) {
+std::string printed(const sim::Scenario& scenario, const sim::RunResult& result, bool csv,
+                    bool handshake = false) {
     std::ostringstream out;
-    sim::printRunResult(scenario, result, out, csv);
+    sim::printRunResult(scenario, result, out, csv, handshake);
     return out.str();
+}
+
+// The lines of the events table of a printed report: between its head and the first empty line.
+std::string eventLines(const std::string& report) {
+    const size_t start = report.find('\n') + 1;
+    return report.substr(start, report.find("\n\n") + 1 - start);
 }
 
 class ScenarioRunnerTest : public ::testing::Test {
@@ -217,6 +226,154 @@ TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
         EXPECT_NE(table.find(c.line), std::string::npos) << c.line << table;
     }
     EXPECT_NE(printed(scenario, result, true).find("Command,5,0,\"\"\n"), std::string::npos);
+}
+
+// Each event carries the step being performed when it came; the life cycle that the runner
+// drives between steps (the start-up, the shutdown at the end) carries none.
+TEST_F(ScenarioRunnerTest, EventsCarryTheStepThatCausedThem) {
+    const sim::RunResult result = runCompleted(scenarioWith(
+        R"({ "command": "cycle" }, { "advance": 2 }, { "command": "restart" },
+           { "command": "cycle" })"));
+    std::vector<size_t> triggerSteps;
+    std::vector<size_t> shutdownSteps;
+    size_t armedInStep2 = 0;
+    for (const sim::Event& event : result.events) {
+        SCOPED_TRACE(sim::eventName(event.kind));
+        if (event.kind == sim::EventKind::Command && event.value == 40) {
+            triggerSteps.push_back(event.step);
+        } else if (event.kind == sim::EventKind::Command && event.value == 20) {
+            shutdownSteps.push_back(event.step);
+        } else if (event.kind == sim::EventKind::SupervisionArmed && event.step == 2) {
+            armedInStep2 += event.repeats;
+        } else if (event.kind == sim::EventKind::Start ||
+                   (event.kind == sim::EventKind::Command && event.value == 5)) {
+            EXPECT_EQ(event.step, 0u);
+        }
+    }
+    EXPECT_EQ(triggerSteps, (std::vector<size_t>{1, 4}));
+    EXPECT_EQ(shutdownSteps, (std::vector<size_t>{3, 0})) << "the restart's, then the run's end";
+    EXPECT_EQ(armedInStep2, 2u) << "one arming each second of the advance";
+}
+
+// The aligned table sums up each trigger command with its TriggerProcessed and TriggerDone in one
+// line beside its step; anything else, or anything between, prints as it is. With the
+// hand-shake asked for, and in CSV, every event has a line of its own.
+TEST_F(ScenarioRunnerTest, TriggerHandshakesAreSummedUpInOneLine) {
+    using sim::EventKind;
+    const auto event = [](EventKind kind, uint32_t value, uint32_t detail, size_t step) {
+        return sim::Event{kind, 1.5, value, detail, "", 1, 1.5, step};
+    };
+    const sim::Event command = event(EventKind::Command, 40, 1, 3);
+    const sim::Event processed = event(EventKind::TriggerProcessed, 14, 0, 3);
+    const sim::Event done = event(EventKind::TriggerDone, 0, 0, 3);
+    const std::string commandLine =
+        "3     1.500     Command            40          1       trigger\n";
+    const std::string processedLine =
+        "3     1.500     TriggerProcessed   14          0       running\n";
+    const std::string doneLine = "3     1.500     TriggerDone        0           0       \n";
+    const struct {
+        std::vector<sim::Event> events;
+        std::string printed;
+    } cases[] = {
+        {{command, processed, done},
+         "3     1.500     Handshake          40          1       trigger processed in state 14 "
+         "(running), done\n"},
+        {{event(EventKind::Command, 48, 1, 2), event(EventKind::TriggerProcessed, 12, 0, 2),
+          event(EventKind::TriggerDone, 0, 0, 2), command, processed, done},
+         "2     1.500     Handshake          48          1       trigger 48 processed in state 12 "
+         "(ready), done\n"
+         "3     1.500     Handshake          40          1       trigger processed in state 14 "
+         "(running), done\n"},
+        {{command, processed, event(EventKind::Checksum, 9, 0, 3), done},
+         commandLine + processedLine + "3     1.500     Checksum           9           0       \n" +
+             doneLine},
+        {{command, done}, commandLine + doneLine},
+        {{command}, commandLine},
+        {{command, event(EventKind::TriggerProcessed, 14, 0, 4),
+          event(EventKind::TriggerDone, 0, 0, 4)},
+         commandLine + "4     1.500     TriggerProcessed   14          0       running\n" +
+             "4     1.500     TriggerDone        0           0       \n"},
+        {{event(EventKind::Command, 5, 0, 0), event(EventKind::StateReply, 28, 12, 0)},
+         "-     1.500     Command            5           0       state\n"
+         "-     1.500     StateReply         28          12      ready\n"},
+    };
+    const sim::Scenario scenario = scenarioWith("");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.printed);
+        sim::RunResult result;
+        result.events = c.events;
+        EXPECT_EQ(eventLines(printed(scenario, result, false)), c.printed);
+        const std::string full = eventLines(printed(scenario, result, false, true));
+        EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), '\n')), c.events.size());
+        EXPECT_EQ(full.find("Handshake"), std::string::npos);
+        const std::string csv = printed(scenario, result, true);
+        EXPECT_EQ(csv.rfind("step,time,event,value,detail,text\n", 0), 0u);
+        EXPECT_EQ(static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')),
+                  c.events.size() + 5)
+            << "the events, the heads of both tables, two empty lines and the run's line";
+    }
+    sim::RunResult result;
+    result.events = {command, processed, done};
+    EXPECT_NE(printed(scenario, result, true).find("\n3,1.500000,Command,40,1,\"\"\n"),
+              std::string::npos);
+    EXPECT_EQ(eventLines(printed(scenario, result, false, true)),
+              commandLine + processedLine + doneLine);
+}
+
+// The last line of a report sums the run up.
+TEST_F(ScenarioRunnerTest, TheReportEndsWithOneLineThatSumsTheRunUp) {
+    const struct {
+        const char* steps;
+        int failingSlot;
+        const char* line;
+    } cases[] = {
+        {R"({ "command": "cycle", "expect": { "Demo.Out": { "value": 1 } } },
+            { "command": "cycle" })",
+         -1,
+         "run: 1 life, 2 of 2 steps, 1 check passed, 0 failed, 0 fatal stops, exit status 0 "
+         "(passed)\n"},
+        {R"({ "command": "cycle", "expect": { "Demo.Out": { "value": 5 }, "Demo.In": { "value": 0.5 } } },
+            { "command": "restart" }, { "command": "cycle" })",
+         -1,
+         "run: 2 lives, 3 of 3 steps, 1 check passed, 1 failed, 0 fatal stops, exit status 1 (an "
+         "expectation failed)\n"},
+        {R"({ "command": "cycle" }, { "command": "cycle" })", 16,
+         "run: 1 life, 1 of 2 steps, 0 checks passed, 0 failed, 1 fatal stop, exit status 2 (a "
+         "fatal stop)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        sim::Scenario scenario = scenarioWith(c.steps);
+        scenario.testProgram.failingSlot = c.failingSlot;
+        const sim::RunResult result = sim::runScenario(scenario);
+        for (bool csv : {false, true}) {
+            const std::string report = printed(scenario, result, csv);
+            const std::string last = "\n" + std::string(c.line);
+            ASSERT_GE(report.size(), last.size());
+            EXPECT_EQ(report.substr(report.size() - last.size()), last) << report;
+        }
+    }
+}
+
+// The checks of display records print a payload as the display reads it: texts as text when the
+// pattern gives the code.
+TEST(ScenarioChecksTest, DisplayPatternsPrintTextPayloadsAsText) {
+    sim::SequenceExpectation<sim::DisplayPattern> expectation;
+    expectation.inOrder = {{510, 26, host::text16Payload(u"warning")},
+                           {312, 37, std::vector<uint8_t>{'O', '.', 'M', 0}}};
+    expectation.absent = {{std::nullopt, std::nullopt, std::vector<uint8_t>{1, 0}},
+                          {410, 29, host::u32Payload(1)}};
+    const std::vector<sim::CheckResult> results = sim::checkDisplay(
+        3, expectation, {host::SentCommand{510, 26, host::text16Payload(u"warning")}});
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].expected,
+              "display in order: record item 510 code 26 payload \"warning\", record item 312 "
+              "code 37 payload \"O.M\"");
+    EXPECT_EQ(results[0].actual,
+              "missing from record item 312 code 37 payload \"O.M\" on (1 "
+              "recorded)");
+    EXPECT_EQ(results[1].expected, "display absent: record payload 0100");
+    EXPECT_EQ(results[2].expected, "display absent: record item 410 code 29 payload 01000000");
 }
 
 // Each row of the aligned cycle table ends with its step's comment; CSV keeps the values only.
@@ -672,6 +829,9 @@ TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
         std::string printed;
     } cases[] = {
         {{}, kExample, sim::kExitPassed, "", "Demo.Restored"},
+        {{}, kExample, sim::kExitPassed, "", "\nrun: 2 lives, "},
+        {{}, kExample, sim::kExitPassed, "", "Handshake          40          1       trigger"},
+        {{"--handshake"}, kExample, sim::kExitPassed, "", "TriggerDone"},
         {{"--csv"}, kExample, sim::kExitPassed, "", "step,time,command,Demo.Out"},
         {{"/nonexistent.json"}, kExample, sim::kExitBadInput, "Demo-Prog: /nonexistent.json", ""},
         {{}, "/nonexistent-demo.json", sim::kExitBadInput, "Demo-Prog: /nonexistent-demo.json", ""},

@@ -268,7 +268,8 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
          "step 1: expect \"A\": expects nothing"},
         {R"({ "steps": [ { "expect": { "A": { "value": "x" } } } ] })", "expect \"A\": \"value\""},
         {R"({ "steps": [ { "set": { "A": { "value": "nan" } } } ] })",
-         "step 1: set \"A\": \"value\": must be a number, \"NaN\", \"Infinity\" or \"-Infinity\""},
+         "step 1: set \"A\": \"value\": must be a number, \"NaN\", \"Infinity\", \"-Infinity\", "
+         "true or false"},
         {R"({ "steps": [ { "set": { "A": { "value": null } } } ] })", "set \"A\": \"value\""},
         {R"({ "steps": [ { "command": "cycle", "freshTree": true } ] })",
          "step 1: \"freshTree\": belongs to a \"restart\""},

@@ -1,0 +1,27 @@
+// The parameter names of a tree, and the names nearest to one the tree lacks: what the messages
+// that refuse an unknown name offer instead.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "HostTree.h"
+
+namespace sim {
+
+// Every parameter name of `tree` (the root's "" left out), choice alternatives included, in
+// the order of the tree.
+std::vector<std::string> parameterNames(const host::HostTree& tree);
+
+// Up to `most` names of `names` nearest to `wanted`, letter case aside: when names end in
+// ".<wanted>", those; else the names at the least edit distance (insertions, deletions and
+// replacements) from `wanted` or from its last component (0 for a name that shares it), when
+// that is a typo or two. Empty when none is near.
+std::vector<std::string> nearestNames(const std::string& wanted,
+                                      const std::vector<std::string>& names, size_t most = 3);
+
+// "; did you mean A?", "; did you mean A, B or C?", or "" for no names.
+std::string didYouMean(const std::vector<std::string>& names);
+
+}  // namespace sim

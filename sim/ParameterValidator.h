@@ -1,0 +1,36 @@
+// The check, before a run, of every parameter a scenario names against the tree made from its
+// model: the name must be in the tree, and each setting of a `set` must suit the node's kind and
+// its range. Each refusal is one line (ScenarioError) that names the file, the place and the
+// parameter, and says what would do: the nearest names the tree has, or what the node takes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "HostTree.h"
+#include "Scenario.h"
+
+namespace sim {
+
+class ParameterValidator {
+  public:
+    // `scenario` and `tree` must outlive the validator.
+    ParameterValidator(const Scenario& scenario, const host::HostTree& tree);
+
+    // The names the scenario gives outside its steps ("outputs", "testProgram").
+    void validate() const;
+    // The names and settings of one step ("set", "expect").
+    void validateStep(const Step& step) const;
+
+  private:
+    void require(const std::string& place, const std::string& path) const;
+    void validateSetting(const std::string& place, const InputSetting& input) const;
+
+    const Scenario& myScenario;
+    const host::HostTree& myTree;
+    // The tree's names, gathered at the first unknown name.
+    mutable std::optional<std::vector<std::string>> myNames;
+};
+
+}  // namespace sim
