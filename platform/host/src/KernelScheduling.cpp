@@ -6,20 +6,17 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "KernelInternal.h"
+#include "WaitSpinning.h"
 
 namespace host {
 namespace kernel {
 namespace {
-
-// How long a blocked task looks for its wake-up before it sleeps: a few times what the system
-// takes to put a thread to sleep and wake it again, and more than a turn of the tasks of a
-// simulated step takes, so that tasks taking turns seldom sleep.
-constexpr std::chrono::microseconds kWakeSpin{100};
 
 // Tells the processor that this is a wait loop (it then spends less on it).
 inline void cpuRelax() {
@@ -40,10 +37,8 @@ int usableProcessors() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// Leave for one thread to spin (Kernel::spinUntilChanged) while it is held. Threads spin at
-// most one fewer than there are processors at once, so that spinning never keeps the thread
-// it waits for from running: on a machine with fewer processors than tasks that take turns,
-// spinning would cost more than sleeping.
+// Leave for one thread to spin (Kernel::spinUntilChanged) while it is held: at most
+// spinnersFor(the usable processors) threads spin at once.
 class SpinSlot {
   public:
     SpinSlot() {
@@ -65,11 +60,29 @@ class SpinSlot {
   private:
     // Never destroyed: tasks may still block while the process ends.
     static std::atomic<int>& free() {
-        static auto* slots = new std::atomic<int>(usableProcessors() - 1);
+        static auto* slots = new std::atomic<int>(spinnersFor(usableProcessors()));
         return *slots;
     }
     bool taken_ = false;
 };
+
+// The spins of the calling thread.
+thread_local SpinBudget tlsSpinBudget;
+
+// Looks, without sleeping, for `counter` to move on from `seen` for at most `spin`; whether it
+// moved.
+bool spinFor(const std::atomic<uint64_t>& counter, uint64_t seen, std::chrono::nanoseconds spin) {
+    const auto giveUp = std::chrono::steady_clock::now() + spin;
+    for (unsigned round = 0;; ++round) {
+        if (counter.load(std::memory_order_acquire) != seen) {
+            return true;
+        }
+        if ((round & 63u) == 63u && std::chrono::steady_clock::now() >= giveUp) {
+            return false;
+        }
+        cpuRelax();
+    }
+}
 
 // The record of the calling thread when the kernel created it.
 thread_local TaskRecord* tlsKernelTask = nullptr;
@@ -272,20 +285,17 @@ void Kernel::waitForWake(Lock& lock, TaskRecord& self) {
 }
 
 bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen) {
-    SpinSlot slot;
-    if (!slot.taken()) {
+    const std::chrono::nanoseconds spin = tlsSpinBudget.next();
+    std::optional<SpinSlot> slot;
+    if (spin > std::chrono::nanoseconds::zero()) {
+        slot.emplace();
+    }
+    if (!slot || !slot->taken()) {
         return counter.load(std::memory_order_relaxed) != seen;
     }
     lock.unlock();
-    const auto giveUp = std::chrono::steady_clock::now() + kWakeSpin;
-    bool changed = false;
-    for (unsigned round = 0; !changed; ++round) {
-        changed = counter.load(std::memory_order_acquire) != seen;
-        if (!changed && (round & 63u) == 63u && std::chrono::steady_clock::now() >= giveUp) {
-            break;
-        }
-        cpuRelax();
-    }
+    const bool changed = spinFor(counter, seen, spin);
+    tlsSpinBudget.record(changed);
     for (unsigned round = 0; changed && round < 4096; ++round) {
         if (lock.try_lock()) {
             return true;
