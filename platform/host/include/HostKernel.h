@@ -132,7 +132,9 @@ void failCallAfter(const char* function, unsigned skipped, Error code);
 void runAtNextCall(const char* function, std::function<void()> action);
 
 // Makes the next call of the basic library's file call `function` ("fopen", "fread", "fsync",
-// ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno.
+// ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno. It is one of
+// the pending failures: one injected later for the same name replaces it, errno included (a
+// file call failed by failNextCall or failCallAfter leaves EIO), and resetKernel drops it.
 void failNextFileCall(const char* function, int errorNumber);
 
 // Ends every task made by createTask (their blocking calls unwind them) and waits until they
