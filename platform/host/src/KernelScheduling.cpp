@@ -27,14 +27,37 @@ inline void cpuRelax() {
 #endif
 }
 
-// The processors this process may run on (at least 1).
+// The processors the process could run on when it first asked (at least 1): before the kernel
+// kept any thread on one processor.
 int usableProcessors() {
+    static const int processors = [] {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+            return std::max(1, CPU_COUNT(&set));
+        }
+        return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    }();
+    return processors;
+}
+
+// Keeps the calling thread on the one processor the kernel's threads share where
+// keepsThreadsOnOneProcessor says so: the processor the first thread to ask was running on.
+// Once per thread; a refusal by the system only costs speed.
+void keepOnSharedProcessor() {
+    thread_local bool asked = false;
+    if (asked) {
+        return;
+    }
+    asked = true;
+    static const int shared = keepsThreadsOnOneProcessor(usableProcessors()) ? sched_getcpu() : -1;
+    if (shared < 0) {
+        return;
+    }
     cpu_set_t set;
     CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-        return std::max(1, CPU_COUNT(&set));
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
+    CPU_SET(shared, &set);
+    sched_setaffinity(0, sizeof(set), &set);
 }
 
 // Leave for one thread to spin (Kernel::spinUntilChanged) while it is held: at most
@@ -127,6 +150,7 @@ bool reportFault(TaskRecord& task) {
 }
 
 void runTaskThread(std::shared_ptr<TaskRecord> task) {
+    keepOnSharedProcessor();
     tlsKernelTask = task.get();
     Error code = Success;
     try {
@@ -159,6 +183,7 @@ TaskRecord& Kernel::currentTask() {
         auto task = std::make_shared<TaskRecord>();
         task->serial = nextTaskSerial_++;
         task->name = "host thread";
+        keepOnSharedProcessor();
         task->phase = TaskPhase::Running;
         task->primaryHandle = addHandle(task);
         // The record it replaces belonged to the kernel before the last reset.

@@ -1,10 +1,14 @@
-// When a blocked task spins for its wake-up instead of sleeping at once, and for how long.
+// When a blocked task spins for its wake-up instead of sleeping at once, and for how long; and
+// where the tasks run when spinning does not pay.
 //
 // A spin lets go of the processor only when the wake-up comes or the spin's time is up, so it
 // pays only where the task that wakes the spinner can run beside it and its wake-up comes soon:
 // then the hand-off costs no sleep and no wake-up by the system. Elsewhere a spin only burns a
-// processor, or even takes the one its wake-up has to come from. Whether a task spins never
-// changes what the tasks do, only how soon a hand-off between them happens.
+// processor, or even takes the one its wake-up has to come from. Without spinning, a hand-off
+// from a thread on one processor to a thread that sleeps on another costs a wake-up across
+// processors, far more than a switch on one processor; tasks that take turns (one runs while the
+// others wait for it) then run fastest on one processor. Neither choice ever changes what the
+// tasks do, only how soon a hand-off between them happens.
 #pragma once
 
 #include <algorithm>
@@ -31,6 +35,12 @@ constexpr int kLeastProcessorsToSpin = 3;
 // keeps the thread it waits for from running.
 constexpr int spinnersFor(int processors) {
     return processors < kLeastProcessorsToSpin ? 0 : processors - 1;
+}
+
+// Whether the threads of the kernel's tasks, and the threads that call the kernel, are kept on
+// one of the `processors` usable processors: where there is more than one but too few to spin.
+constexpr bool keepsThreadsOnOneProcessor(int processors) {
+    return processors > 1 && processors < kLeastProcessorsToSpin;
 }
 
 // How long one thread spins at its next wait, learned from its own spins. A spin that saw its

@@ -1,5 +1,5 @@
-// The kernel's wait-spinning policy: how many threads may spin, and how long one thread spins as
-// its spins see their wake-ups or not.
+// The kernel's wait-spinning policy: how many threads may spin or whether they share one
+// processor, and how long one thread spins as its spins see their wake-ups or not.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,14 +14,19 @@ using host::kernel::kShortestSpin;
 using host::kernel::SpinBudget;
 using std::chrono::nanoseconds;
 
-TEST(WaitSpinningTest, NoThreadSpinsWithFewerThanThreeProcessors) {
+// No thread spins with fewer than three processors; with two, the threads share one processor
+// instead.
+TEST(WaitSpinningTest, SpinnersAndSharedProcessorByTheNumberOfProcessors) {
     struct Case {
         int processors;
         int spinners;
+        bool oneProcessor;
     };
-    const Case cases[] = {{1, 0}, {2, 0}, {3, 2}, {4, 3}, {8, 7}};
+    const Case cases[] = {{1, 0, false}, {2, 0, true}, {3, 2, false}, {4, 3, false}, {8, 7, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(host::kernel::spinnersFor(c.processors), c.spinners) << c.processors;
+        EXPECT_EQ(host::kernel::keepsThreadsOnOneProcessor(c.processors), c.oneProcessor)
+            << c.processors;
     }
 }
 
