@@ -1,6 +1,7 @@
 // A whole run of a device program (its own executable, as a user runs it) through a scenario of
-// many cycle steps: the runner's time per cycle and the peak resident memory of the process,
-// which must not grow with the run's length; and the cost of simulated days.
+// many cycle steps: the runner's time per cycle, the processor time it burns beside its wall
+// time, and the peak resident memory of the process, which must not grow with the run's length;
+// and the cost of simulated days.
 #include <benchmark/benchmark.h>
 
 #include <sys/ptrace.h>
@@ -69,10 +70,20 @@ long peakResidentKib(pid_t pid) {
     return 0;
 }
 
-// Runs the program on the scenario, its output thrown away; the exit status, and the peak
-// resident memory of the program in KiB. The child is traced to stop it at its exit, while its
-// memory can still be read: the program's own peak, not that of the benchmark it was forked from.
-int runProgram(const ProgramCase& program, const std::string& scenario, long* peakKib) {
+// What a run of a program cost beyond its wall time.
+struct RunCost {
+    long peakKib = 0;         // peak resident memory
+    double cpuSeconds = 0.0;  // processor time, user and system, of all its threads
+};
+
+double secondsOf(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
+}
+
+// Runs the program on the scenario, its output thrown away; the exit status, and what the run
+// cost. The child is traced to stop it at its exit, while its memory can still be read: the
+// program's own peak, not that of the benchmark it was forked from.
+int runProgram(const ProgramCase& program, const std::string& scenario, RunCost* cost) {
     const pid_t child = fork();
     if (child == 0) {
         std::freopen("/dev/null", "w", stdout);
@@ -87,27 +98,29 @@ int runProgram(const ProgramCase& program, const std::string& scenario, long* pe
         return -1;
     }
     if (!WIFSTOPPED(status)) {  // not traced (tracing refused): the peak includes the fork's
-        *peakKib = usage.ru_maxrss;
+        cost->peakKib = usage.ru_maxrss;
+        cost->cpuSeconds = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACEEXIT);
     ptrace(PTRACE_CONT, child, nullptr, nullptr);
-    while (waitpid(child, &status, 0) == child && WIFSTOPPED(status)) {
+    while (wait4(child, &status, 0, &usage) == child && WIFSTOPPED(status)) {
         const bool exiting = (status >> 8) == (SIGTRAP | (PTRACE_EVENT_EXIT << 8));
         if (exiting) {
-            *peakKib = peakResidentKib(child);
+            cost->peakKib = peakResidentKib(child);
         }
         const int signal = exiting || WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status);
         ptrace(PTRACE_CONT, child, nullptr, reinterpret_cast<void*>(static_cast<intptr_t>(signal)));
     }
+    cost->cpuSeconds = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Runs the program on a scenario of `steps` cycles after `advanceSeconds` each, as `state`'s
-// iterations; the wall time of the last run in seconds and its peak memory in KiB. False (the
-// state told why) when the scenario could not be made or a run did not pass.
+// iterations; the wall time of the last run in seconds and what it cost. False (the state told
+// why) when the scenario could not be made or a run did not pass.
 bool timeProgramRuns(benchmark::State& state, const ProgramCase& program, int64_t steps,
-                     int64_t advanceSeconds, double* seconds, long* peakKib) {
+                     int64_t advanceSeconds, double* seconds, RunCost* cost) {
     char folder[] = "/tmp/program-run-XXXXXX";
     if (mkdtemp(folder) == nullptr) {
         state.SkipWithError("no temporary folder");
@@ -123,7 +136,7 @@ bool timeProgramRuns(benchmark::State& state, const ProgramCase& program, int64_
             break;
         }
         const auto start = std::chrono::steady_clock::now();
-        const int exitCode = runProgram(program, scenario, peakKib);
+        const int exitCode = runProgram(program, scenario, cost);
         *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (exitCode != 0) {
             state.SkipWithError("the run did not pass");
@@ -135,16 +148,24 @@ bool timeProgramRuns(benchmark::State& state, const ProgramCase& program, int64_
     return passed;
 }
 
+// The processor time of a run beside its wall time, and the run's processors' worth of it.
+void countProcessorTime(benchmark::State& state, double seconds, const RunCost& cost) {
+    state.counters["wall_s"] = seconds;
+    state.counters["cpu_s"] = cost.cpuSeconds;
+    state.counters["cpu_per_wall"] = seconds > 0.0 ? cost.cpuSeconds / seconds : 0.0;
+}
+
 // Cycle steps one second apart: the runner's time per cycle and the peak memory.
 void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
     const int64_t cycles = state.range(0);
-    long peakKib = 0;
+    RunCost cost;
     double seconds = 0.0;
-    if (!timeProgramRuns(state, program, cycles, 1, &seconds, &peakKib)) {
+    if (!timeProgramRuns(state, program, cycles, 1, &seconds, &cost)) {
         return;
     }
-    state.counters["peak_MiB"] = static_cast<double>(peakKib) / 1024.0;
+    state.counters["peak_MiB"] = static_cast<double>(cost.peakKib) / 1024.0;
     state.counters["us_per_cycle"] = seconds * 1e6 / static_cast<double>(cycles);
+    countProcessorTime(state, seconds, cost);
     state.SetItemsProcessed(state.iterations() * cycles);
 }
 
@@ -153,12 +174,13 @@ void BM_ProgramRun(benchmark::State& state, const ProgramCase& program) {
 void BM_ProgramDays(benchmark::State& state, const ProgramCase& program) {
     constexpr int64_t kDay = 86400;
     const int64_t days = state.range(0);
-    long peakKib = 0;
+    RunCost cost;
     double seconds = 0.0;
-    if (!timeProgramRuns(state, program, days, kDay, &seconds, &peakKib)) {
+    if (!timeProgramRuns(state, program, days, kDay, &seconds, &cost)) {
         return;
     }
     state.counters["s_per_day"] = seconds / static_cast<double>(days);
+    countProcessorTime(state, seconds, cost);
     state.counters["us_per_simulated_s"] = seconds * 1e6 / static_cast<double>(days * kDay);
 }
 // 10^3, 10^5 and 10^6 cycles, one run each.

@@ -2,7 +2,9 @@
 #include "libSysHSmon.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -75,6 +77,25 @@ void addChecksum(uint32_t* checksum, uint32_t value) {
 bool isRegularFile(const char* path) {
     struct stat status;
     return stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// Opens `path` for reading when it is a regular file; null otherwise. The open does not wait and
+// the open descriptor is what is checked, so that a path that became a pipe after a look at it
+// cannot block the task.
+std::FILE* openRegularFile(const char* path) {
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat status;
+    std::FILE* file = nullptr;
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        file = fdopen(descriptor, "rb");  // reads of a regular file never wait anyway
+    }
+    if (file == nullptr) {
+        close(descriptor);
+    }
+    return file;
 }
 
 // ---- Directory checksum -------------------------------------------------------------------------
@@ -225,7 +246,7 @@ bool addListedFile(const char* name, const BasePath& base, const ParPrefix& pref
         return false;
     }
     uint32_t fileChecksum = 0;
-    if (!isRegularFile(path) || Tarvo_FileChecksum(path, &fileChecksum) != Success) {
+    if (Tarvo_FileChecksum(path, &fileChecksum) != Success) {  // refuses what is no regular file
         TARVO_TRACE(0, kTraceListedFileFailed, TraceFormat(kTraceArgText, kTraceArgText),
                     prefix.c_str(), path);
         return false;
@@ -416,12 +437,12 @@ void HSmonFilesTxtChecksum(AsInfo* pAsInfo, uint32_t* pChecksum) {
     checksumInit(&running);
     char path[kPathSize];
     std::snprintf(path, sizeof(path), "%s%s", base.c_str(), kListName);
-    if (!Tarvo_FilePresent(path) || !isRegularFile(path)) {
+    if (!Tarvo_FilePresent(path)) {
         TARVO_TRACE(0, kTraceListMissing, TraceFormat(kTraceArgText, kTraceArgText), prefix.c_str(),
                     path);
         return;
     }
-    std::FILE* list = std::fopen(path, "rb");
+    std::FILE* list = openRegularFile(path);
     if (list == nullptr) {
         TARVO_TRACE(0, kTraceListNotOpened, TraceFormat(kTraceArgText, kTraceArgText),
                     prefix.c_str(), path);

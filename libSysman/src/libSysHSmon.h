@@ -38,9 +38,11 @@ void HSmonDirChecksum(AsInfo* pAsInfo, uint32_t* pChecksum);
 // szBasePath. A line with more than 254 characters before its trailing ones is too long: a file
 // line then stops the list like a name too long for the path, any other such line is ignored
 // whole. Only regular files are read: a list or a listed path that is anything else (missing, a
-// directory, a pipe, a device, a link loop) is never opened and is refused as a missing one. On
-// any stop (traced) `*pChecksum` is 0; when the base path leaves no room for the list's name it
-// is not touched. The health task.
+// directory, a pipe, a device, a link loop) is refused, a list as missing (absent or a directory)
+// or not opened, a listed path as a failed file. What is opened is opened without waiting and
+// checked as it was opened, so a path swapped for a pipe never blocks the task. On any stop
+// (traced) `*pChecksum` is 0; when the base path leaves no room for the list's name it is not
+// touched. The health task.
 void HSmonFilesTxtChecksum(AsInfo* pAsInfo, uint32_t* pChecksum);
 
 // Reports a pass that has ended since the last report: the directory checksum when it is the

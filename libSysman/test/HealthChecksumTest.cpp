@@ -411,11 +411,16 @@ TEST_F(FilesTxtTest, MissingListOrUnusableBasePathIsTraced) {
 
     fs::remove(base / "files.txt");
     {
+        // Nor is a FIFO or a device, which the list's open must neither wait for nor read.
         const healthtest::RealTimeLimit limit(60);
-        healthtest::makeFifo(base / "files.txt");  // nor is a FIFO: it is never opened
-        capture.clear();
-        EXPECT_EQ(listChecksum(), 0u);
-        EXPECT_TRUE(capture.contains(hsmon::kTraceListMissing));
+        for (const auto make : {healthtest::makeFifo, healthtest::makeDeviceLink}) {
+            make(base / "files.txt");
+            capture.clear();
+            EXPECT_EQ(listChecksum(), 0u);
+            EXPECT_TRUE(capture.contains(hsmon::kTraceListNotOpened));
+            EXPECT_FALSE(capture.contains(hsmon::kTraceListChecksum));
+            fs::remove(base / "files.txt");
+        }
     }
 
     // A base path that leaves no room for "files.txt" in 256 bytes: nothing is started.

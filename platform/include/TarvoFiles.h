@@ -16,7 +16,8 @@ void checksumUpdate(uint32_t* checksum, const void* data, uint32_t length);
 
 // The checksum of the contents of the file at `path` into *checksum. Returns 0;
 // IllegalParameter for a null argument; TarvoFileNotReadable when the file cannot be opened or
-// read (a directory, for example); *checksum is untouched on failure.
+// read or is no regular file (a directory, a FIFO, a device: never waited for nor read);
+// *checksum is untouched on failure.
 int32_t Tarvo_FileChecksum(const char* path, uint32_t* checksum);
 
 // Non-zero when `path` names an existing file that is not a directory. Both names are one call.

@@ -10,6 +10,12 @@
 // quiescence counts as blocked. Tasks the kernel did not create (the process's first thread, a
 // test's thread) are not counted; when such a thread waits for quiescence, it also waits until
 // no task is advancing time.
+//
+// Processors: the kernel's tasks take turns, so with exactly two usable processors (too few for
+// a blocked task to spin for its wake-up) the kernel keeps its tasks' threads, and any other
+// thread once one of its calls needs the thread's task record (CurrentTask, a blocking call),
+// on the one processor the first of them ran on; threads started later by such a thread inherit
+// that. Placement only changes speed, never what the tasks do.
 #pragma once
 
 #include <chrono>
@@ -132,7 +138,9 @@ void failCallAfter(const char* function, unsigned skipped, Error code);
 void runAtNextCall(const char* function, std::function<void()> action);
 
 // Makes the next call of the basic library's file call `function` ("fopen", "fread", "fsync",
-// ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno.
+// ...) fail without effect and leave `errorNumber` (for example EMFILE) in errno. It is one of
+// the pending failures: one injected later for the same name replaces it, errno included (a
+// file call failed by failNextCall or failCallAfter leaves EIO), and resetKernel drops it.
 void failNextFileCall(const char* function, int errorNumber);
 
 // Ends every task made by createTask (their blocking calls unwind them) and waits until they

@@ -5,9 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <map>
-#include <mutex>
-#include <string>
 
 #include "HostKernel.h"
 #include "Kernel.h"
@@ -15,27 +12,15 @@
 
 namespace {
 
-// The errno each pending injected file-call failure leaves (EIO when none was chosen).
-std::mutex errorNumbersMutex;
-std::map<std::string, int>& errorNumbers() {
-    static std::map<std::string, int> numbers;
-    return numbers;
-}
-
 // Consumes an injected failure of `function`; true when one was pending, and then errno holds
-// the failure's reason.
+// the failure's reason (EIO when none was chosen).
 bool failureInjected(const char* function) {
-    host::kernel::KernelCall call(function);
-    if (call.injected == Success) {
-        return false;
-    }
     int errorNumber = EIO;
     {
-        std::lock_guard<std::mutex> lock(errorNumbersMutex);
-        const auto found = errorNumbers().find(function);
-        if (found != errorNumbers().end()) {
-            errorNumber = found->second;
-            errorNumbers().erase(found);
+        host::kernel::Kernel& kernel = host::kernel::Kernel::instance();
+        host::kernel::Lock lock(kernel.mutex);
+        if (kernel.injectedFailure(function, &errorNumber) == Success) {
+            return false;
         }
     }
     errno = errorNumber;
@@ -45,11 +30,9 @@ bool failureInjected(const char* function) {
 }  // namespace
 
 void host::failNextFileCall(const char* function, int errorNumber) {
-    {
-        std::lock_guard<std::mutex> lock(errorNumbersMutex);
-        errorNumbers()[function] = errorNumber;
-    }
-    failNextCall(function, IllegalParameter);
+    kernel::Kernel& kernel = kernel::Kernel::instance();
+    kernel::Lock lock(kernel.mutex);
+    kernel.injectFailure(function, IllegalParameter, 0, errorNumber);
 }
 
 namespace basiclib {

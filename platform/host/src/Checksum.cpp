@@ -1,4 +1,8 @@
 // The framework's running checksum (CRC-32, IEEE 802.3) and the file checksum.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 
@@ -217,6 +221,25 @@ uint32_t crcOf(uint32_t checksum, const uint8_t* bytes, size_t length) {
     return ~crcSliced(crc, bytes, length);
 }
 
+// Opens `path` for reading when it is a regular file (its links followed); null otherwise. The
+// open does not wait and the descriptor is checked before anything is read: a FIFO would block
+// an ordinary open until a writer comes, and a FIFO or a device would feed the reader without end.
+std::FILE* openRegularFile(const char* path) {
+    const int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat status;
+    std::FILE* file = nullptr;
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        file = ::fdopen(descriptor, "rb");  // reads of a regular file never wait anyway
+    }
+    if (file == nullptr) {
+        ::close(descriptor);
+    }
+    return file;
+}
+
 }  // namespace
 
 namespace host::detail {
@@ -250,7 +273,7 @@ int32_t Tarvo_FileChecksum(const char* path, uint32_t* checksum) {
     if (path == nullptr || checksum == nullptr) {
         return IllegalParameter;
     }
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openRegularFile(path);
     if (file == nullptr) {
         return TarvoFileNotReadable;
     }

@@ -182,7 +182,7 @@ bool Kernel::sameObject(Object a, Object b) {
     return resolveLink(first) == resolveLink(second);
 }
 
-Error Kernel::injectedFailure(const char* function) {
+Error Kernel::injectedFailure(const char* function, int* errorNumber) {
     if (injected_.empty()) {
         return Success;
     }
@@ -195,6 +195,9 @@ Error Kernel::injectedFailure(const char* function) {
         return Success;
     }
     Error code = found->second.code;
+    if (errorNumber != nullptr && found->second.errorNumber != 0) {
+        *errorNumber = found->second.errorNumber;
+    }
     injected_.erase(found);
     return code;
 }

@@ -228,10 +228,14 @@ class Kernel {
     bool sameObject(Object a, Object b);
 
     // ---- Injected failures ----
-    // The failure injected for `function`, consumed; Success when none.
-    Error injectedFailure(const char* function);
-    void injectFailure(const char* function, Error code, unsigned skipped = 0) {
-        injected_[function] = InjectedFailure{code, skipped};
+    // The failure injected for `function`, consumed; Success when none. A failure that carries
+    // an errno (a file call's) leaves it in `*errorNumber` when that is not null.
+    Error injectedFailure(const char* function, int* errorNumber = nullptr);
+    // Makes the call of `function` after `skipped` successful ones fail with `code` (and, for a
+    // file call, `errorNumber`; 0: none chosen), replacing a failure pending for it.
+    void injectFailure(const char* function, Error code, unsigned skipped = 0,
+                       int errorNumber = 0) {
+        injected_[function] = InjectedFailure{code, skipped, errorNumber};
     }
 
     // ---- Tasks ----
@@ -356,8 +360,9 @@ class Kernel {
     // (raised under the mutex) to move on from `seen`; takes the mutex again and tells whether it
     // moved. A thread woken within that while costs no sleep and no wake-up by the system, which
     // is most of a hand-off's cost when tasks take turns (an advance of time, a command and its
-    // reply). Only as many threads spin at once as leave a processor free; any other only looks
-    // once, keeping the mutex.
+    // reply). Whether and how long a thread spins is WaitSpinning.h's (never with fewer than
+    // three usable processors, shorter after spins that saw no wake-up); a thread that does not
+    // spin only looks once, keeping the mutex.
     bool spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen);
     // Notifies the waiters of waitAsBlocked (quiescence, the end of an advance).
     void notifyQuietWaiters();
@@ -365,10 +370,12 @@ class Kernel {
 
     std::unordered_map<uintptr_t, ObjectPtr> handles_;
     uintptr_t nextHandle_ = 0x1000;
-    // A pending failure: its code, and how many calls still succeed before it.
+    // A pending failure: its code, how many calls still succeed before it, and the errno a
+    // file call's failure leaves (0: none chosen).
     struct InjectedFailure {
         Error code;
         unsigned skipped;
+        int errorNumber;
     };
     std::map<std::string, InjectedFailure> injected_;
     uint64_t nextTaskSerial_ = 1;

@@ -6,20 +6,17 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "KernelInternal.h"
+#include "WaitSpinning.h"
 
 namespace host {
 namespace kernel {
 namespace {
-
-// How long a blocked task looks for its wake-up before it sleeps: a few times what the system
-// takes to put a thread to sleep and wake it again, and more than a turn of the tasks of a
-// simulated step takes, so that tasks taking turns seldom sleep.
-constexpr std::chrono::microseconds kWakeSpin{100};
 
 // Tells the processor that this is a wait loop (it then spends less on it).
 inline void cpuRelax() {
@@ -30,20 +27,41 @@ inline void cpuRelax() {
 #endif
 }
 
-// The processors this process may run on (at least 1).
+// The processors the process could run on when it first asked (at least 1): before the kernel
+// kept any thread on one processor.
 int usableProcessors() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-        return std::max(1, CPU_COUNT(&set));
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
+    static const int processors = [] {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+            return std::max(1, CPU_COUNT(&set));
+        }
+        return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    }();
+    return processors;
 }
 
-// Leave for one thread to spin (Kernel::spinUntilChanged) while it is held. Threads spin at
-// most one fewer than there are processors at once, so that spinning never keeps the thread
-// it waits for from running: on a machine with fewer processors than tasks that take turns,
-// spinning would cost more than sleeping.
+// Keeps the calling thread on the one processor the kernel's threads share where
+// keepsThreadsOnOneProcessor says so: the processor the first thread to ask was running on.
+// Once per thread; a refusal by the system only costs speed.
+void keepOnSharedProcessor() {
+    thread_local bool asked = false;
+    if (asked) {
+        return;
+    }
+    asked = true;
+    static const int shared = keepsThreadsOnOneProcessor(usableProcessors()) ? sched_getcpu() : -1;
+    if (shared < 0) {
+        return;
+    }
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(shared, &set);
+    sched_setaffinity(0, sizeof(set), &set);
+}
+
+// Leave for one thread to spin (Kernel::spinUntilChanged) while it is held: at most
+// spinnersFor(the usable processors) threads spin at once.
 class SpinSlot {
   public:
     SpinSlot() {
@@ -65,11 +83,29 @@ class SpinSlot {
   private:
     // Never destroyed: tasks may still block while the process ends.
     static std::atomic<int>& free() {
-        static auto* slots = new std::atomic<int>(usableProcessors() - 1);
+        static auto* slots = new std::atomic<int>(spinnersFor(usableProcessors()));
         return *slots;
     }
     bool taken_ = false;
 };
+
+// The spins of the calling thread.
+thread_local SpinBudget tlsSpinBudget;
+
+// Looks, without sleeping, for `counter` to move on from `seen` for at most `spin`; whether it
+// moved.
+bool spinFor(const std::atomic<uint64_t>& counter, uint64_t seen, std::chrono::nanoseconds spin) {
+    const auto giveUp = std::chrono::steady_clock::now() + spin;
+    for (unsigned round = 0;; ++round) {
+        if (counter.load(std::memory_order_acquire) != seen) {
+            return true;
+        }
+        if ((round & 63u) == 63u && std::chrono::steady_clock::now() >= giveUp) {
+            return false;
+        }
+        cpuRelax();
+    }
+}
 
 // The record of the calling thread when the kernel created it.
 thread_local TaskRecord* tlsKernelTask = nullptr;
@@ -114,6 +150,7 @@ bool reportFault(TaskRecord& task) {
 }
 
 void runTaskThread(std::shared_ptr<TaskRecord> task) {
+    keepOnSharedProcessor();
     tlsKernelTask = task.get();
     Error code = Success;
     try {
@@ -146,6 +183,7 @@ TaskRecord& Kernel::currentTask() {
         auto task = std::make_shared<TaskRecord>();
         task->serial = nextTaskSerial_++;
         task->name = "host thread";
+        keepOnSharedProcessor();
         task->phase = TaskPhase::Running;
         task->primaryHandle = addHandle(task);
         // The record it replaces belonged to the kernel before the last reset.
@@ -272,20 +310,17 @@ void Kernel::waitForWake(Lock& lock, TaskRecord& self) {
 }
 
 bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen) {
-    SpinSlot slot;
-    if (!slot.taken()) {
+    const std::chrono::nanoseconds spin = tlsSpinBudget.next();
+    std::optional<SpinSlot> slot;
+    if (spin > std::chrono::nanoseconds::zero()) {
+        slot.emplace();
+    }
+    if (!slot || !slot->taken()) {
         return counter.load(std::memory_order_relaxed) != seen;
     }
     lock.unlock();
-    const auto giveUp = std::chrono::steady_clock::now() + kWakeSpin;
-    bool changed = false;
-    for (unsigned round = 0; !changed; ++round) {
-        changed = counter.load(std::memory_order_acquire) != seen;
-        if (!changed && (round & 63u) == 63u && std::chrono::steady_clock::now() >= giveUp) {
-            break;
-        }
-        cpuRelax();
-    }
+    const bool changed = spinFor(counter, seen, spin);
+    tlsSpinBudget.record(changed);
     for (unsigned round = 0; changed && round < 4096; ++round) {
         if (lock.try_lock()) {
             return true;

@@ -1,4 +1,8 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -175,6 +179,23 @@ TEST_F(FileChecksumTest, FailuresLeaveTheChecksumUntouched) {
     EXPECT_EQ(Tarvo_FileChecksum(nullptr, &sum), IllegalParameter);
     EXPECT_EQ(Tarvo_FileChecksum(path.c_str(), nullptr), IllegalParameter);
     EXPECT_EQ(sum, 0x12345678u);
+}
+
+// What is no regular file is refused without waiting for it or reading it: an ordinary open of a
+// FIFO waits for a writer, and a FIFO or a device would be read without end. The alarm ends the
+// test program should the checksum hang.
+TEST_F(FileChecksumTest, NoRegularFileIsWaitedForOrRead) {
+    const std::string fifo = testTempPath("framework_checksum.fifo");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0) << std::strerror(errno);
+    alarm(30);
+    for (const std::string& other : {fifo, std::string("/dev/zero")}) {
+        uint32_t sum = 0x12345678;
+        EXPECT_EQ(Tarvo_FileChecksum(other.c_str(), &sum), TarvoFileNotReadable) << other;
+        EXPECT_EQ(sum, 0x12345678u);
+    }
+    alarm(0);
+    std::remove(fifo.c_str());
 }
 
 }  // namespace

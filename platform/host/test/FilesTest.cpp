@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "FrameworkTestSupport.h"
@@ -93,6 +94,30 @@ TEST(BasicFilesTest, InjectedFailuresLeaveTheirErrnoAndNoEffect) {
     EXPECT_EQ(basiclib::remove(path.c_str()), 0);
     EXPECT_NE(basiclib::remove(path.c_str()), 0);
     EXPECT_EQ(errno, ENOENT);
+}
+
+// A file-call failure left pending goes with everything it carries, its errno included, when
+// the kernel is reset or another failure replaces it: a later failure without a chosen errno
+// leaves EIO.
+TEST(BasicFilesTest, APendingFailureGoesWithItsErrno) {
+    const std::string path = testTempPath("pending.bin");
+    std::ofstream(path) << "x";
+    const std::function<void()> drops[] = {
+        [] { host::resetKernel(); },
+        [] { host::failNextCall("fopen", IllegalParameter); },
+    };
+    for (const auto& drop : drops) {
+        host::failNextFileCall("fopen", EMFILE);
+        drop();
+        host::failNextCall("fopen", IllegalParameter);
+        errno = 0;
+        EXPECT_EQ(basiclib::fopen(path.c_str(), "rb"), nullptr);
+        EXPECT_EQ(errno, EIO);
+        std::FILE* file = basiclib::fopen(path.c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        std::fclose(file);
+    }
+    std::remove(path.c_str());
 }
 
 // A failure injected after a count of calls lets that many succeed first.
