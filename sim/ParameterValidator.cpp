@@ -9,33 +9,6 @@
 namespace sim {
 namespace {
 
-// The kind's name as tree models write it.
-const char* kindName(FbDoNodeKind kind) {
-    switch (kind) {
-        case kFbDoStructure:
-            return "structure";
-        case kFbDoDouble:
-            return "double";
-        case kFbDoInteger:
-            return "integer";
-        case kFbDoUnsigned:
-            return "unsigned";
-        case kFbDoBool:
-            return "bool";
-        case kFbDoWord:
-            return "word";
-        case kFbDoText:
-            return "text";
-        case kFbDoImport:
-            return "import";
-        case kFbDoTrigger:
-            return "trigger";
-        case kFbDoChoice:
-            return "choice";
-    }
-    return "unknown";
-}
-
 bool isWhole(double value, double min, double max) {
     return std::isfinite(value) && std::floor(value) == value && value >= min && value <= max;
 }
@@ -160,7 +133,7 @@ void ParameterValidator::validateSetting(const std::string& place,
             place + " \"" + input.path + "\": the parameter cannot take this setting (" + unfit +
             "): it is " +
             (kind == kFbDoInteger || kind == kFbDoImport || kind == kFbDoUnsigned ? "an " : "a ") +
-            kindName(kind) + " node, which takes " + settingsOfKind(kind));
+            host::kindName(kind) + " node, which takes " + settingsOfKind(kind));
     }
 }
 

@@ -132,6 +132,10 @@ uint32_t deliverChangesDuringAccess(HostTree& tree);
 std::u16string treeTextFromUtf8(const std::string& text);
 std::string utf8FromTreeText(const std::u16string& text);
 
+// The name of `kind` as tree models write it ("double", "trigger", ...); "unknown" for a value
+// that is no kind.
+const char* kindName(FbDoNodeKind kind);
+
 // The double a tree model or a scenario names by text: "NaN", "Infinity" or "-Infinity". False
 // (and `*value` untouched) for any other text.
 bool doubleFromName(const std::string& text, double* value);

@@ -388,6 +388,15 @@ void buildTreeFromModel(HostTree::State& state, const std::string& jsonText) {
 
 namespace host {
 
+const char* kindName(FbDoNodeKind kind) {
+    for (const detail::KindName& entry : detail::kKindNames) {
+        if (entry.kind == kind) {
+            return entry.name;
+        }
+    }
+    return "unknown";
+}
+
 bool doubleFromName(const std::string& text, double* value) {
     if (text == "NaN") {
         *value = std::numeric_limits<double>::quiet_NaN();
