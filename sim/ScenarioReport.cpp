@@ -178,12 +178,10 @@ void ReportWriter::event(const Event& event) {
     if (myHeld.size() == 3) {
         const Event& command = myHeld[0];
         const uint32_t state = myHeld[1].value;
-        char line[80];
-        std::snprintf(line, sizeof(line), "%-5s %-9.3f %-18s %-11u %-7u ",
-                      stepText(command.step).c_str(), command.time, "Handshake", command.value,
-                      command.detail);
-        myOut << line << commandName(command.value) << " processed in state " << state << " ("
-              << stateName(state) << "), done\n";
+        std::ostringstream text;
+        text << commandName(command.value) << " processed in state " << state << " ("
+             << stateName(state) << "), done";
+        printAligned(command, "Handshake", text.str());
         myHeld.clear();
     }
 }
@@ -195,10 +193,14 @@ void ReportWriter::printEvent(const Event& event) {
               << "\"\n";
         return;
     }
+    printAligned(event, eventName(event.kind), eventText(event, myCsv));
+}
+
+void ReportWriter::printAligned(const Event& event, const char* name, const std::string& text) {
     char line[160];
     std::snprintf(line, sizeof(line), "%-5s %-9.3f %-18s %-11u %-7u ", stepText(event.step).c_str(),
-                  event.time, eventName(event.kind), event.value, event.detail);
-    myOut << line << eventText(event, myCsv) << '\n';
+                  event.time, name, event.value, event.detail);
+    myOut << line << text << '\n';
 }
 
 void ReportWriter::releaseHeld() {

@@ -42,6 +42,8 @@ class ReportWriter : public RunRecorder {
     struct Spool;
 
     void printEvent(const Event& event);
+    // One aligned line: the step, time, value and detail of `event` under `name`, then `text`.
+    void printAligned(const Event& event, const char* name, const std::string& text);
     // Prints the events held as the start of a hand-shake, each on its line.
     void releaseHeld();
     void printSummary(const RunResult& summary);
