@@ -23,6 +23,9 @@ import json
 import pathlib
 import sys
 
+sys.dont_write_bytecode = True  # keep the source folder clean
+from gen_parameter_reference import named_entries  # noqa: E402
+
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 # The folders whose tree.json is generated from the tree-settings.json beside it.
 TREES = ["examples/vesk", "measurement/scenarios"]
@@ -36,22 +39,10 @@ class SettingsError(Exception):
 
 def find_node(root, path, where):
     """The node of the parameter name `path` (names, or child indices for unnamed nodes)."""
-    node = root
-    for part in path.split("."):
-        match = None
-        next_index = 0
-        for member in node.get("children", []):
-            index = member.get("index", next_index)
-            next_index = index + 1
-            if member.get("name", "") == part or (not member.get("name") and str(index) == part):
-                match = member
-        for member in node.get("alternatives") or []:
-            if member is not None and member.get("name") == part:
-                match = member
-        if match is None:
-            raise SettingsError(f"{where}: no node \"{path}\" in the model")
-        node = match
-    return node
+    for entry in named_entries(root):
+        if entry.path == path:
+            return entry.spec
+    raise SettingsError(f"{where}: no node \"{path}\" in the model")
 
 
 def apply_settings(model, settings, where):
