@@ -84,6 +84,7 @@ void setupOptionalBase(FbDoNode optional) {
     } else {
         CALORANT_TRACE(kTraceAirFailed, TraceFormat());
         records.optionalBaseInvalid = 1;
+        records.optionalAirFailed = 1;
     }
 }
 
@@ -128,6 +129,7 @@ void SetupBaseConditions() {
     fillAirData(records.source);
     records.optionalBase = records.result;
     records.optionalBaseInvalid = 0;
+    records.optionalAirFailed = 0;
     const FbDoNode optional = calcBlock.optionalOutputs.optionalBaseOutput;
     if (optional != nullptr) {
         setupOptionalBase(optional);

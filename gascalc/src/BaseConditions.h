@@ -28,6 +28,9 @@ struct BaseConditionRecords {
     BaseConditionRecord result;           // Base1 child 0
     BaseConditionRecord optionalBase;     // result, or the OptionalBaseOutput's own conditions
     uint32_t optionalBaseInvalid;  // its temperature or pressure was replaced or its air failed
+    // 1: air could not be evaluated at the optional base conditions; its air values are those of
+    // the result conditions.
+    uint32_t optionalAirFailed;
     // Range flags of the air evaluation: kept apart from the gas's flags, which a reload would
     // otherwise overwrite with those of air.
     Aga8RangeFlags airRangeFlags;

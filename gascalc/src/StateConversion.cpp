@@ -31,6 +31,11 @@ constexpr uint32_t kOptionalTb = 13;
 constexpr uint32_t kOptionalK = 14;
 constexpr uint32_t kOptionalZb = 15;
 
+// Places in SecondBaseProperties of the values formed with the second state's air density.
+constexpr int kSecondRelativeDensity = 1;
+constexpr int kSecondWs = 6;
+constexpr int kSecondWi = 7;
+
 constexpr uint32_t kTraceEqualFactors = 0xd00a7;
 constexpr uint32_t kTraceSecondBase = 0xd00b7;
 constexpr uint32_t kTraceCodes = 0xd00c7;
@@ -154,11 +159,10 @@ void wobbe(SecondBaseProperties& second, int target, int heatingValue) {
 // reference: HsM and HiM carry over unchanged.
 void scaleToSecondBase(SecondBaseProperties& second, double ratio) {
     second.value[0] *= ratio;
-    // The relative density is formed with the second state's air density: replaced conditions
-    // or a failed air evaluation mark it, as they mark that air density.
+    // The relative density is formed with the second state's air density, which replaced
+    // conditions leave valid: the state and its air are both taken at the replacement.
     const double airDensity = calcBlock.baseConditions.optionalBase.airDensity;
-    second.status[1] =
-        second.status[0] | status::InvalidIf(calcBlock.baseConditions.optionalBaseInvalid != 0);
+    second.status[1] = second.status[0];
     if (IsPositiveFinite(airDensity)) {
         second.value[1] = second.value[0] / airDensity;
     } else {
@@ -252,6 +256,13 @@ void ConvertSecondBaseProperties() {
     // back to 1.0, marks every one of them, as the first factor marks the measuring density.
     const uint32_t factorFailure = status::InvalidIf(
         !factorsPositive || ((first.statusC | other.statusC) & status::kInvalid) != 0);
+    // The relative density and the Wobbe indices rest on the second state's air density too; one
+    // that could not be evaluated at its conditions (the first state's stands in for it) marks
+    // them.
+    const uint32_t airFailure = status::InvalidIf(calcBlock.baseConditions.optionalAirFailed != 0);
+    for (const int i : {kSecondRelativeDensity, kSecondWs, kSecondWi}) {
+        second.status[i] |= airFailure;
+    }
     for (int i = 0; i < kSecondBaseValues; ++i) {
         second.status[i] |= factorFailure;
         FbDo_WriteDouble(calcBlock.conversionNodes.secondBase[i], second.value[i],

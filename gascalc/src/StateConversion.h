@@ -63,10 +63,13 @@ void CalcStateConversion(double pm, double Tm, double constantK, BaseConditionRe
 
 // The base density, relative density, heating values and Wobbe indices of the first base state
 // taken to the second by C1 / C2 (copied when the factors are equal) into the conversion's
-// SecondBaseProperties, each with the status of its sources (a scaled relative density and its
-// Wobbe indices also with that of the second state's air density), and written to the bound
-// optional base output; all eight are marked invalid when either factor is marked invalid or is
-// not positive. Nothing without the optional base output. Runs after both states' conversion.
+// SecondBaseProperties, each with the status of its sources, and written to the bound optional
+// base output. The relative density and the Wobbe indices are also marked invalid when the second
+// state's air could not be evaluated at its conditions; scaled, they are 0.0 marked invalid when
+// its air density is not positive. Conditions that were replaced mark none of the eight (the state
+// is taken at the replacement). All eight are marked invalid when either factor is marked invalid
+// or is not positive. Nothing without the optional base output. Runs after both states'
+// conversion.
 void ConvertSecondBaseProperties();
 
 // Whether the constant method is in force (MeasCalcMethod 16 or "CalcMethod" 17).

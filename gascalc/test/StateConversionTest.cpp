@@ -230,43 +230,50 @@ TEST_F(StateConversionTest, SecondBaseStateConvertsTheBaseProperties) {
 // The eight properties of the second base state, in their record's order.
 constexpr const char* kSecondBaseNames[kSecondBaseValues] = {"rhob", "d",   "HsV", "HiV",
                                                              "HsM",  "HiM", "Ws",  "Wi"};
-// The imported properties of the tests below, at set 1 as Source and Base1: base density,
-// relative density, HsV, HiV, HsM, HiM (the Wobbe indices imported follow from them).
-constexpr double kImported[6] = {0.75, 0.58, 40.0, 36.0, 55.4, 49.9};
+// Base density, relative density, HsV, HiV, HsM and HiM of a base state.
+using BaseProperties = std::array<double, 6>;
+// The imported properties of the tests below, at set 1 as Source and Base1 (the Wobbe indices
+// imported follow from them).
+constexpr BaseProperties kImported = {0.75, 0.58, 40.0, 36.0, 55.4, 49.9};
 constexpr uint32_t kAllGood[kSecondBaseValues] = {};
 constexpr uint32_t kAllInvalid[kSecondBaseValues] = {
     status::kInvalid, status::kInvalid, status::kInvalid, status::kInvalid,
     status::kInvalid, status::kInvalid, status::kInvalid, status::kInvalid};
 
-// The first base state's properties of kImported taken to a state whose air density is
-// `airDensity` by ratio = C1 / C2: per volume scaled, per mass unchanged, the relative density
-// formed with that air density and the Wobbe indices with it.
-std::array<double, kSecondBaseValues> scaledProperties(double ratio, double airDensity) {
-    const double rhob = kImported[0] * ratio;
+// The first base state's properties taken to a state whose air density is `airDensity` by
+// ratio = C1 / C2: per volume scaled, per mass unchanged, the relative density formed with that
+// air density and the Wobbe indices with it; the three are 0.0 where that air density is not
+// positive.
+std::array<double, kSecondBaseValues> scaledProperties(const BaseProperties& first, double ratio,
+                                                       double airDensity) {
+    const double rhob = first[0] * ratio;
+    const double hsV = first[2] * ratio;
+    const double hiV = first[3] * ratio;
+    if (!(airDensity > 0.0)) {
+        return {rhob, 0.0, hsV, hiV, first[4], first[5], 0.0, 0.0};
+    }
     const double d = rhob / airDensity;
-    const double hsV = kImported[2] * ratio;
-    const double hiV = kImported[3] * ratio;
-    return {rhob, d, hsV, hiV, kImported[4], kImported[5], hsV / std::sqrt(d), hiV / std::sqrt(d)};
+    return {rhob, d, hsV, hiV, first[4], first[5], hsV / std::sqrt(d), hiV / std::sqrt(d)};
 }
 
-// The properties of kImported as published for the first base state (at set 1, as imported).
-std::array<double, kSecondBaseValues> copiedProperties() {
-    const double d = kImported[1];
-    return {kImported[0],
+// The first base state's properties as published for it, with the Wobbe indices they give.
+std::array<double, kSecondBaseValues> copiedProperties(const BaseProperties& first) {
+    const double d = first[1];
+    return {first[0],
             d,
-            kImported[2],
-            kImported[3],
-            kImported[4],
-            kImported[5],
-            kImported[2] / std::sqrt(d),
-            kImported[3] / std::sqrt(d)};
+            first[2],
+            first[3],
+            first[4],
+            first[5],
+            first[2] / std::sqrt(d),
+            first[3] / std::sqrt(d)};
 }
 
 class SecondBaseStateTest : public StateConversionTest {
   protected:
     // Gas 1 with every property imported at set 1 and the second base state bound at
-    // `tCelsius` and 1.01325 bar.
-    void startImported(double tCelsius) {
+    // `tCelsius` and `pBar`.
+    void startImported(double tCelsius, double pBar = 1.01325) {
         startGas1();
         const char* const paths[6] = {"Source.Rhob.rhob_imp", "Source.Rhob.d_imp",
                                       "Source.HVHM.HsV_imp",  "Source.HVHM.HiV_imp",
@@ -274,10 +281,10 @@ class SecondBaseStateTest : public StateConversionTest {
         for (int i = 0; i < 6; ++i) {
             setInput(paths[i], kImported[i]);
         }
-        const std::array<double, kSecondBaseValues> copied = copiedProperties();
+        const std::array<double, kSecondBaseValues> copied = copiedProperties(kImported);
         setInput("Source.HVHM.Ws_imp", copied[6]);
         setInput("Source.HVHM.Wi_imp", copied[7]);
-        bindOptionalBase(tCelsius, 1.01325);
+        bindOptionalBase(tCelsius, pBar);
     }
     // The eight published values within `tolerance` relative of `expected`, and their status
     // words exactly.
@@ -291,11 +298,20 @@ class SecondBaseStateTest : public StateConversionTest {
     }
 };
 
+// How the second state's air came out of the reload.
+enum class SecondAir {
+    kEvaluated,           // at the node's own conditions
+    kConditionsReplaced,  // at 273.15 K and 1.01325 bar, the node's being out of range
+    kEvaluationFailed,    // not evaluated: the result conditions' air values stand in
+};
+
 TEST_F(SecondBaseStateTest, EachPropertyCarriesTheFailureOfEitherFactor) {
     // The conversion alone, on factors and inputs set for each case: a factor fails by its
     // status bit (a positive number that could not be made valid), by its fallback 1.0 (one that
-    // could not be formed, marked too) or by not being positive; C1, C2 or both.
+    // could not be formed, marked too) or by not being positive; C1, C2 or both. Beside them,
+    // what the second state's air leaves on the values formed with it.
     constexpr double kAirDensity = 1.45;  // kg/m3, about that of air at -30 degC
+    const double nan = std::nan("");
     const uint32_t dAndWobbe[kSecondBaseValues] = {
         0, status::kInvalid, 0, 0, 0, 0, status::kInvalid, status::kInvalid};
     const uint32_t densityBad[kSecondBaseValues] = {status::kAboveLimit | status::kInvalid,
@@ -315,28 +331,49 @@ TEST_F(SecondBaseStateTest, EachPropertyCarriesTheFailureOfEitherFactor) {
         uint32_t statusC1;
         double c2;
         uint32_t statusC2;
-        uint32_t optionalBaseInvalid;
+        SecondAir air;
+        double airDensity;       // of the second state
         uint32_t densityStatus;  // of the base density at the result conditions
         bool scaled;             // else copied
         const uint32_t (&expected)[kSecondBaseValues];
     } cases[] = {
-        {"both factors good", 36.0, 0, 40.0, 0, 0, 0, true, kAllGood},
-        {"C1 marked", 36.0, status::kInvalid, 40.0, 0, 0, 0, true, kAllInvalid},
-        {"C2 marked", 36.0, 0, 40.0, status::kInvalid, 0, 0, true, kAllInvalid},
-        {"both marked", 36.0, status::kInvalid, 40.0, status::kInvalid, 0, 0, true, kAllInvalid},
-        {"C1 fell back to 1.0", 1.0, status::kInvalid, 40.0, 0, 0, 0, true, kAllInvalid},
-        {"C2 fell back to 1.0", 36.0, 0, 1.0, status::kInvalid, 0, 0, true, kAllInvalid},
-        {"both fell back to 1.0: equal, copied", 1.0, status::kInvalid, 1.0, status::kInvalid, 0, 0,
-         false, kAllInvalid},
-        {"equal good factors: copied", 40.0, 0, 40.0, 0, 0, 0, false, kAllGood},
-        {"C1 zero", 0.0, 0, 40.0, 0, 0, 0, false, kAllInvalid},
-        {"C2 negative", 36.0, 0, -40.0, 0, 0, 0, false, kAllInvalid},
-        {"second state's conditions replaced: its air density marks d and the Wobbe indices", 36.0,
-         0, 40.0, 0, 1, 0, true, dAndWobbe},
-        {"base density above its limit: carried to d and the Wobbe indices", 36.0, 0, 40.0, 0, 0,
-         status::kAboveLimit, true, densityAboveLimit},
-        {"base density above its limit and C2 marked", 36.0, 0, 40.0, status::kInvalid, 0,
-         status::kAboveLimit, true, densityBad},
+        {"both factors good", 36.0, 0, 40.0, 0, SecondAir::kEvaluated, kAirDensity, 0, true,
+         kAllGood},
+        {"C1 marked", 36.0, status::kInvalid, 40.0, 0, SecondAir::kEvaluated, kAirDensity, 0, true,
+         kAllInvalid},
+        {"C2 marked", 36.0, 0, 40.0, status::kInvalid, SecondAir::kEvaluated, kAirDensity, 0, true,
+         kAllInvalid},
+        {"both marked", 36.0, status::kInvalid, 40.0, status::kInvalid, SecondAir::kEvaluated,
+         kAirDensity, 0, true, kAllInvalid},
+        {"C1 fell back to 1.0", 1.0, status::kInvalid, 40.0, 0, SecondAir::kEvaluated, kAirDensity,
+         0, true, kAllInvalid},
+        {"C2 fell back to 1.0", 36.0, 0, 1.0, status::kInvalid, SecondAir::kEvaluated, kAirDensity,
+         0, true, kAllInvalid},
+        {"both fell back to 1.0: equal, copied", 1.0, status::kInvalid, 1.0, status::kInvalid,
+         SecondAir::kEvaluated, kAirDensity, 0, false, kAllInvalid},
+        {"equal good factors: copied", 40.0, 0, 40.0, 0, SecondAir::kEvaluated, kAirDensity, 0,
+         false, kAllGood},
+        {"C1 zero", 0.0, 0, 40.0, 0, SecondAir::kEvaluated, kAirDensity, 0, false, kAllInvalid},
+        {"C2 negative", 36.0, 0, -40.0, 0, SecondAir::kEvaluated, kAirDensity, 0, false,
+         kAllInvalid},
+        {"second state's conditions replaced: its values at the replacement, unmarked", 36.0, 0,
+         40.0, 0, SecondAir::kConditionsReplaced, kAirDensity, 0, true, kAllGood},
+        {"conditions replaced, equal factors: copied, unmarked", 40.0, 0, 40.0, 0,
+         SecondAir::kConditionsReplaced, kAirDensity, 0, false, kAllGood},
+        {"conditions replaced and C2 marked", 36.0, 0, 40.0, status::kInvalid,
+         SecondAir::kConditionsReplaced, kAirDensity, 0, true, kAllInvalid},
+        {"second state's air not evaluated: d and the Wobbe indices marked", 36.0, 0, 40.0, 0,
+         SecondAir::kEvaluationFailed, kAirDensity, 0, true, dAndWobbe},
+        {"air not evaluated, equal factors: copied, d and the Wobbe indices marked", 40.0, 0, 40.0,
+         0, SecondAir::kEvaluationFailed, kAirDensity, 0, false, dAndWobbe},
+        {"air density zero: d and the Wobbe indices cannot be formed", 36.0, 0, 40.0, 0,
+         SecondAir::kEvaluated, 0.0, 0, true, dAndWobbe},
+        {"air density not a number", 36.0, 0, 40.0, 0, SecondAir::kEvaluated, nan, 0, true,
+         dAndWobbe},
+        {"base density above its limit: carried to d and the Wobbe indices", 36.0, 0, 40.0, 0,
+         SecondAir::kEvaluated, kAirDensity, status::kAboveLimit, true, densityAboveLimit},
+        {"base density above its limit and C2 marked", 36.0, 0, 40.0, status::kInvalid,
+         SecondAir::kEvaluated, kAirDensity, status::kAboveLimit, true, densityBad},
     };
     startImported(-30.0);
     cycle();
@@ -347,12 +384,15 @@ TEST_F(SecondBaseStateTest, EachPropertyCarriesTheFailureOfEitherFactor) {
         records.state[0].statusC = c.statusC1;
         records.state[1].C = c.c2;
         records.state[1].statusC = c.statusC2;
-        calcBlock.baseConditions.optionalBase.airDensity = kAirDensity;
-        calcBlock.baseConditions.optionalBaseInvalid = c.optionalBaseInvalid;
+        BaseConditionRecords& base = calcBlock.baseConditions;
+        base.optionalBase.airDensity = c.airDensity;
+        base.optionalBaseInvalid = c.air != SecondAir::kEvaluated ? 1 : 0;
+        base.optionalAirFailed = c.air == SecondAir::kEvaluationFailed ? 1 : 0;
         calcBlock.imported.densityOutputs.status[kOutBaseDensity] = c.densityStatus;
         calcBlock.imported.densityOutputs.status[kOutRelativeDensity] = c.densityStatus;
         ConvertSecondBaseProperties();
-        expectPublished(c.scaled ? scaledProperties(c.c1 / c.c2, kAirDensity) : copiedProperties(),
+        expectPublished(c.scaled ? scaledProperties(kImported, c.c1 / c.c2, c.airDensity)
+                                 : copiedProperties(kImported),
                         c.expected, 1e-12);
     }
 }
@@ -410,9 +450,80 @@ TEST_F(SecondBaseStateTest, FailedFactorsOfTheCycleMarkTheSecondBaseState) {
         // within the real-gas correction of air at -30 degC.
         const double airDensity = value("OptionalBaseOutput.On.AirDensity");
         EXPECT_NEAR(airDensity, 28.9626 * 0.101325 / (0.0083144621 * 243.15), 2e-3);
-        expectPublished(c.scaled ? scaledProperties(c1 / c2, airDensity) : copiedProperties(),
+        expectPublished(c.scaled ? scaledProperties(kImported, c1 / c2, airDensity)
+                                 : copiedProperties(kImported),
                         c.expected, 1e-12);
     }
+}
+
+TEST_F(SecondBaseStateTest, ReplacedConditionsMarkOnlyTheAirValues) {
+    // Gas 1 of ISO 12213-2 at 60 bar and 16.85 degC with DETAIL. The second state's conditions,
+    // out of range, are replaced by 0 degC and 1.01325 bar, the state of the imports: with Base1
+    // at set 1 as well the two factors are equal and the properties copied, with Base1 at set 3
+    // (15 degC) they are scaled back from 15 degC. Either way only the air values are marked.
+    const struct {
+        const char* name;
+        double tCelsius, pBar;
+        uint32_t base1Set;
+        bool scaled;
+    } cases[] = {
+        {"-80 degC, factors differ", -80.0, 1.01325, 3, true},
+        {"0.05 bar, factors differ", 15.0, 0.05, 3, true},
+        {"-80 degC, factors equal", -80.0, 1.01325, 1, false},
+        {"0.05 bar, factors equal", 0.0, 0.05, 1, false},
+    };
+    startImported(15.0);
+    setMethods(2, 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        changeCode("Base1.RefCond", c.base1Set);
+        bindOptionalBase(c.tCelsius, c.pBar);
+        traces.clear();
+        cycle();
+        EXPECT_TRUE(traces.contains(c.scaled ? 0xd00b7 : 0xd00a7));
+        EXPECT_EQ(value("OptionalBaseOutput.On.tb"), 0.0);
+        EXPECT_EQ(value("OptionalBaseOutput.On.pb"), 1.01325);
+        for (const char* name : {"C", "K", "Zb"}) {
+            EXPECT_EQ(statusOf(std::string("OptionalBaseOutput.On.") + name), 0u) << name;
+        }
+        EXPECT_EQ(statusOf("OptionalBaseOutput.On.AirZ"), status::kInvalid);
+        EXPECT_EQ(statusOf("OptionalBaseOutput.On.AirDensity"), status::kInvalid);
+        // Dry air at 0 degC and 101.325 kPa (ISO 6976): 1.29292 kg/m3, within 1e-4 relative.
+        const double airDensity = value("OptionalBaseOutput.On.AirDensity");
+        EXPECT_NEAR(airDensity, 1.29292, 1e-4 * 1.29292);
+        const BaseProperties first = {value("Base1.rhob"), value("Base1.d"),   value("Base1.HsV"),
+                                      value("Base1.HiV"),  value("Base1.HsM"), value("Base1.HiM")};
+        const double ratio = value("Base1.C") / value("OptionalBaseOutput.On.C");
+        expectPublished(
+            c.scaled ? scaledProperties(first, ratio, airDensity) : copiedProperties(first),
+            kAllGood, 1e-12);
+        // Back at the imports' state: their base density, and the relative density it gives
+        // with that air, within 2e-4 relative (the two states' compression factors come from
+        // different methods).
+        EXPECT_NEAR(value("OptionalBaseOutput.On.rhob"), kImported[0], 2e-4 * kImported[0]);
+        EXPECT_NEAR(value("OptionalBaseOutput.On.d"), kImported[0] / 1.29292,
+                    2e-4 * kImported[0] / 1.29292);
+    }
+}
+
+TEST_F(SecondBaseStateTest, SecondStateAirNotEvaluatedMarksWhatRestsOnIt) {
+    // At 50000 degC and 200 bar (far beyond any range; not checked with CalcMethodOption 0) the
+    // solve for air fails where the gas's succeeds: the result conditions' air density stands
+    // in, so the relative density formed with it, and the Wobbe indices formed with that, are no
+    // values of the second state.
+    startImported(50000.0, 200.0);
+    setMethods(2, 1);
+    cycle();
+    ASSERT_EQ(calcBlock.baseConditions.optionalAirFailed, 1u);
+    EXPECT_EQ(statusOf("OptionalBaseOutput.On.AirDensity"), status::kInvalid);
+    const double airDensity = value("OptionalBaseOutput.On.AirDensity");
+    EXPECT_EQ(airDensity, value("Base1.AirDensity"));
+    EXPECT_EQ(statusOf("OptionalBaseOutput.On.C"), 0u);
+    const uint32_t dAndWobbe[kSecondBaseValues] = {
+        0, status::kInvalid, 0, 0, 0, 0, status::kInvalid, status::kInvalid};
+    expectPublished(scaledProperties(kImported, value("Base1.C") / value("OptionalBaseOutput.On.C"),
+                                     airDensity),
+                    dAndWobbe, 1e-12);
 }
 
 }  // namespace
