@@ -7,6 +7,7 @@ import difflib
 import json
 import os
 import pathlib
+import re
 import sys
 import tempfile
 import unittest
@@ -142,7 +143,7 @@ class MethodCodesTest(unittest.TestCase):
         meanings = json.loads(gen.MEANINGS.read_text(encoding="utf-8"))
         inputs = [name for name, _, _ in meanings["methodInputs"]]
         for row in meanings["methods"]:
-            reads = row["reads"].split(" (")[0]
+            reads = re.sub(r" \([^)]*\)", "", row["reads"])
             for name in reads.split(", "):
                 with self.subTest(calc=row["calc"], input=name):
                     if name in ("CO2", "H2", "N2"):
