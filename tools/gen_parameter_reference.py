@@ -158,9 +158,9 @@ METHODS_NOTES = """
   SGERG-88's own reference (combustion 25 degC, volume 0 degC and 1.01325 bar) needs
   `Source.RefCond` 5: left at 1, the program takes it for an Hs at 0 degC combustion and
   divides it by 1.0026 before SGERG-88 reads it. For the gas 1 of ISO 12213-3 (Hs 40.66 MJ/m3,
-  d 0.581, 0.6 mol-% CO2, no H2) at 60 bar and 290 K, `CalcMethod` 22 and `MeasCalcMethod` 21
-  give Zm 0.88007 with `Source.RefCond` 5, the standard's value, and 0.88070 with it left at
-  1; neither is flagged.
+  d 0.581, 0.6 mol-% CO2, no H2) at 60 bar and 270 K, `CalcMethod` 22 and `MeasCalcMethod` 21
+  give Zm 0.84084 with `Source.RefCond` 5, the standard's value, and 0.841653 with it left at
+  1; neither is flagged (the worked example `examples/calorant-sgerg/scenario.json`).
 - Under `CalcMethod` 1 the ISO 6976 compression factor is `Base1.Zb`, at the set of
   `Base1.RefCond`; the ISO 6976 results at `Source.RefCond` (`Source.Iso6976.*`) have no Z
   node. There is no ISO 6976 method at the measuring state: `MeasCalcMethod` is chosen apart.
