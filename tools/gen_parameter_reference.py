@@ -87,8 +87,10 @@ The parameters most scenarios need:
   the outputs `UW_` / `UA_` / `LA_`, `General.W_gen`, `General.A_gen`.
 - `Calorant-Prog`: the method codes `8.MeasCalcMethod` (1 = AGA8-92 DETAIL) and `8.CalcMethod`
   (2 = DETAIL), the level sources `Lines.L1_1` (pressure, bar absolute), `Lines.L2_1`
-  (temperature, degC) and `Lines.L6_1` to `Lines.L18_1` (components, mol-%), the reference
-  conditions `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
+  (temperature, degC) and `Lines.L6_1` to `Lines.L18_1` (components, mol-%), `Lines.L3_1` to
+  `Lines.L5_1` (the imported HsV, base density and relative density, given at the
+  reference-condition set `Source.RefCond`), the reference conditions of the results
+  `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
   `Source.Iso6976.*`.
 
 Sections: [Reference-condition sets](#reference-condition-sets), [Method codes](#method-codes), {sections}.
