@@ -108,7 +108,7 @@ reference-condition sets, chosen by number. `Source.RefCond` is the set at which
 values are given (`Source.HVHM.*_imp`, `Source.Rhob.*_imp`, the lines `Lines.L3_1` to
 `Lines.L5_1`) and at which the `Source.Iso6976`, `Source.Aga8Mode0`, `Source.Aga8Mode1` and
 `Source.Aga8Calc12` results are computed; `Base1.RefCond` is the set of the `Base1` results
-(and of the molar masses under `PropertiesOutput`). Both are 1 in the three layouts' models. A
+(and of `PropertiesOutput.M_air` and `PropertiesOutput.M`). Both are 1 in the three layouts' models. A
 set fixes the data of the component properties (the standard), the metering temperature and
 base pressure at which volumes are stated, and the combustion temperature of the calorific
 values. This table is made from the program's own (`{source}`).
@@ -140,7 +140,7 @@ measuring state (`MeasCond.Zm`), `CalcMethod` for Zb at the base states (`Base1.
 and `8.CalcMethod` in the Default and BM1 layouts, `7.MeasCalcMethod` and `7.CalcMethod` in
 ZM1, and are read at each parameter reload. Both number the same methods, `MeasCalcMethod` one
 lower, because the ISO 6976 method (`CalcMethod` 1) exists only at the base conditions of a
-reference-condition set; any other code gives Z 1.0, not valid (0x400).
+reference-condition set. A code outside the table is refused where it is used.
 
 | `CalcMethod` | `MeasCalcMethod` | method | reads |
 |---|---|---|---|
@@ -166,8 +166,11 @@ METHODS_NOTES = """
 - Under `CalcMethod` 1 the ISO 6976 compression factor is `Base1.Zb`, at the set of
   `Base1.RefCond`; the ISO 6976 results at `Source.RefCond` (`Source.Iso6976.*`) have no Z
   node. There is no ISO 6976 method at the measuring state: `MeasCalcMethod` is chosen apart.
-- An input a method reads must be in use and usable; otherwise the method's Z is 1.0, not
-  valid (0x400). A usable input with a fault bit keeps the Z and marks it 0x400.
+- A method fails on a code outside the table, on an input it reads that is not in use or not
+  usable, and on a gas outside its range (the range checks of DETAIL and SGERG-88 apply while
+  `CalcMethodOption` is non-zero): its Z is then 1.0, not valid (0x400), and K falls back to
+  the constant `Base1.ZmZb_on_error`, marked not valid too. A usable input with a fault bit keeps the Z and
+  marks it 0x400.
 - The base density that NX-19 on the base density and the SGERG-88 second form read is the
   imported one at 20 degC and 1.01325 bar, whatever `Base1.RefCond` is: those correlations
   describe the gas by its density in that state.
