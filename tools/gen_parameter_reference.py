@@ -10,6 +10,10 @@ unit, the default the model gives, the limits, and one line of meaning. Kind and
 from the model; unit, limits and meaning from the rules of tools/parameter_meanings.json. A
 named node that no rule describes, or a rule that describes no node, is refused with the
 name, so that a model and its reference cannot drift apart.
+
+Before the model tables: the reference-condition sets of Calorant-Prog, read from the program's
+own table (gasprops/tables/ref_condition_sets.h), and its method codes with the inputs each
+reads (the "methods" table of tools/parameter_meanings.json).
 """
 
 import argparse
@@ -21,6 +25,8 @@ import sys
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 MEANINGS = ROOT / "tools" / "parameter_meanings.json"
 OUTPUT = ROOT / "docs" / "parameters.md"
+# The program's table of the reference-condition sets.
+REFERENCE_SETS = ROOT / "gasprops" / "tables" / "ref_condition_sets.h"
 
 # (key the rules name, heading, program, model file relative to the repository root)
 MODELS = [
@@ -60,8 +66,10 @@ selected alternative is evaluated.
 - kind: the node's kind (docs/tree-model.md) and, where the model gives it, its use (input,
   output, parameter). An import reads the node named in the default column; a scenario sets
   the node it reads (for `Calorant-Prog` the level sources `Lines.Ln_1`), not the import.
-- unit: as the program reads the node. `as Imp_x` means the unit of that input, which the program
-  keeps throughout; `-` a number without unit or a unit the program does not fix.
+- unit: as the program reads the node; `-` a number without a unit. `Vesk-Prog` converts no
+  measured value: an input is in the unit its analyser delivers it in ("the analyser's"), and
+  its current value, means and limits are in that same unit (`as Imp_x`): give a limit in the
+  unit of the value it limits.
 - default: the value the model gives (0, false or empty when it gives none); "not in use" when
   the node starts out of use (the meaning says what that does; a limit out of use checks
   nothing).
@@ -79,17 +87,181 @@ The parameters most scenarios need:
   the outputs `UW_` / `UA_` / `LA_`, `General.W_gen`, `General.A_gen`.
 - `Calorant-Prog`: the method codes `8.MeasCalcMethod` (1 = AGA8-92 DETAIL) and `8.CalcMethod`
   (2 = DETAIL), the level sources `Lines.L1_1` (pressure, bar absolute), `Lines.L2_1`
-  (temperature, degC) and `Lines.L6_1` to `Lines.L18_1` (components, mol-%), the reference
-  conditions `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
+  (temperature, degC) and `Lines.L6_1` to `Lines.L18_1` (components, mol-%), `Lines.L3_1` to
+  `Lines.L5_1` (the imported HsV, base density and relative density, given at the
+  reference-condition set `Source.RefCond`), the reference conditions of the results
+  `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
   `Source.Iso6976.*`.
 
-Sections: {sections}.
+Sections: [Reference-condition sets](#reference-condition-sets), [Method codes](#method-codes), {sections}.
 
 ## Abbreviations
 
 | abbreviation | meaning |
 |---|---|
 """
+
+REFERENCE_SETS_TEXT = """## Reference-condition sets
+
+`Calorant-Prog` states its densities, calorific values and Wobbe indices at one of 17
+reference-condition sets, chosen by number. `Source.RefCond` is the set at which the imported
+values are given (`Source.HVHM.*_imp`, `Source.Rhob.*_imp`, the lines `Lines.L3_1` to
+`Lines.L5_1`) and at which the `Source.Iso6976`, `Source.Aga8Mode0`, `Source.Aga8Mode1` and
+`Source.Aga8Calc12` results are computed; `Base1.RefCond` is the set of the `Base1` results
+(and of `PropertiesOutput.M_air` and `PropertiesOutput.M`). Both are 1 in the three layouts' models. A
+set fixes the data of the component properties (the standard), the metering temperature and
+base pressure at which volumes are stated, and the combustion temperature of the calorific
+values. This table is made from the program's own (`{source}`).
+
+| set | standard | metering temperature | base pressure | combustion temperature | ISO 6976 Z: summation factors at | heating values come out in |
+|---|---|---|---|---|---|---|
+"""
+
+REFERENCE_SETS_NOTES = """
+- Every set gives its results in SI units: densities in kg/m3, calorific values per volume and
+  Wobbe indices in MJ/m3, per mass in MJ/kg. The GPA 2172 sets 14 to 17 take the GPA 2145
+  table's Btu/ft3 and Btu/lb values converted to MJ/m3 and MJ/kg; nothing is published in Btu.
+- Set 5 (combustion 25 degC, metering 0 degC and 1.01325 bar) is the reference of the
+  compressibility methods: the imported HsV and relative densities are converted to it before
+  SGERG-88 and NX-19 take them (see [Method codes](#method-codes)).
+- Imported values are converted from one set to another by fixed factors for the change of
+  metering temperature, combustion temperature and base pressure, not from the analysis. An
+  ISO 6976:2016 set converts as its ISO 6976:1995 counterpart (7 as 1, 8 as 2, 9 as 3, 11 as 4,
+  12 as 5, 13 as 6) and set 10 as set 14.
+- A set number outside 1 to 17 is traced, and the values stated at it are marked not valid
+  (0x400).
+"""
+
+METHODS_TEXT = """## Method codes
+
+Two codes choose the compressibility method of `Calorant-Prog`: `MeasCalcMethod` for Zm at the
+measuring state (`MeasCond.Zm`), `CalcMethod` for Zb at the base states (`Base1.Zb`, and
+`OptionalBaseOutput.On.Zb` while that is switched on); K = Zm / Zb. They are `8.MeasCalcMethod`
+and `8.CalcMethod` in the Default and BM1 layouts, `7.MeasCalcMethod` and `7.CalcMethod` in
+ZM1, and are read at each parameter reload. Both number the same methods, `MeasCalcMethod` one
+lower, because the ISO 6976 method (`CalcMethod` 1) exists only at the base conditions of a
+reference-condition set. A code outside the table is refused where it is used.
+
+| `CalcMethod` | `MeasCalcMethod` | method | reads |
+|---|---|---|---|
+"""
+
+METHOD_INPUTS_TEXT = """
+What the inputs are, and where a scenario sets them:
+
+| input | set through | what the method takes |
+|---|---|---|
+"""
+
+METHODS_NOTES = """
+- `Source.RefCond` sets the reference at which the heating value and the relative or base
+  density a method reads are given, whatever `Base1.RefCond` is. Its default, 1, means
+  combustion at 0 degC and volume at 0 degC and 1.01325 bar (ISO 6976:1995). An Hs given at
+  SGERG-88's own reference (combustion 25 degC, volume 0 degC and 1.01325 bar) needs
+  `Source.RefCond` 5: left at 1, the program takes it for an Hs at 0 degC combustion and
+  divides it by 1.0026 before SGERG-88 reads it. For the gas 1 of ISO 12213-3 (Hs 40.66 MJ/m3,
+  d 0.581, 0.6 mol-% CO2, no H2) at 60 bar and 270 K, `CalcMethod` 22 and `MeasCalcMethod` 21
+  give Zm 0.84084 with `Source.RefCond` 5, the standard's value, and 0.841653 with it left at
+  1; neither is flagged (the worked example `examples/calorant-sgerg/scenario.json`).
+- Under `CalcMethod` 1 the ISO 6976 compression factor is `Base1.Zb`, at the set of
+  `Base1.RefCond`; the ISO 6976 results at `Source.RefCond` (`Source.Iso6976.*`) have no Z
+  node. There is no ISO 6976 method at the measuring state: `MeasCalcMethod` is chosen apart.
+- A method fails on a code outside the table, on an input it reads that is not in use or not
+  usable, and on a gas outside its range (the range checks of DETAIL and SGERG-88 apply while
+  `CalcMethodOption` is non-zero): its Z is then 1.0, not valid (0x400), and K falls back to
+  the constant `Base1.ZmZb_on_error`, marked not valid too. A usable input with a fault bit keeps the Z and
+  marks it 0x400.
+- The base density that NX-19 on the base density and the SGERG-88 second form read is the
+  imported one at 20 degC and 1.01325 bar, whatever `Base1.RefCond` is: those correlations
+  describe the gas by its density in that state.
+"""
+
+# Data editions and table temperatures of the program's table, as the reference names them.
+EDITIONS = {"kEdition1995": "ISO 6976:1995", "kEdition2016": "ISO 6976:2016",
+            "kEditionNone": "GPA 2172 (GPA 2145 data)"}
+TABLE_TEMPERATURES = {"kTable0C": "0 degC", "kTable15C": "15 degC", "kTable15_55C": "15.55 degC",
+                      "kTable20C": "20 degC", "kTable25C": "25 degC", "kTable60F": "60 degF"}
+PSI_PER_BAR = 14.50377377302168
+SIXTY_FAHRENHEIT_K = (60 + 459.67) / 1.8
+REFERENCE_SET_FIELDS = ("isMetric", "edition", "meteringTemperature", "basePressure",
+                        "gasConstant", "airZ", "airMolarMass", "summation", "calorific")
+
+
+class TableError(Exception):
+    pass
+
+
+def read_reference_sets(path=REFERENCE_SETS):
+    """The rows of the program's kRefConditionSets table, each a dict of REFERENCE_SET_FIELDS."""
+    text = path.read_text(encoding="utf-8")
+    count = re.search(r"kRefConditionSetCount\s*=\s*(\d+)\s*;", text)
+    body = re.search(r"kRefConditionSets\[\w+\]\s*=\s*\{(.*?)\n\};", text, re.DOTALL)
+    if count is None or body is None:
+        raise TableError(f"{path.name}: no kRefConditionSets table")
+    rows = []
+    for found in re.findall(r"\{([^{}]*)\}", body.group(1)):
+        cells = [cell.strip() for cell in found.split(",") if cell.strip()]
+        if len(cells) != len(REFERENCE_SET_FIELDS):
+            raise TableError(f"{path.name}: row {len(rows) + 1} has {len(cells)} fields, not "
+                             f"{len(REFERENCE_SET_FIELDS)}")
+        rows.append(dict(zip(REFERENCE_SET_FIELDS, cells)))
+    if len(rows) != int(count.group(1)):
+        raise TableError(f"{path.name}: {len(rows)} rows, kRefConditionSetCount is "
+                         f"{count.group(1)}")
+    return rows
+
+
+def named(table, token, what):
+    if token not in table:
+        raise TableError(f"{REFERENCE_SETS.name}: unknown {what} \"{token}\"")
+    return table[token]
+
+
+def short_number(value, digits):
+    return f"{value:.{digits}f}".rstrip("0").rstrip(".")
+
+
+def metering_temperature_text(kelvin, metric):
+    if abs(kelvin - SIXTY_FAHRENHEIT_K) < 1e-9:
+        label = "15.55 degC (60 degF)" if metric else "60 degF"
+    else:
+        label = f"{short_number(kelvin - 273.15, 2)} degC"
+    return f"{label}, {short_number(kelvin, 5)} K"
+
+
+def base_pressure_text(bar, metric):
+    if metric:
+        return f"{short_number(bar, 5)} bar"
+    return f"{short_number(bar * PSI_PER_BAR, 3)} psia ({short_number(bar, 6)} bar)"
+
+
+def reference_sets_section(path=REFERENCE_SETS):
+    text = REFERENCE_SETS_TEXT.replace("{source}", str(REFERENCE_SETS.relative_to(ROOT)))
+    for number, row in enumerate(read_reference_sets(path), start=1):
+        metric = row["isMetric"] == "1"
+        edition = named(EDITIONS, row["edition"], "edition")
+        if metric == (row["edition"] == "kEditionNone"):
+            raise TableError(f"{path.name}: set {number} is metric = {metric} with "
+                             f"{row['edition']}")
+        units = "MJ/m3, MJ/kg" if metric else "MJ/m3, MJ/kg (converted from Btu)"
+        cells = [str(number), edition,
+                 metering_temperature_text(float(row["meteringTemperature"]), metric),
+                 base_pressure_text(float(row["basePressure"]), metric),
+                 named(TABLE_TEMPERATURES, row["calorific"], "table temperature"),
+                 named(TABLE_TEMPERATURES, row["summation"], "table temperature"), units]
+        text += "| " + " | ".join(cells) + " |\n"
+    return text + REFERENCE_SETS_NOTES
+
+
+def methods_section(meanings):
+    text = METHODS_TEXT
+    for row in meanings["methods"]:
+        meas = "-" if row["meas"] is None else str(row["meas"])
+        text += f"| {row['calc']} | {meas} | {cell(row['method'])} | {cell(row['reads'])} |\n"
+    text += METHOD_INPUTS_TEXT
+    for name, source, taken in meanings["methodInputs"]:
+        text += f"| {cell(name)} | {cell(source)} | {cell(taken)} |\n"
+    return text + METHODS_NOTES
 
 
 class MeaningError(Exception):
@@ -227,14 +399,17 @@ def model_section(key, heading, program, file, rules):
     return "\n".join(lines) + "\n"
 
 
-def generate(meanings_file=MEANINGS, root=ROOT):
-    """The text of docs/parameters.md made from the models under `root` and the meanings."""
+def generate(meanings_file=MEANINGS, reference_sets=REFERENCE_SETS):
+    """The text of docs/parameters.md made from the models, the meanings and the program's
+    table of reference-condition sets."""
     meanings = load_json(meanings_file)
     rules = Rules(meanings)
     text = HEADER.replace("{sections}", ", ".join(
         f"[{heading}](#{anchor(heading)})" for _, heading, _, _ in MODELS))
     for abbreviation, meaning in meanings["abbreviations"]:
         text += f"| `{cell(abbreviation)}` | {cell(meaning)} |\n"
+    text += "\n" + reference_sets_section(reference_sets)
+    text += "\n" + methods_section(meanings)
     for key, heading, program, file in MODELS:
         text += "\n" + model_section(key, heading, program, file, rules)
     unused = rules.unused()
@@ -250,7 +425,7 @@ def main():
     arguments = parser.parse_args()
     try:
         text = generate()
-    except (MeaningError, OSError, ValueError, KeyError) as error:
+    except (MeaningError, TableError, OSError, ValueError, KeyError) as error:
         print(f"gen_parameter_reference.py: {error}", file=sys.stderr)
         return 2
     if arguments.check:
