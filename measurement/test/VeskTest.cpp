@@ -459,13 +459,28 @@ TEST_F(VeskTest, AFailedDirectorySyncAfterTheRenameIsTracedAndTheSaveCounts) {
 }
 
 // Whatever stands at the temporary name is cleared (the name is the writer's) and the save
-// succeeds: a stale file, an empty directory, a directory with files and directories in it.
+// succeeds: a stale file, an empty directory, a directory with files and directories in it. A
+// symbolic link at the name or inside is removed itself: a folder it points at keeps its file.
 // One that cannot be cleared fails that save with the reason and keeps the old file whole; the
 // next save after it is gone succeeds.
 TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
     const Bytes previous = savedFile(7.0);
     const std::string temporary = std::string(kFile) + ".new";
+    ASSERT_EQ(mkdir("elsewhere", 0700), 0);
+    write("elsewhere/kept", {9});
     const std::vector<std::pair<const char*, std::function<void()>>> stale = {
+        {"link to a folder", [&] { ASSERT_EQ(symlink("elsewhere", temporary.c_str()), 0); }},
+        {"directory with a link to a folder",
+         [&] {
+             ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+             ASSERT_EQ(symlink("../elsewhere", (temporary + "/link").c_str()), 0);
+             write(temporary + "/x", {1});
+         }},
+        {"directory with a link to a file",
+         [&] {
+             ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+             ASSERT_EQ(symlink("../elsewhere/kept", (temporary + "/link").c_str()), 0);
+         }},
         {"file",
          [&] {
              write(temporary, {1, 2, 3});
@@ -495,12 +510,15 @@ TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
         EXPECT_NE(read(kFile), previous);
         EXPECT_EQ(read(kFile).size(), 1420u);
         EXPECT_FALSE(exists(temporary));
+        EXPECT_EQ(read("elsewhere/kept"), Bytes{9});
     }
+    std::remove("elsewhere/kept");
+    rmdir("elsewhere");
 
     write(kFile, previous);
     ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
     write(temporary + "/x", {1});
-    host::failNextFileCall("remove", EACCES);
+    host::failNextFileCall("unlinkat", EACCES);
     try {
         vesk->saveDataFile();
         ADD_FAILURE() << "no exception";
@@ -512,6 +530,45 @@ TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
     EXPECT_EQ(read(kFile), previous);
     EXPECT_NO_THROW(vesk->saveDataFile());
     EXPECT_FALSE(exists(temporary));
+}
+
+// A directory of the stale temporary swapped for a link to a folder while it is being cleared:
+// the clearing goes on in the directory it opened and never through the link, so the folder's
+// files, named as the swapped directory's, stay. That save fails; the next clears the link.
+TEST_F(VeskTest, ADirectorySwappedForALinkWhileClearedIsNotFollowed) {
+    const Bytes previous = savedFile(7.0);
+    const std::string temporary = std::string(kFile) + ".new";
+    ASSERT_EQ(mkdir("elsewhere", 0700), 0);
+    write("elsewhere/x", {7});
+    write("elsewhere/y", {8});
+    ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((temporary + "/a").c_str(), 0700), 0);
+    write(temporary + "/a/x", {1});
+    write(temporary + "/a/y", {2});
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    bool swapped = false;
+    host::runAtNextCall("unlinkat", [&] {  // before the first entry of a/ goes
+        swapped = std::rename((temporary + "/a").c_str(), "moved") == 0 &&
+                  symlink("../elsewhere", (temporary + "/a").c_str()) == 0;
+    });
+    EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(read(kFile), previous);
+    EXPECT_EQ(read("elsewhere/x"), Bytes{7});
+    EXPECT_EQ(read("elsewhere/y"), Bytes{8});
+
+    EXPECT_NO_THROW(vesk->saveDataFile());
+    EXPECT_FALSE(exists(temporary));
+    EXPECT_NE(read(kFile), previous);
+    EXPECT_EQ(read("elsewhere/x"), Bytes{7});
+    EXPECT_EQ(read("elsewhere/y"), Bytes{8});
+    for (const char* path : {"elsewhere/x", "elsewhere/y", "moved/x", "moved/y"}) {
+        std::remove(path);
+    }
+    rmdir("elsewhere");
+    rmdir("moved");
 }
 
 // Runs one cycle of `vesk` in which the trigger at `path` fires.
