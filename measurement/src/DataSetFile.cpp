@@ -142,7 +142,9 @@ std::string data_set_file::writeAtomically(const std::string& path, const uint8_
     if (removeAll(temporary) != 0) {
         failWrite("clear stale", temporary, errno);
     }
-    std::FILE* stream = basiclib::fopen(temporary.c_str(), "wb");
+    // Created anew ("x"): whatever has come to stand at the name since the clearing (a link
+    // above all) fails the creation rather than being written through.
+    std::FILE* stream = basiclib::fopen(temporary.c_str(), "wbx");
     if (stream == nullptr) {
         failWrite("create", temporary, errno);
     }

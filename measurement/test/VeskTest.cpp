@@ -575,6 +575,36 @@ TEST_F(VeskTest, ADirectorySwappedForALinkWhileClearedIsNotFollowed) {
     rmdir("moved");
 }
 
+// A link placed at the temporary name after the clearing, just before the temporary file is
+// created, is not written through: that save fails with the old file whole and the link's target
+// untouched; the next save clears the link.
+TEST_F(VeskTest, ALinkPlacedAtTheTemporaryNameAfterTheClearingIsNotWrittenThrough) {
+    const Bytes previous = savedFile(7.0);
+    const std::string temporary = std::string(kFile) + ".new";
+    write("kept", {9});
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    bool placed = false;
+    host::runAtNextCall("fopen", [&] { placed = symlink("kept", temporary.c_str()) == 0; });
+    try {
+        vesk->saveDataFile();
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("create " + directory + "/" + temporary),
+                  std::string::npos)
+            << error.what();
+    }
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(read("kept"), Bytes{9});
+    EXPECT_EQ(read(kFile), previous);
+
+    EXPECT_NO_THROW(vesk->saveDataFile());
+    EXPECT_FALSE(exists(temporary));
+    EXPECT_EQ(read("kept"), Bytes{9});
+    EXPECT_EQ(read(kFile).size(), 1420u);
+}
+
 // Runs one cycle of `vesk` in which the trigger at `path` fires.
 void cycleEnding(host::HostTree& tree, Vesk& vesk, const char* path) {
     tree.setBool(path, true);

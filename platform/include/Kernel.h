@@ -269,6 +269,7 @@ int syncDirectory(const char* path);
 // library's unlinkat: with `flags` 0 a file or a symbolic link itself (never what it points
 // at), with AT_REMOVEDIR an empty directory. 0, or -1 with errno (injection name "unlinkat").
 int unlinkat(int directory, const char* name, int flags);
-// On the host, rename and unlinkat first run the action a test has set for the next call of
-// their name (host::runAtNextCall): something that happens at that moment of the caller's work.
+// On the host, fopen, rename and unlinkat first run the action a test has set for the next
+// call of their name (host::runAtNextCall): something that happens at that moment of the
+// caller's work.
 }  // namespace basiclib

@@ -38,6 +38,7 @@ void host::failNextFileCall(const char* function, int errorNumber) {
 namespace basiclib {
 
 std::FILE* fopen(const char* path, const char* mode) {
+    host::detail::runCallAction("fopen");
     return failureInjected("fopen") ? nullptr : std::fopen(path, mode);
 }
 
