@@ -56,16 +56,32 @@ void AlarmBase::reportState(bool* alarm) {
     }
 }
 
+void AlarmBase::publishDecision() {
+    for (std::size_t i = 0; i < myDecisionCount; ++i) {
+        node_io::writeBool(myDecisions[i].output, myDecisions[i].value);
+    }
+    myDecisionCount = 0;
+}
+
+void AlarmBase::beginDecision() {
+    advanceDelayCounter();
+    myLatched = false;
+    myDecisionCount = 0;
+}
+
 void AlarmBase::decide(bool limitValid, bool reached, FbDoNode output, uint32_t delayedTrace,
                        bool* alarm) {
-    if (!limitValid || !reached) {
-        node_io::writeBool(output, false);
-    } else if (delayElapsed()) {
-        node_io::writeBool(output, true);
+    const bool raise = limitValid && reached;
+    if (raise && !delayElapsed()) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), delayedTrace, TraceFormat());
+        return;
+    }
+    if (raise) {
         *alarm = true;
         myLatched = true;
-    } else {
-        TARVO_TRACE(Tarvo_GetTraceSelector(), delayedTrace, TraceFormat());
+    }
+    if (myDecisionCount < kMaxDecisions) {
+        myDecisions[myDecisionCount++] = {output, raise};
     }
 }
 
@@ -74,8 +90,7 @@ void UpperAlarm::markStatus(double mean, uint32_t* status) const {
 }
 
 void UpperAlarm::evaluate(double mean, bool* alarm) {
-    advanceDelayCounter();
-    myLatched = false;
+    beginDecision();
     decide(myUpperLimit.valid, atOrAbove(mean, myUpperLimit), myUpperOutput, kUpperDelayedTrace,
            alarm);
 }
@@ -90,8 +105,7 @@ void UpperAndLowerAlarm::markStatus(double mean, uint32_t* status) const {
 }
 
 void UpperAndLowerAlarm::evaluate(double mean, bool* alarm) {
-    advanceDelayCounter();
-    myLatched = false;
+    beginDecision();
     decide(myUpperLimit.valid, atOrAbove(mean, myUpperLimit), myUpperOutput, kUpperHalfDelayedTrace,
            alarm);
     decide(myLowerLimit.valid, atOrBelow(mean, myLowerLimit), myLowerOutput, kLowerHalfDelayedTrace,

@@ -43,14 +43,16 @@ class Average {
     // One cycle on the value and status the input part read: accumulates a countable value,
     // publishes both running means, closes the hour and the day that `ends` names (the hour
     // first: their sums are emptied, their means kept for publishClosedPeriods) and applies the
-    // alarm part. Uses `alarm`, `generalInputFailure` and `unweightedAverage`; `warning` is not
-    // used.
+    // alarm part (a day's decision sets `alarm` at once; its outputs wait for
+    // publishClosedPeriods too). Uses `alarm`, `generalInputFailure` and `unweightedAverage`;
+    // `warning` is not used.
     template <typename Input>
     void process(const Input& input, const PeriodEnds& ends, bool* alarm, bool* warning,
                  bool* generalInputFailure, bool* unweightedAverage);
-    // Writes the last-hour and last-day outputs of the periods the last process closed. The
-    // caller saves the averages first, so that a closed period's mean is published only once
-    // its sums are out of the saved state.
+    // Writes the last-hour and last-day outputs of the periods the last process closed, and the
+    // alarm outputs as the closed day decided them. The caller saves the averages first, so
+    // that nothing decided from a closed period is published before its sums are out of the
+    // saved state.
     void publishClosedPeriods();
 
     // Re-reads the latched alarm and, with a buffer, reads the 64-byte saved state (a short
@@ -188,6 +190,7 @@ void Average<Alarm>::publishClosedPeriods() {
             period->pending = false;
         }
     }
+    myAlarm.publishDecision();
 }
 
 template <typename Alarm>

@@ -1,7 +1,8 @@
 #include "DataSetFile.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,34 +40,77 @@ std::string syncDirectoryOf(const std::string& path) {
     return std::string();
 }
 
-// Removes whatever stands at `path`: a file, or a directory with all it holds. 0 when nothing
-// is left there, else -1 with errno.
-int removeAll(const std::string& path) {
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0) {
+// The name part of `path` (all of it when it has no directory part).
+std::string nameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int removeEntry(int parent, const char* name);
+
+// Removes every entry of the directory open as `directory`, which it takes over and closes.
+// 0, or -1 with errno.
+int emptyDirectory(int directory) {
+    DIR* stream = ::fdopendir(directory);
+    if (stream == nullptr) {
+        const int reason = errno;
+        ::close(directory);
+        errno = reason;
+        return -1;
+    }
+    int result = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(stream);
+        if (entry == nullptr) {
+            result = errno == 0 ? 0 : -1;
+            break;
+        }
+        const bool self = std::strcmp(entry->d_name, ".") == 0;
+        const bool up = std::strcmp(entry->d_name, "..") == 0;
+        if (!self && !up && removeEntry(::dirfd(stream), entry->d_name) != 0) {
+            result = -1;
+            break;
+        }
+    }
+    const int reason = errno;
+    ::closedir(stream);
+    errno = reason;
+    return result;
+}
+
+// Removes the entry `name` of the directory open as `parent`: a directory with all it holds,
+// walked through descriptors opened without following a link, so that the walk never leaves
+// the tree below `parent`; anything else (a file, a symbolic link) is unlinked itself, never
+// what it points at. An entry swapped for another kind meanwhile fails the removal rather
+// than being followed. 0 when nothing is left at the name, else -1 with errno.
+int removeEntry(int parent, const char* name) {
+    const int directory = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int flags = AT_REMOVEDIR;
+    if (directory >= 0) {
+        if (emptyDirectory(directory) != 0) {
+            return -1;
+        }
+    } else if (errno == ENOTDIR || errno == ELOOP) {
+        flags = 0;  // not a directory, or a link to anything
+    } else {
         return errno == ENOENT ? 0 : -1;
     }
-    if (S_ISDIR(status.st_mode)) {
-        DIR* directory = ::opendir(path.c_str());
-        if (directory == nullptr) {
-            return -1;
-        }
-        int result = 0;
-        while (const dirent* entry = ::readdir(directory)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != ".." && removeAll(path + "/" + name) != 0) {
-                result = -1;
-                break;
-            }
-        }
-        const int reason = errno;
-        ::closedir(directory);
-        if (result != 0) {
-            errno = reason;
-            return -1;
-        }
+    return basiclib::unlinkat(parent, name, flags) == 0 || errno == ENOENT ? 0 : -1;
+}
+
+// Removes whatever stands at `path` (see removeEntry), inside the directory of `path`. 0 when
+// nothing is left there, else -1 with errno.
+int removeAll(const std::string& path) {
+    const int parent = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0) {
+        return -1;
     }
-    return basiclib::remove(path.c_str()) == 0 || errno == ENOENT ? 0 : -1;
+    const int result = removeEntry(parent, nameOf(path).c_str());
+    const int reason = errno;
+    ::close(parent);
+    errno = reason;
+    return result;
 }
 
 }  // namespace
@@ -98,7 +142,9 @@ std::string data_set_file::writeAtomically(const std::string& path, const uint8_
     if (removeAll(temporary) != 0) {
         failWrite("clear stale", temporary, errno);
     }
-    std::FILE* stream = basiclib::fopen(temporary.c_str(), "wb");
+    // Created anew ("x"): whatever has come to stand at the name since the clearing (a link
+    // above all) fails the creation rather than being written through.
+    std::FILE* stream = basiclib::fopen(temporary.c_str(), "wbx");
     if (stream == nullptr) {
         failWrite("create", temporary, errno);
     }

@@ -23,13 +23,14 @@ std::size_t read(const std::string& path, uint8_t* data, std::size_t minimum, st
 
 // Writes `size` bytes at `data` to `path` through a temporary file in the same directory
 // ("<path>.new"): whatever stands at that name (a stale file, or a directory with all it holds:
-// the name is this writer's) is cleared, then the temporary file is created, written, flushed,
-// forced to the medium, closed and renamed over `path`, and the directory is forced to the
-// medium. A failure of any step up to the rename removes the temporary file, leaves a file
-// already at `path` as it was and throws std::runtime_error naming the step, the path and the
-// operating system's reason. Once the rename is done the file is written: a failure to force
-// the directory is only given back, as the text naming it and its reason ("" when it was
-// forced). Initial task.
+// the name is this writer's; a symbolic link there or inside is removed itself, never followed)
+// is cleared, then the temporary file is created anew (something that has come to stand at
+// the name meanwhile fails the creation), written, flushed, forced to the medium, closed and
+// renamed over `path`, and the directory is forced to the medium. A failure of any step up to
+// the rename removes the temporary file, leaves a file already at `path` as it was and throws
+// std::runtime_error naming the step, the path and the operating system's reason. Once the
+// rename is done the file is written: a failure to force the directory is only given back, as
+// the text naming it and its reason ("" when it was forced). Initial task.
 [[nodiscard]] std::string writeAtomically(const std::string& path, const uint8_t* data,
                                           std::size_t size);
 

@@ -176,20 +176,20 @@ void DewPointGroup::restore(Buff* buffer) {
 
 void DewPointGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                            bool& collectiveInputFailure) {
-    ProcessFlags flags;
+    myFlags = ProcessFlags();
     for (MeasurementBase* host : myHosts.inOrder()) {
-        flags.process(*host, ends);
+        myFlags.process(*host, ends);
     }
-    node_io::writeBool(myAlarmOutput, flags.alarm);
-    node_io::writeBool(myInputFailureOutput, flags.inputFailure);
-    flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
-    myStatus.update(flags.unweightedAverage);
+    myFlags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
-void DewPointGroup::publishClosedPeriods() {
+void DewPointGroup::publish() {
     for (MeasurementBase* host : myHosts.inOrder()) {
         host->publishClosedPeriods();
     }
+    node_io::writeBool(myAlarmOutput, myFlags.alarm);
+    node_io::writeBool(myInputFailureOutput, myFlags.inputFailure);
+    myStatus.update(myFlags.unweightedAverage);
 }
 
 void DewPointGroup::save(Buff& buffer) {

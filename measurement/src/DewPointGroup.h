@@ -38,13 +38,15 @@ class DewPointGroup {
     // Restores the 14 hosts in order from the data-set buffer (null: none), then arms the
     // status word's hour trigger.
     void restore(Buff* buffer);
-    // One cycle: runs the hosts, writes A_dp and A_IFdp, ORs its flags into the caller's
-    // collective alarm, warning and input failure (never clears them), updates the status word.
-    // The hosts close the periods `ends` names; their means wait for publishClosedPeriods.
+    // The first half of a cycle: runs the hosts, which close the periods `ends` names, keeps
+    // the group's flags for publish and ORs them into the caller's collective alarm, warning
+    // and input failure (never clears them).
     void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                 bool& collectiveInputFailure);
-    // Publishes the means of the periods the last update closed.
-    void publishClosedPeriods();
+    // The second half, after the caller saved what the periods' ends closed: publishes the
+    // hosts' closed periods and day decisions, writes A_dp and A_IFdp from the kept flags and
+    // updates the status word.
+    void publish();
     // Appends the 14 hosts' saved states in order.
     void save(Buff& buffer);
 
@@ -79,4 +81,5 @@ class DewPointGroup {
 
     Hosts myHosts;
     DewPointStatus myStatus;
+    ProcessFlags myFlags;  // of the last update
 };

@@ -17,13 +17,15 @@ class MeasurementBase {
     // Appends the saved state to the data-set buffer.
     virtual void save(Buff& buffer) = 0;
     // One cycle, in which the periods `ends` end: a period that ends is closed in the saved
-    // state at once, its means are published by publishClosedPeriods. The six flags are the
+    // state at once; its means, and what its end decided, are published by
+    // publishClosedPeriods. The six flags are the
     // group's: a part sets a flag to report a condition (the twofold input assigns its four
     // outright).
     virtual void process(const PeriodEnds& ends, bool* alarm, bool* warning,
                          bool* generalInputFailure, bool* inputFailure, bool* sensorFailure,
                          bool* unweightedAverage) = 0;
-    // Publishes the means of the periods that the last process closed (nothing when none did).
+    // Publishes the means of the periods that the last process closed and the alarm decision
+    // of a closed day (nothing when none closed).
     virtual void publishClosedPeriods() = 0;
 
   protected:

@@ -171,22 +171,22 @@ void OxygenGroup::save(Buff& buffer) {
 
 void OxygenGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
-    ProcessFlags flags;
+    myFlags = ProcessFlags();
     for (MeasurementBase* host : {bestValueHost.get(), averageHost.get(), lifeTimeHost.get()}) {
-        flags.process(*host, ends);
+        myFlags.process(*host, ends);
     }
-    node_io::writeBool(myAlarm, flags.alarm);
-    node_io::writeBool(myWarning, flags.warning);
-    node_io::writeBool(myInputFailureAlarm, flags.inputFailure);
-    if (!singleSensor) {
-        node_io::writeBool(mySensorFailureAlarm, flags.sensorFailure);
-    }
-    status->update(flags.unweightedAverage);
-    flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
+    myFlags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
-void OxygenGroup::publishClosedPeriods() {
+void OxygenGroup::publish() {
     averageHost->publishClosedPeriods();
+    node_io::writeBool(myAlarm, myFlags.alarm);
+    node_io::writeBool(myWarning, myFlags.warning);
+    node_io::writeBool(myInputFailureAlarm, myFlags.inputFailure);
+    if (!singleSensor) {
+        node_io::writeBool(mySensorFailureAlarm, myFlags.sensorFailure);
+    }
+    status->update(myFlags.unweightedAverage);
 }
 
 bool OxygenGroup::isFirstSensorInUse() const {

@@ -34,14 +34,15 @@ class OxygenGroup {
     void restore(Buff* buffer);
     // Appends the average host's saved state.
     void save(Buff& buffer);
-    // One cycle: runs the best-value, average and life-time hosts, writes the group's outputs,
-    // updates the status word and ORs its flags into the caller's collective alarm, warning
-    // and input failure (never clears them).
-    // The hosts close the periods `ends` names; their means wait for publishClosedPeriods.
+    // The first half of a cycle: runs the best-value, average and life-time hosts (the
+    // average closes the periods `ends` names), keeps the group's flags for publish and ORs
+    // them into the caller's collective alarm, warning and input failure (never clears them).
     void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                 bool& collectiveInputFailure);
-    // Publishes the means of the periods the last update closed.
-    void publishClosedPeriods();
+    // The second half, after the caller saved what the periods' ends closed: publishes the
+    // average's closed periods and day decision, writes the group's outputs from the kept
+    // flags and updates the status word (which reads them).
+    void publish();
 
     bool isSingleSensor() const { return singleSensor; }
     // True when sensor 1 was the sensor in use in the last cycle. Throws std::runtime_error
@@ -77,4 +78,5 @@ class OxygenGroup {
     std::unique_ptr<MeasurementBase> lifeTimeHost;
     bool singleSensor;
     std::unique_ptr<OxygenStatus> status;
+    ProcessFlags myFlags;  // of the last update
 };

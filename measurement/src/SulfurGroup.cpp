@@ -153,20 +153,20 @@ void SulfurGroup::restore(Buff* buffer) {
 
 void SulfurGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
-    ProcessFlags flags;
+    myFlags = ProcessFlags();
     for (Host& host : myHosts) {
-        flags.process(host, ends);
+        myFlags.process(host, ends);
     }
-    node_io::writeBool(myAlarmOutput, flags.alarm);
-    node_io::writeBool(myInputFailureOutput, flags.inputFailure);
-    myStatus.update(flags.unweightedAverage);
-    flags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
+    myFlags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
-void SulfurGroup::publishClosedPeriods() {
+void SulfurGroup::publish() {
     for (Host& host : myHosts) {
         host.publishClosedPeriods();
     }
+    node_io::writeBool(myAlarmOutput, myFlags.alarm);
+    node_io::writeBool(myInputFailureOutput, myFlags.inputFailure);
+    myStatus.update(myFlags.unweightedAverage);
 }
 
 void SulfurGroup::save(Buff& buffer) {

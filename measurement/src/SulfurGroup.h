@@ -33,13 +33,15 @@ class SulfurGroup {
     // Restores the seven hosts from the data-set buffer (null: none), then arms the status
     // word's hour trigger.
     void restore(Buff* buffer);
-    // One cycle: runs the hosts, writes A_S and A_IFS, updates the status word and ORs its
-    // flags into the caller's collective alarm, warning and input failure (never clears them).
-    // The hosts close the periods `ends` names; their means wait for publishClosedPeriods.
+    // The first half of a cycle: runs the hosts, which close the periods `ends` names, keeps
+    // the group's flags for publish and ORs them into the caller's collective alarm, warning
+    // and input failure (never clears them).
     void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                 bool& collectiveInputFailure);
-    // Publishes the means of the periods the last update closed.
-    void publishClosedPeriods();
+    // The second half, after the caller saved what the periods' ends closed: publishes the
+    // hosts' closed periods and day decisions, writes A_S and A_IFS from the kept flags and
+    // updates the status word.
+    void publish();
     // Appends the seven hosts' saved states.
     void save(Buff& buffer);
 
@@ -57,4 +59,5 @@ class SulfurGroup {
     WordInputNode myDeviceRevision;
     std::vector<Host> myHosts;
     SulfurStatus myStatus;
+    ProcessFlags myFlags;  // of the last update
 };

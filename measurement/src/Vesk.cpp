@@ -221,16 +221,26 @@ Vesk::FilePeriods Vesk::periodsHeldBy(Buff& dataSet) {
     return held;
 }
 
-void Vesk::removeFile() {
+bool Vesk::removeFile() {
     try {
         const std::string notSynced = data_set_file::remove(dataFilePath());
         if (!notSynced.empty()) {
             TARVO_TRACE(Tarvo_GetTraceSelector(), kNotSyncedTrace, TraceFormat(kTraceArgText),
                         notSynced.c_str());
         }
+        return true;
     } catch (const std::exception&) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kNotRemovedTrace, TraceFormat(kTraceArgText),
                     myDataFileName.c_str());
+        return false;
+    }
+}
+
+void Vesk::removeEndedFile() {
+    TARVO_TRACE(Tarvo_GetTraceSelector(), kEndedFileRemovedTrace, TraceFormat(kTraceArgText),
+                myDataFileName.c_str());
+    if (removeFile()) {
+        myFilePeriods = FilePeriods();
     }
 }
 
@@ -260,22 +270,28 @@ void Vesk::update() {
     mySulfurGroup.update(ends, alarm, warning, inputFailure);
     myDewPointGroup.update(ends, alarm, warning, inputFailure);
     myOxygenGroup.update(ends, alarm, warning, inputFailure);
-    node_io::writeBool(myCollectiveAlarm, alarm);
-    node_io::writeBool(myCollectiveWarning, warning);
-    node_io::writeBool(myCollectiveInputFailure, inputFailure);
     if (ends.any() && !myDataFileName.empty()) {
         saveAtPeriodEnd(ends);
     }
-    mySulfurGroup.publishClosedPeriods();
-    myDewPointGroup.publishClosedPeriods();
-    myOxygenGroup.publishClosedPeriods();
+    mySulfurGroup.publish();
+    myDewPointGroup.publish();
+    myOxygenGroup.publish();
+    node_io::writeBool(myCollectiveAlarm, alarm);
+    node_io::writeBool(myCollectiveWarning, warning);
+    node_io::writeBool(myCollectiveInputFailure, inputFailure);
 }
 
 void Vesk::saveAtPeriodEnd(const PeriodEnds& ends) {
+    // Sums of the running periods that the file holds become sums of ended ones. Where it
+    // holds none (it was written at a period end with the hour empty, and no day ended since),
+    // it stays through a failed save: a later start goes on from it and counts nothing twice.
+    myFilePeriods.endedPeriod = myFilePeriods.endedPeriod || (ends.hour && myFilePeriods.hour) ||
+                                (ends.day && myFilePeriods.day);
+    myFilePeriods.hour = myFilePeriods.hour && !ends.hour;
+    myFilePeriods.day = myFilePeriods.day && !ends.day;
     try {
-        saveDataFile();
-        myFilePeriods.hour = !ends.hour;
-        myFilePeriods.day = !ends.day;
+        writeDataFile();
+        myFilePeriods = {!ends.hour, !ends.day, false};
         TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSavedTrace,
                     TraceFormat(kTraceArgInt, kTraceArgInt), ends.hour ? 1 : 0, ends.day ? 1 : 0);
         return;
@@ -283,17 +299,24 @@ void Vesk::saveAtPeriodEnd(const PeriodEnds& ends) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace, TraceFormat(kTraceArgText),
                     error.what());
     }
-    // The previous file stays where none of its sums belongs to a period that has just ended:
-    // then a later start goes on from it and counts nothing twice.
-    if ((ends.hour && myFilePeriods.hour) || (ends.day && myFilePeriods.day)) {
-        TARVO_TRACE(Tarvo_GetTraceSelector(), kEndedFileRemovedTrace, TraceFormat(kTraceArgText),
-                    myDataFileName.c_str());
-        removeFile();
-        myFilePeriods = FilePeriods();
+    if (myFilePeriods.endedPeriod) {
+        removeEndedFile();
     }
 }
 
 void Vesk::saveDataFile() {
+    try {
+        writeDataFile();
+    } catch (const std::exception&) {
+        if (myFilePeriods.endedPeriod) {
+            removeEndedFile();
+        }
+        throw;
+    }
+    myFilePeriods = {true, true, false};
+}
+
+void Vesk::writeDataFile() {
     if (myDataFileName.empty()) {
         throw std::runtime_error("data-set file not written: its name is not known");
     }
@@ -317,7 +340,6 @@ void Vesk::saveDataFile() {
     }
     const std::string notSynced =
         data_set_file::writeAtomically(dataFilePath(), file, kDataSetFileSize);
-    myFilePeriods = {true, true};
     if (!notSynced.empty()) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kNotSyncedTrace, TraceFormat(kTraceArgText),
                     notSynced.c_str());

@@ -51,19 +51,24 @@ class Vesk {
     // Throws std::runtime_error when the address space has no instance index. Start hook,
     // inside the tree access.
     void loadDataFile();
-    // One cycle: reads the hour and day triggers once, runs the three groups on that reading
-    // and writes the collective outputs. In a cycle in which a period ends, the groups close it
-    // in memory, the averages are saved (the file is replaced whole, never removed first), and
-    // only then are the closed periods' means published: a stop at any moment loses at most
-    // what was counted since the last completed save and counts nothing twice. A failed save
-    // is traced; the sums stay in memory for the next save, and the previous file stays unless
-    // it holds sums of a period that has just ended (then it is removed, so no later start
-    // counts them again). Cycle hook.
+    // One cycle: reads the hour and day triggers once, runs the three groups on that reading,
+    // then publishes the groups' outputs and writes the collective outputs. In a cycle in which
+    // a period ends, the groups close it in memory, the averages are saved (the file is
+    // replaced whole, never removed first), and only then is anything the close decided
+    // published: the closed periods' means, the day's alarm decisions and the group and
+    // collective outputs they feed. A stop at any moment loses at most what was counted since
+    // the last completed save, counts nothing twice and shows nothing decided from sums that
+    // the file still holds. A failed save is traced and the cycle publishes as after a good
+    // one; the sums stay in memory for the next save, and the previous file stays unless it
+    // holds sums of a period that has ended (then it is removed, so no later start counts them
+    // again; a removal that fails is tried again at every later failed save until a save or a
+    // removal succeeds). Cycle hook.
     void update();
     // Writes the groups' saved averages to the data-set file through a temporary file, so a
     // failure leaves the previous file whole. Throws std::runtime_error on any failure up to
-    // the file's rename (std::range_error from the buffer); a failure to force the directory
-    // after it is traced with the reason, and the save counts as done. Shutdown hook, and
+    // the file's rename (std::range_error from the buffer), after removing the previous file
+    // when it holds sums of a period that has ended; a failure to force the directory after
+    // the rename is traced with the reason, and the save counts as done. Shutdown hook, and
     // update at a period's end.
     void saveDataFile();
 
@@ -89,10 +94,13 @@ class Vesk {
     // State texts: unknown, ready, alarm, warning, revision.
     enum StateText { kUnknown, kReady, kAlarm, kWarning, kRevision, kStateTextCount };
 
-    // The periods of which the file on disk may hold sums: those of the running hour and day.
+    // What the file on disk may hold: sums of the running hour, of the running day, and sums
+    // of a period that has ended since the file was written (a later start would count those
+    // again: the file must go).
     struct FilePeriods {
         bool hour = false;
         bool day = false;
+        bool endedPeriod = false;
     };
 
     // The file's path: the fixed directory and the name.
@@ -106,8 +114,13 @@ class Vesk {
     // through a view of its own, so the data set's position stays.
     static FilePeriods periodsHeldBy(Buff& dataSet);
     // Removes the file (a bad one, or one whose sums belong to a period that has ended); traces
-    // a failure.
-    void removeFile();
+    // a failure. True when no file is left.
+    bool removeFile();
+    // Removes the file that holds sums of an ended period (traced); forgets what it held once
+    // it is gone.
+    void removeEndedFile();
+    // Writes the groups' saved averages through a temporary file; see saveDataFile.
+    void writeDataFile();
     // Saves the averages at the end of the periods `ends`; see update.
     void saveAtPeriodEnd(const PeriodEnds& ends);
     void lookUpStateTexts();

@@ -83,8 +83,16 @@ TEST_F(AlarmPartsTest, EvaluateDecidesEachHalf) {
         bool raised = false;
         alarm.evaluate(c.mean, &raised);
         EXPECT_EQ(raised, c.alarm) << c.mean;
+        // The outputs take the decision when it is published, not before.
+        EXPECT_TRUE(tree->boolValue("DPs.UA_tdps")) << c.mean;
+        EXPECT_TRUE(tree->boolValue("DPs.LA_tdps")) << c.mean;
+        alarm.publishDecision();
         EXPECT_EQ(tree->boolValue("DPs.UA_tdps"), c.upperOutput) << c.mean;
         EXPECT_EQ(tree->boolValue("DPs.LA_tdps"), c.lowerOutput) << c.mean;
+        // Published once: outputs written since keep their values at a later publication.
+        tree->setBool("DPs.UA_tdps", !c.upperOutput);
+        alarm.publishDecision();
+        EXPECT_EQ(tree->boolValue("DPs.UA_tdps"), !c.upperOutput) << c.mean;
         bool reported = false;
         alarm.reportState(&reported);
         EXPECT_EQ(reported, c.alarm) << c.mean;
@@ -101,12 +109,14 @@ TEST_F(AlarmPartsTest, SwitchOnDelayCountsSixtyCyclesAUnit) {
         alarm.reportState(&raised);
     }
     alarm.evaluate(10.0, &raised);  // counter 119: not yet
+    alarm.publishDecision();
     EXPECT_FALSE(raised);
     EXPECT_FALSE(tree->boolValue("DPs.UA_twdp"));
     EXPECT_EQ(traces.withId(0x50005).size(), 1u);
     alarm.reportState(&raised);  // not latched
     EXPECT_FALSE(raised);
     alarm.evaluate(10.0, &raised);  // counter 121
+    alarm.publishDecision();
     EXPECT_TRUE(raised);
     EXPECT_TRUE(tree->boolValue("DPs.UA_twdp"));
     host::resetTraceSettings();
@@ -138,6 +148,7 @@ TEST_F(AlarmPartsTest, DayEndDuringTheDelayLeavesTheOutputsAlone) {
         const size_t tracedBefore = traces.withId(c.tracedId).size();
         bool raised = false;
         alarm.evaluate(c.mean, &raised);
+        alarm.publishDecision();
         EXPECT_FALSE(raised) << c.mean;
         const bool upperReached = c.mean >= 40.0;
         EXPECT_EQ(tree->boolValue("DPs.UA_tdps"), upperReached && c.upperBefore) << c.mean;
@@ -158,6 +169,7 @@ TEST_F(AlarmPartsTest, HugeSwitchOnDelayDoesNotWrapToAShortOne) {
         alarm.reportState(&raised);
     }
     alarm.evaluate(10.0, &raised);
+    alarm.publishDecision();
     EXPECT_FALSE(raised);
     EXPECT_FALSE(tree->boolValue("DPs.UA_twdp"));
 }

@@ -262,6 +262,44 @@ TEST_F(AverageTest, HourAndDayEndIndependently) {
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 40.0);
 }
 
+// The closed hour and the closed day are each published with the status word of their own
+// period. A first hour of one 0 ends alone; the second hour, of two cycles, ends with the day,
+// so the two periods hold different values and statuses.
+TEST_F(AverageTest, EachClosedPeriodCarriesItsOwnStatus) {
+    struct Case {
+        const char* name;
+        double value;  // of the second hour
+        uint32_t inputStatus;
+        double lastHour;
+        uint32_t lastHourStatus;
+        double lastDay;
+        uint32_t lastDayStatus;
+    };
+    const std::vector<Case> cases = {
+        {"the hour reaches the limit, the day not", 120.0, 0x0, 120.0, 0x200, 80.0, 0x0},
+        {"the hour without a countable value", 5.0, 0x4, 0.0, 0x80, 0.0, 0x0},
+        {"the hour's input out of use", 5.0, 0x1, 0.0, 0x1, 0.0, 0x0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host = makeHost();
+        feed(0.0, 1.0);
+        cycleEndingHour(*host);
+        feed(c.value, 1.0, c.inputStatus);
+        cycle(*host);
+        tree->setBool("General.TrigAvg_Hour", true);
+        tree->setBool("General.TrigAvg_Day", true);
+        cycle(*host);
+        tree->setBool("General.TrigAvg_Hour", false);
+        tree->setBool("General.TrigAvg_Day", false);
+        cycle(*host);  // the triggers go back
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), c.lastHour);
+        EXPECT_EQ(tree->status("Sulfur.LhA_H2S"), c.lastHourStatus);
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LdA_H2S"), c.lastDay);
+        EXPECT_EQ(tree->status("Sulfur.LdA_H2S"), c.lastDayStatus);
+    }
+}
+
 // An average ends a period only when the period ends it is given say so, whatever the trigger
 // nodes hold: the caller reads them once a cycle for every average and for the save. The
 // closed period's mean is published by publishClosedPeriods, not before.

@@ -29,12 +29,11 @@ class GroupFixture : public TreeFixture {
         }
     }
 
-    // One cycle of a group that starts from `before`, on this cycle's period ends, with its
-    // closed periods published.
+    // One cycle of a group that starts from `before`, on this cycle's period ends: both halves.
     template <typename Group>
     Collective cycle(Group& group, Collective before = {}) {
         group.update(periodEnds(), before.alarm, before.warning, before.inputFailure);
-        group.publishClosedPeriods();
+        group.publish();
         return before;
     }
     // Runs a cycle of `make()`'s group with the input of host i at 10 (i + 1), saves it, checks

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,8 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 const std::vector<std::string> kSulfurTokens = {"Merc", "HC", "TS", "H2S", "COS", "MM", "EM"};
 const std::vector<std::string> kDewPointTokens = {"tdps",  "tdps2", "tdps3", "pdps",
@@ -459,13 +463,28 @@ TEST_F(VeskTest, AFailedDirectorySyncAfterTheRenameIsTracedAndTheSaveCounts) {
 }
 
 // Whatever stands at the temporary name is cleared (the name is the writer's) and the save
-// succeeds: a stale file, an empty directory, a directory with files and directories in it.
+// succeeds: a stale file, an empty directory, a directory with files and directories in it. A
+// symbolic link at the name or inside is removed itself: a folder it points at keeps its file.
 // One that cannot be cleared fails that save with the reason and keeps the old file whole; the
 // next save after it is gone succeeds.
 TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
     const Bytes previous = savedFile(7.0);
     const std::string temporary = std::string(kFile) + ".new";
+    ASSERT_EQ(mkdir("elsewhere", 0700), 0);
+    write("elsewhere/kept", {9});
     const std::vector<std::pair<const char*, std::function<void()>>> stale = {
+        {"link to a folder", [&] { ASSERT_EQ(symlink("elsewhere", temporary.c_str()), 0); }},
+        {"directory with a link to a folder",
+         [&] {
+             ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+             ASSERT_EQ(symlink("../elsewhere", (temporary + "/link").c_str()), 0);
+             write(temporary + "/x", {1});
+         }},
+        {"directory with a link to a file",
+         [&] {
+             ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+             ASSERT_EQ(symlink("../elsewhere/kept", (temporary + "/link").c_str()), 0);
+         }},
         {"file",
          [&] {
              write(temporary, {1, 2, 3});
@@ -495,12 +514,15 @@ TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
         EXPECT_NE(read(kFile), previous);
         EXPECT_EQ(read(kFile).size(), 1420u);
         EXPECT_FALSE(exists(temporary));
+        EXPECT_EQ(read("elsewhere/kept"), Bytes{9});
     }
+    std::remove("elsewhere/kept");
+    rmdir("elsewhere");
 
     write(kFile, previous);
     ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
     write(temporary + "/x", {1});
-    host::failNextFileCall("remove", EACCES);
+    host::failNextFileCall("unlinkat", EACCES);
     try {
         vesk->saveDataFile();
         ADD_FAILURE() << "no exception";
@@ -512,6 +534,75 @@ TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
     EXPECT_EQ(read(kFile), previous);
     EXPECT_NO_THROW(vesk->saveDataFile());
     EXPECT_FALSE(exists(temporary));
+}
+
+// A directory of the stale temporary swapped for a link to a folder while it is being cleared:
+// the clearing goes on in the directory it opened and never through the link, so the folder's
+// files, named as the swapped directory's, stay. That save fails; the next clears the link.
+TEST_F(VeskTest, ADirectorySwappedForALinkWhileClearedIsNotFollowed) {
+    const Bytes previous = savedFile(7.0);
+    const std::string temporary = std::string(kFile) + ".new";
+    ASSERT_EQ(mkdir("elsewhere", 0700), 0);
+    write("elsewhere/x", {7});
+    write("elsewhere/y", {8});
+    ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((temporary + "/a").c_str(), 0700), 0);
+    write(temporary + "/a/x", {1});
+    write(temporary + "/a/y", {2});
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    bool swapped = false;
+    host::runAtNextCall("unlinkat", [&] {  // before the first entry of a/ goes
+        swapped = std::rename((temporary + "/a").c_str(), "moved") == 0 &&
+                  symlink("../elsewhere", (temporary + "/a").c_str()) == 0;
+    });
+    EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(read(kFile), previous);
+    EXPECT_EQ(read("elsewhere/x"), Bytes{7});
+    EXPECT_EQ(read("elsewhere/y"), Bytes{8});
+
+    EXPECT_NO_THROW(vesk->saveDataFile());
+    EXPECT_FALSE(exists(temporary));
+    EXPECT_NE(read(kFile), previous);
+    EXPECT_EQ(read("elsewhere/x"), Bytes{7});
+    EXPECT_EQ(read("elsewhere/y"), Bytes{8});
+    for (const char* path : {"elsewhere/x", "elsewhere/y", "moved/x", "moved/y"}) {
+        std::remove(path);
+    }
+    rmdir("elsewhere");
+    rmdir("moved");
+}
+
+// A link placed at the temporary name after the clearing, just before the temporary file is
+// created, is not written through: that save fails with the old file whole and the link's target
+// untouched; the next save clears the link.
+TEST_F(VeskTest, ALinkPlacedAtTheTemporaryNameAfterTheClearingIsNotWrittenThrough) {
+    const Bytes previous = savedFile(7.0);
+    const std::string temporary = std::string(kFile) + ".new";
+    write("kept", {9});
+    auto vesk = make();
+    vesk->loadDataFile();
+    vesk->update();
+    bool placed = false;
+    host::runAtNextCall("fopen", [&] { placed = symlink("kept", temporary.c_str()) == 0; });
+    try {
+        vesk->saveDataFile();
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("create " + directory + "/" + temporary),
+                  std::string::npos)
+            << error.what();
+    }
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(read("kept"), Bytes{9});
+    EXPECT_EQ(read(kFile), previous);
+
+    EXPECT_NO_THROW(vesk->saveDataFile());
+    EXPECT_FALSE(exists(temporary));
+    EXPECT_EQ(read("kept"), Bytes{9});
+    EXPECT_EQ(read(kFile).size(), 1420u);
 }
 
 // Runs one cycle of `vesk` in which the trigger at `path` fires.
@@ -554,9 +645,10 @@ TEST_F(VeskTest, APeriodEndSavesSoAnUncleanStopCountsNothingTwice) {
 
 // Lives on one data-set file, written as a script of cycles with H2S at 100: 'c' a cycle,
 // 'h' / 'd' a cycle in which the hour / the day ends, 'H' / 'D' the same with the save failing
-// (no room for the temporary file), 's' a shutdown (save) and the next life, '|' a stop without
-// a shutdown and the next life. After the script the life stops without a shutdown and the
-// next one cycles once with H2S at 1.
+// (no room for the temporary file), 's' a shutdown (save) and the next life, 'S' the same with
+// the shutdown's save failing, '|' a stop without a shutdown and the next life; '!' makes the
+// removal of the file fail at the next failing step as well. After the script the life stops
+// without a shutdown and the next one cycles once with H2S at 1.
 struct LivesCase {
     const char* name;
     const char* script;
@@ -564,11 +656,73 @@ struct LivesCase {
     double dayMean;
 };
 
+class VeskLivesTest : public VeskTest {
+  protected:
+    // Runs the case's script from no file, then the next life; checks its means and that
+    // every failing save at a period end and every failed removal was traced.
+    void runLives(const LivesCase& c) {
+        SCOPED_TRACE(c.name);
+        std::remove(kFile);
+        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        quietLimits();
+        tree->setDouble("Sulfur.Imp_H2S", 100.0);
+        host::setTraceLevel(5);
+        host::TraceCapture traces;
+        size_t periodFailures = 0;
+        size_t removalFailures = 0;
+        auto vesk = make();
+        vesk->loadDataFile();
+        for (const char* step = c.script; *step != '\0'; ++step) {
+            const bool fails = std::strchr("HDS", *step) != nullptr;
+            if (fails) {
+                host::failNextFileCall("fopen", ENOSPC);
+            }
+            if (fails && step != c.script && step[-1] == '!') {
+                host::failNextFileCall("remove", EACCES);
+                ++removalFailures;
+            }
+            switch (*step) {
+                case '!':
+                    break;
+                case 'S':
+                    EXPECT_THROW(vesk->saveDataFile(), std::runtime_error);
+                    [[fallthrough]];
+                case 's':
+                    if (*step == 's') {
+                        vesk->saveDataFile();
+                    }
+                    [[fallthrough]];
+                case '|':
+                    vesk = make();
+                    vesk->loadDataFile();
+                    break;
+                case 'c':
+                    vesk->update();
+                    break;
+                default: {
+                    periodFailures += fails ? 1 : 0;
+                    const bool hour = *step == 'h' || *step == 'H';
+                    cycleEnding(*tree, *vesk,
+                                hour ? "General.TrigAvg_Hour" : "General.TrigAvg_Day");
+                }
+            }
+        }
+        EXPECT_EQ(traces.withId(0x30093).size(), periodFailures);
+        EXPECT_EQ(traces.withId(0x30055).size(), removalFailures);
+        tree->setDouble("Sulfur.Imp_H2S", 1.0);
+        auto next = make();
+        next->loadDataFile();
+        next->update();
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), c.hourMean);
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), c.dayMean);
+    }
+};
+
 // A failed save at a period's end keeps the previous file where none of its sums belongs to a
 // period that has just ended (it was written at a period end with the hour empty, and no day
 // ended since), and removes it where a later start would count them again. The sums of the
 // running program go into the next save.
-TEST_F(VeskTest, AFailedSaveAtAPeriodEndKeepsWhatCannotBeCountedAgain) {
+TEST_F(VeskLivesTest, AFailedSaveAtAPeriodEndKeepsWhatCannotBeCountedAgain) {
     const std::vector<LivesCase> cases = {
         {"the second hour end fails: the day of the first survives", "cchcH", 1.0,
          (300.0 + 1.0) / 4.0},
@@ -580,48 +734,25 @@ TEST_F(VeskTest, AFailedSaveAtAPeriodEndKeepsWhatCannotBeCountedAgain) {
          1.0},
         {"a failed save is made good by the next", "chcHch", 1.0, (600.0 + 1.0) / 7.0},
     };
-    host::setTraceLevel(3);
     for (const LivesCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::remove(kFile);
-        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
-        quietLimits();
-        tree->setDouble("Sulfur.Imp_H2S", 100.0);
-        host::TraceCapture traces;
-        size_t failures = 0;
-        auto vesk = make();
-        vesk->loadDataFile();
-        for (const char* step = c.script; *step != '\0'; ++step) {
-            switch (*step) {
-                case 's':
-                    vesk->saveDataFile();
-                    [[fallthrough]];
-                case '|':
-                    vesk = make();
-                    vesk->loadDataFile();
-                    break;
-                case 'c':
-                    vesk->update();
-                    break;
-                default: {
-                    const bool fails = *step == 'H' || *step == 'D';
-                    if (fails) {
-                        host::failNextFileCall("fopen", ENOSPC);
-                        ++failures;
-                    }
-                    const bool hour = *step == 'h' || *step == 'H';
-                    cycleEnding(*tree, *vesk,
-                                hour ? "General.TrigAvg_Hour" : "General.TrigAvg_Day");
-                }
-            }
-        }
-        EXPECT_EQ(traces.withId(0x30093).size(), failures);
-        tree->setDouble("Sulfur.Imp_H2S", 1.0);
-        auto next = make();
-        next->loadDataFile();
-        next->update();
-        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), c.hourMean);
-        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), c.dayMean);
+        runLives(c);
+    }
+}
+
+// A file that holds sums of an ended period and could not be removed after a failed save is
+// still known for what it holds: every later failed save (at a period end or at the shutdown)
+// tries the removal again until it succeeds, so the next start does not count those sums twice.
+// A save that succeeds meanwhile replaces it, and what it holds is known anew.
+TEST_F(VeskLivesTest, AFailedRemovalIsTriedAgainUntilTheFileIsGone) {
+    const std::vector<LivesCase> cases = {
+        {"the next hour end's failure removes it", "ccs!HcH", 1.0, 1.0},
+        {"after two failed removals a day end's failure removes it", "ccs!Hc!HcD", 1.0, 1.0},
+        {"a failing shutdown removes it", "ccs!HS", 1.0, 1.0},
+        {"a save replaces it; a later failure keeps the new file with the open day", "ccs!HchcH",
+         1.0, (500.0 + 1.0) / 6.0},
+    };
+    for (const LivesCase& c : cases) {
+        runLives(c);
     }
 }
 
@@ -646,6 +777,159 @@ TEST_F(VeskTest, APeriodEndClosesEveryAverageAndSavesInOneCycle) {
         EXPECT_DOUBLE_EQ(tree->doubleValue(lastHour), 4.0) << lastHour;
         EXPECT_TRUE(std::isnan(doubleAt(file, 8 + 64 * k + 24))) << "hour count " << lastHour;
         EXPECT_EQ(doubleAt(file, 8 + 64 * k + 56), 2.0) << "day count " << lastHour;
+    }
+}
+
+// A loaded file's periods are told by their counts (an empty period: a NaN count, while its
+// plain sum is 0.0), over all 22 saved averages. A failed save at a period's end removes the file
+// only where it holds sums of the period that ended.
+TEST_F(VeskTest, ALoadedFileHoldsThePeriodsItsCountsTell) {
+    struct Case {
+        const char* name;
+        size_t slot;    // the one average with sums, 0 to 21
+        size_t period;  // 0 its hour, 32 its day
+        double plainSum;
+        double count;
+        const char* trigger;
+        bool removed;
+    };
+    const char* const hour = "General.TrigAvg_Hour";
+    const char* const day = "General.TrigAvg_Day";
+    const std::vector<Case> cases = {
+        {"the first average's hour, the hour ends", 0, 0, 6.0, 2.0, hour, true},
+        {"the first average's hour, the day ends", 0, 0, 6.0, 2.0, day, false},
+        {"the last average's day, the day ends", 21, 32, 6.0, 2.0, day, true},
+        {"the last average's hour, the hour ends", 21, 0, 6.0, 2.0, hour, true},
+        {"a day of zeros, the day ends", 3, 32, 0.0, 2.0, day, true},
+        {"a day of zeros, the hour ends", 3, 32, 0.0, 2.0, hour, false},
+    };
+    host::setTraceLevel(3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file(Vesk::kDataSetSize, 0);
+        const Bytes header = {0xFE, 0xAA, 0xBA, 0x0F, 0x06, 0x00, 0x00, 0x00};
+        std::copy(header.begin(), header.end(), file.begin());
+        for (size_t at = 8; at < Vesk::kDataSetSize; at += 32) {  // every period empty
+            putDouble(file, at + 8, kNaN);                        // weight sum
+            putDouble(file, at + 24, kNaN);                       // count
+        }
+        const size_t at = 8 + 64 * c.slot + c.period;
+        putDouble(file, at, c.plainSum);  // weighted sum, weight 1 a value
+        putDouble(file, at + 8, c.count);
+        putDouble(file, at + 16, c.plainSum);
+        putDouble(file, at + 24, c.count);
+        uint32_t checksum = 0;
+        checksumInit(&checksum);
+        checksumUpdate(&checksum, file.data(), file.size());
+        for (size_t i = 0; i < 4; ++i) {
+            file.push_back(static_cast<uint8_t>(checksum >> (8 * i)));
+        }
+        write(kFile, file);
+        host::TraceCapture traces;
+        auto vesk = make();
+        vesk->loadDataFile();
+        ASSERT_FALSE(traces.contains(0x30045));  // loaded
+        host::failNextFileCall("fopen", ENOSPC);
+        cycleEnding(*tree, *vesk, c.trigger);
+        EXPECT_EQ(traces.withId(0x30093).size(), 1u);
+        EXPECT_EQ(exists(kFile), !c.removed);
+    }
+}
+
+// What a period's end decides is published in its own cycle after the file is replaced, and in
+// the cycle of a failed save after the failure: never while the file on disk still holds the
+// sums the decision was made from. An action at the save's rename (run whether the rename then
+// succeeds or fails) sees every output as before the cycle; after the cycle the closed means,
+// the day's alarm outputs and the group, collective and status outputs they feed are all set.
+TEST_F(VeskTest, WhatAPeriodEndDecidesIsPublishedAfterTheSave) {
+    struct Watched {
+        const char* name;
+        std::function<double(const host::HostTree&)> read;
+        bool fromTheDay;  // set by the day's end, else by the hour's
+        double after;
+    };
+    auto value = [](const char* path) {
+        return [path](const host::HostTree& t) { return t.doubleValue(path); };
+    };
+    auto flag = [](const char* path) {
+        return [path](const host::HostTree& t) { return t.boolValue(path) ? 1.0 : 0.0; };
+    };
+    const std::vector<Watched> watched = {
+        {"last hour", value("Sulfur.LhA_H2S"), false, 10.0},
+        {"last hour, dew point", value("DPs.LhA_tdps"), false, -4.0},
+        {"last day", value("Sulfur.LdA_H2S"), true, 10.0},
+        {"last day, oxygen", value("Oxygen.SNo1.LdA_O2"), true, 1.0},
+        {"upper alarm", flag("Sulfur.UA_H2S"), true, 1.0},
+        {"sulfur alarm", flag("Sulfur.A_S"), true, 1.0},
+        {"lower alarm", flag("DPs.LA_tdps"), true, 1.0},
+        {"dew-point alarm", flag("DPs.A_dp"), true, 1.0},
+        {"oxygen upper alarm", flag("Oxygen.SNo1.UA_O2"), true, 1.0},
+        {"oxygen alarm", flag("Oxygen.SNo1.myAlarm"), true, 1.0},
+        {"oxygen status words, alarm bit",  // the live word, or the hour's when the hour ends
+         [](const host::HostTree& t) {
+             return (t.wordValue("Oxygen.SNo1.CStatus_O2") |
+                     t.wordValue("Oxygen.SNo1.LhStatus_O2")) &
+                    1u;
+         },
+         true, 1.0},
+        {"collective alarm", flag("General.A_gen"), true, 1.0},
+    };
+    struct Case {
+        const char* name;
+        bool hour;
+        bool day;
+        bool saveFails;
+    };
+    const std::vector<Case> cases = {
+        {"hour", true, false, false},        {"hour, save failing", true, false, true},
+        {"day", false, true, false},         {"day, save failing", false, true, true},
+        {"hour and day", true, true, false}, {"hour and day, save failing", true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(kFile);
+        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        quietLimits();
+        tree->setUnsigned("General.StartUp_Delay", 0);
+        tree->setDouble("Sulfur.UAL_H2S", 5.0);
+        tree->setDouble("Sulfur.Imp_H2S", 10.0);
+        tree->setDouble("DPs.LAL_tdps", 0.0);
+        tree->setDouble("DPs.Imp_tdps", -4.0);
+        tree->setDouble("Oxygen.SNo1.UAL_O2", 0.5);
+        tree->setDouble("Oxygen.SNo1.Imp_O2", 1.0);
+        for (const char* last :
+             {"Sulfur.LhA_H2S", "DPs.LhA_tdps", "Sulfur.LdA_H2S", "Oxygen.SNo1.LdA_O2"}) {
+            tree->setDouble(last, -1.0);
+        }
+        auto vesk = make();
+        vesk->loadDataFile();
+        vesk->update();
+        std::vector<double> before;
+        for (const Watched& w : watched) {
+            before.push_back(w.read(*tree));
+        }
+        std::vector<double> atTheRename;
+        host::runAtNextCall("rename", [&] {
+            for (const Watched& w : watched) {
+                atTheRename.push_back(w.read(*tree));
+            }
+        });
+        if (c.saveFails) {
+            host::failNextFileCall("rename", ENOSPC);
+        }
+        tree->setBool("General.TrigAvg_Hour", c.hour);
+        tree->setBool("General.TrigAvg_Day", c.day);
+        vesk->update();
+        EXPECT_EQ(exists(kFile), !c.saveFails);
+        ASSERT_EQ(atTheRename.size(), watched.size());
+        for (size_t i = 0; i < watched.size(); ++i) {
+            const Watched& w = watched[i];
+            SCOPED_TRACE(w.name);
+            EXPECT_EQ(atTheRename[i], before[i]);
+            const bool ended = w.fromTheDay ? c.day : c.hour;
+            EXPECT_EQ(w.read(*tree), ended ? w.after : before[i]);
+            EXPECT_NE(w.after, before[i]);
+        }
     }
 }
 

@@ -265,4 +265,11 @@ int fsync(std::FILE* stream);
 // Forces the entries of the directory `path` (names created, renamed or removed in it) onto the
 // medium. 0, or -1 with errno (injection name "syncDirectory").
 int syncDirectory(const char* path);
+// Removes the entry `name` of the directory open as the descriptor `directory`, as the C
+// library's unlinkat: with `flags` 0 a file or a symbolic link itself (never what it points
+// at), with AT_REMOVEDIR an empty directory. 0, or -1 with errno (injection name "unlinkat").
+int unlinkat(int directory, const char* name, int flags);
+// On the host, fopen, rename and unlinkat first run the action a test has set for the next
+// call of their name (host::runAtNextCall): something that happens at that moment of the
+// caller's work.
 }  // namespace basiclib

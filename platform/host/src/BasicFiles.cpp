@@ -38,6 +38,7 @@ void host::failNextFileCall(const char* function, int errorNumber) {
 namespace basiclib {
 
 std::FILE* fopen(const char* path, const char* mode) {
+    host::detail::runCallAction("fopen");
     return failureInjected("fopen") ? nullptr : std::fopen(path, mode);
 }
 
@@ -65,11 +66,17 @@ int fclose(std::FILE* stream) {
 }
 
 int rename(const char* from, const char* to) {
+    host::detail::runCallAction("rename");
     return failureInjected("rename") ? -1 : std::rename(from, to);
 }
 
 int remove(const char* path) {
     return failureInjected("remove") ? -1 : std::remove(path);
+}
+
+int unlinkat(int directory, const char* name, int flags) {
+    host::detail::runCallAction("unlinkat");
+    return failureInjected("unlinkat") ? -1 : ::unlinkat(directory, name, flags);
 }
 
 int fsync(std::FILE* stream) {
