@@ -63,7 +63,7 @@ constexpr std::chrono::milliseconds kChoiceInterval(100);
 // The processor the run's threads share where keepsThreadsOnOneProcessor says so. Chosen again
 // under the kernel's mutex; `chosen` is read by every thread.
 struct RunProcessor {
-    SharedProcessor shared{usableProcessors(), SharedProcessor::defaultClaimFolder()};
+    SharedProcessor shared{usableProcessors(), runClaimFolder()};
     std::atomic<int> chosen{-1};
     std::chrono::steady_clock::time_point choiceTime = std::chrono::steady_clock::now();
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <utility>
 
 namespace host {
@@ -28,7 +27,20 @@ int openClaimFile(const std::string& path) {
     return descriptor;
 }
 
+std::string& claimFolder() {
+    static std::string folder = "/tmp";
+    return folder;
+}
+
 }  // namespace
+
+const std::string& runClaimFolder() {
+    return claimFolder();
+}
+
+void setRunClaimFolder(std::string folder) {
+    claimFolder() = std::move(folder);
+}
 
 SharedProcessor::SharedProcessor(std::vector<int> processors, std::string claimFolder)
     : processors_(std::move(processors)), claimFolder_(std::move(claimFolder)) {}
@@ -56,11 +68,6 @@ int SharedProcessor::chooseAgain() {
 std::string SharedProcessor::claimFile(const std::string& claimFolder, int processor, int place) {
     return claimFolder + "/gas-measurement-processor-" + std::to_string(processor) + "-" +
            std::to_string(place) + ".claim";
-}
-
-std::string SharedProcessor::defaultClaimFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    return folder != nullptr && folder[0] == '/' ? folder : "/tmp";
 }
 
 bool SharedProcessor::claimLowestPlace(int first, int below) {

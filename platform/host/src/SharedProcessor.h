@@ -3,12 +3,12 @@
 // the processors they may use.
 //
 // A run claims a place on a processor: an advisory lock (flock) on a file named after the
-// processor and the place in the temporary folder. Place 0 of a processor goes to the first run
-// on it, place 1 to the second, and so on; a run takes the lowest free place of any processor,
-// that of the processor it is on first. The system lets go of the lock when the run ends, however
-// it ends (a killed run included). At quiet points a run that holds no place 0 looks for a lower
-// free place again: a run that ended left one, and where it is on another processor the run
-// moves there. So runs started together take a processor each while there are enough; more runs
+// processor and the place in the machine's temporary folder. Place 0 of a processor goes to the
+// first run on it, place 1 to the second, and so on; a run takes the lowest free place of any
+// processor, that of the processor it is on first. The system lets go of the lock when the run
+// ends, however it ends (a killed run included). At quiet points a run that holds no place 0 looks
+// for a lower free place again: a run that ended left one, and where it is on another processor the
+// run moves there. So runs started together take a processor each while there are enough; more runs
 // share them evenly, and stay even as runs end. Where a run runs never changes what it computes.
 #pragma once
 
@@ -20,6 +20,13 @@ namespace kernel {
 
 // The number of places of a processor: beyond, a run holds no place and stays where it is.
 constexpr int kPlacesOfAProcessor = 16;
+
+// The folder of the claim files of the kernel's run: /tmp, shared by all runs on the machine
+// whatever their TMPDIR (a run leaves no file in a temporary folder of its own).
+const std::string& runClaimFolder();
+// Makes `folder` runClaimFolder, for a test that keeps its runs apart from the machine's; before
+// the kernel's first call.
+void setRunClaimFolder(std::string folder);
 
 // The choice of one run. Not thread-safe: the kernel makes its calls under its mutex.
 class SharedProcessor {
@@ -48,9 +55,6 @@ class SharedProcessor {
 
     // The claim file of `place` on `processor` in `claimFolder`.
     static std::string claimFile(const std::string& claimFolder, int processor, int place);
-    // The folder of the claim files of the runs of this machine: $TMPDIR where it names an
-    // absolute path, else /tmp.
-    static std::string defaultClaimFolder();
 
   private:
     // Takes the lowest free place below `below`, `first` first at each place; false when none.

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -203,7 +202,7 @@ TEST(SharedProcessorTest, AKilledRunsPlaceIsFreeAgain) {
 // ---- Two real runs on two processors ----
 
 // Set in the environment of a process that this test binary starts to stand for a run: the two
-// processors it may use, "A,B".
+// processors it may use and the folder of its claims, "A,B,folder".
 constexpr char kRunVariable[] = "SHARED_PROCESSOR_TEST_RUN";
 
 // Where the threads of a stand-in run were in a round.
@@ -214,19 +213,23 @@ struct RoundReport {
 };
 
 // In a process started to stand for a run (kRunVariable set) on the first of its two processors:
-// widens its processors to both (it is still on the first), adopts the main thread and starts a
-// task that waits on a semaphore. Then, in rounds: advances time (a quiet point), wakes the task
-// and writes "run on <RoundReport>" to its standard output; a byte on its standard input starts
-// the next round, a tenth of a second and a half later; the end of its input ends the process.
+// widens its processors to both (it is still on the first), claims in its folder, adopts the
+// main thread and starts a task that waits on a semaphore. Then, in rounds: advances time (a
+// quiet point), wakes the task and writes "run on <RoundReport>" to its standard output; a byte
+// on its standard input starts the next round, 150 ms later; the end of its input ends the
+// process.
 class StandInRun : public ::testing::Environment {
   public:
     void SetUp() override {
         const char* processors = std::getenv(kRunVariable);
         int first = -1;
         int second = -1;
-        if (processors == nullptr || std::sscanf(processors, "%d,%d", &first, &second) != 2) {
+        int folderAt = 0;
+        if (processors == nullptr ||
+            std::sscanf(processors, "%d,%d,%n", &first, &second, &folderAt) != 2 || folderAt == 0) {
             return;
         }
+        host::kernel::setRunClaimFolder(processors + folderAt);
         cpu_set_t both;
         CPU_ZERO(&both);
         CPU_SET(first, &both);
@@ -272,13 +275,10 @@ class RunProcess {
         cpu_set_t startOn;
         CPU_ZERO(&startOn);
         CPU_SET(first, &startOn);
-        std::vector<std::string> variables{
-            std::string(kRunVariable) + "=" + std::to_string(first) + "," + std::to_string(second),
-            "TMPDIR=" + claimFolder};
+        std::vector<std::string> variables{std::string(kRunVariable) + "=" + std::to_string(first) +
+                                           "," + std::to_string(second) + "," + claimFolder};
         for (char** variable = environ; *variable != nullptr; ++variable) {
-            if (std::strncmp(*variable, "TMPDIR=", 7) != 0) {
-                variables.emplace_back(*variable);
-            }
+            variables.emplace_back(*variable);
         }
         std::vector<char*> environment;
         for (std::string& variable : variables) {
