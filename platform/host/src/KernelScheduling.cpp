@@ -79,9 +79,9 @@ RunProcessor* runProcessor() {
     return run;
 }
 
-// At a quiet point (under the kernel's mutex): a run without a first place chooses its processor
-// again, at most once per kChoiceInterval; its threads follow at their next kernel call or
-// wake-up.
+// At a quiet point, when no task is runnable (under the kernel's mutex): a run without a first
+// place chooses its processor again, at most once per kChoiceInterval; its threads follow at
+// their next kernel call, wake-up or advance of time (at its end).
 void chooseRunProcessorAgain() {
     RunProcessor* run = runProcessor();
     if (run == nullptr || run->shared.place() == 0) {
@@ -319,6 +319,7 @@ void Kernel::becameQuiet() {
 }
 
 void Kernel::fireWhileQuiet() {
+    chooseRunProcessorAgain();
     while (advanceDriving_ && runnableTasks_ == 0) {
         TimerId id = 0;
         int64_t due = 0;
@@ -338,6 +339,7 @@ void Kernel::fireTimersUpTo(Lock& lock, int64_t target) {
     advanceDriving_ = true;
     fireWhileQuiet();
     waitAsBlocked(lock, [this] { return !advanceDriving_ && runnableTasks_ == 0; });
+    followRunProcessor();
 }
 
 void Kernel::markRunnable(TaskRecord& task) {
@@ -486,8 +488,6 @@ void Kernel::waitForQuiescence(Lock& lock, bool forAdvance) {
 void Kernel::beginAdvance(Lock& lock) {
     waitAsBlocked(lock, [this] { return !advancing_; });
     advancing_ = true;
-    chooseRunProcessorAgain();
-    followRunProcessor();
 }
 
 void Kernel::endAdvance() {
