@@ -6,7 +6,6 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,7 +78,7 @@ TEST(SharedProcessorTest, AStartingRunTakesTheLowestFreePlaceItsOwnProcessorFirs
         {"both taken: its own second place", {{2, 0}, {5, 0}}, 5, {5, 1}},
         {"both taken, on the other", {{2, 0}, {5, 0}}, 2, {2, 1}},
         {"the other's second place before its own third", {{2, 0}, {5, 0}, {5, 1}}, 5, {2, 1}},
-        {"a place left free below a taken one",
+        {"the other's third place where its own is taken",
          {{2, 0}, {5, 0}, {5, 1}, {2, 1}, {2, 2}},
          2,
          {5, 2}},
