@@ -6,12 +6,14 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "KernelInternal.h"
+#include "SharedProcessor.h"
 #include "WaitSpinning.h"
 
 namespace host {
@@ -27,36 +29,88 @@ inline void cpuRelax() {
 #endif
 }
 
-// The processors the process could run on when it first asked (at least 1): before the kernel
+// The processors the process could run on when it first asked (at least one): before the kernel
 // kept any thread on one processor.
-int usableProcessors() {
-    static const int processors = [] {
+const std::vector<int>& usableProcessors() {
+    static const std::vector<int> processors = [] {
+        std::vector<int> usable;
         cpu_set_t set;
         CPU_ZERO(&set);
         if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-            return std::max(1, CPU_COUNT(&set));
+            for (int processor = 0; processor < CPU_SETSIZE; ++processor) {
+                if (CPU_ISSET(processor, &set)) {
+                    usable.push_back(processor);
+                }
+            }
         }
-        return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        if (usable.empty()) {
+            usable.resize(std::max(1u, std::thread::hardware_concurrency()));
+            std::iota(usable.begin(), usable.end(), 0);
+        }
+        return usable;
     }();
     return processors;
 }
 
-// Keeps the calling thread on the one processor the kernel's threads share where
-// keepsThreadsOnOneProcessor says so: the processor the first thread to ask was running on.
-// Once per thread; a refusal by the system only costs speed.
-void keepOnSharedProcessor() {
-    thread_local bool asked = false;
-    if (asked) {
+int usableProcessorCount() {
+    return static_cast<int>(usableProcessors().size());
+}
+
+// How often at most a run that holds no first place on a processor looks for a lower place
+// again: a processor another run let go of is taken within this time.
+constexpr std::chrono::milliseconds kChoiceInterval(100);
+
+// The processor the run's threads share where keepsThreadsOnOneProcessor says so. Chosen again
+// under the kernel's mutex; `chosen` is read by every thread.
+struct RunProcessor {
+    SharedProcessor shared{usableProcessors(), runClaimFolder()};
+    std::atomic<int> chosen{-1};
+    std::chrono::steady_clock::time_point choiceTime = std::chrono::steady_clock::now();
+
+    RunProcessor() { chosen.store(shared.start(sched_getcpu()), std::memory_order_relaxed); }
+};
+
+// The run's processor; null where its threads are not kept on one. Made by the first thread to
+// ask, on the processor it runs on; never destroyed (threads may follow it while the process
+// ends).
+RunProcessor* runProcessor() {
+    static RunProcessor* const run =
+        keepsThreadsOnOneProcessor(usableProcessorCount()) ? new RunProcessor() : nullptr;
+    return run;
+}
+
+// At a quiet point, when no task is runnable (under the kernel's mutex): a run without a first
+// place chooses its processor again, at most once per kChoiceInterval; its threads follow at
+// their next kernel call, wake-up or advance of time (at its end).
+void chooseRunProcessorAgain() {
+    RunProcessor* run = runProcessor();
+    if (run == nullptr || run->shared.place() == 0) {
         return;
     }
-    asked = true;
-    static const int shared = keepsThreadsOnOneProcessor(usableProcessors()) ? sched_getcpu() : -1;
-    if (shared < 0) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - run->choiceTime < kChoiceInterval) {
         return;
     }
+    run->choiceTime = now;
+    run->chosen.store(run->shared.chooseAgain(), std::memory_order_relaxed);
+}
+
+// Moves the calling thread to the run's processor where its threads share one and it chose
+// another since this thread last looked. A refusal by the system only costs speed.
+void followRunProcessor() {
+    thread_local int followed = -1;
+    const RunProcessor* run = runProcessor();
+    if (run == nullptr) {
+        return;
+    }
+    const int chosen = run->chosen.load(std::memory_order_relaxed);
+    if (chosen == followed) {
+        return;
+    }
+    followed = chosen;
     cpu_set_t set;
     CPU_ZERO(&set);
-    CPU_SET(shared, &set);
+    CPU_SET(chosen, &set);
     sched_setaffinity(0, sizeof(set), &set);
 }
 
@@ -83,7 +137,7 @@ class SpinSlot {
   private:
     // Never destroyed: tasks may still block while the process ends.
     static std::atomic<int>& free() {
-        static auto* slots = new std::atomic<int>(spinnersFor(usableProcessors()));
+        static auto* slots = new std::atomic<int>(spinnersFor(usableProcessorCount()));
         return *slots;
     }
     bool taken_ = false;
@@ -150,7 +204,7 @@ bool reportFault(TaskRecord& task) {
 }
 
 void runTaskThread(std::shared_ptr<TaskRecord> task) {
-    keepOnSharedProcessor();
+    followRunProcessor();
     tlsKernelTask = task.get();
     Error code = Success;
     try {
@@ -176,6 +230,7 @@ TaskRecord* kernelTaskOfThisThread() {
 }
 
 TaskRecord& Kernel::currentTask() {
+    followRunProcessor();
     if (tlsKernelTask != nullptr) {
         return *tlsKernelTask;
     }
@@ -183,7 +238,6 @@ TaskRecord& Kernel::currentTask() {
         auto task = std::make_shared<TaskRecord>();
         task->serial = nextTaskSerial_++;
         task->name = "host thread";
-        keepOnSharedProcessor();
         task->phase = TaskPhase::Running;
         task->primaryHandle = addHandle(task);
         // The record it replaces belonged to the kernel before the last reset.
@@ -265,6 +319,7 @@ void Kernel::becameQuiet() {
 }
 
 void Kernel::fireWhileQuiet() {
+    chooseRunProcessorAgain();
     while (advanceDriving_ && runnableTasks_ == 0) {
         TimerId id = 0;
         int64_t due = 0;
@@ -284,6 +339,7 @@ void Kernel::fireTimersUpTo(Lock& lock, int64_t target) {
     advanceDriving_ = true;
     fireWhileQuiet();
     waitAsBlocked(lock, [this] { return !advanceDriving_ && runnableTasks_ == 0; });
+    followRunProcessor();
 }
 
 void Kernel::markRunnable(TaskRecord& task) {
@@ -307,6 +363,7 @@ void Kernel::waitForWake(Lock& lock, TaskRecord& self) {
         self.wakeCount.load(std::memory_order_relaxed) == seen) {
         self.wakeup.wait(lock);
     }
+    followRunProcessor();
 }
 
 bool Kernel::spinUntilChanged(Lock& lock, const std::atomic<uint64_t>& counter, uint64_t seen) {

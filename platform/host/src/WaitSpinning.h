@@ -39,6 +39,7 @@ constexpr int spinnersFor(int processors) {
 
 // Whether the threads of the kernel's tasks, and the threads that call the kernel, are kept on
 // one of the `processors` usable processors: where there is more than one but too few to spin.
+// Which one, so that runs on one machine keep apart, is SharedProcessor.h's.
 constexpr bool keepsThreadsOnOneProcessor(int processors) {
     return processors > 1 && processors < kLeastProcessorsToSpin;
 }

@@ -1,0 +1,432 @@
+// The processor a run's threads share where the kernel keeps them on one: the places runs of this
+// machine claim on the processors, taken at the start and again as runs end, and two real runs
+// on two processors.
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "HostKernel.h"
+#include "Kernel.h"
+#include "SharedProcessor.h"
+#include "TempPath.h"
+
+extern char** environ;
+
+namespace {
+
+using host::kernel::SharedProcessor;
+
+// A folder of the test's own for the claim files.
+class ClaimFolder {
+  public:
+    ClaimFolder() : path_(testTempPath("claims")) {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~ClaimFolder() { std::filesystem::remove_all(path_); }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// A place on a processor.
+struct Place {
+    int processor;
+    int place;
+};
+
+// Claims `place` for a run of its own (with only that processor, it can take no other place
+// below); false when it got another.
+bool holdPlace(const ClaimFolder& folder, const Place& place,
+               std::vector<std::unique_ptr<SharedProcessor>>& runs) {
+    runs.push_back(
+        std::make_unique<SharedProcessor>(std::vector<int>{place.processor}, folder.path()));
+    return runs.back()->start(place.processor) == place.processor &&
+           runs.back()->place() == place.place;
+}
+
+// The first choice: the lowest free place of any processor, the one the run is on first.
+TEST(SharedProcessorTest, AStartingRunTakesTheLowestFreePlaceItsOwnProcessorFirst) {
+    struct Case {
+        const char* what;
+        std::vector<Place> heldByOthers;  // in the order the others took them
+        int running;
+        Place expected;
+    };
+    const Case cases[] = {
+        {"all free", {}, 5, {5, 0}},
+        {"all free, on the other", {}, 2, {2, 0}},
+        {"its own taken", {{5, 0}}, 5, {2, 0}},
+        {"the other taken", {{2, 0}}, 5, {5, 0}},
+        {"both taken: its own second place", {{2, 0}, {5, 0}}, 5, {5, 1}},
+        {"both taken, on the other", {{2, 0}, {5, 0}}, 2, {2, 1}},
+        {"the other's second place before its own third", {{2, 0}, {5, 0}, {5, 1}}, 5, {2, 1}},
+        {"the other's third place where its own is taken",
+         {{2, 0}, {5, 0}, {5, 1}, {2, 1}, {2, 2}},
+         2,
+         {5, 2}},
+        {"on a processor it may not use", {}, 7, {2, 0}},
+        {"on a processor it may not use, the first taken", {{2, 0}}, 7, {5, 0}},
+    };
+    for (const Case& c : cases) {
+        ClaimFolder folder;
+        std::vector<std::unique_ptr<SharedProcessor>> others;
+        for (const Place& held : c.heldByOthers) {
+            ASSERT_TRUE(holdPlace(folder, held, others)) << c.what;
+        }
+        SharedProcessor run({2, 5}, folder.path());
+        EXPECT_EQ(run.start(c.running), c.expected.processor) << c.what;
+        EXPECT_EQ(run.current(), c.expected.processor) << c.what;
+        EXPECT_EQ(run.place(), c.expected.place) << c.what;
+    }
+}
+
+// Runs started one after the other on the same processor spread evenly over both.
+TEST(SharedProcessorTest, RunsStartedTogetherSpreadOverTheProcessors) {
+    ClaimFolder folder;
+    std::vector<std::unique_ptr<SharedProcessor>> runs;
+    const Place expected[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}};
+    for (const Place& place : expected) {
+        runs.push_back(std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path()));
+        EXPECT_EQ(runs.back()->start(0), place.processor) << runs.size();
+        EXPECT_EQ(runs.back()->place(), place.place) << runs.size();
+    }
+}
+
+// At a quiet point a run takes the lowest place that runs which ended left, its own processor's
+// first; a run in a first place keeps it.
+TEST(SharedProcessorTest, RunsTakeThePlacesOfEndedRunsAndStayEven) {
+    ClaimFolder folder;
+    std::vector<std::unique_ptr<SharedProcessor>> runs;
+    for (int run = 0; run < 4; ++run) {
+        runs.push_back(std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path()));
+        runs.back()->start(0);
+    }
+    // Places: run 0 on 0/0, run 1 on 1/0, run 2 on 0/1, run 3 on 1/1.
+    runs[1].reset();
+    EXPECT_EQ(runs[3]->chooseAgain(), 1) << "the first place of its own processor";
+    EXPECT_EQ(runs[3]->place(), 0);
+    EXPECT_EQ(runs[2]->chooseAgain(), 0) << "no lower place left free";
+    EXPECT_EQ(runs[2]->place(), 1);
+    EXPECT_EQ(runs[0]->chooseAgain(), 0);
+
+    runs[0].reset();  // left on processor 0: run 2 (place 1); on processor 1: run 3 (place 0)
+    EXPECT_EQ(runs[2]->chooseAgain(), 0);
+    EXPECT_EQ(runs[2]->place(), 0);
+
+    runs[2].reset();  // left: run 3 alone, on processor 1
+    EXPECT_EQ(runs[3]->chooseAgain(), 1) << "a first place is kept";
+    EXPECT_EQ(runs[3]->place(), 0);
+}
+
+// Two runs on one processor, the other left free by a run that ended: the second moves there.
+TEST(SharedProcessorTest, ARunMovesToAProcessorLeftFree) {
+    ClaimFolder folder;
+    SharedProcessor first({0, 1}, folder.path());
+    auto second = std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path());
+    SharedProcessor third({0, 1}, folder.path());
+    ASSERT_EQ(first.start(0), 0);
+    ASSERT_EQ(second->start(0), 1);
+    ASSERT_EQ(third.start(0), 0);
+    ASSERT_EQ(third.place(), 1);
+    EXPECT_EQ(third.chooseAgain(), 0) << "nothing left free yet";
+    second.reset();
+    EXPECT_EQ(third.chooseAgain(), 1);
+    EXPECT_EQ(third.place(), 0);
+    SharedProcessor fourth({0, 1}, folder.path());
+    EXPECT_EQ(fourth.start(0), 0) << "the place the third let go of";
+    EXPECT_EQ(fourth.place(), 1);
+}
+
+// Without a usable claim folder a run stays where it started, holding no place, and chooses
+// nothing else later.
+TEST(SharedProcessorTest, WithoutAClaimFolderARunStaysWhereItStarted) {
+    ClaimFolder folder;
+    SharedProcessor run({0, 1}, folder.path() + "/missing");
+    EXPECT_EQ(run.start(1), 1);
+    EXPECT_EQ(run.place(), -1);
+    EXPECT_EQ(run.chooseAgain(), 1);
+}
+
+// A run killed while it holds its place leaves it free: the system lets go of the lock with the
+// process.
+TEST(SharedProcessorTest, AKilledRunsPlaceIsFreeAgain) {
+    ClaimFolder folder;
+    const std::string file = SharedProcessor::claimFile(folder.path(), 0, 0);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t killed = ::fork();
+    ASSERT_GE(killed, 0);
+    if (killed == 0) {
+        const int claim = ::open(file.c_str(), O_RDONLY | O_CREAT, 0666);
+        const char held = claim >= 0 && ::flock(claim, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+        (void)!::write(ready[1], &held, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ::close(ready[0]);
+    ASSERT_EQ(held, 'y');
+    {
+        SharedProcessor whileHeld({0, 1}, folder.path());
+        EXPECT_EQ(whileHeld.start(0), 1) << "the place of the living run is held";
+    }
+    ASSERT_EQ(::kill(killed, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    SharedProcessor after({0, 1}, folder.path());
+    EXPECT_EQ(after.start(0), 0);
+    EXPECT_EQ(after.place(), 0);
+}
+
+// ---- Two real runs on two processors ----
+
+// Set in the environment of a process that this test binary starts to stand for a run: the two
+// processors it may use and the folder of its claims, "A,B,folder".
+constexpr char kRunVariable[] = "SHARED_PROCESSOR_TEST_RUN";
+
+// Where the threads of a stand-in run were in a round.
+struct RoundReport {
+    int mainBefore = -1;  // the main thread's processor after its kernel calls, before an advance
+    int mainAfter = -1;   // the main thread's processor after the advance
+    int task = -1;        // the processor of a task woken after the advance
+};
+
+// In a process started to stand for a run (kRunVariable set) on the first of its two processors:
+// widens its processors to both (it is still on the first), claims in its folder, adopts the
+// main thread and starts a task that waits on a semaphore. Then, in rounds: advances time (a
+// quiet point), wakes the task and writes "run on <RoundReport>" to its standard output; a byte
+// on its standard input starts the next round, 150 ms later; the end of its input ends the
+// process.
+class StandInRun : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        const char* processors = std::getenv(kRunVariable);
+        int first = -1;
+        int second = -1;
+        int folderAt = 0;
+        if (processors == nullptr ||
+            std::sscanf(processors, "%d,%d,%n", &first, &second, &folderAt) != 2 || folderAt == 0) {
+            return;
+        }
+        host::kernel::setRunClaimFolder(processors + folderAt);
+        cpu_set_t both;
+        CPU_ZERO(&both);
+        CPU_SET(first, &both);
+        CPU_SET(second, &both);
+        sched_setaffinity(0, sizeof(both), &both);
+        host::resetKernel();
+        host::setCurrentTaskName("run");
+        Semaphore wake = nullptr;
+        CreateSemaphore(0, &wake);
+        std::atomic<int> taskProcessor{-1};
+        host::spawnTask("probe", [wake, &taskProcessor] {
+            while (WaitForSemaphore(wake) == Success) {
+                taskProcessor = sched_getcpu();
+            }
+        });
+        host::waitForQuiescence();
+        for (;;) {
+            RoundReport report;
+            report.mainBefore = sched_getcpu();
+            host::advanceTime(std::chrono::seconds(1));
+            report.mainAfter = sched_getcpu();
+            ReleaseSemaphore(wake);
+            host::waitForQuiescence();
+            report.task = taskProcessor.load();
+            std::printf("\nrun on %d %d %d\n", report.mainBefore, report.mainAfter, report.task);
+            std::fflush(stdout);
+            char byte = 0;
+            if (::read(0, &byte, 1) <= 0) {
+                ::_exit(0);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        }
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kStandInRun =
+    ::testing::AddGlobalTestEnvironment(new StandInRun);
+
+// A stand-in run on processors `first` and `second`, started on `first`, with claims in
+// `claimFolder`.
+class RunProcess {
+  public:
+    RunProcess(int first, int second, const std::string& claimFolder) {
+        cpu_set_t startOn;
+        CPU_ZERO(&startOn);
+        CPU_SET(first, &startOn);
+        std::vector<std::string> variables{std::string(kRunVariable) + "=" + std::to_string(first) +
+                                           "," + std::to_string(second) + "," + claimFolder};
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            variables.emplace_back(*variable);
+        }
+        std::vector<char*> environment;
+        for (std::string& variable : variables) {
+            environment.push_back(variable.data());
+        }
+        environment.push_back(nullptr);
+        char program[] = "/proc/self/exe";
+        char* arguments[] = {program, nullptr};
+        int output[2];
+        int input[2];
+        if (::pipe2(output, O_CLOEXEC) != 0 || ::pipe2(input, O_CLOEXEC) != 0) {
+            return;
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::sched_setaffinity(0, sizeof(startOn), &startOn);
+            ::dup2(output[1], 1);
+            ::dup2(input[0], 0);
+            ::execve(program, arguments, environment.data());
+            ::_exit(127);
+        }
+        ::close(output[1]);
+        ::close(input[0]);
+        output_ = output[0];
+        hold_ = input[1];
+    }
+    ~RunProcess() { end(); }
+    RunProcess(const RunProcess&) = delete;
+    RunProcess& operator=(const RunProcess&) = delete;
+
+    // Reads the run's next report; false when it gives none within ten seconds.
+    bool report(RoundReport& round) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < giveUp) {
+            const size_t at = text_.find("\nrun on ");
+            const size_t end = at != std::string::npos ? text_.find('\n', at + 1) : at;
+            if (end != std::string::npos) {
+                const bool read =
+                    std::sscanf(text_.c_str() + at, "\nrun on %d %d %d", &round.mainBefore,
+                                &round.mainAfter, &round.task) == 3;
+                text_.erase(0, end);
+                return read;
+            }
+            pollfd ready{output_, POLLIN, 0};
+            char buffer[4096];
+            ssize_t got = 0;
+            if (::poll(&ready, 1, 100) > 0 && (got = ::read(output_, buffer, sizeof buffer)) > 0) {
+                text_.append(buffer, static_cast<size_t>(got));
+            } else if (got < 0 || (ready.revents & POLLHUP) != 0) {
+                return false;
+            }
+        }
+        return false;
+    }
+    // Starts the run's next round.
+    void nextRound() {
+        const char byte = 'n';
+        (void)!::write(hold_, &byte, 1);
+    }
+    // Ends the run and waits for its end (its place is free then).
+    void end() {
+        if (hold_ >= 0) {
+            ::close(hold_);
+            ::close(output_);
+            hold_ = -1;
+        }
+        if (pid_ > 0) {
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int hold_ = -1;
+    std::string text_;
+};
+
+// Two processors this test may use, to start runs on; none where it has only one.
+std::vector<int> twoProcessors() {
+    cpu_set_t usable;
+    CPU_ZERO(&usable);
+    std::vector<int> two;
+    if (sched_getaffinity(0, sizeof(usable), &usable) != 0) {
+        return two;
+    }
+    for (int processor = 0; processor < CPU_SETSIZE && two.size() < 2; ++processor) {
+        if (CPU_ISSET(processor, &usable)) {
+            two.push_back(processor);
+        }
+    }
+    return two.size() == 2 ? two : std::vector<int>();
+}
+
+// Stand-in runs started on the first of two processors this test may use, with claims in a
+// folder of the test's own.
+class StandInRunsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (two_.empty()) {
+            GTEST_SKIP() << "this test runs on one processor";
+        }
+    }
+    // Starts a run and reads its first report into `report`.
+    RunProcess& startRun(RoundReport& report) {
+        runs_.push_back(std::make_unique<RunProcess>(two_[0], two_[1], folder_.path()));
+        EXPECT_TRUE(runs_.back()->report(report));
+        return *runs_.back();
+    }
+
+    const std::vector<int> two_ = twoProcessors();
+    ClaimFolder folder_;
+    std::vector<std::unique_ptr<RunProcess>> runs_;
+};
+
+// Two runs started together on the same one of two processors each take one of them, all of a
+// run's threads on its own.
+TEST_F(StandInRunsTest, TwoRunsOnTwoProcessorsRunOnDifferentOnes) {
+    RoundReport first;
+    RoundReport second;
+    startRun(first);
+    startRun(second);
+    for (const RoundReport* run : {&first, &second}) {
+        EXPECT_EQ(run->mainBefore, run->task);
+        EXPECT_EQ(run->mainAfter, run->task);
+        EXPECT_TRUE(run->task == two_[0] || run->task == two_[1]) << run->task;
+    }
+    EXPECT_NE(first.task, second.task);
+}
+
+// A third run shares a processor until a run on the other one ends; then, at its next advance of
+// time, all its threads move there.
+TEST_F(StandInRunsTest, ARunMovesWhereARunEnded) {
+    RoundReport first;
+    RoundReport second;
+    RoundReport third;
+    RunProcess& firstRun = startRun(first);
+    RunProcess& secondRun = startRun(second);
+    RunProcess& thirdRun = startRun(third);
+    EXPECT_EQ(third.task, two_[0]) << "it shares the processor it started on";
+
+    (first.task == two_[1] ? firstRun : secondRun).end();
+    thirdRun.nextRound();
+    ASSERT_TRUE(thirdRun.report(third));
+    EXPECT_EQ(third.mainBefore, two_[0]);
+    EXPECT_EQ(third.mainAfter, two_[1]);
+    EXPECT_EQ(third.task, two_[1]);
+}
+
+}  // namespace
