@@ -25,6 +25,8 @@ class ParameterValidator {
 
   private:
     void require(const std::string& place, const std::string& path) const;
+    // Refuses a node of `path` that holds no number (a structure, a choice, a text).
+    void requireNumber(const std::string& place, const std::string& path) const;
     void validateSetting(const std::string& place, const InputSetting& input) const;
 
     const Scenario& myScenario;

@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 
+#include "ScenarioFields.h"
 #include "ScenarioRunner.h"
 
 namespace sim {
@@ -62,7 +63,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
         const Scenario scenario = loadScenario(scenarioFile);
         return runAndPrint(scenario, settings, std::cout, csv, handshake);
     } catch (const std::exception& error) {
-        std::cerr << executableName(argc, argv) << ": " << error.what() << '\n';
+        std::cerr << executableName(argc, argv) << ": " << printable(error.what()) << '\n';
         return kExitBadInput;
     }
 }

@@ -38,6 +38,8 @@ struct RunResult {
     std::vector<std::string> displaySent;
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
+    // Settings the program wrote over in the next cycle (OverwriteWatch), one line each.
+    std::vector<std::string> warnings;
     size_t lives = 0;  // lives started
     size_t steps = 0;  // steps begun
     bool fatalStop = false;
@@ -69,6 +71,8 @@ class RunRecorder {
     virtual void displaySent(const std::string& record) = 0;
     // The display a life left (DisplayModel::dump), one a life.
     virtual void displayState(const std::string& dump) = 0;
+    // A setting the program wrote over (OverwriteWatch), in one line.
+    virtual void warning(const std::string& line) = 0;
     // The run ended (the work folder is still there); `summary` keeps no records.
     virtual void finish(const RunResult& summary) = 0;
 };
