@@ -248,6 +248,26 @@ TEST(ParameterValidatorTest, UnknownNamesAreEchoedInOnePrintableLine) {
     }
 }
 
+// The nearest names of a very long name among the names of a large tree are found at once: a
+// name far longer than any the tree has is near none of them.
+TEST(ParameterNamesTest, TheNearestNamesOfAVeryLongNameAreQuick) {
+    std::vector<std::string> names;
+    for (int group = 0; group < 40; ++group) {
+        for (int value = 0; value < 50; ++value) {
+            names.push_back("Group" + std::to_string(group) + ".Value_" + std::to_string(value));
+        }
+    }
+    for (const std::string& wanted :
+         {std::string(100000, 'x'), "Group1." + std::string(100000, 'x'),
+          std::string(100000, 'x') + ".Value_1"}) {
+        const auto begin = std::chrono::steady_clock::now();
+        const std::vector<std::string> offered = sim::nearestNames(wanted, names);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+        EXPECT_LT(took.count(), 0.5);
+        EXPECT_LE(offered.size(), 3u);
+    }
+}
+
 // true and false reach a bool node through a run, and may be expected of it.
 TEST(ParameterValidatorTest, TrueAndFalseReachABoolNode) {
     const std::string folder =
