@@ -235,6 +235,11 @@ TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
         EXPECT_NE(table.find(c.line), std::string::npos) << c.line << table;
     }
     EXPECT_NE(printed(scenario, result, true).find("Command,5,0,\"\"\n"), std::string::npos);
+    // A text with control characters prints escaped, on its event's line.
+    result.events = {sim::Event{sim::EventKind::ServiceRequested, 0.0, 0, 0, "S\n\x1b[2J", 1, 0.0}};
+    EXPECT_EQ(eventLines(printed(scenario, result, false)),
+              "-     0.000     ServiceRequested   0           0       S\\n\\x1b[2J\n");
+    EXPECT_NE(printed(scenario, result, true).find(",\"S\\n\\x1b[2J\"\n"), std::string::npos);
 }
 
 // Each event carries the step being performed when it came; the life cycle that the runner
@@ -497,16 +502,17 @@ TEST(ScenarioChecksTest, DisplayPatternsPrintTextPayloadsAsText) {
     EXPECT_EQ(results[2].expected, "display absent: record item 410 code 29 payload 01000000");
 }
 
-// Each row of the aligned cycle table ends with its step's comment; CSV keeps the values only.
+// Each row of the aligned cycle table ends with its step's comment (on the row's line, control
+// characters escaped); CSV keeps the values only.
 TEST_F(ScenarioRunnerTest, CycleRowsCarryTheirStepsComment) {
     const sim::Scenario scenario = scenarioWith(
-        R"({ "comment": "input 3 doubled", "set": { "Demo.In": { "value": 3 } },
+        R"({ "comment": "input 3\ndoubled", "set": { "Demo.In": { "value": 3 } },
              "command": "cycle" })");
     const sim::RunResult result = runCompleted(scenario);
     const std::string table = printed(scenario, result, false);
     EXPECT_NE(table.find(".status comment"), std::string::npos) << table;
-    EXPECT_NE(table.find("0x0          input 3 doubled \n"), std::string::npos) << table;
-    EXPECT_EQ(printed(scenario, result, true).find("input 3 doubled"), std::string::npos);
+    EXPECT_NE(table.find("0x0          input 3\\ndoubled \n"), std::string::npos) << table;
+    EXPECT_EQ(printed(scenario, result, true).find("doubled"), std::string::npos);
 }
 
 TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
