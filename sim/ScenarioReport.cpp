@@ -70,9 +70,9 @@ void printCells(const std::vector<std::string>& cells, std::ostream& out, bool c
     constexpr int kColumnWidth = 12;
     for (size_t i = 0; i < cells.size(); ++i) {
         if (csv) {
-            out << (i > 0 ? "," : "") << cells[i];
+            out << (i > 0 ? "," : "") << printable(cells[i]);
         } else {
-            out << std::left << std::setw(kColumnWidth) << cells[i] << ' ';
+            out << std::left << std::setw(kColumnWidth) << printable(cells[i]) << ' ';
         }
     }
     out << '\n';
@@ -302,7 +302,7 @@ void ReportWriter::row(const CycleRow& row) {
 void ReportWriter::check(const CheckResult& check) {
     ++(check.passed ? myChecksPassed : myChecksFailed);
     myChecks->line() << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
-                     << check.expected << ", got " << check.actual << '\n';
+                     << printable(check.expected) << ", got " << printable(check.actual) << '\n';
 }
 
 void ReportWriter::displaySent(const std::string& record) {

@@ -515,6 +515,17 @@ TEST_F(ScenarioRunnerTest, CycleRowsCarryTheirStepsComment) {
     EXPECT_EQ(printed(scenario, result, true).find("doubled"), std::string::npos);
 }
 
+// A check line keeps to its line: texts of the expectation and of the node print escaped.
+TEST_F(ScenarioRunnerTest, CheckLinesPrintTextsEscaped) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.Label": { "text": "a\nb" } },
+             "expect": { "Demo.Label": { "text": "a\u001bb" } } })");
+    const std::string report = printed(scenario, runCompleted(scenario), false);
+    EXPECT_NE(report.find("\nFAILED step 1 Demo.Label text \"a\\x1bb\", got text \"a\\nb\"\n"),
+              std::string::npos)
+        << report;
+}
+
 TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
     sim::Scenario scenario = scenarioWith("");
     scenario.answerCode = 21;
