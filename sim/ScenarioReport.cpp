@@ -213,9 +213,8 @@ bool ReportWriter::continuesStartUp(const Event& event) const {
         case EventKind::StartText:
         case EventKind::Registered:
         case EventKind::ServiceRequested:
+        case EventKind::SupervisionArmed:  // by the alarm state or RUN
             return true;
-        case EventKind::SupervisionArmed:
-            return state == kSysManStateReady;  // RUN arms the supervision
         case EventKind::Command:
             return event.value == kSysManCmdState ||
                    (state == kSysManStateComponentStart &&

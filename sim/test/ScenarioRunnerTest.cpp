@@ -351,6 +351,7 @@ std::vector<sim::Event> normalStartUp() {
             event(EventKind::Command, 2, 0),
             event(EventKind::StateReply, 28, 1),
             event(EventKind::Command, 5, 0),
+            event(EventKind::SupervisionArmed, 0, 0),
             event(EventKind::StateReply, 28, 3),
             event(EventKind::Command, 5, 0),
             event(EventKind::StateReply, 28, 11),
@@ -385,8 +386,8 @@ TEST_F(ScenarioRunnerTest, ANormalStartUpIsOneLinePerLife) {
         const char* what;
         std::vector<sim::Event> events;
     } unusual[] = {
-        {"a refused state", changed(13, 29, 3)},
-        {"another state answered", changed(13, 28, 4)},
+        {"a refused state", changed(14, 29, 3)},
+        {"another state answered", changed(14, 28, 4)},
         {"a walk reply of another state", changed(9, 0, 3)},
         {"a start without its link", changed(0, 23, 0)},
         {"a release without its link", changed(1, 0, 3)},
