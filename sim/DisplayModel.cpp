@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "ScenarioChecks.h"
+#include "ScenarioFields.h"
 
 namespace sim {
 namespace {
@@ -100,17 +101,6 @@ std::string utf8(const std::u16string& text) {
     return out;
 }
 
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-        }
-        out.push_back(c);
-    }
-    return out + "\"";
-}
-
 // The codes of `codes`, each once, in the order they first came: "1,7".
 std::string codeList(const std::vector<uint32_t>& codes) {
     std::vector<uint32_t> distinct;
@@ -179,9 +169,9 @@ std::string DisplayModel::payloadText(uint32_t commandCode, const std::vector<ui
         case kCodeLanguageTextKey:
         case kCodeTextKey:
         case kCodeBind:
-            return quoted(narrow(payload));
+            return quotedText(narrow(payload));
         case kCodeWideText:
-            return quoted(utf8(wide(payload)));
+            return quotedText(utf8(wide(payload)));
         default:
             return hexText(payload);
     }
@@ -213,21 +203,21 @@ std::string DisplayModel::line(uint32_t itemId) const {
     if (state->isList) {
         out << " list entries=[";
         for (size_t i = 0; i < state->entries.size(); ++i) {
-            out << (i > 0 ? "," : "") << quoted(utf8(state->entries[i]));
+            out << (i > 0 ? "," : "") << quotedText(utf8(state->entries[i]));
         }
         out << "]";
     }
     if (state->boundParameter) {
-        out << " bind=" << quoted(*state->boundParameter);
+        out << " bind=" << quotedText(*state->boundParameter);
     }
     if (state->text) {
-        out << " text=" << quoted(utf8(*state->text));
+        out << " text=" << quotedText(utf8(*state->text));
     }
     if (state->languageTextKey) {
-        out << " languageKey=" << quoted(*state->languageTextKey);
+        out << " languageKey=" << quotedText(*state->languageTextKey);
     }
     if (state->textKey) {
-        out << " key=" << quoted(*state->textKey);
+        out << " key=" << quotedText(*state->textKey);
     }
     if (state->selection) {
         out << " selection=" << *state->selection;

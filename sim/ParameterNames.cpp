@@ -9,18 +9,21 @@
 namespace sim {
 namespace {
 
-void collectNames(FbDoNode node, std::vector<std::string>& names) {
+// The names of `node` and the nodes below it (only those holding a number: `numbersOnly`).
+void collectNames(FbDoNode node, bool numbersOnly, std::vector<std::string>& names) {
     std::string name;
-    if (FbDo_ParameterName(node, &name, nullptr) == 0 && !name.empty()) {
+    const bool wanted =
+        !numbersOnly || (FbDo_IsStructureNode(node) == 0 && FbDo_NodeKind(node) != kFbDoText);
+    if (wanted && FbDo_ParameterName(node, &name, nullptr) == 0 && !name.empty()) {
         names.push_back(name);
     }
     for (FbDoNode child = FbDo_FirstChild(node); child != nullptr;
          child = FbDo_NextSibling(child)) {
-        collectNames(child, names);
+        collectNames(child, numbersOnly, names);
     }
     for (uint32_t alternative = 0; alternative < 2; ++alternative) {
         if (FbDoNode chosen = FbDo_GetChoiceNode(node, alternative)) {
-            collectNames(chosen, names);
+            collectNames(chosen, numbersOnly, names);
         }
     }
 }
@@ -61,12 +64,36 @@ size_t editDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
+// The edit distance of `a` and `b` when it is at most `reach`, else some number above `reach`:
+// two texts whose lengths differ by more are not compared.
+size_t boundedDistance(const std::string& a, const std::string& b, size_t reach) {
+    const size_t lengthDifference = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    return lengthDifference > reach ? reach + 1 : editDistance(a, b);
+}
+
 }  // namespace
 
 std::vector<std::string> parameterNames(const host::HostTree& tree) {
     std::vector<std::string> names;
-    collectNames(tree.root(), names);
+    collectNames(tree.root(), false, names);
     return names;
+}
+
+std::vector<std::string> numberNames(FbDoNode node) {
+    std::vector<std::string> names;
+    collectNames(node, true, names);
+    return names;
+}
+
+std::string someNames(const std::vector<std::string>& names, size_t most) {
+    std::string text;
+    for (size_t i = 0; i < names.size() && i < most; ++i) {
+        text += (i > 0 ? ", " : "") + names[i];
+    }
+    if (names.size() > most) {
+        text += " and " + std::to_string(names.size() - most) + " more";
+    }
+    return text;
 }
 
 std::vector<std::string> nearestNames(const std::string& wanted,
@@ -79,14 +106,16 @@ std::vector<std::string> nearestNames(const std::string& wanted,
     // (group, distance, distance of the whole names, name): group 0 for a name that ends in
     // `wanted`, 1 for a near one.
     std::vector<std::tuple<int, size_t, size_t, std::string>> near;
+    const std::string dottedWhole = "." + whole;
     for (const std::string& name : names) {
         const std::string candidate = lowered(name);
-        const size_t distance = editDistance(whole, candidate);
-        if (endsWith(candidate, "." + whole)) {
+        if (endsWith(candidate, dottedWhole)) {
+            const size_t distance = candidate.size() - whole.size();  // a removed head
             near.emplace_back(0, distance, distance, name);
             continue;
         }
-        const size_t lastDistance = editDistance(last, lastComponent(candidate));
+        const size_t distance = boundedDistance(whole, candidate, wholeReach);
+        const size_t lastDistance = boundedDistance(last, lastComponent(candidate), lastReach);
         if (distance <= wholeReach || lastDistance <= lastReach) {
             near.emplace_back(1, std::min(distance, lastDistance), distance, name);
         }

@@ -14,6 +14,13 @@ namespace sim {
 // the order of the tree.
 std::vector<std::string> parameterNames(const host::HostTree& tree);
 
+// The names of the nodes holding a number (not structures, choices or texts) at `node` and
+// below it, in the order of the tree.
+std::vector<std::string> numberNames(FbDoNode node);
+
+// The first `most` of `names`, separated by ", ", and "and N more" when there are more.
+std::string someNames(const std::vector<std::string>& names, size_t most = 5);
+
 // Up to `most` names of `names` nearest to `wanted`, letter case aside: when names end in
 // ".<wanted>", those; else the names at the least edit distance (insertions, deletions and
 // replacements) from `wanted` or from its last component (0 for a name that shares it), when

@@ -39,9 +39,7 @@ bool valueFits(FbDoNodeKind kind, const InputSetting& input) {
 std::string unfitSetting(FbDoNodeKind kind, const InputSetting& input) {
     const bool valueKind = kind != kFbDoStructure && kind != kFbDoChoice;
     if (input.value && !valueFits(kind, input)) {
-        return std::string("\"value\": ") + (input.flagValue
-                                                 ? (*input.value != 0.0 ? "true" : "false")
-                                                 : formatValue(*input.value));
+        return "\"value\": " + input.valueText;
     }
     if (input.text && kind != kFbDoText) {
         return "\"text\"";
@@ -90,6 +88,7 @@ ParameterValidator::ParameterValidator(const Scenario& scenario, const host::Hos
 void ParameterValidator::validate() const {
     for (const std::string& path : myScenario.outputs) {
         require(myScenario.file + ": \"outputs\"", path);
+        requireNumber(myScenario.file + ": \"outputs\"", path);
     }
     const TestAddressSpaceOptions& test = myScenario.testProgram;
     if (test.useTree) {
@@ -119,8 +118,21 @@ void ParameterValidator::require(const std::string& place, const std::string& pa
     if (!myNames) {
         myNames = parameterNames(myTree);
     }
-    throw ScenarioError(place + " \"" + path + "\": no such parameter in the tree" +
+    throw ScenarioError(place + " " + quoted(path) + ": no such parameter in the tree" +
                         didYouMean(nearestNames(path, *myNames)));
+}
+
+void ParameterValidator::requireNumber(const std::string& place, const std::string& path) const {
+    const FbDoNodeKind kind = myTree.kind(path);
+    if (kind == kFbDoText) {
+        throw ScenarioError(place + " " + quoted(path) +
+                            ": a text node; the cycle table records numbers");
+    }
+    if (kind == kFbDoStructure || kind == kFbDoChoice) {
+        throw ScenarioError(place + " " + quoted(path) + ": a " + host::kindName(kind) +
+                            " node, which holds no number; name its leaves: " +
+                            someNames(numberNames(myTree.find(path))));
+    }
 }
 
 void ParameterValidator::validateSetting(const std::string& place,
@@ -130,8 +142,8 @@ void ParameterValidator::validateSetting(const std::string& place,
     const std::string unfit = unfitSetting(kind, input);
     if (!unfit.empty()) {
         throw ScenarioError(
-            place + " \"" + input.path + "\": the parameter cannot take this setting (" + unfit +
-            "): it is " +
+            place + " " + quoted(input.path) + ": the parameter cannot take this setting (" +
+            unfit + "): it is " +
             (kind == kFbDoInteger || kind == kFbDoImport || kind == kFbDoUnsigned ? "an " : "a ") +
             host::kindName(kind) + " node, which takes " + settingsOfKind(kind));
     }

@@ -1,7 +1,8 @@
 // The check, before a run, of every parameter a scenario names against the tree made from its
-// model: the name must be in the tree, and each setting of a `set` must suit the node's kind and
-// its range. Each refusal is one line (ScenarioError) that names the file, the place and the
-// parameter, and says what would do: the nearest names the tree has, or what the node takes.
+// model: the name must be in the tree, an output must hold a number, and each setting of a `set`
+// must suit the node's kind and its range. Each refusal is one line (ScenarioError) that names the
+// file, the place and the parameter, and says what would do: the nearest names the tree has, or
+// what the node takes.
 #pragma once
 
 #include <optional>
@@ -25,6 +26,8 @@ class ParameterValidator {
 
   private:
     void require(const std::string& place, const std::string& path) const;
+    // Refuses a node of `path` that holds no number (a structure, a choice, a text).
+    void requireNumber(const std::string& place, const std::string& path) const;
     void validateSetting(const std::string& place, const InputSetting& input) const;
 
     const Scenario& myScenario;

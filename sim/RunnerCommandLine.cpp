@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 
+#include "ScenarioFields.h"
 #include "ScenarioRunner.h"
 
 namespace sim {
@@ -25,8 +26,9 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     CLI::App app{"Runs a program through a scenario against the simulated system manager"};
     app.footer(
         "Prints the events, each beside the step that caused it (\"-\": the life cycle between "
-        "steps), the cycle table, the display records and state, one line per check, and a last "
-        "line: lives, steps, checks passed and failed, fatal stops, exit status.\nExit status: 0 "
+        "steps), the cycle table, the display records and state, one line per check, a warning "
+        "per setting the program wrote over, and a last line: lives, steps, checks passed and "
+        "failed, fatal stops, exit status.\nExit status: 0 "
         "passed, 1 an expectation failed, 2 a fatal stop or an incomplete run, 3 bad input (one "
         "line on stderr).");
     std::string scenarioFile = demoScenario;
@@ -47,8 +49,9 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     app.add_flag("--csv", csv,
                  "print the events and the cycle table as CSV (every event, each with its step)");
     app.add_flag("--handshake", handshake,
-                 "print each trigger command and its TriggerProcessed and TriggerDone replies as "
-                 "events of their own (by default one \"Handshake\" line sums them up)");
+                 "print every event of each start-up and trigger hand-shake (by default a normal "
+                 "start-up is one \"StartUp\" line, and a trigger processed in the running state "
+                 "prints nothing)");
     app.add_option("--trace", settings.traceLog, "write the trace log to this file");
     app.add_option("--trace-level", settings.traceLevel, "write trace points up to this level")
         ->check(CLI::Range(0, 15));
@@ -62,7 +65,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
         const Scenario scenario = loadScenario(scenarioFile);
         return runAndPrint(scenario, settings, std::cout, csv, handshake);
     } catch (const std::exception& error) {
-        std::cerr << executableName(argc, argv) << ": " << error.what() << '\n';
+        std::cerr << executableName(argc, argv) << ": " << printable(error.what()) << '\n';
         return kExitBadInput;
     }
 }

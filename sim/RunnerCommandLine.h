@@ -1,7 +1,7 @@
 // The command line of a runner executable (scenario_runner, and each program's own binary):
 //   <runner> [SCENARIO] [--program NAME] [--csv] [--handshake] [--trace FILE] [--trace-level N]
 // `programs` lists the programs the executable can start (ProgramRegistry.h); --program chooses
-// one instead of the scenario's "program"; --handshake prints each trigger's hand-shake in full
+// one instead of the scenario's "program"; --handshake prints every start-up and hand-shake in full
 // (ScenarioReport.h). SCENARIO may be left out when `demoScenario` names the executable's
 // default demo scenario, which then runs. Returns the exit status:
 // kExitPassed, kExitExpectationFailed, kExitStopped, or kExitBadInput when the scenario or the

@@ -248,6 +248,7 @@ InputSetting readSetting(const JsonFields& fields, const std::string& path) {
     input.path = path;
     if (fields.has("value")) {
         input.value = settingValue(fields, &input.flagValue);
+        input.valueText = fields.at("value").dump();
     }
     if (fields.has("text")) {
         input.text = fields.text("text");

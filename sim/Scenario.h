@@ -61,6 +61,7 @@ struct InputSetting {
     std::string path;
     std::optional<double> value;      // true and false as 1 and 0
     bool flagValue = false;           // the value was given as true or false
+    std::string valueText;            // the value as the scenario writes it (JSON)
     std::optional<std::string> text;  // UTF-8
     std::optional<uint32_t> choice;
     std::optional<uint32_t> status;

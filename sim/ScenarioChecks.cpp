@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iomanip>
 #include <sstream>
 #include <stdexcept>
@@ -97,14 +98,16 @@ std::vector<CheckResult> checkSequence(size_t step, const char* what,
     return results;
 }
 
-std::string describe(const Expectation& expectation) {
+// The expectation; its value `exact`ly (formatExactValue), else as the report writes values.
+std::string describe(const Expectation& expectation, bool exact = false) {
     std::string text = expectation.path;
     if (expectation.value) {
-        text += " expected " + formatValue(*expectation.value) + " +- " +
-                formatValue(expectation.tolerance);
+        text += " expected " +
+                (exact ? formatExactValue(*expectation.value) : formatValue(*expectation.value)) +
+                " +- " + formatValue(expectation.tolerance);
     }
     if (expectation.status) {
-        text += " status " + formatStatus(*expectation.status);
+        text += " status " + describeStatus(*expectation.status);
     }
     if (expectation.text) {
         text += " text \"" + *expectation.text + "\"";
@@ -131,18 +134,23 @@ bool valueHolds(double found, double expected, double tolerance) {
 }
 
 // Compares the fields `expectation` gives with the node; appends what was found to `actual`.
+// A value that does not hold is written exactly in `expected` and `actual`, so that the two read
+// apart.
 bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
-                    std::string& actual) {
+                    std::string& expected, std::string& actual) {
     bool holds = true;
     const FbDoNodeKind kind = tree.kind(expectation.path);
     if (expectation.value || expectation.status) {
         const OutputValue found = readOutput(expectation.path);
-        actual += found.found ? formatValue(found.value) + " status " + formatStatus(found.status)
-                              : std::string("no number");
-        holds = found.found &&
-                (!expectation.value ||
-                 valueHolds(found.value, *expectation.value, expectation.tolerance)) &&
+        const bool valueFails = found.found && expectation.value &&
+                                !valueHolds(found.value, *expectation.value, expectation.tolerance);
+        actual += found.found
+                      ? (valueFails ? formatExactValue(found.value) : formatValue(found.value)) +
+                            " status " + describeStatus(found.status)
+                      : std::string("no number");
+        holds = found.found && !valueFails &&
                 (!expectation.status || found.status == *expectation.status);
+        expected = describe(expectation, valueFails);
     }
     if (expectation.text) {
         std::string text;
@@ -231,7 +239,7 @@ bool itemHolds(const DisplayItemExpectation& expectation, const DisplayItemState
 
 }  // namespace
 
-std::string formatValue(double value) {
+std::string formatValue(double value, int digits) {
     if (std::isnan(value)) {
         return "NaN";
     }
@@ -239,13 +247,50 @@ std::string formatValue(double value) {
         return value > 0 ? "Infinity" : "-Infinity";
     }
     std::ostringstream text;
-    text << std::setprecision(9) << value;
+    text << std::setprecision(digits) << value;
     return text.str();
+}
+
+std::string formatExactValue(double value) {
+    constexpr int kRoundTrip = 17;  // every double reads back as itself
+    std::string text = formatValue(value);
+    for (int digits = kValueDigits + 1; digits <= kRoundTrip && std::isfinite(value) &&
+                                        std::strtod(text.c_str(), nullptr) != value;
+         ++digits) {
+        text = formatValue(value, digits);
+    }
+    return text;
 }
 
 std::string formatStatus(uint32_t status) {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%x", status);
+    return text;
+}
+
+std::string describeStatus(uint32_t status) {
+    static const char* const kFlagNames[12] = {"OOU",    "INIT",    "NOT_AVAIL", "OOS",
+                                               "HIDDEN", "NOT_ACK", "LOCKED",    "OOO",
+                                               "OLL",    "OUL",     "OOC",       "TEST"};
+    struct Field {
+        const char* name;
+        uint32_t shift;
+        uint32_t mask;
+    };
+    static const Field kFields[4] = {
+        {"SET", 16, 0x3}, {"OVR", 18, 0x3}, {"NEW", 20, 0x7}, {"LOP", 24, 0x7}};
+    std::string text = formatStatus(status);
+    for (uint32_t bit = 0; bit < 12; ++bit) {
+        if ((status & (1u << bit)) != 0) {
+            text += std::string(" ") + kFlagNames[bit];
+        }
+    }
+    for (const Field& field : kFields) {
+        const uint32_t value = (status >> field.shift) & field.mask;
+        if (value != 0) {
+            text += std::string(" ") + field.name + ":" + std::to_string(value);
+        }
+    }
     return text;
 }
 
@@ -280,9 +325,10 @@ CheckResult checkParameter(size_t step, const Expectation& expectation) {
     if (tree == nullptr || tree->find(expectation.path) == nullptr) {
         return CheckResult{step, describe(expectation), "nothing (no such parameter now)", false};
     }
+    std::string expected = describe(expectation);
     std::string actual;
-    const bool passed = parameterHolds(*tree, expectation, actual);
-    return CheckResult{step, describe(expectation), actual, passed};
+    const bool passed = parameterHolds(*tree, expectation, expected, actual);
+    return CheckResult{step, expected, actual, passed};
 }
 
 std::vector<CheckResult> checkEvents(size_t step,

@@ -54,8 +54,16 @@ CheckResult checkDisplayItem(size_t step, const DisplayItemExpectation& expectat
 CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check);
 
 // Text helpers shared with the report.
-std::string formatValue(double value);      // 9 significant digits; "NaN", "Infinity"
+constexpr int kValueDigits = 9;  // significant digits of a value in the report
+// `digits` significant digits; "NaN", "Infinity", "-Infinity".
+std::string formatValue(double value, int digits = kValueDigits);
+// The value with kValueDigits significant digits, or more (up to 17) as it takes to read back
+// as the same double: two different values never read alike.
+std::string formatExactValue(double value);
 std::string formatStatus(uint32_t status);  // "0x..."
+// The status word as the report shows it: its hexadecimal value, then the names of its set
+// flags (bits 0-11) and its non-zero fields (SET, OVR, NEW, LOP): "0x401 OOU OOC".
+std::string describeStatus(uint32_t status);
 std::string hexText(const std::vector<uint8_t>& bytes);
 
 }  // namespace sim

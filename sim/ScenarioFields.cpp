@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "HostTree.h"
 
@@ -26,7 +27,79 @@ int hexDigit(char digit) {
     return -1;
 }
 
+// The escape of a control character, or "" for any other byte.
+std::string controlEscape(unsigned char byte, unsigned char next) {
+    switch (byte) {
+        case '\n':
+            return "\\n";
+        case '\t':
+            return "\\t";
+        case '\r':
+            return "\\r";
+        default:
+            break;
+    }
+    char text[8] = "";
+    if (byte < 0x20 || byte == 0x7f) {
+        std::snprintf(text, sizeof(text), "\\x%02x", byte);
+    } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {  // U+0080 to U+009F in UTF-8
+        std::snprintf(text, sizeof(text), "\\u%04x", next);
+    }
+    return text;
+}
+
+constexpr size_t kLongestQuotedName = 120;
+
 }  // namespace
+
+std::string printable(const std::string& text) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f || byte == 0xc2;
+    });
+    if (plain) {
+        return text;
+    }
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
+        const std::string escape = controlEscape(byte, next);
+        if (escape.empty()) {
+            result += text[i];
+            continue;
+        }
+        result += escape;
+        i += byte == 0xc2 ? 1 : 0;
+    }
+    return result;
+}
+
+std::string quotedText(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            escaped += '\\';
+        }
+        escaped += c;
+    }
+    return "\"" + printable(escaped) + "\"";
+}
+
+std::string quoted(const std::string& name) {
+    size_t length = std::min(name.size(), kLongestQuotedName);
+    while (length < name.size() && length > 0 &&
+           (static_cast<unsigned char>(name[length]) & 0xc0) == 0x80) {
+        --length;  // not inside a UTF-8 sequence
+    }
+    if (length == name.size()) {
+        return quotedText(name);
+    }
+    return quotedText(name.substr(0, length)) + "... (" + std::to_string(name.size()) +
+           " characters)";
+}
 
 bool wholeNumber(const json& value, uint64_t max, uint64_t* result) {
     if (!value.is_number_unsigned()) {
@@ -167,7 +240,7 @@ void JsonFields::fail(const std::string& key, const std::string& problem) const 
         message += ": " + myPlace;
     }
     if (!key.empty()) {
-        message += ": \"" + key + "\"";
+        message += ": " + quoted(key);
     }
     throw ScenarioError(message + ": " + problem);
 }

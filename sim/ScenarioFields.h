@@ -65,4 +65,15 @@ class JsonFields {
 // A whole number from 0 to `max` held in `value`; false for anything else.
 bool wholeNumber(const nlohmann::json& value, uint64_t max, uint64_t* result);
 
+// `text` as one printable line: control characters (C0, DEL, C1) written as \n, \t, \r or
+// \xNN / \u00NN, other bytes (UTF-8 texts) as they are.
+std::string printable(const std::string& text);
+
+// `text` in double quotes, its quotes and backslashes escaped, printable.
+std::string quotedText(const std::string& text);
+
+// A name from a scenario as messages quote it: quotedText; a name longer than 120 characters
+// is cut there, "..." and its length following the quote.
+std::string quoted(const std::string& name);
+
 }  // namespace sim

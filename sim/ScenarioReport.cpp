@@ -8,10 +8,14 @@
 
 #include "ScenarioFields.h"
 #include "SysManProtocol.h"
+#include "SysManStateReplies.h"
 #include "WorkFolder.h"
 
 namespace sim {
 namespace {
+
+// The code the program sends once its command loop runs.
+constexpr uint32_t kCodeLoopStarted = 1;
 
 // Seconds with `decimals` decimals.
 std::string formatSeconds(double value, int decimals) {
@@ -43,35 +47,6 @@ std::string eventText(const Event& event, bool csv) {
            formatSeconds(event.lastTime, 3);
 }
 
-// A status word as the aligned table shows it (CSV keeps the bare hexadecimal value): its
-// hexadecimal value, then the names of its set flags (bits 0-11) and its non-zero fields (SET,
-// OVR, NEW, LOP), so that a reader need not decode it.
-std::string describeStatus(uint32_t status) {
-    static const char* const kFlagNames[12] = {"OOU",    "INIT",    "NOT_AVAIL", "OOS",
-                                               "HIDDEN", "NOT_ACK", "LOCKED",    "OOO",
-                                               "OLL",    "OUL",     "OOC",       "TEST"};
-    struct Field {
-        const char* name;
-        uint32_t shift;
-        uint32_t mask;
-    };
-    static const Field kFields[4] = {
-        {"SET", 16, 0x3}, {"OVR", 18, 0x3}, {"NEW", 20, 0x7}, {"LOP", 24, 0x7}};
-    std::string text = formatStatus(status);
-    for (uint32_t bit = 0; bit < 12; ++bit) {
-        if ((status & (1u << bit)) != 0) {
-            text += std::string(" ") + kFlagNames[bit];
-        }
-    }
-    for (const Field& field : kFields) {
-        const uint32_t value = (status >> field.shift) & field.mask;
-        if (value != 0) {
-            text += std::string(" ") + field.name + ":" + std::to_string(value);
-        }
-    }
-    return text;
-}
-
 // The commands whose hand-shake the aligned report sums up: the triggers, answered by
 // TriggerProcessed and TriggerDone.
 bool isTrigger(const Event& event) {
@@ -95,9 +70,9 @@ void printCells(const std::vector<std::string>& cells, std::ostream& out, bool c
     constexpr int kColumnWidth = 12;
     for (size_t i = 0; i < cells.size(); ++i) {
         if (csv) {
-            out << (i > 0 ? "," : "") << cells[i];
+            out << (i > 0 ? "," : "") << printable(cells[i]);
         } else {
-            out << std::left << std::setw(kColumnWidth) << cells[i] << ' ';
+            out << std::left << std::setw(kColumnWidth) << printable(cells[i]) << ' ';
         }
     }
     out << '\n';
@@ -138,7 +113,13 @@ ReportWriter::ReportWriter(const Scenario& scenario, std::ostream& out, bool csv
       myFullHandshake(handshake || csv),
       myRows(std::make_unique<Spool>()),
       myDisplaySent(std::make_unique<Spool>()),
-      myChecks(std::make_unique<Spool>()) {}
+      myChecks(std::make_unique<Spool>()),
+      myWarnings(std::make_unique<Spool>()) {
+    myStartUpStates = {0, kSysManStateComponentStart};
+    myStartUpStates.insert(myStartUpStates.end(), scenario.startUpStates.begin(),
+                           scenario.startUpStates.end());
+    myStartUpStates.push_back(kSysManStateReady);
+}
 
 ReportWriter::~ReportWriter() = default;
 
@@ -146,11 +127,12 @@ void ReportWriter::start(const WorkFolder& folder) {
     myRows->useFile(folder.scratchFile("rows"));
     myDisplaySent->useFile(folder.scratchFile("display"));
     myChecks->useFile(folder.scratchFile("checks"));
+    myWarnings->useFile(folder.scratchFile("warnings"));
     begin();
 }
 
 void ReportWriter::begin() {
-    myOut << (myCsv ? "step,time,event,value,detail,text\n"
+    myOut << (myCsv ? "event_step,time,event,value,detail,text\n"
                     : "step  time      event              value       detail  text\n");
 }
 
@@ -158,12 +140,16 @@ void ReportWriter::event(const Event& event) {
     if (isFatal(event.kind)) {
         myFatalStops.push_back(event.text);
     }
+    myLives += event.kind == EventKind::Start ? 1 : 0;
     if (myFullHandshake) {
         printEvent(event);
         return;
     }
+    if (heldInStartUp(event)) {
+        return;
+    }
     // A trigger command, its TriggerProcessed and its TriggerDone, in this order within one step,
-    // make one line; anything else between them lets the held events print as they are.
+    // make one hand-shake; anything else between them lets the held events print as they are.
     const bool continues = !myHeld.empty() && event.step == myHeld.front().step &&
                            ((myHeld.size() == 1 && event.kind == EventKind::TriggerProcessed) ||
                             (myHeld.size() == 2 && event.kind == EventKind::TriggerDone));
@@ -178,22 +164,109 @@ void ReportWriter::event(const Event& event) {
     if (myHeld.size() == 3) {
         const Event& command = myHeld[0];
         const uint32_t state = myHeld[1].value;
-        std::ostringstream text;
-        text << commandName(command.value) << " processed in state " << state << " ("
-             << stateName(state) << "), done";
-        printAligned(command, "Handshake", text.str());
+        if (state != kSysManStateRunning) {
+            std::ostringstream text;
+            text << commandName(command.value) << " processed in state " << state << " ("
+                 << stateName(state) << "), done";
+            printAligned(command, "Handshake", text.str());
+        }
         myHeld.clear();
     }
+}
+
+bool ReportWriter::heldInStartUp(const Event& event) {
+    if (event.kind == EventKind::Start && event.step == 0 &&
+        event.value == kSysManStartMessageCode && event.detail == 1) {
+        releaseHeld();
+        releaseStartUp();
+        myStartUp.push_back(event);
+        myStatesAnswered = 0;
+        return true;
+    }
+    if (myStartUp.empty()) {
+        return false;
+    }
+    if (!continuesStartUp(event)) {
+        releaseStartUp();
+        return false;
+    }
+    myStartUp.push_back(event);
+    // A state is answered once its action is done (the component walk: after its components).
+    const bool walking =
+        event.detail == kSysManStateComponentStart && event.value == kSysManReplyComponentStarted;
+    myStatesAnswered += event.kind == EventKind::StateReply && !walking ? 1 : 0;
+    if (myStatesAnswered == myStartUpStates.size()) {
+        printStartUp();
+    }
+    return true;
+}
+
+bool ReportWriter::continuesStartUp(const Event& event) const {
+    if (event.step != 0) {
+        return false;
+    }
+    const uint32_t state = myStartUpStates[myStatesAnswered];
+    switch (event.kind) {
+        case EventKind::Release:
+            return event.value == 1;
+        case EventKind::RegistrationName:
+        case EventKind::StartText:
+        case EventKind::Registered:
+        case EventKind::ServiceRequested:
+        case EventKind::SupervisionArmed:  // by the alarm state or RUN
+            return true;
+        case EventKind::Command:
+            return event.value == kSysManCmdState ||
+                   (state == kSysManStateComponentStart &&
+                    (event.value == kSysManCmdConnectStarted ||
+                     event.value == kSysManCmdConnectStartedQuiet)) ||
+                   (state == kSysManStateReady && event.value == kSysManCmdRun);
+        case EventKind::Code:
+            return event.value == kCodeLoopStarted;
+        case EventKind::StateReply:
+            return event.detail == state && (event.value == sysman::stateReply(state) ||
+                                             (state == kSysManStateComponentStart &&
+                                              event.value == kSysManReplyComponentStarted));
+        default:
+            return false;
+    }
+}
+
+void ReportWriter::printStartUp() {
+    const Event& start = myStartUp.front();
+    std::string release;
+    size_t services = 0;
+    for (const Event& event : myStartUp) {
+        release = event.kind == EventKind::Release ? event.text : release;
+        services +=
+            event.kind == EventKind::Command && event.value == kSysManCmdConnectStarted ? 1 : 0;
+    }
+    std::string states;
+    for (const uint32_t state : myStartUpStates) {
+        states += (states.empty() ? "" : " ") + std::to_string(state);
+    }
+    printAligned(start, "StartUp",
+                 "life " + std::to_string(myLives) + ": release " + quotedText(release) + ", " +
+                     counted(services, "service", "services") + " connected, states " + states +
+                     " done, RUN, ready");
+    myStartUp.clear();
+}
+
+void ReportWriter::releaseStartUp() {
+    for (const Event& held : myStartUp) {
+        printEvent(held);
+    }
+    myStartUp.clear();
 }
 
 void ReportWriter::printEvent(const Event& event) {
     if (myCsv) {
         myOut << event.step << ',' << formatSeconds(event.time, 6) << ',' << eventName(event.kind)
-              << ',' << event.value << ',' << event.detail << ",\"" << eventText(event, myCsv)
-              << "\"\n";
+              << ',' << event.value << ',' << event.detail << ",\""
+              << printable(eventText(event, myCsv)) << "\"\n";
         return;
     }
-    printAligned(event, eventName(event.kind), eventText(event, myCsv));
+    printAligned(event, eventName(event.kind), printable(eventText(event, myCsv)));
 }
 
 void ReportWriter::printAligned(const Event& event, const char* name, const std::string& text) {
@@ -228,11 +301,15 @@ void ReportWriter::row(const CycleRow& row) {
 void ReportWriter::check(const CheckResult& check) {
     ++(check.passed ? myChecksPassed : myChecksFailed);
     myChecks->line() << (check.passed ? "ok     " : "FAILED ") << "step " << check.step << ' '
-                     << check.expected << ", got " << check.actual << '\n';
+                     << printable(check.expected) << ", got " << printable(check.actual) << '\n';
 }
 
 void ReportWriter::displaySent(const std::string& record) {
     myDisplaySent->line() << record << '\n';
+}
+
+void ReportWriter::warning(const std::string& line) {
+    myWarnings->line() << "warning: " << line << '\n';
 }
 
 void ReportWriter::displayState(const std::string& dump) {
@@ -240,6 +317,7 @@ void ReportWriter::displayState(const std::string& dump) {
 }
 
 void ReportWriter::finish(const RunResult& summary) {
+    releaseStartUp();
     releaseHeld();
     myOut << '\n';
     std::vector<std::string> header{"step", "time", "command"};
@@ -262,9 +340,11 @@ void ReportWriter::finish(const RunResult& summary) {
                   << myDisplayStates[life];
         }
     }
-    if (myChecks->lines > 0) {
-        myOut << '\n';
-        myChecks->copyTo(myOut);
+    for (Spool* lines : {myChecks.get(), myWarnings.get()}) {
+        if (lines->lines > 0) {
+            myOut << '\n';
+            lines->copyTo(myOut);
+        }
     }
     if (!summary.failure.empty()) {
         myOut << "\nrun incomplete: " << summary.failure << '\n';
@@ -309,6 +389,9 @@ void printRunResult(const Scenario& scenario, const RunResult& result, std::ostr
     }
     for (const CheckResult& check : result.checks) {
         writer.check(check);
+    }
+    for (const std::string& warning : result.warnings) {
+        writer.warning(warning);
     }
     writer.finish(result);
 }

@@ -12,6 +12,7 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
+#include "OverwriteWatch.h"
 #include "ParameterValidator.h"
 #include "ScenarioFields.h"
 #include "ScenarioReport.h"
@@ -19,6 +20,7 @@
 #include "SimSystemManager.h"
 #include "StepQueue.h"
 #include "SysManProtocol.h"
+#include "TreeLayouts.h"
 #include "WorkFolder.h"
 
 namespace sim {
@@ -75,6 +77,7 @@ std::unique_ptr<StepQueue> checkedSteps(const Scenario& scenario, const WorkFold
                                         const host::HostTree* tree) {
     std::optional<ParameterValidator> validator;
     if (tree != nullptr) {
+        checkTreeFitsTaste(scenario, *tree);
         validator.emplace(scenario, *tree);
         validator->validate();
     }
@@ -196,6 +199,7 @@ class Run {
         takeDisplaySent();
         myRecorder.displayState(myDisplay->model().dump());
         myClock = host::currentTime();
+        myOverwrites.clear();
         host::endAllTasks();
         host::keepAddressSpaceTree();
         myManager.reset();
@@ -335,6 +339,7 @@ class Run {
                                     "\": " + error.what());
             }
             changed = changed || input.change;
+            myOverwrites.watch(step.number, input);
         }
         if (changed) {
             tree->deliverChanges();
@@ -382,6 +387,11 @@ class Run {
                 row.outputs.push_back(readOutput(path));
             }
             myRecorder.row(row);
+            if (host::HostTree* tree = host::addressSpaceTree()) {
+                for (const std::string& warning : myOverwrites.afterCycle(*tree, number)) {
+                    myRecorder.warning(warning);
+                }
+            }
         }
         return sent;
     }
@@ -478,6 +488,7 @@ class Run {
     bool myShutDown = false;
     bool myFreshTree = true;  // the next life starts with a tree made from the model
     std::string myFailure;
+    OverwriteWatch myOverwrites;  // what the steps set, until the next cycle
 };
 
 // Keeps every record of the run, for RunResult.
@@ -489,6 +500,7 @@ class KeepingRecorder : public RunRecorder {
     void check(const CheckResult& check) override { myKept.checks.push_back(check); }
     void displaySent(const std::string& record) override { myKept.displaySent.push_back(record); }
     void displayState(const std::string& dump) override { myKept.displayStates.push_back(dump); }
+    void warning(const std::string& line) override { myKept.warnings.push_back(line); }
     void finish(const RunResult& /*summary*/) override {}
 
     // Gives `result` the records.
@@ -498,6 +510,7 @@ class KeepingRecorder : public RunRecorder {
         result.checks = std::move(myKept.checks);
         result.displaySent = std::move(myKept.displaySent);
         result.displayStates = std::move(myKept.displayStates);
+        result.warnings = std::move(myKept.warnings);
     }
 
   private:

@@ -3,10 +3,13 @@
 // takes, and true or false reach bool and trigger nodes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include <unistd.h>
+#include <nlohmann/json.hpp>
 
 #include "HostTree.h"
 #include "ParameterNames.h"
@@ -88,6 +91,11 @@ TEST(ParameterNamesTest, TheNearestNamesAreOffered) {
         {"CV_O2M", {"Oxygen.CV_O2M", "Oxygen.SNo1.CV_O2M", "Oxygen.SNo2.CV_O2M"}},
         {"Sulfur.CV_H2", {"Sulfur.CV_H2S"}},
         {"Nothing.Like.It", {}},
+        // A name ending in the one given is offered only where a component begins: "O2M" and
+        // "alcMethod" end names, but inside a component.
+        {"O2M", {}},
+        {"alcMethod", {}},
+        {"Out", {"Demo.Out"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.wanted);
@@ -130,7 +138,7 @@ TEST(ParameterValidatorTest, SettingsAreCheckedAgainstTheKindAndItsRange) {
          "set \"Demo.Flag\": the parameter cannot take this setting (\"value\": 2): it is a bool "
          "node, which takes \"value\" (true, false, 0 or 1), \"status\" and \"inUse\""},
         {R"({ "set": { "Demo.Go": { "value": "NaN" } } })",
-         "(\"value\": NaN): it is a trigger node, which takes \"value\" (true, false, 0 or 1)"},
+         "(\"value\": \"NaN\"): it is a trigger node, which takes \"value\" (true, false, 0 or 1)"},
         {R"({ "set": { "Demo.In": { "value": true } } })",
          "(\"value\": true): it is a double node, which takes \"value\" (a number, \"NaN\", "
          "\"Infinity\" or \"-Infinity\"), \"status\" and \"inUse\""},
@@ -138,11 +146,14 @@ TEST(ParameterValidatorTest, SettingsAreCheckedAgainstTheKindAndItsRange) {
          "(\"value\": 2.5): it is an integer node, which takes \"value\" (a whole number from "
          "-2147483648 to 2147483647)"},
         {R"({ "set": { "Demo.Count": { "value": 2147483648 } } })",
-         "(\"value\": 2.14748365e+09): it is an integer node"},
+         "(\"value\": 2147483648): it is an integer node"},
         {R"({ "set": { "Demo.Size": { "value": -1 } } })",
          "(\"value\": -1): it is an unsigned node, which takes \"value\" (a whole number from 0 "
          "to 4294967295)"},
-        {R"({ "set": { "Demo.Mask": { "value": 4294967296 } } })", "it is a word node"},
+        {R"({ "set": { "Demo.Mask": { "value": 4294967296 } } })",
+         "(\"value\": 4294967296): it is a word node"},
+        {R"({ "set": { "Demo.Size": { "value": 4294967295.5 } } })",
+         "(\"value\": 4294967295.5): it is an unsigned node"},
         {R"({ "set": { "Demo.In": { "text": "x" } } })",
          "(\"text\"): it is a double node, which takes \"value\""},
         {R"({ "set": { "Demo.Label": { "value": 1 } } })",
@@ -163,6 +174,97 @@ TEST(ParameterValidatorTest, SettingsAreCheckedAgainstTheKindAndItsRange) {
             EXPECT_NE(message.find(c.refused), std::string::npos) << message;
             EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
         }
+    }
+}
+
+// Validates the "outputs" of a scenario against kTree; the refusal, or "".
+std::string outputsRefusal(const std::string& outputs) {
+    const std::unique_ptr<host::HostTree> tree = host::HostTree::fromJson(kTree);
+    const sim::Scenario scenario =
+        sim::parseScenario(R"({ "outputs": )" + outputs + " }", "", "k.json");
+    try {
+        sim::ParameterValidator(scenario, *tree).validate();
+    } catch (const sim::ScenarioError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// The cycle table records numbers: an output that names a structure or a choice is refused
+// with the leaves below it (the first five, and how many more), a text node likewise.
+TEST(ParameterValidatorTest, OutputsMustHoldANumber) {
+    const struct {
+        const char* outputs;
+        const char* refusal;
+    } cases[] = {
+        {R"(["Demo.In", "Demo.Flag", "Demo.Count", "Demo.Mask", "Demo.Go"])", ""},
+        {R"(["Demo.In", "Demo"])",
+         "k.json: \"outputs\" \"Demo\": a structure node, which holds no number; name its leaves: "
+         "Demo.In, Demo.Out, Demo.Flag, Demo.Go, Demo.Count and 3 more"},
+        {R"(["Oxygen"])",
+         "k.json: \"outputs\" \"Oxygen\": a structure node, which holds no number; name its "
+         "leaves: Oxygen.CV_O2M, Oxygen.CV_O2S"},
+        {R"(["Demo.Unit"])",
+         "k.json: \"outputs\" \"Demo.Unit\": a choice node, which holds no number; name its "
+         "leaves: Demo.Unit.Metric.Scale"},
+        {R"(["Demo.Label"])",
+         "k.json: \"outputs\" \"Demo.Label\": a text node; the cycle table records numbers"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outputs);
+        EXPECT_EQ(outputsRefusal(c.outputs), c.refusal);
+    }
+}
+
+// A name the tree lacks is echoed in one printable line: control characters escaped, quotes
+// and backslashes too, a very long name cut; and the search for the nearest names stays quick
+// however long the name.
+TEST(ParameterValidatorTest, UnknownNamesAreEchoedInOnePrintableLine) {
+    const struct {
+        std::string name;
+        std::string echoed;
+    } cases[] = {
+        {"Demo.I\nn\x1b[2J", "set \"Demo.I\\nn\\x1b[2J\": no such parameter"},
+        {"Demo.\"In\\", "set \"Demo.\\\"In\\\\\": no such parameter"},
+        {"Demo.In\u009b1m", "set \"Demo.In\\u009b1m\": no such parameter"},
+        {std::string(100000, 'x'),
+         "set \"" + std::string(120, 'x') + "\"... (100000 characters): no such parameter"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.echoed);
+        const nlohmann::json step = {{"set", {{c.name, {{"value", 1}}}}}};
+        const auto begin = std::chrono::steady_clock::now();
+        const std::string message = refusal(step.dump());
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+        EXPECT_NE(message.find(c.echoed), std::string::npos) << message.substr(0, 300);
+        EXPECT_EQ(std::count_if(message.begin(), message.end(),
+                                [](char byte) {
+                                    return static_cast<unsigned char>(byte) < 0x20 ||
+                                           byte == '\x7f';
+                                }),
+                  0);
+        EXPECT_LT(message.size(), 400u);
+        EXPECT_LT(took.count(), 0.5) << "the nearest names of a long name";
+    }
+}
+
+// The nearest names of a very long name among the names of a large tree are found at once: a
+// name far longer than any the tree has is near none of them.
+TEST(ParameterNamesTest, TheNearestNamesOfAVeryLongNameAreQuick) {
+    std::vector<std::string> names;
+    for (int group = 0; group < 40; ++group) {
+        for (int value = 0; value < 50; ++value) {
+            names.push_back("Group" + std::to_string(group) + ".Value_" + std::to_string(value));
+        }
+    }
+    for (const std::string& wanted :
+         {std::string(100000, 'x'), "Group1." + std::string(100000, 'x'),
+          std::string(100000, 'x') + ".Value_1"}) {
+        const auto begin = std::chrono::steady_clock::now();
+        const std::vector<std::string> offered = sim::nearestNames(wanted, names);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+        EXPECT_LT(took.count(), 0.5);
+        EXPECT_LE(offered.size(), 3u);
     }
 }
 

@@ -128,7 +128,16 @@ TEST_F(ScenarioRunnerTest, EachFailedExpectationGivesExitCodeOne) {
         {R"({ "command": "cycle", "expect": { "Demo.Out": { "value": 1.5 } } })",
          "Demo.Out expected 1.5 +- 0 / 1 status 0x0"},
         {R"({ "command": "cycle", "expect": { "Demo.Out": { "value": 1, "status": 4 } } })",
-         "Demo.Out expected 1 +- 0 status 0x4 / 1 status 0x0"},
+         "Demo.Out expected 1 +- 0 status 0x4 NOT_AVAIL / 1 status 0x0"},
+        {R"({ "command": "cycle", "expect": { "Demo.Out": { "status": 1025 } } })",
+         "Demo.Out status 0x401 OOU OOC / 1 status 0x0"},
+        // A value that failed reads apart from the one expected, however near.
+        {R"({ "set": { "Demo.In": { "value": 0.1 } }, "command": "cycle",
+              "expect": { "Demo.Out": { "value": 0.20000000000000004 } } })",
+         "Demo.Out expected 0.20000000000000004 +- 0 / 0.2 status 0x0"},
+        {R"({ "set": { "Demo.In": { "value": 5.0000000005 } }, "command": "cycle",
+              "expect": { "Demo.Out": { "value": 10, "tolerance": 1e-10 } } })",
+         "Demo.Out expected 10 +- 1e-10 / 10.000000001 status 0x0"},
         {R"({ "set": { "Demo.Label": { "text": "a" } },
               "expect": { "Demo.Label": { "text": "b" } } })",
          "Demo.Label text \"b\" / text \"a\""},
@@ -226,6 +235,11 @@ TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
         EXPECT_NE(table.find(c.line), std::string::npos) << c.line << table;
     }
     EXPECT_NE(printed(scenario, result, true).find("Command,5,0,\"\"\n"), std::string::npos);
+    // A text with control characters prints escaped, on its event's line.
+    result.events = {sim::Event{sim::EventKind::ServiceRequested, 0.0, 0, 0, "S\n\x1b[2J", 1, 0.0}};
+    EXPECT_EQ(eventLines(printed(scenario, result, false)),
+              "-     0.000     ServiceRequested   0           0       S\\n\\x1b[2J\n");
+    EXPECT_NE(printed(scenario, result, true).find(",\"S\\n\\x1b[2J\"\n"), std::string::npos);
 }
 
 // Each event carries the step being performed when it came; the life cycle that the runner
@@ -255,10 +269,11 @@ TEST_F(ScenarioRunnerTest, EventsCarryTheStepThatCausedThem) {
     EXPECT_EQ(armedInStep2, 2u) << "one arming each second of the advance";
 }
 
-// The aligned table sums up each trigger command with its TriggerProcessed and TriggerDone in one
-// line beside its step; anything else, or anything between, prints as it is. With the
-// hand-shake asked for, and in CSV, every event has a line of its own.
-TEST_F(ScenarioRunnerTest, TriggerHandshakesAreSummedUpInOneLine) {
+// A trigger command whose TriggerProcessed (in the running state 14) and TriggerDone came in
+// this order within its step prints nothing in the aligned table; in another state the three
+// are summed up in one line beside the step; anything else, or anything between, prints as it
+// is. With the hand-shake asked for, and in CSV, every event has a line of its own.
+TEST_F(ScenarioRunnerTest, TriggerHandshakesThatEndAsExpectedPrintNothing) {
     using sim::EventKind;
     const auto event = [](EventKind kind, uint32_t value, uint32_t detail, size_t step) {
         return sim::Event{kind, 1.5, value, detail, "", 1, 1.5, step};
@@ -275,15 +290,11 @@ TEST_F(ScenarioRunnerTest, TriggerHandshakesAreSummedUpInOneLine) {
         std::vector<sim::Event> events;
         std::string printed;
     } cases[] = {
-        {{command, processed, done},
-         "3     1.500     Handshake          40          1       trigger processed in state 14 "
-         "(running), done\n"},
+        {{command, processed, done}, ""},
         {{event(EventKind::Command, 48, 1, 2), event(EventKind::TriggerProcessed, 12, 0, 2),
           event(EventKind::TriggerDone, 0, 0, 2), command, processed, done},
          "2     1.500     Handshake          48          1       trigger 48 processed in state 12 "
-         "(ready), done\n"
-         "3     1.500     Handshake          40          1       trigger processed in state 14 "
-         "(running), done\n"},
+         "(ready), done\n"},
         {{command, processed, event(EventKind::Checksum, 9, 0, 3), done},
          commandLine + processedLine + "3     1.500     Checksum           9           0       \n" +
              doneLine},
@@ -307,7 +318,7 @@ TEST_F(ScenarioRunnerTest, TriggerHandshakesAreSummedUpInOneLine) {
         EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), '\n')), c.events.size());
         EXPECT_EQ(full.find("Handshake"), std::string::npos);
         const std::string csv = printed(scenario, result, true);
-        EXPECT_EQ(csv.rfind("step,time,event,value,detail,text\n", 0), 0u);
+        EXPECT_EQ(csv.rfind("event_step,time,event,value,detail,text\n", 0), 0u);
         EXPECT_EQ(static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')),
                   c.events.size() + 5)
             << "the events, the heads of both tables, two empty lines and the run's line";
@@ -318,6 +329,93 @@ TEST_F(ScenarioRunnerTest, TriggerHandshakesAreSummedUpInOneLine) {
               std::string::npos);
     EXPECT_EQ(eventLines(printed(scenario, result, false, true)),
               commandLine + processedLine + doneLine);
+}
+
+// The events of a normal start-up of a life with the start-up states 3 and 11: registration,
+// state 0, the component walk connecting one service, the states in order, RUN and ready.
+std::vector<sim::Event> normalStartUp() {
+    using sim::EventKind;
+    const auto event = [](EventKind kind, uint32_t value, uint32_t detail, std::string text = "") {
+        return sim::Event{kind, 2.0, value, detail, std::move(text), 1, 2.0, 0};
+    };
+    return {event(EventKind::Start, 23, 1),
+            event(EventKind::Release, 1, 3, "R1"),
+            event(EventKind::StartText, 0, 0),
+            event(EventKind::Registered, 0, 0),
+            event(EventKind::Code, 1, 0),
+            event(EventKind::Command, 5, 0),
+            event(EventKind::StateReply, 28, 0),
+            event(EventKind::Command, 5, 0),
+            event(EventKind::ServiceRequested, 0, 0, "S1"),
+            event(EventKind::StateReply, 0, 1),
+            event(EventKind::Command, 2, 0),
+            event(EventKind::StateReply, 28, 1),
+            event(EventKind::Command, 5, 0),
+            event(EventKind::SupervisionArmed, 0, 0),
+            event(EventKind::StateReply, 28, 3),
+            event(EventKind::Command, 5, 0),
+            event(EventKind::StateReply, 28, 11),
+            event(EventKind::Command, 21, 0),
+            event(EventKind::SupervisionArmed, 0, 0),
+            event(EventKind::StateReply, 28, 12)};
+}
+
+// A normal start-up is one line per life in the aligned table; one that differs anywhere (an
+// event out of place, a reply or a state not the expected one, a fatal stop, a start-up that
+// never reaches ready, a step's event within it) prints every event. The hand-shakes in full
+// and CSV print every event.
+TEST_F(ScenarioRunnerTest, ANormalStartUpIsOneLinePerLife) {
+    const sim::Scenario scenario = scenarioWith("", R"("startUp": [3, 11],)");
+    const std::vector<sim::Event> normal = normalStartUp();
+    const std::string line =
+        "-     2.000     StartUp            23          1       life 1: release \"R1\", 1 service "
+        "connected, states 0 1 3 11 12 done, RUN, ready\n";
+    // Changes of the normal start-up: (index of the event, what it becomes).
+    const auto changed = [&normal](size_t index, uint32_t value, uint32_t detail) {
+        std::vector<sim::Event> events = normal;
+        events[index].value = value;
+        events[index].detail = detail;
+        return events;
+    };
+    std::vector<sim::Event> withFatalStop = normal;
+    withFatalStop.insert(withFatalStop.begin() + 14,
+                         sim::Event{sim::EventKind::FatalStop, 2.0, 5, 0, "stop", 1, 2.0, 0});
+    std::vector<sim::Event> withStepEvent = normal;
+    withStepEvent[12].step = 1;
+    const struct {
+        const char* what;
+        std::vector<sim::Event> events;
+    } unusual[] = {
+        {"a refused state", changed(14, 29, 3)},
+        {"another state answered", changed(14, 28, 4)},
+        {"a walk reply of another state", changed(9, 0, 3)},
+        {"a start without its link", changed(0, 23, 0)},
+        {"a release without its link", changed(1, 0, 3)},
+        {"an unknown code", changed(4, 7, 0)},
+        {"a raw command", changed(5, 99, 0)},
+        {"a fatal stop", withFatalStop},
+        {"a step's command within the start-up", withStepEvent},
+        {"no ready", std::vector<sim::Event>(normal.begin(), normal.end() - 1)},
+    };
+    sim::RunResult result;
+    result.events = normal;
+    result.events.insert(result.events.end(), normal.begin(), normal.end());
+    std::string twoLives = line + line;
+    twoLives.replace(twoLives.find("life 1", line.size()), 6, "life 2");
+    EXPECT_EQ(eventLines(printed(scenario, result, false)), twoLives);
+    const std::string full = eventLines(printed(scenario, result, false, true));
+    EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), '\n')), 2 * normal.size());
+    const std::string csv = printed(scenario, result, true);
+    EXPECT_EQ(csv.find("StartUp"), std::string::npos);
+    for (const auto& c : unusual) {
+        SCOPED_TRACE(c.what);
+        result.events = c.events;
+        const std::string lines = eventLines(printed(scenario, result, false));
+        EXPECT_EQ(lines.find("StartUp"), std::string::npos) << lines;
+        EXPECT_EQ(static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n')),
+                  c.events.size())
+            << lines;
+    }
 }
 
 // The last line of a report sums the run up.
@@ -355,6 +453,35 @@ TEST_F(ScenarioRunnerTest, TheReportEndsWithOneLineThatSumsTheRunUp) {
     }
 }
 
+// A value or status that a step sets and the program writes over by the end of the next cycle
+// gives one warning line naming the setting, the steps and what the node holds; a setting the
+// program leaves, or writes with the same value, gives none.
+TEST_F(ScenarioRunnerTest, SettingsTheProgramWritesOverGiveOneWarningLine) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.In": { "value": 3 }, "Demo.Out": { "value": 7, "change": false } },
+             "command": "cycle" },
+           { "set": { "Demo.Out": { "value": 6 }, "Demo.Label": { "text": "x" } },
+             "command": "cycle" },
+           { "set": { "Demo.Out": { "value": -0.0, "status": 4 } } },
+           { "set": { "Demo.In": { "value": 0 } } },
+           { "command": "cycle" },
+           { "set": { "Demo.Out": { "value": 1 } } },
+           { "command": "restart" },
+           { "command": "cycle" })");
+    const sim::RunResult result = runCompleted(scenario);
+    EXPECT_EQ(result.exitCode(), sim::kExitPassed);
+    const std::vector<std::string> warnings{
+        "step 1: set \"Demo.Out\": the program wrote over it by the end of the cycle of step 1 "
+        "(\"value\": 7, now 6)",
+        "step 3: set \"Demo.Out\": the program wrote over it by the end of the cycle of step 5 "
+        "(\"value\": -0.0, now 0; \"status\": 4, now 0x0)"};
+    EXPECT_EQ(result.warnings, warnings);
+    const std::string report = printed(scenario, result, false);
+    EXPECT_NE(report.find("\nwarning: " + warnings[0] + "\nwarning: " + warnings[1] + "\n\nrun: "),
+              std::string::npos)
+        << report;
+}
+
 // The checks of display records print a payload as the display reads it: texts as text when the
 // pattern gives the code.
 TEST(ScenarioChecksTest, DisplayPatternsPrintTextPayloadsAsText) {
@@ -376,16 +503,28 @@ TEST(ScenarioChecksTest, DisplayPatternsPrintTextPayloadsAsText) {
     EXPECT_EQ(results[2].expected, "display absent: record item 410 code 29 payload 01000000");
 }
 
-// Each row of the aligned cycle table ends with its step's comment; CSV keeps the values only.
+// Each row of the aligned cycle table ends with its step's comment (on the row's line, control
+// characters escaped); CSV keeps the values only.
 TEST_F(ScenarioRunnerTest, CycleRowsCarryTheirStepsComment) {
     const sim::Scenario scenario = scenarioWith(
-        R"({ "comment": "input 3 doubled", "set": { "Demo.In": { "value": 3 } },
+        R"({ "comment": "input 3\ndoubled", "set": { "Demo.In": { "value": 3 } },
              "command": "cycle" })");
     const sim::RunResult result = runCompleted(scenario);
     const std::string table = printed(scenario, result, false);
     EXPECT_NE(table.find(".status comment"), std::string::npos) << table;
-    EXPECT_NE(table.find("0x0          input 3 doubled \n"), std::string::npos) << table;
-    EXPECT_EQ(printed(scenario, result, true).find("input 3 doubled"), std::string::npos);
+    EXPECT_NE(table.find("0x0          input 3\\ndoubled \n"), std::string::npos) << table;
+    EXPECT_EQ(printed(scenario, result, true).find("doubled"), std::string::npos);
+}
+
+// A check line keeps to its line: texts of the expectation and of the node print escaped.
+TEST_F(ScenarioRunnerTest, CheckLinesPrintTextsEscaped) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.Label": { "text": "a\nb" } },
+             "expect": { "Demo.Label": { "text": "a\u001bb" } } })");
+    const std::string report = printed(scenario, runCompleted(scenario), false);
+    EXPECT_NE(report.find("\nFAILED step 1 Demo.Label text \"a\\x1bb\", got text \"a\\nb\"\n"),
+              std::string::npos)
+        << report;
 }
 
 TEST_F(ScenarioRunnerTest, RefusedRegistrationIsAFatalStop) {
@@ -780,7 +919,17 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
     const std::string eventFile = base + "_event.json";
     const std::string displayFile = base + "_display.json";
     const std::string displayStateFile = base + "_display_state.json";
+    // Scenarios refused before the run: a taste whose tree does not fit it, an output naming a
+    // structure, a key holding a control character.
+    const std::string tasteFile = base + "_taste.json";
+    const std::string structureFile = base + "_structure.json";
+    const std::string controlFile = base + "_control.json";
     {
+        std::ofstream(tasteFile) << R"({ "taste": "ZM1", "tree": ")" << REPOSITORY_DIR
+                                 << R"(/gascalc/model/CalorantDefault.json", "steps": [] })";
+        std::ofstream(structureFile)
+            << R"({ "tree": )" << tree << R"(, "outputs": ["Demo"], "steps": [] })";
+        std::ofstream(controlFile) << R"({ "steps": [ { "com\nmand\u001b": "cycle" } ] })";
         std::ofstream(eventFile) << R"({ "tree": )" << tree
                                  << R"(, "steps": [ { "command": "process",
             "events": { "inOrder": [ { "kind": "TriggerDone" } ] } } ] })";
@@ -801,6 +950,16 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         {{displayFile}, sim::kExitExpectationFailed, ""},
         {{displayStateFile}, sim::kExitExpectationFailed, ""},
         {{badFile}, sim::kExitBadInput, badFile + ": step 1: \"comand\": unknown key\n"},
+        {{tasteFile},
+         sim::kExitBadInput,
+         tasteFile + ": \"taste\": \"ZM1\" needs a tree of the ZM1 layout"},
+        {{structureFile},
+         sim::kExitBadInput,
+         structureFile + ": \"outputs\" \"Demo\": a structure node, which holds no number; "
+                         "name its leaves: Demo.In, Demo.Out, Demo.Changes, Demo.Restored\n"},
+        {{controlFile},
+         sim::kExitBadInput,
+         controlFile + ": step 1: \"com\\nmand\\x1b\": unknown key\n"},
         {{"/nonexistent.json"}, sim::kExitBadInput, "/nonexistent.json: cannot read"},
         {{kExample, "--program", "none"}, sim::kExitBadInput, "unknown program \"none\""},
         {{kExample, "--trace", "/nonexistent/t.trace"}, sim::kExitBadInput, "--trace: cannot"},
@@ -812,8 +971,12 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
         const CommandLineRun run = runCommandLine("scenario_runner", c.arguments);
         EXPECT_EQ(run.code, c.exitCode);
         EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        if (c.exitCode == sim::kExitBadInput && !c.message.empty()) {
+            EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+        }
     }
-    for (const std::string& file : {badFile, eventFile, displayFile, displayStateFile}) {
+    for (const std::string& file : {badFile, eventFile, displayFile, displayStateFile, tasteFile,
+                                    structureFile, controlFile}) {
         std::remove(file.c_str());
     }
 }
@@ -830,7 +993,7 @@ TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
     } cases[] = {
         {{}, kExample, sim::kExitPassed, "", "Demo.Restored"},
         {{}, kExample, sim::kExitPassed, "", "\nrun: 2 lives, "},
-        {{}, kExample, sim::kExitPassed, "", "Handshake          40          1       trigger"},
+        {{}, kExample, sim::kExitPassed, "", "StartUp            23          1       life 1: "},
         {{"--handshake"}, kExample, sim::kExitPassed, "", "TriggerDone"},
         {{"--csv"}, kExample, sim::kExitPassed, "", "step,time,command,Demo.Out"},
         {{"/nonexistent.json"}, kExample, sim::kExitBadInput, "Demo-Prog: /nonexistent.json", ""},

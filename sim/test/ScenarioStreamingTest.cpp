@@ -101,6 +101,7 @@ class CountingRecorder : public sim::RunRecorder {
     void check(const sim::CheckResult& check) override { failed += check.passed ? 0 : 1; }
     void displaySent(const std::string& /*record*/) override {}
     void displayState(const std::string& /*dump*/) override {}
+    void warning(const std::string& /*line*/) override {}
     void finish(const sim::RunResult& /*summary*/) override { finished = true; }
 
     bool stepsKept = false;

@@ -1,0 +1,36 @@
+// Settings that the program writes over: a step's "set" on a node that the program itself
+// writes in its cycle is lost by the next cycle. The runner watches the value and status each
+// step sets until the next cycle command and then says, in one warning line, which of them the
+// program wrote over.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "HostTree.h"
+#include "Scenario.h"
+
+namespace sim {
+
+class OverwriteWatch {
+  public:
+    // Watches the value and status that `input` (of step `step`) sets, in place of an earlier
+    // setting of the same node.
+    void watch(size_t step, const InputSetting& input);
+    // After the cycle command of step `cycleStep`: one warning for each watched setting that
+    // `tree` no longer holds, naming the setting, the step and what the node holds now. The
+    // watch is empty afterwards.
+    std::vector<std::string> afterCycle(const host::HostTree& tree, size_t cycleStep);
+    // Forgets every watched setting (a life ends).
+    void clear() { myWatched.clear(); }
+
+  private:
+    struct Watched {
+        size_t step;
+        InputSetting input;
+    };
+    std::vector<Watched> myWatched;
+};
+
+}  // namespace sim
