@@ -3,7 +3,7 @@
 // working directory.
 #pragma once
 
-#include <dirent.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,7 +24,7 @@ class ScratchDirectory {
         EXPECT_EQ(chdir(myPath.c_str()), 0);
         removeFiles();
     }
-    // Enters the previous directory again and removes this one with its files.
+    // Enters the previous directory again and removes this one with all it holds.
     ~ScratchDirectory() {
         EXPECT_EQ(chdir(myPrevious.c_str()), 0);
         removeFiles();
@@ -36,18 +36,17 @@ class ScratchDirectory {
     const std::string& path() const { return myPath; }
 
   private:
+    // Removes all this directory holds, folders included, never following a link.
     void removeFiles() const {
-        DIR* folder = opendir(myPath.c_str());
-        if (folder == nullptr) {
-            return;
-        }
-        while (const dirent* entry = readdir(folder)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                std::remove((myPath + "/" + name).c_str());
-            }
-        }
-        closedir(folder);
+        nftw(
+            myPath.c_str(),
+            [](const char* path, const struct stat*, int, FTW* at) {
+                if (at->level > 0) {
+                    std::remove(path);
+                }
+                return 0;
+            },
+            16, FTW_DEPTH | FTW_PHYS);
     }
 
     std::string myPath;

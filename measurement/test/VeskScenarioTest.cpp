@@ -69,11 +69,12 @@ std::string contentOf(const std::string& path) {
     return text.str();
 }
 
-// Runs the scenario file `name` of the unclean-stop scenarios in the working directory, which
-// is its base folder: its files stay for the next part.
+// Runs the scenario file `name` of the unclean-stop scenarios as if it lay in the folder
+// unclean-stop/ of the working directory, whose tree.json it reads: its files stay in
+// unclean-stop/work/ for the next part.
 sim::RunResult runPart(const std::string& name) {
     const std::string path = std::string(VESK_SCENARIO_DIR) + "/unclean-stop/" + name;
-    const sim::Scenario scenario = sim::parseScenario(contentOf(path), ".", path);
+    const sim::Scenario scenario = sim::parseScenario(contentOf(path), "unclean-stop", path);
     sim::RunSettings settings;
     settings.programs = {{"Vesk-Prog", VeskProgramMain}};
     const sim::RunResult result = sim::runScenario(scenario, settings);
@@ -92,10 +93,11 @@ TEST(VeskScenario, AnUncleanStopNeverCountsSavedSumsTwice) {
         SCOPED_TRACE(stop);
         ScratchDirectory scratch;
         std::ofstream("tree.json") << contentOf(std::string(VESK_SCENARIO_DIR) + "/tree.json");
-        const sim::RunResult unclean = runPart(stop + ".lives-1-2.json");
+        ASSERT_EQ(mkdir("unclean-stop", 0755), 0);
+        const sim::RunResult unclean = runPart(stop + ".1.lives-1-2.json");
         EXPECT_EQ(unclean.lives, 2u);
         EXPECT_EQ(unclean.exitCode(), sim::kExitPassed) << unclean.failure;
-        const sim::RunResult next = runPart(stop + ".life-3.json");
+        const sim::RunResult next = runPart(stop + ".2.life-3.json");
         EXPECT_EQ(next.exitCode(), sim::kExitPassed) << next.failure;
     }
 }
