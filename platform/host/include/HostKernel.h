@@ -132,9 +132,9 @@ void failNextCall(const char* function, Error code);
 // The same for the call of `function` that follows `skipped` calls which still succeed.
 void failCallAfter(const char* function, unsigned skipped, Error code);
 // Runs `action` once, on the calling task, at the start of the next call of `function` among
-// the platform calls that offer it (FbDo_GetChoice), before the call does its work: something
-// a test needs to happen at a fixed point inside the program's work. One pending action per
-// name; resetKernel drops the pending ones.
+// the platform calls that offer it (FbDo_GetChoice; the file calls fopen, rename and unlinkat),
+// before the call does its work: something a test needs to happen at a fixed point inside the
+// program's work. One pending action per name; resetKernel drops the pending ones.
 void runAtNextCall(const char* function, std::function<void()> action);
 
 // Makes the next call of the basic library's file call `function` ("fopen", "fread", "fsync",
