@@ -10,21 +10,6 @@
 namespace sim {
 namespace {
 
-// The node's value as a setting writes it: integers with their sign.
-double valueOf(const host::HostTree& tree, const std::string& path) {
-    switch (tree.kind(path)) {
-        case kFbDoInteger:
-            return tree.integerValue(path);
-        case kFbDoUnsigned:
-        case kFbDoWord:
-        case kFbDoBool:
-        case kFbDoTrigger:
-            return tree.wordValue(path);
-        default:
-            return tree.doubleValue(path);
-    }
-}
-
 // The same double, NaN and the sign of zero included.
 bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof(a)) == 0 || (std::isnan(a) && std::isnan(b));
@@ -44,27 +29,26 @@ void OverwriteWatch::watch(size_t step, const InputSetting& input) {
     myWatched.push_back(Watched{step, input});
 }
 
-std::vector<std::string> OverwriteWatch::afterCycle(const host::HostTree& tree, size_t cycleStep) {
+std::vector<std::string> OverwriteWatch::afterCycle(size_t cycleStep) {
     std::vector<std::string> warnings;
     for (const Watched& watched : myWatched) {
         const InputSetting& input = watched.input;
-        if (tree.find(input.path) == nullptr) {
+        const OutputValue now = readOutput(input.path);
+        if (!now.found) {
             continue;
         }
         std::string lost;
-        if (input.value && !sameBits(valueOf(tree, input.path), *input.value)) {
-            lost = "\"value\": " + input.valueText + ", now " +
-                   formatExactValue(valueOf(tree, input.path));
+        if (input.value && !sameBits(now.value, *input.value)) {
+            lost = "\"value\": " + input.valueText + ", now " + formatExactValue(now.value);
         }
-        if (input.status && tree.status(input.path) != *input.status) {
+        if (input.status && now.status != *input.status) {
             lost += (lost.empty() ? "" : "; ") + std::string("\"status\": ") +
-                    std::to_string(*input.status) + ", now " +
-                    describeStatus(tree.status(input.path));
+                    std::to_string(*input.status) + ", now " + describeStatus(now.status);
         }
         if (!lost.empty()) {
             warnings.push_back("step " + std::to_string(watched.step) + ": set " +
                                quoted(input.path) +
-                               ": the program wrote over it by the end of the cycle " + "of step " +
+                               ": the program wrote over it by the end of the cycle of step " +
                                std::to_string(cycleStep) + " (" + lost + ")");
         }
     }

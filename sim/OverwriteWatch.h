@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "HostTree.h"
 #include "Scenario.h"
 
 namespace sim {
@@ -19,9 +18,9 @@ class OverwriteWatch {
     // setting of the same node.
     void watch(size_t step, const InputSetting& input);
     // After the cycle command of step `cycleStep`: one warning for each watched setting that
-    // `tree` no longer holds, naming the setting, the step and what the node holds now. The
-    // watch is empty afterwards.
-    std::vector<std::string> afterCycle(const host::HostTree& tree, size_t cycleStep);
+    // the address space's tree no longer holds (readOutput), naming the setting, the step and
+    // what the node holds now. The watch is empty afterwards.
+    std::vector<std::string> afterCycle(size_t cycleStep);
     // Forgets every watched setting (a life ends).
     void clear() { myWatched.clear(); }
 

@@ -311,7 +311,11 @@ OutputValue readOutput(const std::string& path) {
     }
     try {
         const uint32_t status = tree->status(path);
-        if (isWordKind(tree->kind(path))) {
+        const FbDoNodeKind kind = tree->kind(path);
+        if (kind == kFbDoInteger) {
+            return OutputValue{static_cast<double>(tree->integerValue(path)), status, true};
+        }
+        if (isWordKind(kind)) {
             return OutputValue{static_cast<double>(tree->wordValue(path)), status, true};
         }
         return OutputValue{tree->doubleValue(path), status, true};

@@ -28,8 +28,9 @@ struct CheckResult {
     bool passed;
 };
 
-// Reads a parameter of the address space's tree as a number (doubles, or the word of word
-// kinds); not found when there is no tree, no such node or no number in it.
+// Reads a parameter of the address space's tree as a number (doubles, an integer with its sign,
+// the word of the other whole-number kinds); not found when there is no tree, no such node or no
+// number in it.
 OutputValue readOutput(const std::string& path);
 
 // Checks every field of `expectation` against the address space's tree.

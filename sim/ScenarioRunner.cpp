@@ -387,10 +387,8 @@ class Run {
                 row.outputs.push_back(readOutput(path));
             }
             myRecorder.row(row);
-            if (host::HostTree* tree = host::addressSpaceTree()) {
-                for (const std::string& warning : myOverwrites.afterCycle(*tree, number)) {
-                    myRecorder.warning(warning);
-                }
+            for (const std::string& warning : myOverwrites.afterCycle(number)) {
+                myRecorder.warning(warning);
             }
         }
         return sent;

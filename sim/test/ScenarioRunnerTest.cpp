@@ -11,8 +11,11 @@
 
 #include <unistd.h>
 
+#include "FbDo.h"
 #include "HostService.h"
+#include "HostTree.h"
 #include "RunnerCommandLine.h"
+#include "ScenarioChecks.h"
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
 #include "TestAddressSpace.h"
@@ -480,6 +483,29 @@ TEST_F(ScenarioRunnerTest, SettingsTheProgramWritesOverGiveOneWarningLine) {
     EXPECT_NE(report.find("\nwarning: " + warnings[0] + "\nwarning: " + warnings[1] + "\n\nrun: "),
               std::string::npos)
         << report;
+}
+
+// A parameter reads as the number it holds: an integer with its sign, an unsigned word whole.
+TEST(ScenarioChecksTest, ParametersReadAsTheNumbersTheyHold) {
+    host::setTreeModelJson(R"({ "name": "Kinds", "root": { "children": [
+        { "name": "Count", "kind": "integer", "value": -3, "status": 4 },
+        { "name": "Word", "kind": "unsigned", "value": 4000000000 },
+        { "name": "Level", "kind": "double", "value": -0.5 } ] } })");
+    AsInfo asInfo{};
+    ASSERT_EQ(Tarvo_FbDoPrepare(&asInfo), 0) << host::treeModelError();
+    const struct {
+        const char* path;
+        double value;
+        uint32_t status;
+    } kCases[] = {{"Count", -3.0, 4}, {"Word", 4000000000.0, 0}, {"Level", -0.5, 0}};
+    for (const auto& expected : kCases) {
+        const sim::OutputValue found = sim::readOutput(expected.path);
+        EXPECT_TRUE(found.found) << expected.path;
+        EXPECT_EQ(found.value, expected.value) << expected.path;
+        EXPECT_EQ(found.status, expected.status) << expected.path;
+    }
+    host::dropAddressSpaceTree();
+    host::setTreeModelJson("");
 }
 
 // The checks of display records print a payload as the display reads it: texts as text when the
