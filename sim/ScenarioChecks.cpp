@@ -134,8 +134,8 @@ bool valueHolds(double found, double expected, double tolerance) {
 }
 
 // Compares the fields `expectation` gives with the node; appends what was found to `actual`.
-// A value that does not hold is written exactly in `expected` and `actual`, so that the two read
-// apart.
+// A value that does not hold is written exactly in `actual` and, in place of what `expected`
+// holds, in `expected`, so that the two read apart.
 bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
                     std::string& expected, std::string& actual) {
     bool holds = true;
@@ -150,7 +150,9 @@ bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
                       : std::string("no number");
         holds = found.found && !valueFails &&
                 (!expectation.status || found.status == *expectation.status);
-        expected = describe(expectation, valueFails);
+        if (valueFails) {
+            expected = describe(expectation, true);
+        }
     }
     if (expectation.text) {
         std::string text;
