@@ -12,8 +12,9 @@ named node that no rule describes, or a rule that describes no node, is refused 
 name, so that a model and its reference cannot drift apart.
 
 Before the model tables: the reference-condition sets of Calorant-Prog, read from the program's
-own table (gasprops/tables/ref_condition_sets.h), and its method codes with the inputs each
-reads (the "methods" table of tools/parameter_meanings.json).
+own table (gasprops/tables/ref_condition_sets.h), its method codes with the inputs each
+reads (the "methods" table of tools/parameter_meanings.json), and where each of its results comes
+from (the "resultSources" table, each row with the inputs it changes with).
 """
 
 import argparse
@@ -93,7 +94,7 @@ The parameters most scenarios need:
   `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
   `Source.Iso6976.*`.
 
-Sections: [Reference-condition sets](#reference-condition-sets), [Method codes](#method-codes), {sections}.
+Sections: [Reference-condition sets](#reference-condition-sets), [Method codes](#method-codes), [Where each result comes from](#where-each-result-comes-from), {sections}.
 
 ## Abbreviations
 
@@ -174,6 +175,42 @@ METHODS_NOTES = """
 - The base density that NX-19 on the base density and the SGERG-88 second form read is the
   imported one at 20 degC and 1.01325 bar, whatever `Base1.RefCond` is: those correlations
   describe the gas by its density in that state.
+"""
+
+RESULT_SOURCES_TEXT = """## Where each result comes from
+
+`Calorant-Prog` publishes properties of the gas in four groups, and they do not come from the
+same place: `Source.Iso6976.*` (and `Source.Aga8Mode0.*`, `Source.Aga8Mode1.*`) are computed
+from the analysis at the set of `Source.RefCond`; `Base1.*` are the imported values (the lines
+`Lines.L3_1` to `Lines.L5_1` and the `Source.HVHM.*_imp` nodes) converted from the set of
+`Source.RefCond` to that of `Base1.RefCond`, never the analysis; `OptionalBaseOutput.On.*` are
+formed from the `Base1` values; `MeasCond.*` is the measuring state. The names are those of the
+Default layout (ZM1 and BM1 have no `Source.Iso6976`, no `OptionalBaseOutput` and only `HsV` of
+the heating values). "changes with" lists the inputs and settings that move the result, one at a
+time from a state with every import in use and positive, the two sets at 1, the second state at
+15 degC and the constant method; a row without it is a method result (see
+[Method codes](#method-codes)). A value that is not valid carries 0x400; a fault bit is any of
+0x178f.
+
+| result | comes from | stated at | combustion temperature | changes with | 0x400 when |
+|---|---|---|---|---|---|
+"""
+
+RESULT_SOURCES_NOTES = """
+- To read the analysis' calorific value at another set, choose that set as `Source.RefCond`: the
+  `Source.Iso6976` results follow it. `Base1.RefCond` converts only the imports: with
+  `Base1.RefCond` 14 and `Source.HVHM.HsV_imp` 40.66 at the default `Source.RefCond` 1,
+  `Base1.HsV` is 38.39 MJ/m3 whatever the analysis, and an import in use that no line feeds
+  (`Source.HVHM.HiV_imp` to `.Wi_imp` of the model read 0) gives 0 with 0x400 in `Base1`.
+- The second base state converts by the ratio of the two conversion factors, `Base1.C` /
+  `OptionalBaseOutput.On.C` = (Tb1 pb2 Zb1) / (Tb2 pb1 Zb2): besides the inputs listed, its
+  values change with the inputs of `CalcMethod`. `MeasCond.rhom`, `Base1.K`, `Base1.C`, `On.K`
+  and `On.C` change with the inputs of both method codes.
+- When the two factors are equal (the second state at the conditions of `Base1.RefCond`), the
+  `On` properties are copies of the `Base1` ones: `On.d` is then `Base1.d` (the relative-density
+  import) and `On.Ws`, `On.Wi` are `Base1.Ws`, `Base1.Wi` (the Wobbe imports).
+- The second state has no combustion temperature of its own: its heating values and Wobbe
+  indices are at the combustion temperature of `Base1.RefCond`.
 """
 
 # Data editions and table temperatures of the program's table, as the reference names them.
@@ -262,6 +299,25 @@ def methods_section(meanings):
     for name, source, taken in meanings["methodInputs"]:
         text += f"| {cell(name)} | {cell(source)} | {cell(taken)} |\n"
     return text + METHODS_NOTES
+
+
+def result_sources_section(meanings):
+    """The table of where each result comes from; a row's "changes with" names the keys of its
+    "follows" by the "resultInputs" table (a key it lacks is refused)."""
+    names = meanings["resultInputs"]
+    text = RESULT_SOURCES_TEXT
+    for row in meanings["resultSources"]:
+        results = ", ".join(f"`{name}`" for name in row["results"])
+        if row["follows"] is None:
+            follows = "-"
+        else:
+            unknown = [key for key in row["follows"] if key not in names]
+            if unknown:
+                raise MeaningError(f"resultSources: \"{unknown[0]}\" is not in resultInputs")
+            follows = ", ".join(names[key] for key in row["follows"]) or "nothing"
+        cells = [results, row["from"], row["at"], row["combustion"], follows, row["invalid"]]
+        text += "| " + " | ".join(cell(c) for c in cells) + " |\n"
+    return text + RESULT_SOURCES_NOTES
 
 
 class MeaningError(Exception):
@@ -410,6 +466,7 @@ def generate(meanings_file=MEANINGS, reference_sets=REFERENCE_SETS):
         text += f"| `{cell(abbreviation)}` | {cell(meaning)} |\n"
     text += "\n" + reference_sets_section(reference_sets)
     text += "\n" + methods_section(meanings)
+    text += "\n" + result_sources_section(meanings)
     for key, heading, program, file in MODELS:
         text += "\n" + model_section(key, heading, program, file, rules)
     unused = rules.unused()

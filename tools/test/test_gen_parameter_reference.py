@@ -151,5 +151,34 @@ class MethodCodesTest(unittest.TestCase):
                     self.assertTrue(name == "nothing" or name in inputs, name)
 
 
+class ResultSourcesTest(unittest.TestCase):
+    def setUp(self):
+        self.meanings = json.loads(gen.MEANINGS.read_text(encoding="utf-8"))
+
+    def test_every_result_is_a_node_of_the_default_layout(self):
+        model = json.loads((gen.ROOT / "gascalc/model/CalorantDefault.json").read_text(
+            encoding="utf-8"))
+        paths = {entry.path for entry in gen.named_entries(model["root"])}
+        for row in self.meanings["resultSources"]:
+            for result in row["results"]:
+                with self.subTest(result=result):
+                    self.assertIn(result, paths)
+
+    def test_a_key_without_its_input_is_refused(self):
+        changed = copy.deepcopy(self.meanings)
+        del changed["resultInputs"]["d_imp"]
+        with self.assertRaisesRegex(gen.MeaningError, '"d_imp" is not in resultInputs'):
+            generated_with(changed)
+
+    def test_a_changed_source_shows_in_the_reference(self):
+        changed = copy.deepcopy(self.meanings)
+        row = next(r for r in changed["resultSources"]
+                   if r["results"] == ["OptionalBaseOutput.On.d"])
+        row["follows"] = ["d_imp"]
+        diff = difference(gen.OUTPUT.read_text(encoding="utf-8"), generated_with(changed))
+        self.assertIn("| `OptionalBaseOutput.On.d` |", diff)
+        self.assertIn("| `Source.Rhob.d_imp` |", diff)
+
+
 if __name__ == "__main__":
     unittest.main()
