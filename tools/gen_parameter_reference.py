@@ -161,9 +161,26 @@ METHODS_NOTES = """
   SGERG-88's own reference (combustion 25 degC, volume 0 degC and 1.01325 bar) needs
   `Source.RefCond` 5: left at 1, the program takes it for an Hs at 0 degC combustion and
   divides it by 1.0026 before SGERG-88 reads it. For the gas 1 of ISO 12213-3 (Hs 40.66 MJ/m3,
-  d 0.581, 0.6 mol-% CO2, no H2) at 60 bar and 270 K, `CalcMethod` 22 and `MeasCalcMethod` 21
+  d 0.581, 0.6 mol-% CO2, no H2) at 60 bar and 270 K, `CalcMethod` 11 and `MeasCalcMethod` 10
   give Zm 0.84084 with `Source.RefCond` 5, the standard's value, and 0.841653 with it left at
   1; neither is flagged (the worked example `examples/calorant-sgerg/scenario.json`).
+- The standard's SGERG-88 is its input set (Hs, d, CO2, H2, nitrogen solved) in its own mode:
+  `CalcMethod` 11 / `MeasCalcMethod` 10 (d input) and `CalcMethod` 6 / `MeasCalcMethod` 5 (derived
+  d). `MeasCalcMethod` 10 gives all ten published compression factors of gas 1 of ISO 12213-3
+  Annex C within 1e-5 through the program (`gascalc/test/SgergCodesValidationTest.cpp`).
+- Wide range (`CalcMethod` 20 to 23, `MeasCalcMethod` 19 to 22) is not the standard's mode. It
+  changes four things: the standard ties carbon monoxide to the hydrogen (x_CO = 0.0964 x_H2 joins
+  the gas and its calorific value), wide range ties none; the normal-state solution starts from
+  B = 0 instead of -0.065 m3/kmol; the range check (while `CalcMethodOption` is non-zero) takes
+  Hs from 6 MJ/m3 and d from 0.06 with no bound on hydrogen, instead of Hs from 20 MJ/m3, d from
+  0.55 and hydrogen up to 30 mol-%; and the form with input range check (`CalcMethod` 20 and 22,
+  `MeasCalcMethod` 19 and 21) drops its test of the normal density (above 0.711 + 0.517 x_N2 +
+  1.255 x_CO2 - 0.581 x_H2 kg/m3). A gas without hydrogen comes out the same to the published
+  digits (gas 1 within 1e-5 under `MeasCalcMethod` 21 as under 10); a gas with hydrogen is
+  described by another composition, and its Z departs from the standard's published values with
+  status 0, nothing flagged. Give such a gas `CalcMethod` 11 / `MeasCalcMethod` 10. No published
+  values of a gas with hydrogen are in this project, so the size of that departure is not
+  checked here.
 - Under `CalcMethod` 1 the ISO 6976 compression factor is `Base1.Zb`, at the set of
   `Base1.RefCond`; the ISO 6976 results at `Source.RefCond` (`Source.Iso6976.*`) have no Z
   node. There is no ISO 6976 method at the measuring state: `MeasCalcMethod` is chosen apart.
@@ -172,6 +189,14 @@ METHODS_NOTES = """
   `CalcMethodOption` is non-zero): its Z is then 1.0, not valid (0x400), and K falls back to
   the constant `Base1.ZmZb_on_error`, marked not valid too. A usable input with a fault bit keeps the Z and
   marks it 0x400.
+- AGA NX-19 (`CalcMethod` 14, `MeasCalcMethod` 13) and NX-19 mod (16, 15) read the relative
+  density `Source.Rhob.d_imp` converted from the set of `Source.RefCond` to set 5 (volume at
+  0 degC and 1.01325 bar), as SGERG-88 does; NX-19 mod reads HsV at set 5 too. NX-19 has no range
+  check, and `CalcMethodOption` does not give it one: it fails only on a d, p or T that is not a
+  number above 0, a content outside 0 to 100 mol-% (CO2 and N2 together at most 100) or a
+  correlation that gives no Z above 0, and it limits Z to 1.0. NX-19 mod has a window of its
+  own that holds whatever `CalcMethodOption` is: Hs 21.6 to 46.8 MJ/m3, CO2 at most 30 mol-%,
+  p 0.001 to 99 bar, T 248.15 to 338.15 K; its d only has to be above 0.
 - The base density that NX-19 on the base density and the SGERG-88 second form read is the
   imported one at 20 degC and 1.01325 bar, whatever `Base1.RefCond` is: those correlations
   describe the gas by its density in that state.
