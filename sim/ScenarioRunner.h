@@ -38,7 +38,8 @@ struct RunResult {
     std::vector<std::string> displaySent;
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
-    // Settings the program wrote over in the next cycle (OverwriteWatch), one line each.
+    // One line per node: settings the program wrote over in the next cycle (OverwriteWatch),
+    // names in an alternative a choice does not select (AlternativeWatch).
     std::vector<std::string> warnings;
     size_t lives = 0;  // lives started
     size_t steps = 0;  // steps begun
@@ -71,7 +72,8 @@ class RunRecorder {
     virtual void displaySent(const std::string& record) = 0;
     // The display a life left (DisplayModel::dump), one a life.
     virtual void displayState(const std::string& dump) = 0;
-    // A setting the program wrote over (OverwriteWatch), in one line.
+    // A warning of the run (RunResult::warnings), in one line; all come at the end of the run,
+    // before finish.
     virtual void warning(const std::string& line) = 0;
     // The run ended (the work folder is still there); `summary` keeps no records.
     virtual void finish(const RunResult& summary) = 0;
