@@ -107,8 +107,9 @@ int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostr
 // CSV), the display records, the display state at the end of each life, the checks, and one line
 // that sums the run up (lives, steps, checks passed and failed, fatal stops, exit status).
 // Repeated supervision armings print as one line with their count; unless `handshake` asks for
-// every event, the aligned table prints a normal start-up of a life as one line and nothing of a
-// trigger hand-shake that ended as expected (ScenarioReport.h; CSV keeps every event).
+// every event, the aligned table prints a normal start-up of a life as one line, a normal
+// shutdown as one line, and nothing of a trigger hand-shake that ended as expected
+// (ScenarioReport.h; CSV keeps every event).
 void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv,
                     bool handshake = false);
 
