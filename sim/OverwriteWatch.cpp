@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "ScenarioChecks.h"
 #include "ScenarioFields.h"
@@ -10,9 +9,10 @@
 namespace sim {
 namespace {
 
-// The same double, NaN and the sign of zero included.
-bool sameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof(a)) == 0 || (std::isnan(a) && std::isnan(b));
+// The same value: equal numbers (-0.0 and 0 alike, as a whole-number node keeps no sign), or
+// both NaN.
+bool sameValue(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
 }
 
 }  // namespace
@@ -29,8 +29,7 @@ void OverwriteWatch::watch(size_t step, const InputSetting& input) {
     myWatched.push_back(Watched{step, input});
 }
 
-std::vector<std::string> OverwriteWatch::afterCycle(size_t cycleStep) {
-    std::vector<std::string> warnings;
+void OverwriteWatch::afterCycle(size_t cycleStep, RunWarnings& warnings) {
     for (const Watched& watched : myWatched) {
         const InputSetting& input = watched.input;
         const OutputValue now = readOutput(input.path);
@@ -38,7 +37,7 @@ std::vector<std::string> OverwriteWatch::afterCycle(size_t cycleStep) {
             continue;
         }
         std::string lost;
-        if (input.value && !sameBits(now.value, *input.value)) {
+        if (input.value && !sameValue(now.value, *input.value)) {
             lost = "\"value\": " + input.valueText + ", now " + formatExactValue(now.value);
         }
         if (input.status && now.status != *input.status) {
@@ -46,14 +45,13 @@ std::vector<std::string> OverwriteWatch::afterCycle(size_t cycleStep) {
                     std::to_string(*input.status) + ", now " + describeStatus(now.status);
         }
         if (!lost.empty()) {
-            warnings.push_back("step " + std::to_string(watched.step) + ": set " +
-                               quoted(input.path) +
-                               ": the program wrote over it by the end of the cycle of step " +
-                               std::to_string(cycleStep) + " (" + lost + ")");
+            warnings.add("written over " + input.path, cycleStep,
+                         "step " + std::to_string(watched.step) + ": set " + quoted(input.path) +
+                             ": the program wrote over it by the end of the cycle of step " +
+                             std::to_string(cycleStep) + " (" + lost + ")");
         }
     }
     myWatched.clear();
-    return warnings;
 }
 
 }  // namespace sim

@@ -80,6 +80,17 @@ std::string settingsOfKind(FbDoNodeKind kind) {
     return "\"inUse\" only";
 }
 
+// The node whose value and status the connected import `node` of `tree` reads: the end of its
+// chain of sources (an import without a source holds its own); null when `node` is no
+// connected import.
+FbDoNode dataSource(const host::HostTree& tree, FbDoNode node) {
+    FbDoNode source = nullptr;
+    for (uint32_t handle = FbDo_IsConnected(node); handle != 0; handle = FbDo_IsConnected(source)) {
+        source = tree.byHandle(handle);  // the model loader refuses a loop of imports
+    }
+    return source;
+}
+
 }  // namespace
 
 ParameterValidator::ParameterValidator(const Scenario& scenario, const host::HostTree& tree)
@@ -146,6 +157,15 @@ void ParameterValidator::validateSetting(const std::string& place,
             unfit + "): it is " +
             (kind == kFbDoInteger || kind == kFbDoImport || kind == kFbDoUnsigned ? "an " : "a ") +
             host::kindName(kind) + " node, which takes " + settingsOfKind(kind));
+    }
+    const FbDoNode source = dataSource(myTree, myTree.find(input.path));
+    if (source != nullptr && (input.value || input.status)) {
+        std::string sourceName;
+        FbDo_ParameterName(source, &sourceName, nullptr);
+        throw ScenarioError(place + " " + quoted(input.path) + ": an import that reads " +
+                            sim::quoted(sourceName) +
+                            ", so a \"value\" or \"status\" set on it never counts; set " +
+                            sim::quoted(sourceName) + " instead");
     }
 }
 

@@ -1,8 +1,9 @@
 // The check, before a run, of every parameter a scenario names against the tree made from its
 // model: the name must be in the tree, an output must hold a number, and each setting of a `set`
-// must suit the node's kind and its range. Each refusal is one line (ScenarioError) that names the
-// file, the place and the parameter, and says what would do: the nearest names the tree has, or
-// what the node takes.
+// must suit the node's kind and its range; an import connected to a source takes no value or
+// status (it reads its source's: the step must set that). Each refusal is one line (ScenarioError)
+// that names the file, the place and the parameter, and says what would do: the nearest names the
+// tree has, or what the node takes.
 #pragma once
 
 #include <optional>

@@ -27,8 +27,9 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     app.footer(
         "Prints the events, each beside the step that caused it (\"-\": the life cycle between "
         "steps), the cycle table, the display records and state, one line per check, a warning "
-        "per setting the program wrote over, and a last line: lives, steps, checks passed and "
-        "failed, fatal stops, exit status.\nExit status: 0 "
+        "per node a setting of which the program wrote over or that lies in an alternative its "
+        "choice does not select, and a last line: lives, steps, checks passed and failed, fatal "
+        "stops, exit status.\nExit status: 0 "
         "passed, 1 an expectation failed, 2 a fatal stop or an incomplete run, 3 bad input (one "
         "line on stderr).");
     std::string scenarioFile = demoScenario;
@@ -49,9 +50,9 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     app.add_flag("--csv", csv,
                  "print the events and the cycle table as CSV (every event, each with its step)");
     app.add_flag("--handshake", handshake,
-                 "print every event of each start-up and trigger hand-shake (by default a normal "
-                 "start-up is one \"StartUp\" line, and a trigger processed in the running state "
-                 "prints nothing)");
+                 "print every event of each start-up, shutdown and trigger hand-shake (by default "
+                 "a normal start-up is one \"StartUp\" line, a normal shutdown one \"Shutdown\" "
+                 "line, and a trigger processed in the running state prints nothing)");
     app.add_option("--trace", settings.traceLog, "write the trace log to this file");
     app.add_option("--trace-level", settings.traceLevel, "write trace points up to this level")
         ->check(CLI::Range(0, 15));

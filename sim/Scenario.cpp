@@ -196,12 +196,12 @@ ScenarioCommand readCommand(const JsonFields& fields) {
         std::find_if(std::begin(kCommandNames), std::end(kCommandNames),
                      [&command](const CommandName& entry) { return command.name == entry.name; });
     if (named == std::end(kCommandNames)) {
-        fields.fail("command", "unknown command \"" + command.name + "\"");
+        fields.fail("command", "unknown command " + sim::quoted(command.name));
     }
     command.code = named->code;
     if (command.name == "trigger" || command.name == "raw") {
         if (!fields.has("code")) {
-            fields.fail("code", "is needed by the command \"" + command.name + "\"");
+            fields.fail("code", "is needed by the command " + sim::quoted(command.name));
         }
         command.code = static_cast<uint32_t>(fields.whole("code", kMaxU32, 0));
     } else if (fields.has("code")) {
@@ -314,7 +314,7 @@ EventPattern readEventPattern(const JsonFields& fields) {
     fields.allowOnly({"kind", "value", "detail", "text"});
     EventPattern pattern;
     if (!eventKindFromName(fields.text("kind"), &pattern.kind)) {
-        fields.fail("kind", "unknown event kind \"" + fields.text("kind") + "\"");
+        fields.fail("kind", "unknown event kind " + sim::quoted(fields.text("kind")));
     }
     pattern.value = optionalWord(fields, "value");
     pattern.detail = optionalWord(fields, "detail");
@@ -438,7 +438,7 @@ std::vector<FileContent> readFileContents(const JsonFields& owner, const char* k
     }
     const JsonFields files = owner.object(key);
     for (const auto& [path, spec] : owner.at(key).items()) {
-        const JsonFields fields(spec, owner.file(), files.place() + " \"" + path + "\"");
+        const JsonFields fields(spec, owner.file(), files.place() + " " + sim::quoted(path));
         fields.allowOnly({"text", "hex", "from"});
         FileContent content{relativeFile(files, path), {}};
         if (fields.has("text")) {
@@ -449,7 +449,7 @@ std::vector<FileContent> readFileContents(const JsonFields& owner, const char* k
         } else if (fields.has("from")) {
             const std::string source = resolve(folder, fields.text("from"));
             if (!readFileBytes(source, &content.bytes)) {
-                fields.fail("from", "cannot read \"" + source + "\"");
+                fields.fail("from", "cannot read " + sim::quoted(source));
             }
         } else {
             fields.fail("", "needs \"text\", \"hex\" or \"from\"");
@@ -466,7 +466,7 @@ std::vector<FileCheck> readFileChecks(const JsonFields& step) {
     }
     const JsonFields files = step.object("files");
     for (const auto& [path, spec] : step.at("files").items()) {
-        const JsonFields fields(spec, step.file(), files.place() + " \"" + path + "\"");
+        const JsonFields fields(spec, step.file(), files.place() + " " + sim::quoted(path));
         fields.allowOnly({"exists", "size", "offset", "bytes"});
         FileCheck check;
         check.path = relativeFile(files, path);
@@ -499,7 +499,7 @@ std::vector<Item> readNamedObjects(const JsonFields& step, const char* key, Read
     const JsonFields named = step.object(key);
     for (const auto& [path, spec] : step.at(key).items()) {
         items.push_back(
-            readItem(JsonFields(spec, step.file(), named.place() + " \"" + path + "\""), path));
+            readItem(JsonFields(spec, step.file(), named.place() + " " + sim::quoted(path)), path));
     }
     return items;
 }

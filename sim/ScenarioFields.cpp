@@ -50,6 +50,21 @@ std::string controlEscape(unsigned char byte, unsigned char next) {
 
 constexpr size_t kLongestQuotedName = 120;
 
+// The length of `text` cut to at most `most` bytes, not inside a UTF-8 sequence.
+size_t cutLength(const std::string& text, size_t most) {
+    size_t length = std::min(text.size(), most);
+    while (length < text.size() && length > 0 &&
+           (static_cast<unsigned char>(text[length]) & 0xc0) == 0x80) {
+        --length;  // a continuation byte follows: not inside a UTF-8 sequence
+    }
+    return length;
+}
+
+// What follows a cut text: "... (N characters)"; "" for a text not cut.
+std::string cutNote(const std::string& text, size_t length) {
+    return length == text.size() ? "" : "... (" + std::to_string(text.size()) + " characters)";
+}
+
 }  // namespace
 
 std::string printable(const std::string& text) {
@@ -89,16 +104,13 @@ std::string quotedText(const std::string& text) {
 }
 
 std::string quoted(const std::string& name) {
-    size_t length = std::min(name.size(), kLongestQuotedName);
-    while (length < name.size() && length > 0 &&
-           (static_cast<unsigned char>(name[length]) & 0xc0) == 0x80) {
-        --length;  // not inside a UTF-8 sequence
-    }
-    if (length == name.size()) {
-        return quotedText(name);
-    }
-    return quotedText(name.substr(0, length)) + "... (" + std::to_string(name.size()) +
-           " characters)";
+    const size_t length = cutLength(name, kLongestQuotedName);
+    return quotedText(name.substr(0, length)) + cutNote(name, length);
+}
+
+std::string echoed(const std::string& text) {
+    const size_t length = cutLength(text, kLongestEchoedText);
+    return printable(text.substr(0, length)) + cutNote(text, length);
 }
 
 bool wholeNumber(const json& value, uint64_t max, uint64_t* result) {

@@ -73,7 +73,15 @@ std::string printable(const std::string& text);
 std::string quotedText(const std::string& text);
 
 // A name from a scenario as messages quote it: quotedText; a name longer than 120 characters
-// is cut there, "..." and its length following the quote.
+// is cut there (not inside a UTF-8 sequence), "..." and its length following the quote.
 std::string quoted(const std::string& name);
+
+// The longest text that echoed() keeps whole.
+constexpr size_t kLongestEchoedText = 400;
+
+// A text of the program or the run (a fatal stop's, why a run did not complete) as one printable
+// line: printable, and cut after 400 characters as quoted() cuts, "..." and its length
+// following.
+std::string echoed(const std::string& text);
 
 }  // namespace sim

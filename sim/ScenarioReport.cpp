@@ -1,5 +1,6 @@
 #include "ScenarioReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -65,6 +66,15 @@ std::string counted(size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// `text` as a quoted CSV field: echoed, its quotes doubled.
+std::string csvField(const std::string& text) {
+    std::string field = "\"";
+    for (const char c : echoed(text)) {
+        field += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return field + "\"";
+}
+
 // One row of cells: CSV, or left-aligned columns.
 void printCells(const std::vector<std::string>& cells, std::ostream& out, bool csv) {
     constexpr int kColumnWidth = 12;
@@ -89,7 +99,7 @@ struct ReportWriter::Spool {
         auto file = std::make_unique<std::fstream>(
             path, std::ios::in | std::ios::out | std::ios::trunc | std::ios::binary);
         if (!*file) {
-            throw ScenarioError("cannot write the scratch file \"" + path + "\"");
+            throw ScenarioError("cannot write the scratch file " + sim::quoted(path));
         }
         stream = std::move(file);
     }
@@ -145,7 +155,7 @@ void ReportWriter::event(const Event& event) {
         printEvent(event);
         return;
     }
-    if (heldInStartUp(event)) {
+    if (heldInShutdown(event) || heldInStartUp(event)) {
         return;
     }
     // A trigger command, its TriggerProcessed and its TriggerDone, in this order within one step,
@@ -232,6 +242,60 @@ bool ReportWriter::continuesStartUp(const Event& event) const {
     }
 }
 
+bool ReportWriter::heldInShutdown(const Event& event) {
+    if (event.kind == EventKind::Command && event.value == kSysManCmdShutdown) {
+        releaseStartUp();
+        releaseHeld();
+        releaseShutdown();
+        myShutdown.push_back(event);
+        return true;
+    }
+    if (myShutdown.empty()) {
+        return false;
+    }
+    if (!continuesShutdown(event)) {
+        releaseShutdown();
+        return false;
+    }
+    myShutdown.push_back(event);
+    if (event.kind == EventKind::SupervisionCleared) {
+        printAligned(myShutdown.front(), "Shutdown",
+                     "life " + std::to_string(myLives) + ": state " +
+                         std::to_string(kSysManStateShutdown) + " done, supervision cleared");
+        myShutdown.clear();
+    }
+    return true;
+}
+
+bool ReportWriter::continuesShutdown(const Event& event) const {
+    const bool answered = std::any_of(myShutdown.begin(), myShutdown.end(), [](const Event& held) {
+        return held.kind == EventKind::StateReply;
+    });
+    if (event.step != myShutdown.front().step) {
+        return false;
+    }
+    switch (event.kind) {
+        case EventKind::SupervisionArmed:
+            return !answered;
+        case EventKind::Code:
+            return !answered && event.value == kSysManCodeShutDown;
+        case EventKind::StateReply:
+            return !answered && event.detail == kSysManStateShutdown &&
+                   event.value == sysman::stateReply(kSysManStateShutdown);
+        case EventKind::SupervisionCleared:
+            return answered;
+        default:
+            return false;
+    }
+}
+
+void ReportWriter::releaseShutdown() {
+    for (const Event& held : myShutdown) {
+        printEvent(held);
+    }
+    myShutdown.clear();
+}
+
 void ReportWriter::printStartUp() {
     const Event& start = myStartUp.front();
     std::string release;
@@ -246,7 +310,7 @@ void ReportWriter::printStartUp() {
         states += (states.empty() ? "" : " ") + std::to_string(state);
     }
     printAligned(start, "StartUp",
-                 "life " + std::to_string(myLives) + ": release " + quotedText(release) + ", " +
+                 "life " + std::to_string(myLives) + ": release " + sim::quoted(release) + ", " +
                      counted(services, "service", "services") + " connected, states " + states +
                      " done, RUN, ready");
     myStartUp.clear();
@@ -262,11 +326,11 @@ void ReportWriter::releaseStartUp() {
 void ReportWriter::printEvent(const Event& event) {
     if (myCsv) {
         myOut << event.step << ',' << formatSeconds(event.time, 6) << ',' << eventName(event.kind)
-              << ',' << event.value << ',' << event.detail << ",\""
-              << printable(eventText(event, myCsv)) << "\"\n";
+              << ',' << event.value << ',' << event.detail << ','
+              << csvField(eventText(event, myCsv)) << '\n';
         return;
     }
-    printAligned(event, eventName(event.kind), printable(eventText(event, myCsv)));
+    printAligned(event, eventName(event.kind), echoed(eventText(event, myCsv)));
 }
 
 void ReportWriter::printAligned(const Event& event, const char* name, const std::string& text) {
@@ -319,6 +383,7 @@ void ReportWriter::displayState(const std::string& dump) {
 void ReportWriter::finish(const RunResult& summary) {
     releaseStartUp();
     releaseHeld();
+    releaseShutdown();
     myOut << '\n';
     std::vector<std::string> header{"step", "time", "command"};
     for (const std::string& path : myScenario.outputs) {
@@ -347,12 +412,12 @@ void ReportWriter::finish(const RunResult& summary) {
         }
     }
     if (!summary.failure.empty()) {
-        myOut << "\nrun incomplete: " << summary.failure << '\n';
+        myOut << "\nrun incomplete: " << echoed(summary.failure) << '\n';
     }
     if (summary.fatalStop) {
         myOut << "fatal stop of the address space\n";
         for (const std::string& text : myFatalStops) {
-            myOut << "  " << text << '\n';
+            myOut << "  " << echoed(text) << '\n';
         }
     }
     printSummary(summary);

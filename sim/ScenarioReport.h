@@ -3,7 +3,9 @@
 // (scratch files of the work folder, or memory) until the end, where they follow in that order,
 // and one line that sums the run up. Unless asked for the hand-shakes in full, the aligned report
 // prints a normal start-up of a life (registration, the states in order, each answered as
-// done, the component walk, RUN, ready) as one line, and nothing of a trigger command whose
+// done, the component walk, RUN, ready) as one line, a normal shutdown (the command, the
+// shutdown code, state 13 answered as done, the supervision cleared) as one line, and nothing
+// of a trigger command whose
 // TriggerProcessed and TriggerDone replies came as expected (in the running state 14); a
 // hand-shake in another state is summed up in one line, and anything unusual prints each event
 // as it is. CSV keeps every event.
@@ -57,6 +59,14 @@ class ReportWriter : public RunRecorder {
     bool heldInStartUp(const Event& event);
     // Whether `event` is the next of a normal start-up after those held.
     bool continuesStartUp(const Event& event) const;
+    // Takes `event` into a shutdown being summed up (from its command on); false when it is not
+    // part of a normal shutdown (the shutdown held so far is then printed in full). Prints the
+    // one line of the shutdown once its supervision is cleared.
+    bool heldInShutdown(const Event& event);
+    // Whether `event` is the next of a normal shutdown after those held.
+    bool continuesShutdown(const Event& event) const;
+    // Prints the shutdown held so far, each event on its line.
+    void releaseShutdown();
     // Prints the one line of a normal start-up.
     void printStartUp();
     // Prints the start-up held so far, each event on its line.
@@ -70,9 +80,10 @@ class ReportWriter : public RunRecorder {
     std::vector<Event> myHeld;  // a trigger command and its TriggerProcessed, until TriggerDone
     // The states a normal start-up answers in order: 0, 1, the scenario's start-up, 12.
     std::vector<uint32_t> myStartUpStates;
-    std::vector<Event> myStartUp;  // the start-up of the life so far, until the state 12
-    size_t myStatesAnswered = 0;   // of myStartUpStates, by the start-up held
-    size_t myLives = 0;            // lives whose start the report saw
+    std::vector<Event> myStartUp;   // the start-up of the life so far, until the state 12
+    std::vector<Event> myShutdown;  // a shutdown from its command on, until the supervision clears
+    size_t myStatesAnswered = 0;    // of myStartUpStates, by the start-up held
+    size_t myLives = 0;             // lives whose start the report saw
     size_t myChecksPassed = 0;
     size_t myChecksFailed = 0;
     std::unique_ptr<Spool> myRows;

@@ -8,19 +8,20 @@
 #include <optional>
 #include <stdexcept>
 
+#include "AlternativeWatch.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "HostTree.h"
 #include "OverwriteWatch.h"
 #include "ParameterValidator.h"
+#include "ProgramTrees.h"
 #include "ScenarioFields.h"
 #include "ScenarioReport.h"
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
 #include "StepQueue.h"
 #include "SysManProtocol.h"
-#include "TreeLayouts.h"
 #include "WorkFolder.h"
 
 namespace sim {
@@ -44,7 +45,7 @@ void checkTraceLog(const std::string& path) {
     }
     std::ofstream file(path, std::ios::trunc);
     if (!file) {
-        throw ScenarioError("--trace: cannot write \"" + path + "\"");
+        throw ScenarioError("--trace: cannot write " + sim::quoted(path));
     }
 }
 
@@ -72,12 +73,13 @@ std::unique_ptr<host::HostTree> loadFiles(const Scenario& scenario) {
     }
 }
 
-// The scenario's steps, each checked against `tree` (when there is one) before the run.
-std::unique_ptr<StepQueue> checkedSteps(const Scenario& scenario, const WorkFolder& folder,
-                                        const host::HostTree* tree) {
+// The scenario's steps, each checked against `tree` (when there is one, after the check that it
+// fits `program`) before the run.
+std::unique_ptr<StepQueue> checkedSteps(const Scenario& scenario, const std::string& program,
+                                        const WorkFolder& folder, const host::HostTree* tree) {
     std::optional<ParameterValidator> validator;
     if (tree != nullptr) {
-        checkTreeFitsTaste(scenario, *tree);
+        checkTreeFitsProgram(scenario, program, *tree);
         validator.emplace(scenario, *tree);
         validator->validate();
     }
@@ -126,7 +128,8 @@ class Run {
           myFolder(folder),
           mySteps(steps),
           myTree(std::move(tree)),
-          myRecorder(recorder) {}
+          myRecorder(recorder),
+          myAlternatives(scenario.outputs) {}
 
     ~Run() { endLife(); }
     Run(const Run&) = delete;
@@ -200,6 +203,7 @@ class Run {
         myRecorder.displayState(myDisplay->model().dump());
         myClock = host::currentTime();
         myOverwrites.clear();
+        myAlternatives.clear();
         host::endAllTasks();
         host::keepAddressSpaceTree();
         myManager.reset();
@@ -335,11 +339,12 @@ class Run {
             try {
                 applySetting(*tree, input);
             } catch (const std::exception& error) {
-                throw ScenarioError(stepPlace(myScenario, step.number) + ": set \"" + input.path +
-                                    "\": " + error.what());
+                throw ScenarioError(stepPlace(myScenario, step.number) + ": set " +
+                                    sim::quoted(input.path) + ": " + error.what());
             }
             changed = changed || input.change;
             myOverwrites.watch(step.number, input);
+            myAlternatives.watch(step.number, input.path);
         }
         if (changed) {
             tree->deliverChanges();
@@ -387,8 +392,9 @@ class Run {
                 row.outputs.push_back(readOutput(path));
             }
             myRecorder.row(row);
-            for (const std::string& warning : myOverwrites.afterCycle(number)) {
-                myRecorder.warning(warning);
+            myOverwrites.afterCycle(number, myWarnings);
+            if (const host::HostTree* tree = host::addressSpaceTree()) {
+                myAlternatives.afterCycle(number, *tree, myWarnings);
             }
         }
         return sent;
@@ -463,6 +469,9 @@ class Run {
 
     RunResult finish() {
         endLife();
+        for (const std::string& warning : myWarnings.lines()) {
+            myRecorder.warning(warning);
+        }
         if (!myResult.completed && myResult.failure.empty()) {
             myResult.failure = myFailure;
         }
@@ -486,7 +495,9 @@ class Run {
     bool myShutDown = false;
     bool myFreshTree = true;  // the next life starts with a tree made from the model
     std::string myFailure;
-    OverwriteWatch myOverwrites;  // what the steps set, until the next cycle
+    OverwriteWatch myOverwrites;      // what the steps set, until the next cycle
+    AlternativeWatch myAlternatives;  // likewise, and the outputs
+    RunWarnings myWarnings;           // handed to the recorder at the end of the run
 };
 
 // Keeps every record of the run, for RunResult.
@@ -542,18 +553,19 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings,
     }
     const ProgramMain entry = findProgram(settings.programs, name);
     if (entry == nullptr) {
-        throw ScenarioError(scenario.file + ": \"program\": unknown program \"" + name +
-                            "\" (known: " + programNames(settings.programs) + ")");
+        throw ScenarioError(scenario.file + ": \"program\": unknown program " + sim::quoted(name) +
+                            " (known: " + programNames(settings.programs) + ")");
     }
     checkTraceLog(settings.traceLog);
     host::resetFramework();
     std::unique_ptr<host::HostTree> tree = loadFiles(scenario);
     const WorkFolder folder(scenario.baseFolder, scenario.keepFiles, scenario.file);
     if (folder.basePath().size() >= sizeof(SelfInformation::szBasePath)) {
-        throw ScenarioError(scenario.file + ": \"basePath\": the work folder's path \"" +
-                            folder.basePath() + "\" is too long for the self-information");
+        throw ScenarioError(scenario.file + ": \"basePath\": the work folder's path " +
+                            sim::quoted(folder.basePath()) +
+                            " is too long for the self-information");
     }
-    const std::unique_ptr<StepQueue> steps = checkedSteps(scenario, folder, tree.get());
+    const std::unique_ptr<StepQueue> steps = checkedSteps(scenario, name, folder, tree.get());
     try {
         std::optional<host::TraceWatch> watch;
         if (scenario.noTraceUpToLevel) {

@@ -38,7 +38,8 @@ struct RunResult {
     std::vector<std::string> displaySent;
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
-    // Settings the program wrote over in the next cycle (OverwriteWatch), one line each.
+    // One line per node: settings the program wrote over in the next cycle (OverwriteWatch),
+    // names in an alternative a choice does not select (AlternativeWatch).
     std::vector<std::string> warnings;
     size_t lives = 0;  // lives started
     size_t steps = 0;  // steps begun
@@ -71,7 +72,8 @@ class RunRecorder {
     virtual void displaySent(const std::string& record) = 0;
     // The display a life left (DisplayModel::dump), one a life.
     virtual void displayState(const std::string& dump) = 0;
-    // A setting the program wrote over (OverwriteWatch), in one line.
+    // A warning of the run (RunResult::warnings), in one line; all come at the end of the run,
+    // before finish.
     virtual void warning(const std::string& line) = 0;
     // The run ended (the work folder is still there); `summary` keeps no records.
     virtual void finish(const RunResult& summary) = 0;
@@ -105,8 +107,9 @@ int runAndPrint(const Scenario& scenario, const RunSettings& settings, std::ostr
 // CSV), the display records, the display state at the end of each life, the checks, and one line
 // that sums the run up (lives, steps, checks passed and failed, fatal stops, exit status).
 // Repeated supervision armings print as one line with their count; unless `handshake` asks for
-// every event, the aligned table prints a normal start-up of a life as one line and nothing of a
-// trigger hand-shake that ended as expected (ScenarioReport.h; CSV keeps every event).
+// every event, the aligned table prints a normal start-up of a life as one line, a normal
+// shutdown as one line, and nothing of a trigger hand-shake that ended as expected
+// (ScenarioReport.h; CSV keeps every event).
 void printRunResult(const Scenario& scenario, const RunResult& result, std::ostream& out, bool csv,
                     bool handshake = false);
 

@@ -53,7 +53,8 @@ StepQueue::StepQueue(const Scenario& scenario, const std::string& storeFile,
             writeRecord(store, nlohmann::json::to_cbor(object));
         });
         if (!store.flush()) {
-            throw ScenarioError(scenario.file + ": cannot keep the steps in \"" + storeFile + "\"");
+            throw ScenarioError(scenario.file + ": cannot keep the steps in " +
+                                sim::quoted(storeFile));
         }
     }
     myStore.open(storeFile, std::ios::binary);

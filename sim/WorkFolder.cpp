@@ -48,13 +48,13 @@ WorkFolder::WorkFolder(const std::string& baseFolder, bool keep, const std::stri
         std::error_code error;
         fs::create_directories(baseFolder, error);
         myPath = withSlash(baseFolder);
-        problem = fs::is_directory(myPath) ? "" : "cannot make \"" + myPath + "\"";
+        problem = fs::is_directory(myPath) ? "" : "cannot make " + sim::quoted(myPath);
     } else {
         myPath = withSlash(makeTemporaryFolder(scenarioFile));
         if (!baseFolder.empty()) {
-            problem = fs::is_directory(baseFolder)
-                          ? copyBaseFolder(baseFolder)
-                          : "no folder \"" + baseFolder + "\" (relative to the scenario's folder)";
+            problem = fs::is_directory(baseFolder) ? copyBaseFolder(baseFolder)
+                                                   : "no folder " + sim::quoted(baseFolder) +
+                                                         " (relative to the scenario's folder)";
         }
     }
     if (!problem.empty()) {
@@ -83,11 +83,11 @@ std::string WorkFolder::copyBaseFolder(const std::string& baseFolder) const {
     std::error_code error;
     const std::string source = withSlash(fs::weakly_canonical(baseFolder, error).string());
     if (!error && withSlash(fs::weakly_canonical(myPath, error).string()).rfind(source, 0) == 0) {
-        return "the base folder \"" + baseFolder +
-               "\" holds the temporary folders; give the program a folder of its own";
+        return "the base folder " + sim::quoted(baseFolder) +
+               " holds the temporary folders; give the program a folder of its own";
     }
     fs::copy(baseFolder, myPath, fs::copy_options::recursive, error);
-    return error ? "cannot copy \"" + baseFolder + "\": " + error.message() : "";
+    return error ? "cannot copy " + sim::quoted(baseFolder) + ": " + error.message() : "";
 }
 
 WorkFolder::~WorkFolder() {
@@ -103,8 +103,8 @@ void WorkFolder::layOut(const std::vector<FileContent>& files, const std::string
         file.write(reinterpret_cast<const char*>(content.bytes.data()),
                    static_cast<std::streamsize>(content.bytes.size()));
         if (!file) {
-            throw ScenarioError(myScenarioFile + ": " + place + ": \"" + content.path +
-                                "\": cannot write the file");
+            throw ScenarioError(myScenarioFile + ": " + place + ": " + sim::quoted(content.path) +
+                                ": cannot write the file");
         }
     }
 }

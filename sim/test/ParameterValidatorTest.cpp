@@ -19,7 +19,8 @@
 
 namespace {
 
-// A tree with a node of each kind, an unnamed structure (called "2" in names) and a choice.
+// A tree with a node of each kind, an unnamed structure (called "2" in names), a choice, and
+// imports: connected, connected through another, cut loose, and connected to one cut loose.
 const char* const kTree = R"({ "name": "Kinds", "root": { "children": [
     { "name": "Demo", "children": [
         { "name": "In", "kind": "double" },
@@ -35,7 +36,13 @@ const char* const kTree = R"({ "name": "Kinds", "root": { "children": [
                             { "name": "Imperial" } ] } ] },
     { "name": "Oxygen", "children": [ { "name": "CV_O2M", "kind": "double" },
                                       { "name": "CV_O2S", "kind": "double" } ] },
-    { "children": [ { "name": "MeasCalcMethod", "kind": "unsigned" } ] } ] } })";
+    { "children": [ { "name": "MeasCalcMethod", "kind": "unsigned" } ] },
+    { "name": "Feed", "children": [ { "name": "Line", "kind": "double" },
+                                    { "name": "Lev1", "kind": "import", "source": "Feed.Line" },
+                                    { "name": "Relay", "kind": "import", "source": "Feed.Lev1" },
+                                    { "name": "Held", "kind": "import" },
+                                    { "name": "Via", "kind": "import", "source": "Feed.Held" } ] }
+    ] } })";
 
 // Validates the one step of a scenario with `step` (JSON) against kTree; the refusal, or "".
 std::string refusal(const std::string& step) {
@@ -188,6 +195,36 @@ std::string outputsRefusal(const std::string& outputs) {
         return error.what();
     }
     return "";
+}
+
+// A connected import reads its source's value and status, so a value or status set on it never
+// counts: refused, naming the node at the end of its chain of sources. Its in-use flag counts,
+// and an import cut loose holds its own value: both taken as before.
+TEST(ParameterValidatorTest, AConnectedImportTakesNoValueOrStatus) {
+    const struct {
+        const char* step;
+        const char* refused;  // "" for accepted; else the end of the message
+    } cases[] = {
+        {R"({ "set": { "Feed.Lev1": { "value": 42.5 } } })",
+         "k.json: step 1: set \"Feed.Lev1\": an import that reads \"Feed.Line\", so a \"value\" "
+         "or \"status\" set on it never counts; set \"Feed.Line\" instead"},
+        {R"({ "set": { "Feed.Lev1": { "status": 4 } } })",
+         "never counts; set \"Feed.Line\" instead"},
+        {R"({ "set": { "Feed.Relay": { "value": 1 } } })", "set \"Feed.Line\" instead"},
+        {R"({ "set": { "Feed.Via": { "value": 1 } } })", "set \"Feed.Held\" instead"},
+        {R"({ "set": { "Feed.Lev1": { "inUse": false } } })", ""},
+        {R"({ "set": { "Feed.Held": { "value": 3, "status": 4 } } })", ""},
+        {R"({ "set": { "Feed.Line": { "value": 3 } } })", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        const std::string message = refusal(c.step);
+        const std::string refused = c.refused;
+        EXPECT_EQ(message.empty(), refused.empty()) << message;
+        EXPECT_GE(message.size(), refused.size());
+        EXPECT_EQ(message.substr(message.size() - std::min(message.size(), refused.size())),
+                  refused);
+    }
 }
 
 // The cycle table records numbers: an output that names a structure or a choice is refused

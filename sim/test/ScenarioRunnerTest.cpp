@@ -421,6 +421,81 @@ TEST_F(ScenarioRunnerTest, ANormalStartUpIsOneLinePerLife) {
     }
 }
 
+// A normal shutdown is one line in the aligned table: its command, the armings, the shutdown
+// code, state 13 answered as done and the supervision cleared, in one step. One that differs
+// (a refused state, another code, an event of another step, no clearing) prints every event;
+// the hand-shakes in full and CSV print every event.
+TEST_F(ScenarioRunnerTest, ANormalShutdownIsOneLine) {
+    using sim::EventKind;
+    const auto event = [](EventKind kind, uint32_t value, uint32_t detail, size_t step = 4) {
+        return sim::Event{kind, 3.0, value, detail, "", 1, 3.0, step};
+    };
+    const std::vector<sim::Event> normal{
+        event(EventKind::Command, 20, 0), event(EventKind::SupervisionArmed, 0, 0),
+        event(EventKind::Code, 25, 0), event(EventKind::StateReply, 0, 13),
+        event(EventKind::SupervisionCleared, 0, 0)};
+    const auto changed = [&normal](size_t index, const sim::Event& replacement) {
+        std::vector<sim::Event> events = normal;
+        events[index] = replacement;
+        return events;
+    };
+    const struct {
+        const char* what;
+        std::vector<sim::Event> events;
+    } unusual[] = {
+        {"a refused state", changed(3, event(EventKind::StateReply, 29, 13))},
+        {"another code", changed(2, event(EventKind::Code, 7, 0))},
+        {"an event of another step", changed(2, event(EventKind::Code, 25, 0, 5))},
+        {"an arming after the reply", changed(4, event(EventKind::SupervisionArmed, 0, 0))},
+        {"no clearing", std::vector<sim::Event>(normal.begin(), normal.end() - 1)},
+    };
+    const sim::Scenario scenario = scenarioWith("");
+    sim::RunResult result;
+    result.events = normal;
+    EXPECT_EQ(eventLines(printed(scenario, result, false)),
+              "4     3.000     Shutdown           20          0       life 0: state 13 done, "
+              "supervision cleared\n");
+    const std::string full = eventLines(printed(scenario, result, false, true));
+    EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), '\n')), normal.size());
+    EXPECT_EQ(printed(scenario, result, true).find("Shutdown"), std::string::npos);
+    for (const auto& c : unusual) {
+        SCOPED_TRACE(c.what);
+        result.events = c.events;
+        const std::string lines = eventLines(printed(scenario, result, false));
+        EXPECT_EQ(lines.find("Shutdown"), std::string::npos) << lines;
+        EXPECT_EQ(static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n')),
+                  c.events.size())
+            << lines;
+    }
+}
+
+// The texts of the program and the run are echoed escaped and cut, never inside a UTF-8
+// sequence: a fatal stop's text in the events and at the end, why the run did not complete, a
+// CSV field's quotes doubled.
+TEST_F(ScenarioRunnerTest, FatalStopAndIncompleteRunTextsAreEchoedEscapedAndCut) {
+    // "é" is two bytes: the 400th byte is the first of one.
+    const std::string longText = std::string(399, 'x') + "\xc3\xa9" + std::string(100, 'y');
+    const std::string kept = std::string(399, 'x') + "... (501 characters)";
+    sim::RunResult result;
+    result.events = {sim::Event{sim::EventKind::FatalStop, 1.0, 1, 0, longText, 1, 1.0, 2},
+                     sim::Event{sim::EventKind::TaskFault, 1.0, 0, 0, "a\nb\x1b\"c\"", 1, 1.0, 2}};
+    result.fatalStop = true;
+    result.failure = "step 2: \x1b[2J" + longText;
+    const sim::Scenario scenario = scenarioWith("");
+    const std::string report = printed(scenario, result, false);
+    EXPECT_NE(report.find("FatalStop          1           0       " + kept + "\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\nrun incomplete: step 2: \\x1b[2J" + std::string(400 - 12, 'x') +
+                          "... (513 characters)\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\n  " + kept + "\n  a\\nb\\x1b\"c\"\n"), std::string::npos) << report;
+    const std::string csv = printed(scenario, result, true);
+    EXPECT_NE(csv.find("\n2,1.000000,TaskFault,0,0,\"a\\nb\\x1b\"\"c\"\"\"\n"), std::string::npos)
+        << csv;
+}
+
 // The last line of a report sums the run up.
 TEST_F(ScenarioRunnerTest, TheReportEndsWithOneLineThatSumsTheRunUp) {
     const struct {
@@ -457,9 +532,10 @@ TEST_F(ScenarioRunnerTest, TheReportEndsWithOneLineThatSumsTheRunUp) {
 }
 
 // A value or status that a step sets and the program writes over by the end of the next cycle
-// gives one warning line naming the setting, the steps and what the node holds; a setting the
-// program leaves, or writes with the same value, gives none.
-TEST_F(ScenarioRunnerTest, SettingsTheProgramWritesOverGiveOneWarningLine) {
+// gives a warning naming the setting, the steps and what the node holds; a setting the program
+// leaves, or writes with the same value (-0.0 and 0 alike), gives none. A node written over at
+// several cycles gives one line, that of its first time, with the count and the last cycle.
+TEST_F(ScenarioRunnerTest, SettingsTheProgramWritesOverGiveOneWarningLinePerNode) {
     const sim::Scenario scenario = scenarioWith(
         R"({ "set": { "Demo.In": { "value": 3 }, "Demo.Out": { "value": 7, "change": false } },
              "command": "cycle" },
@@ -468,6 +544,7 @@ TEST_F(ScenarioRunnerTest, SettingsTheProgramWritesOverGiveOneWarningLine) {
            { "set": { "Demo.Out": { "value": -0.0, "status": 4 } } },
            { "set": { "Demo.In": { "value": 0 } } },
            { "command": "cycle" },
+           { "set": { "Demo.Out": { "value": -0.0 } }, "command": "cycle" },
            { "set": { "Demo.Out": { "value": 1 } } },
            { "command": "restart" },
            { "command": "cycle" })");
@@ -475,14 +552,17 @@ TEST_F(ScenarioRunnerTest, SettingsTheProgramWritesOverGiveOneWarningLine) {
     EXPECT_EQ(result.exitCode(), sim::kExitPassed);
     const std::vector<std::string> warnings{
         "step 1: set \"Demo.Out\": the program wrote over it by the end of the cycle of step 1 "
-        "(\"value\": 7, now 6)",
-        "step 3: set \"Demo.Out\": the program wrote over it by the end of the cycle of step 5 "
-        "(\"value\": -0.0, now 0; \"status\": 4, now 0x0)"};
+        "(\"value\": 7, now 6); 2 cycles in all, the last of step 5"};
     EXPECT_EQ(result.warnings, warnings);
     const std::string report = printed(scenario, result, false);
-    EXPECT_NE(report.find("\nwarning: " + warnings[0] + "\nwarning: " + warnings[1] + "\n\nrun: "),
-              std::string::npos)
-        << report;
+    EXPECT_NE(report.find("\nwarning: " + warnings[0] + "\n\nrun: "), std::string::npos) << report;
+    // The status the cycle of step 5 wrote over is what that cycle counts.
+    const sim::RunResult statusOnly = runCompleted(scenarioWith(
+        R"({ "set": { "Demo.In": { "value": 0 }, "Demo.Out": { "value": -0.0, "status": 4 } },
+             "command": "cycle" })"));
+    EXPECT_EQ(statusOnly.warnings, (std::vector<std::string>{
+                                       "step 1: set \"Demo.Out\": the program wrote over it by "
+                                       "the end of the cycle of step 1 (\"status\": 4, now 0x0)"}));
 }
 
 // A parameter reads as the number it holds: an integer with its sign, an unsigned word whole.
