@@ -26,7 +26,8 @@ inline const std::map<std::string, double>& ValidationGas1() {
 
 // Cuts every import from its source and gives it the value 0.
 inline void cutImports(nlohmann::json& node) {
-    if (node.value("kind", "") == "import" && node.contains("source")) {
+    const auto kind = node.find("kind");
+    if (kind != node.end() && *kind == "import" && node.contains("source")) {
         node.erase("source");
         node["value"] = 0.0;
     }
