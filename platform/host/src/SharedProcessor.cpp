@@ -68,7 +68,10 @@ int SharedProcessor::start(int running) {
         running = processors_.front();
     }
     current_ = running;
-    claimLowestPlace(running, kPlacesOfAProcessor);
+    if (!claimLowestPlace(running, kPlacesOfAProcessor)) {
+        TARVO_TRACE(0, kTraceNoPlace, TraceFormat(kTraceArgText, kTraceArgInt),
+                    claimFolder_.c_str(), current_);
+    }
     return current_;
 }
 

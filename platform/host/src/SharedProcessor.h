@@ -21,14 +21,23 @@
 // at all (another user's files, a read-only or full folder, a file system without flock).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "TarvoTrace.h"
 
 namespace host {
 namespace kernel {
 
 // The number of places of a processor: beyond, a run holds no place and stays where it is.
 constexpr int kPlacesOfAProcessor = 16;
+
+// The trace point of a run that takes no place at its first choice, written once (selector 0):
+// the claim folder, the processor it stays on. A notice, not an error (where a run runs never
+// changes what it computes): level 4.
+constexpr uint32_t kTraceFileSharedProcessor = 0x7f2;
+constexpr uint32_t kTraceNoPlace = TraceId(kTraceFileSharedProcessor, 1, 4);  // folder, processor
 
 // The folder of the claim files of the kernel's run: /tmp, shared by all runs on the machine
 // whatever their TMPDIR (a run leaves no file in a temporary folder of its own).
@@ -49,12 +58,13 @@ class SharedProcessor {
 
     // The first choice, the run's first thread being on `running` (the first processor where
     // `running` is not one of them): the processor of the lowest free place, `running` first at
-    // each place; `running` where no place is free or none can be claimed. Waits for nothing.
+    // each place; `running` where no place is free or none can be claimed, which it then writes
+    // as kTraceNoPlace. Waits for nothing.
     int start(int running);
 
     // The choice at a quiet point: where a place lower than the one held is free now, the
     // processor of the lowest (the current one first), its place taken and the old one let go;
-    // else the current one. Waits for nothing.
+    // else the current one. Waits for nothing and writes no trace.
     int chooseAgain();
 
     // The processor chosen last.

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "HostKernel.h"
+#include "HostTrace.h"
 #include "Kernel.h"
 #include "SharedProcessor.h"
 #include "TempPath.h"
@@ -159,14 +160,26 @@ TEST(SharedProcessorTest, ARunMovesToAProcessorLeftFree) {
     EXPECT_EQ(fourth.place(), 1);
 }
 
-// Without a usable claim folder a run stays where it started, holding no place, and chooses
-// nothing else later.
-TEST(SharedProcessorTest, WithoutAClaimFolderARunStaysWhereItStarted) {
+// Without a usable claim folder a run stays where it started, holding no place, chooses nothing
+// else later and says so once in its trace; a run that takes a place says nothing.
+TEST(SharedProcessorTest, WithoutAClaimFolderARunStaysWhereItStartedAndSaysSoOnce) {
     ClaimFolder folder;
-    SharedProcessor run({0, 1}, folder.path() + "/missing");
+    host::enableTrace(host::kernel::kTraceNoPlace);
+    host::TraceCapture capture;
+    const std::string missing = folder.path() + "/missing";
+    SharedProcessor run({0, 1}, missing);
     EXPECT_EQ(run.start(1), 1);
     EXPECT_EQ(run.place(), -1);
     EXPECT_EQ(run.chooseAgain(), 1);
+    EXPECT_EQ(run.chooseAgain(), 1);
+    SharedProcessor placed({0, 1}, folder.path());
+    EXPECT_EQ(placed.start(0), 0);
+    placed.chooseAgain();
+    const std::vector<host::TraceRecord> said = capture.withId(host::kernel::kTraceNoPlace);
+    host::resetTraceSettings();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].textArg(0), missing);
+    EXPECT_EQ(said[0].intArg(1), 1);
 }
 
 // ---- Names that hold no claim file ----
