@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,17 +13,28 @@ namespace host {
 namespace kernel {
 namespace {
 
-// Opens the claim file at `path` for reading, making it where it is missing; -1 on failure. An
+// Whether `descriptor` is open on a claim file: a regular file of one link.
+bool isClaimFile(int descriptor) {
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1;
+}
+
+// Opens the claim file at `path` for reading, making it where it is missing; -1 where the name
+// holds anything but a claim file or cannot be opened. Waits for nothing and follows no link. An
 // existing file is opened without O_CREAT: a shared sticky folder refuses that for another
 // user's file.
 int openClaimFile(const std::string& path) {
-    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     int descriptor = ::open(path.c_str(), kFlags);
     if (descriptor < 0 && errno == ENOENT) {
         descriptor = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
         if (descriptor < 0 && errno == EEXIST) {
             descriptor = ::open(path.c_str(), kFlags);
         }
+    }
+    if (descriptor >= 0 && !isClaimFile(descriptor)) {
+        ::close(descriptor);
+        return -1;
     }
     return descriptor;
 }
@@ -56,7 +68,10 @@ int SharedProcessor::start(int running) {
         running = processors_.front();
     }
     current_ = running;
-    claimLowestPlace(running, kPlacesOfAProcessor);
+    if (!claimLowestPlace(running, kPlacesOfAProcessor)) {
+        TARVO_TRACE(0, kTraceNoPlace, TraceFormat(kTraceArgText, kTraceArgInt),
+                    claimFolder_.c_str(), current_);
+    }
     return current_;
 }
 

@@ -10,16 +10,34 @@
 // for a lower free place again: a run that ended left one, and where it is on another processor the
 // run moves there. So runs started together take a processor each while there are enough; more runs
 // share them evenly, and stay even as runs end. Where a run runs never changes what it computes.
+//
+// The claim folder is one others can write, so a claim never waits and never trusts what is at a
+// name: it opens a name without following a link, without waiting (a FIFO or a device opens at
+// once) and without taking a terminal, and uses only a regular file of one link (not a directory,
+// a FIFO, a device or a hard link to a file elsewhere); any other name, and one it cannot open or
+// lock, is skipped as if it were held. A regular file another user made there is used like one of
+// its own: the lock only places runs, so the most another user can do by holding or spoiling the
+// names is keep a run where it started, which is also what a run does when it can claim no place
+// at all (another user's files, a read-only or full folder, a file system without flock).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "TarvoTrace.h"
 
 namespace host {
 namespace kernel {
 
 // The number of places of a processor: beyond, a run holds no place and stays where it is.
 constexpr int kPlacesOfAProcessor = 16;
+
+// The trace point of a run that takes no place at its first choice, written once (selector 0):
+// the claim folder, the processor it stays on. A notice, not an error (where a run runs never
+// changes what it computes): level 4.
+constexpr uint32_t kTraceFileSharedProcessor = 0x7f2;
+constexpr uint32_t kTraceNoPlace = TraceId(kTraceFileSharedProcessor, 1, 4);  // folder, processor
 
 // The folder of the claim files of the kernel's run: /tmp, shared by all runs on the machine
 // whatever their TMPDIR (a run leaves no file in a temporary folder of its own).
@@ -40,12 +58,13 @@ class SharedProcessor {
 
     // The first choice, the run's first thread being on `running` (the first processor where
     // `running` is not one of them): the processor of the lowest free place, `running` first at
-    // each place; `running` where no place is free or none can be claimed.
+    // each place; `running` where no place is free or none can be claimed, which it then writes
+    // as kTraceNoPlace. Waits for nothing.
     int start(int running);
 
     // The choice at a quiet point: where a place lower than the one held is free now, the
     // processor of the lowest (the current one first), its place taken and the old one let go;
-    // else the current one.
+    // else the current one. Waits for nothing and writes no trace.
     int chooseAgain();
 
     // The processor chosen last.
@@ -60,7 +79,7 @@ class SharedProcessor {
     // Takes the lowest free place below `below`, `first` first at each place; false when none.
     bool claimLowestPlace(int first, int below);
     // Takes `place` on `processor` without waiting, letting go of the place held; whether it
-    // was free.
+    // was free and its name a claim file.
     bool tryClaim(int processor, int place);
 
     std::vector<int> processors_;

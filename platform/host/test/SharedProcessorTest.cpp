@@ -1,11 +1,13 @@
 // The processor a run's threads share where the kernel keeps them on one: the places runs of this
-// machine claim on the processors, taken at the start and again as runs end, and two real runs
-// on two processors.
+// machine claim on the processors, taken at the start and again as runs end, names that hold no
+// claim file, and real runs on two processors.
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,12 +18,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "HostKernel.h"
+#include "HostTrace.h"
 #include "Kernel.h"
 #include "SharedProcessor.h"
 #include "TempPath.h"
@@ -32,10 +37,10 @@ namespace {
 
 using host::kernel::SharedProcessor;
 
-// A folder of the test's own for the claim files.
+// A folder of the test's own for the claim files, named `name` within the test's.
 class ClaimFolder {
   public:
-    ClaimFolder() : path_(testTempPath("claims")) {
+    explicit ClaimFolder(const std::string& name = "claims") : path_(testTempPath(name)) {
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -155,14 +160,178 @@ TEST(SharedProcessorTest, ARunMovesToAProcessorLeftFree) {
     EXPECT_EQ(fourth.place(), 1);
 }
 
-// Without a usable claim folder a run stays where it started, holding no place, and chooses
-// nothing else later.
-TEST(SharedProcessorTest, WithoutAClaimFolderARunStaysWhereItStarted) {
+// Without a usable claim folder a run stays where it started, holding no place, chooses nothing
+// else later and says so once in its trace; a run that takes a place says nothing.
+TEST(SharedProcessorTest, WithoutAClaimFolderARunStaysWhereItStartedAndSaysSoOnce) {
     ClaimFolder folder;
-    SharedProcessor run({0, 1}, folder.path() + "/missing");
+    host::enableTrace(host::kernel::kTraceNoPlace);
+    host::TraceCapture capture;
+    const std::string missing = folder.path() + "/missing";
+    SharedProcessor run({0, 1}, missing);
     EXPECT_EQ(run.start(1), 1);
     EXPECT_EQ(run.place(), -1);
     EXPECT_EQ(run.chooseAgain(), 1);
+    EXPECT_EQ(run.chooseAgain(), 1);
+    SharedProcessor placed({0, 1}, folder.path());
+    EXPECT_EQ(placed.start(0), 0);
+    placed.chooseAgain();
+    const std::vector<host::TraceRecord> said = capture.withId(host::kernel::kTraceNoPlace);
+    host::resetTraceSettings();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].textArg(0), missing);
+    EXPECT_EQ(said[0].intArg(1), 1);
+}
+
+// ---- Names that hold no claim file ----
+
+// The user that claims in a child process where this test runs as root: what the test puts at
+// the names is then another user's, and a file without read permission is unreadable.
+constexpr uid_t kNobody = 65534;
+
+// Where a claim made in a child process ended, or nothing where the child gave no answer within
+// two seconds (it waited on a name) and was killed. Where this test runs as root the child claims
+// as kNobody.
+std::optional<Place> claimInAChild(const std::function<Place()>& claim) {
+    int answer[2];
+    if (::pipe2(answer, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(1);
+        }
+        const Place place = claim();
+        (void)!::write(answer[1], &place, sizeof place);
+        ::_exit(0);
+    }
+    ::close(answer[1]);
+    Place place{};
+    pollfd ready{answer[0], POLLIN, 0};
+    const bool answered = child > 0 && ::poll(&ready, 1, 2000) > 0 &&
+                          ::read(answer[0], &place, sizeof place) == sizeof place;
+    ::close(answer[0]);
+    if (child > 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    return answered ? std::optional<Place>(place) : std::nullopt;
+}
+
+// A folder of the test's own for the claim files that everyone may write, as the machine's
+// temporary folder.
+class SharedClaimFolder : public ClaimFolder {
+  public:
+    SharedClaimFolder() { ::chmod(path().c_str(), 01777); }
+};
+
+// Makes a regular file of mode `mode` at `path` where there is none; whether there is one.
+bool makeFile(const std::string& path, mode_t mode) {
+    const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode);
+    return made >= 0 && ::close(made) == 0 && ::chmod(path.c_str(), mode) == 0;
+}
+
+// A regular file in `folder` that is no claim file, for links to point at.
+std::string linkTarget(const std::string& folder) {
+    const std::string file = folder + "/target";
+    return makeFile(file, 0644) ? file : std::string();
+}
+
+// What the test puts at a claim file's name in a folder, and whether a claim may use it.
+struct NameHolding {
+    const char* what;
+    bool (*put)(const std::string& folder, const std::string& name);
+    bool usable;
+};
+const NameHolding kNameHoldings[] = {
+    {"a FIFO",
+     [](const std::string&, const std::string& name) { return ::mkfifo(name.c_str(), 0644) == 0; },
+     false},
+    {"a directory",
+     [](const std::string&, const std::string& name) { return ::mkdir(name.c_str(), 0755) == 0; },
+     false},
+    {"a symbolic link to a regular file",
+     [](const std::string& folder, const std::string& name) {
+         return ::symlink(linkTarget(folder).c_str(), name.c_str()) == 0;
+     },
+     false},
+    {"a hard link to a regular file",
+     [](const std::string& folder, const std::string& name) {
+         return ::link(linkTarget(folder).c_str(), name.c_str()) == 0;
+     },
+     false},
+    {"an unreadable regular file",
+     [](const std::string&, const std::string& name) { return makeFile(name, 0); }, false},
+    {"another run's regular file",
+     [](const std::string&, const std::string& name) { return makeFile(name, 0644); }, true},
+};
+
+// Puts `holding` at the names of the first `places` places of `processors` in `folder`.
+bool putAtNames(const NameHolding& holding, const std::string& folder,
+                const std::vector<int>& processors, int places) {
+    for (int processor : processors) {
+        for (int place = 0; place < places; ++place) {
+            if (!holding.put(folder, SharedProcessor::claimFile(folder, processor, place))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A name that holds anything but a regular file of one link the run can read is skipped without
+// waiting: at the first name of the run's processor, the run takes the other's first place; at
+// every name, it takes none and stays where it started, also when it looks again. Another run's
+// regular file is used.
+TEST(SharedProcessorTest, ANameThatHoldsNoClaimFileIsSkippedWithoutWaiting) {
+    for (const NameHolding& holding : kNameHoldings) {
+        for (const bool atEveryName : {false, true}) {
+            SCOPED_TRACE(std::string(holding.what) +
+                         (atEveryName ? " at every name" : " at the run's first name"));
+            SharedClaimFolder folder;
+            ASSERT_TRUE(putAtNames(holding, folder.path(),
+                                   atEveryName ? std::vector<int>{0, 1} : std::vector<int>{0},
+                                   atEveryName ? host::kernel::kPlacesOfAProcessor : 1));
+            const std::optional<Place> taken = claimInAChild([&folder] {
+                SharedProcessor run({0, 1}, folder.path());
+                run.start(0);
+                return Place{run.chooseAgain(), run.place()};
+            });
+            ASSERT_TRUE(taken.has_value()) << "no answer within two seconds";
+            const Place expected = holding.usable ? Place{0, 0}
+                                   : atEveryName  ? Place{0, -1}
+                                                  : Place{1, 0};
+            EXPECT_EQ(taken->processor, expected.processor);
+            EXPECT_EQ(taken->place, expected.place);
+        }
+    }
+}
+
+// A run that looks for a lower place again does not wait on a FIFO put at the names of the places
+// let go of since, and keeps its own.
+TEST(SharedProcessorTest, ALookAgainWaitsOnNoFifoAndKeepsItsPlace) {
+    SharedClaimFolder folder;
+    auto first = std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path());
+    auto second = std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path());
+    SharedProcessor run({0, 1}, folder.path());
+    ASSERT_EQ(first->start(0), 0);
+    ASSERT_EQ(second->start(0), 1);
+    ASSERT_EQ(run.start(0), 0);
+    ASSERT_EQ(run.place(), 1);
+    first.reset();
+    second.reset();
+    for (int processor : {0, 1}) {
+        const std::string name = SharedProcessor::claimFile(folder.path(), processor, 0);
+        ASSERT_EQ(::unlink(name.c_str()), 0);
+        ASSERT_EQ(::mkfifo(name.c_str(), 0644), 0);
+    }
+    const std::optional<Place> kept = claimInAChild([&run] {
+        return Place{run.chooseAgain(), run.place()};
+    });
+    ASSERT_TRUE(kept.has_value()) << "no answer within two seconds";
+    EXPECT_EQ(kept->processor, 0);
+    EXPECT_EQ(kept->place, 1);
 }
 
 // A run killed while it holds its place leaves it free: the system lets go of the lock with the
@@ -337,7 +506,8 @@ class RunProcess {
         const char byte = 'n';
         (void)!::write(hold_, &byte, 1);
     }
-    // Ends the run and waits for its end (its place is free then).
+    // Ends the run and waits for its end (its place is free then); a run that has not ended five
+    // seconds later (it waits on something) is killed.
     void end() {
         if (hold_ >= 0) {
             ::close(hold_);
@@ -345,8 +515,15 @@ class RunProcess {
             hold_ = -1;
         }
         if (pid_ > 0) {
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (::waitpid(pid_, nullptr, WNOHANG) == 0) {
+                if (std::chrono::steady_clock::now() >= giveUp) {
+                    ::kill(pid_, SIGKILL);
+                    ::waitpid(pid_, nullptr, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
             pid_ = -1;
         }
     }
@@ -427,6 +604,25 @@ TEST_F(StandInRunsTest, ARunMovesWhereARunEnded) {
     EXPECT_EQ(third.mainBefore, two_[0]);
     EXPECT_EQ(third.mainAfter, two_[1]);
     EXPECT_EQ(third.task, two_[1]);
+}
+
+// A run whose names all hold something other than a claim file runs in its normal time, all its
+// threads on the processor it started on.
+TEST_F(StandInRunsTest, ARunWhoseNamesHoldNoClaimFileRunsWhereItStarted) {
+    for (const NameHolding& holding : kNameHoldings) {
+        if (holding.usable) {
+            continue;
+        }
+        SCOPED_TRACE(holding.what);
+        ClaimFolder folder(std::string("claims of a run with ") + holding.what);
+        ASSERT_TRUE(putAtNames(holding, folder.path(), two_, host::kernel::kPlacesOfAProcessor));
+        RunProcess run(two_[0], two_[1], folder.path());
+        RoundReport report;
+        ASSERT_TRUE(run.report(report)) << "no report within ten seconds";
+        EXPECT_EQ(report.mainBefore, two_[0]);
+        EXPECT_EQ(report.mainAfter, two_[0]);
+        EXPECT_EQ(report.task, two_[0]);
+    }
 }
 
 }  // namespace
