@@ -39,9 +39,10 @@ int openClaimFile(const std::string& path) {
     return descriptor;
 }
 
+// Never destroyed: a run whose first kernel call comes while the process exits still reads it.
 std::string& claimFolder() {
-    static std::string folder = "/tmp";
-    return folder;
+    static std::string* const folder = new std::string("/tmp");
+    return *folder;
 }
 
 }  // namespace
