@@ -7,14 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "GroupFixture.h"
 #include "HostFramework.h"
 #include "HostKernel.h"
@@ -25,7 +24,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = FileBytes::Bytes;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -34,7 +33,7 @@ const std::vector<std::string> kDewPointTokens = {"tdps",  "tdps2", "tdps3", "pd
                                                   "pdps2", "pdps3", "hcdtp"};  // with lower limits
 
 // The application object over the program's tree, in a working directory of the test's own.
-class VeskTest : public GroupFixture {
+class VeskTest : public GroupFixture, protected FileBytes {
   protected:
     VeskTest() {
         Sysmanlib_AsInfo_Setup(addressSpace(), 0);
@@ -60,17 +59,6 @@ class VeskTest : public GroupFixture {
         }
     }
     std::unique_ptr<Vesk> make() { return std::make_unique<Vesk>(tree->root(), addressSpace()); }
-
-    static Bytes read(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    static void write(const std::string& path, const Bytes& bytes) {
-        std::ofstream file(path, std::ios::binary);
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    }
-    static bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
     // A data-set file saved after one cycle with the H2S input at `value`.
     Bytes savedFile(double value) {
