@@ -273,6 +273,8 @@ void Vesk::update() {
     myOxygenGroup.update(ends, alarm, warning, inputFailure);
     if (ends.any() && !myDataFileName.empty()) {
         saveAtPeriodEnd(ends);
+    } else if (myFilePeriods.endedPeriod) {
+        removeEndedFile();  // a removal after a failed save that failed too
     }
     mySulfurGroup.publish();
     myDewPointGroup.publish();
