@@ -922,14 +922,36 @@ TEST_F(VeskTest, WhatAPeriodEndDecidesIsPublishedAfterTheSave) {
     }
 }
 
-// A trigger already set at the load does not count as a period end: nothing is saved and the
-// periods go on.
+// The outputs that receive the word of a finished hour: the sulfur, dew-point and oxygen
+// status words.
+const std::vector<const char*> kLatchedStatusWords = {"Sulfur.LhStatus_S", "DPs.LhStatus_dp",
+                                                      "Oxygen.SNo1.LhStatus_O2"};
+constexpr uint32_t kUnwrittenWord = 0x1234;       // not the word of a quiet hour
+constexpr uint32_t kStatusWordPolarity = 0x4000;  // of all three: the word of a new hour
+
+// Writes kUnwrittenWord to every latched status word.
+void markLatchedWordsUnwritten(host::HostTree& tree) {
+    for (const char* word : kLatchedStatusWords) {
+        tree.setUnsigned(word, kUnwrittenWord);
+    }
+}
+
+// Expects every latched status word to hold kUnwrittenWord still.
+void expectLatchedWordsUnwritten(const host::HostTree& tree) {
+    for (const char* word : kLatchedStatusWords) {
+        EXPECT_EQ(tree.wordValue(word), kUnwrittenWord) << word;
+    }
+}
+
+// A trigger already set at the load does not count as a period end: nothing is saved, the
+// periods go on and no status word latches an hour.
 TEST_F(VeskTest, ATriggerSetAtTheLoadEndsNoPeriod) {
     const Bytes before = savedFile(100.0);
     tree->setBool("General.TrigAvg_Hour", true);
     tree->setBool("General.TrigAvg_Day", true);
     tree->setDouble("Sulfur.Imp_H2S", 1.0);
     tree->setDouble("Sulfur.LhA_H2S", -1.0);
+    markLatchedWordsUnwritten(*tree);
     auto vesk = make();
     vesk->loadDataFile();
     vesk->update();
@@ -937,6 +959,46 @@ TEST_F(VeskTest, ATriggerSetAtTheLoadEndsNoPeriod) {
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.ChA_H2S"), 50.5);
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.CdA_H2S"), 50.5);
     EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), -1.0);
+    expectLatchedWordsUnwritten(*tree);
+}
+
+// The status words latch the hour in the cycle whose one reading of the triggers has the hour
+// ended, the cycle in which the averages close it: an hour trigger that rises during a day
+// end's save (after the cycle's reading: at the creation of the temporary file, or after its
+// write and sync, at the rename) latches them in the next cycle, together with the last-hour
+// mean, and not in the cycle of the save.
+TEST_F(VeskTest, TheStatusWordsLatchTheHourOfTheCyclesReading) {
+    for (const char* call : {"fopen", "rename"}) {
+        SCOPED_TRACE(call);
+        std::remove(kFile);
+        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        quietLimits();
+        tree->setDouble("Sulfur.Imp_H2S", 10.0);
+        tree->setDouble("Sulfur.LhA_H2S", -1.0);
+        markLatchedWordsUnwritten(*tree);
+        auto vesk = make();
+        vesk->loadDataFile();
+        vesk->update();
+        bool risen = false;
+        host::runAtNextCall(call, [&] {
+            tree->setBool("General.TrigAvg_Hour", true);
+            risen = true;
+        });
+        tree->setBool("General.TrigAvg_Day", true);
+        vesk->update();
+        ASSERT_TRUE(risen);
+        EXPECT_TRUE(exists(kFile));
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), -1.0);
+        expectLatchedWordsUnwritten(*tree);
+        vesk->update();
+        EXPECT_DOUBLE_EQ(tree->doubleValue("Sulfur.LhA_H2S"), 10.0);
+        for (const char* word : kLatchedStatusWords) {
+            std::string live = word;
+            live.replace(live.find("LhStatus"), 8, "CStatus");
+            EXPECT_NE(tree->wordValue(word), kUnwrittenWord) << word;
+            EXPECT_EQ(tree->wordValue(live), kStatusWordPolarity) << live;  // restarted
+        }
+    }
 }
 
 TEST_F(VeskTest, TheDirectoryIsFixedAtTheFirstLoad) {
@@ -1080,6 +1142,7 @@ TEST_F(VeskTest, AMissingNodeStopsTheConstruction) {
             {"", "General", "myVeskNode.getGeneral()"},
             {"General", "A_IFc", "myGeneralNode.getA_IFc()"},
             {"General", "W_gen", "myGeneralNode.getW_gen()"},
+            {"General", "TrigAvg_Hour", "myGeneralNode.getTrigAvg_Hour()"},
             {"General", "TrigAvg_Day", "myGeneralNode.getTrigAvg_Day()"},
             {"", "Sulfur", "myVeskNode.getSulfur()"},
             {"", "DPs", "myVeskNode.getDPs()"},
