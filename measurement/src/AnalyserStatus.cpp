@@ -61,18 +61,18 @@ bool analyser_input::readUsableWord(FbDoNode node, uint32_t* word) {
     return true;
 }
 
-SulfurStatus::SulfurStatus(TriggerNode trigger, WordOutputNode liveOutput,
-                           WordOutputNode latchedOutput, WordInputNode deviceAlarm,
-                           WordInputNode deviceWarning, WordInputNode deviceRevision,
-                           BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput)
-    : PublishedStatus(kAnalyserPolarity, trigger, liveOutput, latchedOutput),
+SulfurStatus::SulfurStatus(WordOutputNode liveOutput, WordOutputNode latchedOutput,
+                           WordInputNode deviceAlarm, WordInputNode deviceWarning,
+                           WordInputNode deviceRevision, BoolOutputNode inputFailureOutput,
+                           BoolInputNode zeroFlowInput)
+    : PublishedStatus(kAnalyserPolarity, liveOutput, latchedOutput),
       myDeviceAlarm(deviceAlarm),
       myDeviceWarning(deviceWarning),
       myDeviceRevision(deviceRevision),
       myInputFailureOutput(inputFailureOutput),
       myZeroFlowInput(zeroFlowInput) {}
 
-void SulfurStatus::update(bool unweightedAverage) {
+void SulfurStatus::update(bool unweightedAverage, bool hourEnded) {
     if (unweightedAverage) {
         set(kUnweightedBit);
     }
@@ -80,20 +80,19 @@ void SulfurStatus::update(bool unweightedAverage) {
     setIfActive(*this, myDeviceWarning, kDeviceWarningBit);
     setIfActive(*this, myDeviceRevision, kDeviceRevisionBit);
     setCommonBits(*this, myZeroFlowInput, myInputFailureOutput);
-    publish();
+    publish(hourEnded);
 }
 
-DewPointStatus::DewPointStatus(TriggerNode trigger, WordOutputNode liveOutput,
-                               WordOutputNode latchedOutput, WordInputNode analyserStatus,
-                               BoolInputNode analyserAlarm, BoolOutputNode inputFailureOutput,
-                               BoolInputNode zeroFlowInput)
-    : PublishedStatus(kAnalyserPolarity, trigger, liveOutput, latchedOutput),
+DewPointStatus::DewPointStatus(WordOutputNode liveOutput, WordOutputNode latchedOutput,
+                               WordInputNode analyserStatus, BoolInputNode analyserAlarm,
+                               BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput)
+    : PublishedStatus(kAnalyserPolarity, liveOutput, latchedOutput),
       myAnalyserStatus(analyserStatus),
       myAnalyserAlarm(analyserAlarm),
       myInputFailureOutput(inputFailureOutput),
       myZeroFlowInput(zeroFlowInput) {}
 
-void DewPointStatus::update(bool unweightedAverage) {
+void DewPointStatus::update(bool unweightedAverage, bool hourEnded) {
     if (unweightedAverage) {
         set(kUnweightedBit);
     }
@@ -109,5 +108,5 @@ void DewPointStatus::update(bool unweightedAverage) {
         set(kAnalyserAlarmBit);
     }
     setCommonBits(*this, myZeroFlowInput, myInputFailureOutput);
-    publish();
+    publish(hourEnded);
 }

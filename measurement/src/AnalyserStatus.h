@@ -20,14 +20,14 @@ enum DeviceState : unsigned int {
 // input usable and not 0, 14 (active low) unweighted averages, 15 input failure, 16 zero flow.
 class SulfurStatus : public PublishedStatus {
   public:
-    SulfurStatus(TriggerNode trigger, WordOutputNode liveOutput, WordOutputNode latchedOutput,
-                 WordInputNode deviceAlarm, WordInputNode deviceWarning,
-                 WordInputNode deviceRevision, BoolOutputNode inputFailureOutput,
-                 BoolInputNode zeroFlowInput);
+    SulfurStatus(WordOutputNode liveOutput, WordOutputNode latchedOutput, WordInputNode deviceAlarm,
+                 WordInputNode deviceWarning, WordInputNode deviceRevision,
+                 BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput);
 
     // Once a cycle, after the group wrote its outputs: collects this cycle's events (with
-    // `unweightedAverage` the group's flag) and publishes.
-    void update(bool unweightedAverage);
+    // `unweightedAverage` the group's flag) and publishes, latching the hour's word when
+    // `hourEnded` (see PublishedStatus::publish).
+    void update(bool unweightedAverage, bool hourEnded);
 
   private:
     FbDoNode myDeviceAlarm;
@@ -42,11 +42,12 @@ class SulfurStatus : public PublishedStatus {
 // unweighted averages, 15 input failure, 16 zero flow.
 class DewPointStatus : public PublishedStatus {
   public:
-    DewPointStatus(TriggerNode trigger, WordOutputNode liveOutput, WordOutputNode latchedOutput,
+    DewPointStatus(WordOutputNode liveOutput, WordOutputNode latchedOutput,
                    WordInputNode analyserStatus, BoolInputNode analyserAlarm,
                    BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput);
 
-    void update(bool unweightedAverage);
+    // As SulfurStatus::update.
+    void update(bool unweightedAverage, bool hourEnded);
 
   private:
     FbDoNode myAnalyserStatus;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "Kernel.h"
+#include "TarvoTrace.h"
 
 namespace {
 
@@ -46,31 +47,49 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-int removeEntry(int parent, const char* name);
+// How deep the clearing of a stale temporary walks: the temporary directory itself and the
+// directories nested in it, each held open while the walk is below it. A stale temporary of
+// this writer is a plain file (an interrupted save leaves the file it was writing); a directory
+// there is none of its own, and a few levels cover any that a person or a tool may leave.
+// A deeper tree is not walked, so a clearing never holds more than this many directories
+// open.
+constexpr int kMaxClearedDepth = 4;
 
-// Removes every entry of the directory open as `directory`, which it takes over and closes.
-// 0, or -1 with errno.
-int emptyDirectory(int directory) {
+// Trace file 3 (the application object's, whose file this is), point 13: a stale temporary
+// that holds directories nested deeper than kMaxClearedDepth, not cleared; one text, its path.
+constexpr uint32_t kTooDeepTrace = TraceId(3, 13, 4);
+
+// The outcome of removing an entry: nothing left at its name, a failure with errno, or a
+// directory nested deeper than the walk goes (left as it was, or partly emptied).
+enum class Removal { kDone, kFailed, kTooDeep };
+
+Removal removeEntry(int parent, const char* name, int depth);
+
+// Removes every entry of the directory open as `directory`, which it takes over and closes;
+// its entries stand at level `depth` (see removeEntry).
+Removal emptyDirectory(int directory, int depth) {
     DIR* stream = ::fdopendir(directory);
     if (stream == nullptr) {
         const int reason = errno;
         ::close(directory);
         errno = reason;
-        return -1;
+        return Removal::kFailed;
     }
-    int result = 0;
+    Removal result = Removal::kDone;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(stream);
         if (entry == nullptr) {
-            result = errno == 0 ? 0 : -1;
+            result = errno == 0 ? Removal::kDone : Removal::kFailed;
             break;
         }
         const bool self = std::strcmp(entry->d_name, ".") == 0;
         const bool up = std::strcmp(entry->d_name, "..") == 0;
-        if (!self && !up && removeEntry(::dirfd(stream), entry->d_name) != 0) {
-            result = -1;
-            break;
+        if (!self && !up) {
+            result = removeEntry(::dirfd(stream), entry->d_name, depth);
+            if (result != Removal::kDone) {
+                break;
+            }
         }
     }
     const int reason = errno;
@@ -79,38 +98,60 @@ int emptyDirectory(int directory) {
     return result;
 }
 
-// Removes the entry `name` of the directory open as `parent`: a directory with all it holds,
+// Removes the entry `name` of the directory open as `parent`, the entry standing at level
+// `depth` (1 the temporary itself, 2 what it holds, ...): a directory with all it holds,
 // walked through descriptors opened without following a link, so that the walk never leaves
 // the tree below `parent`; anything else (a file, a symbolic link) is unlinked itself, never
 // what it points at. An entry swapped for another kind meanwhile fails the removal rather
-// than being followed. 0 when nothing is left at the name, else -1 with errno.
-int removeEntry(int parent, const char* name) {
+// than being followed; a directory at a level deeper than kMaxClearedDepth is not walked.
+Removal removeEntry(int parent, const char* name, int depth) {
     const int directory = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     int flags = AT_REMOVEDIR;
     if (directory >= 0) {
-        if (emptyDirectory(directory) != 0) {
-            return -1;
+        if (depth > kMaxClearedDepth) {
+            ::close(directory);
+            return Removal::kTooDeep;
+        }
+        const Removal emptied = emptyDirectory(directory, depth + 1);
+        if (emptied != Removal::kDone) {
+            return emptied;
         }
     } else if (errno == ENOTDIR || errno == ELOOP) {
         flags = 0;  // not a directory, or a link to anything
     } else {
-        return errno == ENOENT ? 0 : -1;
+        return errno == ENOENT ? Removal::kDone : Removal::kFailed;
     }
-    return basiclib::unlinkat(parent, name, flags) == 0 || errno == ENOENT ? 0 : -1;
+    const bool removed = basiclib::unlinkat(parent, name, flags) == 0 || errno == ENOENT;
+    return removed ? Removal::kDone : Removal::kFailed;
 }
 
-// Removes whatever stands at `path` (see removeEntry), inside the directory of `path`. 0 when
-// nothing is left there, else -1 with errno.
-int removeAll(const std::string& path) {
+// Removes whatever stands at `path` (see removeEntry), inside the directory of `path`.
+Removal removeAll(const std::string& path) {
     const int parent = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0) {
-        return -1;
+        return Removal::kFailed;
     }
-    const int result = removeEntry(parent, nameOf(path).c_str());
+    const Removal result = removeEntry(parent, nameOf(path).c_str(), 1);
     const int reason = errno;
     ::close(parent);
     errno = reason;
     return result;
+}
+
+// Clears the stale temporary at `temporary` (see removeAll); throws as a failed write of the
+// step "clear stale" when anything is left there, after tracing a tree too deep to walk.
+void clearStale(const std::string& temporary) {
+    const Removal result = removeAll(temporary);
+    if (result == Removal::kTooDeep) {
+        TARVO_TRACE(Tarvo_GetTraceSelector(), kTooDeepTrace, TraceFormat(kTraceArgText),
+                    temporary.c_str());
+        throw std::runtime_error("data-set file not written: clear stale " + temporary +
+                                 ": directories nested deeper than " +
+                                 std::to_string(kMaxClearedDepth));
+    }
+    if (result == Removal::kFailed) {
+        failWrite("clear stale", temporary, errno);
+    }
 }
 
 }  // namespace
@@ -139,9 +180,7 @@ std::size_t data_set_file::read(const std::string& path, uint8_t* data, std::siz
 std::string data_set_file::writeAtomically(const std::string& path, const uint8_t* data,
                                            std::size_t size) {
     const std::string temporary = path + ".new";
-    if (removeAll(temporary) != 0) {
-        failWrite("clear stale", temporary, errno);
-    }
+    clearStale(temporary);
     // Created anew ("x"): whatever has come to stand at the name since the clearing (a link
     // above all) fails the creation rather than being written through.
     std::FILE* stream = basiclib::fopen(temporary.c_str(), "wbx");

@@ -23,7 +23,9 @@ std::size_t read(const std::string& path, uint8_t* data, std::size_t minimum, st
 
 // Writes `size` bytes at `data` to `path` through a temporary file in the same directory
 // ("<path>.new"): whatever stands at that name (a stale file, or a directory with all it holds:
-// the name is this writer's; a symbolic link there or inside is removed itself, never followed)
+// the name is this writer's; a symbolic link there or inside is removed itself, never followed;
+// directories nested more than four deep, the temporary itself the first, are not walked: such
+// a tree fails the write at once, traced with its path, as one that cannot be cleared)
 // is cleared, then the temporary file is created anew (something that has come to stand at
 // the name meanwhile fails the creation), written, flushed, forced to the medium, closed and
 // renamed over `path`, and the directory is forced to the medium. A failure of any step up to

@@ -101,15 +101,13 @@ MeasurementBase* addHost(std::vector<Host>& hosts, const GeneralNodeFetch& gener
 DewPointStatus buildStatus(Vesk_General myGeneralNode, Vesk_DPs myDewPointsNode,
                            WordInputNode analyserStatus, BoolInputNode analyserAlarm,
                            BoolOutputNode inputFailureOutput) {
-    const TriggerNode hour =
-        checkNotNull(myGeneralNode.getTrigAvg_Hour(), "myGeneralNode.getTrigAvg_Hour()");
     const WordOutputNode live =
         checkNotNull(myDewPointsNode.getCStatus_dp(), "myDewPointsNode.getCStatus_dp()");
     const WordOutputNode latched =
         checkNotNull(myDewPointsNode.getLhStatus_dp(), "myDewPointsNode.getLhStatus_dp()");
     const BoolInputNode zeroFlow =
         checkNotNull(myGeneralNode.getImp_zeroQn(), "myGeneralNode.getImp_zeroQn()");
-    return DewPointStatus(hour, live, latched, analyserStatus, analyserAlarm, inputFailureOutput,
+    return DewPointStatus(live, latched, analyserStatus, analyserAlarm, inputFailureOutput,
                           zeroFlow);
 }
 
@@ -171,12 +169,12 @@ void DewPointGroup::restore(Buff* buffer) {
     for (MeasurementBase* host : myHosts.inOrder()) {
         host->restore(buffer);
     }
-    myStatus.refresh();
 }
 
 void DewPointGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                            bool& collectiveInputFailure) {
     myFlags = ProcessFlags();
+    myHourEnded = ends.hour;
     for (MeasurementBase* host : myHosts.inOrder()) {
         myFlags.process(*host, ends);
     }
@@ -189,7 +187,7 @@ void DewPointGroup::publish() {
     }
     node_io::writeBool(myAlarmOutput, myFlags.alarm);
     node_io::writeBool(myInputFailureOutput, myFlags.inputFailure);
-    myStatus.update(myFlags.unweightedAverage);
+    myStatus.update(myFlags.unweightedAverage, myHourEnded);
 }
 
 void DewPointGroup::save(Buff& buffer) {

@@ -140,10 +140,9 @@ void OxygenGroup::build(const Alternative& alternative, const char* alternativeT
         checkNotNull(mySensorFailureAlarm, "mySensorFailureAlarm");
     }
     status = std::make_unique<OxygenStatus>(
-        general.hourTrigger(), OXYGEN_NODE(CStatus_O2), OXYGEN_NODE(LhStatus_O2),
-        checkNotNull(myAlarm, "myAlarm"), checkNotNull(myWarning, "myWarning"), OXYGEN_NODE(Rev_O2),
-        &resetSignal1, &resetSignal2, checkNotNull(myInputFailureAlarm, "myInputFailureAlarm"),
-        general.zeroFlow());
+        OXYGEN_NODE(CStatus_O2), OXYGEN_NODE(LhStatus_O2), checkNotNull(myAlarm, "myAlarm"),
+        checkNotNull(myWarning, "myWarning"), OXYGEN_NODE(Rev_O2), &resetSignal1, &resetSignal2,
+        checkNotNull(myInputFailureAlarm, "myInputFailureAlarm"), general.zeroFlow());
 }
 
 #undef OXYGEN_NODE
@@ -160,7 +159,6 @@ void OxygenGroup::restore(Buff* buffer) {
     bestValueHost->restore(buffer);
     averageHost->restore(buffer);
     lifeTimeHost->restore(buffer);
-    status->refresh();
 }
 
 void OxygenGroup::save(Buff& buffer) {
@@ -172,6 +170,7 @@ void OxygenGroup::save(Buff& buffer) {
 void OxygenGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
     myFlags = ProcessFlags();
+    myHourEnded = ends.hour;
     for (MeasurementBase* host : {bestValueHost.get(), averageHost.get(), lifeTimeHost.get()}) {
         myFlags.process(*host, ends);
     }
@@ -186,7 +185,7 @@ void OxygenGroup::publish() {
     if (!singleSensor) {
         node_io::writeBool(mySensorFailureAlarm, myFlags.sensorFailure);
     }
-    status->update(myFlags.unweightedAverage);
+    status->update(myFlags.unweightedAverage, myHourEnded);
 }
 
 bool OxygenGroup::isFirstSensorInUse() const {

@@ -29,19 +29,20 @@ class OxygenGroup {
     // the signals they disconnect from are destroyed last.
     ~OxygenGroup();
 
-    // Restores the three hosts (only the average reads the buffer; null: none), then arms the
-    // status word's hour trigger.
+    // Restores the three hosts (only the average reads the buffer; null: none).
     void restore(Buff* buffer);
     // Appends the average host's saved state.
     void save(Buff& buffer);
     // The first half of a cycle: runs the best-value, average and life-time hosts (the
-    // average closes the periods `ends` names), keeps the group's flags for publish and ORs
-    // them into the caller's collective alarm, warning and input failure (never clears them).
+    // average closes the periods `ends` names), keeps the group's flags and the hour's end for
+    // publish and ORs them into the caller's collective alarm, warning and input failure (never
+    // clears them).
     void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                 bool& collectiveInputFailure);
     // The second half, after the caller saved what the periods' ends closed: publishes the
     // average's closed periods and day decision, writes the group's outputs from the kept
-    // flags and updates the status word (which reads them).
+    // flags and updates the status word (which reads them; it latches the hour's word when
+    // the update's hour ended).
     void publish();
 
     bool isSingleSensor() const { return singleSensor; }
@@ -78,5 +79,6 @@ class OxygenGroup {
     std::unique_ptr<MeasurementBase> lifeTimeHost;
     bool singleSensor;
     std::unique_ptr<OxygenStatus> status;
-    ProcessFlags myFlags;  // of the last update
+    ProcessFlags myFlags;      // of the last update
+    bool myHourEnded = false;  // in the last update
 };

@@ -42,23 +42,19 @@ uint32_t Status::take() {
     return word;
 }
 
-void PublishedStatus::refresh() {
-    myTriggerState = node_io::readBool(myTrigger) ? 1 : 0;
-}
-
-void PublishedStatus::publish() {
-    if (node_io::triggerFired(myTrigger, &myTriggerState)) {
+void PublishedStatus::publish(bool hourEnded) {
+    if (hourEnded) {
         FbDo_WriteLiveOutput(myLatchedOutput, take(), nullptr);
     }
     FbDo_WriteLiveOutput(myLiveOutput, get(), nullptr);
 }
 
-OxygenStatus::OxygenStatus(TriggerNode trigger, WordOutputNode liveOutput,
-                           WordOutputNode latchedOutput, BoolOutputNode alarmOutput,
-                           BoolOutputNode warningOutput, BoolOutputNode revisionOutput,
-                           ItemSignal<void>* resetSignal1, ItemSignal<void>* resetSignal2,
-                           BoolOutputNode inputFailureOutput, BoolInputNode zeroFlowInput)
-    : PublishedStatus(kOxygenPolarity, trigger, liveOutput, latchedOutput),
+OxygenStatus::OxygenStatus(WordOutputNode liveOutput, WordOutputNode latchedOutput,
+                           BoolOutputNode alarmOutput, BoolOutputNode warningOutput,
+                           BoolOutputNode revisionOutput, ItemSignal<void>* resetSignal1,
+                           ItemSignal<void>* resetSignal2, BoolOutputNode inputFailureOutput,
+                           BoolInputNode zeroFlowInput)
+    : PublishedStatus(kOxygenPolarity, liveOutput, latchedOutput),
       myAlarmOutput(alarmOutput),
       myWarningOutput(warningOutput),
       myRevisionOutput(revisionOutput),
@@ -99,7 +95,7 @@ void OxygenStatus::setIfTrue(FbDoNode node, uint32_t bit) {
     }
 }
 
-void OxygenStatus::update(bool unweightedAverage) {
+void OxygenStatus::update(bool unweightedAverage, bool hourEnded) {
     if (unweightedAverage) {
         set(kUnweightedBit);
     }
@@ -118,5 +114,5 @@ void OxygenStatus::update(bool unweightedAverage) {
         set(kZeroFlowBit);
     }
     setIfTrue(myInputFailureOutput, kInputFailureBit);
-    publish();
+    publish(hourEnded);
 }

@@ -1,5 +1,5 @@
 // Status objects: accumulating event words that the measurement groups publish as values of
-// their own (a running word every cycle, the word of the finished hour at each hour trigger).
+// their own (a running word every cycle, the word of the finished hour at each hour's end).
 #pragma once
 
 #include <cstdint>
@@ -29,26 +29,18 @@ class Status {
 };
 
 // A Status that publishes itself: the running word on a live output every cycle, and the word
-// of the finished period on a latched output whenever the trigger node fires. Initial task.
+// of the finished hour on a latched output in the cycle in which the hour ends. Initial task.
 class PublishedStatus : public Status {
   public:
-    PublishedStatus(uint32_t polarity, TriggerNode trigger, WordOutputNode liveOutput,
-                    WordOutputNode latchedOutput)
-        : Status(polarity),
-          myTrigger(trigger),
-          myLiveOutput(liveOutput),
-          myLatchedOutput(latchedOutput) {}
+    PublishedStatus(uint32_t polarity, WordOutputNode liveOutput, WordOutputNode latchedOutput)
+        : Status(polarity), myLiveOutput(liveOutput), myLatchedOutput(latchedOutput) {}
 
-    // Arms the trigger with its current value, so that a trigger already set at start is not
-    // reported as fired in the first cycle.
-    void refresh();
-    // On a firing writes the period's word to the latched output (and restarts it); always
+    // With `hourEnded` (the cycle's one reading of the hour trigger, on which the averages
+    // close the hour) writes the hour's word to the latched output and restarts it; always
     // writes the running word to the live output.
-    void publish();
+    void publish(bool hourEnded);
 
   private:
-    uint32_t myTriggerState = 0;
-    FbDoNode myTrigger;
     FbDoNode myLiveOutput;
     FbDoNode myLatchedOutput;
 };
@@ -60,7 +52,7 @@ class PublishedStatus : public Status {
 class OxygenStatus : public PublishedStatus {
   public:
     // Connects requestReset1 / requestReset2 to the group's two reset signals.
-    OxygenStatus(TriggerNode trigger, WordOutputNode liveOutput, WordOutputNode latchedOutput,
+    OxygenStatus(WordOutputNode liveOutput, WordOutputNode latchedOutput,
                  BoolOutputNode alarmOutput, BoolOutputNode warningOutput,
                  BoolOutputNode revisionOutput, ItemSignal<void>* resetSignal1,
                  ItemSignal<void>* resetSignal2, BoolOutputNode inputFailureOutput,
@@ -75,8 +67,9 @@ class OxygenStatus : public PublishedStatus {
     void requestReset2();
 
     // Once a cycle, after the group wrote its outputs: collects this cycle's events (with
-    // `unweightedAverage` the group's flag) and publishes.
-    void update(bool unweightedAverage);
+    // `unweightedAverage` the group's flag) and publishes, latching the hour's word when
+    // `hourEnded` (see PublishedStatus::publish).
+    void update(bool unweightedAverage, bool hourEnded);
 
   private:
     // Takes and clears one request under its lock.

@@ -118,10 +118,7 @@ SulfurStatus buildStatus(Vesk_General myGeneralNode, Vesk_Sulfur mySulfurNode,
         checkNotNull(mySulfurNode.getLhStatus_S(), "mySulfurNode.getLhStatus_S()");
     const WordOutputNode live =
         checkNotNull(mySulfurNode.getCStatus_S(), "mySulfurNode.getCStatus_S()");
-    const TriggerNode hour =
-        checkNotNull(myGeneralNode.getTrigAvg_Hour(), "myGeneralNode.getTrigAvg_Hour()");
-    return SulfurStatus(hour, live, latched, alarm, warning, revision, inputFailureOutput,
-                        zeroFlow);
+    return SulfurStatus(live, latched, alarm, warning, revision, inputFailureOutput, zeroFlow);
 }
 
 }  // namespace
@@ -148,12 +145,12 @@ void SulfurGroup::restore(Buff* buffer) {
     for (Host& host : myHosts) {
         host.restore(buffer);
     }
-    myStatus.refresh();
 }
 
 void SulfurGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
     myFlags = ProcessFlags();
+    myHourEnded = ends.hour;
     for (Host& host : myHosts) {
         myFlags.process(host, ends);
     }
@@ -166,7 +163,7 @@ void SulfurGroup::publish() {
     }
     node_io::writeBool(myAlarmOutput, myFlags.alarm);
     node_io::writeBool(myInputFailureOutput, myFlags.inputFailure);
-    myStatus.update(myFlags.unweightedAverage);
+    myStatus.update(myFlags.unweightedAverage, myHourEnded);
 }
 
 void SulfurGroup::save(Buff& buffer) {

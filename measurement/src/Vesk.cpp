@@ -39,6 +39,7 @@ constexpr uint32_t kPeriodSaveFailedTrace = TraceId(kFile, 9, 3);   // reason
 constexpr uint32_t kPeriodSavedTrace = TraceId(kFile, 10, 6);       // hour ended, day ended
 constexpr uint32_t kNotSyncedTrace = TraceId(kFile, 11, 4);         // reason
 constexpr uint32_t kEndedFileRemovedTrace = TraceId(kFile, 12, 4);  // name
+// Point 13 is the data-set file's (DataSetFile.cpp): a stale temporary too deep to clear.
 
 // The parts of the data-set file's name, built once at program start.
 const std::string kDataFilePrefix = "VeskDataI";
@@ -272,6 +273,8 @@ void Vesk::update() {
     myOxygenGroup.update(ends, alarm, warning, inputFailure);
     if (ends.any() && !myDataFileName.empty()) {
         saveAtPeriodEnd(ends);
+    } else if (myFilePeriods.endedPeriod) {
+        removeEndedFile();  // a removal after a failed save that failed too
     }
     mySulfurGroup.publish();
     myDewPointGroup.publish();

@@ -61,8 +61,10 @@ class Vesk {
     // the file still holds. A failed save is traced and the cycle publishes as after a good
     // one; the sums stay in memory for the next save, and the previous file stays unless it
     // holds sums of a period that has ended (then it is removed, so no later start counts them
-    // again; a removal that fails is tried again at every later failed save until a save or a
-    // removal succeeds). Cycle hook.
+    // again; a removal that fails is tried again in every later cycle until a save or a
+    // removal succeeds: a cycle without a period end then only removes, and a period end's
+    // save replaces the file). Without such a file a cycle with no period end makes no file
+    // call. Cycle hook.
     void update();
     // Writes the groups' saved averages to the data-set file through a temporary file, so a
     // failure leaves the previous file whole. Throws std::runtime_error on any failure up to

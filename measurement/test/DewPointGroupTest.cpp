@@ -34,17 +34,6 @@ class DewPointGroupTest : public GroupFixture {
     uint32_t latched() const { return tree->wordValue("DPs.LhStatus_dp"); }
 };
 
-// The restore arms the status word's trigger: one already set at start does not latch the
-// hour's word in the first cycle.
-TEST_F(DewPointGroupTest, TriggerSetAtStartIsNotAnHourEnd) {
-    tree->setBool("General.TrigAvg_Hour", true);
-    tree->setUnsigned("DPs.LhStatus_dp", 0x1234);
-    auto group = make();
-    group->restore(nullptr);
-    cycle(*group);
-    EXPECT_EQ(latched(), 0x1234u);
-}
-
 TEST_F(DewPointGroupTest, GroupOutputsAndCollectiveFlags) {
     struct Case {
         const char* name;

@@ -98,22 +98,6 @@ TEST_F(OxygenGroupTest, ChoiceSelectsTheSensorLayout) {
     }
 }
 
-// The restore arms the status word's trigger: one already set at start does not latch the
-// hour's word in the first cycle, with one sensor or two.
-TEST_F(OxygenGroupTest, TriggerSetAtStartIsNotAnHourEnd) {
-    for (uint32_t choice : {0u, 1u}) {
-        const std::string latched =
-            choice == 0 ? "Oxygen.SNo1.LhStatus_O2" : "Oxygen.SNo2.LhStatus_O2";
-        SCOPED_TRACE(latched);
-        resetTree();
-        tree->setBool("General.TrigAvg_Hour", true);
-        tree->setUnsigned(latched, 0x1234);
-        auto group = make(choice);
-        cycle(*group);
-        EXPECT_EQ(tree->wordValue(latched), 0x1234u);
-    }
-}
-
 // With one sensor the group has no sensor-failure node and never writes through its null
 // handle, whatever the sensor does.
 TEST_F(OxygenGroupTest, OneSensorWritesThroughNoMissingNode) {
@@ -333,7 +317,6 @@ TEST(OxygenGroupNodes, AMissingNodeStopsTheConstruction) {
             {"Oxygen.SNo2", "CV_O2S", "twofoldInputChoice.getCV_O2S()"},
             {"Oxygen.SNo2", "mySensorFailureAlarm", "mySensorFailureAlarm"},
             {"Oxygen.SNo2", "myInputFailureAlarm", "myInputFailureAlarm"},
-            {"General", "TrigAvg_Hour", "myGeneralNode.getTrigAvg_Hour()"},
         },
         [](host::HostTree& tree, const MissingNode& c) {
             // The single-sensor layout for its own nodes, else the two-sensor one.

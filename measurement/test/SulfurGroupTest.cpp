@@ -162,15 +162,6 @@ TEST_F(SulfurGroupTest, StatusWordAccumulatesOverTheHour) {
     EXPECT_EQ(live(), 0x4000u);
 }
 
-TEST_F(SulfurGroupTest, TriggerSetAtStartIsNotAnHourEnd) {
-    tree->setBool("General.TrigAvg_Hour", true);
-    tree->setUnsigned("Sulfur.LhStatus_S", 0x1234);
-    auto group = make();
-    group->restore(nullptr);
-    cycle(*group);
-    EXPECT_EQ(latched(), 0x1234u);
-}
-
 TEST_F(SulfurGroupTest, SavedStatesComeBackInHostOrder) {
     expectSavedStatesInHostOrder([this] { return make(); }, "Sulfur", kTokens);
 }
@@ -193,7 +184,6 @@ TEST(SulfurGroupNodes, AMissingNodeStopsTheConstruction) {
             {"Sulfur", "LdA_COS", "mySulfurNode.getLdA_COS()"},
             {"Sulfur", "CStatus_S", "mySulfurNode.getCStatus_S()"},
             {"General", "PowerOn_Delay", "myGeneralNode.getPowerOn_Delay()"},
-            {"General", "TrigAvg_Hour", "myGeneralNode.getTrigAvg_Hour()"},
         },
         [](host::HostTree& tree, const MissingNode&) {
             Vesk_Root root(tree.root());
