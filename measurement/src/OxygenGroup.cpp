@@ -61,23 +61,20 @@ TwofoldInputWithUpperWarning bestValueInput(const Vesk_Oxygen_SNo2& alternative,
 
 // The life-time part: one sensor's life time, or both with their two reset signals.
 SensorLifeTime lifeTime(const Vesk_Oxygen_SNo1& alternative, const char* alternativeText,
-                        const GeneralNodeFetch& general, ItemSignal<void>* resetSignal1,
-                        ItemSignal<void>*) {
+                        ItemSignal<void>* resetSignal1, ItemSignal<void>*) {
     using Alternative = Vesk_Oxygen_SNo1;
     const DoubleParameter preset(OXYGEN_NODE(LTP_O2), 0.0);
     const DoubleParameter warningLimit(OXYGEN_NODE(LWL_LT), 0.0);
     return SensorLifeTime(preset, warningLimit, OXYGEN_NODE(LT_O2d), OXYGEN_NODE(LTL_O2),
-                          general.dayTrigger(), resetSignal1);
+                          resetSignal1);
 }
 TwofoldSensorLifeTime lifeTime(const Vesk_Oxygen_SNo2& alternative, const char* alternativeText,
-                               const GeneralNodeFetch& general, ItemSignal<void>* resetSignal1,
-                               ItemSignal<void>* resetSignal2) {
+                               ItemSignal<void>* resetSignal1, ItemSignal<void>* resetSignal2) {
     using Alternative = Vesk_Oxygen_SNo2;
     const DoubleParameter preset(OXYGEN_NODE(LTP_O2), 0.0);
     const DoubleParameter warningLimit(OXYGEN_NODE(LWL_LT), 0.0);
     return TwofoldSensorLifeTime(preset, warningLimit, OXYGEN_NODE(LT_O2dM), OXYGEN_NODE(LT_O2dS),
-                                 OXYGEN_NODE(LTL_O2), general.dayTrigger(), resetSignal1,
-                                 resetSignal2);
+                                 OXYGEN_NODE(LTL_O2), resetSignal1, resetSignal2);
 }
 
 // Makes a host owned by a pointer to its base from its two parts.
@@ -133,8 +130,8 @@ void OxygenGroup::build(const Alternative& alternative, const char* alternativeT
     averageHost =
         makeHost(bestValueReadBack, Average<UpperAlarm>(kOxygenName, alarm, means, averageStartUp));
 
-    lifeTimeHost = makeHost(
-        NoInput(), lifeTime(alternative, alternativeText, general, &resetSignal1, &resetSignal2));
+    lifeTimeHost =
+        makeHost(NoInput(), lifeTime(alternative, alternativeText, &resetSignal1, &resetSignal2));
 
     if (!singleSensor) {
         checkNotNull(mySensorFailureAlarm, "mySensorFailureAlarm");

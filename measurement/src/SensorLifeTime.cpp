@@ -26,28 +26,17 @@ void clearStatus(FbDoNode node) {
 }  // namespace
 
 LifeTimeBase::LifeTimeBase(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                           BoolOutputNode warningOutput, TriggerNode trigger)
+                           BoolOutputNode warningOutput)
     : myPreset(preset),
       myWarningLimit(warningLimit),
       myWarningOutput(warningOutput),
-      myTrigger(trigger),
       myPresetValue(preset.value) {}
 
 LifeTimeBase::LifeTimeBase(const LifeTimeBase& other)
     : myPreset(other.myPreset),
       myWarningLimit(other.myWarningLimit),
       myWarningOutput(other.myWarningOutput),
-      myTrigger(other.myTrigger),
-      myTriggerState(other.myTriggerState),
       myPresetValue(other.myPreset.value) {}
-
-bool LifeTimeBase::dayEnded() {
-    return node_io::triggerFired(myTrigger, &myTriggerState);
-}
-
-void LifeTimeBase::armTrigger() {
-    myTriggerState = node_io::readBool(myTrigger) ? 1 : 0;
-}
 
 double LifeTimeBase::countDown(FbDoNode node, double life, uint32_t traceId) {
     if (!(life > 0.0)) {
@@ -72,8 +61,8 @@ void LifeTimeBase::resetNode(FbDoNode node) {
 
 SensorLifeTime::SensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
                                DoubleOutputNode lifeTime, BoolOutputNode warningOutput,
-                               TriggerNode trigger, ItemSignal<void>* resetList)
-    : LifeTimeBase(preset, warningLimit, warningOutput, trigger),
+                               ItemSignal<void>* resetList)
+    : LifeTimeBase(preset, warningLimit, warningOutput),
       myLifeTime(lifeTime),
       myResetList(resetList) {
     myResetList->connect(ItemSignal<void>::Slot(this, &SensorLifeTime::reset));
@@ -94,12 +83,11 @@ void SensorLifeTime::reset() {
     resetNode(myLifeTime);
 }
 
-void SensorLifeTime::processCycle(bool* warning) {
-    const bool fired = dayEnded();
+void SensorLifeTime::processCycle(bool dayEnded, bool* warning) {
     ScopedMutexLock lock(myLock);
     takePreset();
     double life = FbDo_ReadLiveDouble(myLifeTime);
-    if (fired) {
+    if (dayEnded) {
         life = countDown(myLifeTime, life, kSingleCountedTrace);
     }
     const bool low = atOrBelowLimit(life);
@@ -111,17 +99,16 @@ void SensorLifeTime::processCycle(bool* warning) {
 }
 
 void SensorLifeTime::restore(Buff*) {
-    armTrigger();
     clearStatus(myLifeTime);
 }
 
 TwofoldSensorLifeTime::TwofoldSensorLifeTime(const DoubleParameter& preset,
                                              const DoubleParameter& warningLimit,
                                              DoubleOutputNode lifeTime1, DoubleOutputNode lifeTime2,
-                                             BoolOutputNode warningOutput, TriggerNode trigger,
+                                             BoolOutputNode warningOutput,
                                              ItemSignal<void>* resetList1,
                                              ItemSignal<void>* resetList2)
-    : LifeTimeBase(preset, warningLimit, warningOutput, trigger),
+    : LifeTimeBase(preset, warningLimit, warningOutput),
       myLifeTime1(lifeTime1),
       myLifeTime2(lifeTime2),
       myResetList1(resetList1),
@@ -159,13 +146,12 @@ void TwofoldSensorLifeTime::resetSensor2() {
     resetNode(myLifeTime2);
 }
 
-void TwofoldSensorLifeTime::processCycle(bool* warning) {
-    const bool fired = dayEnded();
+void TwofoldSensorLifeTime::processCycle(bool dayEnded, bool* warning) {
     ScopedMutexLock lock(myLock);
     takePreset();
     double life1 = FbDo_ReadLiveDouble(myLifeTime1);
     double life2 = FbDo_ReadLiveDouble(myLifeTime2);
-    if (fired) {
+    if (dayEnded) {
         life1 = countDown(myLifeTime1, life1, kSensor1CountedTrace);
         life2 = countDown(myLifeTime2, life2, kSensor2CountedTrace);
     }
@@ -179,7 +165,6 @@ void TwofoldSensorLifeTime::processCycle(bool* warning) {
 }
 
 void TwofoldSensorLifeTime::restore(Buff*) {
-    armTrigger();
     clearStatus(myLifeTime1);
     clearStatus(myLifeTime2);
 }

@@ -1,6 +1,8 @@
-// Remaining life times of the oxygen sensors, kept in the tree: counted down by 1.0 at each
-// day trigger, with a warning at or below a limit, and reset to the preset on operator request
-// from the display task. Each object's lock serialises the count-down against a reset.
+// Remaining life times of the oxygen sensors, kept in the tree: counted down by 1.0 in each
+// cycle whose one reading of the period triggers has the day ended (the cycle in which the
+// averages close the day), with a warning at or below a limit, and reset to the preset on
+// operator request from the display task. Each object's lock serialises the count-down against a
+// reset.
 #pragma once
 
 #include <cstdint>
@@ -14,25 +16,21 @@
 
 class Buff;
 
-// What both life-time kinds share: the preset, the warning limit and output, the day trigger
-// and the lock.
+// What both life-time kinds share: the preset, the warning limit and output, and the lock.
 class LifeTimeBase {
   public:
     LifeTimeBase(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                 BoolOutputNode warningOutput, TriggerNode trigger);
+                 BoolOutputNode warningOutput);
     // A copy gets a mutex of its own.
     LifeTimeBase(const LifeTimeBase& other);
     LifeTimeBase& operator=(const LifeTimeBase&) = delete;
 
-    // Nothing is saved or published at a period's end (the count-down reads the day trigger
+    // Nothing is saved or published at a period's end (the count-down is written in the cycle
     // itself).
     void save(Buff&) const {}
     void publishClosedPeriods() {}
 
   protected:
-    // True once per firing of the day trigger (asked outside the lock).
-    bool dayEnded();
-    // Arms the day trigger with its current value (a trigger set at start does not count).
     void armTrigger();
     // Counts one positive life time down by 1.0 and writes it back (under the lock); returns
     // the life time after the count-down.
@@ -53,8 +51,6 @@ class LifeTimeBase {
     DoubleParameter myPreset;
     DoubleParameter myWarningLimit;
     FbDoNode myWarningOutput;
-    FbDoNode myTrigger;
-    uint32_t myTriggerState = 0;
     double myPresetValue;  // the preset as of the last cycle, guarded by myLock
 };
 
@@ -62,7 +58,7 @@ class LifeTimeBase {
 class SensorLifeTime : public LifeTimeBase {
   public:
     SensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
-                   DoubleOutputNode lifeTime, BoolOutputNode warningOutput, TriggerNode trigger,
+                   DoubleOutputNode lifeTime, BoolOutputNode warningOutput,
                    ItemSignal<void>* resetList);
     SensorLifeTime(const SensorLifeTime& other);
     ~SensorLifeTime();
@@ -70,16 +66,17 @@ class SensorLifeTime : public LifeTimeBase {
     // Sets the life time to the preset. Any task.
     void reset();
 
-    // One cycle: counts down at the day's end and publishes the warning. Only `warning` is used.
+    // One cycle: counts down when `ends` has the day ended and publishes the warning. Of the
+    // flags only `warning` is used.
     template <typename Input>
-    void process(const Input&, const PeriodEnds&, bool*, bool* warning, bool*, bool*) {
-        processCycle(warning);
+    void process(const Input&, const PeriodEnds& ends, bool*, bool* warning, bool*, bool*) {
+        processCycle(ends.day, warning);
     }
-    // Arms the trigger and clears the life-time node's status word.
+    // Clears the life-time node's status word.
     void restore(Buff* buffer);
 
   private:
-    void processCycle(bool* warning);
+    void processCycle(bool dayEnded, bool* warning);
 
     FbDoNode myLifeTime;
     ItemSignal<void>* myResetList;
@@ -91,8 +88,8 @@ class TwofoldSensorLifeTime : public LifeTimeBase {
   public:
     TwofoldSensorLifeTime(const DoubleParameter& preset, const DoubleParameter& warningLimit,
                           DoubleOutputNode lifeTime1, DoubleOutputNode lifeTime2,
-                          BoolOutputNode warningOutput, TriggerNode trigger,
-                          ItemSignal<void>* resetList1, ItemSignal<void>* resetList2);
+                          BoolOutputNode warningOutput, ItemSignal<void>* resetList1,
+                          ItemSignal<void>* resetList2);
     TwofoldSensorLifeTime(const TwofoldSensorLifeTime& other);
     ~TwofoldSensorLifeTime();
 
@@ -100,15 +97,17 @@ class TwofoldSensorLifeTime : public LifeTimeBase {
     void resetSensor1();
     void resetSensor2();
 
-    // One cycle: counts both down at the day's end; warns when either is at or below the limit.
+    // One cycle: counts both down when `ends` has the day ended; warns when either is at or
+    // below the limit.
     template <typename Input>
-    void process(const Input&, const PeriodEnds&, bool*, bool* warning, bool*, bool*) {
-        processCycle(warning);
+    void process(const Input&, const PeriodEnds& ends, bool*, bool* warning, bool*, bool*) {
+        processCycle(ends.day, warning);
     }
+    // Clears both life-time nodes' status words.
     void restore(Buff* buffer);
 
   private:
-    void processCycle(bool* warning);
+    void processCycle(bool dayEnded, bool* warning);
     void connect();
 
     FbDoNode myLifeTime1;

@@ -16,6 +16,10 @@ namespace {
 using SingleHost = MeasurementHost<NoInput, SensorLifeTime>;
 using TwofoldHost = MeasurementHost<NoInput, TwofoldSensorLifeTime>;
 
+// The life-time nodes of both kinds.
+const std::vector<const char*> kLifeTimes = {"Oxygen.SNo1.LT_O2d", "Oxygen.SNo2.LT_O2dM",
+                                             "Oxygen.SNo2.LT_O2dS"};
+
 class SensorLifeTimeTest : public TreeFixture {
   protected:
     SensorLifeTimeTest() {
@@ -29,14 +33,14 @@ class SensorLifeTimeTest : public TreeFixture {
     std::unique_ptr<SingleHost> single() {
         SensorLifeTime lifeTime(doubleParameter("Oxygen.SNo1.LTP_O2"),
                                 doubleParameter("Oxygen.SNo1.LWL_LT"), node("Oxygen.SNo1.LT_O2d"),
-                                node("Oxygen.SNo1.LTL_O2"), node("General.TrigAvg_Day"), &reset1);
+                                node("Oxygen.SNo1.LTL_O2"), &reset1);
         return std::make_unique<SingleHost>(NoInput(), lifeTime);
     }
     std::unique_ptr<TwofoldHost> twofold() {
-        TwofoldSensorLifeTime lifeTime(
-            doubleParameter("Oxygen.SNo2.LTP_O2"), doubleParameter("Oxygen.SNo2.LWL_LT"),
-            node("Oxygen.SNo2.LT_O2dM"), node("Oxygen.SNo2.LT_O2dS"), node("Oxygen.SNo2.LTL_O2"),
-            node("General.TrigAvg_Day"), &reset1, &reset2);
+        TwofoldSensorLifeTime lifeTime(doubleParameter("Oxygen.SNo2.LTP_O2"),
+                                       doubleParameter("Oxygen.SNo2.LWL_LT"),
+                                       node("Oxygen.SNo2.LT_O2dM"), node("Oxygen.SNo2.LT_O2dS"),
+                                       node("Oxygen.SNo2.LTL_O2"), &reset1, &reset2);
         return std::make_unique<TwofoldHost>(NoInput(), lifeTime);
     }
 
@@ -61,7 +65,8 @@ TEST_F(SensorLifeTimeTest, CountsDownOncePerDayAndWarnsAtTheLimit) {
     for (const Case& c : cases) {
         auto lifeTime = single();
         tree->setDouble("Oxygen.SNo1.LT_O2d", c.life);
-        Flags f = c.dayEnds ? cycleEndingDay(*lifeTime) : cycle(*lifeTime);
+        Flags f;
+        f.process(*lifeTime, PeriodEnds{false, c.dayEnds});
         EXPECT_EQ(tree->doubleValue("Oxygen.SNo1.LT_O2d"), c.after) << c.life;
         EXPECT_EQ(tree->boolValue("Oxygen.SNo1.LTL_O2"), c.warning) << c.life;
         EXPECT_EQ(f.warning, c.warning) << c.life;
@@ -77,19 +82,52 @@ TEST_F(SensorLifeTimeTest, NaNLifeTimeRaisesNoWarning) {
     EXPECT_FALSE(tree->boolValue("Oxygen.SNo1.LTL_O2"));
 }
 
-TEST_F(SensorLifeTimeTest, RestoreArmsTheTriggerAndClearsTheStatus) {
-    auto lifeTime = single();
-    tree->setDouble("Oxygen.SNo1.LT_O2d", 5.0);
-    tree->setStatus("Oxygen.SNo1.LT_O2d", 0x80);
-    tree->setBool("General.TrigAvg_Day", true);
-    lifeTime->restore(nullptr);
-    EXPECT_EQ(tree->status("Oxygen.SNo1.LT_O2d"), 0u);
-    cycle(*lifeTime);
-    EXPECT_EQ(tree->doubleValue("Oxygen.SNo1.LT_O2d"), 5.0);
-    tree->setBool("General.TrigAvg_Day", false);
-    cycle(*lifeTime);
-    cycleEndingDay(*lifeTime);
-    EXPECT_EQ(tree->doubleValue("Oxygen.SNo1.LT_O2d"), 4.0);
+// The count-down follows the cycle's one reading of the period ends, whatever the day trigger
+// holds by the time the life times run (it may have risen or fallen since the reading); an
+// hour's end counts nothing.
+TEST_F(SensorLifeTimeTest, CountsDownOnTheCyclesReadingOfTheDayEnd) {
+    struct Case {
+        const char* name;
+        PeriodEnds ends;
+        bool dayTriggerNow;
+        double after;
+    };
+    const std::vector<Case> cases = {
+        {"no end, the trigger rose since", {false, false}, true, 5.0},
+        {"the hour ends, the trigger rose since", {true, false}, true, 5.0},
+        {"the day ends, the trigger fell since", {false, true}, false, 4.0},
+        {"the hour and the day end", {true, true}, true, 4.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto one = single();
+        auto two = twofold();
+        for (const char* life : kLifeTimes) {
+            tree->setDouble(life, 5.0);
+        }
+        tree->setBool("General.TrigAvg_Day", c.dayTriggerNow);
+        Flags f;
+        f.process(*one, c.ends);
+        f.process(*two, c.ends);
+        for (const char* life : kLifeTimes) {
+            EXPECT_EQ(tree->doubleValue(life), c.after) << life;
+        }
+    }
+}
+
+TEST_F(SensorLifeTimeTest, RestoreClearsTheStatusWordsAndKeepsTheLifeTimes) {
+    auto one = single();
+    auto two = twofold();
+    for (const char* life : kLifeTimes) {
+        tree->setDouble(life, 5.0);
+        tree->setStatus(life, 0x80);
+    }
+    one->restore(nullptr);
+    two->restore(nullptr);
+    for (const char* life : kLifeTimes) {
+        EXPECT_EQ(tree->status(life), 0u) << life;
+        EXPECT_EQ(tree->doubleValue(life), 5.0) << life;
+    }
 }
 
 TEST_F(SensorLifeTimeTest, OnlyTheHostCopyIsRegistered) {

@@ -1001,6 +1001,61 @@ TEST_F(VeskTest, TheStatusWordsLatchTheHourOfTheCyclesReading) {
     }
 }
 
+// The two-sensor life times count down in the cycle whose one reading of the triggers has the
+// day ended, the cycle in which the averages close the day (`LdA_O2` written), and in no other.
+// The load takes the day trigger as seen before it reads the file; a trigger that rises or falls
+// while the file is read (at its opening) moves the life times' day end no more than the
+// averages', and a trigger set at the load ends no day for either.
+TEST_F(VeskTest, TheLifeTimesCountDownOnTheCyclesReadingOfTheDayEnd) {
+    struct Case {
+        const char* name;
+        bool atTheLoad;      // the day trigger when the load starts
+        bool atTheFileRead;  // the day trigger from the opening of the file on
+        bool dayEnds[3];     // whether the reading of cycles 1 to 3 has the day ended
+    };
+    const std::vector<Case> cases = {
+        {"clear at the load", false, false, {true, false, true}},
+        {"set at the load", true, true, {false, false, true}},
+        {"rises while the file is read", false, true, {true, false, true}},
+        {"falls while the file is read", true, false, {false, false, true}},
+    };
+    const bool dayTrigger[3] = {true, false, true};  // in cycles 1 to 3
+    constexpr double kLife = 100.0;
+    constexpr double kUnwrittenMean = -1.0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(kFile);
+        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        tree->setSelectedChoice("Oxygen", 1);
+        quietLimits();
+        tree->setDouble("Oxygen.SNo2.Imp_O2M", 1.0);
+        tree->setDouble("Oxygen.SNo2.Imp_O2S", 1.0);
+        tree->setDouble("Oxygen.SNo2.LT_O2dM", kLife);
+        tree->setDouble("Oxygen.SNo2.LT_O2dS", kLife);
+        tree->setBool("General.TrigAvg_Day", c.atTheLoad);
+        auto vesk = make();
+        bool opened = false;
+        host::runAtNextCall("fopen", [&] {
+            tree->setBool("General.TrigAvg_Day", c.atTheFileRead);
+            opened = true;
+        });
+        vesk->loadDataFile();
+        ASSERT_TRUE(opened);
+        double days = 0.0;
+        for (size_t cycle = 0; cycle < 3; ++cycle) {
+            SCOPED_TRACE(cycle + 1);
+            tree->setDouble("Oxygen.SNo2.LdA_O2", kUnwrittenMean);
+            tree->setBool("General.TrigAvg_Day", dayTrigger[cycle]);
+            vesk->update();
+            days += c.dayEnds[cycle] ? 1.0 : 0.0;
+            EXPECT_EQ(tree->doubleValue("Oxygen.SNo2.LdA_O2"),
+                      c.dayEnds[cycle] ? 1.0 : kUnwrittenMean);
+            EXPECT_EQ(tree->doubleValue("Oxygen.SNo2.LT_O2dM"), kLife - days);
+            EXPECT_EQ(tree->doubleValue("Oxygen.SNo2.LT_O2dS"), kLife - days);
+        }
+    }
+}
+
 TEST_F(VeskTest, TheDirectoryIsFixedAtTheFirstLoad) {
     auto vesk = make();
     vesk->loadDataFile();
