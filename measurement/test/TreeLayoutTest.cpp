@@ -33,11 +33,16 @@ static_assert(!std::is_constructible<UnsignedParameter, DoubleParameterNode, uns
 static_assert(!std::is_constructible<DoubleParameter, DoubleInputNode, double>::value);
 static_assert(!std::is_constructible<BestValue, DoubleInputNode, BoolOutputNode, ItemSignal<int>*,
                                      MemberSlot<void(bool)>*>::value);
-static_assert(!std::is_constructible<PublishedStatus, uint32_t, BoolInputNode, WordOutputNode,
-                                     WordOutputNode>::value);
+static_assert(
+    std::is_constructible<PublishedStatus, uint32_t, WordOutputNode, WordOutputNode>::value);
+static_assert(
+    !std::is_constructible<PublishedStatus, uint32_t, WordInputNode, WordOutputNode>::value);
+static_assert(std::is_constructible<SensorLifeTime, const DoubleParameter&, const DoubleParameter&,
+                                    DoubleOutputNode, BoolOutputNode, ItemSignal<void>*>::value);
 static_assert(!std::is_constructible<SensorLifeTime, const DoubleParameter&, const DoubleParameter&,
-                                     DoubleOutputNode, BoolOutputNode, BoolInputNode,
-                                     ItemSignal<void>*>::value);
+                                     DoubleInputNode, BoolOutputNode, ItemSignal<void>*>::value);
+static_assert(!std::is_constructible<SensorLifeTime, const DoubleParameter&, const DoubleParameter&,
+                                     DoubleOutputNode, BoolInputNode, ItemSignal<void>*>::value);
 static_assert(!std::is_convertible<TriggerNode, decltype(AverageNodes::zeroFlow)>::value);
 
 class TreeLayoutTest : public ::testing::Test {
