@@ -1,6 +1,7 @@
 #include "AlternativeWatch.h"
 
 #include "FbDo.h"
+#include "ParameterNames.h"
 #include "ScenarioFields.h"
 
 namespace sim {
@@ -9,30 +10,33 @@ namespace {
 // The alternative in the low 15 bits of a choice's selection word.
 constexpr uint32_t kSelectionMask = 0x7fff;
 
-std::string nameOf(FbDoNode node) {
-    std::string name;
-    if (node == nullptr || FbDo_ParameterName(node, &name, nullptr) != 0) {
-        return "";
-    }
-    return name;
+// " at the cycle of step N: ", as a warning names its cycle.
+std::string atCycle(size_t cycleStep) {
+    return " at the cycle of step " + std::to_string(cycleStep) + ": ";
 }
 
 }  // namespace
 
 std::string unselectedAlternative(const host::HostTree& tree, const std::string& path) {
-    for (size_t dot = path.find('.'); dot != std::string::npos;) {
-        const FbDoNode choice = tree.find(path.substr(0, dot));
+    size_t dot = path.find('.');
+    if (dot == std::string::npos) {
+        return "";
+    }
+    // Each prefix of `path` ending before a dot, then the node one component further.
+    FbDoNode node = tree.find(path.substr(0, dot));
+    while (dot != std::string::npos) {
         const size_t next = path.find('.', dot + 1);
-        if (FbDo_NodeKind(choice) == kFbDoChoice) {
-            const FbDoNode alternative = tree.find(path.substr(0, next));
+        const FbDoNode below = tree.find(path.substr(0, next));
+        if (FbDo_NodeKind(node) == kFbDoChoice) {
             const FbDoNode selected =
-                FbDo_GetChoiceNode(choice, FbDo_SelectedChoice(choice) & kSelectionMask);
-            if (alternative != nullptr && alternative != selected) {
-                return sim::quoted(nameOf(alternative)) + ", an alternative the choice " +
-                       sim::quoted(nameOf(choice)) + " does not select (it selects " +
+                FbDo_GetChoiceNode(node, FbDo_SelectedChoice(node) & kSelectionMask);
+            if (below != nullptr && below != selected) {
+                return sim::quoted(nameOf(below)) + ", an alternative the choice " +
+                       sim::quoted(nameOf(node)) + " does not select (it selects " +
                        (selected != nullptr ? sim::quoted(nameOf(selected)) : "none") + ")";
             }
         }
+        node = below;
         dot = next;
     }
     return "";
@@ -50,22 +54,29 @@ void AlternativeWatch::watch(size_t step, const std::string& path) {
 
 void AlternativeWatch::afterCycle(size_t cycleStep, const host::HostTree& tree,
                                   RunWarnings& warnings) {
-    const std::string atCycle = " at the cycle of step " + std::to_string(cycleStep) + ": ";
     for (const std::string& path : myOutputs) {
         const std::string where = unselectedAlternative(tree, path);
-        if (!where.empty()) {
-            warnings.add("unselected output " + path, cycleStep,
-                         "output " + sim::quoted(path) + atCycle + "it lies in " + where +
-                             "; the program does not write it");
+        if (where.empty()) {
+            continue;
+        }
+        const std::string key = "unselected output " + path;
+        if (!warnings.countAgain(key, cycleStep)) {
+            warnings.add(key, cycleStep,
+                         "output " + sim::quoted(path) + atCycle(cycleStep) + "it lies in " +
+                             where + "; the program does not write it");
         }
     }
     for (const Setting& setting : mySettings) {
         const std::string where = unselectedAlternative(tree, setting.path);
-        if (!where.empty()) {
-            warnings.add("unselected set " + setting.path, cycleStep,
+        if (where.empty()) {
+            continue;
+        }
+        const std::string key = "unselected set " + setting.path;
+        if (!warnings.countAgain(key, cycleStep)) {
+            warnings.add(key, cycleStep,
                          "step " + std::to_string(setting.step) + ": set " +
-                             sim::quoted(setting.path) + atCycle + "it lies in " + where +
-                             "; the program does not read it");
+                             sim::quoted(setting.path) + atCycle(cycleStep) + "it lies in " +
+                             where + "; the program does not read it");
         }
     }
     mySettings.clear();

@@ -44,8 +44,12 @@ void OverwriteWatch::afterCycle(size_t cycleStep, RunWarnings& warnings) {
             lost += (lost.empty() ? "" : "; ") + std::string("\"status\": ") +
                     std::to_string(*input.status) + ", now " + describeStatus(now.status);
         }
-        if (!lost.empty()) {
-            warnings.add("written over " + input.path, cycleStep,
+        if (lost.empty()) {
+            continue;
+        }
+        const std::string key = "written over " + input.path;
+        if (!warnings.countAgain(key, cycleStep)) {
+            warnings.add(key, cycleStep,
                          "step " + std::to_string(watched.step) + ": set " + quoted(input.path) +
                              ": the program wrote over it by the end of the cycle of step " +
                              std::to_string(cycleStep) + " (" + lost + ")");

@@ -11,10 +11,10 @@ namespace {
 
 // The names of `node` and the nodes below it (only those holding a number: `numbersOnly`).
 void collectNames(FbDoNode node, bool numbersOnly, std::vector<std::string>& names) {
-    std::string name;
     const bool wanted =
         !numbersOnly || (FbDo_IsStructureNode(node) == 0 && FbDo_NodeKind(node) != kFbDoText);
-    if (wanted && FbDo_ParameterName(node, &name, nullptr) == 0 && !name.empty()) {
+    const std::string name = wanted ? nameOf(node) : "";
+    if (!name.empty()) {
         names.push_back(name);
     }
     for (FbDoNode child = FbDo_FirstChild(node); child != nullptr;
@@ -72,6 +72,14 @@ size_t boundedDistance(const std::string& a, const std::string& b, size_t reach)
 }
 
 }  // namespace
+
+std::string nameOf(FbDoNode node) {
+    std::string name;
+    if (node == nullptr || FbDo_ParameterName(node, &name, nullptr) != 0) {
+        return "";
+    }
+    return name;
+}
 
 std::vector<std::string> parameterNames(const host::HostTree& tree) {
     std::vector<std::string> names;

@@ -10,6 +10,9 @@
 
 namespace sim {
 
+// The parameter name of `node`; "" for a null node or one whose name cannot be read.
+std::string nameOf(FbDoNode node);
+
 // Every parameter name of `tree` (the root's "" left out), choice alternatives included, in
 // the order of the tree.
 std::vector<std::string> parameterNames(const host::HostTree& tree);

@@ -122,9 +122,9 @@ void ParameterValidator::validateStep(const Step& step) const {
     }
 }
 
-void ParameterValidator::require(const std::string& place, const std::string& path) const {
-    if (myTree.find(path) != nullptr) {
-        return;
+FbDoNode ParameterValidator::require(const std::string& place, const std::string& path) const {
+    if (const FbDoNode node = myTree.find(path)) {
+        return node;
     }
     if (!myNames) {
         myNames = parameterNames(myTree);
@@ -148,8 +148,8 @@ void ParameterValidator::requireNumber(const std::string& place, const std::stri
 
 void ParameterValidator::validateSetting(const std::string& place,
                                          const InputSetting& input) const {
-    require(place, input.path);
-    const FbDoNodeKind kind = myTree.kind(input.path);
+    const FbDoNode node = require(place, input.path);
+    const FbDoNodeKind kind = myTree.kind(node);
     const std::string unfit = unfitSetting(kind, input);
     if (!unfit.empty()) {
         throw ScenarioError(
@@ -158,10 +158,11 @@ void ParameterValidator::validateSetting(const std::string& place,
             (kind == kFbDoInteger || kind == kFbDoImport || kind == kFbDoUnsigned ? "an " : "a ") +
             host::kindName(kind) + " node, which takes " + settingsOfKind(kind));
     }
-    const FbDoNode source = dataSource(myTree, myTree.find(input.path));
-    if (source != nullptr && (input.value || input.status)) {
-        std::string sourceName;
-        FbDo_ParameterName(source, &sourceName, nullptr);
+    if (!input.value && !input.status) {
+        return;
+    }
+    if (const FbDoNode source = dataSource(myTree, node)) {
+        const std::string sourceName = nameOf(source);
         throw ScenarioError(place + " " + quoted(input.path) + ": an import that reads " +
                             sim::quoted(sourceName) +
                             ", so a \"value\" or \"status\" set on it never counts; set " +

@@ -26,7 +26,8 @@ class ParameterValidator {
     void validateStep(const Step& step) const;
 
   private:
-    void require(const std::string& place, const std::string& path) const;
+    // The node of `path`; refuses a name the tree lacks, offering the nearest names it has.
+    FbDoNode require(const std::string& place, const std::string& path) const;
     // Refuses a node of `path` that holds no number (a structure, a choice, a text).
     void requireNumber(const std::string& place, const std::string& path) const;
     void validateSetting(const std::string& place, const InputSetting& input) const;

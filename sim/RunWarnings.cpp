@@ -3,15 +3,21 @@
 namespace sim {
 
 void RunWarnings::add(const std::string& key, size_t cycleStep, const std::string& line) {
-    const auto found = myIndexOf.find(key);
-    if (found == myIndexOf.end()) {
+    if (!countAgain(key, cycleStep)) {
         myIndexOf.emplace(key, myTallies.size());
         myTallies.push_back(Tally{line, 1, cycleStep});
-        return;
+    }
+}
+
+bool RunWarnings::countAgain(const std::string& key, size_t cycleStep) {
+    const auto found = myIndexOf.find(key);
+    if (found == myIndexOf.end()) {
+        return false;
     }
     Tally& tally = myTallies[found->second];
     ++tally.cycles;
     tally.lastStep = cycleStep;
+    return true;
 }
 
 std::vector<std::string> RunWarnings::lines() const {

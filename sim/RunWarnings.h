@@ -14,6 +14,9 @@ class RunWarnings {
     // Counts the warning `key` (its kind and node) at the cycle of step `cycleStep`; `line`
     // describes it the first time and is dropped afterwards.
     void add(const std::string& key, size_t cycleStep, const std::string& line);
+    // When the warning `key` came before: counts it at the cycle of step `cycleStep` and returns
+    // true. False for a new key, counted by nothing: add() it with its line.
+    bool countAgain(const std::string& key, size_t cycleStep);
     // One line per key, in the order of their first times: that time's line, with
     // "; N cycles in all, the last of step S" when it came at more than one cycle.
     std::vector<std::string> lines() const;

@@ -13,9 +13,9 @@
 namespace sim {
 namespace {
 
+// The kinds other than the integer whose value reads as an unsigned word.
 bool isWordKind(FbDoNodeKind kind) {
-    return kind == kFbDoInteger || kind == kFbDoUnsigned || kind == kFbDoBool ||
-           kind == kFbDoWord || kind == kFbDoTrigger;
+    return kind == kFbDoUnsigned || kind == kFbDoBool || kind == kFbDoWord || kind == kFbDoTrigger;
 }
 
 std::string describe(const EventPattern& pattern) {

@@ -49,6 +49,8 @@ std::string controlEscape(unsigned char byte, unsigned char next) {
 }
 
 constexpr size_t kLongestQuotedName = 120;
+// The longest text that echoed() keeps whole.
+constexpr size_t kLongestEchoedText = 400;
 
 // The length of `text` cut to at most `most` bytes, not inside a UTF-8 sequence.
 size_t cutLength(const std::string& text, size_t most) {

@@ -76,9 +76,6 @@ std::string quotedText(const std::string& text);
 // is cut there (not inside a UTF-8 sequence), "..." and its length following the quote.
 std::string quoted(const std::string& name);
 
-// The longest text that echoed() keeps whole.
-constexpr size_t kLongestEchoedText = 400;
-
 // A text of the program or the run (a fatal stop's, why a run did not complete) as one printable
 // line: printable, and cut after 400 characters as quoted() cuts, "..." and its length
 // following.

@@ -1,6 +1,5 @@
 #include "ScenarioReport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -164,7 +163,7 @@ void ReportWriter::event(const Event& event) {
                            ((myHeld.size() == 1 && event.kind == EventKind::TriggerProcessed) ||
                             (myHeld.size() == 2 && event.kind == EventKind::TriggerDone));
     if (!continues) {
-        releaseHeld();
+        release(myHeld);
     }
     if (continues || isTrigger(event)) {
         myHeld.push_back(event);
@@ -187,8 +186,8 @@ void ReportWriter::event(const Event& event) {
 bool ReportWriter::heldInStartUp(const Event& event) {
     if (event.kind == EventKind::Start && event.step == 0 &&
         event.value == kSysManStartMessageCode && event.detail == 1) {
-        releaseHeld();
-        releaseStartUp();
+        release(myHeld);
+        release(myStartUp);
         myStartUp.push_back(event);
         myStatesAnswered = 0;
         return true;
@@ -197,7 +196,7 @@ bool ReportWriter::heldInStartUp(const Event& event) {
         return false;
     }
     if (!continuesStartUp(event)) {
-        releaseStartUp();
+        release(myStartUp);
         return false;
     }
     myStartUp.push_back(event);
@@ -244,9 +243,9 @@ bool ReportWriter::continuesStartUp(const Event& event) const {
 
 bool ReportWriter::heldInShutdown(const Event& event) {
     if (event.kind == EventKind::Command && event.value == kSysManCmdShutdown) {
-        releaseStartUp();
-        releaseHeld();
-        releaseShutdown();
+        release(myStartUp);
+        release(myHeld);
+        release(myShutdown);
         myShutdown.push_back(event);
         return true;
     }
@@ -254,7 +253,7 @@ bool ReportWriter::heldInShutdown(const Event& event) {
         return false;
     }
     if (!continuesShutdown(event)) {
-        releaseShutdown();
+        release(myShutdown);
         return false;
     }
     myShutdown.push_back(event);
@@ -268,9 +267,8 @@ bool ReportWriter::heldInShutdown(const Event& event) {
 }
 
 bool ReportWriter::continuesShutdown(const Event& event) const {
-    const bool answered = std::any_of(myShutdown.begin(), myShutdown.end(), [](const Event& held) {
-        return held.kind == EventKind::StateReply;
-    });
+    // Once state 13 is answered, only the clearing that ends the shutdown follows it.
+    const bool answered = myShutdown.back().kind == EventKind::StateReply;
     if (event.step != myShutdown.front().step) {
         return false;
     }
@@ -289,19 +287,12 @@ bool ReportWriter::continuesShutdown(const Event& event) const {
     }
 }
 
-void ReportWriter::releaseShutdown() {
-    for (const Event& held : myShutdown) {
-        printEvent(held);
-    }
-    myShutdown.clear();
-}
-
 void ReportWriter::printStartUp() {
     const Event& start = myStartUp.front();
-    std::string release;
+    std::string releaseText;
     size_t services = 0;
     for (const Event& event : myStartUp) {
-        release = event.kind == EventKind::Release ? event.text : release;
+        releaseText = event.kind == EventKind::Release ? event.text : releaseText;
         services +=
             event.kind == EventKind::Command && event.value == kSysManCmdConnectStarted ? 1 : 0;
     }
@@ -310,16 +301,9 @@ void ReportWriter::printStartUp() {
         states += (states.empty() ? "" : " ") + std::to_string(state);
     }
     printAligned(start, "StartUp",
-                 "life " + std::to_string(myLives) + ": release " + sim::quoted(release) + ", " +
-                     counted(services, "service", "services") + " connected, states " + states +
-                     " done, RUN, ready");
-    myStartUp.clear();
-}
-
-void ReportWriter::releaseStartUp() {
-    for (const Event& held : myStartUp) {
-        printEvent(held);
-    }
+                 "life " + std::to_string(myLives) + ": release " + sim::quoted(releaseText) +
+                     ", " + counted(services, "service", "services") + " connected, states " +
+                     states + " done, RUN, ready");
     myStartUp.clear();
 }
 
@@ -340,11 +324,11 @@ void ReportWriter::printAligned(const Event& event, const char* name, const std:
     myOut << line << text << '\n';
 }
 
-void ReportWriter::releaseHeld() {
-    for (const Event& held : myHeld) {
-        printEvent(held);
+void ReportWriter::release(std::vector<Event>& held) {
+    for (const Event& event : held) {
+        printEvent(event);
     }
-    myHeld.clear();
+    held.clear();
 }
 
 void ReportWriter::row(const CycleRow& row) {
@@ -381,9 +365,9 @@ void ReportWriter::displayState(const std::string& dump) {
 }
 
 void ReportWriter::finish(const RunResult& summary) {
-    releaseStartUp();
-    releaseHeld();
-    releaseShutdown();
+    release(myStartUp);
+    release(myHeld);
+    release(myShutdown);
     myOut << '\n';
     std::vector<std::string> header{"step", "time", "command"};
     for (const std::string& path : myScenario.outputs) {

@@ -24,7 +24,7 @@ class ReportWriter : public RunRecorder {
   public:
     // A report on `out` of a run of `scenario` (its outputs name the table's columns, its
     // start-up the states a normal start-up answers), aligned or CSV; `handshake`: the aligned
-    // report prints every start-up and trigger hand-shake in full. The
+    // report prints every start-up, shutdown and trigger hand-shake in full. The
     // spools stay in memory unless start() gives a work folder.
     ReportWriter(const Scenario& scenario, std::ostream& out, bool csv, bool handshake = false);
     ~ReportWriter() override;
@@ -52,8 +52,9 @@ class ReportWriter : public RunRecorder {
     void printEvent(const Event& event);
     // One aligned line: the step, time, value and detail of `event` under `name`, then `text`.
     void printAligned(const Event& event, const char* name, const std::string& text);
-    // Prints the events held as the start of a hand-shake, each on its line.
-    void releaseHeld();
+    // Prints the events `held` (of a hand-shake, a start-up or a shutdown being summed up), each
+    // on its line, and empties it.
+    void release(std::vector<Event>& held);
     // Takes `event` into the start-up of a life being summed up; false when it is not part of
     // a normal start-up (the start-up held so far is then printed in full).
     bool heldInStartUp(const Event& event);
@@ -65,12 +66,8 @@ class ReportWriter : public RunRecorder {
     bool heldInShutdown(const Event& event);
     // Whether `event` is the next of a normal shutdown after those held.
     bool continuesShutdown(const Event& event) const;
-    // Prints the shutdown held so far, each event on its line.
-    void releaseShutdown();
     // Prints the one line of a normal start-up.
     void printStartUp();
-    // Prints the start-up held so far, each event on its line.
-    void releaseStartUp();
     void printSummary(const RunResult& summary);
 
     const Scenario& myScenario;

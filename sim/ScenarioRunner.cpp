@@ -395,6 +395,8 @@ class Run {
             myOverwrites.afterCycle(number, myWarnings);
             if (const host::HostTree* tree = host::addressSpaceTree()) {
                 myAlternatives.afterCycle(number, *tree, myWarnings);
+            } else {
+                myAlternatives.clear();
             }
         }
         return sent;

@@ -38,8 +38,8 @@ struct RunResult {
     std::vector<std::string> displaySent;
     // The display each life left, one DisplayModel::dump a life.
     std::vector<std::string> displayStates;
-    // One line per node: settings the program wrote over in the next cycle (OverwriteWatch),
-    // names in an alternative a choice does not select (AlternativeWatch).
+    // One line per node and kind of warning: settings the program wrote over in the next cycle
+    // (OverwriteWatch), names in an alternative a choice does not select (AlternativeWatch).
     std::vector<std::string> warnings;
     size_t lives = 0;  // lives started
     size_t steps = 0;  // steps begun

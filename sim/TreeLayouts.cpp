@@ -3,6 +3,7 @@
 #include <string>
 
 #include "FbDo.h"
+#include "ParameterNames.h"
 #include "ScenarioFields.h"
 
 namespace sim {
@@ -49,10 +50,7 @@ std::vector<RootNode> missingRootNodes(const host::HostTree& tree,
                                        const std::vector<RootNode>& nodes) {
     std::vector<RootNode> missing;
     for (const RootNode& node : nodes) {
-        std::string name;
-        const FbDoNode child = FbDo_GetChild(tree.root(), node.index);
-        if (child == nullptr || FbDo_ParameterName(child, &name, nullptr) != 0 ||
-            name != node.name) {
+        if (nameOf(FbDo_GetChild(tree.root(), node.index)) != node.name) {
             missing.push_back(node);
         }
     }

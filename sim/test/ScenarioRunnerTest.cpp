@@ -62,6 +62,28 @@ std::string eventLines(const std::string& report) {
     return report.substr(start, report.find("\n\n") + 1 - start);
 }
 
+// Events that differ from a normal hand-shake, and how.
+struct UnusualEvents {
+    const char* what;
+    std::vector<sim::Event> events;
+};
+
+// Expects the aligned report to print each event of each of `cases` on its line, none summed up
+// in a line named `summedUp`.
+void expectPrintedInFull(const sim::Scenario& scenario, const std::vector<UnusualEvents>& cases,
+                         const char* summedUp) {
+    sim::RunResult result;
+    for (const UnusualEvents& c : cases) {
+        SCOPED_TRACE(c.what);
+        result.events = c.events;
+        const std::string lines = eventLines(printed(scenario, result, false));
+        EXPECT_EQ(lines.find(summedUp), std::string::npos) << lines;
+        EXPECT_EQ(static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n')),
+                  c.events.size())
+            << lines;
+    }
+}
+
 class ScenarioRunnerTest : public ::testing::Test {
   protected:
     // Runs `scenario` and expects it to complete without a fatal stop.
@@ -385,10 +407,7 @@ TEST_F(ScenarioRunnerTest, ANormalStartUpIsOneLinePerLife) {
                          sim::Event{sim::EventKind::FatalStop, 2.0, 5, 0, "stop", 1, 2.0, 0});
     std::vector<sim::Event> withStepEvent = normal;
     withStepEvent[12].step = 1;
-    const struct {
-        const char* what;
-        std::vector<sim::Event> events;
-    } unusual[] = {
+    const std::vector<UnusualEvents> unusual{
         {"a refused state", changed(14, 29, 3)},
         {"another state answered", changed(14, 28, 4)},
         {"a walk reply of another state", changed(9, 0, 3)},
@@ -410,15 +429,7 @@ TEST_F(ScenarioRunnerTest, ANormalStartUpIsOneLinePerLife) {
     EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), '\n')), 2 * normal.size());
     const std::string csv = printed(scenario, result, true);
     EXPECT_EQ(csv.find("StartUp"), std::string::npos);
-    for (const auto& c : unusual) {
-        SCOPED_TRACE(c.what);
-        result.events = c.events;
-        const std::string lines = eventLines(printed(scenario, result, false));
-        EXPECT_EQ(lines.find("StartUp"), std::string::npos) << lines;
-        EXPECT_EQ(static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n')),
-                  c.events.size())
-            << lines;
-    }
+    expectPrintedInFull(scenario, unusual, "StartUp");
 }
 
 // A normal shutdown is one line in the aligned table: its command, the armings, the shutdown
@@ -439,10 +450,7 @@ TEST_F(ScenarioRunnerTest, ANormalShutdownIsOneLine) {
         events[index] = replacement;
         return events;
     };
-    const struct {
-        const char* what;
-        std::vector<sim::Event> events;
-    } unusual[] = {
+    const std::vector<UnusualEvents> unusual{
         {"a refused state", changed(3, event(EventKind::StateReply, 29, 13))},
         {"another code", changed(2, event(EventKind::Code, 7, 0))},
         {"an event of another step", changed(2, event(EventKind::Code, 25, 0, 5))},
@@ -458,15 +466,7 @@ TEST_F(ScenarioRunnerTest, ANormalShutdownIsOneLine) {
     const std::string full = eventLines(printed(scenario, result, false, true));
     EXPECT_EQ(static_cast<size_t>(std::count(full.begin(), full.end(), '\n')), normal.size());
     EXPECT_EQ(printed(scenario, result, true).find("Shutdown"), std::string::npos);
-    for (const auto& c : unusual) {
-        SCOPED_TRACE(c.what);
-        result.events = c.events;
-        const std::string lines = eventLines(printed(scenario, result, false));
-        EXPECT_EQ(lines.find("Shutdown"), std::string::npos) << lines;
-        EXPECT_EQ(static_cast<size_t>(std::count(lines.begin(), lines.end(), '\n')),
-                  c.events.size())
-            << lines;
-    }
+    expectPrintedInFull(scenario, unusual, "Shutdown");
 }
 
 // The texts of the program and the run are echoed escaped and cut, never inside a UTF-8
