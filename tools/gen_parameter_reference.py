@@ -38,6 +38,11 @@ MODELS = [
     ("BM1", "Calorant-Prog, BM1 layout", "Calorant-Prog", "gascalc/model/CalorantBM1.json"),
 ]
 
+# The headings of the sections before the model tables.
+REFERENCE_SETS_HEADING = "Reference-condition sets"
+METHODS_HEADING = "Method codes"
+RESULT_SOURCES_HEADING = "Where each result comes from"
+
 # What a node of each kind can hold, when its rule names no narrower limits.
 KIND_LIMITS = {
     "double": "number, NaN, Infinity",
@@ -94,7 +99,7 @@ The parameters most scenarios need:
   `Base1.RefCond`, and the results `MeasCond.Zm`, `Base1.Zb`, `Base1.K`, `Base1.C`,
   `Source.Iso6976.*`.
 
-Sections: [Reference-condition sets](#reference-condition-sets), [Method codes](#method-codes), [Where each result comes from](#where-each-result-comes-from), {sections}.
+Sections: {sections}.
 
 ## Abbreviations
 
@@ -102,8 +107,7 @@ Sections: [Reference-condition sets](#reference-condition-sets), [Method codes](
 |---|---|
 """
 
-REFERENCE_SETS_TEXT = """## Reference-condition sets
-
+REFERENCE_SETS_TEXT = """\
 `Calorant-Prog` states its densities, calorific values and Wobbe indices at one of 17
 reference-condition sets, chosen by number. `Source.RefCond` is the set at which the imported
 values are given (`Source.HVHM.*_imp`, `Source.Rhob.*_imp`, the lines `Lines.L3_1` to
@@ -133,8 +137,7 @@ REFERENCE_SETS_NOTES = """
   (0x400).
 """
 
-METHODS_TEXT = """## Method codes
-
+METHODS_TEXT = """\
 Two codes choose the compressibility method of `Calorant-Prog`: `MeasCalcMethod` for Zm at the
 measuring state (`MeasCond.Zm`), `CalcMethod` for Zb at the base states (`Base1.Zb`, and
 `OptionalBaseOutput.On.Zb` while that is switched on); K = Zm / Zb. They are `8.MeasCalcMethod`
@@ -202,8 +205,7 @@ METHODS_NOTES = """
   describe the gas by its density in that state.
 """
 
-RESULT_SOURCES_TEXT = """## Where each result comes from
-
+RESULT_SOURCES_TEXT = """\
 `Calorant-Prog` publishes properties of the gas in four groups, and they do not come from the
 same place: `Source.Iso6976.*` (and `Source.Aga8Mode0.*`, `Source.Aga8Mode1.*`) are computed
 from the analysis at the set of `Source.RefCond`; `Base1.*` are the imported values (the lines
@@ -298,7 +300,8 @@ def base_pressure_text(bar, metric):
 
 
 def reference_sets_section(path=REFERENCE_SETS):
-    text = REFERENCE_SETS_TEXT.replace("{source}", str(REFERENCE_SETS.relative_to(ROOT)))
+    text = f"## {REFERENCE_SETS_HEADING}\n\n" + REFERENCE_SETS_TEXT.replace(
+        "{source}", str(REFERENCE_SETS.relative_to(ROOT)))
     for number, row in enumerate(read_reference_sets(path), start=1):
         metric = row["isMetric"] == "1"
         edition = named(EDITIONS, row["edition"], "edition")
@@ -316,7 +319,7 @@ def reference_sets_section(path=REFERENCE_SETS):
 
 
 def methods_section(meanings):
-    text = METHODS_TEXT
+    text = f"## {METHODS_HEADING}\n\n" + METHODS_TEXT
     for row in meanings["methods"]:
         meas = "-" if row["meas"] is None else str(row["meas"])
         text += f"| {row['calc']} | {meas} | {cell(row['method'])} | {cell(row['reads'])} |\n"
@@ -330,7 +333,7 @@ def result_sources_section(meanings):
     """The table of where each result comes from; a row's "changes with" names the keys of its
     "follows" by the "resultInputs" table (a key it lacks is refused)."""
     names = meanings["resultInputs"]
-    text = RESULT_SOURCES_TEXT
+    text = f"## {RESULT_SOURCES_HEADING}\n\n" + RESULT_SOURCES_TEXT
     for row in meanings["resultSources"]:
         results = ", ".join(f"`{name}`" for name in row["results"])
         if row["follows"] is None:
@@ -485,8 +488,10 @@ def generate(meanings_file=MEANINGS, reference_sets=REFERENCE_SETS):
     table of reference-condition sets."""
     meanings = load_json(meanings_file)
     rules = Rules(meanings)
+    headings = [REFERENCE_SETS_HEADING, METHODS_HEADING, RESULT_SOURCES_HEADING]
+    headings += [heading for _, heading, _, _ in MODELS]
     text = HEADER.replace("{sections}", ", ".join(
-        f"[{heading}](#{anchor(heading)})" for _, heading, _, _ in MODELS))
+        f"[{heading}](#{anchor(heading)})" for heading in headings))
     for abbreviation, meaning in meanings["abbreviations"]:
         text += f"| `{cell(abbreviation)}` | {cell(meaning)} |\n"
     text += "\n" + reference_sets_section(reference_sets)

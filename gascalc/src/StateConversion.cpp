@@ -31,7 +31,8 @@ constexpr uint32_t kOptionalTb = 13;
 constexpr uint32_t kOptionalK = 14;
 constexpr uint32_t kOptionalZb = 15;
 
-// Places in SecondBaseProperties of the values formed with the second state's air density.
+// Places in SecondBaseProperties of the relative density and the Wobbe indices, the values that
+// rest on the second state's air density when scaled to it.
 constexpr int kSecondRelativeDensity = 1;
 constexpr int kSecondWs = 6;
 constexpr int kSecondWi = 7;
@@ -143,9 +144,9 @@ void copySecondBaseSources(SecondBaseProperties& second) {
 // Wobbe index HV / sqrt(d) with the two status words ORed; 0.0 with 0x400 when either value is
 // not positive.
 void wobbe(SecondBaseProperties& second, int target, int heatingValue) {
-    const double d = second.value[1];
+    const double d = second.value[kSecondRelativeDensity];
     const double hv = second.value[heatingValue];
-    second.status[target] = second.status[1] | second.status[heatingValue];
+    second.status[target] = second.status[kSecondRelativeDensity] | second.status[heatingValue];
     if (IsPositiveFinite(d) && IsPositiveFinite(hv)) {
         second.value[target] = hv / std::sqrt(d);
     } else {
@@ -162,17 +163,17 @@ void scaleToSecondBase(SecondBaseProperties& second, double ratio) {
     // The relative density is formed with the second state's air density, which replaced
     // conditions leave valid: the state and its air are both taken at the replacement.
     const double airDensity = calcBlock.baseConditions.optionalBase.airDensity;
-    second.status[1] = second.status[0];
+    second.status[kSecondRelativeDensity] = second.status[0];
     if (IsPositiveFinite(airDensity)) {
-        second.value[1] = second.value[0] / airDensity;
+        second.value[kSecondRelativeDensity] = second.value[0] / airDensity;
     } else {
-        second.value[1] = 0.0;
-        second.status[1] |= status::kInvalid;
+        second.value[kSecondRelativeDensity] = 0.0;
+        second.status[kSecondRelativeDensity] |= status::kInvalid;
     }
     second.value[2] *= ratio;
     second.value[3] *= ratio;
-    wobbe(second, 6, 2);
-    wobbe(second, 7, 3);
+    wobbe(second, kSecondWs, 2);
+    wobbe(second, kSecondWi, 3);
 }
 
 void writeDouble(FbDoNode node, double value, uint32_t status) {
@@ -256,7 +257,8 @@ void ConvertSecondBaseProperties() {
     // back to 1.0, marks every one of them, as the first factor marks the measuring density.
     const uint32_t factorFailure = status::InvalidIf(
         !factorsPositive || ((first.statusC | other.statusC) & status::kInvalid) != 0);
-    // The relative density and the Wobbe indices rest on the second state's air density too; one
+    // Scaled, the relative density and the Wobbe indices are formed with the second state's air
+    // density; copied, they are the first state's values. Either way a second-state air density
     // that could not be evaluated at its conditions (the first state's stands in for it) marks
     // them.
     const uint32_t airFailure = status::InvalidIf(calcBlock.baseConditions.optionalAirFailed != 0);

@@ -239,6 +239,10 @@ constexpr uint32_t kAllGood[kSecondBaseValues] = {};
 constexpr uint32_t kAllInvalid[kSecondBaseValues] = {
     status::kInvalid, status::kInvalid, status::kInvalid, status::kInvalid,
     status::kInvalid, status::kInvalid, status::kInvalid, status::kInvalid};
+// Only the relative density and the Wobbe indices invalid, the values that rest on the second
+// state's air density.
+constexpr uint32_t kDAndWobbeInvalid[kSecondBaseValues] = {
+    0, status::kInvalid, 0, 0, 0, 0, status::kInvalid, status::kInvalid};
 
 // The first base state's properties taken to a state whose air density is `airDensity` by
 // ratio = C1 / C2: per volume scaled, per mass unchanged, the relative density formed with that
@@ -312,8 +316,6 @@ TEST_F(SecondBaseStateTest, EachPropertyCarriesTheFailureOfEitherFactor) {
     // what the second state's air leaves on the values formed with it.
     constexpr double kAirDensity = 1.45;  // kg/m3, about that of air at -30 degC
     const double nan = std::nan("");
-    const uint32_t dAndWobbe[kSecondBaseValues] = {
-        0, status::kInvalid, 0, 0, 0, 0, status::kInvalid, status::kInvalid};
     const uint32_t densityBad[kSecondBaseValues] = {status::kAboveLimit | status::kInvalid,
                                                     status::kAboveLimit | status::kInvalid,
                                                     status::kInvalid,
@@ -363,13 +365,13 @@ TEST_F(SecondBaseStateTest, EachPropertyCarriesTheFailureOfEitherFactor) {
         {"conditions replaced and C2 marked", 36.0, 0, 40.0, status::kInvalid,
          SecondAir::kConditionsReplaced, kAirDensity, 0, true, kAllInvalid},
         {"second state's air not evaluated: d and the Wobbe indices marked", 36.0, 0, 40.0, 0,
-         SecondAir::kEvaluationFailed, kAirDensity, 0, true, dAndWobbe},
+         SecondAir::kEvaluationFailed, kAirDensity, 0, true, kDAndWobbeInvalid},
         {"air not evaluated, equal factors: copied, d and the Wobbe indices marked", 40.0, 0, 40.0,
-         0, SecondAir::kEvaluationFailed, kAirDensity, 0, false, dAndWobbe},
+         0, SecondAir::kEvaluationFailed, kAirDensity, 0, false, kDAndWobbeInvalid},
         {"air density zero: d and the Wobbe indices cannot be formed", 36.0, 0, 40.0, 0,
-         SecondAir::kEvaluated, 0.0, 0, true, dAndWobbe},
+         SecondAir::kEvaluated, 0.0, 0, true, kDAndWobbeInvalid},
         {"air density not a number", 36.0, 0, 40.0, 0, SecondAir::kEvaluated, nan, 0, true,
-         dAndWobbe},
+         kDAndWobbeInvalid},
         {"base density above its limit: carried to d and the Wobbe indices", 36.0, 0, 40.0, 0,
          SecondAir::kEvaluated, kAirDensity, status::kAboveLimit, true, densityAboveLimit},
         {"base density above its limit and C2 marked", 36.0, 0, 40.0, status::kInvalid,
@@ -519,11 +521,9 @@ TEST_F(SecondBaseStateTest, SecondStateAirNotEvaluatedMarksWhatRestsOnIt) {
     const double airDensity = value("OptionalBaseOutput.On.AirDensity");
     EXPECT_EQ(airDensity, value("Base1.AirDensity"));
     EXPECT_EQ(statusOf("OptionalBaseOutput.On.C"), 0u);
-    const uint32_t dAndWobbe[kSecondBaseValues] = {
-        0, status::kInvalid, 0, 0, 0, 0, status::kInvalid, status::kInvalid};
     expectPublished(scaledProperties(kImported, value("Base1.C") / value("OptionalBaseOutput.On.C"),
                                      airDensity),
-                    dAndWobbe, 1e-12);
+                    kDAndWobbeInvalid, 1e-12);
 }
 
 }  // namespace

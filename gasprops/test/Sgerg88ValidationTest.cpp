@@ -1,41 +1,41 @@
 // SGERG-88 compression factors against published and worked reference values.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "Sgerg88Checked.h"
 #include "Sgerg88SecondForm.h"
 #include "Sgerg88Variant.h"
+#include "SgergIsoGas1.h"
 
 namespace {
 
-// ISO 12213-3:2006, Annex C, gas 1: Hs 40.66 MJ/m3, d 0.581, x_CO2 0.006, x_H2 0 (the standard
-// SGERG-88 input set); Z printed to five decimals, tolerance 1e-5 (data file
-// sgerg88-iso12213-3-gas1.csv).
-struct IsoRow {
-    double p, T, Z;
-};
-constexpr IsoRow kIsoGas1[] = {
-    {60, 270, 0.84084},  {60, 280, 0.86202},  {60, 290, 0.88007},  {60, 310, 0.90881},
-    {60, 330, 0.92996},  {120, 270, 0.72146}, {120, 280, 0.75969}, {120, 290, 0.79257},
-    {120, 310, 0.84492}, {120, 330, 0.88322},
-};
-constexpr double kIsoTolerance = 1e-5;
-
+// ISO 12213-3:2006, Annex C, gas 1 (the standard SGERG-88 input set Hs, d, x_CO2, x_H2); Z
+// printed to five decimals, with the tolerance the data file states.
 TEST(SgergValidation, CheckedFormReproducesIsoGas1) {
-    for (const IsoRow& row : kIsoGas1) {
+    std::vector<SgergIsoPoint> points;
+    ASSERT_NO_FATAL_FAILURE(LoadSgergIsoGas1(points));
+    for (const SgergIsoPoint& point : points) {
         for (uint8_t wide : {0, 1}) {
             double Z = 0.0;
-            ASSERT_EQ(SgergZChecked(40.66, 0.581, 0.6, 0.0, row.p, row.T, &Z, wide, 1), 1);
-            EXPECT_NEAR(Z, row.Z, kIsoTolerance) << row.p << " bar " << row.T << " K";
+            ASSERT_EQ(SgergZChecked(point.Hs, point.d, point.xCO2 * 100.0, point.xH2 * 100.0,
+                                    point.p, point.T, &Z, wide, 1),
+                      1);
+            EXPECT_NEAR(Z, point.Z, point.tolerance) << point.p << " bar " << point.T << " K";
         }
     }
 }
 
 TEST(SgergValidation, VariantWithCO2AndH2ReproducesIsoGas1) {
     // Variant 2 takes exactly the standard input set (CO2 and H2 given, N2 solved).
-    for (const IsoRow& row : kIsoGas1) {
+    std::vector<SgergIsoPoint> points;
+    ASSERT_NO_FATAL_FAILURE(LoadSgergIsoGas1(points));
+    for (const SgergIsoPoint& point : points) {
         double Z = 0.0;
-        ASSERT_EQ(SgergZVariant(2, 40.66, 0.581, 0.6, 0.0, 0.0, row.p, row.T, &Z, 0, 1), 1);
-        EXPECT_NEAR(Z, row.Z, kIsoTolerance) << row.p << " bar " << row.T << " K";
+        ASSERT_EQ(SgergZVariant(2, point.Hs, point.d, point.xCO2 * 100.0, 0.0, point.xH2 * 100.0,
+                                point.p, point.T, &Z, 0, 1),
+                  1);
+        EXPECT_NEAR(Z, point.Z, point.tolerance) << point.p << " bar " << point.T << " K";
     }
 }
 
