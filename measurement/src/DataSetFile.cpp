@@ -10,6 +10,7 @@
 
 #include "Kernel.h"
 #include "TarvoTrace.h"
+#include "VeskTraceFile.h"
 
 namespace {
 
@@ -51,13 +52,14 @@ std::string nameOf(const std::string& path) {
 // directories nested in it, each held open while the walk is below it. A stale temporary of
 // this writer is a plain file (an interrupted save leaves the file it was writing); a directory
 // there is none of its own, and a few levels cover any that a person or a tool may leave.
-// A deeper tree is not walked, so a clearing never holds more than this many directories
-// open.
+// A deeper tree is not walked: a directory one level deeper is opened only to be found too
+// deep and closed at once. So a clearing holds at most this many directories open plus two:
+// the parent of the temporary (held all through), the walked levels and that deeper one.
 constexpr int kMaxClearedDepth = 4;
 
-// Trace file 3 (the application object's, whose file this is), point 13: a stale temporary
-// that holds directories nested deeper than kMaxClearedDepth, not cleared; one text, its path.
-constexpr uint32_t kTooDeepTrace = TraceId(3, 13, 4);
+// A stale temporary that holds directories nested deeper than kMaxClearedDepth, not cleared;
+// one text, its path. In the trace file of the application object, whose file this is.
+constexpr uint32_t kTooDeepTrace = TraceId(vesk_trace::kFile, vesk_trace::kDataSetTooDeepPoint, 4);
 
 // The outcome of removing an entry: nothing left at its name, a failure with errno, or a
 // directory nested deeper than the walk goes (left as it was, or partly emptied).

@@ -174,20 +174,19 @@ void DewPointGroup::restore(Buff* buffer) {
 void DewPointGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                            bool& collectiveInputFailure) {
     myFlags = ProcessFlags();
-    myHourEnded = ends.hour;
     for (MeasurementBase* host : myHosts.inOrder()) {
         myFlags.process(*host, ends);
     }
     myFlags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
-void DewPointGroup::publish() {
+void DewPointGroup::publish(const PeriodEnds& ends) {
     for (MeasurementBase* host : myHosts.inOrder()) {
         host->publishClosedPeriods();
     }
     node_io::writeBool(myAlarmOutput, myFlags.alarm);
     node_io::writeBool(myInputFailureOutput, myFlags.inputFailure);
-    myStatus.update(myFlags.unweightedAverage, myHourEnded);
+    myStatus.update(myFlags.unweightedAverage, ends.hour);
 }
 
 void DewPointGroup::save(Buff& buffer) {

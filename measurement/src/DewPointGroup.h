@@ -38,14 +38,15 @@ class DewPointGroup {
     // Restores the 14 hosts in order from the data-set buffer (null: none).
     void restore(Buff* buffer);
     // The first half of a cycle: runs the hosts, which close the periods `ends` names, keeps
-    // the group's flags and the hour's end for publish and ORs them into the caller's collective
-    // alarm, warning and input failure (never clears them).
+    // the group's flags for publish and ORs them into the caller's collective alarm, warning
+    // and input failure (never clears them).
     void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                 bool& collectiveInputFailure);
     // The second half, after the caller saved what the periods' ends closed: publishes the
     // hosts' closed periods and day decisions, writes A_dp and A_IFdp from the kept flags and
-    // updates the status word, which latches the hour's word when the update's hour ended.
-    void publish();
+    // updates the status word, which latches the hour's word when `ends` (the update's) ends
+    // the hour.
+    void publish(const PeriodEnds& ends);
     // Appends the 14 hosts' saved states in order.
     void save(Buff& buffer);
 
@@ -80,6 +81,5 @@ class DewPointGroup {
 
     Hosts myHosts;
     DewPointStatus myStatus;
-    ProcessFlags myFlags;      // of the last update
-    bool myHourEnded = false;  // in the last update
+    ProcessFlags myFlags;  // of the last update
 };

@@ -167,14 +167,13 @@ void OxygenGroup::save(Buff& buffer) {
 void OxygenGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
     myFlags = ProcessFlags();
-    myHourEnded = ends.hour;
     for (MeasurementBase* host : {bestValueHost.get(), averageHost.get(), lifeTimeHost.get()}) {
         myFlags.process(*host, ends);
     }
     myFlags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
-void OxygenGroup::publish() {
+void OxygenGroup::publish(const PeriodEnds& ends) {
     averageHost->publishClosedPeriods();
     node_io::writeBool(myAlarm, myFlags.alarm);
     node_io::writeBool(myWarning, myFlags.warning);
@@ -182,7 +181,7 @@ void OxygenGroup::publish() {
     if (!singleSensor) {
         node_io::writeBool(mySensorFailureAlarm, myFlags.sensorFailure);
     }
-    status->update(myFlags.unweightedAverage, myHourEnded);
+    status->update(myFlags.unweightedAverage, ends.hour);
 }
 
 bool OxygenGroup::isFirstSensorInUse() const {

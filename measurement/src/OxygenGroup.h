@@ -34,16 +34,15 @@ class OxygenGroup {
     // Appends the average host's saved state.
     void save(Buff& buffer);
     // The first half of a cycle: runs the best-value, average and life-time hosts (the
-    // average closes the periods `ends` names), keeps the group's flags and the hour's end for
-    // publish and ORs them into the caller's collective alarm, warning and input failure (never
-    // clears them).
+    // average closes the periods `ends` names), keeps the group's flags for publish and ORs
+    // them into the caller's collective alarm, warning and input failure (never clears them).
     void update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                 bool& collectiveInputFailure);
     // The second half, after the caller saved what the periods' ends closed: publishes the
     // average's closed periods and day decision, writes the group's outputs from the kept
     // flags and updates the status word (which reads them; it latches the hour's word when
-    // the update's hour ended).
-    void publish();
+    // `ends`, the update's, ends the hour).
+    void publish(const PeriodEnds& ends);
 
     bool isSingleSensor() const { return singleSensor; }
     // True when sensor 1 was the sensor in use in the last cycle. Throws std::runtime_error
@@ -79,6 +78,5 @@ class OxygenGroup {
     std::unique_ptr<MeasurementBase> lifeTimeHost;
     bool singleSensor;
     std::unique_ptr<OxygenStatus> status;
-    ProcessFlags myFlags;      // of the last update
-    bool myHourEnded = false;  // in the last update
+    ProcessFlags myFlags;  // of the last update
 };

@@ -31,7 +31,6 @@ class LifeTimeBase {
     void publishClosedPeriods() {}
 
   protected:
-    void armTrigger();
     // Counts one positive life time down by 1.0 and writes it back (under the lock); returns
     // the life time after the count-down.
     static double countDown(FbDoNode node, double life, uint32_t traceId);

@@ -150,20 +150,19 @@ void SulfurGroup::restore(Buff* buffer) {
 void SulfurGroup::update(const PeriodEnds& ends, bool& collectiveAlarm, bool& collectiveWarning,
                          bool& collectiveInputFailure) {
     myFlags = ProcessFlags();
-    myHourEnded = ends.hour;
     for (Host& host : myHosts) {
         myFlags.process(host, ends);
     }
     myFlags.raiseCollective(collectiveAlarm, collectiveWarning, collectiveInputFailure);
 }
 
-void SulfurGroup::publish() {
+void SulfurGroup::publish(const PeriodEnds& ends) {
     for (Host& host : myHosts) {
         host.publishClosedPeriods();
     }
     node_io::writeBool(myAlarmOutput, myFlags.alarm);
     node_io::writeBool(myInputFailureOutput, myFlags.inputFailure);
-    myStatus.update(myFlags.unweightedAverage, myHourEnded);
+    myStatus.update(myFlags.unweightedAverage, ends.hour);
 }
 
 void SulfurGroup::save(Buff& buffer) {

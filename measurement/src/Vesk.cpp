@@ -17,6 +17,7 @@
 #include "TarvoFiles.h"
 #include "TarvoText.h"
 #include "TarvoTrace.h"
+#include "VeskTraceFile.h"
 #include "util/Buffer.h"
 
 namespace {
@@ -24,8 +25,8 @@ namespace {
 // The source path that failure texts name, relative to the repository.
 constexpr char kSourcePath[] = "measurement/src/Vesk.cpp";
 
-// Trace file 3: the application object.
-constexpr uint32_t kFile = 3;
+// The application object's trace file, shared with the data-set file.
+constexpr uint32_t kFile = vesk_trace::kFile;
 constexpr uint32_t kDestroyedTrace = TraceId(kFile, 0, 7);
 constexpr uint32_t kLoadTrace = TraceId(kFile, 1, 7);
 constexpr uint32_t kMagicTrace = TraceId(kFile, 2, 3);              // expected, read
@@ -39,7 +40,7 @@ constexpr uint32_t kPeriodSaveFailedTrace = TraceId(kFile, 9, 3);   // reason
 constexpr uint32_t kPeriodSavedTrace = TraceId(kFile, 10, 6);       // hour ended, day ended
 constexpr uint32_t kNotSyncedTrace = TraceId(kFile, 11, 4);         // reason
 constexpr uint32_t kEndedFileRemovedTrace = TraceId(kFile, 12, 4);  // name
-// Point 13 is the data-set file's (DataSetFile.cpp): a stale temporary too deep to clear.
+// Point 13 is the data-set file's (vesk_trace::kDataSetTooDeepPoint).
 
 // The parts of the data-set file's name, built once at program start.
 const std::string kDataFilePrefix = "VeskDataI";
@@ -113,11 +114,6 @@ Vesk::~Vesk() {
     // The members go in reverse order: oxygen, dew point, sulfur.
 }
 
-std::string Vesk::dataFilePath() const {
-    return myDataFileDirectory.empty() ? myDataFileName
-                                       : myDataFileDirectory + "/" + myDataFileName;
-}
-
 void Vesk::loadDataFile() {
     TARVO_TRACE(Tarvo_GetTraceSelector(), kLoadTrace, 0);
     const uint32_t index = Sysmanlib_AsInfo_GetInstanceIndex();
@@ -131,6 +127,8 @@ void Vesk::loadDataFile() {
     if (myDataFileDirectory.empty()) {
         myDataFileDirectory = fileAccessDirectory(pAsInfo);
     }
+    myDataFilePath =
+        myDataFileDirectory.empty() ? myDataFileName : myDataFileDirectory + "/" + myDataFileName;
 
     myPeriodTriggers.arm();  // a trigger already set does not end a period
 
@@ -237,7 +235,10 @@ bool Vesk::removeFile() {
     }
 }
 
-void Vesk::removeEndedFile() {
+void Vesk::removeFileIfEnded() {
+    if (!myFilePeriods.endedPeriod) {
+        return;
+    }
     TARVO_TRACE(Tarvo_GetTraceSelector(), kEndedFileRemovedTrace, TraceFormat(kTraceArgText),
                 myDataFileName.c_str());
     if (removeFile()) {
@@ -273,12 +274,12 @@ void Vesk::update() {
     myOxygenGroup.update(ends, alarm, warning, inputFailure);
     if (ends.any() && !myDataFileName.empty()) {
         saveAtPeriodEnd(ends);
-    } else if (myFilePeriods.endedPeriod) {
-        removeEndedFile();  // a removal after a failed save that failed too
+    } else {
+        removeFileIfEnded();  // a removal after a failed save that failed too
     }
-    mySulfurGroup.publish();
-    myDewPointGroup.publish();
-    myOxygenGroup.publish();
+    mySulfurGroup.publish(ends);
+    myDewPointGroup.publish(ends);
+    myOxygenGroup.publish(ends);
     node_io::writeBool(myCollectiveAlarm, alarm);
     node_io::writeBool(myCollectiveWarning, warning);
     node_io::writeBool(myCollectiveInputFailure, inputFailure);
@@ -302,18 +303,14 @@ void Vesk::saveAtPeriodEnd(const PeriodEnds& ends) {
         TARVO_TRACE(Tarvo_GetTraceSelector(), kPeriodSaveFailedTrace, TraceFormat(kTraceArgText),
                     error.what());
     }
-    if (myFilePeriods.endedPeriod) {
-        removeEndedFile();
-    }
+    removeFileIfEnded();
 }
 
 void Vesk::saveDataFile() {
     try {
         writeDataFile();
     } catch (const std::exception&) {
-        if (myFilePeriods.endedPeriod) {
-            removeEndedFile();
-        }
+        removeFileIfEnded();
         throw;
     }
     myFilePeriods = {true, true, false};

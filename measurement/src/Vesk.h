@@ -105,8 +105,8 @@ class Vesk {
         bool endedPeriod = false;
     };
 
-    // The file's path: the fixed directory and the name.
-    std::string dataFilePath() const;
+    // The file's path: the fixed directory and the name, built at the load ("" before).
+    const std::string& dataFilePath() const { return myDataFilePath; }
     // Reads and checks the file into `buffer` (positioned after the header); throws
     // data_set_file::BadContent for a bad content, std::runtime_error when it cannot be read.
     void readDataFile(Buff& buffer) const;
@@ -118,9 +118,9 @@ class Vesk {
     // Removes the file (a bad one, or one whose sums belong to a period that has ended); traces
     // a failure. True when no file is left.
     bool removeFile();
-    // Removes the file that holds sums of an ended period (traced); forgets what it held once
-    // it is gone.
-    void removeEndedFile();
+    // When the file holds sums of an ended period, removes it (traced) and forgets what it held
+    // once it is gone; otherwise does nothing.
+    void removeFileIfEnded();
     // Writes the groups' saved averages through a temporary file; see saveDataFile.
     void writeDataFile();
     // Saves the averages at the end of the periods `ends`; see update.
@@ -129,6 +129,7 @@ class Vesk {
 
     std::string myDataFileName;
     std::string myDataFileDirectory;
+    std::string myDataFilePath;
     const char16_t* myStateTexts[2][kStateTextCount] = {};
     AsInfo* pAsInfo;
     Vesk_Root myVeskNode;

@@ -4,14 +4,14 @@
 #include "DataSetFile.h"
 
 #include <dirent.h>
-#include <ftw.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "FileBytes.h"
@@ -59,10 +59,8 @@ class DataSetFileTest : public ::testing::Test, protected FileBytes {
 
     // Removes the temporary with all it holds, never following a link.
     static void removeTemporary() {
-        nftw(
-            kTemporary,
-            [](const char* path, const struct stat*, int, FTW*) { return std::remove(path); }, 16,
-            FTW_DEPTH | FTW_PHYS);
+        std::error_code ignored;
+        std::filesystem::remove_all(kTemporary, ignored);
         EXPECT_FALSE(exists(kTemporary));
     }
 

@@ -32,8 +32,9 @@ class GroupFixture : public TreeFixture {
     // One cycle of a group that starts from `before`, on this cycle's period ends: both halves.
     template <typename Group>
     Collective cycle(Group& group, Collective before = {}) {
-        group.update(periodEnds(), before.alarm, before.warning, before.inputFailure);
-        group.publish();
+        const PeriodEnds ends = periodEnds();
+        group.update(ends, before.alarm, before.warning, before.inputFailure);
+        group.publish(ends);
         return before;
     }
     // Runs a cycle of `make()`'s group with the input of host i at 10 (i + 1), saves it, checks

@@ -3,32 +3,44 @@
 // working directory.
 #pragma once
 
-#include <ftw.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <system_error>
+#include <vector>
 
 class ScratchDirectory {
   public:
-    // Makes <temporary folder>/<suite>.<test>.<process id> and enters it.
+    // Makes a new directory <temporary folder>/<suite>.<test>.XXXXXX (a name that no one else
+    // had, created by this process alone) and enters it. When it cannot be made or entered,
+    // fails the test and throws std::runtime_error, so nothing runs in another directory.
     ScratchDirectory() {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        myPath = ::testing::TempDir() + test->test_suite_name() + "." + test->name() + "." +
-                 std::to_string(getpid());
-        mkdir(myPath.c_str(), 0700);
+        const std::string pattern =
+            ::testing::TempDir() + test->test_suite_name() + "." + test->name() + ".XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        if (mkdtemp(name.data()) == nullptr) {
+            fail("mkdtemp " + pattern);
+        }
+        myPath = name.data();
         char previous[4096];
         myPrevious = getcwd(previous, sizeof(previous)) != nullptr ? previous : "";
-        EXPECT_EQ(chdir(myPath.c_str()), 0);
-        removeFiles();
+        if (chdir(myPath.c_str()) != 0) {
+            fail("chdir " + myPath);
+        }
     }
-    // Enters the previous directory again and removes this one with all it holds.
+    // Enters the previous directory again and removes this one with all it holds, folders
+    // included, never following a link.
     ~ScratchDirectory() {
         EXPECT_EQ(chdir(myPrevious.c_str()), 0);
-        removeFiles();
-        rmdir(myPath.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(myPath, ignored);
     }
     ScratchDirectory(const ScratchDirectory&) = delete;
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
@@ -36,17 +48,15 @@ class ScratchDirectory {
     const std::string& path() const { return myPath; }
 
   private:
-    // Removes all this directory holds, folders included, never following a link.
-    void removeFiles() const {
-        nftw(
-            myPath.c_str(),
-            [](const char* path, const struct stat*, int, FTW* at) {
-                if (at->level > 0) {
-                    std::remove(path);
-                }
-                return 0;
-            },
-            16, FTW_DEPTH | FTW_PHYS);
+    // Fails the test with `what` and the operating system's reason, and throws.
+    [[noreturn]] void fail(const std::string& what) {
+        const std::string text = what + ": " + std::strerror(errno);
+        if (!myPath.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(myPath, ignored);
+        }
+        ADD_FAILURE() << text;
+        throw std::runtime_error(text);
     }
 
     std::string myPath;

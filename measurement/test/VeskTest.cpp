@@ -58,6 +58,13 @@ class VeskTest : public GroupFixture, protected FileBytes {
             tree->setDouble(alternative + "LWL_LT", -1.0);
         }
     }
+    // Starts a case of a table afresh: no data-set file, a new tree, limits the inputs do not
+    // reach.
+    void startAfresh() {
+        std::remove(kFile);
+        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        quietLimits();
+    }
     std::unique_ptr<Vesk> make() { return std::make_unique<Vesk>(tree->root(), addressSpace()); }
 
     // A data-set file saved after one cycle with the H2S input at `value`.
@@ -504,8 +511,6 @@ TEST_F(VeskTest, AStaleTemporaryDoesNotBlockTheSave) {
         EXPECT_FALSE(exists(temporary));
         EXPECT_EQ(read("elsewhere/kept"), Bytes{9});
     }
-    std::remove("elsewhere/kept");
-    rmdir("elsewhere");
 
     write(kFile, previous);
     ASSERT_EQ(mkdir(temporary.c_str(), 0700), 0);
@@ -556,11 +561,6 @@ TEST_F(VeskTest, ADirectorySwappedForALinkWhileClearedIsNotFollowed) {
     EXPECT_NE(read(kFile), previous);
     EXPECT_EQ(read("elsewhere/x"), Bytes{7});
     EXPECT_EQ(read("elsewhere/y"), Bytes{8});
-    for (const char* path : {"elsewhere/x", "elsewhere/y", "moved/x", "moved/y"}) {
-        std::remove(path);
-    }
-    rmdir("elsewhere");
-    rmdir("moved");
 }
 
 // A link placed at the temporary name after the clearing, just before the temporary file is
@@ -650,9 +650,7 @@ class VeskLivesTest : public VeskTest {
     // every failing save at a period end and every failed removal was traced.
     void runLives(const LivesCase& c) {
         SCOPED_TRACE(c.name);
-        std::remove(kFile);
-        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
-        quietLimits();
+        startAfresh();
         tree->setDouble("Sulfur.Imp_H2S", 100.0);
         host::setTraceLevel(5);
         host::TraceCapture traces;
@@ -876,9 +874,7 @@ TEST_F(VeskTest, WhatAPeriodEndDecidesIsPublishedAfterTheSave) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::remove(kFile);
-        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
-        quietLimits();
+        startAfresh();
         tree->setUnsigned("General.StartUp_Delay", 0);
         tree->setDouble("Sulfur.UAL_H2S", 5.0);
         tree->setDouble("Sulfur.Imp_H2S", 10.0);
@@ -970,9 +966,7 @@ TEST_F(VeskTest, ATriggerSetAtTheLoadEndsNoPeriod) {
 TEST_F(VeskTest, TheStatusWordsLatchTheHourOfTheCyclesReading) {
     for (const char* call : {"fopen", "rename"}) {
         SCOPED_TRACE(call);
-        std::remove(kFile);
-        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
-        quietLimits();
+        startAfresh();
         tree->setDouble("Sulfur.Imp_H2S", 10.0);
         tree->setDouble("Sulfur.LhA_H2S", -1.0);
         markLatchedWordsUnwritten(*tree);
@@ -1024,10 +1018,8 @@ TEST_F(VeskTest, TheLifeTimesCountDownOnTheCyclesReadingOfTheDayEnd) {
     constexpr double kUnwrittenMean = -1.0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::remove(kFile);
-        tree = host::HostTree::fromFile(VESK_MODEL_FILE);
+        startAfresh();
         tree->setSelectedChoice("Oxygen", 1);
-        quietLimits();
         tree->setDouble("Oxygen.SNo2.Imp_O2M", 1.0);
         tree->setDouble("Oxygen.SNo2.Imp_O2S", 1.0);
         tree->setDouble("Oxygen.SNo2.LT_O2dM", kLife);

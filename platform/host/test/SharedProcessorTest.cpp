@@ -14,14 +14,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -37,14 +41,25 @@ namespace {
 
 using host::kernel::SharedProcessor;
 
-// A folder of the test's own for the claim files, named `name` within the test's.
+// A folder of the test's own for the claim files: a new one, made by this process alone, at a
+// name of the test's that ends in `name` and six characters that mkdtemp chooses. When it cannot
+// be made, fails the test and throws std::runtime_error.
 class ClaimFolder {
   public:
-    explicit ClaimFolder(const std::string& name = "claims") : path_(testTempPath(name)) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+    explicit ClaimFolder(const std::string& name = "claims") {
+        std::string pattern = testTempPath(name + ".XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            const std::string failure = "mkdtemp " + pattern + ": " + std::strerror(errno);
+            ADD_FAILURE() << failure;
+            throw std::runtime_error(failure);
+        }
+        path_ = pattern;
     }
-    ~ClaimFolder() { std::filesystem::remove_all(path_); }
+    // Removes the folder with all it holds, never following a link.
+    ~ClaimFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     const std::string& path() const { return path_; }
 
   private:
