@@ -136,6 +136,10 @@ void SetupBaseConditions() {
     }
 }
 
+uint32_t SourceSetMark() {
+    return status::InvalidIf(calcBlock.baseConditions.source.setUnknown != 0);
+}
+
 void BasePropertiesStep() {
     const BaseConditionRecords& records = calcBlock.baseConditions;
     const BasePropertyNodes& nodes = calcBlock.basePropertyNodes;

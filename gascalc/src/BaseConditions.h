@@ -58,6 +58,10 @@ struct BasePropertyNodes {
 // traced.
 void SetupBaseConditions();
 
+// 0x400 while the Source node's set is outside 1 to 17, else 0: the mark of the values stated at
+// its conditions, which are then the fallback of a set that does not exist.
+uint32_t SourceSetMark();
+
 // Cycle, first step: writes the molar masses of air and gas (Default), the air properties of the
 // result conditions and, when bound, of the optional base conditions.
 void BasePropertiesStep();

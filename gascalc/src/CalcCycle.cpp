@@ -29,9 +29,12 @@ void UpdateAga8Calculator12() {
     const Taste* taste = ProgramContext::myTaste.Load();
     const FbDoNode node =
         taste != nullptr && taste->kind() != kTasteNone ? taste->getSourceAga8Calc12() : nullptr;
+    // Z and density are stated at the source conditions: marked too while those are the fallback
+    // of a set that does not exist.
+    const bool unknownSet = SourceSetMark() != 0;
     const BaseConditionRecord& source = calcBlock.baseConditions.source;
     calculator->update(normalised.value, source.basePressure, source.baseTemperature, node,
-                       bad ? 1 : 0);
+                       bad || unknownSet ? 1 : 0);
 }
 
 }  // namespace

@@ -62,10 +62,15 @@ void evaluateAga8(int mode) {
     }
 }
 
-void writeAga8Result(const FbDoNode (&nodes)[kAga8WrittenFields], const Aga8Result& result) {
-    FbDo_WriteDouble(nodes[0], result.z, &result.status);
-    FbDo_WriteDouble(nodes[1], result.density, &result.status);
-    FbDo_WriteDouble(nodes[2], result.relativeDensity, &result.status);
+// Z, density and relative density are stated at the source conditions: computed at the fallback
+// of a set that does not exist, they are marked not valid (`setMark`). The molar mass is not
+// stated at a set and keeps the result's own status.
+void writeAga8Result(const FbDoNode (&nodes)[kAga8WrittenFields], const Aga8Result& result,
+                     uint32_t setMark) {
+    const uint32_t stated = result.status | setMark;
+    FbDo_WriteDouble(nodes[0], result.z, &stated);
+    FbDo_WriteDouble(nodes[1], result.density, &stated);
+    FbDo_WriteDouble(nodes[2], result.relativeDensity, &stated);
 }
 
 void writeAga8Results() {
@@ -75,9 +80,10 @@ void writeAga8Results() {
     }
     const Aga8ResultRecords& records = calcBlock.aga8Results;
     const ResultNodes& nodes = calcBlock.resultNodes;
+    const uint32_t setMark = SourceSetMark();
     bool written = false;
     if (taste->getSourceAga8Mode0() != nullptr) {
-        writeAga8Result(nodes.aga8[0], records.mode[0]);
+        writeAga8Result(nodes.aga8[0], records.mode[0], setMark);
         if (taste->getPropertiesOutput() != nullptr) {
             FbDo_WriteDouble(nodes.aga8MolarMass, records.mode[0].molarMass,
                              &records.mode[0].status);
@@ -85,7 +91,7 @@ void writeAga8Results() {
         written = true;
     }
     if (taste->getSourceAga8Mode1() != nullptr) {
-        writeAga8Result(nodes.aga8[1], records.mode[1]);
+        writeAga8Result(nodes.aga8[1], records.mode[1], setMark);
         written = true;
     }
     if (written) {
@@ -135,8 +141,8 @@ void Iso6976Step() {
     iso.status = 0;
     if (composition.settings.compositionActive != 0) {
         const BaseConditionRecord& source = calcBlock.baseConditions.source;
-        iso.status |= status::InvalidIf(status::IsBad(composition.normalised.status) ||
-                                        source.setUnknown != 0);
+        iso.status |=
+            status::InvalidIf(status::IsBad(composition.normalised.status)) | SourceSetMark();
         Iso6976Properties(iso.result, composition.normalised.value, source.basePressure,
                           source.baseTemperature, source.airDensity, source.airZ,
                           static_cast<RefConditionSet>(source.set));

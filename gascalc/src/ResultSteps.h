@@ -47,11 +47,14 @@ void SetupIso6976Step();
 void SetupAga8ZStep();
 
 // Cycle: the ISO 6976 results written to Source child 1 (layouts that have it). A result that
-// cannot be computed is written as zero with 0x400.
+// cannot be computed is written as zero with 0x400; all carry 0x400 while the Source node's set
+// is outside 1 to 17.
 void Iso6976Step();
 
 // Cycle: both AGA8 evaluations (always, so the range flags stay current) and their results
-// written to Source children 2 and 3 and the molar mass to PropertiesOutput child 2.
+// written to Source children 2 and 3 and the molar mass to PropertiesOutput child 2. Z, density
+// and relative density are stated at the Source node's set and carry 0x400 while it is outside
+// 1 to 17; the molar mass is stated at no set and does not.
 void Aga8ZStep();
 
 // The lumped AGA8 copy of a 26-component analysis: neopentane and benzene into n-pentane,

@@ -1,6 +1,7 @@
 // The table "Where each result comes from" of docs/parameters.md (the "resultSources" rows of
 // tools/parameter_meanings.json) follows the program: each result changes with exactly the inputs
-// and settings its row lists, changed one at a time from one state.
+// and settings its row lists, changed one at a time from one state (a property of a set between two
+// sets that differ in it alone).
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -62,8 +63,17 @@ class ResultSourcesDocTest : public CalcFixture {
         };
     }
 
-    // Each key of "resultInputs" and how the test moves it. A combustion temperature moves from
-    // set 1 to set 2, which differ in nothing else (metering at 0 degC, 1.01325 bar).
+    // Moves one property of a set: `refCond` from set `from` to set `to`, two sets that differ in
+    // that property alone (unchanged: `from`).
+    Change setChange(const std::string& refCond, uint32_t from, uint32_t to) {
+        return
+            [this, refCond, from, to](bool changed) { changeCode(refCond, changed ? to : from); };
+    }
+
+    // Each key of "resultInputs" and how the test moves it. The property of a set moves between
+    // two sets that differ in nothing else: the combustion temperature from set 1 to 2 (0 and
+    // 15 degC), the metering temperature from set 2 to 3 (0 and 15 degC), the base pressure from
+    // set 14 to 15 (14.696 and 14.65 psia), the standard from set 2 to 8 (ISO 6976:1995 and 2016).
     std::map<std::string, Change> changes() {
         std::map<std::string, Change> moves = {
             {"analysis",
@@ -71,10 +81,6 @@ class ResultSourcesDocTest : public CalcFixture {
                  setComponent("CH4", changed ? 95.5 : 96.5);
                  setComponent("C2H6", changed ? 2.8 : 1.8);
              }},
-            {"Source combustion",
-             [this](bool changed) { changeCode("Source.RefCond", changed ? 2 : 1); }},
-            {"Base1 combustion",
-             [this](bool changed) { changeCode("Base1.RefCond", changed ? 2 : 1); }},
             {"On.tb_set",
              [this](bool changed) {
                  change("OptionalBaseOutput.On.tb_set", changed ? 20.0 : 15.0);
@@ -85,7 +91,20 @@ class ResultSourcesDocTest : public CalcFixture {
         for (const auto& [path, value] : importValues()) {
             moves[path.substr(path.rfind('.') + 1)] = importChange(path);
         }
+        for (const std::string node : {"Source", "Base1"}) {
+            const std::string refCond = node + ".RefCond";
+            moves[node + " combustion"] = setChange(refCond, 1, 2);
+            moves[node + " metering"] = setChange(refCond, 2, 3);
+            moves[node + " pressure"] = setChange(refCond, 14, 15);
+            moves[node + " standard"] = setChange(refCond, 2, 8);
+        }
         return moves;
+    }
+
+    // Both sets back at 1, as in the described state.
+    void restoreSets() {
+        changeCode("Source.RefCond", 1);
+        changeCode("Base1.RefCond", 1);
     }
 
     std::map<std::string, double> read(const std::set<std::string>& results) {
@@ -119,10 +138,12 @@ TEST_F(ResultSourcesDocTest, EveryResultChangesWithExactlyTheInputsItsRowLists) 
     }
     ASSERT_FALSE(results.empty());
     std::map<std::string, Change> moves = changes();
-    const std::map<std::string, double> before = read(results);
     for (const auto& [key, text] : table.at("resultInputs").items()) {
         SCOPED_TRACE("changed: " + key);
         ASSERT_EQ(moves.count(key), 1u) << "the test does not know how to change " << text;
+        moves.at(key)(false);
+        cycle();
+        const std::map<std::string, double> before = read(results);
         moves.at(key)(true);
         cycle();
         const std::map<std::string, double> after = read(results);
@@ -136,6 +157,7 @@ TEST_F(ResultSourcesDocTest, EveryResultChangesWithExactlyTheInputsItsRowLists) 
         for (const std::string& result : results) {
             ASSERT_EQ(value(result), before.at(result)) << result << " did not come back";
         }
+        restoreSets();
     }
 }
 
