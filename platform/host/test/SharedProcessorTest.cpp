@@ -14,57 +14,27 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "Kernel.h"
+#include "ScratchFolder.h"
 #include "SharedProcessor.h"
-#include "TempPath.h"
 
 extern char** environ;
 
 namespace {
 
 using host::kernel::SharedProcessor;
-
-// A folder of the test's own for the claim files: a new one, made by this process alone, at a
-// name of the test's that ends in `name` and six characters that mkdtemp chooses. When it cannot
-// be made, fails the test and throws std::runtime_error.
-class ClaimFolder {
-  public:
-    explicit ClaimFolder(const std::string& name = "claims") {
-        std::string pattern = testTempPath(name + ".XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            const std::string failure = "mkdtemp " + pattern + ": " + std::strerror(errno);
-            ADD_FAILURE() << failure;
-            throw std::runtime_error(failure);
-        }
-        path_ = pattern;
-    }
-    // Removes the folder with all it holds, never following a link.
-    ~ClaimFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
 
 // A place on a processor.
 struct Place {
@@ -74,7 +44,7 @@ struct Place {
 
 // Claims `place` for a run of its own (with only that processor, it can take no other place
 // below); false when it got another.
-bool holdPlace(const ClaimFolder& folder, const Place& place,
+bool holdPlace(const ScratchFolder& folder, const Place& place,
                std::vector<std::unique_ptr<SharedProcessor>>& runs) {
     runs.push_back(
         std::make_unique<SharedProcessor>(std::vector<int>{place.processor}, folder.path()));
@@ -106,7 +76,7 @@ TEST(SharedProcessorTest, AStartingRunTakesTheLowestFreePlaceItsOwnProcessorFirs
         {"on a processor it may not use, the first taken", {{2, 0}}, 7, {5, 0}},
     };
     for (const Case& c : cases) {
-        ClaimFolder folder;
+        ScratchFolder folder;
         std::vector<std::unique_ptr<SharedProcessor>> others;
         for (const Place& held : c.heldByOthers) {
             ASSERT_TRUE(holdPlace(folder, held, others)) << c.what;
@@ -120,7 +90,7 @@ TEST(SharedProcessorTest, AStartingRunTakesTheLowestFreePlaceItsOwnProcessorFirs
 
 // Runs started one after the other on the same processor spread evenly over both.
 TEST(SharedProcessorTest, RunsStartedTogetherSpreadOverTheProcessors) {
-    ClaimFolder folder;
+    ScratchFolder folder;
     std::vector<std::unique_ptr<SharedProcessor>> runs;
     const Place expected[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}};
     for (const Place& place : expected) {
@@ -133,7 +103,7 @@ TEST(SharedProcessorTest, RunsStartedTogetherSpreadOverTheProcessors) {
 // At a quiet point a run takes the lowest place that runs which ended left, its own processor's
 // first; a run in a first place keeps it.
 TEST(SharedProcessorTest, RunsTakeThePlacesOfEndedRunsAndStayEven) {
-    ClaimFolder folder;
+    ScratchFolder folder;
     std::vector<std::unique_ptr<SharedProcessor>> runs;
     for (int run = 0; run < 4; ++run) {
         runs.push_back(std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path()));
@@ -158,7 +128,7 @@ TEST(SharedProcessorTest, RunsTakeThePlacesOfEndedRunsAndStayEven) {
 
 // Two runs on one processor, the other left free by a run that ended: the second moves there.
 TEST(SharedProcessorTest, ARunMovesToAProcessorLeftFree) {
-    ClaimFolder folder;
+    ScratchFolder folder;
     SharedProcessor first({0, 1}, folder.path());
     auto second = std::make_unique<SharedProcessor>(std::vector<int>{0, 1}, folder.path());
     SharedProcessor third({0, 1}, folder.path());
@@ -178,7 +148,7 @@ TEST(SharedProcessorTest, ARunMovesToAProcessorLeftFree) {
 // Without a usable claim folder a run stays where it started, holding no place, chooses nothing
 // else later and says so once in its trace; a run that takes a place says nothing.
 TEST(SharedProcessorTest, WithoutAClaimFolderARunStaysWhereItStartedAndSaysSoOnce) {
-    ClaimFolder folder;
+    ScratchFolder folder;
     host::enableTrace(host::kernel::kTraceNoPlace);
     host::TraceCapture capture;
     const std::string missing = folder.path() + "/missing";
@@ -235,10 +205,10 @@ std::optional<Place> claimInAChild(const std::function<Place()>& claim) {
 }
 
 // A folder of the test's own for the claim files that everyone may write, as the machine's
-// temporary folder.
-class SharedClaimFolder : public ClaimFolder {
+// temporary folder, and that the user a child claims as can reach.
+class SharedClaimFolder : public ScratchFolder {
   public:
-    SharedClaimFolder() { ::chmod(path().c_str(), 01777); }
+    SharedClaimFolder() : ScratchFolder(Reach::kDroppedUser) { ::chmod(path().c_str(), 01777); }
 };
 
 // Makes a regular file of mode `mode` at `path` where there is none; whether there is one.
@@ -352,7 +322,7 @@ TEST(SharedProcessorTest, ALookAgainWaitsOnNoFifoAndKeepsItsPlace) {
 // A run killed while it holds its place leaves it free: the system lets go of the lock with the
 // process.
 TEST(SharedProcessorTest, AKilledRunsPlaceIsFreeAgain) {
-    ClaimFolder folder;
+    ScratchFolder folder;
     const std::string file = SharedProcessor::claimFile(folder.path(), 0, 0);
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
@@ -583,7 +553,7 @@ class StandInRunsTest : public ::testing::Test {
     }
 
     const std::vector<int> two_ = twoProcessors();
-    ClaimFolder folder_;
+    ScratchFolder folder_;
     std::vector<std::unique_ptr<RunProcess>> runs_;
 };
 
@@ -629,7 +599,7 @@ TEST_F(StandInRunsTest, ARunWhoseNamesHoldNoClaimFileRunsWhereItStarted) {
             continue;
         }
         SCOPED_TRACE(holding.what);
-        ClaimFolder folder(std::string("claims of a run with ") + holding.what);
+        ScratchFolder folder;
         ASSERT_TRUE(putAtNames(holding, folder.path(), two_, host::kernel::kPlacesOfAProcessor));
         RunProcess run(two_[0], two_[1], folder.path());
         RoundReport report;
