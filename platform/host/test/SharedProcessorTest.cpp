@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -317,6 +318,40 @@ TEST(SharedProcessorTest, ALookAgainWaitsOnNoFifoAndKeepsItsPlace) {
     ASSERT_TRUE(kept.has_value()) << "no answer within two seconds";
     EXPECT_EQ(kept->processor, 0);
     EXPECT_EQ(kept->place, 1);
+}
+
+// The descriptors open in this process.
+size_t openDescriptors() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+// A run opens a name at every look: one that holds no claim file is let go of at once, so a run
+// whose names are all spoiled, looking again at every quiet point, keeps no descriptor (a kept one
+// a name would be 2 * kPlacesOfAProcessor a look). Exact: this thread alone opens files here.
+TEST(SharedProcessorTest, ANameThatHoldsNoClaimFileKeepsNoDescriptor) {
+    constexpr int kLooks = 10;
+    for (const NameHolding& holding : kNameHoldings) {
+        if (holding.usable) {
+            continue;
+        }
+        SCOPED_TRACE(holding.what);
+        ScratchFolder folder;
+        ASSERT_TRUE(putAtNames(holding, folder.path(), {0, 1}, host::kernel::kPlacesOfAProcessor));
+        const size_t before = openDescriptors();
+        {
+            SharedProcessor run({0, 1}, folder.path());
+            run.start(0);
+            for (int look = 0; look < kLooks; ++look) {
+                run.chooseAgain();
+            }
+        }
+        EXPECT_EQ(openDescriptors(), before);
+    }
 }
 
 // A run killed while it holds its place leaves it free: the system lets go of the lock with the
