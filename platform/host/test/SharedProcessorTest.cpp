@@ -401,8 +401,10 @@ struct RoundReport {
 };
 
 // In a process started to stand for a run (kRunVariable set) on the first of its two processors:
-// widens its processors to both (it is still on the first), claims in its folder, adopts the
-// main thread and starts a task that waits on a semaphore. Then, in rounds: advances time (a
+// widens its processors to both, claims in its folder, adopts the main thread and starts a task
+// that waits on a semaphore. The system may move the process to the second processor before its
+// first kernel call, where the run starts on the processor it is on then: the first round's
+// mainBefore is the processor the run started on. Then, in rounds: advances time (a
 // quiet point), wakes the task and writes "run on <RoundReport>" to its standard output; a byte
 // on its standard input starts the next round, 150 ms later; the end of its input ends the
 // process.
@@ -571,6 +573,10 @@ std::vector<int> twoProcessors() {
     return two.size() == 2 ? two : std::vector<int>();
 }
 
+// twoProcessors() read as the test program starts: the kernel's calls of an earlier test may keep
+// the main thread on one processor since.
+const std::vector<int> kTwoProcessors = twoProcessors();
+
 // Stand-in runs started on the first of two processors this test may use, with claims in a
 // folder of the test's own.
 class StandInRunsTest : public ::testing::Test {
@@ -587,7 +593,7 @@ class StandInRunsTest : public ::testing::Test {
         return *runs_.back();
     }
 
-    const std::vector<int> two_ = twoProcessors();
+    const std::vector<int>& two_ = kTwoProcessors;
     ScratchFolder folder_;
     std::vector<std::unique_ptr<RunProcess>> runs_;
 };
@@ -616,18 +622,21 @@ TEST_F(StandInRunsTest, ARunMovesWhereARunEnded) {
     RunProcess& firstRun = startRun(first);
     RunProcess& secondRun = startRun(second);
     RunProcess& thirdRun = startRun(third);
-    EXPECT_EQ(third.task, two_[0]) << "it shares the processor it started on";
+    ASSERT_NE(first.task, second.task);
+    ASSERT_TRUE(third.task == first.task || third.task == second.task) << third.task;
+    const int shared = third.task;
+    const int freed = shared == first.task ? second.task : first.task;
 
-    (first.task == two_[1] ? firstRun : secondRun).end();
+    (first.task == freed ? firstRun : secondRun).end();
     thirdRun.nextRound();
     ASSERT_TRUE(thirdRun.report(third));
-    EXPECT_EQ(third.mainBefore, two_[0]);
-    EXPECT_EQ(third.mainAfter, two_[1]);
-    EXPECT_EQ(third.task, two_[1]);
+    EXPECT_EQ(third.mainBefore, shared);
+    EXPECT_EQ(third.mainAfter, freed);
+    EXPECT_EQ(third.task, freed);
 }
 
 // A run whose names all hold something other than a claim file runs in its normal time, all its
-// threads on the processor it started on.
+// threads on the processor it started on, also after it looked again (a round later).
 TEST_F(StandInRunsTest, ARunWhoseNamesHoldNoClaimFileRunsWhereItStarted) {
     for (const NameHolding& holding : kNameHoldings) {
         if (holding.usable) {
@@ -637,11 +646,17 @@ TEST_F(StandInRunsTest, ARunWhoseNamesHoldNoClaimFileRunsWhereItStarted) {
         ScratchFolder folder;
         ASSERT_TRUE(putAtNames(holding, folder.path(), two_, host::kernel::kPlacesOfAProcessor));
         RunProcess run(two_[0], two_[1], folder.path());
-        RoundReport report;
-        ASSERT_TRUE(run.report(report)) << "no report within ten seconds";
-        EXPECT_EQ(report.mainBefore, two_[0]);
-        EXPECT_EQ(report.mainAfter, two_[0]);
-        EXPECT_EQ(report.task, two_[0]);
+        RoundReport rounds[2];
+        ASSERT_TRUE(run.report(rounds[0])) << "no report within ten seconds";
+        run.nextRound();
+        ASSERT_TRUE(run.report(rounds[1])) << "no second report within ten seconds";
+        const int started = rounds[0].mainBefore;
+        EXPECT_TRUE(started == two_[0] || started == two_[1]) << started;
+        for (const RoundReport& round : rounds) {
+            EXPECT_EQ(round.mainBefore, started);
+            EXPECT_EQ(round.mainAfter, started);
+            EXPECT_EQ(round.task, started);
+        }
     }
 }
 
