@@ -104,8 +104,8 @@ TEST(HealthScenarioTest, PassEndsInItsVirtualTimeWhateverKindOfPathIsListed) {
     for (const PathKind& kind : kinds) {
         SCOPED_TRACE(kind.what);
         const ScratchFolder scenarioFolder;
-        const fs::path folder =
-            fs::path(scenarioFolder.path()) / "work";  // the program's base path
+        // The program's base path.
+        const fs::path folder = fs::path(scenarioFolder.path()) / "work";
         const std::string base = folder.string() + "/";
         fs::create_directories(folder);
         fs::copy(kExampleDir + "par", folder / "par", fs::copy_options::recursive);

@@ -100,7 +100,7 @@ class ScratchFolder {
         if (::mkdtemp(pattern.data()) == nullptr) {
             fail("mkdtemp " + pattern);
         }
-        path_ = pattern;
+        path_ = std::filesystem::absolute(pattern).string();
     }
     // Fails the test with `what` and the system's reason, removes what was made, and throws.
     [[noreturn]] void fail(const std::string& what) {
