@@ -18,6 +18,7 @@
 #include "HostKernel.h"
 #include "HostTrace.h"
 #include "Kernel.h"
+#include "ScratchFolder.h"
 #include "SysHSmonTrace.h"
 #include "Tarvo.h"
 #include "libSysHSmon.h"
@@ -34,14 +35,13 @@ void setField(char (&field)[N], const std::string& text) {
     std::memcpy(field, text.data(), std::min(text.size(), N));
 }
 
-// A block for the monitor's functions, and a folder of the running test alone (test programs
-// run side by side, so the folder carries the test's name and a random number).
+// A block for the monitor's functions, and a folder of the running test alone that the user a
+// test drops to can reach.
 class HealthChecksumTest : public ::testing::Test {
   protected:
     void SetUp() override {
         host::resetTraceSettings();
         host::setTraceLevel(15);
-        base = healthtest::uniqueTestFolder("sysman-health");
         fs::create_directories(base / "par");
         setField(info->selfInfo.szBasePath, base.string() + "/");
         setField(info->selfInfo.szParDir, "par");
@@ -51,7 +51,6 @@ class HealthChecksumTest : public ::testing::Test {
     void TearDown() override {
         host::resetKernel();  // ends a monitor task a test started before its block goes
         host::resetTraceSettings();
-        fs::remove_all(base);
     }
 
     void write(const fs::path& path, const std::string& contents) const {
@@ -72,7 +71,8 @@ class HealthChecksumTest : public ::testing::Test {
     }
 
     std::unique_ptr<AsInfo> info = std::make_unique<AsInfo>();
-    fs::path base;
+    const ScratchFolder folder{ScratchFolder::Reach::kDroppedUser};
+    const fs::path base = folder.path();
 };
 
 // ---- Directory checksum -------------------------------------------------------------------------
@@ -127,10 +127,11 @@ TEST_F(HealthChecksumTest, EmptyDirectoryGivesTheInitialValue) {
 
 TEST_F(HealthChecksumTest, DirectoryIsFoundWithoutChangingTheWorkingDirectory) {
     write(base / "par" / "notes.txt", "hello");
-    // An absolute directory must fit the 32 bytes of its field.
-    const fs::path shortDir =
-        fs::temp_directory_path() / ("hs" + std::to_string(std::random_device{}() % 100000000));
-    fs::create_directories(shortDir);
+    // An absolute directory must fit the 32 bytes of its field, whatever the length of TMPDIR:
+    // so this one is made right in /tmp, "/tmp/hsXXXXXX".
+    const ScratchFolder shortFolder("/tmp", "hs");
+    const fs::path shortDir = shortFolder.path();
+    ASSERT_LT(shortDir.string().size(), sizeof(info->selfInfo.szParDir));
     write(shortDir / "notes.txt", "hello");
     const fs::path before = fs::current_path();
     const uint32_t expected = dirChecksumOfOne("notes.txt", "hello");
@@ -155,7 +156,6 @@ TEST_F(HealthChecksumTest, DirectoryIsFoundWithoutChangingTheWorkingDirectory) {
         EXPECT_EQ(dirChecksum(), c.checksum);
         EXPECT_EQ(fs::current_path(), before);
     }
-    fs::remove_all(shortDir);
 }
 
 TEST_F(HealthChecksumTest, DirectoryThatCannotBeEnteredIsTracedAndGivesTheInitialValue) {

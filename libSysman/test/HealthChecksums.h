@@ -1,5 +1,5 @@
-// The checksums the health monitor should come to for known bytes and files, and a folder of
-// the running test alone, for the health monitor's tests.
+// The checksums the health monitor should come to for known bytes and files, the paths it must
+// refuse, a limit of real time and a way out of root, for the health monitor's tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,17 +44,6 @@ inline uint32_t dirChecksumOf(const std::vector<std::pair<std::string, std::stri
         bytes.append(reinterpret_cast<const char*>(&sum), sizeof(sum));
     }
     return checksumOfText(bytes);
-}
-
-// A new folder "<temp>/<prefix>-<test name>-<random number>": test programs run side by side
-// (ctest -j, several build trees), so no two share it.
-inline std::filesystem::path uniqueTestFolder(const std::string& prefix) {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() /
-        (prefix + "-" + test + "-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(folder);
-    return folder;
 }
 
 // Makes the paths that are no regular file, which the monitor must never open for reading: a
@@ -97,7 +85,7 @@ class RealTimeLimit {
 
 // Runs the rest of a death test's child as an ordinary user when it runs as root, who may read
 // and search everything: the permission cases need a user that permissions bind. A folder the
-// child must reach has to be readable and searchable for others.
+// child must reach has to be readable and searchable for others (ScratchFolder's kDroppedUser).
 inline void dropRootPrivileges() {
     constexpr uid_t kNobody = 65534;
     if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {

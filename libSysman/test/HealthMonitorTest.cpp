@@ -3,9 +3,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "HealthChecksums.h"
 #include "LifeCycleFixture.h"
+#include "ScratchFolder.h"
 #include "SysHSmonTrace.h"
 #include "libSysHSmon.h"
 
@@ -27,16 +29,18 @@ class HealthMonitorTest : public LifeCycleTest {
   protected:
     void SetUp() override {
         LifeCycleTest::SetUp();
-        base = uniqueTestFolder("sysman-hsmon");
+        folder.emplace();
+        base = folder->path();
         fs::create_directories(base / "par");
         for (size_t i = 0; i + 4 < code.size(); ++i) {
             code[i] = static_cast<uint8_t>(i * 7 + 1);
         }
         std::memcpy(&code[code.size() - 4], &kCodeEndMarker, 4);
     }
+    // A case of a table starts afresh (TearDown, SetUp) in a new folder.
     void TearDown() override {
         LifeCycleTest::TearDown();
-        fs::remove_all(base);
+        folder.reset();
     }
 
     sim::SystemManagerOptions options(uint32_t mode) const {
@@ -84,6 +88,7 @@ class HealthMonitorTest : public LifeCycleTest {
     }
 
     std::vector<uint8_t> code = std::vector<uint8_t>(64);
+    std::optional<ScratchFolder> folder;
     fs::path base;
 };
 

@@ -14,6 +14,7 @@
 #include "HealthChecksums.h"
 #include "HostTrace.h"
 #include "ScenarioRunner.h"
+#include "ScratchFolder.h"
 #include "SysHSmonTrace.h"
 #include "Tarvo.h"
 
@@ -102,8 +103,9 @@ TEST(HealthScenarioTest, PassEndsInItsVirtualTimeWhateverKindOfPathIsListed) {
     const uint32_t code = codeChecksum();
     for (const PathKind& kind : kinds) {
         SCOPED_TRACE(kind.what);
-        const fs::path scenarioFolder = uniqueTestFolder("health-scenario");
-        const fs::path folder = scenarioFolder / "work";  // the program's base path
+        const ScratchFolder scenarioFolder;
+        // The program's base path.
+        const fs::path folder = fs::path(scenarioFolder.path()) / "work";
         const std::string base = folder.string() + "/";
         fs::create_directories(folder);
         fs::copy(kExampleDir + "par", folder / "par", fs::copy_options::recursive);
@@ -120,7 +122,7 @@ TEST(HealthScenarioTest, PassEndsInItsVirtualTimeWhateverKindOfPathIsListed) {
                                "parDir": "par", "basePath": "work" },
                  "steps": [ { "advance": 10.0, "command": "cycle" },
                             { "advance": 30.0, "command": "cycle" } ] })",
-            scenarioFolder.string());
+            scenarioFolder.path());
         sim::RunSettings settings;
         settings.traceLevel = 7;  // the file points of the list
         host::TraceCapture capture;
@@ -156,6 +158,5 @@ TEST(HealthScenarioTest, PassEndsInItsVirtualTimeWhateverKindOfPathIsListed) {
             EXPECT_FALSE(capture.contains(hsmon::kTraceListChecksum));
         }
         EXPECT_FALSE(capture.contains(hsmon::kTraceDirFileFailed));
-        fs::remove_all(scenarioFolder);
     }
 }

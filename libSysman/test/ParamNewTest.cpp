@@ -1,9 +1,9 @@
 // "param.new": found in the parameter state, removed after RUN.
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "LifeCycleFixture.h"
+#include "ScratchFolder.h"
 #include "SysManTrace.h"
 
 namespace fs = std::filesystem;
@@ -12,17 +12,7 @@ class ParamNewTest : public LifeCycleTest {
   protected:
     void SetUp() override {
         LifeCycleTest::SetUp();
-        // Test programs run side by side (ctest -j, several build trees), so the folder is
-        // named after the test and a random number: an object's address may repeat across
-        // processes.
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        base = fs::temp_directory_path() /
-               ("sysman-param-" + test + "-" + std::to_string(std::random_device{}()));
         fs::create_directories(base / "par");
-    }
-    void TearDown() override {
-        LifeCycleTest::TearDown();
-        fs::remove_all(base);
     }
 
     sim::SystemManagerOptions options() const {
@@ -34,7 +24,8 @@ class ParamNewTest : public LifeCycleTest {
     }
     fs::path paramNew() const { return base / "par" / "param.new"; }
 
-    fs::path base;
+    const ScratchFolder folder;
+    const fs::path base = folder.path();
 };
 
 TEST_F(ParamNewTest, FoundInStateSeventeenAndRemovedAfterRun) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "FrameworkTestSupport.h"
-#include "TempPath.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -157,8 +157,8 @@ TEST(ChecksumTest, FoldingAgreesWithTheByteTables) {
 
 class FileChecksumTest : public ::testing::Test {
   protected:
-    void TearDown() override { std::remove(path.c_str()); }
-    std::string path = testTempPath("framework_checksum.bin");
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("checksum.bin");
 };
 
 TEST_F(FileChecksumTest, ChecksumOfTheFileContents) {
@@ -175,7 +175,7 @@ TEST_F(FileChecksumTest, ChecksumOfTheFileContents) {
 TEST_F(FileChecksumTest, FailuresLeaveTheChecksumUntouched) {
     uint32_t sum = 0x12345678;
     EXPECT_EQ(Tarvo_FileChecksum(path.c_str(), &sum), TarvoFileNotReadable);  // missing
-    EXPECT_EQ(Tarvo_FileChecksum(::testing::TempDir().c_str(), &sum), TarvoFileNotReadable);
+    EXPECT_EQ(Tarvo_FileChecksum(folder.path().c_str(), &sum), TarvoFileNotReadable);
     EXPECT_EQ(Tarvo_FileChecksum(nullptr, &sum), IllegalParameter);
     EXPECT_EQ(Tarvo_FileChecksum(path.c_str(), nullptr), IllegalParameter);
     EXPECT_EQ(sum, 0x12345678u);
@@ -185,8 +185,7 @@ TEST_F(FileChecksumTest, FailuresLeaveTheChecksumUntouched) {
 // FIFO waits for a writer, and a FIFO or a device would be read without end. The alarm ends the
 // test program should the checksum hang.
 TEST_F(FileChecksumTest, NoRegularFileIsWaitedForOrRead) {
-    const std::string fifo = testTempPath("framework_checksum.fifo");
-    std::remove(fifo.c_str());
+    const std::string fifo = folder.pathOf("checksum.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0) << std::strerror(errno);
     alarm(30);
     for (const std::string& other : {fifo, std::string("/dev/zero")}) {
@@ -195,7 +194,6 @@ TEST_F(FileChecksumTest, NoRegularFileIsWaitedForOrRead) {
         EXPECT_EQ(sum, 0x12345678u);
     }
     alarm(0);
-    std::remove(fifo.c_str());
 }
 
 }  // namespace

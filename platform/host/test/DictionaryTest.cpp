@@ -1,7 +1,7 @@
 #include <fstream>
 
 #include "FrameworkTestSupport.h"
-#include "TempPath.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -60,7 +60,8 @@ TEST_F(DictionaryTest, MalformedDictionaryIsRefusedAndTheOldOneKept) {
 
 TEST_F(DictionaryTest, LoadsFromFileAndEarlierTextsStayValid) {
     const char16_t* before = Tarvo_LookupText(dictionary, "DS_ready_LR", 0);
-    const std::string path = testTempPath("framework_dictionary.json");
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("dictionary.json");
     {
         std::ofstream file(path);
         file << R"({"DS_alarm_LR": ["Alarm", "alarm"]})";

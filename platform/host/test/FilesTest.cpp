@@ -7,20 +7,20 @@
 #include "FrameworkTestSupport.h"
 #include "HostKernel.h"
 #include "Kernel.h"
-#include "TempPath.h"
+#include "ScratchFolder.h"
 
 namespace {
 
 TEST(FilesTest, FileExistsForFilesOnly) {
-    const std::string path = testTempPath("framework_param.new");
-    std::remove(path.c_str());
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("param.new");
     EXPECT_EQ(Tarvo_FileExists(path.c_str()), 0);
     EXPECT_EQ(Tarvo_FilePresent(path.c_str()), 0);
     std::ofstream(path) << "";
     EXPECT_NE(Tarvo_FileExists(path.c_str()), 0);
     EXPECT_NE(Tarvo_FilePresent(path.c_str()), 0);
     std::remove(path.c_str());
-    EXPECT_EQ(Tarvo_FileExists(::testing::TempDir().c_str()), 0);  // a directory
+    EXPECT_EQ(Tarvo_FileExists(folder.path().c_str()), 0);  // a directory
     EXPECT_EQ(Tarvo_FileExists(nullptr), 0);
 }
 
@@ -58,7 +58,8 @@ namespace {
 // The basic library's file calls do what the C library's do, sync included, and an injected
 // failure fails the one call without effect, leaving the chosen errno.
 TEST(BasicFilesTest, InjectedFailuresLeaveTheirErrnoAndNoEffect) {
-    const std::string path = testTempPath("basic.bin");
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("basic.bin");
     std::FILE* out = basiclib::fopen(path.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     EXPECT_EQ(basiclib::fwrite("abc", 1, 3, out), 3u);
@@ -68,9 +69,9 @@ TEST(BasicFilesTest, InjectedFailuresLeaveTheirErrnoAndNoEffect) {
     EXPECT_EQ(basiclib::fsync(out), -1);
     EXPECT_EQ(errno, EIO);
     EXPECT_EQ(basiclib::fclose(out), 0);
-    EXPECT_EQ(basiclib::syncDirectory(::testing::TempDir().c_str()), 0);
+    EXPECT_EQ(basiclib::syncDirectory(folder.path().c_str()), 0);
     host::failNextFileCall("syncDirectory", EACCES);
-    EXPECT_EQ(basiclib::syncDirectory(::testing::TempDir().c_str()), -1);
+    EXPECT_EQ(basiclib::syncDirectory(folder.path().c_str()), -1);
     EXPECT_EQ(errno, EACCES);
 
     host::failNextFileCall("fopen", EMFILE);
@@ -100,7 +101,8 @@ TEST(BasicFilesTest, InjectedFailuresLeaveTheirErrnoAndNoEffect) {
 // the kernel is reset or another failure replaces it: a later failure without a chosen errno
 // leaves EIO.
 TEST(BasicFilesTest, APendingFailureGoesWithItsErrno) {
-    const std::string path = testTempPath("pending.bin");
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("pending.bin");
     std::ofstream(path) << "x";
     const std::function<void()> drops[] = {
         [] { host::resetKernel(); },
@@ -117,12 +119,12 @@ TEST(BasicFilesTest, APendingFailureGoesWithItsErrno) {
         ASSERT_NE(file, nullptr);
         std::fclose(file);
     }
-    std::remove(path.c_str());
 }
 
 // A failure injected after a count of calls lets that many succeed first.
 TEST(BasicFilesTest, AFailureAfterSkippedCallsHitsTheLaterCall) {
-    const std::string path = testTempPath("skipped.bin");
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("skipped.bin");
     host::failCallAfter("fopen", 1, IllegalParameter);
     std::FILE* first = basiclib::fopen(path.c_str(), "wb");
     ASSERT_NE(first, nullptr);
@@ -131,7 +133,6 @@ TEST(BasicFilesTest, AFailureAfterSkippedCallsHitsTheLaterCall) {
     std::FILE* third = basiclib::fopen(path.c_str(), "rb");
     ASSERT_NE(third, nullptr);
     std::fclose(third);
-    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "HostTrace.h"
+#include "ScratchFolder.h"
 #include "TarvoTrace.h"
-#include "TempPath.h"
 
 namespace {
 
@@ -90,8 +90,8 @@ TEST_F(TraceTest, LevelDecidesWhatIsEnabled) {
 
 // Each line of the log file is the point as formatTrace gives its captured record.
 TEST_F(TraceTest, LogFileHasEachPointAsItsRecordIsFormatted) {
-    const std::string path = testTempPath("trace.log");
-    std::remove(path.c_str());
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("trace.log");
     host::setTraceLevel(15);
     host::setTraceLogFile(path);
     std::vector<host::TraceRecord> records;
@@ -126,7 +126,6 @@ TEST_F(TraceTest, LogFileHasEachPointAsItsRecordIsFormatted) {
     }
     std::string more;
     EXPECT_FALSE(std::getline(log, more));
-    std::remove(path.c_str());
 }
 
 // A watch alone keeps the enabled points of its level or below, decoded as a capture has them.

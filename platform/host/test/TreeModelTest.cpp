@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "TempPath.h"
+#include "ScratchFolder.h"
 #include "TreeTestModel.h"
 
 namespace {
@@ -201,7 +201,8 @@ TEST(TreeModelErrors, NestingIsLimitedToSixtyFourLevels) {
 }
 
 TEST(TreeModelFile, LoadsFromAFileAndNamesAMissingOne) {
-    const std::string path = testTempPath("tree_model_test.json");
+    const ScratchFolder folder;
+    const std::string path = folder.pathOf("tree_model.json");
     {
         std::ofstream file(path);
         file << treetest::kModel;
