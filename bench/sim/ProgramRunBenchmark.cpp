@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include <nlohmann/json.hpp>
 
@@ -80,13 +82,16 @@ double secondsOf(const timeval& time) {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
 }
 
-// Runs the program on the scenario, its output thrown away; the exit status, and what the run
-// cost. The child is traced to stop it at its exit, while its memory can still be read: the
-// program's own peak, not that of the benchmark it was forked from.
-int runProgram(const ProgramCase& program, const std::string& scenario, RunCost* cost) {
+// Runs the program on the scenario, its output thrown away and its temporary folders made in
+// `folder`; the exit status, and what the run cost. The child is traced to stop it at its exit,
+// while its memory can still be read: the program's own peak, not that of the benchmark it was
+// forked from.
+int runProgram(const ProgramCase& program, const std::string& scenario, const std::string& folder,
+               RunCost* cost) {
     const pid_t child = fork();
     if (child == 0) {
         std::freopen("/dev/null", "w", stdout);
+        setenv("TMPDIR", folder.c_str(), 1);
         ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
         execl(program.executable, program.executable, scenario.c_str(),
               static_cast<char*>(nullptr));
@@ -121,12 +126,14 @@ int runProgram(const ProgramCase& program, const std::string& scenario, RunCost*
 // why) when the scenario could not be made or a run did not pass.
 bool timeProgramRuns(benchmark::State& state, const ProgramCase& program, int64_t steps,
                      int64_t advanceSeconds, double* seconds, RunCost* cost) {
-    char folder[] = "/tmp/program-run-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
+    const char* root = std::getenv("TMPDIR");
+    std::string folder =
+        std::string(root != nullptr && *root != '\0' ? root : "/tmp") + "/program-run-XXXXXX";
+    if (mkdtemp(folder.data()) == nullptr) {
         state.SkipWithError("no temporary folder");
         return false;
     }
-    const std::string scenario = std::string(folder) + "/scenario.json";
+    const std::string scenario = folder + "/scenario.json";
     bool passed = writeCycleScenario(program, steps, advanceSeconds, scenario);
     if (!passed) {
         state.SkipWithError("cannot write the scenario");
@@ -136,15 +143,15 @@ bool timeProgramRuns(benchmark::State& state, const ProgramCase& program, int64_
             break;
         }
         const auto start = std::chrono::steady_clock::now();
-        const int exitCode = runProgram(program, scenario, cost);
+        const int exitCode = runProgram(program, scenario, folder, cost);
         *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (exitCode != 0) {
             state.SkipWithError("the run did not pass");
             passed = false;
         }
     }
-    std::remove(scenario.c_str());
-    rmdir(folder);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);  // with what a failed run left
     return passed;
 }
 

@@ -255,8 +255,26 @@ std::string timelineScenario() {
     return scenario(1, cycles, "");
 }
 
-// Starts Vesk-Prog on `scenarioFile` with its trace log `traceFile`, its output thrown away.
+// The environment of this process with TMPDIR set to `folder`: a killed life cannot remove
+// the temporary folders it made, so they go with the folder.
+std::vector<std::string> environmentWithTemporaryFolder(const std::string& folder) {
+    std::vector<std::string> entries = {"TMPDIR=" + folder};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, "TMPDIR=", 7) != 0) {
+            entries.emplace_back(*entry);
+        }
+    }
+    return entries;
+}
+
+// Starts Vesk-Prog on `scenarioFile` with its trace log `traceFile`, its output thrown away and
+// its temporary folders made in the working directory.
 pid_t start(const std::string& scenarioFile, const std::string& traceFile) {
+    char here[4096];
+    if (getcwd(here, sizeof(here)) == nullptr) {
+        return -1;
+    }
+    std::vector<std::string> entries = environmentWithTemporaryFolder(here);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -267,8 +285,14 @@ pid_t start(const std::string& scenarioFile, const std::string& traceFile) {
     std::string traceArgument = traceFile;
     char* argv[] = {program.data(), scenarioArgument.data(), traceOption.data(),
                     traceArgument.data(), nullptr};
+    std::vector<char*> environment;
+    for (std::string& entry : entries) {
+        environment.push_back(entry.data());
+    }
+    environment.push_back(nullptr);
     pid_t pid = -1;
-    const int result = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    const int result =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environment.data());
     posix_spawn_file_actions_destroy(&actions);
     return result == 0 ? pid : -1;
 }

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "HostFramework.h"
 #include "HostKernel.h"
 #include "HostTrace.h"
+#include "Kernel.h"
 #include "ScratchDirectory.h"
 #include "TarvoFiles.h"
 #include "Vesk.h"
@@ -635,8 +637,8 @@ TEST_F(VeskTest, APeriodEndSavesSoAnUncleanStopCountsNothingTwice) {
 // 'h' / 'd' a cycle in which the hour / the day ends, 'H' / 'D' the same with the save failing
 // (no room for the temporary file), 's' a shutdown (save) and the next life, 'S' the same with
 // the shutdown's save failing, '|' a stop without a shutdown and the next life; '!' makes the
-// next removal of the file fail. After the script the life stops without a shutdown and the
-// next one cycles once with H2S at 1.
+// next removal of the file fail; 'q' a cycle that must make no file call. After the script the
+// life stops without a shutdown and the next one cycles once with H2S at 1.
 struct LivesCase {
     const char* name;
     const char* script;
@@ -646,6 +648,28 @@ struct LivesCase {
 
 class VeskLivesTest : public VeskTest {
   protected:
+    // Runs `action` with a failure pending for every file call it could make, then checks that
+    // each is still pending (the call, made on a name that is absent, fails with the injected
+    // reason): `action` made no file call.
+    static void expectNoFileCall(const std::function<void()>& action) {
+        const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+            {"fopen", [] { EXPECT_EQ(basiclib::fopen("absent", "rb"), nullptr); }},
+            {"remove", [] { basiclib::remove("absent"); }},
+            {"rename", [] { basiclib::rename("absent", "absent.new"); }},
+            {"unlinkat", [] { basiclib::unlinkat(AT_FDCWD, "absent", 0); }},
+            {"syncDirectory", [] { basiclib::syncDirectory("absent"); }},
+        };
+        for (const auto& call : calls) {
+            host::failNextFileCall(call.first, ENOTTY);
+        }
+        action();
+        for (const auto& [name, call] : calls) {
+            errno = 0;
+            call();
+            EXPECT_EQ(errno, ENOTTY) << name << " was called";
+        }
+    }
+
     // Runs the case's script from no file, then the next life; checks its means and that
     // every failing save at a period end and every failed removal was traced.
     void runLives(const LivesCase& c) {
@@ -682,6 +706,9 @@ class VeskLivesTest : public VeskTest {
                     break;
                 case 'c':
                     vesk->update();
+                    break;
+                case 'q':
+                    expectNoFileCall([&vesk] { vesk->update(); });
                     break;
                 default: {
                     periodFailures += fails ? 1 : 0;
@@ -726,11 +753,13 @@ TEST_F(VeskLivesTest, AFailedSaveAtAPeriodEndKeepsWhatCannotBeCountedAgain) {
 // A file that holds sums of an ended period and could not be removed after a failed save is
 // still known for what it holds: the next cycle tries the removal again, and so does every
 // cycle after it (a failed save at a period end or at the shutdown too) until it succeeds, so
-// that a stop in that time does not count those sums twice. A save that succeeds meanwhile
-// replaces it, what it holds is known anew, and the cycles after it leave it alone.
+// that a stop in that time does not count those sums twice; once it is gone, a cycle without a
+// period end makes no file call. A save that succeeds meanwhile replaces it, what it holds is
+// known anew, and the cycles after it leave it alone.
 TEST_F(VeskLivesTest, AFailedRemovalIsTriedAgainUntilTheFileIsGone) {
     const std::vector<LivesCase> cases = {
         {"the next cycle removes it", "ccs!Hc", 1.0, 1.0},
+        {"once it is gone, a cycle makes no file call", "ccs!Hcq", 1.0, 1.0},
         {"a cycle whose removal fails too is followed by one that removes it", "ccs!H!cc", 1.0,
          1.0},
         {"after two failed removals a day end's failed save removes it", "ccs!H!cD", 1.0, 1.0},
