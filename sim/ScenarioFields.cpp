@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "HostTree.h"
 
@@ -27,93 +26,7 @@ int hexDigit(char digit) {
     return -1;
 }
 
-// The escape of a control character, or "" for any other byte.
-std::string controlEscape(unsigned char byte, unsigned char next) {
-    switch (byte) {
-        case '\n':
-            return "\\n";
-        case '\t':
-            return "\\t";
-        case '\r':
-            return "\\r";
-        default:
-            break;
-    }
-    char text[8] = "";
-    if (byte < 0x20 || byte == 0x7f) {
-        std::snprintf(text, sizeof(text), "\\x%02x", byte);
-    } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {  // U+0080 to U+009F in UTF-8
-        std::snprintf(text, sizeof(text), "\\u%04x", next);
-    }
-    return text;
-}
-
-constexpr size_t kLongestQuotedName = 120;
-// The longest text that echoed() keeps whole.
-constexpr size_t kLongestEchoedText = 400;
-
-// The length of `text` cut to at most `most` bytes, not inside a UTF-8 sequence.
-size_t cutLength(const std::string& text, size_t most) {
-    size_t length = std::min(text.size(), most);
-    while (length < text.size() && length > 0 &&
-           (static_cast<unsigned char>(text[length]) & 0xc0) == 0x80) {
-        --length;  // a continuation byte follows: not inside a UTF-8 sequence
-    }
-    return length;
-}
-
-// What follows a cut text: "... (N characters)"; "" for a text not cut.
-std::string cutNote(const std::string& text, size_t length) {
-    return length == text.size() ? "" : "... (" + std::to_string(text.size()) + " characters)";
-}
-
 }  // namespace
-
-std::string printable(const std::string& text) {
-    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7f || byte == 0xc2;
-    });
-    if (plain) {
-        return text;
-    }
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
-        const std::string escape = controlEscape(byte, next);
-        if (escape.empty()) {
-            result += text[i];
-            continue;
-        }
-        result += escape;
-        i += byte == 0xc2 ? 1 : 0;
-    }
-    return result;
-}
-
-std::string quotedText(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            escaped += '\\';
-        }
-        escaped += c;
-    }
-    return "\"" + printable(escaped) + "\"";
-}
-
-std::string quoted(const std::string& name) {
-    const size_t length = cutLength(name, kLongestQuotedName);
-    return quotedText(name.substr(0, length)) + cutNote(name, length);
-}
-
-std::string echoed(const std::string& text) {
-    const size_t length = cutLength(text, kLongestEchoedText);
-    return printable(text.substr(0, length)) + cutNote(text, length);
-}
 
 bool wholeNumber(const json& value, uint64_t max, uint64_t* result) {
     if (!value.is_number_unsigned()) {
