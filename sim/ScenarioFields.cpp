@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <istream>
+#include <unordered_set>
 
 #include "HostTree.h"
 
@@ -26,7 +28,101 @@ int hexDigit(char digit) {
     return -1;
 }
 
+// A place's part for a member named `key`: a word as it is, any other name quoted.
+std::string memberPlace(const std::string& key) {
+    const bool word = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+    return word ? ": " + key : " " + quoted(key);
+}
+
+// Walks a JSON text's events (nlohmann::json::sax_parse), keeping the keys of every open object;
+// throws at the first key an object names twice.
+class DuplicateKeyFinder {
+  public:
+    explicit DuplicateKeyFinder(std::string file) : myFile(std::move(file)) {}
+
+    bool null() { return element(); }
+    bool boolean(bool) { return element(); }
+    bool number_integer(json::number_integer_t) { return element(); }
+    bool number_unsigned(json::number_unsigned_t) { return element(); }
+    bool number_float(json::number_float_t, const std::string&) { return element(); }
+    bool string(std::string&) { return element(); }
+    bool binary(json::binary_t&) { return element(); }
+    bool start_object(std::size_t) { return open(true); }
+    bool start_array(std::size_t) { return open(false); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
+        return false;  // the reader reports it
+    }
+
+    bool key(std::string& key) {
+        Level& object = myLevels.back();
+        if (!object.keys.insert(key).second) {
+            JsonFields(json::object(), myFile, place()).fail(key, "named twice");
+        }
+        object.key = key;
+        return true;
+    }
+
+  private:
+    // An open object (its keys so far, the last one) or array (its elements so far).
+    struct Level {
+        bool isObject;
+        std::unordered_set<std::string> keys;
+        std::string key;
+        size_t elements = 0;
+    };
+
+    bool element() {
+        if (!myLevels.empty() && !myLevels.back().isObject) {
+            ++myLevels.back().elements;
+        }
+        return true;
+    }
+    bool open(bool isObject) {
+        element();
+        myLevels.push_back(Level{isObject, {}, "", 0});
+        return true;
+    }
+    bool close() {
+        myLevels.pop_back();
+        return true;
+    }
+
+    // The place of the innermost open object: its members' names from the root, an array's
+    // element by its index, the root's "steps" elements as "step <number>".
+    std::string place() const {
+        std::string text;
+        for (size_t i = 0; i + 1 < myLevels.size(); ++i) {
+            const Level& level = myLevels[i];
+            const size_t index = level.elements - 1;
+            if (i == 1 && myLevels[0].key == "steps" && !level.isObject) {
+                text = "step " + std::to_string(index + 1);
+            } else {
+                text += level.isObject ? memberPlace(level.key) : "[" + std::to_string(index) + "]";
+            }
+        }
+        const size_t separator = text.rfind(": ", 0) == 0 ? 2 : text.rfind(' ', 0) == 0 ? 1 : 0;
+        return text.substr(separator);
+    }
+
+    std::string myFile;
+    std::vector<Level> myLevels;
+};
+
 }  // namespace
+
+void refuseDuplicateKeys(std::istream& text, const std::string& file) {
+    DuplicateKeyFinder finder(file);
+    json::sax_parse(text, &finder);
+}
+
+void refuseDuplicateKeys(const std::string& text, const std::string& file) {
+    DuplicateKeyFinder finder(file);
+    json::sax_parse(text, &finder);
+}
 
 bool wholeNumber(const json& value, uint64_t max, uint64_t* result) {
     if (!value.is_number_unsigned()) {

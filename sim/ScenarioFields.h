@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,5 +67,12 @@ class JsonFields {
 
 // A whole number from 0 to `max` held in `value`; false for anything else.
 bool wholeNumber(const nlohmann::json& value, uint64_t max, uint64_t* result);
+
+// Refuses a scenario's JSON `text` (from `file`) in which an object names a key twice, which a
+// reader would take silently as the last: throws ScenarioError naming the first such key and the
+// place of its object as the scenario's readers name it ("<file>: step 3: set: "A.B": named
+// twice"). Leaves any other fault of the text to the reader.
+void refuseDuplicateKeys(std::istream& text, const std::string& file);
+void refuseDuplicateKeys(const std::string& text, const std::string& file);
 
 }  // namespace sim
