@@ -61,11 +61,11 @@ bool isControl(char32_t code) {
            code == 0x2028 || code == 0x2029;
 }
 
-// Appends the unit at `at` of `text`, escaped; `quoting`: backslashes and quotes escaped too.
-// Returns the unit's length.
-size_t appendUnit(const std::string& text, size_t at, bool quoting, std::string& out) {
-    const Unit unit = unitAt(text, at);
-    char escape[8] = "";
+// Appends `unit`, the unit at `at` of `text`, escaped; `quoting`: backslashes and quotes
+// escaped too.
+void appendUnit(const std::string& text, size_t at, const Unit& unit, bool quoting,
+                std::string& out) {
+    char escape[12] = "";
     if (!unit.wellFormed) {
         std::snprintf(escape, sizeof(escape), "\\x%02x", static_cast<unsigned>(unit.code));
     } else if (isControl(unit.code)) {
@@ -79,7 +79,6 @@ size_t appendUnit(const std::string& text, size_t at, bool quoting, std::string&
     } else {
         out.append(text, at, unit.length);
     }
-    return unit.length;
 }
 
 // A text escaped, and what follows it when it was cut ("" when whole).
@@ -93,8 +92,13 @@ Cut escapedUpTo(const std::string& text, size_t most, bool quoting) {
     Cut cut;
     cut.text.reserve(text.size());
     size_t at = 0;
-    while (at < text.size() && at + unitAt(text, at).length <= most) {
-        at += appendUnit(text, at, quoting, cut.text);
+    while (at < text.size()) {
+        const Unit unit = unitAt(text, at);
+        if (at + unit.length > most) {
+            break;
+        }
+        appendUnit(text, at, unit, quoting, cut.text);
+        at += unit.length;
     }
     if (at < text.size()) {
         const size_t left = text.size() - at;
