@@ -707,6 +707,7 @@ bool ScenarioCommand::isRestart() const {
 
 Scenario parseScenario(const std::string& text, const std::string& folder,
                        const std::string& file) {
+    refuseDuplicateKeys(text, file);
     json document;
     try {
         document = json::parse(text);
@@ -771,6 +772,9 @@ Scenario loadScenario(const std::string& path) {
     if (!file) {
         throw ScenarioError(path + ": cannot read the scenario file");
     }
+    refuseDuplicateKeys(file, path);
+    file.clear();
+    file.seekg(0);
     // The members but the steps first, then the steps one at a time: the document is never
     // held whole.
     const json::parser_callback_t skipSteps = [](int depth, json::parse_event_t event,

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "EscapedText.h"
 #include "HostTree.h"
 #include "WorkFolder.h"
 
@@ -27,7 +28,7 @@ std::string describe(const EventPattern& pattern) {
         text += " detail " + std::to_string(*pattern.detail);
     }
     if (pattern.text) {
-        text += " text \"" + *pattern.text + "\"";
+        text += " text " + quotedText(*pattern.text);
     }
     return text;
 }
@@ -110,7 +111,7 @@ std::string describe(const Expectation& expectation, bool exact = false) {
         text += " status " + describeStatus(*expectation.status);
     }
     if (expectation.text) {
-        text += " text \"" + *expectation.text + "\"";
+        text += " text " + quotedText(*expectation.text);
     }
     if (expectation.choice) {
         text += " choice " + std::to_string(*expectation.choice);
@@ -163,7 +164,7 @@ bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
             isText = false;
         }
         actual += (actual.empty() ? "" : " ") +
-                  (isText ? std::string("text \"") + text + "\"" : std::string("no text"));
+                  (isText ? "text " + quotedText(text) : std::string("no text"));
         holds = holds && isText && text == *expectation.text;
     }
     if (expectation.choice) {
@@ -181,7 +182,7 @@ bool parameterHolds(const host::HostTree& tree, const Expectation& expectation,
 }
 
 std::string quotedUtf8(const std::u16string& text) {
-    return "\"" + host::utf8FromTreeText(text) + "\"";
+    return quotedText(host::utf8FromTreeText(text));
 }
 
 // The expected fields in the form of the display model's lines.
@@ -198,16 +199,16 @@ std::string describe(const DisplayItemExpectation& expectation) {
         text += "]";
     }
     if (expectation.boundParameter) {
-        text += " bind=\"" + *expectation.boundParameter + "\"";
+        text += " bind=" + quotedText(*expectation.boundParameter);
     }
     if (expectation.text) {
         text += " text=" + quotedUtf8(*expectation.text);
     }
     if (expectation.languageTextKey) {
-        text += " languageKey=\"" + *expectation.languageTextKey + "\"";
+        text += " languageKey=" + quotedText(*expectation.languageTextKey);
     }
     if (expectation.textKey) {
-        text += " key=\"" + *expectation.textKey + "\"";
+        text += " key=" + quotedText(*expectation.textKey);
     }
     if (expectation.selection) {
         text += " selection=" + std::to_string(*expectation.selection);
@@ -360,7 +361,7 @@ CheckResult checkDisplayItem(size_t step, const DisplayItemExpectation& expectat
 }
 
 CheckResult checkFile(size_t step, const std::string& basePath, const FileCheck& check) {
-    std::string expected = "file \"" + check.path + "\"";
+    std::string expected = "file " + quotedText(check.path);
     if (check.exists) {
         expected += *check.exists ? " exists" : " absent";
     }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <istream>
+#include <unordered_set>
 
 #include "HostTree.h"
 
@@ -27,92 +28,100 @@ int hexDigit(char digit) {
     return -1;
 }
 
-// The escape of a control character, or "" for any other byte.
-std::string controlEscape(unsigned char byte, unsigned char next) {
-    switch (byte) {
-        case '\n':
-            return "\\n";
-        case '\t':
-            return "\\t";
-        case '\r':
-            return "\\r";
-        default:
-            break;
-    }
-    char text[8] = "";
-    if (byte < 0x20 || byte == 0x7f) {
-        std::snprintf(text, sizeof(text), "\\x%02x", byte);
-    } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {  // U+0080 to U+009F in UTF-8
-        std::snprintf(text, sizeof(text), "\\u%04x", next);
-    }
-    return text;
+// A place's part for a member named `key`: a word as it is, any other name quoted.
+std::string memberPlace(const std::string& key) {
+    const bool word = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+    return word ? ": " + key : " " + quoted(key);
 }
 
-constexpr size_t kLongestQuotedName = 120;
-// The longest text that echoed() keeps whole.
-constexpr size_t kLongestEchoedText = 400;
+// Walks a JSON text's events (nlohmann::json::sax_parse), keeping the keys of every open object;
+// throws at the first key an object names twice.
+class DuplicateKeyFinder {
+  public:
+    explicit DuplicateKeyFinder(std::string file) : myFile(std::move(file)) {}
 
-// The length of `text` cut to at most `most` bytes, not inside a UTF-8 sequence.
-size_t cutLength(const std::string& text, size_t most) {
-    size_t length = std::min(text.size(), most);
-    while (length < text.size() && length > 0 &&
-           (static_cast<unsigned char>(text[length]) & 0xc0) == 0x80) {
-        --length;  // a continuation byte follows: not inside a UTF-8 sequence
+    bool null() { return element(); }
+    bool boolean(bool) { return element(); }
+    bool number_integer(json::number_integer_t) { return element(); }
+    bool number_unsigned(json::number_unsigned_t) { return element(); }
+    bool number_float(json::number_float_t, const std::string&) { return element(); }
+    bool string(std::string&) { return element(); }
+    bool binary(json::binary_t&) { return element(); }
+    bool start_object(std::size_t) { return open(true); }
+    bool start_array(std::size_t) { return open(false); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
+        return false;  // the reader reports it
     }
-    return length;
-}
 
-// What follows a cut text: "... (N characters)"; "" for a text not cut.
-std::string cutNote(const std::string& text, size_t length) {
-    return length == text.size() ? "" : "... (" + std::to_string(text.size()) + " characters)";
-}
+    bool key(std::string& key) {
+        Level& object = myLevels.back();
+        if (!object.keys.insert(key).second) {
+            JsonFields(json::object(), myFile, place()).fail(key, "named twice");
+        }
+        object.key = key;
+        return true;
+    }
+
+  private:
+    // An open object (its keys so far, the last one) or array (its elements so far).
+    struct Level {
+        bool isObject;
+        std::unordered_set<std::string> keys;
+        std::string key;
+        size_t elements = 0;
+    };
+
+    bool element() {
+        if (!myLevels.empty() && !myLevels.back().isObject) {
+            ++myLevels.back().elements;
+        }
+        return true;
+    }
+    bool open(bool isObject) {
+        element();
+        myLevels.push_back(Level{isObject, {}, "", 0});
+        return true;
+    }
+    bool close() {
+        myLevels.pop_back();
+        return true;
+    }
+
+    // The place of the innermost open object: its members' names from the root, an array's
+    // element by its index, the root's "steps" elements as "step <number>".
+    std::string place() const {
+        std::string text;
+        for (size_t i = 0; i + 1 < myLevels.size(); ++i) {
+            const Level& level = myLevels[i];
+            const size_t index = level.elements - 1;
+            if (i == 1 && myLevels[0].key == "steps" && !level.isObject) {
+                text = "step " + std::to_string(index + 1);
+            } else {
+                text += level.isObject ? memberPlace(level.key) : "[" + std::to_string(index) + "]";
+            }
+        }
+        const size_t separator = text.rfind(": ", 0) == 0 ? 2 : text.rfind(' ', 0) == 0 ? 1 : 0;
+        return text.substr(separator);
+    }
+
+    std::string myFile;
+    std::vector<Level> myLevels;
+};
 
 }  // namespace
 
-std::string printable(const std::string& text) {
-    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 || byte == 0x7f || byte == 0xc2;
-    });
-    if (plain) {
-        return text;
-    }
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const auto next = static_cast<unsigned char>(i + 1 < text.size() ? text[i + 1] : 0);
-        const std::string escape = controlEscape(byte, next);
-        if (escape.empty()) {
-            result += text[i];
-            continue;
-        }
-        result += escape;
-        i += byte == 0xc2 ? 1 : 0;
-    }
-    return result;
+void refuseDuplicateKeys(std::istream& text, const std::string& file) {
+    DuplicateKeyFinder finder(file);
+    json::sax_parse(text, &finder);
 }
 
-std::string quotedText(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            escaped += '\\';
-        }
-        escaped += c;
-    }
-    return "\"" + printable(escaped) + "\"";
-}
-
-std::string quoted(const std::string& name) {
-    const size_t length = cutLength(name, kLongestQuotedName);
-    return quotedText(name.substr(0, length)) + cutNote(name, length);
-}
-
-std::string echoed(const std::string& text) {
-    const size_t length = cutLength(text, kLongestEchoedText);
-    return printable(text.substr(0, length)) + cutNote(text, length);
+void refuseDuplicateKeys(const std::string& text, const std::string& file) {
+    DuplicateKeyFinder finder(file);
+    json::sax_parse(text, &finder);
 }
 
 bool wholeNumber(const json& value, uint64_t max, uint64_t* result) {

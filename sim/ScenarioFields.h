@@ -5,11 +5,14 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "EscapedText.h"
 
 namespace sim {
 
@@ -65,20 +68,11 @@ class JsonFields {
 // A whole number from 0 to `max` held in `value`; false for anything else.
 bool wholeNumber(const nlohmann::json& value, uint64_t max, uint64_t* result);
 
-// `text` as one printable line: control characters (C0, DEL, C1) written as \n, \t, \r or
-// \xNN / \u00NN, other bytes (UTF-8 texts) as they are.
-std::string printable(const std::string& text);
-
-// `text` in double quotes, its quotes and backslashes escaped, printable.
-std::string quotedText(const std::string& text);
-
-// A name from a scenario as messages quote it: quotedText; a name longer than 120 characters
-// is cut there (not inside a UTF-8 sequence), "..." and its length following the quote.
-std::string quoted(const std::string& name);
-
-// A text of the program or the run (a fatal stop's, why a run did not complete) as one printable
-// line: printable, and cut after 400 characters as quoted() cuts, "..." and its length
-// following.
-std::string echoed(const std::string& text);
+// Refuses a scenario's JSON `text` (from `file`) in which an object names a key twice, which a
+// reader would take silently as the last: throws ScenarioError naming the first such key and the
+// place of its object as the scenario's readers name it ("<file>: step 3: set: "A.B": named
+// twice"). Leaves any other fault of the text to the reader.
+void refuseDuplicateKeys(std::istream& text, const std::string& file);
+void refuseDuplicateKeys(const std::string& text, const std::string& file);
 
 }  // namespace sim

@@ -65,10 +65,10 @@ std::string counted(size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// `text` as a quoted CSV field: echoed, its quotes doubled.
+// `text` as a quoted CSV field: escaped whole, its quotes doubled.
 std::string csvField(const std::string& text) {
     std::string field = "\"";
-    for (const char c : echoed(text)) {
+    for (const char c : escaped(text)) {
         field += c == '"' ? "\"\"" : std::string(1, c);
     }
     return field + "\"";
@@ -357,7 +357,7 @@ void ReportWriter::displaySent(const std::string& record) {
 }
 
 void ReportWriter::warning(const std::string& line) {
-    myWarnings->line() << "warning: " << line << '\n';
+    myWarnings->line() << "warning: " << printable(line) << '\n';
 }
 
 void ReportWriter::displayState(const std::string& dump) {

@@ -165,7 +165,7 @@ TEST(DisplayServiceTest, InjectedCommandsAndTheAnswersReachTheModel) {
         EXPECT_TRUE(display.takeSent().empty()) << "taken records are not kept";
         std::ostringstream state;
         display.printState(state);
-        EXPECT_EQ(state.str(), "300 text=\"shown\"\n410 text=\"\\x03\" selection=3\n")
+        EXPECT_EQ(state.str(), "300 text=\"shown\"\n410 text=\"\\u0003\" selection=3\n")
             << "the u32 3 echoed as a text of one character, a control character escaped";
     }
     host::resetKernel();

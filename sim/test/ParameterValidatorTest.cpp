@@ -261,11 +261,11 @@ TEST(ParameterValidatorTest, UnknownNamesAreEchoedInOnePrintableLine) {
         std::string name;
         std::string echoed;
     } cases[] = {
-        {"Demo.I\nn\x1b[2J", "set \"Demo.I\\nn\\x1b[2J\": no such parameter"},
+        {"Demo.I\nn\x1b[2J", "set \"Demo.I\\u000an\\u001b[2J\": no such parameter"},
         {"Demo.\"In\\", "set \"Demo.\\\"In\\\\\": no such parameter"},
         {"Demo.In\u009b1m", "set \"Demo.In\\u009b1m\": no such parameter"},
         {std::string(100000, 'x'),
-         "set \"" + std::string(120, 'x') + "\"... (100000 characters): no such parameter"},
+         "set \"" + std::string(120, 'x') + "\"... (99880 more bytes): no such parameter"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.echoed);

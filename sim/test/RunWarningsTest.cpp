@@ -3,18 +3,17 @@
 // the cycles where they lie unselected.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "AlternativeWatch.h"
 #include "HostTree.h"
 #include "RunWarnings.h"
 #include "Scenario.h"
 #include "ScenarioRunner.h"
+#include "ScratchDirectory.h"
 
 namespace {
 
@@ -38,16 +37,13 @@ const char* const kTree = R"({ "name": "Warned", "root": { "children": [
 
 // Runs the test program on kTree with `outputs` (JSON array) and `steps` (JSON).
 sim::RunResult runOnTree(const std::string& outputs, const std::string& steps) {
-    const std::string folder =
-        std::string(::testing::TempDir()) + "warnings_tree_" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    { std::ofstream(folder + "/tree.json") << kTree; }
+    ScratchDirectory folder;
+    { std::ofstream(folder.path() + "/tree.json") << kTree; }
     const sim::Scenario scenario = sim::parseScenario(
         R"({ "tree": "tree.json", "testProgram": { "useTree": true }, "outputs": )" + outputs +
             R"(, "steps": [ )" + steps + " ] }",
-        folder, "w.json");
+        folder.path(), "w.json");
     sim::RunResult result = sim::runScenario(scenario);
-    std::filesystem::remove_all(folder);
     EXPECT_TRUE(result.completed) << result.failure;
     return result;
 }
@@ -76,6 +72,30 @@ TEST(RunWarningsTest, MinusZeroOnAWholeNumberNodeIsNotWrittenOver) {
     EXPECT_EQ(result.warnings,
               (std::vector<std::string>{"step 2: set \"Demo.Out\": the program wrote over it by "
                                         "the end of the cycle of step 2 (\"value\": 7, now 2)"}));
+}
+
+// A NaN the program leaves or writes where a step set a NaN is the same value; a number in
+// place of a NaN, or a NaN in place of a number, is written over.
+TEST(RunWarningsTest, ANaNOverANaNIsNotWrittenOver) {
+    const std::string over =
+        "step 1: set \"Demo.Out\": the program wrote over it by the end of "
+        "the cycle of step 1 ";
+    const struct {
+        const char* in;
+        const char* out;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"\"NaN\"", "\"NaN\"", {}},
+        {"\"NaN\"", "7", {over + "(\"value\": 7, now NaN)"}},
+        {"1", "\"NaN\"", {over + "(\"value\": \"NaN\", now 2)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.in) + " " + c.out);
+        const sim::RunResult result = runOnTree(
+            "[]", std::string(R"({ "set": { "Demo.In": { "value": )") + c.in +
+                      R"( }, "Demo.Out": { "value": )" + c.out + R"( } }, "command": "cycle" })");
+        EXPECT_EQ(result.warnings, c.warnings);
+    }
 }
 
 // An output or a setting in an alternative the choice does not select is warned of once per
@@ -108,6 +128,31 @@ TEST(RunWarningsTest, NamesInAnUnselectedAlternativeAreWarnedOfAtTheirCycles) {
                   "\"Demo.Unit.Metric.Inner.B\", an alternative the choice "
                   "\"Demo.Unit.Metric.Inner\" does not select (it selects "
                   "\"Demo.Unit.Metric.Inner.A\"); the program does not read it"}));
+}
+
+// A choice selects by the low 15 bits of its selection word; the bits above do not count.
+TEST(RunWarningsTest, AChoiceSelectsByTheLow15BitsOfItsWord) {
+    const std::unique_ptr<host::HostTree> tree = host::HostTree::fromJson(kTree);
+    const struct {
+        uint32_t word;
+        const char* selected;
+        const char* other;
+    } cases[] = {
+        {0x8000, "Metric", "Imperial"},
+        {0x8001, "Imperial", "Metric"},
+        {0x18001, "Imperial", "Metric"},
+        {0xffff0000, "Metric", "Imperial"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        tree->setSelectedChoice("Demo.Unit", c.word);
+        EXPECT_EQ(sim::unselectedAlternative(*tree, std::string("Demo.Unit.") + c.selected), "");
+        EXPECT_EQ(sim::unselectedAlternative(*tree, std::string("Demo.Unit.") + c.other),
+                  std::string("\"Demo.Unit.") + c.other +
+                      "\", an alternative the choice \"Demo.Unit\" does not select (it selects "
+                      "\"Demo.Unit." +
+                      c.selected + "\")");
+    }
 }
 
 TEST(RunWarningsTest, TheUnselectedAlternativeIsTheOutermost) {

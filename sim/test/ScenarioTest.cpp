@@ -6,11 +6,16 @@
 
 #include <cmath>
 
+#include <fstream>
 #include <stdexcept>
 
 #include "AsInfo.h"
+#include "ProgramRegistry.h"
+#include "RunnerCommandLine.h"
 #include "Scenario.h"
 #include "ScenarioFields.h"
+#include "ScenarioRunner.h"
+#include "ScratchDirectory.h"
 
 using sim::parseScenario;
 
@@ -354,6 +359,21 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
         {R"({ "keepFiles": true })", "s.json: \"keepFiles\": needs a \"basePath\""},
         {R"([1])", "s.json: must be a JSON object"},
         {R"({ "steps": [ )", "s.json: invalid JSON"},
+        // A key an object names twice, wherever the object stands.
+        {R"({ "steps": [], "steps": [] })", "s.json: \"steps\": named twice"},
+        {R"({ "steps": [ {}, { "set": { "Demo.In": { "value": 1 }, "Demo.In": { "value": 2 } } } ] })",
+         "s.json: step 2: set: \"Demo.In\": named twice"},
+        {R"({ "steps": [ { "set": { "Demo.In": { "value": 1, "value": 2 } } } ] })",
+         "s.json: step 1: set \"Demo.In\": \"value\": named twice"},
+        {R"({ "steps": [ { "command": "cycle", "comment": "", "command": "restart" } ] })",
+         "s.json: step 1: \"command\": named twice"},
+        {R"({ "selfInfo": { "basePath": "a/", "basePath": "b/" } })",
+         "s.json: selfInfo: \"basePath\": named twice"},
+        {R"({ "steps": [ 5, { "events": { "inOrder": [ 1, [], { "kind": "Code", "kind": "Start" } ] } } ] })",
+         "s.json: step 2: events: inOrder[2]: \"kind\": named twice"},
+        {R"({ "files": { "a.txt": { "text": "x", "text": "y" } } })",
+         "s.json: files \"a.txt\": \"text\": named twice"},
+        {R"({ "a\nb": 1, "a\nb": 2 })", "s.json: \"a\\u000ab\": named twice"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.json);
@@ -367,6 +387,38 @@ TEST(ScenarioTest, BadInputIsRefusedNamingFileStepAndKey) {
             EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
         }
     }
+}
+
+// The same key in different objects is no repetition.
+TEST(ScenarioTest, AKeyMayStandOnceInEachObject) {
+    const sim::Scenario scenario = parseScenario(
+        R"({ "comment": "", "steps": [ { "comment": "", "command": "cycle" },
+             { "comment": "", "command": "cycle", "events": { "inOrder": [ { "kind": "Code" },
+               { "kind": "Code" } ] } } ] })",
+        "", "s.json");
+    EXPECT_EQ(scenario.steps.size(), 2u);
+}
+
+// A scenario file whose step names a key twice is refused by the runner before the run: exit
+// status 3, one line on stderr, no report.
+TEST(ScenarioTest, TheRunnerRefusesAFileWithAKeyNamedTwiceBeforeTheRun) {
+    ScratchDirectory folder;
+    const std::string file = folder.path() + "/twice.json";
+    std::ofstream(file) << R"({ "tree": ")" << EXAMPLES_DIR << R"(/test-address-space/tree.json",
+        "steps": [ { "command": "cycle" },
+                   { "set": { "Demo.In": { "value": 1 }, "Demo.In": { "value": 2 } } } ] })";
+    EXPECT_THROW(sim::loadScenario(file), sim::ScenarioError);
+    std::string runner = "scenario_runner";
+    std::string argument = file;
+    char* argv[] = {runner.data(), argument.data()};
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int status = sim::runnerMain(2, argv, sim::defaultPrograms());
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, sim::kExitBadInput);
+    EXPECT_EQ(errors, "scenario_runner: " + file + ": step 2: set: \"Demo.In\": named twice\n");
+    EXPECT_EQ(out, "") << "nothing ran";
 }
 
 TEST(ScenarioTest, AdvancesMustFitTheVirtualClockTogether) {
