@@ -3,18 +3,16 @@
 // the cycles where they lie unselected.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "AlternativeWatch.h"
 #include "HostTree.h"
 #include "RunWarnings.h"
 #include "Scenario.h"
 #include "ScenarioRunner.h"
+#include "TestFolder.h"
 
 namespace {
 
@@ -38,16 +36,14 @@ const char* const kTree = R"({ "name": "Warned", "root": { "children": [
 
 // Runs the test program on kTree with `outputs` (JSON array) and `steps` (JSON).
 sim::RunResult runOnTree(const std::string& outputs, const std::string& steps) {
-    const std::string folder =
-        std::string(::testing::TempDir()) + "warnings_tree_" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
+    const TestFolder scratch;
+    const std::string& folder = scratch.path();
     { std::ofstream(folder + "/tree.json") << kTree; }
     const sim::Scenario scenario = sim::parseScenario(
         R"({ "tree": "tree.json", "testProgram": { "useTree": true }, "outputs": )" + outputs +
             R"(, "steps": [ )" + steps + " ] }",
         folder, "w.json");
     sim::RunResult result = sim::runScenario(scenario);
-    std::filesystem::remove_all(folder);
     EXPECT_TRUE(result.completed) << result.failure;
     return result;
 }
