@@ -953,13 +953,18 @@ TEST_F(ScenarioRunnerTest, ProgramsAreChosenByNameFromTheRunnersTable) {
     EXPECT_EQ(otherStarts.load(), 2);
 }
 
+// Starts the test program with `hooks` as its default hook set; returns when it could not start.
+int startTestProgramWith(const SysManHookTable* hooks) {
+    SysManRegisterDefaultHooks(hooks);
+    SysManStartDefault(nullptr, nullptr, nullptr, sim::testStartTable(), 0);
+    return 1;
+}
+
 // A program with a hook set of its own: the test hooks without the process hook.
 int quietProgramMain() {
     static SysManHookTable quiet = sim::testHooks();
     quiet.onProcess = nullptr;
-    SysManRegisterDefaultHooks(&quiet);
-    SysManStartDefault(nullptr, nullptr, nullptr, sim::testStartTable(), 0);
-    return 1;
+    return startTestProgramWith(&quiet);
 }
 
 TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
@@ -976,6 +981,42 @@ TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
         EXPECT_EQ(result.exitCode(),
                   std::string(name) == "test" ? sim::kExitPassed : sim::kExitExpectationFailed);
     }
+}
+
+// The test program whose tree is gone at its first cycle and made again from the model at its
+// next.
+std::atomic<int> cyclesOfTreeDropper{0};
+int dropTreeAtFirstCycle(AsInfo* /*pAsInfo*/) {
+    if (cyclesOfTreeDropper++ == 0) {
+        host::dropAddressSpaceTree();
+        return 0;
+    }
+    return Tarvo_TreeStart(0);
+}
+int treeDropperMain() {
+    static SysManHookTable dropping = sim::testHooks();
+    dropping.onProcess = dropTreeAtFirstCycle;
+    return startTestProgramWith(&dropping);
+}
+
+// A setting in an unselected alternative is warned of at the next cycle; a cycle without a tree
+// to check it against forgets it, so that no later cycle blames it.
+TEST_F(ScenarioRunnerTest, ACycleWithoutATreeForgetsTheSettingsInAlternatives) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.Unit.Imperial": { "inUse": false } }, "command": "cycle" },
+           { "command": "cycle" })");
+    const std::vector<std::string> warned{
+        "step 1: set \"Demo.Unit.Imperial\" at the cycle of step 1: it lies in "
+        "\"Demo.Unit.Imperial\", an alternative the choice \"Demo.Unit\" does not select (it "
+        "selects \"Demo.Unit.Metric\"); the program does not read it"};
+    EXPECT_EQ(runCompleted(scenario).warnings, warned);
+    sim::RunSettings settings;
+    settings.programs = {{"dropping", treeDropperMain}};
+    cyclesOfTreeDropper = 0;
+    const sim::RunResult result = sim::runScenario(scenario, settings);
+    EXPECT_TRUE(result.completed) << result.failure;
+    EXPECT_EQ(cyclesOfTreeDropper.load(), 2) << "the tree is gone in the cycle of step 1 alone";
+    EXPECT_EQ(result.warnings, std::vector<std::string>());
 }
 
 struct CommandLineRun {
