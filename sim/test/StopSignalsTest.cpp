@@ -259,6 +259,7 @@ TEST_F(StopSignalsTest, ASignalStopsTheRunWhichRemovesItsFoldersAndEndsByThatSig
             ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\n" << run.errors();
             EXPECT_EQ(WTERMSIG(status), signal);
             // The started line comes once step 1 ended: the stop comes before step 2 or in it.
+            EXPECT_TRUE(linesWith(run.errors(), "Sanitizer").empty()) << run.errors();
             const std::vector<std::string> stops = linesWith(run.errors(), "stopped by");
             ASSERT_EQ(stops.size(), 1u) << run.errors();
             const std::string stepOne = "long.json: stopped by " + name + " after step 1";
@@ -291,6 +292,7 @@ TEST_F(StopSignalsTest, ASecondSignalEndsTheRunAtOnce) {
         // Either may come first: the one that does is noted, the other ends the process.
         EXPECT_TRUE(WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM) << WTERMSIG(status);
         EXPECT_TRUE(linesWith(run.errors(), "stopped by").empty()) << run.errors();
+        EXPECT_TRUE(linesWith(run.errors(), "Sanitizer").empty()) << run.errors();
         EXPECT_EQ(scratch.temporariesLeft(), 2u) << "ended before it could remove its folders";
         std::filesystem::remove_all(scratch.temporaries());
     }

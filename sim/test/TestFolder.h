@@ -17,14 +17,15 @@
 
 class TestFolder {
   public:
-    // Makes a new folder <TMPDIR, else /tmp>/<suite>.<test>.XXXXXX with mkdtemp. When it
-    // cannot, fails the test and throws std::runtime_error.
+    // Makes a new folder <TMPDIR, else /tmp>/<suite>.XXXXXX with mkdtemp (short: the runs'
+    // work folders below it must fit the self-information's base path). When it cannot, fails
+    // the test and throws std::runtime_error.
     TestFolder() {
         const char* root = std::getenv("TMPDIR");
         std::string pattern = root != nullptr && *root != '\0' ? root : "/tmp";
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        pattern += std::string(pattern.back() == '/' ? "" : "/") + test->test_suite_name() + "." +
-                   test->name() + ".XXXXXX";
+        pattern +=
+            std::string(pattern.back() == '/' ? "" : "/") + test->test_suite_name() + ".XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) {
             const std::string text = "mkdtemp " + pattern + ": " + std::strerror(errno);
             ADD_FAILURE() << text;
