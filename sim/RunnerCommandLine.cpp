@@ -7,6 +7,7 @@
 
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
+#include "StopSignals.h"
 
 namespace sim {
 
@@ -17,6 +18,34 @@ std::string executableName(int argc, char** argv) {
     const std::string path = argc > 0 && argv[0] != nullptr ? argv[0] : "scenario_runner";
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Runs `scenario` as runAndPrint does, with SIGINT, SIGTERM and SIGHUP caught: a run they stop
+// removes its folders, prints one line on stderr naming the signal and the step, and the
+// process ends by that signal (a second one ends it at once). The exit status.
+int runStoppable(const Scenario& scenario, RunSettings settings, bool csv, bool handshake,
+                 const std::string& executable) {
+    int signal = 0;
+    std::string stop;
+    int code = kExitStopped;
+    {
+        const StopSignals signals;
+        settings.stopSignal = &signals.noted();
+        try {
+            code = runAndPrint(scenario, settings, std::cout, csv, handshake);
+            signal = signals.noted().load();
+            stop = scenario.file + ": stopped by " + StopSignals::nameOf(signal) + " at the end";
+        } catch (const RunStopped& stopped) {
+            signal = stopped.signal();
+            stop = stopped.what();
+        }
+    }
+    if (signal != 0) {
+        std::cout.flush();
+        std::cerr << executable << ": " << printable(stop) << std::endl;
+        StopSignals::endBy(signal);
+    }
+    return code;
 }
 
 }  // namespace
@@ -64,7 +93,7 @@ int runnerMain(int argc, char** argv, const std::vector<Program>& programs,
     }
     try {
         const Scenario scenario = loadScenario(scenarioFile);
-        return runAndPrint(scenario, settings, std::cout, csv, handshake);
+        return runStoppable(scenario, settings, csv, handshake, executableName(argc, argv));
     } catch (const std::exception& error) {
         std::cerr << executableName(argc, argv) << ": " << printable(error.what()) << '\n';
         return kExitBadInput;

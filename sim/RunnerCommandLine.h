@@ -6,6 +6,8 @@
 // default demo scenario, which then runs. Returns the exit status:
 // kExitPassed, kExitExpectationFailed, kExitStopped, or kExitBadInput when the scenario or the
 // command line cannot be used (one line on stderr names the file, the step and the key).
+// SIGINT, SIGTERM or SIGHUP stop a run (StopSignals.h): its folders are removed, one line on
+// stderr names the signal and the step, and the process ends by that signal instead.
 #pragma once
 
 #include <string>

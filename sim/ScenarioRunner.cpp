@@ -21,6 +21,7 @@
 #include "SimDisplayService.h"
 #include "SimSystemManager.h"
 #include "StepQueue.h"
+#include "StopSignals.h"
 #include "SysManProtocol.h"
 #include "WorkFolder.h"
 
@@ -30,6 +31,10 @@ namespace {
 // What the simulated system manager hands out as supervision time: longer than the one-second
 // arming, so that the supervision expires only when the program stops arming it.
 constexpr Time kSupervisionTime{3, 0};
+
+// A step's advance of virtual time goes in slices of this length at most, so that a stop
+// request is seen between them.
+constexpr std::chrono::seconds kAdvanceSlice{60};
 
 double seconds(Time time) {
     return time.Seconds + static_cast<double>(time.Fraction) / 4294967296.0;
@@ -144,6 +149,7 @@ class Run {
                 return finish();
             }
         }
+        stopIfAsked(false);
         myResult.completed = true;
         return finish();
     }
@@ -263,7 +269,9 @@ class Run {
     bool stepsOfRank(size_t rank) {
         for (const Step* next = mySteps.next(); next != nullptr && next->phase.rank == rank;
              next = mySteps.next()) {
+            stopIfAsked(false);
             ++myResult.steps;
+            myLastStep = next->number;
             myManager->setStep(next->number);
             const bool performed = performStep(*next);
             if (myManager) {
@@ -300,9 +308,7 @@ class Run {
         for (const DisplayInjection& injection : step.display) {
             myDisplay->deliver(injection.itemId, injection.commandCode, injection.payload);
         }
-        if (step.advanceSeconds > 0.0 &&
-            !myManager->advance(std::chrono::nanoseconds(
-                static_cast<int64_t>(std::llround(step.advanceSeconds * 1e9))))) {
+        if (!advance(step.advanceSeconds)) {
             return false;
         }
         if (step.command && step.command->isRestart()) {
@@ -323,6 +329,36 @@ class Run {
         checkSequences(step);
         checkFiles(step);
         return !myManager->stopped();
+    }
+
+    // Moves virtual time on by `seconds` a slice at a time, stopping between slices when
+    // asked to; false when the time source refused it.
+    bool advance(double seconds) {
+        std::chrono::nanoseconds left(static_cast<int64_t>(std::llround(seconds * 1e9)));
+        while (left.count() > 0) {
+            stopIfAsked(true);
+            const std::chrono::nanoseconds slice =
+                std::min<std::chrono::nanoseconds>(left, kAdvanceSlice);
+            if (!myManager->advance(slice)) {
+                return false;
+            }
+            left -= slice;
+        }
+        return true;
+    }
+
+    // Throws RunStopped when a signal asked for a stop; `inStep`: within the last step begun,
+    // else after it.
+    void stopIfAsked(bool inStep) const {
+        const int signal = mySettings.stopSignal != nullptr ? mySettings.stopSignal->load() : 0;
+        if (signal == 0) {
+            return;
+        }
+        const std::string step = std::to_string(myLastStep);
+        throw RunStopped(signal, myScenario.file + ": stopped by " + StopSignals::nameOf(signal) +
+                                     (myLastStep == 0 ? " before the first step"
+                                      : inStep        ? " in step " + step
+                                                      : " after step " + step));
     }
 
     void setParameters(const Step& step) {
@@ -489,8 +525,9 @@ class Run {
     RunRecorder& myRecorder;
     std::unique_ptr<DisplayService> myDisplay;
     std::unique_ptr<SystemManager> myManager;
-    RunResult myResult;  // the summary: no records
-    Time myClock{0, 0};  // where the next life's time starts
+    RunResult myResult;     // the summary: no records
+    Time myClock{0, 0};     // where the next life's time starts
+    size_t myLastStep = 0;  // the number of the last step begun, 0 before the first
     size_t myEventMark = 0;
     size_t myEventsPassed = 0;        // to the recorder, of the life's events
     std::vector<Event> myStepEvents;  // recorded since the previous step

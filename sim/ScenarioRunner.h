@@ -2,8 +2,10 @@
 // what happened.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -85,13 +87,30 @@ struct RunSettings {
     uint32_t traceLevel = 6;
     std::vector<Program> programs = defaultPrograms();
     std::string program;  // chosen instead of the scenario's "program" when not ""
+    // When given: a signal number set there (StopSignals::noted) stops the run before its next
+    // step, or within a step's advance of virtual time, with RunStopped.
+    const std::atomic<int>* stopSignal = nullptr;
+};
+
+// A run stopped by a signal (RunSettings::stopSignal): thrown once the run's lives have ended
+// and its work and scratch folders are removed. what(): "<scenario file>: stopped by SIGINT in
+// step 3" ("after step 3" between steps, "before the first step").
+class RunStopped : public std::runtime_error {
+  public:
+    RunStopped(int signal, const std::string& what) : std::runtime_error(what), mySignal(signal) {}
+    // The signal that stopped the run.
+    int signal() const { return mySignal; }
+
+  private:
+    int mySignal;
 };
 
 // Runs `scenario` on a fresh host kernel and framework (both are reset before each life and
 // afterwards), in a work folder of its own (WorkFolder.h). Throws ScenarioError, before the
 // run starts where it can, for a scenario that cannot be run: an unknown program, an unreadable
 // tree or dictionary, a parameter the tree does not have or cannot take, an unwritable trace
-// log, a step that sets parameters before the program has its tree.
+// log, a step that sets parameters before the program has its tree. Throws RunStopped when a
+// signal stops the run.
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings = {});
 
 // The same, handing what the run records to `recorder` as it happens; the result keeps no

@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "ScratchDirectory.h"
+#include "TestFolder.h"
 
 extern char** environ;
 
@@ -89,7 +89,7 @@ TEST(EchoedTextsEndToEndTest, FailedLinesOfCalorantProgTellAlikeNamesApart) {
         {"tree", std::string(REPOSITORY_DIR) + "/gascalc/model/CalorantDefault.json"},
         {"noTraceUpToLevel", 3},
         {"steps", nlohmann::json::array({{{"set", set}, {"expect", expect}}})}};
-    ScratchDirectory folder;
+    const TestFolder folder;
     const std::string scenarioFile = folder.path() + "/names.json";
     std::ofstream(scenarioFile) << scenario.dump();
     const std::string reportFile = folder.path() + "/report.txt";

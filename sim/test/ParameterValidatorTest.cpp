@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 
-#include <unistd.h>
 #include <nlohmann/json.hpp>
 
 #include "HostTree.h"
@@ -16,6 +14,7 @@
 #include "ParameterValidator.h"
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
+#include "TestFolder.h"
 
 namespace {
 
@@ -307,9 +306,8 @@ TEST(ParameterNamesTest, TheNearestNamesOfAVeryLongNameAreQuick) {
 
 // true and false reach a bool node through a run, and may be expected of it.
 TEST(ParameterValidatorTest, TrueAndFalseReachABoolNode) {
-    const std::string folder =
-        std::string(::testing::TempDir()) + "bool_tree_" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
+    const TestFolder scratch;
+    const std::string& folder = scratch.path();
     { std::ofstream(folder + "/tree.json") << kTree; }
     const sim::Scenario scenario = sim::parseScenario(
         R"({ "tree": "tree.json",
@@ -323,7 +321,6 @@ TEST(ParameterValidatorTest, TrueAndFalseReachABoolNode) {
                  "expect": { "Demo.Go": { "value": true } } } ] })",
         folder, "b.json");
     const sim::RunResult result = sim::runScenario(scenario);
-    std::filesystem::remove_all(folder);
     EXPECT_EQ(result.exitCode(), sim::kExitPassed) << result.failure;
     ASSERT_EQ(result.checks.size(), 3u);
     for (const sim::CheckResult& check : result.checks) {

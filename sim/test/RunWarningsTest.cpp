@@ -13,7 +13,7 @@
 #include "RunWarnings.h"
 #include "Scenario.h"
 #include "ScenarioRunner.h"
-#include "ScratchDirectory.h"
+#include "TestFolder.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ const char* const kTree = R"({ "name": "Warned", "root": { "children": [
 
 // Runs the test program on kTree with `outputs` (JSON array) and `steps` (JSON).
 sim::RunResult runOnTree(const std::string& outputs, const std::string& steps) {
-    ScratchDirectory folder;
-    { std::ofstream(folder.path() + "/tree.json") << kTree; }
+    const TestFolder folder;
+    { std::ofstream(folder.pathOf("tree.json")) << kTree; }
     const sim::Scenario scenario = sim::parseScenario(
         R"({ "tree": "tree.json", "testProgram": { "useTree": true }, "outputs": )" + outputs +
             R"(, "steps": [ )" + steps + " ] }",

@@ -9,8 +9,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
-
 #include "FbDo.h"
 #include "HostService.h"
 #include "HostTree.h"
@@ -19,6 +17,7 @@
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
 #include "TestAddressSpace.h"
+#include "TestFolder.h"
 #include "WorkFolder.h"
 #include "libSysman.h"
 
@@ -84,8 +83,11 @@ void expectPrintedInFull(const sim::Scenario& scenario, const std::vector<Unusua
     }
 }
 
+// The runs' work and scratch folders, and every file a test writes, go to a folder of its own.
 class ScenarioRunnerTest : public ::testing::Test {
   protected:
+    void SetUp() override { scratch.holdTemporaries(); }
+
     // Runs `scenario` and expects it to complete without a fatal stop.
     sim::RunResult runCompleted(const sim::Scenario& scenario) {
         sim::RunResult result = sim::runScenario(scenario);
@@ -93,6 +95,8 @@ class ScenarioRunnerTest : public ::testing::Test {
         EXPECT_FALSE(result.fatalStop);
         return result;
     }
+
+    TestFolder scratch;
 };
 
 TEST_F(ScenarioRunnerTest, ExampleRunsThroughTwoLivesAndMeetsItsExpectations) {
@@ -873,9 +877,7 @@ TEST_F(ScenarioRunnerTest, FilesAreLaidOutInAFreshCopyUnlessKept) {
         << "the scenario's own folder is left alone";
     EXPECT_FALSE(std::filesystem::exists(kExampleFolder + "/data/par"));
 
-    const std::string kept =
-        std::string(::testing::TempDir()) + "scenario_kept_" + std::to_string(::getpid()) + "/";
-    std::filesystem::remove_all(kept);
+    const std::string kept = scratch.pathOf("kept/");
     std::filesystem::create_directories(kept);
     { std::ofstream(kept + "README.txt") << "kept"; }
     sim::Scenario keeping = scenarioWith(steps, layout + R"("keepFiles": true,)");
@@ -883,7 +885,6 @@ TEST_F(ScenarioRunnerTest, FilesAreLaidOutInAFreshCopyUnlessKept) {
     const sim::RunResult result = runCompleted(keeping);
     EXPECT_EQ(result.exitCode(), sim::kExitPassed) << failedChecks(result).front();
     EXPECT_TRUE(std::filesystem::exists(kept + "saved.txt")) << "the run's files stay";
-    std::filesystem::remove_all(kept);
 }
 
 TEST_F(ScenarioRunnerTest, WorkFolderIsEmptyWithoutABasePathAndNeverCopiesItsOwnParent) {
@@ -891,12 +892,8 @@ TEST_F(ScenarioRunnerTest, WorkFolderIsEmptyWithoutABasePathAndNeverCopiesItsOwn
         R"({ "steps": [ { "files": { "README.txt": { "exists": false } } } ] })", kExampleFolder);
     EXPECT_EQ(runCompleted(empty).exitCode(), sim::kExitPassed);
 
-    const std::string folder =
-        std::string(::testing::TempDir()) + "scenario_parent_" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    const char* oldTemporary = std::getenv("TMPDIR");
-    const std::string saved = oldTemporary != nullptr ? oldTemporary : "";
-    ::setenv("TMPDIR", folder.c_str(), 1);
+    // TMPDIR is the folder "tmp" of the test's folder: a base path naming it is refused.
+    const std::string folder = scratch.temporaries();
     const sim::Scenario parent =
         sim::parseScenario(R"({ "selfInfo": { "basePath": "./" } })", folder, "p.json");
     try {
@@ -907,28 +904,20 @@ TEST_F(ScenarioRunnerTest, WorkFolderIsEmptyWithoutABasePathAndNeverCopiesItsOwn
                   std::string::npos)
             << error.what();
     }
-    if (oldTemporary != nullptr) {
-        ::setenv("TMPDIR", saved.c_str(), 1);
-    } else {
-        ::unsetenv("TMPDIR");
-    }
-    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "the temporary folder is removed";
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the temporary folder is removed";
 }
 
 TEST_F(ScenarioRunnerTest, LongAdvanceKeepsOneEventPerStretchOfArmings) {
     const sim::Scenario scenario = scenarioWith(
         R"({ "advance": 3600, "events": { "absent": [ { "kind": "SupervisionExpired" } ] } })");
     sim::RunSettings settings;
-    settings.traceLog =
-        std::string(::testing::TempDir()) + "long_advance_" + std::to_string(::getpid()) + ".trace";
+    settings.traceLog = scratch.pathOf("long_advance.trace");
     const sim::RunResult result = sim::runScenario(scenario, settings);
     EXPECT_EQ(result.exitCode(), sim::kExitPassed);
     std::vector<uint8_t> log;
     ASSERT_TRUE(sim::readFileBytes(settings.traceLog, &log));
     EXPECT_GT(std::count(log.begin(), log.end(), '\n'), 5);
     EXPECT_LT(std::count(log.begin(), log.end(), '\n'), 100) << "no line per second by default";
-    std::remove(settings.traceLog.c_str());
     ASSERT_LT(result.events.size(), 60u);
     uint32_t armings = 0;
     for (const sim::Event& event : result.events) {
@@ -964,13 +953,18 @@ TEST_F(ScenarioRunnerTest, ProgramsAreChosenByNameFromTheRunnersTable) {
     EXPECT_EQ(otherStarts.load(), 2);
 }
 
+// Starts the test program with `hooks` as its default hook set; returns when it could not start.
+int startTestProgramWith(const SysManHookTable* hooks) {
+    SysManRegisterDefaultHooks(hooks);
+    SysManStartDefault(nullptr, nullptr, nullptr, sim::testStartTable(), 0);
+    return 1;
+}
+
 // A program with a hook set of its own: the test hooks without the process hook.
 int quietProgramMain() {
     static SysManHookTable quiet = sim::testHooks();
     quiet.onProcess = nullptr;
-    SysManRegisterDefaultHooks(&quiet);
-    SysManStartDefault(nullptr, nullptr, nullptr, sim::testStartTable(), 0);
-    return 1;
+    return startTestProgramWith(&quiet);
 }
 
 TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
@@ -987,6 +981,42 @@ TEST_F(ScenarioRunnerTest, ProgramsLinkedTogetherEachStartWithTheirOwnHooks) {
         EXPECT_EQ(result.exitCode(),
                   std::string(name) == "test" ? sim::kExitPassed : sim::kExitExpectationFailed);
     }
+}
+
+// The test program whose tree is gone at its first cycle and made again from the model at its
+// next.
+std::atomic<int> cyclesOfTreeDropper{0};
+int dropTreeAtFirstCycle(AsInfo* /*pAsInfo*/) {
+    if (cyclesOfTreeDropper++ == 0) {
+        host::dropAddressSpaceTree();
+        return 0;
+    }
+    return Tarvo_TreeStart(0);
+}
+int treeDropperMain() {
+    static SysManHookTable dropping = sim::testHooks();
+    dropping.onProcess = dropTreeAtFirstCycle;
+    return startTestProgramWith(&dropping);
+}
+
+// A setting in an unselected alternative is warned of at the next cycle; a cycle without a tree
+// to check it against forgets it, so that no later cycle blames it.
+TEST_F(ScenarioRunnerTest, ACycleWithoutATreeForgetsTheSettingsInAlternatives) {
+    const sim::Scenario scenario = scenarioWith(
+        R"({ "set": { "Demo.Unit.Imperial": { "inUse": false } }, "command": "cycle" },
+           { "command": "cycle" })");
+    const std::vector<std::string> warned{
+        "step 1: set \"Demo.Unit.Imperial\" at the cycle of step 1: it lies in "
+        "\"Demo.Unit.Imperial\", an alternative the choice \"Demo.Unit\" does not select (it "
+        "selects \"Demo.Unit.Metric\"); the program does not read it"};
+    EXPECT_EQ(runCompleted(scenario).warnings, warned);
+    sim::RunSettings settings;
+    settings.programs = {{"dropping", treeDropperMain}};
+    cyclesOfTreeDropper = 0;
+    const sim::RunResult result = sim::runScenario(scenario, settings);
+    EXPECT_TRUE(result.completed) << result.failure;
+    EXPECT_EQ(cyclesOfTreeDropper.load(), 2) << "the tree is gone in the cycle of step 1 alone";
+    EXPECT_EQ(result.warnings, std::vector<std::string>());
 }
 
 struct CommandLineRun {
@@ -1015,12 +1045,12 @@ CommandLineRun runCommandLine(const std::string& executable,
 
 // The runner's exit codes: one line on stderr names what is wrong with bad input.
 TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
-    const std::string badFile =
-        std::string(::testing::TempDir()) + "bad_scenario_" + std::to_string(::getpid()) + ".json";
+    TestFolder scratch;
+    scratch.holdTemporaries();
+    const std::string badFile = scratch.pathOf("bad_scenario.json");
     { std::ofstream(badFile) << R"({ "steps": [ { "comand": "cycle" } ] })"; }
     // Scenarios whose event or display expectation fails.
-    const std::string base =
-        std::string(::testing::TempDir()) + "failing_" + std::to_string(::getpid());
+    const std::string base = scratch.pathOf("failing");
     const std::string tree = "\"" + kExampleFolder + "/tree.json\"";
     const std::string eventFile = base + "_event.json";
     const std::string displayFile = base + "_display.json";
@@ -1081,15 +1111,13 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
             EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
         }
     }
-    for (const std::string& file : {badFile, eventFile, displayFile, displayStateFile, tasteFile,
-                                    structureFile, controlFile}) {
-        std::remove(file.c_str());
-    }
 }
 
 // A program's own binary: without a scenario it runs its demo scenario; with one, that one.
 // Messages carry the binary's name.
 TEST(RunnerCommandLineTest, AProgramBinaryRunsItsDemoScenarioWhenGivenNone) {
+    TestFolder scratch;
+    scratch.holdTemporaries();
     const struct {
         std::vector<std::string> arguments;
         std::string demo;

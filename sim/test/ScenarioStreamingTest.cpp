@@ -4,7 +4,6 @@
 // run, and the tree is made from its model once a life.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +11,7 @@
 #include "HostTree.h"
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
+#include "TestFolder.h"
 #include "WorkFolder.h"
 
 namespace {
@@ -23,25 +23,7 @@ const std::string kExampleFolder = std::string(EXAMPLES_DIR) + "/test-address-sp
 // A folder of the test's own, with TMPDIR pointing into it (the work folders go there).
 class ScenarioStreamingTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("scenario-streaming-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder / "tmp");
-        const char* old = std::getenv("TMPDIR");
-        oldTmpdir = old != nullptr ? old : "";
-        hadTmpdir = old != nullptr;
-        setenv("TMPDIR", (folder / "tmp").c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadTmpdir) {
-            setenv("TMPDIR", oldTmpdir.c_str(), 1);
-        } else {
-            unsetenv("TMPDIR");
-        }
-        fs::remove_all(folder);
-    }
+    void SetUp() override { scratch.holdTemporaries(); }
 
     // Writes a scenario of the test program on the example's tree with `steps` (JSON text of
     // the array's elements); its path.
@@ -70,18 +52,8 @@ class ScenarioStreamingTest : public ::testing::Test {
         return steps;
     }
 
-    size_t filesIn(const fs::path& path) const {
-        size_t count = 0;
-        for (auto it = fs::recursive_directory_iterator(path);
-             it != fs::recursive_directory_iterator(); ++it) {
-            ++count;
-        }
-        return count;
-    }
-
-    fs::path folder;
-    std::string oldTmpdir;
-    bool hadTmpdir = false;
+    TestFolder scratch;
+    const fs::path folder{scratch.path()};
 };
 
 // Counts what it is given, and when: the commands recorded before each row.
@@ -136,7 +108,7 @@ TEST_F(ScenarioStreamingTest, LoadedStepsStayInTheFileAndRunOneAtATime) {
         // piles up until the life ends.
         EXPECT_GE(recorder.commandsBeforeRow[i], i);
     }
-    EXPECT_EQ(filesIn(folder / "tmp"), 0u) << "the work and scratch folders are gone";
+    EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the work and scratch folders are gone";
 }
 
 TEST_F(ScenarioStreamingTest, ThePrintedReportIsTheReportOfTheWholeRun) {
@@ -222,7 +194,7 @@ TEST_F(ScenarioStreamingTest, MistakesAnywhereInTheFileAreReportedBeforeTheRun) 
             << error.what();
     }
     EXPECT_EQ(out.str(), "") << "nothing printed of a run that did not start";
-    EXPECT_EQ(filesIn(folder / "tmp"), 0u);
+    EXPECT_EQ(scratch.temporariesLeft(), 0u);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "Scenario.h"
 #include "ScenarioFields.h"
 #include "ScenarioRunner.h"
-#include "ScratchDirectory.h"
+#include "TestFolder.h"
 
 using sim::parseScenario;
 
@@ -402,7 +402,7 @@ TEST(ScenarioTest, AKeyMayStandOnceInEachObject) {
 // A scenario file whose step names a key twice is refused by the runner before the run: exit
 // status 3, one line on stderr, no report.
 TEST(ScenarioTest, TheRunnerRefusesAFileWithAKeyNamedTwiceBeforeTheRun) {
-    ScratchDirectory folder;
+    const TestFolder folder;
     const std::string file = folder.path() + "/twice.json";
     std::ofstream(file) << R"({ "tree": ")" << EXAMPLES_DIR << R"(/test-address-space/tree.json",
         "steps": [ { "command": "cycle" },
