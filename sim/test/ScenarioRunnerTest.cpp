@@ -267,8 +267,8 @@ TEST_F(ScenarioRunnerTest, EventTableNamesCommandsAndStates) {
     // A text with control characters prints escaped, on its event's line.
     result.events = {sim::Event{sim::EventKind::ServiceRequested, 0.0, 0, 0, "S\n\x1b[2J", 1, 0.0}};
     EXPECT_EQ(eventLines(printed(scenario, result, false)),
-              "-     0.000     ServiceRequested   0           0       S\\n\\x1b[2J\n");
-    EXPECT_NE(printed(scenario, result, true).find(",\"S\\n\\x1b[2J\"\n"), std::string::npos);
+              "-     0.000     ServiceRequested   0           0       S\\u000a\\u001b[2J\n");
+    EXPECT_NE(printed(scenario, result, true).find(",\"S\\u000a\\u001b[2J\"\n"), std::string::npos);
 }
 
 // Each event carries the step being performed when it came; the life cycle that the runner
@@ -479,7 +479,7 @@ TEST_F(ScenarioRunnerTest, ANormalShutdownIsOneLine) {
 TEST_F(ScenarioRunnerTest, FatalStopAndIncompleteRunTextsAreEchoedEscapedAndCut) {
     // "é" is two bytes: the 400th byte is the first of one.
     const std::string longText = std::string(399, 'x') + "\xc3\xa9" + std::string(100, 'y');
-    const std::string kept = std::string(399, 'x') + "... (501 characters)";
+    const std::string kept = std::string(399, 'x') + "... (102 more bytes)";
     sim::RunResult result;
     result.events = {sim::Event{sim::EventKind::FatalStop, 1.0, 1, 0, longText, 1, 1.0, 2},
                      sim::Event{sim::EventKind::TaskFault, 1.0, 0, 0, "a\nb\x1b\"c\"", 1, 1.0, 2}};
@@ -490,13 +490,15 @@ TEST_F(ScenarioRunnerTest, FatalStopAndIncompleteRunTextsAreEchoedEscapedAndCut)
     EXPECT_NE(report.find("FatalStop          1           0       " + kept + "\n"),
               std::string::npos)
         << report;
-    EXPECT_NE(report.find("\nrun incomplete: step 2: \\x1b[2J" + std::string(400 - 12, 'x') +
-                          "... (513 characters)\n"),
+    EXPECT_NE(report.find("\nrun incomplete: step 2: \\u001b[2J" + std::string(400 - 12, 'x') +
+                          "... (113 more bytes)\n"),
               std::string::npos)
         << report;
-    EXPECT_NE(report.find("\n  " + kept + "\n  a\\nb\\x1b\"c\"\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("\n  " + kept + "\n  a\\u000ab\\u001b\\\"c\\\"\n"), std::string::npos)
+        << report;
     const std::string csv = printed(scenario, result, true);
-    EXPECT_NE(csv.find("\n2,1.000000,TaskFault,0,0,\"a\\nb\\x1b\"\"c\"\"\"\n"), std::string::npos)
+    EXPECT_NE(csv.find("\n2,1.000000,TaskFault,0,0,\"a\\u000ab\\u001b\\\"\"c\\\"\"\"\n"),
+              std::string::npos)
         << csv;
 }
 
@@ -622,7 +624,7 @@ TEST_F(ScenarioRunnerTest, CycleRowsCarryTheirStepsComment) {
     const sim::RunResult result = runCompleted(scenario);
     const std::string table = printed(scenario, result, false);
     EXPECT_NE(table.find(".status comment"), std::string::npos) << table;
-    EXPECT_NE(table.find("0x0          input 3\\ndoubled \n"), std::string::npos) << table;
+    EXPECT_NE(table.find("0x0          input 3\\u000adoubled \n"), std::string::npos) << table;
     EXPECT_EQ(printed(scenario, result, true).find("doubled"), std::string::npos);
 }
 
@@ -632,8 +634,9 @@ TEST_F(ScenarioRunnerTest, CheckLinesPrintTextsEscaped) {
         R"({ "set": { "Demo.Label": { "text": "a\nb" } },
              "expect": { "Demo.Label": { "text": "a\u001bb" } } })");
     const std::string report = printed(scenario, runCompleted(scenario), false);
-    EXPECT_NE(report.find("\nFAILED step 1 Demo.Label text \"a\\x1bb\", got text \"a\\nb\"\n"),
-              std::string::npos)
+    EXPECT_NE(
+        report.find("\nFAILED step 1 Demo.Label text \"a\\u001bb\", got text \"a\\u000ab\"\n"),
+        std::string::npos)
         << report;
 }
 
@@ -658,8 +661,6 @@ TEST_F(ScenarioRunnerTest, ScenariosThatCannotRunAreRefusedNamingFileStepAndKey)
         {R"({}, { "expect": { "Demo.Outt": { "value": 1 } } })", "",
          "t.json: step 2: expect \"Demo.Outt\": no such parameter"},
         {"", R"("dictionary": "missing-texts.json",)", "t.json: \"dictionary\": "},
-        {"", R"("selfInfo": { "basePath": "examples/health-monitor/" },)",
-         "t.json: \"basePath\": no folder \""},
         {R"({ "set": { "Demo.In": { "text": "x" } } })", "",
          "step 1: set \"Demo.In\": the parameter cannot take this setting"},
         {R"({ "set": { "Demo.Label": { "value": 1 } } })", "", "set \"Demo.Label\": the parameter"},
@@ -676,6 +677,17 @@ TEST_F(ScenarioRunnerTest, ScenariosThatCannotRunAreRefusedNamingFileStepAndKey)
         } catch (const sim::ScenarioError& error) {
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
+    }
+    try {
+        sim::runScenario(sim::parseScenario(
+            R"({ "tree": "tree.json", "selfInfo": { "basePath": "examples/health-monitor/" },
+                 "testProgram": { "useTree": true }, "steps": [] })",
+            kExampleFolder, "t.json"));
+        ADD_FAILURE() << "ran on a base path that names no folder";
+    } catch (const sim::ScenarioError& error) {
+        EXPECT_NE(std::string(error.what()).find("t.json: \"basePath\": no folder \""),
+                  std::string::npos)
+            << error.what();
     }
     sim::Scenario outputs = scenarioWith("");
     outputs.outputs.push_back("Demo.Nothing");
@@ -1095,7 +1107,7 @@ TEST(RunnerCommandLineTest, ExitCodesKeepBadInputApart) {
                          "name its leaves: Demo.In, Demo.Out, Demo.Changes, Demo.Restored\n"},
         {{controlFile},
          sim::kExitBadInput,
-         controlFile + ": step 1: \"com\\nmand\\x1b\": unknown key\n"},
+         controlFile + ": step 1: \"com\\u000amand\\u001b\": unknown key\n"},
         {{"/nonexistent.json"}, sim::kExitBadInput, "/nonexistent.json: cannot read"},
         {{kExample, "--program", "none"}, sim::kExitBadInput, "unknown program \"none\""},
         {{kExample, "--trace", "/nonexistent/t.trace"}, sim::kExitBadInput, "--trace: cannot"},
