@@ -1,6 +1,7 @@
 // The echo of texts through a program's own binary: a run of Calorant-Prog whose checks fail on
 // names holding characters that look alike, act on the terminal or end a quoted text prints
-// FAILED lines that tell each name apart.
+// FAILED lines that tell each name apart, each name whole however long; the CSV text column
+// holds whole texts too.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -15,6 +16,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Scenario.h"
+#include "ScenarioReport.h"
+#include "ScenarioRunner.h"
 #include "TestFolder.h"
 
 extern char** environ;
@@ -64,6 +68,7 @@ TEST(EchoedTextsEndToEndTest, FailedLinesOfCalorantProgTellAlikeNamesApart) {
          "c",
          "\"a\\u2028b\\u2029c\""},             // line, paragraph separators
         {"say \"hi\"", "\"say \\\"hi\\\"\""},  // quotes
+        {std::string(300, 'n') + "\n", '"' + std::string(300, 'n') + "\\u000a\""},  // whole
     };
     nlohmann::json set = nlohmann::json::object();
     nlohmann::json expect = nlohmann::json::object();
@@ -105,6 +110,27 @@ TEST(EchoedTextsEndToEndTest, FailedLinesOfCalorantProgTellAlikeNamesApart) {
     for (const char* raw : {"\r", "\x1b", "\xe2\x80\xae", "\xe2\x80\xa8", "\xe2\x80\xa9"}) {
         EXPECT_EQ(report.find(raw), std::string::npos) << "a raw control in the report";
     }
+}
+
+// The CSV text column holds the whole text, escaped, as a quoted field; the aligned report cuts
+// the same text.
+TEST(EchoedTextsEndToEndTest, TheCsvTextColumnHoldsTheWholeEscapedText) {
+    const std::string text = std::string(500, 'x') + "\n\"";
+    sim::RunResult result;
+    result.events = {sim::Event{sim::EventKind::TaskFault, 1.0, 0, 0, text, 1, 1.0, 2}};
+    const sim::Scenario scenario = sim::parseScenario("{}", "", "s.json");
+    std::ostringstream csv;
+    sim::printRunResult(scenario, result, csv, true);
+    EXPECT_NE(csv.str().find("\n2,1.000000,TaskFault,0,0,\"" + std::string(500, 'x') +
+                             "\\u000a\\\"\"\"\n"),
+              std::string::npos)
+        << csv.str();
+    std::ostringstream aligned;
+    sim::printRunResult(scenario, result, aligned, false);
+    EXPECT_NE(aligned.str().find("TaskFault          0           0       " + std::string(400, 'x') +
+                                 "... (102 more bytes)\n"),
+              std::string::npos)
+        << aligned.str();
 }
 
 }  // namespace
