@@ -1,6 +1,8 @@
 // A run's stop by SIGINT, SIGTERM or SIGHUP (Ctrl-C, a kill, a closed terminal): the first such
 // signal is only noted, so that the run stops between its steps and removes its folders on its
-// own thread; a second one ends the process at once, by that signal, leaving its folders.
+// own thread; a second one ends the process at once, by that signal, leaving its folders. The
+// same signal again within 0.5 s of the first is that stop delivered twice (to the process and
+// to its process group), not a second one.
 #pragma once
 
 #include <atomic>
@@ -12,8 +14,9 @@ namespace sim {
 class StopSignals {
   public:
     // Catches SIGINT, SIGTERM and SIGHUP until destroyed, with no signal noted. One instance
-    // at a time. The handler only notes the first signal (or ends the process at a second one),
-    // so the calls it makes are async-signal-safe; interrupted system calls restart.
+    // at a time. The handler only notes the first signal (or ends the process at a second one
+    // that is not the first's repeat within 0.5 s), so the calls it makes are
+    // async-signal-safe; interrupted system calls restart.
     StopSignals();
     // Gives the three signals the handling they had before.
     ~StopSignals();

@@ -19,6 +19,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "StopSignals.h"
@@ -269,6 +270,28 @@ TEST_F(StopSignalsTest, ASignalStopsTheRunWhichRemovesItsFoldersAndEndsByThatSig
                 << stops[0];
             EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the work and scratch folders are gone";
         }
+    }
+}
+
+// The same signal sent twice at once (to the process and then to its process group, as
+// `timeout` does): one stop, which removes the folders.
+TEST_F(StopSignalsTest, TheSameSignalSentTwiceAtOnceIsOneStop) {
+    for (const ProgramCase& program : kPrograms) {
+        SCOPED_TRACE(program.executable);
+        RunningProgram run(program.executable, writeScenario(program), scratch.temporaries());
+        ASSERT_TRUE(run.started());
+        ASSERT_TRUE(run.awaitLine(kStartedLine)) << run.out() << run.errors();
+        ASSERT_EQ(::kill(run.pid(), SIGINT), 0);
+        // Apart by a few milliseconds, so that the two are not merged into one while pending.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_EQ(::kill(run.pid(), SIGINT), 0);
+        const int status = run.finish();
+        ASSERT_NE(status, -1) << "still running";
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\n" << run.errors();
+        EXPECT_EQ(WTERMSIG(status), SIGINT);
+        EXPECT_EQ(linesWith(run.errors(), "stopped by SIGINT").size(), 1u) << run.errors();
+        EXPECT_TRUE(linesWith(run.errors(), "Sanitizer").empty()) << run.errors();
+        EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the work and scratch folders are gone";
     }
 }
 
