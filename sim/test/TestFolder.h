@@ -4,52 +4,33 @@
 // too (TMPDIR pointing into it).
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 
-class TestFolder {
+#include "ScratchFolder.h"
+
+class TestFolder : public ScratchFolder {
   public:
-    // Makes a new folder <TMPDIR, else /tmp>/<suite>.XXXXXX with mkdtemp (short: the runs'
-    // work folders below it must fit the self-information's base path). When it cannot, fails
-    // the test and throws std::runtime_error.
-    TestFolder() {
-        const char* root = std::getenv("TMPDIR");
-        std::string pattern = root != nullptr && *root != '\0' ? root : "/tmp";
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        pattern +=
-            std::string(pattern.back() == '/' ? "" : "/") + test->test_suite_name() + ".XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            const std::string text = "mkdtemp " + pattern + ": " + std::strerror(errno);
-            ADD_FAILURE() << text;
-            throw std::runtime_error(text);
-        }
-        myPath = pattern;
-    }
-    // Gives TMPDIR back the value it had (holdTemporaries) and removes the folder with all it
-    // holds, never following a link.
+    // Makes a new folder <TMPDIR, else /tmp>/<suite>.XXXXXX (a ScratchFolder named after the
+    // suite alone: the runs' work folders below it must fit the self-information's base path).
+    // When it cannot, fails the test and throws std::runtime_error.
+    TestFolder() : ScratchFolder(Reach::kOwner, Name::kSuite) {}
+    // Gives TMPDIR back the value it had (holdTemporaries); then the folder is removed with all
+    // it holds.
     ~TestFolder() {
         if (mySavedTmpdir) {
             setenv("TMPDIR", mySavedTmpdir->c_str(), 1);
         } else if (myTmpdirSet) {
             unsetenv("TMPDIR");
         }
-        std::error_code ignored;
-        std::filesystem::remove_all(myPath, ignored);
     }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
-
-    // The folder's path (no "/" at its end), and the path of `name` below it.
-    const std::string& path() const { return myPath; }
-    std::string pathOf(const std::string& name) const { return myPath + "/" + name; }
 
     // The folder "tmp" in it (made on the first call): the temporary folder of the runs.
     std::string temporaries() const {
@@ -74,7 +55,6 @@ class TestFolder {
     }
 
   private:
-    std::string myPath;
     std::optional<std::string> mySavedTmpdir;  // TMPDIR before holdTemporaries, when it had one
     bool myTmpdirSet = false;
 };

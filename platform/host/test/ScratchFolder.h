@@ -25,17 +25,23 @@ class ScratchFolder {
         kDroppedUser,
     };
 
-    // Makes a new folder "<suite>.<test>.XXXXXX" by mkdtemp (made by this process alone, at a
-    // name no one else had) in the temporary folder: TMPDIR, else /tmp. For kDroppedUser, where
-    // the test runs as root and others cannot pass through TMPDIR, in /tmp instead (which
-    // everyone may pass through; TMPDIR itself is never opened up), and searchable by others.
-    // When it cannot be made, fails the test and throws std::runtime_error.
-    explicit ScratchFolder(Reach reach = Reach::kOwner) {
+    // What the folder's name starts with.
+    enum class Name {
+        kTest,   // "<suite>.<test>"
+        kSuite,  // "<suite>" alone: a short path, for a test that makes deep paths below it
+    };
+
+    // Makes a new folder "<name>.XXXXXX" by mkdtemp (made by this process alone, at a name no
+    // one else had) in the temporary folder: TMPDIR, else /tmp. For kDroppedUser, where the
+    // test runs as root and others cannot pass through TMPDIR, in /tmp instead (which everyone
+    // may pass through; TMPDIR itself is never opened up), and searchable by others. When it
+    // cannot be made, fails the test and throws std::runtime_error.
+    explicit ScratchFolder(Reach reach = Reach::kOwner, Name name = Name::kTest) {
         const std::string parent =
             reach == Reach::kDroppedUser && ::geteuid() == 0 && !othersMayPass(temporaryFolder())
                 ? std::string("/tmp")
                 : temporaryFolder();
-        make(parent + "/" + testName() + ".XXXXXX");
+        make(parent + "/" + testName(name) + ".XXXXXX");
         if (reach == Reach::kDroppedUser && ::chmod(path_.c_str(), 0755) != 0) {
             fail("chmod " + path_);
         }
@@ -60,6 +66,19 @@ class ScratchFolder {
     // The path of `name` in the folder.
     std::string pathOf(const std::string& name) const { return path_ + "/" + name; }
 
+  protected:
+    // Fails the test with `what` and the system's reason (errno), removes what was made, and
+    // throws std::runtime_error: for a folder that cannot be made ready for its test.
+    [[noreturn]] void fail(const std::string& what) {
+        const std::string text = what + ": " + std::strerror(errno);
+        if (!path_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path_, ignored);
+        }
+        ADD_FAILURE() << text;
+        throw std::runtime_error(text);
+    }
+
   private:
     // TMPDIR, else /tmp, without a slash at its end.
     static std::string temporaryFolder() {
@@ -82,12 +101,17 @@ class ScratchFolder {
         }
         return true;
     }
-    // "<suite>.<test>" of the running test, '/' of a parameterised name replaced by '_'.
-    static std::string testName() {
+    // "<suite>.<test>" (kTest) or "<suite>" (kSuite) of the running test, '/' of a
+    // parameterised name replaced by '_'.
+    static std::string testName(Name part) {
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = test != nullptr
-                               ? std::string(test->test_suite_name()) + "." + test->name()
-                               : std::string("test");
+        if (test == nullptr) {
+            return "test";
+        }
+        std::string name = test->test_suite_name();
+        if (part == Name::kTest) {
+            name += std::string(".") + test->name();
+        }
         for (char& c : name) {
             if (c == '/') {
                 c = '_';
@@ -102,16 +126,5 @@ class ScratchFolder {
         }
         path_ = std::filesystem::absolute(pattern).string();
     }
-    // Fails the test with `what` and the system's reason, removes what was made, and throws.
-    [[noreturn]] void fail(const std::string& what) {
-        const std::string text = what + ": " + std::strerror(errno);
-        if (!path_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path_, ignored);
-        }
-        ADD_FAILURE() << text;
-        throw std::runtime_error(text);
-    }
-
     std::string path_;
 };
