@@ -34,7 +34,9 @@ int runStoppable(const Scenario& scenario, RunSettings settings, bool csv, bool 
         try {
             code = runAndPrint(scenario, settings, std::cout, csv, handshake);
             signal = signals.noted().load();
-            stop = scenario.file + ": stopped by " + StopSignals::nameOf(signal) + " at the end";
+            if (signal != 0) {
+                stop = RunStopped(signal, scenario.file, "at the end").what();
+            }
         } catch (const RunStopped& stopped) {
             signal = stopped.signal();
             stop = stopped.what();

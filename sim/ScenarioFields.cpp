@@ -112,16 +112,21 @@ class DuplicateKeyFinder {
     std::vector<Level> myLevels;
 };
 
-}  // namespace
-
-void refuseDuplicateKeys(std::istream& text, const std::string& file) {
+// Walks `text` (a stream or a string) with a DuplicateKeyFinder.
+template <typename Text>
+void findDuplicateKeys(Text& text, const std::string& file) {
     DuplicateKeyFinder finder(file);
     json::sax_parse(text, &finder);
 }
 
+}  // namespace
+
+void refuseDuplicateKeys(std::istream& text, const std::string& file) {
+    findDuplicateKeys(text, file);
+}
+
 void refuseDuplicateKeys(const std::string& text, const std::string& file) {
-    DuplicateKeyFinder finder(file);
-    json::sax_parse(text, &finder);
+    findDuplicateKeys(text, file);
 }
 
 bool wholeNumber(const json& value, uint64_t max, uint64_t* result) {

@@ -354,11 +354,10 @@ class Run {
         if (signal == 0) {
             return;
         }
-        const std::string step = std::to_string(myLastStep);
-        throw RunStopped(signal, myScenario.file + ": stopped by " + StopSignals::nameOf(signal) +
-                                     (myLastStep == 0 ? " before the first step"
-                                      : inStep        ? " in step " + step
-                                                      : " after step " + step));
+        throw RunStopped(signal, myScenario.file,
+                         myLastStep == 0
+                             ? "before the first step"
+                             : (inStep ? "in step " : "after step ") + std::to_string(myLastStep));
     }
 
     void setParameters(const Step& step) {
@@ -624,6 +623,10 @@ RunResult runScenario(const Scenario& scenario, const RunSettings& settings,
         throw;
     }
 }
+
+RunStopped::RunStopped(int signal, const std::string& file, const std::string& where)
+    : std::runtime_error(file + ": stopped by " + StopSignals::nameOf(signal) + " " + where),
+      mySignal(signal) {}
 
 RunResult runScenario(const Scenario& scenario, const RunSettings& settings) {
     KeepingRecorder keeping;

@@ -97,7 +97,8 @@ struct RunSettings {
 // step 3" ("after step 3" between steps, "before the first step").
 class RunStopped : public std::runtime_error {
   public:
-    RunStopped(int signal, const std::string& what) : std::runtime_error(what), mySignal(signal) {}
+    // A stop by `signal` of the run of `file`, `where` it stood ("in step 3", "at the end").
+    RunStopped(int signal, const std::string& file, const std::string& where);
     // The signal that stopped the run.
     int signal() const { return mySignal; }
 

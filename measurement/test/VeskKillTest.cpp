@@ -27,10 +27,9 @@
 #include <string>
 #include <vector>
 
+#include "ChildEnvironment.h"
 #include "ScratchDirectory.h"
 #include "TarvoFiles.h"
-
-extern char** environ;
 
 namespace {
 
@@ -255,18 +254,6 @@ std::string timelineScenario() {
     return scenario(1, cycles, "");
 }
 
-// The environment of this process with TMPDIR set to `folder`: a killed life cannot remove
-// the temporary folders it made, so they go with the folder.
-std::vector<std::string> environmentWithTemporaryFolder(const std::string& folder) {
-    std::vector<std::string> entries = {"TMPDIR=" + folder};
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, "TMPDIR=", 7) != 0) {
-            entries.emplace_back(*entry);
-        }
-    }
-    return entries;
-}
-
 // Starts Vesk-Prog on `scenarioFile` with its trace log `traceFile`, its output thrown away and
 // its temporary folders made in the working directory.
 pid_t start(const std::string& scenarioFile, const std::string& traceFile) {
@@ -274,7 +261,7 @@ pid_t start(const std::string& scenarioFile, const std::string& traceFile) {
     if (getcwd(here, sizeof(here)) == nullptr) {
         return -1;
     }
-    std::vector<std::string> entries = environmentWithTemporaryFolder(here);
+    const ChildEnvironment environment(here);  // a killed life's folders go with the test's
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -285,14 +272,9 @@ pid_t start(const std::string& scenarioFile, const std::string& traceFile) {
     std::string traceArgument = traceFile;
     char* argv[] = {program.data(), scenarioArgument.data(), traceOption.data(),
                     traceArgument.data(), nullptr};
-    std::vector<char*> environment;
-    for (std::string& entry : entries) {
-        environment.push_back(entry.data());
-    }
-    environment.push_back(nullptr);
     pid_t pid = -1;
     const int result =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environment.data());
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environment.envp());
     posix_spawn_file_actions_destroy(&actions);
     return result == 0 ? pid : -1;
 }

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -16,19 +17,19 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ChildEnvironment.h"
 #include "Scenario.h"
 #include "ScenarioReport.h"
 #include "ScenarioRunner.h"
 #include "TestFolder.h"
 
-extern char** environ;
-
 namespace {
 
-// Runs `program` with `argument`, its standard output written to the new file `outFile`;
-// returns its exit status, -1 when it did not run or exit.
-int runProgram(const std::string& program, const std::string& argument,
-               const std::string& outFile) {
+// Runs `program` with `argument`, its standard output written to the new file `outFile` and its
+// temporary folders made in `temporaries`; returns its exit status, -1 when it did not run or
+// exit.
+int runProgram(const std::string& program, const std::string& argument, const std::string& outFile,
+               const std::string& temporaries) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
@@ -36,8 +37,10 @@ int runProgram(const std::string& program, const std::string& argument,
     std::string programWord = program;
     std::string argumentWord = argument;
     char* argv[] = {programWord.data(), argumentWord.data(), nullptr};
+    const ChildEnvironment environment(temporaries);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environment.envp());
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
@@ -87,7 +90,7 @@ TEST(EchoedTextsEndToEndTest, FailedLinesOfCalorantProgTellAlikeNamesApart) {
           {"asName", "CalorantAS"},
           {"parPrefix", "Calorant"},
           {"parDir", "par"},
-          {"basePath", "./"},
+          {"basePath", "base/"},
           {"parText", "Calorant parameters"},
           {"traceSelector", 0}}},
         {"taste", "Default"},
@@ -95,11 +98,15 @@ TEST(EchoedTextsEndToEndTest, FailedLinesOfCalorantProgTellAlikeNamesApart) {
         {"noTraceUpToLevel", 3},
         {"steps", nlohmann::json::array({{{"set", set}, {"expect", expect}}})}};
     const TestFolder folder;
+    // The program's base folder, apart from the temporary folder its run is given.
+    std::filesystem::create_directory(folder.pathOf("base"));
     const std::string scenarioFile = folder.path() + "/names.json";
     std::ofstream(scenarioFile) << scenario.dump();
     const std::string reportFile = folder.path() + "/report.txt";
 
-    EXPECT_EQ(runProgram(CALORANT_PROG, scenarioFile, reportFile), 1) << "an expectation failed";
+    EXPECT_EQ(runProgram(CALORANT_PROG, scenarioFile, reportFile, folder.temporaries()), 1)
+        << "an expectation failed";
+    EXPECT_EQ(folder.temporariesLeft(), 0u) << "the run removed its work and scratch folders";
     const std::string report = fileText(reportFile);
     std::string failed;
     std::istringstream lines(report);

@@ -22,10 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "ChildEnvironment.h"
 #include "StopSignals.h"
 #include "TestFolder.h"
-
-extern char** environ;
 
 namespace {
 
@@ -55,18 +54,6 @@ constexpr const char* kLongSteps =
 // The line the runner prints once the first life started (after step 1).
 constexpr const char* kStartedLine = "StartUp";
 
-// The environment of this process with TMPDIR at `temporaries`.
-std::vector<std::string> environmentWith(const std::string& temporaries) {
-    std::vector<std::string> variables;
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (std::string(*variable).rfind("TMPDIR=", 0) != 0) {
-            variables.emplace_back(*variable);
-        }
-    }
-    variables.push_back("TMPDIR=" + temporaries);
-    return variables;
-}
-
 // A program binary running a scenario: its stdout on a terminal of the test's (so that each line
 // comes out as it is printed), its stderr in a pipe. Killed and waited for at the end if it still
 // runs.
@@ -78,12 +65,7 @@ class RunningProgram {
             ADD_FAILURE() << "no terminal or pipe: " << std::strerror(errno);
             return;
         }
-        std::vector<std::string> variables = environmentWith(temporaries);
-        std::vector<char*> envp;
-        for (std::string& variable : variables) {
-            envp.push_back(variable.data());
-        }
-        envp.push_back(nullptr);
+        const ChildEnvironment environment(temporaries);
         std::string program = executable;
         std::string argument = scenario;
         char* argv[] = {program.data(), argument.data(), nullptr};
@@ -93,7 +75,7 @@ class RunningProgram {
         posix_spawn_file_actions_adddup2(&actions, myTerminalEnd, STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, myErrors[1], STDERR_FILENO);
         const int result =
-            posix_spawn(&myPid, program.c_str(), &actions, nullptr, argv, envp.data());
+            posix_spawn(&myPid, program.c_str(), &actions, nullptr, argv, environment.envp());
         posix_spawn_file_actions_destroy(&actions);
         ::close(myErrors[1]);
         myErrors[1] = -1;
@@ -243,6 +225,20 @@ class StopSignalsTest : public ::testing::Test {
         return path;
     }
 
+    // Waits for `run` to end and checks that it ended by `signal` with one stop line on stderr
+    // (given in `stop`), no sanitizer's report, and its work and scratch folders removed.
+    void expectStoppedCleanly(RunningProgram& run, int signal, std::string* stop) {
+        const int status = run.finish();
+        ASSERT_NE(status, -1) << "still running";
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\n" << run.errors();
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_TRUE(linesWith(run.errors(), "Sanitizer").empty()) << run.errors();
+        const std::vector<std::string> stops = linesWith(run.errors(), "stopped by");
+        ASSERT_EQ(stops.size(), 1u) << run.errors();
+        *stop = stops[0];
+        EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the work and scratch folders are gone";
+    }
+
     TestFolder scratch;
 };
 
@@ -255,20 +251,14 @@ TEST_F(StopSignalsTest, ASignalStopsTheRunWhichRemovesItsFoldersAndEndsByThatSig
             ASSERT_TRUE(run.started());
             ASSERT_TRUE(run.awaitLine(kStartedLine)) << run.out() << run.errors();
             ASSERT_EQ(::kill(run.pid(), signal), 0);
-            const int status = run.finish();
-            ASSERT_NE(status, -1) << "still running";
-            ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\n" << run.errors();
-            EXPECT_EQ(WTERMSIG(status), signal);
+            std::string stop;
+            ASSERT_NO_FATAL_FAILURE(expectStoppedCleanly(run, signal, &stop));
             // The started line comes once step 1 ended: the stop comes before step 2 or in it.
-            EXPECT_TRUE(linesWith(run.errors(), "Sanitizer").empty()) << run.errors();
-            const std::vector<std::string> stops = linesWith(run.errors(), "stopped by");
-            ASSERT_EQ(stops.size(), 1u) << run.errors();
             const std::string stepOne = "long.json: stopped by " + name + " after step 1";
             const std::string stepTwo = "long.json: stopped by " + name + " in step 2";
-            EXPECT_TRUE(stops[0].find(stepOne) != std::string::npos ||
-                        stops[0].find(stepTwo) != std::string::npos)
-                << stops[0];
-            EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the work and scratch folders are gone";
+            EXPECT_TRUE(stop.find(stepOne) != std::string::npos ||
+                        stop.find(stepTwo) != std::string::npos)
+                << stop;
         }
     }
 }
@@ -285,13 +275,9 @@ TEST_F(StopSignalsTest, TheSameSignalSentTwiceAtOnceIsOneStop) {
         // Apart by a few milliseconds, so that the two are not merged into one while pending.
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ASSERT_EQ(::kill(run.pid(), SIGINT), 0);
-        const int status = run.finish();
-        ASSERT_NE(status, -1) << "still running";
-        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\n" << run.errors();
-        EXPECT_EQ(WTERMSIG(status), SIGINT);
-        EXPECT_EQ(linesWith(run.errors(), "stopped by SIGINT").size(), 1u) << run.errors();
-        EXPECT_TRUE(linesWith(run.errors(), "Sanitizer").empty()) << run.errors();
-        EXPECT_EQ(scratch.temporariesLeft(), 0u) << "the work and scratch folders are gone";
+        std::string stop;
+        ASSERT_NO_FATAL_FAILURE(expectStoppedCleanly(run, SIGINT, &stop));
+        EXPECT_NE(stop.find("stopped by SIGINT"), std::string::npos) << stop;
     }
 }
 
